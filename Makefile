@@ -1,0 +1,31 @@
+# Tessarin: one-command set-up, build, test and run on Debian.
+BUILD_DIR := build
+ARCHIVE ?=
+
+.PHONY: deps configure build test run sanitize bench clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake --preset default >/dev/null
+
+build: configure
+	@cmake --build --preset default
+
+test: build
+	@ctest --preset default -j2
+
+sanitize: deps
+	@cmake --preset sanitize >/dev/null
+	@cmake --build --preset sanitize
+	@ctest --preset sanitize -j2
+
+bench: build
+	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
+
+run: build
+	@$(BUILD_DIR)/bin/tessarin-cli list $(if $(ARCHIVE),"$(ARCHIVE)",$(BUILD_DIR)/demo/demo.arc)
+
+clean:
+	@rm -rf $(BUILD_DIR) build-sanitize

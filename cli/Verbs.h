@@ -1,0 +1,39 @@
+#pragma once
+// The command-line companion's verbs; each returns the process exit code.
+#include <string>
+#include <vector>
+
+namespace tessarin::cli {
+
+struct ListOptions {
+    std::string archive;
+    std::string typesFile;  // "" -> ExtType.Dll beside the executable
+    bool json = false;
+};
+int RunList(const ListOptions& options);
+
+struct ExtractOptions {
+    std::string archive;
+    std::string dest;
+    std::string typesFile;
+    bool raw = false;
+    std::vector<std::string> keys;  // empty: every entry, in the archive's folders
+};
+int RunExtract(const ExtractOptions& options);
+
+struct ReplaceOptions {
+    std::string archive;
+    std::string key;
+    std::string source;
+};
+int RunReplace(const ReplaceOptions& options);
+
+struct VerifyOptions {
+    std::string archive;
+};
+int RunVerify(const VerifyOptions& options);
+
+// The type table file used when --types is not given: ExtType.Dll beside the executable.
+std::string DefaultTypesPath();
+
+}  // namespace tessarin::cli

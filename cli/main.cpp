@@ -1,0 +1,42 @@
+// tessarin-cli: the command-line companion of Tessarin, over the same core.
+#include <CLI/CLI.hpp>
+
+#include "cli/Verbs.h"
+
+int main(int argc, char** argv) {
+    using namespace tessarin::cli;
+    CLI::App app{"Tessarin command-line companion for ARC archives"};
+    app.require_subcommand(1);
+
+    ListOptions list;
+    auto* listCmd = app.add_subcommand("list", "List the entries of an archive");
+    listCmd->add_option("ARCHIVE", list.archive, "Archive to read")->required();
+    listCmd->add_option("--types", list.typesFile, "Type table (default: ExtType.Dll beside the program)");
+    listCmd->add_flag("--json", list.json, "Print one JSON object");
+
+    ExtractOptions extract;
+    auto* extractCmd = app.add_subcommand("extract", "Export entries (all of them when no KEY is given)");
+    extractCmd->add_option("ARCHIVE", extract.archive, "Archive to read")->required();
+    extractCmd->add_option("DEST", extract.dest, "Folder to write into")->required();
+    extractCmd->add_option("KEY", extract.keys, "Entry keys (full name, '.', type code)");
+    extractCmd->add_flag("--raw", extract.raw, "Save the stored data without inflating it");
+    extractCmd->add_option("--types", extract.typesFile, "Type table (default: ExtType.Dll beside the program)");
+
+    ReplaceOptions replace;
+    auto* replaceCmd = app.add_subcommand("replace", "Replace an entry's data with a file");
+    replaceCmd->add_option("ARCHIVE", replace.archive, "Archive to rewrite")->required();
+    replaceCmd->add_option("KEY", replace.key, "Entry key (full name, '.', type code)")->required();
+    replaceCmd->add_option("SOURCE", replace.source, "File whose bytes become the entry's data")->required();
+
+    VerifyOptions verify;
+    auto* verifyCmd = app.add_subcommand("verify", "Check every entry and the archive's layout");
+    verifyCmd->add_option("ARCHIVE", verify.archive, "Archive to check")->required();
+
+    CLI11_PARSE(app, argc, argv);
+
+    if (*listCmd) return RunList(list);
+    if (*extractCmd) return RunExtract(extract);
+    if (*replaceCmd) return RunReplace(replace);
+    if (*verifyCmd) return RunVerify(verify);
+    return 1;
+}

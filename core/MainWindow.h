@@ -1,0 +1,95 @@
+#pragma once
+// The one interface through which the commands talk to the user: everything the
+// main window shows or asks. The Qt window implements it in ui/, a recording
+// fake in the tests, a console version in the command-line companion.
+#include <cstdint>
+#include <string>
+
+#include "core/Messages.h"
+#include "tree/EntryTree.h"
+
+namespace tessarin {
+
+// Identifies the window that owns a dialog (the main window or frmInfo).
+using WindowHandle = std::uint32_t;
+
+// Folder picker flag: the resizable "new" dialog style.
+inline constexpr std::int32_t BIF_NEWDIALOGSTYLE = 64;
+
+// What the user chose from the tree's context menu tvwmenu.
+enum class TreeMenuChoice { None, ExpFile, RepalceFile, FProperty };
+
+// The six texts of the properties dialog, in Showinfo's argument order.
+struct InfoTexts {
+    std::string filename;
+    std::string FiletypeHex;
+    std::string Filetype;
+    std::string Filepath;
+    std::string FileOFSET;
+    std::string Filesize;
+};
+
+class IMainWindow : public MessageSink {
+public:
+    // The main window's own handle.
+    virtual WindowHandle Handle() const = 0;
+
+    virtual std::string Caption() const = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+
+    // Status bar panels 1..3; widths in twips.
+    virtual void SetPanelText(int panel, const std::string& text) = 0;
+    virtual int PanelWidth(int panel) const = 0;
+
+    // bar 1: ProgressBar1 (reading a directory); bar 2: ProgressBar2 (export all).
+    virtual void SetProgressVisible(int bar, bool visible) = 0;
+    virtual void SetProgressWidth(int bar, int twips) = 0;
+    virtual void SetProgressMin(int bar, int value) = 0;
+    virtual void SetProgressMax(int bar, int value) = 0;
+    virtual void SetProgressValue(int bar, int value) = 0;
+    virtual int ProgressValue(int bar) const = 0;
+
+    // The tree's nodes live in Program::tree. The commands call TreeBeginReset
+    // before they change the nodes and TreeEndReset when done, before anything
+    // that could let the window repaint (a message box, DoEvents).
+    virtual void TreeBeginReset() = 0;
+    virtual void TreeEndReset() = 0;
+    virtual void TreeSelect(NodeId node) = 0;
+    virtual void TreeEnsureVisible(NodeId node) = 0;
+    virtual void TreeExpand(NodeId node) = 0;
+    // The selected node, or kNoNode.
+    virtual NodeId TreeSelected() const = 0;
+
+    // Menu items by name ("nopen", "nclose", "nobject", "nexport", "nimport",
+    // "nproperty") and toolbar buttons by 1-based index.
+    virtual void SetMenuEnabled(const std::string& name, bool enabled) = 0;
+    virtual void SetButtonEnabled(int index, bool enabled) = 0;
+
+    // 1 when "不解压，直接保存未解压数据。" is ticked, 0 otherwise.
+    virtual int Check1Value() const = 0;
+
+    // Enables or disables all input to the main window.
+    virtual void SetMainEnabled(bool enabled) = 0;
+
+    // The open-file picker: filter is "description|pattern|...". Returns the chosen
+    // path followed by a NUL character and filler, or "" when cancelled.
+    virtual std::string ShowOpenDialog(WindowHandle owner, const std::string& filter,
+                                       const std::string& title) = 0;
+    // The folder picker: the chosen folder as the platform gives it, "" when cancelled.
+    virtual std::string BrowseForFolder(WindowHandle owner, const std::string& prompt,
+                                        const std::string& initialFolder, std::int32_t flags) = 0;
+
+    // Shows tvwmenu at the pointer and returns the chosen item.
+    virtual TreeMenuChoice PopupTreeMenu() = 0;
+    // Shows frmInfo modally with these texts; returns when it has been closed.
+    virtual void Showinfo(const InfoTexts& texts) = 0;
+    // Shows the about box modally.
+    virtual void ShowAbout() = 0;
+
+    // Lets pending window events run (repaint, progress).
+    virtual void DoEvents() = 0;
+    // Ends the program at once, without unload handling.
+    virtual void EndProgram() = 0;
+};
+
+}  // namespace tessarin

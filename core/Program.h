@@ -1,0 +1,29 @@
+#pragma once
+// Everything one run of the program holds: the window it talks through, its
+// files by number, the type table, the open archive, the tree and the last
+// deflated replacement data.
+#include "core/ArcState.h"
+#include "core/MainWindow.h"
+#include "core/platform/BinaryFile.h"
+#include "extract/Codec.h"
+#include "tree/EntryTree.h"
+#include "types/ExtTypes.h"
+
+namespace tessarin {
+
+struct Program {
+    explicit Program(IMainWindow& window) : ui(window) {}
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    IMainWindow& ui;
+    FileTable files;
+    ExtTypeTable ExtTypes;
+    ArcState arc;
+    EntryTree tree;
+    ZipState zip;
+    // Set once EndProgram has been asked for: commands stop at once.
+    bool ending = false;
+};
+
+}  // namespace tessarin

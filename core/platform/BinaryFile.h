@@ -1,0 +1,66 @@
+#pragma once
+// Binary files by number, with other programs (and other opens of the same file
+// in this program) locked out while a file stays open.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tessarin {
+
+enum class OpenMode {
+    ReadWriteLocked,  // existing file or a new one, read and write, exclusive lock
+    ReadLocked,       // existing file, read only, exclusive lock
+    CreateLocked,     // new empty file (truncated), read and write, exclusive lock
+};
+
+class BinaryFile {
+public:
+    BinaryFile() = default;
+    ~BinaryFile();
+    BinaryFile(BinaryFile&& other) noexcept;
+    BinaryFile& operator=(BinaryFile&& other) noexcept;
+    BinaryFile(const BinaryFile&) = delete;
+    BinaryFile& operator=(const BinaryFile&) = delete;
+
+    // Throws VbError: 53, 76, 70 (denied or locked), 75 (a folder, or other).
+    static BinaryFile Open(const std::string& path, OpenMode mode);
+
+    bool IsOpen() const { return fd_ >= 0; }
+    const std::string& Path() const { return path_; }
+    std::int64_t Length() const;
+    void Seek(std::int64_t offset);
+    std::int64_t Position() const { return pos_; }
+
+    // Reads up to n bytes at the current position; fewer only at the end of the file.
+    std::size_t Read(void* buffer, std::size_t n);
+    // Reads exactly n bytes or throws VbError 62.
+    void ReadExact(void* buffer, std::size_t n);
+    // Writes n bytes at the current position; throws VbError 61 (disk full) or 57.
+    void Write(const void* buffer, std::size_t n);
+    // Flushes the file's data to the disk.
+    void Sync();
+    void Close();
+
+private:
+    int fd_ = -1;
+    std::int64_t pos_ = 0;
+    std::string path_;
+};
+
+// The program's file numbers: FreeFile gives the lowest unused one (1..511).
+class FileTable {
+public:
+    std::int16_t FreeFile() const;
+    BinaryFile& Open(std::int16_t number, const std::string& path, OpenMode mode);
+    BinaryFile& Get(std::int16_t number);  // throws VbError 52-like 75 when not open
+    bool IsOpen(std::int16_t number) const;
+    void Close(std::int16_t number);
+    void CloseAll();
+
+private:
+    static constexpr int kMaxFiles = 511;
+    std::array<std::unique_ptr<BinaryFile>, kMaxFiles + 1> files_{};
+};
+
+}  // namespace tessarin

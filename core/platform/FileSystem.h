@@ -1,0 +1,33 @@
+#pragma once
+// Small file-system operations the commands need, with classic error numbers.
+#include <cstdint>
+#include <string>
+
+namespace tessarin {
+
+// The platform's path separator on disk ("/" here; archive paths keep "\").
+constexpr char kNativeSeparator = '/';
+
+// The folder that holds the running executable, without a trailing separator.
+std::string ProgramFolder();
+
+// True for an existing regular file (a folder counts as absent).
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+std::int64_t FileSize(const std::string& path);  // throws VbError
+
+// Deletes a file; throws VbError (53 when absent, 70/75 when refused).
+void DeleteFile(const std::string& path);
+// Deletes a file if it is there; returns false when it was not or could not be deleted.
+bool TryDeleteFile(const std::string& path);
+
+// Creates a folder with all its missing parents; throws VbError when it cannot.
+void CreateDirectories(const std::string& path);
+
+// Atomically renames from over to (same folder), then syncs the folder.
+void ReplaceFileAtomically(const std::string& from, const std::string& to);
+
+// The folder part of a path (everything before its last separator).
+std::string ParentFolder(const std::string& path);
+
+}  // namespace tessarin

@@ -1,0 +1,38 @@
+#pragma once
+// Failures of file operations carry the classic run-time error numbers, so the
+// messages the user sees name the same numbers whatever the platform.
+#include <stdexcept>
+#include <string>
+
+namespace tessarin {
+
+namespace vberr {
+constexpr int Overflow = 6;
+constexpr int FileNotFound = 53;
+constexpr int DeviceIO = 57;
+constexpr int DiskFull = 61;
+constexpr int InputPastEnd = 62;
+constexpr int PermissionDenied = 70;  // also: locked by another program
+constexpr int PathFileAccess = 75;
+constexpr int PathNotFound = 76;
+}  // namespace vberr
+
+// The classic description of an error number ("Input past end of file", ...).
+std::string VbErrorDescription(int number);
+
+class VbError : public std::runtime_error {
+public:
+    explicit VbError(int number);
+    VbError(int number, std::string description);
+    int number() const { return number_; }
+    const std::string& description() const { return description_; }
+
+private:
+    int number_;
+    std::string description_;
+};
+
+// Maps an errno value to the nearest classic error number.
+int VbErrorFromErrno(int err);
+
+}  // namespace tessarin

@@ -1,0 +1,20 @@
+#pragma once
+// Exporting one entry or all of them.
+#include <cstdint>
+#include <string>
+
+#include "core/Program.h"
+
+namespace tessarin {
+
+// Writes one entry's stored bytes (Check1 ticked) or inflated data to outputPath.
+bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompressedSize,
+                     std::int32_t storedSize, const std::string& outputPath);
+
+// Exports the selected entry into a folder the user picks (owner: hwnd).
+void ExtSub(Program& program, WindowHandle hwnd);
+
+// Exports every entry under a folder the user picks, in the archive's folder structure.
+void ExportAllEntries(Program& program);
+
+}  // namespace tessarin

@@ -1,0 +1,107 @@
+#include "support/ArcBuilder.h"
+
+#include <zlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace tessarin::testing {
+
+namespace {
+void PutLE(std::string& out, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+}  // namespace
+
+std::string NameField(std::string_view name) {
+    std::string field(name);
+    int chars = 0;
+    for (std::size_t i = 0; i < name.size(); ++i, ++chars) {
+        auto b = static_cast<unsigned char>(name[i]);
+        if (b >= 0x81 && b <= 0xFE) ++i;
+    }
+    for (; chars < 64; ++chars) field.push_back('\0');
+    return field;
+}
+
+std::string BuildArc(const ArcSpec& spec) {
+    std::string dir;
+    std::vector<std::string> fields;
+    std::size_t dirSize = 8;
+    for (const auto& r : spec.records) {
+        fields.push_back(r.pad ? NameField(r.name) : r.name);
+        dirSize += fields.back().size() + 16;
+    }
+    std::int64_t next = static_cast<std::int64_t>(dirSize + spec.gap.size());
+    std::string out = spec.magic;
+    PutLE(out, static_cast<std::uint16_t>(spec.version), 2);
+    PutLE(out, static_cast<std::uint16_t>(spec.count.value_or(static_cast<std::int16_t>(spec.records.size()))), 2);
+    for (std::size_t i = 0; i < spec.records.size(); ++i) {
+        const auto& r = spec.records[i];
+        out += fields[i];
+        PutLE(out, static_cast<std::uint32_t>(r.typeCode), 4);
+        PutLE(out, static_cast<std::uint32_t>(r.storedSize.value_or(static_cast<std::int32_t>(r.data.size()))), 4);
+        PutLE(out, static_cast<std::uint32_t>(r.orgField.value_or(r.orgSize + 0x40000000)), 4);
+        PutLE(out, static_cast<std::uint32_t>(r.offset.value_or(static_cast<std::int32_t>(next))), 4);
+        next += static_cast<std::int64_t>(r.data.size());
+    }
+    out += spec.gap;
+    for (const auto& r : spec.records) out += r.data;
+    out += spec.trailer;
+    return out;
+}
+
+std::string Deflate(std::string_view plain) {
+    uLongf len = compressBound(static_cast<uLong>(plain.size()));
+    std::string out(len, '\0');
+    if (compress(reinterpret_cast<Bytef*>(out.data()), &len, reinterpret_cast<const Bytef*>(plain.data()),
+                 static_cast<uLong>(plain.size())) != Z_OK)
+        throw std::runtime_error("compress failed");
+    out.resize(len);
+    return out;
+}
+
+RecordSpec Entry(std::string name, std::int32_t typeCode, std::string_view plain) {
+    RecordSpec r;
+    r.name = std::move(name);
+    r.typeCode = typeCode;
+    r.data = Deflate(plain);
+    r.orgSize = static_cast<std::int32_t>(plain.size());
+    return r;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteFileBytes(const std::string& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) throw std::runtime_error("cannot write " + path);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+TempDir::TempDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "tessarin-test-XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    // Make read-only leftovers removable first.
+    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+}  // namespace tessarin::testing

@@ -1,0 +1,58 @@
+#pragma once
+// Builds ARC archives in memory for tests, independently of the program's reader
+// and writer: records are laid out by hand from the byte layout.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessarin::testing {
+
+struct RecordSpec {
+    std::string name;                      // name bytes (code page 936), before padding
+    std::int32_t typeCode = 0;
+    std::string data;                      // stored bytes placed in the data area
+    std::int32_t orgSize = 0;              // original size; field = orgSize + 0x40000000
+    std::optional<std::int32_t> orgField;  // overrides the original size field
+    std::optional<std::int32_t> storedSize;  // overrides the stored size (default data.size())
+    std::optional<std::int32_t> offset;      // overrides the data offset (default: laid out in order)
+    bool pad = true;  // pad the name with zero bytes to 64 characters
+};
+
+struct ArcSpec {
+    std::string magic = std::string("ARC\0", 4);
+    std::int16_t version = 7;
+    std::optional<std::int16_t> count;  // default: records.size()
+    std::vector<RecordSpec> records;
+    std::string gap;       // bytes between the directory and the first data
+    std::string trailer;   // bytes after the last data
+};
+
+// The archive's bytes.
+std::string BuildArc(const ArcSpec& spec);
+// A name field: bytes then zero bytes up to 64 characters (a lead byte and its trail count once).
+std::string NameField(std::string_view nameBytes);
+// A zlib stream of plain (zlib's default level).
+std::string Deflate(std::string_view plain);
+// A record spec whose data is plain deflated, with orgSize set.
+RecordSpec Entry(std::string name, std::int32_t typeCode, std::string_view plain);
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, std::string_view bytes);
+
+// A fresh folder under the system's temporary folder, removed with its contents.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+private:
+    std::string path_;
+};
+
+}  // namespace tessarin::testing

@@ -1,0 +1,34 @@
+#pragma once
+// The extension type table: names for type codes, read from "ExtType.Dll".
+#include <string>
+#include <vector>
+
+namespace tessarin {
+
+struct ExtTypeCls {
+    std::string ClassExtkey;   // type code text, compared exactly
+    std::string ClassExttype;  // its name, used as the file extension
+};
+
+using ExtTypeTable = std::vector<ExtTypeCls>;
+
+inline constexpr const char* kExtTypeFileName = "ExtType.Dll";
+
+void AddExtType(ExtTypeTable& ExtTypes, const std::string& code, const std::string& name);
+
+// What LoadExtTypes met besides rows: line numbers (1-based) of lines that hold
+// no ":" and were skipped, and an error text when the file could not be read.
+struct ExtTypeLoadReport {
+    std::vector<int> skippedLines;
+    std::string error;
+};
+
+// Reads "ExtType.Dll" from the program's folder. A missing file leaves the table empty.
+ExtTypeLoadReport LoadExtTypes(ExtTypeTable& ExtTypes);
+// Reads the table from an explicit path (tests, the command-line companion).
+ExtTypeLoadReport LoadExtTypes(ExtTypeTable& ExtTypes, const std::string& path);
+
+// The name of the first row whose code equals hex exactly; hex itself when none does.
+const std::string& LookupExtType(const ExtTypeTable& ExtTypes, const std::string& hex);
+
+}  // namespace tessarin
