@@ -38,7 +38,7 @@ struct ArcReadResult {
 ArcReadResult ReadArcDirectory(BinaryFile& file, const ExtTypeTable& ExtTypes, ArcEntryList& ArcEntries,
                                ArcReadReceiver& receiver);
 
-// Opens path (locked, for reading and writing, as the window does) and reads it.
+// Opens path for reading, other programs locked out, and reads it.
 // An open failure is reported as Failed with its error number.
 ArcReadResult ReadArcFile(const std::string& path, const ExtTypeTable& ExtTypes, ArcEntryList& ArcEntries,
                           ArcReadReceiver& receiver);

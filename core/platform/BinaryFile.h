@@ -9,7 +9,7 @@
 namespace tessarin {
 
 enum class OpenMode {
-    ReadWriteLocked,  // existing file or a new one, read and write, exclusive lock
+    ReadWriteLocked,  // existing file (53 when missing), read and write, exclusive lock
     ReadLocked,       // existing file, read only, exclusive lock
     CreateLocked,     // new empty file (truncated), read and write, exclusive lock
 };
@@ -53,7 +53,7 @@ class FileTable {
 public:
     std::int16_t FreeFile() const;
     BinaryFile& Open(std::int16_t number, const std::string& path, OpenMode mode);
-    BinaryFile& Get(std::int16_t number);  // throws VbError 52-like 75 when not open
+    BinaryFile& Get(std::int16_t number);  // throws VbError 52 when not open
     bool IsOpen(std::int16_t number) const;
     void Close(std::int16_t number);
     void CloseAll();

@@ -35,4 +35,8 @@ private:
 // Maps an errno value to the nearest classic error number.
 int VbErrorFromErrno(int err);
 
+// The same for a failure on a given path (file-system bytes): a missing file whose
+// folder is missing too is 76 (path not found) rather than 53.
+int VbErrorFromErrnoForPath(int err, const std::string& nativePath);
+
 }  // namespace tessarin

@@ -1,0 +1,44 @@
+#include "core/Commands.h"
+
+#include "core/OpenClose.h"
+#include "extract/Export.h"
+#include "replace/Properties.h"
+#include "replace/Replace.h"
+
+namespace tessarin {
+
+void MenuClick(Program& program, const std::string& item) {
+    IMainWindow& ui = program.ui;
+    if (item == "nopen") {
+        LoadArcFile(program);
+    } else if (item == "nclose") {
+        UnLoadArcFile(program);
+    } else if (item == "nexit") {
+        ui.EndProgram();
+        program.ending = true;
+    } else if (item == "nalle") {
+        ExportAllEntries(program);
+    } else if (item == "nexport") {
+        ExtSub(program, ui.Handle());
+    } else if (item == "nimport") {
+        ReaplceFile(program, ui.Handle());
+    } else if (item == "nproperty") {
+        ShowinfoSub(program);
+    } else if (item == "nabout") {
+        ui.ShowAbout();
+    }
+}
+
+void ToolbarClick(Program& program, int index) {
+    switch (index) {
+        case 1: LoadArcFile(program); break;
+        case 2: UnLoadArcFile(program); break;
+        case 4: ExportAllEntries(program); break;
+        case 5: ExtSub(program, program.ui.Handle()); break;
+        case 6: ReaplceFile(program, program.ui.Handle()); break;
+        case 8: ShowinfoSub(program); break;
+        default: break;  // 3 and 7 are separators
+    }
+}
+
+}  // namespace tessarin

@@ -1,0 +1,205 @@
+#include "core/OpenClose.h"
+
+#include <algorithm>
+#include <new>
+
+#include "core/ArcReader.h"
+#include "core/OpenMessages.h"
+#include "core/platform/VbError.h"
+#include "tree/TreeBuilder.h"
+
+namespace tessarin {
+
+namespace {
+
+constexpr int kDirectoryBar = 1;
+constexpr const char* kProgramTitle = "Tessarin";
+constexpr const char* kUnknownErrorTitle = "提示";
+constexpr int kOutOfMemory = 7;
+constexpr int kInternalError = 51;
+
+// The archive file name: the part after the last separator ("/" on disk, "\" accepted too).
+std::string ArchiveFileName(const std::string& path) {
+    const auto cut = path.find_last_of("/\\");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// Turns each step of the directory read into its window effects. The tree's
+// nodes change only between TreeBeginReset and TreeEndReset; the reset is
+// closed before anything can repaint (a message box) and before the tree's
+// selection is set, because the window forgets its selection at the reset's end.
+class OpenReceiver : public ArcReadReceiver {
+public:
+    explicit OpenReceiver(Program& program) : program_(program) {}
+
+    void MagicAccepted() override {
+        program_.ui.TreeBeginReset();
+        resetOpen_ = true;
+        program_.tree.Clear();
+        root_ = program_.tree.AddRoot(kRootKey, program_.arc.OpenArcPath, kImageArchive);
+    }
+
+    void VersionRead(std::int16_t version) override {
+        program_.ui.SetPanelText(3, "ARC Version: " + std::to_string(version));
+    }
+
+    void CountRead(std::int16_t count) override {
+        program_.ui.SetProgressVisible(kDirectoryBar, true);
+        program_.ui.SetProgressMin(kDirectoryBar, 0);
+        // A negative count reads no records; keep the bar's range valid.
+        program_.ui.SetProgressMax(kDirectoryBar, std::max<int>(count, 0));
+        program_.ui.SetPanelText(1, "发现 " + std::to_string(count) + " 个对象");
+    }
+
+    void RecordStarting(int index) override { program_.ui.SetProgressValue(kDirectoryBar, index); }
+
+    void EntryAdded(const ARCFileCls& entry, const DirectoryRecord& record) override {
+        try {
+            AddItemNodes(program_.tree, record.fullName, kRootKey, entry.ArcFileTypeHex, entry.ArcFileName);
+        } catch (const EntryNodeRefused&) {
+            FinishTree();
+            EndProgramForRefusedEntry(program_, record.fullName, entry.ArcFileType);
+        }
+    }
+
+    // Closes the tree reset (if one was opened) and selects the root, as the
+    // opening does before it reads the directory.
+    void FinishTree() {
+        if (!resetOpen_) {
+            return;
+        }
+        resetOpen_ = false;
+        program_.ui.TreeEndReset();
+        if (root_ != kNoNode) {
+            program_.ui.TreeSelect(root_);
+            program_.ui.TreeEnsureVisible(root_);
+        }
+    }
+
+    NodeId Root() const { return root_; }
+
+private:
+    Program& program_;
+    bool resetOpen_ = false;
+    NodeId root_ = kNoNode;
+};
+
+void ShowOpenFailure(Program& program, int number, const std::string& description) {
+    if (number == vberr::PermissionDenied) {
+        program.ui.MsgBox(FileInUseText(program.arc.OpenArcPath), MsgIcon::Stop, kProgramTitle);
+    } else {
+        program.ui.MsgBox(UnknownErrorText(number, description), MsgIcon::Information, kUnknownErrorTitle);
+    }
+}
+
+// A failed open must not keep the archive locked: nothing can close it later,
+// because the close command stays disabled.
+void CloseFailedArchive(Program& program) {
+    if (program.arc.ArcFileNum != 0 && program.files.IsOpen(program.arc.ArcFileNum)) {
+        program.files.Close(program.arc.ArcFileNum);
+    }
+}
+
+void ShowOpenedState(Program& program, NodeId root) {
+    IMainWindow& ui = program.ui;
+    ui.TreeExpand(root);
+    ui.SetProgressVisible(kDirectoryBar, false);
+    ui.SetMenuEnabled("nopen", false);
+    ui.SetMenuEnabled("nclose", true);
+    ui.SetMenuEnabled("nobject", true);
+    ui.SetButtonEnabled(1, false);
+    ui.SetButtonEnabled(2, true);
+    ui.SetButtonEnabled(4, true);
+}
+
+}  // namespace
+
+void LoadArcFile(Program& program) {
+    IMainWindow& ui = program.ui;
+    ArcState& arc = program.arc;
+
+    arc.OpenArcPath = ui.ShowOpenDialog(ui.Handle(), kArcFilter, "");
+    if (arc.OpenArcPath.empty()) {
+        return;
+    }
+    // The dialog's answer is the path, a NUL character and filler.
+    const auto nul = arc.OpenArcPath.find('\0');
+    if (nul != std::string::npos) {
+        arc.OpenArcPath.resize(nul);
+    }
+
+    const std::string fileName = ArchiveFileName(arc.OpenArcPath);
+    ui.SetPanelText(2, "ARC File: " + fileName);
+    ui.SetProgressWidth(kDirectoryBar, ui.PanelWidth(1));
+    ui.SetCaption(fileName + " - " + ui.Caption());
+
+    OpenReceiver receiver(program);
+    ArcReadResult result;
+    try {
+        arc.ArcFileNum = program.files.FreeFile();
+        BinaryFile& file = program.files.Open(arc.ArcFileNum, arc.OpenArcPath, OpenMode::ReadWriteLocked);
+        result = ReadArcDirectory(file, program.ExtTypes, arc.ArcEntries, receiver);
+    } catch (const ProgramEnding&) {
+        return;  // AddItem has shown its message and ended the program
+    } catch (const VbError& error) {
+        result.status = ArcReadResult::Status::Failed;
+        result.errorNumber = error.number();
+        result.errorDescription = error.description();
+    } catch (const std::bad_alloc&) {
+        result.status = ArcReadResult::Status::Failed;
+        result.errorNumber = kOutOfMemory;
+        result.errorDescription = VbErrorDescription(kOutOfMemory);
+    } catch (const std::exception& error) {
+        result.status = ArcReadResult::Status::Failed;
+        result.errorNumber = kInternalError;
+        result.errorDescription = error.what();
+    }
+    receiver.FinishTree();
+    if (program.ending) {
+        return;
+    }
+
+    switch (result.status) {
+        case ArcReadResult::Status::Ok:
+            ShowOpenedState(program, receiver.Root());
+            return;
+        case ArcReadResult::Status::WrongMagic:
+            CloseFailedArchive(program);
+            ui.MsgBox(kWrongTypeText, MsgIcon::Warning, kWrongTypeTitle);
+            return;
+        case ArcReadResult::Status::Failed:
+            CloseFailedArchive(program);
+            ShowOpenFailure(program, result.errorNumber, result.errorDescription);
+            return;
+    }
+}
+
+void UnLoadArcFile(Program& program) {
+    IMainWindow& ui = program.ui;
+    ui.SetPanelText(1, "就绪");
+    ui.SetPanelText(3, "");
+    ui.SetPanelText(2, "");
+    ui.SetCaption("Tessarin");
+
+    ui.TreeBeginReset();
+    program.tree.Clear();
+    ui.TreeEndReset();
+
+    program.arc.ArcEntries.clear();
+    program.arc.OpenArcPath.clear();
+
+    ui.SetMenuEnabled("nopen", true);
+    for (const char* item : {"nclose", "nobject", "nexport", "nimport", "nproperty"}) {
+        ui.SetMenuEnabled(item, false);
+    }
+    ui.SetButtonEnabled(1, true);
+    for (int button : {2, 4, 5, 6, 8}) {
+        ui.SetButtonEnabled(button, false);
+    }
+
+    if (program.files.IsOpen(program.arc.ArcFileNum)) {
+        program.files.Close(program.arc.ArcFileNum);
+    }
+}
+
+}  // namespace tessarin

@@ -1,0 +1,15 @@
+#include "core/OpenMessages.h"
+
+#include "core/Messages.h"
+
+namespace tessarin {
+
+std::string FileInUseText(const std::string& path) {
+    return std::string(kCrLf) + "文件可能被其它应用程序占用,请关闭后再重试." + kCrLf + kCrLf + path;
+}
+
+std::string UnknownErrorText(int number, const std::string& description) {
+    return "发现未知的错误,错误编号:" + std::to_string(number) + kCrLf + kCrLf + "错误信息:" + description;
+}
+
+}  // namespace tessarin

@@ -1,0 +1,301 @@
+#include "extract/Export.h"
+
+#include <filesystem>
+#include <new>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/platform/BinaryFile.h"
+#include "core/platform/Cp936.h"
+#include "core/platform/FileSystem.h"
+#include "core/platform/VbError.h"
+#include "extract/Codec.h"
+
+namespace tessarin {
+
+namespace {
+
+constexpr const char* kTitle = "Tessarin";
+constexpr int kExportBar = 2;
+constexpr int kRawExport = 1;  // Check1 ticked: save the stored bytes
+constexpr int kOutOfMemory = 7;
+constexpr int kBadRecordNumber = 63;
+
+constexpr const char* kExtSubPrompt = "选保存文件的目录";
+constexpr const char* kExportDone = "资源文件导出完成。";
+constexpr const char* kExportAllDone = "全部资源文件导出完成。";
+constexpr const char* kEntryFailed = "导出文件时发生错误，KEY：";
+
+std::string ExportAllPrompt() {
+    return std::string("导出全部资源文件： ") + kCrLf + "请选择要保存的资源文件的目录";
+}
+
+// "lead", the path on its own line, then the platform's error number and text.
+std::string FailureText(const std::string& lead, const std::string& nativePath, const VbError& error) {
+    return lead + kCrLf + NativeToText(nativePath) + kCrLf + kCrLf + "错误编号:" + std::to_string(error.number()) +
+           kCrLf + "错误信息:" + error.description();
+}
+
+void ShowFailure(Program& program, const std::string& lead, const std::string& nativePath, const VbError& error) {
+    program.ui.MsgBox(FailureText(lead, nativePath, error), MsgIcon::Stop, kTitle);
+}
+
+void ShowUnsafeName(Program& program, const std::string& name, const std::string& key) {
+    program.ui.MsgBox("文件名可能写到所选目录之外，已拒绝导出：" + name + kCrLf + kCrLf + "KEY：" + key, MsgIcon::Stop,
+                      kTitle);
+}
+
+// One name on disk that stays where it is put: not empty, not "." or "..", and
+// free of every separator and of the drive/stream marker ":".
+bool IsSafeComponent(std::string_view native) {
+    if (native.empty() || native == "." || native == "..") {
+        return false;
+    }
+    for (char c : native) {
+        if (c == '/' || c == '\\' || c == ':' || c == '\0') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The picked folder (program text) as a disk folder that ends in "/".
+std::string DiskFolder(const std::string& picked) {
+    std::string folder = TextToNative(picked);
+    if (folder.empty() || folder.back() != kNativeSeparator) {
+        folder += kNativeSeparator;
+    }
+    return folder;
+}
+
+struct EntryPaths {
+    std::string folder;  // ends in "/"
+    std::string file;
+};
+
+// The disk folder and file of an entry below root (which ends in "/"): each
+// "\"-separated archive folder becomes a nested folder. nullopt when any part
+// of the name could lead outside root.
+std::optional<EntryPaths> EntryPathsUnder(const std::string& root, const ARCFileCls& entry) {
+    EntryPaths paths{root, {}};
+    std::string_view folders = entry.ArcFilePath;
+    while (!folders.empty()) {
+        const auto cut = folders.find('\\');
+        // A folder path ends in "\"; a last part without one is still a folder.
+        const std::string_view part = folders.substr(0, cut);
+        const std::string native = TextToNative(part);
+        if (!IsSafeComponent(native)) {
+            return std::nullopt;
+        }
+        paths.folder += native;
+        paths.folder += kNativeSeparator;
+        folders = cut == std::string_view::npos ? std::string_view() : folders.substr(cut + 1);
+    }
+    const std::string name = TextToNative(entry.ArcFileName);
+    if (!IsSafeComponent(name)) {
+        return std::nullopt;
+    }
+    paths.file = paths.folder + name;
+    return paths;
+}
+
+// A link at the output path is removed first, so the export never writes
+// through it to wherever it points.
+void RemoveLinkInTheWay(const std::string& nativePath) {
+    std::error_code ec;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(nativePath, ec))) {
+        std::filesystem::remove(nativePath, ec);
+    }
+}
+
+// Writes bytes as a new file; a failure removes what was written and says so.
+bool WriteRawFile(Program& program, const std::string& outputPath, const std::vector<std::uint8_t>& bytes) {
+    RemoveLinkInTheWay(outputPath);
+    BinaryFile file;
+    try {
+        file = BinaryFile::Open(outputPath, OpenMode::CreateLocked);
+        if (!bytes.empty()) {
+            file.Write(bytes.data(), bytes.size());
+        }
+        file.Close();
+        return true;
+    } catch (const VbError& error) {
+        const bool created = file.IsOpen();
+        try {
+            file.Close();
+        } catch (const VbError&) {
+        }
+        // A cut-off copy must not pass for the entry.
+        if (created) {
+            TryDeleteFile(outputPath);
+        }
+        ShowFailure(program, "写入文件时出错，文件未导出：", outputPath, error);
+        return false;
+    }
+}
+
+// Reads the entry's stored bytes from the open archive.
+std::optional<std::vector<std::uint8_t>> ReadStoredBytes(Program& program, std::int32_t offset,
+                                                         std::int32_t storedSize, const std::string& outputPath) {
+    const std::string lead = "读取归档中的资源数据时出错，文件未导出：";
+    try {
+        if (storedSize < 0) {
+            throw VbError(vberr::InputPastEnd, "记录的存储大小无效 (" + std::to_string(storedSize) + ")");
+        }
+        if (offset < 0) {
+            throw VbError(kBadRecordNumber, "记录的数据位置无效 (" + std::to_string(offset) + ")");
+        }
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(storedSize));
+        BinaryFile& archive = program.files.Get(program.arc.ArcFileNum);
+        archive.Seek(offset);
+        if (!bytes.empty()) {
+            archive.ReadExact(bytes.data(), bytes.size());
+        }
+        return bytes;
+    } catch (const VbError& error) {
+        ShowFailure(program, lead, outputPath, error);
+    } catch (const std::bad_alloc&) {
+        ShowFailure(program, lead, outputPath, VbError(kOutOfMemory, VbErrorDescription(kOutOfMemory)));
+    }
+    return std::nullopt;
+}
+
+// The selected tree node, if it is one of the tree's nodes.
+std::optional<TreeNode> SelectedNode(Program& program) {
+    const NodeId selected = program.ui.TreeSelected();
+    if (selected < 0 || static_cast<std::size_t>(selected) >= program.tree.Size()) {
+        return std::nullopt;
+    }
+    return program.tree.Node(selected);
+}
+
+// Ends the export-all display however the run ends.
+void RestoreWindow(Program& program, bool shown) {
+    if (!shown) {
+        return;
+    }
+    program.ui.SetMainEnabled(true);
+    program.ui.SetProgressVisible(kExportBar, false);
+}
+
+// Exports entry number index (0-based) below root; messages for every failure.
+void ExportOneOfAll(Program& program, const std::string& root, std::size_t index) {
+    const ARCFileCls entry = program.arc.ArcEntries[index];
+    const std::optional<EntryPaths> paths = EntryPathsUnder(root, entry);
+
+    std::optional<VbError> folderError;
+    if (paths) {
+        try {
+            CreateDirectories(paths->folder);
+        } catch (const VbError& error) {
+            folderError = error;
+        }
+    }
+    program.ui.SetProgressValue(kExportBar, static_cast<int>(index) + 1);
+
+    if (!paths) {
+        ShowUnsafeName(program, entry.ArcFilePath + entry.ArcFileName, entry.ArcFileKey);
+        return;
+    }
+    bool done = false;
+    if (folderError) {
+        ShowFailure(program, "无法创建目录，文件未导出：", paths->folder, *folderError);
+    } else {
+        done = ExportEntryFile(program, entry.ArcFileOFSET, entry.ArcFileOrgSize, entry.ArcFileZipSize, paths->file);
+    }
+    if (!done) {
+        program.ui.MsgBox(kEntryFailed + entry.ArcFileKey, MsgIcon::Stop, kTitle);
+    }
+}
+
+}  // namespace
+
+bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompressedSize, std::int32_t storedSize,
+                     const std::string& outputPath) {
+    const auto stored = ReadStoredBytes(program, offset, storedSize, outputPath);
+    if (!stored) {
+        return false;
+    }
+    if (program.ui.Check1Value() == kRawExport) {
+        return WriteRawFile(program, outputPath, *stored);
+    }
+    static const std::uint8_t kNoData = 0;
+    const std::uint8_t* data = stored->empty() ? &kNoData : stored->data();
+    return UnzipToFile(program.ui, data, storedSize, uncompressedSize, outputPath);
+}
+
+void ExtSub(Program& program, WindowHandle hwnd) {
+    const std::optional<TreeNode> node = SelectedNode(program);
+    if (!node) {
+        return;
+    }
+    const std::string picked = program.ui.BrowseForFolder(hwnd, kExtSubPrompt, "", BIF_NEWDIALOGSTYLE);
+    if (picked.empty()) {
+        return;
+    }
+    // The file goes straight into the folder under the node's text, which
+    // must therefore be one plain name.
+    const std::string name = TextToNative(node->text);
+    if (!IsSafeComponent(name)) {
+        ShowUnsafeName(program, node->text, node->key);
+        return;
+    }
+    const std::string outputPath = DiskFolder(picked) + name;
+
+    const ARCFileCls* entry = FindEntryByKey(program.arc.ArcEntries, node->key);
+    if (entry == nullptr) {
+        return;  // the node has no record; the commands are only offered for entry nodes
+    }
+    const ARCFileCls found = *entry;
+
+    if (FileExists(outputPath)) {
+        try {
+            DeleteFile(outputPath);
+        } catch (const VbError& error) {
+            ShowFailure(program, "无法删除已有的文件，文件未导出：", outputPath, error);
+            return;
+        }
+    }
+    if (ExportEntryFile(program, found.ArcFileOFSET, found.ArcFileOrgSize, found.ArcFileZipSize, outputPath)) {
+        program.ui.MsgBox(kExportDone, MsgIcon::Information, kTitle);
+    }
+}
+
+void ExportAllEntries(Program& program) {
+    IMainWindow& ui = program.ui;
+    const std::string picked = ui.BrowseForFolder(ui.Handle(), ExportAllPrompt(), "", BIF_NEWDIALOGSTYLE);
+    if (picked.empty()) {
+        return;
+    }
+    const std::string root = DiskFolder(picked);
+    const std::size_t count = program.arc.ArcEntries.size();
+
+    // With no entries the progress range would be empty: go straight to the end.
+    const bool shown = count > 0;
+    try {
+        if (shown) {
+            ui.SetProgressVisible(kExportBar, true);
+            ui.SetProgressValue(kExportBar, 0);
+            ui.SetProgressMin(kExportBar, 0);
+            ui.SetProgressMax(kExportBar, static_cast<int>(count));
+            ui.SetMainEnabled(false);
+        }
+        for (std::size_t i = 0; i < count && i < program.arc.ArcEntries.size(); ++i) {
+            ui.DoEvents();
+            if (program.ending) {
+                break;
+            }
+            ExportOneOfAll(program, root, i);
+        }
+    } catch (...) {
+        RestoreWindow(program, shown);
+        throw;
+    }
+    RestoreWindow(program, shown);
+    if (!program.ending) {
+        ui.MsgBox(kExportAllDone, MsgIcon::Information, kTitle);
+    }
+}
+
+}  // namespace tessarin

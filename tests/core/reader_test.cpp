@@ -1,0 +1,246 @@
+// Reading the header and directory: the worked one-entry archive byte for byte,
+// the field rules, and every truncation of a valid archive.
+#include <gtest/gtest.h>
+
+#include "core/ArcReader.h"
+#include "support/ArcBuilder.h"
+
+namespace tessarin {
+namespace {
+
+using testing::ArcSpec;
+using testing::BuildArc;
+using testing::RecordSpec;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+struct Recorder : ArcReadReceiver {
+    std::vector<std::string> events;
+    std::vector<std::string> rawNames;
+    void MagicAccepted() override { events.push_back("magic"); }
+    void VersionRead(std::int16_t v) override { events.push_back("version " + std::to_string(v)); }
+    void CountRead(std::int16_t c) override { events.push_back("count " + std::to_string(c)); }
+    void RecordStarting(int i) override { events.push_back("record " + std::to_string(i)); }
+    void EntryAdded(const ARCFileCls& e, const DirectoryRecord& r) override {
+        events.push_back("entry " + e.ArcFileKey);
+        rawNames.push_back(r.rawName);
+    }
+};
+
+struct Read {
+    ArcReadResult result;
+    ArcEntryList entries;
+    Recorder recorder;
+};
+
+Read ReadBytes(const std::string& bytes, const ExtTypeTable& types = {}) {
+    TempDir dir;
+    WriteFileBytes(dir / "a.arc", bytes);
+    Read read;
+    read.result = ReadArcFile(dir / "a.arc", types, read.entries, read.recorder);
+    return read;
+}
+
+// One entry ui\logo, type 26, 16 stored bytes, 32 original bytes.
+const unsigned char kWorkedExample[] = {
+    0x41, 0x52, 0x43, 0x00,  // magic "ARC\0"
+    0x07, 0x00,              // version 7
+    0x01, 0x00,              // one entry
+    // name ui\logo, padded with zero bytes to 64 characters
+    0x75, 0x69, 0x5C, 0x6C, 0x6F, 0x67, 0x6F,                                   // u i \ l o g o
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 29 zero bytes
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,     // 28 zero bytes
+    0x1A, 0x00, 0x00, 0x00,  // type code 26 -> "1A"
+    0x10, 0x00, 0x00, 0x00,  // stored size 16
+    0x20, 0x00, 0x00, 0x40,  // original size field 0x40000020 -> 32
+    0x58, 0x00, 0x00, 0x00,  // data offset 88
+    // 16 bytes of entry data (never looked at by the directory reader)
+    1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
+};
+
+TEST(ReaderTest, WorkedExampleGivesEveryField) {
+    const std::string bytes(reinterpret_cast<const char*>(kWorkedExample), sizeof kWorkedExample);
+    ASSERT_EQ(bytes.size(), 104u);
+    Read read = ReadBytes(bytes, {{"1A", "png"}});
+    ASSERT_EQ(read.result.status, ArcReadResult::Status::Ok);
+    EXPECT_EQ(read.result.version, 7);
+    EXPECT_EQ(read.result.count, 1);
+    ASSERT_EQ(read.entries.size(), 1u);
+    const ARCFileCls& e = read.entries[0];
+    EXPECT_EQ(e.ArcFileKey, "ui\\logo.1A");
+    EXPECT_EQ(e.ArcFileName, "logo.png");
+    EXPECT_EQ(e.ArcFilePath, "ui\\");
+    EXPECT_EQ(e.ArcFileType, "png");
+    EXPECT_EQ(e.ArcFileTypeHex, "1A");
+    EXPECT_EQ(e.ArcFileZipSize, 16);
+    EXPECT_EQ(e.ArcFileOrgSize, 32);
+    EXPECT_EQ(e.ArcFileOFSET, 88);
+    EXPECT_EQ(read.recorder.events,
+              (std::vector<std::string>{"magic", "version 7", "count 1", "record 1", "entry ui\\logo.1A"}));
+}
+
+TEST(ReaderTest, UnnamedTypeKeepsItsCodeAndTheSameKey) {
+    const std::string bytes(reinterpret_cast<const char*>(kWorkedExample), sizeof kWorkedExample);
+    Read read = ReadBytes(bytes);
+    ASSERT_EQ(read.entries.size(), 1u);
+    EXPECT_EQ(read.entries[0].ArcFileName, "logo.1A");
+    EXPECT_EQ(read.entries[0].ArcFileType, "1A");
+    EXPECT_EQ(read.entries[0].ArcFileKey, "ui\\logo.1A");
+}
+
+TEST(ReaderTest, NameFieldRules) {
+    struct Case {
+        const char* label;
+        std::string field;  // the name field as it lies in the file (no padding added)
+        std::string fullName;  // "" : not checked
+        std::string rawName;
+        std::string folder;
+    };
+    const std::string zeros61(61, '\0');
+    const Case cases[] = {
+        {"zero bytes inside the name are dropped", testing::NameField(std::string("gfx\\a\0old", 9)), "gfx\\aold",
+         "gfx\\aold", "gfx\\"},
+        {"double-byte character counts once", std::string("a\xC4\xE3z") + zeros61, "a你z", "a\xC4\xE3z", ""},
+        {"64 characters without any zero byte", std::string(64, 'n'), std::string(64, 'n'), std::string(64, 'n'), ""},
+        {"a trail byte 0x5C is not a folder separator", testing::NameField("\x95\x5C" "x"), "", "\x95\x5Cx", ""},
+        {"invalid bytes survive in the raw name", testing::NameField("\x80\xFF"), "\xED\xB2\x80\xED\xB3\xBF",
+         "\x80\xFF", ""},
+    };
+    for (const Case& c : cases) {
+        ArcSpec spec;
+        RecordSpec r;
+        r.name = c.field;
+        r.pad = false;
+        r.typeCode = 1;
+        spec.records.push_back(r);
+        spec.records.push_back(testing::Entry("next", 2, "x"));
+        Read read = ReadBytes(BuildArc(spec));
+        ASSERT_EQ(read.result.status, ArcReadResult::Status::Ok) << c.label;
+        ASSERT_EQ(read.entries.size(), 2u) << c.label;
+        if (!c.fullName.empty()) EXPECT_EQ(read.entries[0].ArcFileKey, c.fullName + ".1") << c.label;
+        EXPECT_EQ(read.entries[0].ArcFilePath, c.folder) << c.label;
+        EXPECT_EQ(read.recorder.rawNames[0], c.rawName) << c.label;
+        // The record after a long field starts where the field's characters end.
+        EXPECT_EQ(read.entries[1].ArcFileKey, "next.2") << c.label;
+    }
+}
+
+TEST(ReaderTest, NumberFieldRules) {
+    struct Case {
+        std::int32_t typeCode;
+        std::int32_t orgField;
+        std::string hex;
+        std::int32_t orgSize;
+    };
+    const Case cases[] = {
+        {26, 0x40000020, "1A", 32},
+        {0, 0x40000000, "0", 0},
+        {10, 0x00000100, "A", -1073741568},
+        {-1, 0x7FFFFFFF, "FFFFFFFF", 0x3FFFFFFF},
+        {INT32_MIN, static_cast<std::int32_t>(0xC0000000u), "80000000", INT32_MIN},
+    };
+    for (const Case& c : cases) {
+        ArcSpec spec;
+        RecordSpec r = testing::Entry("e", c.typeCode, "data");
+        r.orgField = c.orgField;
+        spec.records.push_back(r);
+        Read read = ReadBytes(BuildArc(spec));
+        ASSERT_EQ(read.entries.size(), 1u) << c.hex;
+        EXPECT_EQ(read.entries[0].ArcFileTypeHex, c.hex);
+        EXPECT_EQ(read.entries[0].ArcFileOrgSize, c.orgSize) << c.hex;
+    }
+}
+
+TEST(ReaderTest, HeaderAndFailureCases) {
+    using S = ArcReadResult::Status;
+    struct Case {
+        const char* label;
+        std::string bytes;
+        S status;
+        int error;
+        std::size_t entries;
+    };
+    ArcSpec three;
+    for (int i = 0; i < 3; ++i) three.records.push_back(testing::Entry("d\\e" + std::to_string(i), 1, "x"));
+    three.version = 3;
+    ArcSpec oneShort = three;
+    oneShort.count = 4;
+    ArcSpec overflow = three;
+    overflow.records[1].orgField = static_cast<std::int32_t>(0x90000000u);
+    ArcSpec negative = three;
+    negative.count = -2;
+    std::string dirOnly = BuildArc(oneShort);
+    const Case cases[] = {
+        {"lower-case magic", std::string("arc\0", 4) + std::string(8, '\0'), S::WrongMagic, 0, 0},
+        {"other file", "PK\x03\x04 hello", S::WrongMagic, 0, 0},
+        {"shorter than the magic", "AR", S::Failed, 62, 0},
+        {"lead bytes eat the magic", "\x81\x81\x81\x81", S::Failed, 62, 0},
+        {"only the magic", std::string("ARC\0", 4), S::Ok, 0, 0},
+        {"three entries", BuildArc(three), S::Ok, 0, 3},
+        {"count one higher than the records", BuildArc(oneShort), S::Failed, 62, 3},
+        {"overflowing original size", BuildArc(overflow), S::Failed, 6, 1},
+        {"negative count reads nothing", BuildArc(negative), S::Ok, 0, 0},
+    };
+    for (const Case& c : cases) {
+        Read read = ReadBytes(c.bytes);
+        EXPECT_EQ(read.result.status, c.status) << c.label;
+        EXPECT_EQ(read.result.errorNumber, c.error) << c.label;
+        EXPECT_EQ(read.entries.size(), c.entries) << c.label;
+        if (c.error != 0) {
+            EXPECT_FALSE(read.result.errorDescription.empty()) << c.label;
+        }
+    }
+    EXPECT_EQ(ReadBytes(BuildArc(three)).result.version, 3);
+}
+
+TEST(ReaderTest, EntriesKeepDirectoryOrderWhateverTheirOffsets) {
+    ArcSpec spec;
+    spec.records = {testing::Entry("b", 1, "bb"), testing::Entry("a", 1, "a")};
+    spec.records[0].offset = 500;
+    spec.records[1].offset = 100;
+    Read read = ReadBytes(BuildArc(spec));
+    ASSERT_EQ(read.entries.size(), 2u);
+    EXPECT_EQ(read.entries[0].ArcFileKey, "b.1");
+    EXPECT_EQ(read.entries[0].ArcFileOFSET, 500);
+    EXPECT_EQ(read.entries[1].ArcFileOFSET, 100);
+}
+
+// Every prefix of a valid archive either reads or fails cleanly; the entries
+// read are exactly those whose records lie wholly before the cut.
+TEST(ReaderTest, EveryTruncationReadsOrFailsCleanly) {
+    ArcSpec spec;
+    spec.records = {testing::Entry("ui\\logo", 0x1A, "logo"), testing::Entry("数据\\表", -1, "table"),
+                    testing::Entry("x", 0, "")};
+    // Encode the second name in code page 936 by hand: 数据\表 = CA FD BE DD 5C B1 ED.
+    spec.records[1].name = "\xCA\xFD\xBE\xDD\\\xB1\xED";
+    const std::string full = BuildArc(spec);
+    const std::size_t nameEnds[] = {8 + 64, 8 + 80 + 64 + 3, 8 + 80 + 83 + 64};
+    for (std::size_t len = 0; len <= full.size(); ++len) {
+        Read read = ReadBytes(full.substr(0, len));
+        if (len < 4) {
+            EXPECT_EQ(read.result.errorNumber, 62) << len;
+            continue;
+        }
+        std::size_t complete = 0;
+        for (std::size_t end : nameEnds)
+            if (len >= end) ++complete;
+        EXPECT_EQ(read.entries.size(), complete) << len;
+        // Before the count's low byte is there, the count reads as 0: nothing to read.
+        const bool whole = complete == 3 || len < 7;
+        EXPECT_EQ(read.result.status, whole ? ArcReadResult::Status::Ok : ArcReadResult::Status::Failed) << len;
+        if (!whole) {
+            EXPECT_EQ(read.result.errorNumber, 62) << len;
+        }
+    }
+}
+
+TEST(ReaderTest, MissingFileAndFolderAreErrors) {
+    TempDir dir;
+    ArcEntryList entries;
+    Recorder recorder;
+    EXPECT_EQ(ReadArcFile(dir / "none.arc", {}, entries, recorder).errorNumber, 53);
+    EXPECT_EQ(ReadArcFile(dir.path(), {}, entries, recorder).errorNumber, 75);
+}
+
+}  // namespace
+}  // namespace tessarin

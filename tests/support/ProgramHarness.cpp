@@ -1,0 +1,30 @@
+#include "support/ProgramHarness.h"
+
+#include <gtest/gtest.h>
+
+#include "core/OpenClose.h"
+#include "tree/TreeEvents.h"
+
+namespace tessarin::testing {
+
+ProgramHarness::ProgramHarness() {
+    AddExtType(program.ExtTypes, "1A", "png");
+    AddExtType(program.ExtTypes, "20", "txt");
+}
+
+std::string ProgramHarness::OpenArchive(const ArcSpec& spec, const std::string& name) {
+    const std::string path = dir / name;
+    WriteFileBytes(path, BuildArc(spec));
+    window.openAnswers.push_back(path + std::string(1, '\0') + "filler");
+    LoadArcFile(program);
+    return path;
+}
+
+void ProgramHarness::SelectNode(const std::string& key) {
+    const NodeId node = program.tree.Find(key);
+    ASSERT_NE(node, kNoNode) << key;
+    window.TreeSelect(node);
+    NodeClick(program, node);
+}
+
+}  // namespace tessarin::testing

@@ -1,0 +1,86 @@
+// The type table file: line endings, comments, colons, spaces and lookups.
+#include <gtest/gtest.h>
+
+#include "support/ArcBuilder.h"
+#include "types/ExtTypes.h"
+
+namespace tessarin {
+namespace {
+
+using testing::TempDir;
+
+struct Loaded {
+    ExtTypeTable table;
+    ExtTypeLoadReport report;
+};
+
+Loaded LoadText(const std::string& content) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "ExtType.Dll", content);
+    Loaded loaded;
+    loaded.report = LoadExtTypes(loaded.table, dir / "ExtType.Dll");
+    return loaded;
+}
+
+std::vector<std::pair<std::string, std::string>> Rows(const ExtTypeTable& table) {
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const auto& row : table) rows.emplace_back(row.ClassExtkey, row.ClassExttype);
+    return rows;
+}
+
+using RowList = std::vector<std::pair<std::string, std::string>>;
+
+TEST(ExtTypesTest, LineRules) {
+    struct Case {
+        const char* label;
+        std::string content;
+        RowList rows;
+    };
+    const Case cases[] = {
+        {"CR LF lines, last line without an ending", "1A:png\r\n1B:bmp", {{"1A", "png"}, {"1B", "bmp"}}},
+        {"a CR alone ends a line", "1A:png\r1B:bmp\r", {{"1A", "png"}, {"1B", "bmp"}}},
+        {"a LF alone stays in the line", "1A:png\n1B:bmp\r\n", {{"1A", "png\n1B"}}},
+        {"comments and blank lines only", "// types\r\n\r\n   \r\n  // indented comment\r\n", {}},
+        {"slash space slash is a row", "/ /:odd\r\n", {{"/ /", "odd"}}},
+        {"two colons: the rest is dropped", "20:txt:comment\r\n", {{"20", "txt"}}},
+        {"spaces next to colons are kept", " 20 : txt \r\n", {{"20 ", " txt"}}},
+        {"tabs are not stripped", "\t20:txt\t\r\n", {{"\t20", "txt\t"}}},
+        {"a row ending in its colon has an empty name", "30:\r\n", {{"30", ""}}},
+        {"comment marker inside a row is text", "40:a//b\r\n", {{"40", "a//b"}}},
+        {"names in code page 936", "50:\xCD\xBC\xC6\xAC\r\n", {{"50", "图片"}}},
+    };
+    for (const Case& c : cases) {
+        Loaded loaded = LoadText(c.content);
+        EXPECT_EQ(Rows(loaded.table), c.rows) << c.label;
+        EXPECT_TRUE(loaded.report.skippedLines.empty()) << c.label;
+    }
+}
+
+TEST(ExtTypesTest, LineWithoutColonIsSkippedAndReported) {
+    Loaded loaded = LoadText("1A:png\r\nnonsense\r\n1B:bmp\r\n");
+    EXPECT_EQ(Rows(loaded.table), (RowList{{"1A", "png"}, {"1B", "bmp"}}));
+    EXPECT_EQ(loaded.report.skippedLines, std::vector<int>{2});
+}
+
+TEST(ExtTypesTest, MissingFileOrFolderGivesEmptyTable) {
+    TempDir dir;
+    ExtTypeTable table;
+    EXPECT_TRUE(LoadExtTypes(table, dir / "absent.Dll").error.empty());
+    EXPECT_TRUE(table.empty());
+    EXPECT_TRUE(LoadExtTypes(table, dir.path()).error.empty());
+    EXPECT_TRUE(table.empty());
+}
+
+TEST(ExtTypesTest, LookupIsExactAndTakesTheFirstRow) {
+    const ExtTypeTable table = {{"1A", "png"}, {"1a", "lower"}, {"01B", "padded"}, {"1A", "second"},
+                                {"FFFFFFFF", "all"}, {"0", "zero"}};
+    struct Case {
+        std::string hex;
+        std::string name;
+    };
+    const Case cases[] = {{"1A", "png"}, {"1B", "1B"}, {"FFFFFFFF", "all"}, {"0", "zero"}, {"7", "7"}};
+    for (const Case& c : cases) EXPECT_EQ(LookupExtType(table, c.hex), c.name) << c.hex;
+}
+
+}  // namespace
+}  // namespace tessarin

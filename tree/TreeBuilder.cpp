@@ -1,0 +1,81 @@
+#include "tree/TreeBuilder.h"
+
+#include "core/platform/VbError.h"
+
+namespace tessarin {
+
+namespace {
+
+// The tree control's classic errors, reported to the opening command.
+constexpr int kKeyNotUnique = 35602;
+constexpr int kElementNotFound = 35601;
+
+constexpr const char* kTreeErrorTitle = "错误信息提示";
+
+}  // namespace
+
+bool CheckKey(const EntryTree& tree, const std::string& Keys) {
+    // Keys are unique, so the one node with this key decides; only nodes with
+    // children (the root and folders) count, exactly as a scan over them would.
+    const NodeId id = tree.Find(Keys);
+    return id != kNoNode && !tree.Node(id).children.empty();
+}
+
+void AddItemNodes(EntryTree& tree, const std::string& spath, const std::string& RootKey,
+                  const std::string& ExtHex, const std::string& filename) {
+    NodeId parent = tree.Find(RootKey);
+    const std::size_t length = spath.size();
+    std::size_t nameStart = 0;  // first character of the current folder's name
+    for (std::size_t i = 0; i < length; ++i) {
+        if (spath[i] != '\\') {
+            continue;
+        }
+        const std::string prefix = spath.substr(0, i + 1);
+        const std::string name = spath.substr(nameStart, i - nameStart);
+        nameStart = i + 1;
+        if (CheckKey(tree, prefix)) {
+            parent = tree.Find(prefix);
+            continue;
+        }
+        if (parent == kNoNode) {
+            throw VbError(kElementNotFound, "Element not found");
+        }
+        try {
+            parent = tree.AddChild(parent, prefix, name, kImageFolder, kImageFolderOpen);
+        } catch (const DuplicateNodeKey&) {
+            throw VbError(kKeyNotUnique, "Key is not unique in collection");
+        }
+    }
+
+    const std::string key = spath + "." + ExtHex;
+    if (parent == kNoNode) {
+        throw EntryNodeRefused{key};
+    }
+    try {
+        tree.AddChild(parent, key, filename, kImageFile);
+    } catch (const DuplicateNodeKey&) {
+        throw EntryNodeRefused{key};
+    }
+}
+
+void EndProgramForRefusedEntry(Program& program, const std::string& spath, const std::string& Ext) {
+    const std::string text = std::string(kCrLf) + "添加信息时出错,程序将退出,详细检查扩展信息文件." + kCrLf + kCrLf +
+                             "Path=[" + spath + "] " + kCrLf + kCrLf + "Ext=[" + Ext + "]";
+    program.ui.MsgBox(text, MsgIcon::Stop, kTreeErrorTitle);
+    // Ending the program closes every file, the archive included; nothing is written.
+    program.files.CloseAll();
+    program.ui.EndProgram();
+    program.ending = true;
+    throw ProgramEnding{};
+}
+
+void AddItem(Program& program, const std::string& spath, const std::string& RootKey, const std::string& Ext,
+             const std::string& ExtHex, const std::string& filename) {
+    try {
+        AddItemNodes(program.tree, spath, RootKey, ExtHex, filename);
+    } catch (const EntryNodeRefused&) {
+        EndProgramForRefusedEntry(program, spath, Ext);
+    }
+}
+
+}  // namespace tessarin

@@ -1,0 +1,82 @@
+#include "types/ExtTypes.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "core/platform/Cp936.h"
+#include "core/platform/FileSystem.h"
+
+namespace tessarin {
+
+namespace {
+
+std::string_view StripSpaces(std::string_view line) {
+    while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+    while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
+    return line;
+}
+
+// Handles one line of the file; returns false for a line that is neither
+// blank, a comment nor a row (it holds no ":").
+bool AddLine(ExtTypeTable& ExtTypes, std::string_view rawLine) {
+    const std::string text = Cp936ToText(rawLine);
+    std::string_view line = StripSpaces(text);
+    if (line.empty() || line.substr(0, 2) == "//") return true;
+    auto colon = line.find(':');
+    if (colon == std::string_view::npos) return false;
+    std::string_view rest = line.substr(colon + 1);
+    auto second = rest.find(':');
+    AddExtType(ExtTypes, std::string(line.substr(0, colon)),
+               std::string(second == std::string_view::npos ? rest : rest.substr(0, second)));
+    return true;
+}
+
+}  // namespace
+
+void AddExtType(ExtTypeTable& ExtTypes, const std::string& code, const std::string& name) {
+    ExtTypes.push_back(ExtTypeCls{code, name});
+}
+
+ExtTypeLoadReport LoadExtTypes(ExtTypeTable& ExtTypes) {
+    return LoadExtTypes(ExtTypes, ProgramFolder() + kNativeSeparator + kExtTypeFileName);
+}
+
+ExtTypeLoadReport LoadExtTypes(ExtTypeTable& ExtTypes, const std::string& path) {
+    ExtTypeLoadReport report;
+    // A missing file (or a folder of that name) leaves the table empty, silently.
+    if (!FileExists(path)) return report;
+    std::ifstream in(TextToNative(path), std::ios::binary);
+    if (!in) {
+        report.error = "无法读取类型文件: " + path;
+        return report;
+    }
+    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        report.error = "无法读取类型文件: " + path;
+        return report;
+    }
+
+    // A line ends at CR (a LF right after it belongs to the line end); a LF
+    // alone stays part of the line. A last line without CR still counts.
+    int lineNumber = 0;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t cr = content.find('\r', start);
+        std::size_t end = cr == std::string::npos ? content.size() : cr;
+        ++lineNumber;
+        if (!AddLine(ExtTypes, std::string_view(content).substr(start, end - start)))
+            report.skippedLines.push_back(lineNumber);
+        if (cr == std::string::npos) break;
+        start = cr + 1;
+        if (start < content.size() && content[start] == '\n') ++start;
+    }
+    return report;
+}
+
+const std::string& LookupExtType(const ExtTypeTable& ExtTypes, const std::string& hex) {
+    for (const auto& row : ExtTypes)
+        if (row.ClassExtkey == hex) return row.ClassExttype;
+    return hex;
+}
+
+}  // namespace tessarin

@@ -1,0 +1,96 @@
+#include "ui/EntryTreeView.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace tessarin {
+
+namespace {
+
+int ShiftMask(Qt::KeyboardModifiers modifiers) {
+    int mask = 0;
+    if (modifiers & Qt::ShiftModifier) mask |= 1;
+    if (modifiers & Qt::ControlModifier) mask |= 2;
+    if (modifiers & Qt::AltModifier) mask |= 4;
+    return mask;
+}
+
+}  // namespace
+
+EntryTreeView::EntryTreeView(QWidget* parent) : QTreeView(parent) {
+    setHeaderHidden(true);
+    setSortingEnabled(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Every row has the same height: lets the view lay out tens of thousands
+    // of children without measuring each one.
+    setUniformRowHeights(true);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setIconSize(QSize(16, 16));
+}
+
+bool EntryTreeView::IsWindowShortcut(const QKeyEvent* event) const {
+    const QKeySequence pressed(event->keyCombination());
+    for (const QKeySequence& shortcut : windowShortcuts_) {
+        if (shortcut.matches(pressed) == QKeySequence::ExactMatch) return true;
+    }
+    return false;
+}
+
+bool EntryTreeView::event(QEvent* event) {
+    // An accepted ShortcutOverride would let the view keep the key for itself;
+    // for the window's shortcuts it is left unaccepted so the window's action fires.
+    if (event->type() == QEvent::ShortcutOverride && IsWindowShortcut(static_cast<QKeyEvent*>(event))) {
+        event->ignore();
+        return true;
+    }
+    return QTreeView::event(event);
+}
+
+void EntryTreeView::keyPressEvent(QKeyEvent* event) {
+    // A disabled command's shortcut reaches here as a plain key press; it must
+    // do nothing at all (Ctrl+A would otherwise select, Ctrl+letter search).
+    if (IsWindowShortcut(event) || event->matches(QKeySequence::SelectAll)) {
+        event->ignore();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void EntryTreeView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        event->accept();  // no selection, no current node change
+        return;
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+void EntryTreeView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        const QPoint pos = event->position().toPoint();
+        emit rightButtonReleased(indexAt(pos), ShiftMask(event->modifiers()), pos);
+        return;
+    }
+    QTreeView::mouseReleaseEvent(event);
+}
+
+void EntryTreeView::mouseMoveEvent(QMouseEvent* event) {
+    // Dragging with only the right button held must not drag-select either.
+    if ((event->buttons() & Qt::RightButton) && !(event->buttons() & Qt::LeftButton)) {
+        event->accept();
+        return;
+    }
+    QTreeView::mouseMoveEvent(event);
+}
+
+void EntryTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    QTreeView::mouseDoubleClickEvent(event);
+}
+
+}  // namespace tessarin

@@ -1,0 +1,62 @@
+#include "ui/ModalPrompts.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+
+namespace tessarin {
+
+namespace {
+
+QMessageBox::Icon ToQtIcon(MsgIcon icon) {
+    switch (icon) {
+    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::Warning: return QMessageBox::Warning;
+    case MsgIcon::Stop: return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void QtModalPrompts::Message(QWidget* owner, const QString& text, MsgIcon icon, const QString& title) {
+    QMessageBox box(ToQtIcon(icon), title, text, QMessageBox::Ok, owner);
+    box.setObjectName("MsgBox");
+    // Plain text: names from an archive must never be read as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+QString QtModalPrompts::OpenFile(const OpenFileRequest& request) {
+    QFileDialog dialog(request.owner, request.caption);
+    dialog.setObjectName("OpenFileDialog");
+    // Qt's own dialog behaves the same on every desktop and its filter matching
+    // ignores letter case, as the archives' Windows origins expect (*.ARC finds x.arc).
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (!request.filters.isEmpty()) dialog.setNameFilters(request.filters);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+QString QtModalPrompts::Folder(const FolderRequest& request) {
+    QFileDialog dialog(request.owner, request.caption);
+    dialog.setObjectName("FolderDialog");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (!request.initialFolder.isEmpty()) dialog.setDirectory(request.initialFolder);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList folders = dialog.selectedFiles();
+    return folders.isEmpty() ? QString() : folders.first();
+}
+
+QAction* QtModalPrompts::Popup(QMenu& menu, const QPoint& globalPos) { return menu.exec(globalPos); }
+
+int QtModalPrompts::Exec(QDialog& dialog) { return dialog.exec(); }
+
+}  // namespace tessarin
