@@ -32,13 +32,13 @@ std::string ExportAllPrompt() {
 }
 
 // "lead", the path on its own line, then the platform's error number and text.
-std::string FailureText(const std::string& lead, const std::string& nativePath, const VbError& error) {
-    return lead + kCrLf + NativeToText(nativePath) + kCrLf + kCrLf + "错误编号:" + std::to_string(error.number()) +
+std::string FailureText(const std::string& lead, const std::string& path, const VbError& error) {
+    return lead + kCrLf + path + kCrLf + kCrLf + "错误编号:" + std::to_string(error.number()) +
            kCrLf + "错误信息:" + error.description();
 }
 
-void ShowFailure(Program& program, const std::string& lead, const std::string& nativePath, const VbError& error) {
-    program.ui.MsgBox(FailureText(lead, nativePath, error), MsgIcon::Stop, kTitle);
+void ShowFailure(Program& program, const std::string& lead, const std::string& path, const VbError& error) {
+    program.ui.MsgBox(FailureText(lead, path, error), MsgIcon::Stop, kTitle);
 }
 
 void ShowUnsafeName(Program& program, const std::string& name, const std::string& key) {
@@ -46,9 +46,11 @@ void ShowUnsafeName(Program& program, const std::string& name, const std::string
                       kTitle);
 }
 
-// One name on disk that stays where it is put: not empty, not "." or "..", and
-// free of every separator and of the drive/stream marker ":".
-bool IsSafeComponent(std::string_view native) {
+// One name that stays where it is put on disk: not empty, not "." or "..", and
+// free of every separator and of the drive/stream marker ":". Checked on the
+// bytes the name becomes on disk.
+bool IsSafeComponent(std::string_view text) {
+    const std::string native = TextToNative(text);
     if (native.empty() || native == "." || native == "..") {
         return false;
     }
@@ -60,9 +62,9 @@ bool IsSafeComponent(std::string_view native) {
     return true;
 }
 
-// The picked folder (program text) as a disk folder that ends in "/".
-std::string DiskFolder(const std::string& picked) {
-    std::string folder = TextToNative(picked);
+// The picked folder, ending in "/" so that names can be appended.
+std::string FolderWithSeparator(const std::string& picked) {
+    std::string folder = picked;
     if (folder.empty() || folder.back() != kNativeSeparator) {
         folder += kNativeSeparator;
     }
@@ -74,7 +76,7 @@ struct EntryPaths {
     std::string file;
 };
 
-// The disk folder and file of an entry below root (which ends in "/"): each
+// The folder and file of an entry below root (which ends in "/"): each
 // "\"-separated archive folder becomes a nested folder. nullopt when any part
 // of the name could lead outside root.
 std::optional<EntryPaths> EntryPathsUnder(const std::string& root, const ARCFileCls& entry) {
@@ -84,28 +86,27 @@ std::optional<EntryPaths> EntryPathsUnder(const std::string& root, const ARCFile
         const auto cut = folders.find('\\');
         // A folder path ends in "\"; a last part without one is still a folder.
         const std::string_view part = folders.substr(0, cut);
-        const std::string native = TextToNative(part);
-        if (!IsSafeComponent(native)) {
+        if (!IsSafeComponent(part)) {
             return std::nullopt;
         }
-        paths.folder += native;
+        paths.folder += part;
         paths.folder += kNativeSeparator;
         folders = cut == std::string_view::npos ? std::string_view() : folders.substr(cut + 1);
     }
-    const std::string name = TextToNative(entry.ArcFileName);
-    if (!IsSafeComponent(name)) {
+    if (!IsSafeComponent(entry.ArcFileName)) {
         return std::nullopt;
     }
-    paths.file = paths.folder + name;
+    paths.file = paths.folder + entry.ArcFileName;
     return paths;
 }
 
 // A link at the output path is removed first, so the export never writes
 // through it to wherever it points.
-void RemoveLinkInTheWay(const std::string& nativePath) {
+void RemoveLinkInTheWay(const std::string& path) {
+    const std::filesystem::path native(TextToNative(path));
     std::error_code ec;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(nativePath, ec))) {
-        std::filesystem::remove(nativePath, ec);
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(native, ec))) {
+        std::filesystem::remove(native, ec);
     }
 }
 
@@ -126,8 +127,9 @@ bool WriteRawFile(Program& program, const std::string& outputPath, const std::ve
             file.Close();
         } catch (const VbError&) {
         }
-        // A cut-off copy must not pass for the entry.
-        if (created) {
+        // A cut-off copy must not pass for the entry. Only a regular file is
+        // removed: a device such as /dev/full at the path must survive.
+        if (created && FileExists(outputPath)) {
             TryDeleteFile(outputPath);
         }
         ShowFailure(program, "写入文件时出错，文件未导出：", outputPath, error);
@@ -236,12 +238,11 @@ void ExtSub(Program& program, WindowHandle hwnd) {
     }
     // The file goes straight into the folder under the node's text, which
     // must therefore be one plain name.
-    const std::string name = TextToNative(node->text);
-    if (!IsSafeComponent(name)) {
+    if (!IsSafeComponent(node->text)) {
         ShowUnsafeName(program, node->text, node->key);
         return;
     }
-    const std::string outputPath = DiskFolder(picked) + name;
+    const std::string outputPath = FolderWithSeparator(picked) + node->text;
 
     const ARCFileCls* entry = FindEntryByKey(program.arc.ArcEntries, node->key);
     if (entry == nullptr) {
@@ -268,7 +269,7 @@ void ExportAllEntries(Program& program) {
     if (picked.empty()) {
         return;
     }
-    const std::string root = DiskFolder(picked);
+    const std::string root = FolderWithSeparator(picked);
     const std::size_t count = program.arc.ArcEntries.size();
 
     // With no entries the progress range would be empty: go straight to the end.
@@ -286,7 +287,12 @@ void ExportAllEntries(Program& program) {
             if (program.ending) {
                 break;
             }
-            ExportOneOfAll(program, root, i);
+            try {
+                ExportOneOfAll(program, root, i);
+            } catch (const std::exception&) {
+                // Anything unforeseen costs this entry only, never the run.
+                ui.MsgBox(kEntryFailed + program.arc.ArcEntries[i].ArcFileKey, MsgIcon::Stop, kTitle);
+            }
         }
     } catch (...) {
         RestoreWindow(program, shown);

@@ -41,8 +41,7 @@ NodeId EntryTree::AddChild(NodeId parent, const std::string& key, const std::str
 }
 
 NodeId EntryTree::Find(std::string_view key) const {
-    // The map's key type is std::string; build one only for the lookup.
-    const auto it = byKey_.find(std::string(key));
+    const auto it = byKey_.find(key);
     return it == byKey_.end() ? kNoNode : it->second;
 }
 

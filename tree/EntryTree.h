@@ -3,6 +3,7 @@
 // texts and images; children in insertion order. The window shows it through
 // an item model; the commands read and build it.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -54,8 +55,14 @@ public:
     int RowOf(NodeId id) const;
 
 private:
+    // Looks keys up by string_view without building a std::string.
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+    };
+
     std::vector<TreeNode> nodes_;
-    std::unordered_map<std::string, NodeId> byKey_;
+    std::unordered_map<std::string, NodeId, KeyHash, std::equal_to<>> byKey_;
     std::vector<int> rowOf_;
 };
 

@@ -25,29 +25,36 @@ void AddItemNodes(EntryTree& tree, const std::string& spath, const std::string& 
                   const std::string& ExtHex, const std::string& filename) {
     NodeId parent = tree.Find(RootKey);
     const std::size_t length = spath.size();
+    const std::string_view path(spath);
     std::size_t nameStart = 0;  // first character of the current folder's name
     for (std::size_t i = 0; i < length; ++i) {
         if (spath[i] != '\\') {
             continue;
         }
-        const std::string prefix = spath.substr(0, i + 1);
-        const std::string name = spath.substr(nameStart, i - nameStart);
+        // One lookup per backslash: the node of this prefix, reused when it
+        // already has children (exactly when CheckKey would answer true).
+        const std::string_view prefix = path.substr(0, i + 1);
+        const std::size_t start = nameStart;
         nameStart = i + 1;
-        if (CheckKey(tree, prefix)) {
-            parent = tree.Find(prefix);
+        const NodeId existing = tree.Find(prefix);
+        if (existing != kNoNode && !tree.Node(existing).children.empty()) {
+            parent = existing;
             continue;
         }
         if (parent == kNoNode) {
             throw VbError(kElementNotFound, "Element not found");
         }
         try {
-            parent = tree.AddChild(parent, prefix, name, kImageFolder, kImageFolderOpen);
+            parent = tree.AddChild(parent, std::string(prefix), std::string(path.substr(start, i - start)),
+                                   kImageFolder, kImageFolderOpen);
         } catch (const DuplicateNodeKey&) {
             throw VbError(kKeyNotUnique, "Key is not unique in collection");
         }
     }
 
-    const std::string key = spath + "." + ExtHex;
+    std::string key;
+    key.reserve(length + 1 + ExtHex.size());
+    key.append(spath).append(".").append(ExtHex);
     if (parent == kNoNode) {
         throw EntryNodeRefused{key};
     }

@@ -55,7 +55,9 @@ void EntryTreeView::keyPressEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
+    const QModelIndex before = currentIndex();
     QTreeView::keyPressEvent(event);
+    if (currentIndex() != before && currentIndex().isValid()) emit keyboardMovedTo(currentIndex());
 }
 
 void EntryTreeView::mousePressEvent(QMouseEvent* event) {

@@ -22,6 +22,8 @@ signals:
     // Mouse-up of the right button: the index under the pointer (invalid over
     // empty space), the classic shift mask (1 Shift, 2 Ctrl, 4 Alt), the position.
     void rightButtonReleased(const QModelIndex& index, int shift, const QPoint& pos);
+    // The arrow keys (or Home, End, paging) made another node current.
+    void keyboardMovedTo(const QModelIndex& index);
 
 protected:
     bool event(QEvent* event) override;

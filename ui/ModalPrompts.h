@@ -4,6 +4,7 @@
 // Qt implementation; a test can put a scripted one in its place so that nothing
 // waits for a user.
 #include <QString>
+#include <QStringList>
 
 #include "core/Messages.h"
 

@@ -39,7 +39,9 @@ int RemoveFile(const std::string& path) {
     if (::lstat(native.c_str(), &st) != 0) {
         return VbErrorFromErrnoForPath(errno, native);
     }
-    if (S_ISDIR(st.st_mode)) {
+    // Only files and links are deleted: a folder, and above all a device such as
+    // /dev/full that an export was pointed at, must survive a clean-up.
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
         return vberr::PathFileAccess;
     }
     // A file another open holds locked is in use; removing it would pull it

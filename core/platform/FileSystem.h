@@ -1,5 +1,6 @@
 #pragma once
 // Small file-system operations the commands need, with classic error numbers.
+// Paths are the program's text: escaped bytes become the raw bytes on disk.
 #include <cstdint>
 #include <string>
 
@@ -16,7 +17,8 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 std::int64_t FileSize(const std::string& path);  // throws VbError
 
-// Deletes a file; throws VbError (53 when absent, 70/75 when refused).
+// Deletes a file; throws VbError (53 when absent, 70/75 when refused). A file
+// another open holds locked (70) and anything but a file or link (75) stay.
 void DeleteFile(const std::string& path);
 // Deletes a file if it is there; returns false when it was not or could not be deleted.
 bool TryDeleteFile(const std::string& path);

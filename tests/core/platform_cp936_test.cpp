@@ -108,7 +108,7 @@ TEST(Cp936Test, DistinctBytesGiveDistinctText) {
     std::map<std::string, int> seen;
     for (int a = 0x81; a <= 0xFE; ++a) {
         for (int b = 0x40; b <= 0xFE; ++b) {
-            const std::string text = Cp936ToText({static_cast<char>(a), static_cast<char>(b)});
+            const std::string text = Cp936ToText(std::string{static_cast<char>(a), static_cast<char>(b)});
             const auto [it, inserted] = seen.emplace(text, a << 8 | b);
             ASSERT_TRUE(inserted) << std::hex << (a << 8 | b) << " and " << it->second;
         }

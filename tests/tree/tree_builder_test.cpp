@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/platform/VbError.h"
+#include "support/ArcBuilder.h"
 #include "support/FakeWindow.h"
 #include "tree/TreeBuilder.h"
 

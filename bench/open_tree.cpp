@@ -1,0 +1,170 @@
+// Command time of opening a 32767-entry archive with deep folders: LoadArcFile
+// reads the directory and builds the tree through a window that does nothing.
+// Goal: under 100 ms.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/OpenClose.h"
+#include "core/Program.h"
+
+namespace {
+
+using namespace tessarin;
+
+constexpr int kEntries = 32767;
+constexpr int kRuns = 7;
+
+class QuietWindow : public IMainWindow {
+public:
+    std::string path;
+
+    void MsgBox(const std::string& text, MsgIcon, const std::string&) override {
+        std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
+    }
+    WindowHandle Handle() const override { return 1; }
+    std::string Caption() const override { return caption_; }
+    void SetCaption(const std::string& c) override { caption_ = c; }
+    void SetPanelText(int, const std::string&) override {}
+    int PanelWidth(int) const override { return 5835; }
+    void SetProgressVisible(int, bool) override {}
+    void SetProgressWidth(int, int) override {}
+    void SetProgressMin(int, int) override {}
+    void SetProgressMax(int, int) override {}
+    void SetProgressValue(int, int value) override { value_ = value; }
+    int ProgressValue(int) const override { return value_; }
+    void TreeBeginReset() override {}
+    void TreeEndReset() override {}
+    void TreeSelect(NodeId node) override { selected_ = node; }
+    void TreeEnsureVisible(NodeId) override {}
+    void TreeExpand(NodeId) override {}
+    NodeId TreeSelected() const override { return selected_; }
+    void SetMenuEnabled(const std::string&, bool) override {}
+    void SetButtonEnabled(int, bool) override {}
+    int Check1Value() const override { return 0; }
+    void SetMainEnabled(bool) override {}
+    std::string ShowOpenDialog(WindowHandle, const std::string&, const std::string&) override { return path; }
+    std::string BrowseForFolder(WindowHandle, const std::string&, const std::string&, std::int32_t) override {
+        return "";
+    }
+    TreeMenuChoice PopupTreeMenu() override { return TreeMenuChoice::None; }
+    void Showinfo(const InfoTexts&) override {}
+    void ShowAbout() override {}
+    void DoEvents() override {}
+    void EndProgram() override {}
+
+private:
+    std::string caption_ = "Tessarin";
+    int value_ = 0;
+    NodeId selected_ = kNoNode;
+};
+
+void PutLE(std::string& out, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+// Archive shapes. Both are eight levels deep; "grouped" keeps 16 entries per
+// folder in directory order, as archives are normally written; "scattered"
+// gives every entry a folder chain of its own, the worst case for the tree.
+enum class Shape { Grouped, Scattered };
+
+std::string EntryName(Shape shape, int i) {
+    std::string name;
+    if (shape == Shape::Grouped) {
+        const int folder = i / 16;
+        name = "data\\lvl" + std::to_string((folder >> 8) & 7) + "\\zone" + std::to_string((folder >> 5) & 7) +
+               "\\sect" + std::to_string((folder >> 2) & 7) + "\\part" + std::to_string(folder & 3) +
+               "\\deep\\deeper\\deepest\\";
+    } else {
+        int rest = i;
+        for (const char* level : {"art", "set", "grp", "pak", "sub"}) {
+            name += level + std::to_string(rest % 8) + "\\";
+            rest /= 8;
+        }
+        name += "deep\\deeper\\deepest\\";
+    }
+    return name + "item" + std::to_string(i);
+}
+
+std::string BuildArchive(Shape shape) {
+    constexpr int kRecordSize = 64 + 16;
+    const std::uint32_t dataStart = 8 + static_cast<std::uint32_t>(kEntries) * kRecordSize;
+    const std::string stored = "\x78\x9c\x03\x00\x00\x00\x00\x01";  // an empty zlib stream
+    std::string out("ARC\0", 4);
+    PutLE(out, 7, 2);
+    PutLE(out, kEntries, 2);
+    for (int i = 0; i < kEntries; ++i) {
+        std::string field = EntryName(shape, i);
+        field.resize(64, '\0');
+        out += field;
+        PutLE(out, i % 3 == 0 ? 0x1A : 0x20, 4);
+        PutLE(out, static_cast<std::uint32_t>(stored.size()), 4);
+        PutLE(out, 0x40000000u, 4);
+        PutLE(out, dataStart + static_cast<std::uint32_t>(i * stored.size()), 4);
+    }
+    for (int i = 0; i < kEntries; ++i) out += stored;
+    return out;
+}
+
+struct Figures {
+    double median = 0, min = 0, max = 0;
+    std::size_t entries = 0, nodes = 0;
+};
+
+Figures TimeOpen(const std::string& path) {
+    std::vector<double> millis;
+    Figures figures;
+    for (int run = 0; run < kRuns; ++run) {
+        QuietWindow window;
+        window.path = path;
+        Program program(window);
+        AddExtType(program.ExtTypes, "1A", "png");
+        AddExtType(program.ExtTypes, "20", "txt");
+        const auto start = std::chrono::steady_clock::now();
+        LoadArcFile(program);
+        const auto stop = std::chrono::steady_clock::now();
+        millis.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
+        figures.entries = program.arc.ArcEntries.size();
+        figures.nodes = program.tree.Size();
+        UnLoadArcFile(program);
+    }
+    std::sort(millis.begin(), millis.end());
+    figures.median = millis[millis.size() / 2];
+    figures.min = millis.front();
+    figures.max = millis.back();
+    return figures;
+}
+
+}  // namespace
+
+int main() {
+    int status = 0;
+    for (const auto& [shape, label] : {std::pair{Shape::Grouped, "grouped"}, std::pair{Shape::Scattered, "scattered"}}) {
+        char pathTemplate[] = "/tmp/tessarin-bench-XXXXXX";
+        const int fd = ::mkstemp(pathTemplate);
+        if (fd < 0) {
+            std::perror("mkstemp");
+            return 1;
+        }
+        ::close(fd);
+        const std::string path = pathTemplate;
+        {
+            const std::string bytes = BuildArchive(shape);
+            std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        }
+        const Figures f = TimeOpen(path);
+        std::remove(path.c_str());
+        std::printf("open_tree %-9s: %zu entries, %zu tree nodes, LoadArcFile median %.1f ms, min %.1f ms, "
+                    "max %.1f ms (goal < 100 ms)\n",
+                    label, f.entries, f.nodes, f.median, f.min, f.max);
+        if (f.entries != static_cast<std::size_t>(kEntries)) status = 1;
+    }
+    return status;
+}

@@ -1,0 +1,70 @@
+#include "cli/ConsoleWindow.h"
+
+#include "cli/Console.h"
+#include "core/OpenClose.h"
+
+namespace tessarin::cli {
+
+bool ConsoleWindow::SelectEntry(const EntryTree& tree, const std::string& key) {
+    const NodeId node = tree.Find(key);
+    if (node == kNoNode || !IsEntryKey(key)) {
+        MsgBox("档案中没有这个条目，KEY：" + key, MsgIcon::Stop, "Tessarin");
+        return false;
+    }
+    selected_ = node;
+    return true;
+}
+
+std::size_t ConsoleWindow::FailuresSince(std::size_t from) const {
+    std::size_t count = 0;
+    for (std::size_t i = from; i < messages.size(); ++i)
+        if (messages[i].icon != MsgIcon::Information) ++count;
+    return count;
+}
+
+bool ConsoleWindow::InformedSince(std::size_t from, const std::string& text) const {
+    for (std::size_t i = from; i < messages.size(); ++i)
+        if (messages[i].icon == MsgIcon::Information && messages[i].text == text) return true;
+    return false;
+}
+
+void ConsoleWindow::SetProgressValue(int bar, int value) {
+    if (bar >= 0 && bar < 3) progress_[bar] = value;
+}
+
+int ConsoleWindow::ProgressValue(int bar) const { return bar >= 0 && bar < 3 ? progress_[bar] : 0; }
+
+std::string ConsoleWindow::ShowOpenDialog(WindowHandle, const std::string&, const std::string&) {
+    if (openAnswers.empty()) return "";
+    std::string answer = openAnswers.front();
+    openAnswers.pop_front();
+    if (answer.empty()) return "";
+    return answer + '\0';
+}
+
+std::string ConsoleWindow::BrowseForFolder(WindowHandle, const std::string&, const std::string&, std::int32_t) {
+    return folderAnswer;
+}
+
+void ConsoleWindow::MsgBox(const std::string& text, MsgIcon icon, const std::string& title) {
+    messages.push_back({text, icon, title});
+    // Texts may begin or end with line breaks meant for a dialog's layout.
+    std::string shown = ForTerminal(text);
+    const auto first = shown.find_first_not_of('\n');
+    const auto last = shown.find_last_not_of('\n');
+    shown = first == std::string::npos ? std::string() : shown.substr(first, last - first + 1);
+    PrintError(shown);
+}
+
+bool OpenArchive(Program& program, ConsoleWindow& window, const std::string& path) {
+    if (path.empty()) {
+        window.MsgBox("未指定档案文件。", MsgIcon::Stop, "Tessarin");
+        return false;
+    }
+    window.openAnswers.push_back(path);
+    LoadArcFile(program);
+    return !program.ending && !window.ended && program.arc.ArcFileNum != 0 &&
+           program.files.IsOpen(program.arc.ArcFileNum);
+}
+
+}  // namespace tessarin::cli

@@ -1,0 +1,65 @@
+// tessarin-cli extract: every entry in the archive's folders (as the export-all
+// command does), or the named entries straight into DEST (as the single export).
+#include <filesystem>
+
+#include "cli/Console.h"
+#include "cli/ConsoleWindow.h"
+#include "cli/Verbs.h"
+#include "core/platform/Cp936.h"
+#include "core/platform/FileSystem.h"
+#include "core/platform/VbError.h"
+#include "extract/Export.h"
+
+namespace tessarin::cli {
+
+namespace {
+
+constexpr const char* kExportDone = "资源文件导出完成。";
+constexpr const char* kExportAllDone = "全部资源文件导出完成。";
+
+// DEST as the folder picker would give it: absolute, and there.
+bool PrepareDestination(const std::string& dest, std::string& folder) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(dest, ec);
+    folder = NativeToText(ec ? dest : absolute.string());
+    try {
+        if (!DirectoryExists(folder)) CreateDirectories(folder);
+        return true;
+    } catch (const VbError& error) {
+        PrintError("无法创建目标文件夹：\n" + folder + "\n\n错误编号:" + std::to_string(error.number()) +
+                   "\n错误信息:" + error.description());
+        return false;
+    }
+}
+
+}  // namespace
+
+int RunExtract(const ExtractOptions& options) {
+    ConsoleWindow window;
+    Program program(window);
+    if (!LoadTypeTable(options.typesFile, program.ExtTypes)) return 1;
+    window.check1 = options.raw ? 1 : 0;
+    if (!PrepareDestination(options.dest, window.folderAnswer)) return 1;
+    if (!OpenArchive(program, window, NativeToText(options.archive))) return 1;
+
+    if (options.keys.empty()) {
+        const std::size_t from = window.messages.size();
+        ExportAllEntries(program);
+        return window.FailuresSince(from) == 0 && window.InformedSince(from, kExportAllDone) ? 0 : 1;
+    }
+
+    bool allDone = true;
+    for (const std::string& argument : options.keys) {
+        const std::size_t from = window.messages.size();
+        if (!window.SelectEntry(program.tree, NativeToText(argument))) {
+            allDone = false;
+            continue;
+        }
+        ExtSub(program, window.Handle());
+        if (window.FailuresSince(from) != 0 || !window.InformedSince(from, kExportDone)) allDone = false;
+        if (program.ending) return 1;
+    }
+    return allDone ? 0 : 1;
+}
+
+}  // namespace tessarin::cli

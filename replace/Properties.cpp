@@ -1,0 +1,65 @@
+#include "replace/Properties.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+#include "core/ArcState.h"
+
+namespace tessarin {
+
+namespace {
+
+constexpr const char* kUnknownType = "未知";
+
+// The number at the start of text, as the size field's text is read; 0 when none.
+double LeadingNumber(const std::string& text) {
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+// The pattern "###,###,###": rounded to a whole number, halves away from zero,
+// thousands grouped with commas, and nothing at all for zero.
+std::string GroupedWhole(double value) {
+    const double rounded = std::round(value);
+    if (rounded == 0) return {};
+    const bool negative = rounded < 0;
+    std::string digits = std::to_string(static_cast<long long>(std::fabs(rounded)));
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out.push_back(',');
+        out.push_back(digits[i]);
+    }
+    return negative ? "-" + out : out;
+}
+
+}  // namespace
+
+std::string SizeText(const std::string& Filesize) {
+    const double bytes = LeadingNumber(Filesize);
+    double k = bytes / 1024;
+    if (k < 1) k = 1;
+    return GroupedWhole(k) + " KB " + "(" + GroupedWhole(bytes) + " 字节)";
+}
+
+void ShowinfoSub(Program& program) {
+    const NodeId node = program.ui.TreeSelected();
+    if (node == kNoNode) return;
+    const TreeNode& selected = program.tree.Node(node);
+    // The root and folder nodes have no record: there is nothing to show.
+    const ARCFileCls* entry = FindEntryByKey(program.arc.ArcEntries, selected.key);
+    if (entry == nullptr) return;
+
+    const auto slash = selected.key.rfind('\\');
+    InfoTexts texts;
+    texts.filename = selected.text;
+    texts.FiletypeHex = entry->ArcFileTypeHex;
+    texts.Filetype = entry->ArcFileType != entry->ArcFileTypeHex ? entry->ArcFileType : kUnknownType;
+    texts.Filepath = slash == std::string::npos ? std::string() : selected.key.substr(0, slash + 1);
+    texts.FileOFSET = std::to_string(entry->ArcFileOFSET);
+    texts.Filesize = std::to_string(entry->ArcFileOrgSize);
+    program.ui.Showinfo(texts);
+}
+
+}  // namespace tessarin

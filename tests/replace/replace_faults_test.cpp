@@ -1,0 +1,125 @@
+// A replacement broken at any step of its file work, or by a full disk, leaves
+// the original archive byte for byte, the records as they were, and no
+// temporary file; the archive stays usable for the next replacement.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "core/platform/FaultInjection.h"
+#include "core/platform/VbError.h"
+#include "replace/ReplaceSupport.h"
+
+namespace tessarin::testing {
+namespace {
+
+std::string Noise(std::size_t n) {
+    std::string s;
+    std::uint32_t x = 777;
+    for (std::size_t i = 0; i < n; ++i) {
+        x = x * 1664525 + 1013904223;
+        s.push_back(static_cast<char>(x >> 24));
+    }
+    return s;
+}
+
+// The entry before the replaced one spans several copy blocks.
+const ArcSpec& Archive() {
+    static const ArcSpec spec = [] {
+        ArcSpec s;
+        s.records = {Entry("a\\first", 0x1A, Noise((5 << 20) / 2)), Entry("a\\second", 0x20, Noise(5000)),
+                     Entry("third", 3, Noise(100))};
+        s.gap = "gap";
+        return s;
+    }();
+    return spec;
+}
+
+class ReplaceFaults : public ::testing::Test {
+protected:
+    void TearDown() override { faults::Reset(); }
+};
+
+// Each kind of file operation fails at its 1st, 2nd, ... occurrence until the
+// replacement no longer reaches that occurrence.
+TEST_F(ReplaceFaults, FailureAtEachStepKeepsTheOriginal) {
+    const std::string source = Noise(100000);
+    const std::pair<faults::Op, const char*> ops[] = {{faults::Op::Open, "Open"},
+                                                      {faults::Op::Read, "Read"},
+                                                      {faults::Op::Write, "Write"},
+                                                      {faults::Op::Sync, "Sync"},
+                                                      {faults::Op::Rename, "Rename"}};
+    for (const auto& [op, opName] : ops) {
+        int failures = 0;
+        for (int nth = 1; nth <= 64; ++nth) {
+            SCOPED_TRACE(std::string(opName) + " #" + std::to_string(nth));
+            ProgramHarness h;
+            const std::string path = h.OpenArchive(Archive());
+            ASSERT_EQ(h.program.arc.ArcEntries.size(), 3u);
+            WriteFileBytes(h.dir / "source.bin", source);
+            const std::string before = ReadFileBytes(path);
+            const ArcEntryList records = h.program.arc.ArcEntries;
+            const std::int16_t number = h.program.arc.ArcFileNum;
+            h.SelectNode("a\\second.20");
+            h.window.ClearLog();
+
+            faults::FailAt(op, nth, vberr::DeviceIO);
+            RunReplace(h, h.dir / "source.bin");
+            faults::Reset();
+
+            const auto boxes = h.window.Calls("MsgBox");
+            ASSERT_EQ(boxes.size(), 1u);
+            if (boxes[0] == kDone) break;  // the replacement has fewer operations of this kind
+            ++failures;
+            EXPECT_NE(boxes[0].find("错误编号:57"), std::string::npos) << boxes[0];
+            EXPECT_NE(boxes[0].find(" | Stop | Tessarin"), std::string::npos) << boxes[0];
+            EXPECT_EQ(ReadFileBytes(path), before);
+            ExpectSameRecords(h.program.arc.ArcEntries, records);
+            EXPECT_EQ(h.program.arc.ArcFileNum, number);
+            EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"pack.ARC", "source.bin"}));
+
+            // Nothing is left half done: the same replacement now succeeds.
+            h.window.ClearLog();
+            RunReplace(h, h.dir / "source.bin");
+            EXPECT_EQ(h.window.Calls("MsgBox"), std::vector<std::string>{kDone});
+            EXPECT_EQ(ReadFileBytes(path), BuildArc(ExpectedAfterReplace(Archive(), 1, source)));
+        }
+        EXPECT_GT(failures, 0) << opName << " never reached by the replacement";
+    }
+}
+
+// A real full disk: the child process may not grow any file past a limit just
+// above the original archive's size, so the new archive cannot be written.
+TEST_F(ReplaceFaults, FullDiskKeepsTheOriginal) {
+    ProgramHarness h;
+    const std::string path = h.OpenArchive(Archive());
+    WriteFileBytes(h.dir / "source.bin", Noise(64 << 10));
+    const std::string before = ReadFileBytes(path);
+    h.SelectNode("third.3");
+    h.window.ClearLog();
+
+    const pid_t child = ::fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG instead of killing
+        const rlim_t limit = before.size() + 1000;
+        const rlimit rl{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &rl);
+        RunReplace(h, h.dir / "source.bin");
+        const auto boxes = h.window.Calls("MsgBox");
+        const bool reported = boxes.size() == 1 &&
+                              boxes[0].rfind("MsgBox | 写入新档案时出错，原档案未作改动：", 0) == 0 &&
+                              boxes[0].find("错误编号:61") != std::string::npos;
+        ::_exit(reported ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the child did not report the full disk";
+    EXPECT_EQ(ReadFileBytes(path), before);
+    EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"pack.ARC", "source.bin"}));
+}
+
+}  // namespace
+}  // namespace tessarin::testing

@@ -1,0 +1,252 @@
+#include "ui/frmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSizeGrip>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "core/Commands.h"
+#include "tree/TreeEvents.h"
+#include "ui/EntryTreeModel.h"
+#include "ui/EntryTreeView.h"
+#include "ui/Icons.h"
+#include "ui/ModalPrompts.h"
+#include "ui/Twips.h"
+
+namespace tessarin {
+
+namespace {
+
+struct MenuItemSpec {
+    const char* name;
+    const char* caption;  // "-" for a separator
+    QKeySequence shortcut;
+    bool enabled;
+};
+
+struct ToolButtonSpec {
+    int image;  // 1-based in imlToolbarIcons, 0 for a separator
+    const char* tooltip;
+    bool enabled;
+};
+
+const ToolButtonSpec kToolButtons[] = {
+    {1, "打开", true}, {2, "关闭", false}, {0, "", false}, {3, "导出全部", false},
+    {4, "导出", false}, {5, "替换", false}, {0, "", false}, {6, "属性", false},
+};
+
+}  // namespace
+
+frmMain::frmMain(QWidget* parent)
+    : QMainWindow(parent), prompts_(std::make_unique<QtModalPrompts>()) {
+    setObjectName("frmMain");
+    setWindowTitle(QString::fromUtf8(caption_));
+    setWindowIcon(WindowIcon());
+
+    // The client area: everything below the menu bar, laid out by LayoutClient.
+    client_ = new QWidget(this);
+    client_->setObjectName("ClientArea");
+    setCentralWidget(client_);
+    client_->installEventFilter(this);
+
+    // Creation order of the design: progress bars first, tree last, so the
+    // progress bars are raised above the tree and the status bar afterwards.
+    CreateProgressBars();
+    CreateToolbar();
+    CreateStatusBar();
+    CreateTree();
+    CreateMenus();
+    ProgressBar1->raise();
+    ProgressBar2->raise();
+
+    endAction_ = [this] {
+        if (program_) program_->files.CloseAll();
+        for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
+        QCoreApplication::exit(0);
+    };
+
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    LayoutClient();
+    CenterOnScreen();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::CreateProgressBars() {
+    ProgressBar2 = new QProgressBar(client_);
+    ProgressBar2->setObjectName("ProgressBar2");
+    ProgressBar2->setGeometry(TwipsToPixels(1695), TwipsToPixels(2910), TwipsToPixels(6090), TwipsToPixels(315));
+    ProgressBar1 = new QProgressBar(client_);
+    ProgressBar1->setObjectName("ProgressBar1");
+    ProgressBar1->setGeometry(0, TwipsToPixels(5250), TwipsToPixels(4965), TwipsToPixels(210));
+    for (QProgressBar* bar : {ProgressBar1, ProgressBar2}) {
+        bar->setRange(0, 100);
+        bar->setValue(0);
+        bar->setTextVisible(false);
+        bar->hide();
+    }
+}
+
+void frmMain::CreateToolbar() {
+    tbToolBar = new QToolBar(client_);
+    tbToolBar->setObjectName("tbToolBar");
+    tbToolBar->setMovable(false);
+    tbToolBar->setFloatable(false);
+    tbToolBar->setIconSize(QSize(16, 16));
+    tbToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    tbToolBar->setGeometry(0, 0, kClientWidth, TwipsToPixels(360));
+
+    const std::vector<QIcon> images = ToolbarImages();
+    int index = 0;
+    for (const ToolButtonSpec& spec : kToolButtons) {
+        ++index;
+        QAction* action = nullptr;
+        if (spec.image == 0) {
+            action = tbToolBar->addSeparator();
+        } else {
+            action = tbToolBar->addAction(images[static_cast<std::size_t>(spec.image - 1)], QString());
+            action->setToolTip(QString::fromUtf8(spec.tooltip));
+            action->setEnabled(spec.enabled);
+            connect(action, &QAction::triggered, this, [this, index] { OnToolbar(index); });
+        }
+        // Keys "Open" and "Close" of the first two images name their buttons.
+        action->setObjectName(index == 1 ? "Open" : index == 2 ? "Close" : QStringLiteral("Button%1").arg(index));
+        toolbarActions_.push_back(action);
+    }
+
+    Check1 = new QCheckBox(QString::fromUtf8("不解压，直接保存未解压数据。"), tbToolBar);
+    Check1->setObjectName("Check1");
+    Check1->setChecked(false);
+    Check1->setFocusPolicy(Qt::TabFocus);
+}
+
+void frmMain::CreateStatusBar() {
+    sbStatusBar = new QStatusBar(client_);
+    sbStatusBar->setObjectName("sbStatusBar");
+    // The panels are placed by LayoutClient, so their widths follow the
+    // design's rules exactly rather than the status bar's own layout.
+    sbStatusBar->setSizeGripEnabled(false);
+    for (int i = 0; i < 3; ++i) {
+        auto* label = new QLabel(sbStatusBar);
+        label->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setTextFormat(Qt::PlainText);  // archive names are never markup
+        label->setIndent(3);
+        panels_[i] = label;
+    }
+    panels_[0]->setText(QString::fromUtf8("就绪"));
+    grip_ = new QSizeGrip(sbStatusBar);
+    grip_->setObjectName("SizeGrip");
+}
+
+void frmMain::CreateTree() {
+    TreeView1 = new EntryTreeView(client_);
+    TreeView1->setObjectName("TreeView1");
+    TreeView1->SetWindowShortcuts({QKeySequence(Qt::CTRL | Qt::Key_O), QKeySequence(Qt::CTRL | Qt::Key_B),
+                                   QKeySequence(Qt::CTRL | Qt::Key_A), QKeySequence(Qt::CTRL | Qt::Key_E),
+                                   QKeySequence(Qt::CTRL | Qt::Key_I), QKeySequence(Qt::CTRL | Qt::Key_P)});
+    TreeView1->setGeometry(0, TwipsToPixels(360), TwipsToPixels(8205), TwipsToPixels(4755));
+}
+
+void frmMain::CreateMenus() {
+    struct MenuSpec {
+        const char* name;
+        const char* caption;
+        bool enabled;
+        std::vector<MenuItemSpec> items;
+    };
+    const MenuSpec menus[] = {
+        {"nfile", "文件(&F)", true,
+         {{"nopen", "打开(&O)", QKeySequence(Qt::CTRL | Qt::Key_O), true},
+          {"nclose", "关闭(&C)", QKeySequence(Qt::CTRL | Qt::Key_B), false},
+          {"a1", "-", {}, true},
+          {"nexit", "退出(&E)", {}, true}}},
+        {"nobject", "对象(&O)", false,
+         {{"nalle", "导出全部(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), true},
+          {"a3", "-", {}, true},
+          {"nexport", "导出(&E)", QKeySequence(Qt::CTRL | Qt::Key_E), false},
+          {"nimport", "替换(&I)", QKeySequence(Qt::CTRL | Qt::Key_I), false},
+          {"a4", "-", {}, true},
+          {"nproperty", "属性(&P)", QKeySequence(Qt::CTRL | Qt::Key_P), false}}},
+        {"nhelp", "帮助(&H)", true, {{"nabout", "关于Tessarin(&A)...", {}, true}}},
+    };
+    for (const MenuSpec& spec : menus) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(spec.caption));
+        menu->setObjectName(spec.name);
+        menu->menuAction()->setObjectName(spec.name);
+        menu->menuAction()->setEnabled(spec.enabled);
+        menuActions_[spec.name] = menu->menuAction();
+        for (const MenuItemSpec& item : spec.items) {
+            QAction* action = std::string_view(item.caption) == "-"
+                                  ? menu->addSeparator()
+                                  : menu->addAction(QString::fromUtf8(item.caption));
+            action->setObjectName(item.name);
+            if (action->isSeparator()) continue;
+            action->setShortcut(item.shortcut);
+            action->setEnabled(item.enabled);
+            // The shortcuts belong to the whole window, the tree included.
+            action->setShortcutContext(Qt::WindowShortcut);
+            addAction(action);
+            const std::string name = item.name;
+            connect(action, &QAction::triggered, this, [this, name] { OnMenu(name); });
+            menuActions_[name] = action;
+            menuOf_[name] = spec.name;
+        }
+    }
+
+    tvwmenu = new QMenu(QStringLiteral("tvwmenu"), this);
+    tvwmenu->setObjectName("tvwmenu");
+    tvwmenu->addAction(QString::fromUtf8("导出文件"))->setObjectName("expfile");
+    tvwmenu->addAction(QString::fromUtf8("替换文件"))->setObjectName("repalcefile");
+    tvwmenu->addSeparator()->setObjectName("a1");
+    tvwmenu->addAction(QString::fromUtf8("属性"))->setObjectName("fproperty");
+}
+
+void frmMain::CenterOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect available = screen->availableGeometry();
+    move(available.center() - QPoint(width() / 2, height() / 2));
+}
+
+QAction* frmMain::MenuAction(const std::string& name) const {
+    const auto it = menuActions_.find(name);
+    return it == menuActions_.end() ? nullptr : it->second;
+}
+
+QAction* frmMain::ToolbarAction(int index) const {
+    if (index < 1 || static_cast<std::size_t>(index) > toolbarActions_.size()) return nullptr;
+    return toolbarActions_[static_cast<std::size_t>(index - 1)];
+}
+
+QLabel* frmMain::Panel(int panel) const { return panel >= 1 && panel <= 3 ? panels_[panel - 1] : nullptr; }
+
+QProgressBar* frmMain::ProgressBar(int bar) const {
+    return bar == 1 ? ProgressBar1 : bar == 2 ? ProgressBar2 : nullptr;
+}
+
+void frmMain::SetPrompts(std::unique_ptr<ModalPrompts> prompts) {
+    if (prompts) prompts_ = std::move(prompts);
+}
+
+WindowHandle frmMain::RegisterOwner(QWidget* widget) {
+    const WindowHandle handle = nextHandle_++;
+    owners_[handle] = widget;
+    return handle;
+}
+
+void frmMain::UnregisterOwner(WindowHandle handle) { owners_.erase(handle); }
+
+QWidget* frmMain::OwnerWidget(WindowHandle handle) {
+    const auto it = owners_.find(handle);
+    if (it != owners_.end() && it->second) return it->second;
+    return this;  // the main window, and any handle that is not (or no longer) known
+}
+
+}  // namespace tessarin

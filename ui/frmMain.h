@@ -1,0 +1,152 @@
+#pragma once
+// The main window: menus, toolbar with Check1, tree, status bar and progress
+// bars, laid out in a client area below the menu bar exactly as the window's
+// design places them. It implements IMainWindow, the one interface through
+// which every command talks to the user.
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/MainWindow.h"
+#include "core/Program.h"
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QSizeGrip;
+class QStatusBar;
+class QToolBar;
+
+namespace tessarin {
+
+class EntryTreeModel;
+class EntryTreeView;
+class ModalPrompts;
+
+class frmMain : public QMainWindow, public IMainWindow {
+    Q_OBJECT
+public:
+    static constexpr WindowHandle kMainHandle = 1;
+    // Client area at start: 9480 x 6390 twips.
+    static constexpr int kClientWidth = 632;
+    static constexpr int kClientHeight = 426;
+
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The run's state; the program is built on this window, then attached.
+    void Attach(Program& program);
+    // The load handler: reads the type table from the program's folder.
+    void Load();
+    // Opens an archive at start exactly as if it had been chosen in the open dialog.
+    void OpenAtStart(const std::string& path);
+
+    // Seams: where modal interactions go, and what ending the program does.
+    void SetPrompts(std::unique_ptr<ModalPrompts> prompts);
+    void SetEndAction(std::function<void()> endAction) { endAction_ = std::move(endAction); }
+
+    // Owner handles for the dialogs of the commands (the main window, frmInfo).
+    WindowHandle RegisterOwner(QWidget* widget);
+    void UnregisterOwner(WindowHandle handle);
+    QWidget* OwnerWidget(WindowHandle handle);
+
+    // Controls, for the commands' wiring and for tests.
+    QAction* MenuAction(const std::string& name) const;  // "nobject" etc. give the menu's action
+    QAction* ToolbarAction(int index) const;             // 1-based, separators included
+    EntryTreeView* Tree() const { return TreeView1; }
+    EntryTreeModel* Model() const { return model_; }
+    QMenu* TreeMenu() const { return tvwmenu; }
+    QWidget* ClientArea() const { return client_; }
+    QLabel* Panel(int panel) const;
+    QProgressBar* ProgressBar(int bar) const;
+
+    // IMainWindow
+    void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override;
+    WindowHandle Handle() const override { return kMainHandle; }
+    std::string Caption() const override { return caption_; }
+    void SetCaption(const std::string& caption) override;
+    void SetPanelText(int panel, const std::string& text) override;
+    int PanelWidth(int panel) const override;
+    void SetProgressVisible(int bar, bool visible) override;
+    void SetProgressWidth(int bar, int twips) override;
+    void SetProgressMin(int bar, int value) override;
+    void SetProgressMax(int bar, int value) override;
+    void SetProgressValue(int bar, int value) override;
+    int ProgressValue(int bar) const override;
+    void TreeBeginReset() override;
+    void TreeEndReset() override;
+    void TreeSelect(NodeId node) override;
+    void TreeEnsureVisible(NodeId node) override;
+    void TreeExpand(NodeId node) override;
+    NodeId TreeSelected() const override;
+    void SetMenuEnabled(const std::string& name, bool enabled) override;
+    void SetButtonEnabled(int index, bool enabled) override;
+    int Check1Value() const override;
+    void SetMainEnabled(bool enabled) override;
+    std::string ShowOpenDialog(WindowHandle owner, const std::string& filter, const std::string& title) override;
+    std::string BrowseForFolder(WindowHandle owner, const std::string& prompt, const std::string& initialFolder,
+                                std::int32_t flags) override;
+    TreeMenuChoice PopupTreeMenu() override;
+    void Showinfo(const InfoTexts& texts) override;
+    void ShowAbout() override;
+    void DoEvents() override;
+    void EndProgram() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateToolbar();
+    void CreateStatusBar();
+    void CreateTree();
+    void CreateProgressBars();
+    void CenterOnScreen();
+    // The resize layout of the client area.
+    void LayoutClient();
+    int StatusBarHeight() const;
+    int PanelPixels(int panel) const;
+
+    void OnMenu(const std::string& name);
+    void OnToolbar(int index);
+    QWidget* DialogParent();
+
+    Program* program_ = nullptr;
+    std::unique_ptr<ModalPrompts> prompts_;
+    std::function<void()> endAction_;
+    std::string caption_ = "Tessarin";
+    std::optional<std::string> startAnswer_;  // the open dialog's answer at start
+
+    QWidget* client_ = nullptr;
+    QToolBar* tbToolBar = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QStatusBar* sbStatusBar = nullptr;
+    QLabel* panels_[3] = {};
+    QSizeGrip* grip_ = nullptr;
+    EntryTreeView* TreeView1 = nullptr;
+    EntryTreeModel* model_ = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QProgressBar* ProgressBar2 = nullptr;
+    QMenu* tvwmenu = nullptr;
+    std::map<std::string, QAction*> menuActions_;
+    std::map<std::string, std::string> menuOf_;  // item -> the menu that holds it
+    std::vector<QAction*> toolbarActions_;  // index - 1
+
+    // Asked for while the tree was being reset; applied when the reset ends.
+    NodeId pendingSelect_ = kNoNode;
+    NodeId pendingVisible_ = kNoNode;
+    std::vector<NodeId> pendingExpands_;
+
+    std::map<WindowHandle, QPointer<QWidget>> owners_;
+    WindowHandle nextHandle_ = kMainHandle + 1;
+};
+
+}  // namespace tessarin

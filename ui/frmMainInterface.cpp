@@ -1,0 +1,226 @@
+// frmMain as the commands see it: the IMainWindow operations.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCursor>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+
+#include "extract/Export.h"
+#include "replace/Replace.h"
+#include "ui/EntryTreeModel.h"
+#include "ui/EntryTreeView.h"
+#include "ui/ModalPrompts.h"
+#include "ui/PickerFilter.h"
+#include "ui/QtText.h"
+#include "ui/Twips.h"
+#include "ui/frmAbout.h"
+#include "ui/frmInfo.h"
+#include "ui/frmMain.h"
+
+namespace tessarin {
+
+namespace {
+
+// The open dialog's answer: the path, a NUL, then the rest of its 255-byte buffer.
+constexpr std::size_t kOpenBufferSize = 255;
+
+std::string WithBufferFiller(std::string path) {
+    path.push_back('\0');
+    if (path.size() < kOpenBufferSize) path.append(kOpenBufferSize - path.size(), ' ');
+    return path;
+}
+
+// CR LF (or a lone CR) in a message is a line break.
+QString WithLineBreaks(const std::string& text) {
+    QString result = ToQString(text);
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    result.replace(QChar('\r'), QChar('\n'));
+    return result;
+}
+
+// A window title shows "[*]" only when doubled; Qt reads a single one as the
+// modified-document marker.
+QString TitleText(const std::string& caption) {
+    QString title = ToQString(caption);
+    title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    return title;
+}
+
+}  // namespace
+
+QWidget* frmMain::DialogParent() {
+    // A message raised from a dialog (frmInfo's buttons) belongs over that dialog.
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return this;
+}
+
+void frmMain::MsgBox(const std::string& text, MsgIcon icon, const std::string& title) {
+    prompts_->Message(DialogParent(), WithLineBreaks(text), icon, ToQString(title));
+}
+
+void frmMain::SetCaption(const std::string& caption) {
+    caption_ = caption;
+    setWindowTitle(TitleText(caption));
+}
+
+void frmMain::SetPanelText(int panel, const std::string& text) {
+    if (QLabel* label = Panel(panel)) label->setText(ToQString(text));
+}
+
+void frmMain::SetProgressVisible(int bar, bool visible) {
+    if (QProgressBar* b = ProgressBar(bar)) {
+        b->setVisible(visible);
+        if (visible) b->raise();
+    }
+}
+
+void frmMain::SetProgressWidth(int bar, int twips) {
+    if (QProgressBar* b = ProgressBar(bar)) b->resize(std::max(0, TwipsToPixels(twips)), b->height());
+}
+
+void frmMain::SetProgressMin(int bar, int value) {
+    if (QProgressBar* b = ProgressBar(bar)) b->setMinimum(value);
+}
+
+void frmMain::SetProgressMax(int bar, int value) {
+    if (QProgressBar* b = ProgressBar(bar)) b->setMaximum(value);
+}
+
+void frmMain::SetProgressValue(int bar, int value) {
+    if (QProgressBar* b = ProgressBar(bar)) b->setValue(value);
+}
+
+int frmMain::ProgressValue(int bar) const {
+    const QProgressBar* b = const_cast<frmMain*>(this)->ProgressBar(bar);
+    return b ? b->value() : 0;
+}
+
+void frmMain::TreeBeginReset() {
+    if (model_) model_->BeginReset();
+}
+
+void frmMain::TreeEndReset() {
+    if (!model_ || !model_->Resetting()) return;
+    model_->EndReset();
+    // Selection, expansion and scrolling asked for during the reset.
+    const NodeId select = std::exchange(pendingSelect_, kNoNode);
+    const NodeId visible = std::exchange(pendingVisible_, kNoNode);
+    const std::vector<NodeId> expands = std::exchange(pendingExpands_, {});
+    if (select != kNoNode) TreeSelect(select);
+    for (NodeId node : expands) TreeExpand(node);
+    if (visible != kNoNode) TreeEnsureVisible(visible);
+}
+
+void frmMain::TreeSelect(NodeId node) {
+    if (!model_) return;
+    if (model_->Resetting()) {
+        pendingSelect_ = node;
+        return;
+    }
+    const QModelIndex index = model_->IndexOf(node);
+    if (index.isValid()) {
+        TreeView1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    }
+}
+
+void frmMain::TreeEnsureVisible(NodeId node) {
+    if (!model_) return;
+    if (model_->Resetting()) {
+        pendingVisible_ = node;
+        return;
+    }
+    const QModelIndex index = model_->IndexOf(node);
+    if (index.isValid()) TreeView1->scrollTo(index);
+}
+
+void frmMain::TreeExpand(NodeId node) {
+    if (!model_) return;
+    if (model_->Resetting()) {
+        pendingExpands_.push_back(node);
+        return;
+    }
+    const QModelIndex index = model_->IndexOf(node);
+    if (index.isValid()) TreeView1->expand(index);
+}
+
+NodeId frmMain::TreeSelected() const {
+    if (!model_) return kNoNode;
+    if (model_->Resetting()) return pendingSelect_;
+    const QModelIndexList selected = TreeView1->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? kNoNode : EntryTreeModel::NodeOf(selected.first());
+}
+
+void frmMain::SetMenuEnabled(const std::string& name, bool enabled) {
+    if (QAction* action = MenuAction(name)) action->setEnabled(enabled);
+}
+
+void frmMain::SetButtonEnabled(int index, bool enabled) {
+    QAction* action = ToolbarAction(index);
+    if (action && !action->isSeparator()) action->setEnabled(enabled);
+}
+
+int frmMain::Check1Value() const { return Check1->isChecked() ? 1 : 0; }
+
+void frmMain::SetMainEnabled(bool enabled) { setEnabled(enabled); }
+
+std::string frmMain::ShowOpenDialog(WindowHandle owner, const std::string& filter, const std::string& title) {
+    if (startAnswer_) return WithBufferFiller(*std::exchange(startAnswer_, std::nullopt));
+    OpenFileRequest request;
+    request.owner = OwnerWidget(owner);
+    request.caption = ToQString(title);
+    request.filters = ToQtNameFilters(ToQString(filter));
+    const QString path = prompts_->OpenFile(request);
+    return path.isEmpty() ? std::string() : WithBufferFiller(PathFromQString(path));
+}
+
+std::string frmMain::BrowseForFolder(WindowHandle owner, const std::string& prompt, const std::string& initialFolder,
+                                     std::int32_t /*flags*/) {
+    FolderRequest request;
+    request.owner = OwnerWidget(owner);
+    // The prompt's line breaks cannot stand in a window title.
+    request.caption = WithLineBreaks(prompt).replace(QChar('\n'), QChar(' ')).simplified();
+    std::string initial = initialFolder;
+    if (initial.size() > 1 && (initial.back() == '\\' || initial.back() == '/')) initial.pop_back();
+    request.initialFolder = initial.empty() ? QString() : PathToQString(initial);
+    const QString folder = prompts_->Folder(request);
+    return folder.isEmpty() ? std::string() : PathFromQString(folder);
+}
+
+TreeMenuChoice frmMain::PopupTreeMenu() {
+    const QAction* chosen = prompts_->Popup(*tvwmenu, QCursor::pos());
+    if (!chosen) return TreeMenuChoice::None;
+    const QString name = chosen->objectName();
+    if (name == "expfile") return TreeMenuChoice::ExpFile;
+    if (name == "repalcefile") return TreeMenuChoice::RepalceFile;
+    if (name == "fproperty") return TreeMenuChoice::FProperty;
+    return TreeMenuChoice::None;
+}
+
+void frmMain::Showinfo(const InfoTexts& texts) {
+    frmInfo dialog(texts, this);
+    const WindowHandle handle = RegisterOwner(&dialog);
+    connect(&dialog, &frmInfo::exportClicked, this, [this, handle] {
+        if (program_) ExtSub(*program_, handle);
+    });
+    connect(&dialog, &frmInfo::replaceClicked, this, [this, handle] {
+        if (program_) ReaplceFile(*program_, handle);
+    });
+    prompts_->Exec(dialog);
+    UnregisterOwner(handle);
+}
+
+void frmMain::ShowAbout() {
+    frmAbout dialog(this);
+    prompts_->Exec(dialog);
+}
+
+void frmMain::DoEvents() { QCoreApplication::processEvents(); }
+
+void frmMain::EndProgram() {
+    if (program_) program_->ending = true;
+    if (endAction_) endAction_();
+}
+
+}  // namespace tessarin
