@@ -24,8 +24,9 @@ sanitize: deps
 bench: build
 	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
 
+# Starts the window on the demo archive made at build time, or on ARCHIVE=path.
 run: build
-	@$(BUILD_DIR)/bin/tessarin-cli list $(if $(ARCHIVE),"$(ARCHIVE)",$(BUILD_DIR)/demo/demo.arc)
+	@$(BUILD_DIR)/bin/tessarin $(if $(ARCHIVE),"$(ARCHIVE)",$(BUILD_DIR)/demo/demo.arc)
 
 clean:
 	@rm -rf $(BUILD_DIR) build-sanitize

@@ -123,10 +123,7 @@ bool WriteRawFile(Program& program, const std::string& outputPath, const std::ve
         return true;
     } catch (const VbError& error) {
         const bool created = file.IsOpen();
-        try {
-            file.Close();
-        } catch (const VbError&) {
-        }
+        file.Close();
         // A cut-off copy must not pass for the entry. Only a regular file is
         // removed: a device such as /dev/full at the path must survive.
         if (created && FileExists(outputPath)) {
@@ -163,13 +160,19 @@ std::optional<std::vector<std::uint8_t>> ReadStoredBytes(Program& program, std::
     return std::nullopt;
 }
 
-// The selected tree node, if it is one of the tree's nodes.
-std::optional<TreeNode> SelectedNode(Program& program) {
+struct SelectedNode {
+    std::string key;
+    std::string text;
+};
+
+// The key and text of the tree's selected node, if one of its nodes is selected.
+std::optional<SelectedNode> ReadSelectedNode(Program& program) {
     const NodeId selected = program.ui.TreeSelected();
     if (selected < 0 || static_cast<std::size_t>(selected) >= program.tree.Size()) {
         return std::nullopt;
     }
-    return program.tree.Node(selected);
+    const TreeNode& node = program.tree.Node(selected);
+    return SelectedNode{node.key, node.text};
 }
 
 // Ends the export-all display however the run ends.
@@ -228,7 +231,7 @@ bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompr
 }
 
 void ExtSub(Program& program, WindowHandle hwnd) {
-    const std::optional<TreeNode> node = SelectedNode(program);
+    const std::optional<SelectedNode> node = ReadSelectedNode(program);
     if (!node) {
         return;
     }

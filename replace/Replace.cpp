@@ -205,6 +205,14 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
     const std::string archivePath = ResolvedArchivePath(arc.OpenArcPath);
     const std::string tempPath = TemporaryPathBeside(archivePath);
     std::int16_t tempNumber = 0;
+    // Removes the unfinished new archive; the old one has not been touched.
+    auto abandon = [&](const VbError& error) {
+        if (tempNumber != 0) program.files.Close(tempNumber);
+        TryDeleteFile(tempPath);
+        ui.MsgBox(FailureText("写入新档案时出错，原档案未作改动：", arc.OpenArcPath, error), MsgIcon::Stop,
+                  kProgramTitle);
+        return false;
+    };
     try {
         tempNumber = program.files.FreeFile();
         BinaryFile& out = program.files.Open(tempNumber, tempPath, OpenMode::CreateLocked);
@@ -216,13 +224,9 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
         // Only a failure to sync the folder comes after the rename: then the new
         // archive is already in place and the replacement stands.
         const bool renamed = tempNumber != 0 && program.files.IsOpen(tempNumber) && !FileExists(tempPath);
-        if (!renamed) {
-            if (tempNumber != 0) program.files.Close(tempNumber);
-            TryDeleteFile(tempPath);
-            ui.MsgBox(FailureText("写入新档案时出错，原档案未作改动：", arc.OpenArcPath, error), MsgIcon::Stop,
-                      kProgramTitle);
-            return false;
-        }
+        if (!renamed) return abandon(error);
+    } catch (const std::bad_alloc&) {
+        return abandon(VbError(kOutOfMemory));
     }
 
     // The file under tempNumber is now the archive, still locked: the old number

@@ -3,7 +3,7 @@
 // texts and images; children in insertion order. The window shows it through
 // an item model; the commands read and build it.
 #include <cstdint>
-#include <functional>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -42,8 +42,7 @@ public:
     // Adds the single top-level node.
     NodeId AddRoot(const std::string& key, const std::string& text, int image);
     // Adds a child at the end of parent's children; throws DuplicateNodeKey.
-    NodeId AddChild(NodeId parent, const std::string& key, const std::string& text, int image,
-                    int expandedImage = 0);
+    NodeId AddChild(NodeId parent, std::string key, std::string text, int image, int expandedImage = 0);
 
     bool Empty() const { return nodes_.empty(); }
     std::size_t Size() const { return nodes_.size(); }
@@ -54,15 +53,13 @@ public:
     // Index of id among its parent's children (0 for the root).
     int RowOf(NodeId id) const;
 
-private:
-    // Looks keys up by string_view without building a std::string.
-    struct KeyHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
-    };
+    // Prepares room for about this many nodes (a hint; the tree grows past it).
+    void Reserve(std::size_t nodes);
 
-    std::vector<TreeNode> nodes_;
-    std::unordered_map<std::string, NodeId, KeyHash, std::equal_to<>> byKey_;
+private:
+    // Nodes never move once added, so the key map can view their keys.
+    std::deque<TreeNode> nodes_;
+    std::unordered_map<std::string_view, NodeId> byKey_;
     std::vector<int> rowOf_;
 };
 

@@ -27,19 +27,26 @@ void AddItemNodes(EntryTree& tree, const std::string& spath, const std::string& 
     const std::size_t length = spath.size();
     const std::string_view path(spath);
     std::size_t nameStart = 0;  // first character of the current folder's name
+    // Folder nodes are only ever added below their parent's node, so once one
+    // prefix is missing the longer ones are missing too and need no lookup; the
+    // tree's own duplicate check still catches anything else.
+    bool lookUp = true;
     for (std::size_t i = 0; i < length; ++i) {
         if (spath[i] != '\\') {
             continue;
         }
-        // One lookup per backslash: the node of this prefix, reused when it
-        // already has children (exactly when CheckKey would answer true).
         const std::string_view prefix = path.substr(0, i + 1);
         const std::size_t start = nameStart;
         nameStart = i + 1;
-        const NodeId existing = tree.Find(prefix);
-        if (existing != kNoNode && !tree.Node(existing).children.empty()) {
-            parent = existing;
-            continue;
+        if (lookUp) {
+            // One lookup: the node is reused when it has children, exactly when
+            // CheckKey would answer true.
+            const NodeId existing = tree.Find(prefix);
+            if (existing != kNoNode && !tree.Node(existing).children.empty()) {
+                parent = existing;
+                continue;
+            }
+            lookUp = false;
         }
         if (parent == kNoNode) {
             throw VbError(kElementNotFound, "Element not found");
@@ -48,7 +55,12 @@ void AddItemNodes(EntryTree& tree, const std::string& spath, const std::string& 
             parent = tree.AddChild(parent, std::string(prefix), std::string(path.substr(start, i - start)),
                                    kImageFolder, kImageFolderOpen);
         } catch (const DuplicateNodeKey&) {
-            throw VbError(kKeyNotUnique, "Key is not unique in collection");
+            const NodeId existing = tree.Find(prefix);
+            if (tree.Node(existing).children.empty()) {
+                throw VbError(kKeyNotUnique, "Key is not unique in collection");
+            }
+            parent = existing;  // CheckKey would have answered true
+            lookUp = true;
         }
     }
 
@@ -56,12 +68,12 @@ void AddItemNodes(EntryTree& tree, const std::string& spath, const std::string& 
     key.reserve(length + 1 + ExtHex.size());
     key.append(spath).append(".").append(ExtHex);
     if (parent == kNoNode) {
-        throw EntryNodeRefused{key};
+        throw EntryNodeRefused{std::move(key)};
     }
     try {
-        tree.AddChild(parent, key, filename, kImageFile);
-    } catch (const DuplicateNodeKey&) {
-        throw EntryNodeRefused{key};
+        tree.AddChild(parent, std::move(key), filename, kImageFile);
+    } catch (DuplicateNodeKey& duplicate) {
+        throw EntryNodeRefused{std::move(duplicate.key)};
     }
 }
 

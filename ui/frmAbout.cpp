@@ -17,7 +17,6 @@ QLabel* AddLabel(QWidget* parent, QLayout* layout, const QString& name, const QS
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
     layout->addWidget(label);
     return label;
 }
@@ -68,7 +67,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     AddLabel(this, column, "Label6", QString::fromUtf8("界面：Qt。"));
     AddLine(this, column, "Line2");
     AddLabel(this, column, "lblCopyright", QString::fromUtf8("© Tessarin 开发者"));
-    column->addStretch(1);
+    column->addSpacing(8);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -80,7 +79,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(ok);
     column->addLayout(buttons);
 
-    setFixedWidth(420);
+    root->setSizeConstraint(QLayout::SetFixedSize);
     Load();
 }
 

@@ -1,6 +1,8 @@
 // tessarin [ARCHIVE]: the window; an archive named on the command line is
 // opened at start exactly as if it had been chosen in the open dialog.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <filesystem>
 #include <string>
 
@@ -24,6 +26,11 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName("Tessarin");
     QApplication::setApplicationVersion("1.1.0");
     QApplication::setDesktopFileName("tessarin");
+    // The interface is Simplified Chinese; Qt's own dialogs (the pickers) follow it.
+    QTranslator qtTexts;
+    if (qtTexts.load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
 
     tessarin::frmMain window;
     tessarin::Program program(window);

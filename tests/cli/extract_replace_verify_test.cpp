@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "core/platform/FileSystem.h"
 #include "support/ArcBuilder.h"
 
 namespace tessarin {
@@ -26,9 +27,10 @@ struct CliRun {
 };
 
 CliRun Cli(const std::string& args, const TempDir& dir) {
+    // The companion is built beside the test binaries.
     const char* bin = std::getenv("TESSARIN_BIN_DIR");
     const std::string command =
-        std::string(bin ? bin : "build/bin") + "/tessarin-cli " + args + " 2>'" + (dir / "stderr.txt") + "'";
+        (bin ? std::string(bin) : ProgramFolder()) + "/tessarin-cli " + args + " 2>'" + (dir / "stderr.txt") + "'";
     CliRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
@@ -44,19 +46,19 @@ CliRun Cli(const std::string& args, const TempDir& dir) {
 std::string Q(const std::string& s) { return "'" + s + "'"; }
 
 ArcSpec Archive() {
-    ArcSpec spec;
-    spec.records = {Entry("ui\\logo", 0x1A, "logo bytes, logo bytes"), Entry("ui\\deep\\doc", 0x20, "a text file"),
+    ArcSpec layout;
+    layout.records = {Entry("ui\\logo", 0x1A, "logo bytes, logo bytes"), Entry("ui\\deep\\doc", 0x20, "a text file"),
                     Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", 0x77, std::string(5000, 'z'))};  // 数据\表
-    spec.gap = "gap!";
-    return spec;
+    layout.gap = "gap!";
+    return layout;
 }
 
 struct Fixture {
     TempDir dir;
     std::string archive = dir / "pack.ARC";
     std::string types = dir / "types.txt";
-    explicit Fixture(const ArcSpec& spec) {
-        WriteFileBytes(archive, BuildArc(spec));
+    explicit Fixture(const ArcSpec& layout) {
+        WriteFileBytes(archive, BuildArc(layout));
         WriteFileBytes(types, "1A:png\r\n20:txt\r\n");
     }
 };
@@ -70,9 +72,9 @@ TEST(CliExtractTest, AllEntriesInflatedOrRawInTheArchivesFolders) {
                             f.dir);
         EXPECT_EQ(run.exitCode, 0) << run.err;
         EXPECT_EQ(run.err, "全部资源文件导出完成。\n");
-        const ArcSpec spec = Archive();
+        const ArcSpec layout = Archive();
         auto expect = [&](const std::string& file, std::size_t record, const std::string& plain) {
-            EXPECT_EQ(ReadFileBytes(f.dir / ("out/" + file)), raw ? spec.records[record].data : plain) << file;
+            EXPECT_EQ(ReadFileBytes(f.dir / ("out/" + file)), raw ? layout.records[record].data : plain) << file;
         };
         expect("ui/logo.png", 0, "logo bytes, logo bytes");
         expect("ui/deep/doc.txt", 1, "a text file");
@@ -96,7 +98,7 @@ TEST(CliExtractTest, FailuresGiveExitOneAndTheRestIsStillDone) {
     damaged.records[0].data = "not a zlib stream at all";
     struct Row {
         const char* name;
-        ArcSpec spec;
+        ArcSpec layout;
         std::string keys;
         std::string errPart;
         const char* stillWritten;  // a file the run must still write, or nullptr
@@ -110,7 +112,7 @@ TEST(CliExtractTest, FailuresGiveExitOneAndTheRestIsStillDone) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        Fixture f(row.spec);
+        Fixture f(row.layout);
         const CliRun run =
             Cli("extract " + Q(f.archive) + " " + Q(f.dir / "out") + " --types " + Q(f.types) + row.keys, f.dir);
         EXPECT_EQ(run.exitCode, 1);
@@ -159,7 +161,7 @@ TEST(CliReplaceTest, RefusalsLeaveTheArchiveUntouched) {
     outOfOrder.records[2].offset = 8 + 3 * 80;  // inside the gap, before the first entry's data
     struct Row {
         const char* name;
-        ArcSpec spec;
+        ArcSpec layout;
         std::string key;
         std::string errPart;
     };
@@ -169,7 +171,7 @@ TEST(CliReplaceTest, RefusalsLeaveTheArchiveUntouched) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        Fixture f(row.spec);
+        Fixture f(row.layout);
         WriteFileBytes(f.dir / "src.bin", "new");
         const std::string before = ReadFileBytes(f.archive);
         const CliRun run = Cli("replace " + Q(f.archive) + " " + Q(row.key) + " " + Q(f.dir / "src.bin"), f.dir);
@@ -184,13 +186,13 @@ TEST(CliReplaceTest, RefusalsLeaveTheArchiveUntouched) {
 }
 
 TEST(CliVerifyTest, ListsEachProblem) {
-    ArcSpec spec = Archive();
-    spec.records[0].data = "garbage garbage";                  // not a stream
-    spec.records[1].orgSize = 50;                              // inflates to 11 bytes only
-    spec.records[2].orgSize = 10;                              // inflates to more than recorded
-    spec.records.push_back(Entry("late", 1, "beyond"));
-    spec.records.back().storedSize = 4000;                     // runs past the end of the file
-    Fixture f(spec);
+    ArcSpec layout = Archive();
+    layout.records[0].data = "garbage garbage";                  // not a stream
+    layout.records[1].orgSize = 50;                              // inflates to 11 bytes only
+    layout.records[2].orgSize = 10;                              // inflates to more than recorded
+    layout.records.push_back(Entry("late", 1, "beyond"));
+    layout.records.back().storedSize = 4000;                     // runs past the end of the file
+    Fixture f(layout);
     const CliRun run = Cli("verify " + Q(f.archive), f.dir);
     EXPECT_EQ(run.exitCode, 1);
     for (const char* part : {"存储的数据不是完整的 zlib 数据流（数组取数据不正确。），KEY：ui\\logo.1A",

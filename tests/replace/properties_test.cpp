@@ -26,10 +26,10 @@ TEST(SizeTextTest, RoundsGroupsAndLeavesZeroEmpty) {
 }
 
 ArcSpec Archive() {
-    ArcSpec spec;
-    spec.records = {Entry("data\\img\\logo", 0x1A, "png bytes"), Entry("top", 0x77, std::string(2560, 'x')),
+    ArcSpec layout;
+    layout.records = {Entry("data\\img\\logo", 0x1A, "png bytes"), Entry("top", 0x77, std::string(2560, 'x')),
                     Entry("a.b\\c", 0x20, "")};
-    return spec;
+    return layout;
 }
 
 TEST(ShowinfoSubTest, ShowsTheSelectedEntrysTexts) {

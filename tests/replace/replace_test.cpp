@@ -27,18 +27,18 @@ std::string Noise(std::size_t n) {
 }
 
 ArcSpec ThreeEntries() {
-    ArcSpec spec;
-    spec.version = 3;
-    spec.records = {Entry("ui\\logo", 0x1A, Text(300, 'a')), Entry("data\\t", 0x20, "some text " + Text(50, 'b')),
+    ArcSpec layout;
+    layout.version = 3;
+    layout.records = {Entry("ui\\logo", 0x1A, Text(300, 'a')), Entry("data\\t", 0x20, "some text " + Text(50, 'b')),
                     Entry("top", 5, "tail entry")};
-    spec.gap = "GAPBYTES";
-    spec.trailer = "TRAILER";
-    return spec;
+    layout.gap = "GAPBYTES";
+    layout.trailer = "TRAILER";
+    return layout;
 }
 
 struct Case {
     const char* name;
-    ArcSpec spec;
+    ArcSpec layout;
     std::size_t target;
     std::string source;
     std::vector<std::pair<std::size_t, std::string>> namesAfter;  // names as the reader gives them back
@@ -48,30 +48,30 @@ std::vector<Case> Cases() {
     std::vector<Case> cases;
     cases.push_back({"FirstEntryLargerData", ThreeEntries(), 0, Noise(2000), {}});
     {
-        ArcSpec spec = ThreeEntries();
-        spec.trailer.clear();
-        cases.push_back({"LastEntrySmallerDataEndsTheFile", spec, 2, "", {}});
+        ArcSpec layout = ThreeEntries();
+        layout.trailer.clear();
+        cases.push_back({"LastEntrySmallerDataEndsTheFile", layout, 2, "", {}});
         cases.back().source = "x";
     }
     {
-        ArcSpec spec = ThreeEntries();
-        spec.records[1] = Entry("data\\t", 0x20, "hello world 1");
-        cases.push_back({"MiddleEntryEqualStoredSize", spec, 1, "hello world 2", {}});
+        ArcSpec layout = ThreeEntries();
+        layout.records[1] = Entry("data\\t", 0x20, "hello world 1");
+        cases.push_back({"MiddleEntryEqualStoredSize", layout, 1, "hello world 2", {}});
     }
     {
-        ArcSpec spec;
-        spec.records = {Entry(kGbName, 0x1A, "gb"), Entry(kOddBytes, -1, "odd"), Entry(k64Single, 7, "long"),
+        ArcSpec layout;
+        layout.records = {Entry(kGbName, 0x1A, "gb"), Entry(kOddBytes, -1, "odd"), Entry(k64Single, 7, "long"),
                         Entry(k64Double, 8, "long double")};
-        spec.records[1].orgField = 0x100;  // a negative original size, written back as read
-        cases.push_back({"NamesWrittenBackWithoutGap", spec, 0, Noise(100), {}});
+        layout.records[1].orgField = 0x100;  // a negative original size, written back as read
+        cases.push_back({"NamesWrittenBackWithoutGap", layout, 0, Noise(100), {}});
     }
     {
-        ArcSpec spec = ThreeEntries();
-        spec.records[0].name = std::string("gfx\\a\0old", 9);
-        spec.records[1].data += "BETWEEN";  // bytes after an entry's data are kept
-        spec.records[1].storedSize = static_cast<std::int32_t>(spec.records[1].data.size() - 7);
-        cases.push_back({"KeepsBytesBetweenEntriesReplacedOne", spec, 1, Noise(500), {{0, "gfx\\aold"}}});
-        cases.push_back({"KeepsBytesBetweenEntriesOtherOne", spec, 0, Noise(40), {{0, "gfx\\aold"}}});
+        ArcSpec layout = ThreeEntries();
+        layout.records[0].name = std::string("gfx\\a\0old", 9);
+        layout.records[1].data += "BETWEEN";  // bytes after an entry's data are kept
+        layout.records[1].storedSize = static_cast<std::int32_t>(layout.records[1].data.size() - 7);
+        cases.push_back({"KeepsBytesBetweenEntriesReplacedOne", layout, 1, Noise(500), {{0, "gfx\\aold"}}});
+        cases.push_back({"KeepsBytesBetweenEntriesOtherOne", layout, 0, Noise(40), {{0, "gfx\\aold"}}});
     }
     cases.push_back({"EmptySourceIsStoredAsEmptyEntry", ThreeEntries(), 1, "", {}});
     return cases;
@@ -82,8 +82,8 @@ class ReplaceCases : public ::testing::TestWithParam<Case> {};
 TEST_P(ReplaceCases, WritesTheExpectedArchiveAndRecords) {
     const Case& c = GetParam();
     ProgramHarness h;
-    const std::string path = h.OpenArchive(c.spec);
-    ASSERT_EQ(h.program.arc.ArcEntries.size(), c.spec.records.size());
+    const std::string path = h.OpenArchive(c.layout);
+    ASSERT_EQ(h.program.arc.ArcEntries.size(), c.layout.records.size());
     const std::string key = h.program.arc.ArcEntries[c.target].ArcFileKey;
     const std::string nodeText = h.program.arc.ArcEntries[c.target].ArcFileName;
     h.SelectNode(key);
@@ -93,7 +93,7 @@ TEST_P(ReplaceCases, WritesTheExpectedArchiveAndRecords) {
 
     RunReplace(h, h.dir / "source.bin");
 
-    ArcSpec expected = ExpectedAfterReplace(c.spec, c.target, c.source);
+    ArcSpec expected = ExpectedAfterReplace(c.layout, c.target, c.source);
     for (const auto& [index, name] : c.namesAfter) expected.records[index].name = name;
     EXPECT_EQ(ReadFileBytes(path), BuildArc(expected));
     EXPECT_EQ(h.window.log, (std::vector<std::string>{
@@ -210,10 +210,10 @@ class RefusedReplacements : public ::testing::TestWithParam<Refusal> {};
 TEST_P(RefusedReplacements, LeaveArchiveAndRecordsUntouched) {
     const Refusal& r = GetParam();
     ProgramHarness h;
-    ArcSpec spec = ThreeEntries();
-    spec.gap = Text(8, 'G');  // data area at 248 + 8 = 256
-    r.breakArchive(spec);
-    const std::string path = h.OpenArchive(spec);
+    ArcSpec layout = ThreeEntries();
+    layout.gap = Text(8, 'G');  // data area at 248 + 8 = 256
+    r.breakArchive(layout);
+    const std::string path = h.OpenArchive(layout);
     ASSERT_EQ(h.program.arc.ArcEntries.size(), 3u);
     const std::string before = ReadFileBytes(path);
     const ArcEntryList records = h.program.arc.ArcEntries;

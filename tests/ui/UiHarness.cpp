@@ -1,5 +1,7 @@
 #include "UiHarness.h"
 
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QTest>
 

@@ -12,6 +12,7 @@
 #include <QWindow>
 
 #include "UiHarness.h"
+#include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
 
 namespace tessarin::testing {
@@ -123,7 +124,7 @@ TEST(MainWindow, ResizeKeepsTheLayoutRules) {
         QApplication::processEvents();
         const int W = client->width();
         const int H = client->height();
-        SCOPED_TRACE(testing::Message() << "client " << W << "x" << H);
+        SCOPED_TRACE(::testing::Message() << "client " << W << "x" << H);
         const QWidget* toolbar = ui.window.findChild<QWidget*>("tbToolBar");
         const QWidget* status = ui.window.findChild<QWidget*>("sbStatusBar");
         EXPECT_EQ(toolbar->geometry(), QRect(0, 0, W, 24));
@@ -146,34 +147,34 @@ TEST(MainWindow, ResizeKeepsTheLayoutRules) {
 
 // Which command a shortcut reached shows in what the command asks of the user.
 enum class Effect { OpenDialog, FolderDialog, Properties, Closed };
-enum class Setup { Start, ArchiveOpen, EntryClicked };
+enum class State { Start, ArchiveOpen, EntryClicked };
 
 TEST(MainWindow, ShortcutsReachTheirCommandsOnlyWhileEnabledEvenWithFocusInTheTree) {
     struct Row {
         const char* key;
-        Setup setup;
+        State setup;
         Effect effect;
         bool reached;
     };
     const Row rows[] = {
-        {"Ctrl+O", Setup::Start, Effect::OpenDialog, true},
-        {"Ctrl+O", Setup::ArchiveOpen, Effect::OpenDialog, false},
-        {"Ctrl+B", Setup::Start, Effect::Closed, false},
-        {"Ctrl+B", Setup::ArchiveOpen, Effect::Closed, true},
-        {"Ctrl+A", Setup::Start, Effect::FolderDialog, false},  // nalle enabled, its menu not
-        {"Ctrl+A", Setup::ArchiveOpen, Effect::FolderDialog, true},
-        {"Ctrl+E", Setup::ArchiveOpen, Effect::FolderDialog, false},
-        {"Ctrl+E", Setup::EntryClicked, Effect::FolderDialog, true},
-        {"Ctrl+I", Setup::ArchiveOpen, Effect::OpenDialog, false},
-        {"Ctrl+I", Setup::EntryClicked, Effect::OpenDialog, true},
-        {"Ctrl+P", Setup::ArchiveOpen, Effect::Properties, false},
-        {"Ctrl+P", Setup::EntryClicked, Effect::Properties, true},
+        {"Ctrl+O", State::Start, Effect::OpenDialog, true},
+        {"Ctrl+O", State::ArchiveOpen, Effect::OpenDialog, false},
+        {"Ctrl+B", State::Start, Effect::Closed, false},
+        {"Ctrl+B", State::ArchiveOpen, Effect::Closed, true},
+        {"Ctrl+A", State::Start, Effect::FolderDialog, false},  // nalle enabled, its menu not
+        {"Ctrl+A", State::ArchiveOpen, Effect::FolderDialog, true},
+        {"Ctrl+E", State::ArchiveOpen, Effect::FolderDialog, false},
+        {"Ctrl+E", State::EntryClicked, Effect::FolderDialog, true},
+        {"Ctrl+I", State::ArchiveOpen, Effect::OpenDialog, false},
+        {"Ctrl+I", State::EntryClicked, Effect::OpenDialog, true},
+        {"Ctrl+P", State::ArchiveOpen, Effect::Properties, false},
+        {"Ctrl+P", State::EntryClicked, Effect::Properties, true},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.key << " setup " << int(row.setup));
+        SCOPED_TRACE(::testing::Message() << row.key << " setup " << int(row.setup));
         UiHarness ui;
-        if (row.setup != Setup::Start) ui.Open(SampleArchive());
-        if (row.setup == Setup::EntryClicked) ui.Click(Qt::LeftButton, "a\\readme.20");
+        if (row.setup != State::Start) ui.Open(SampleArchive());
+        if (row.setup == State::EntryClicked) ui.Click(Qt::LeftButton, "a\\readme.20");
         ui.window.Tree()->setFocus();
         const std::string selectedBefore = ui.SelectedKey();
         const std::size_t opens = ui.prompts->openRequests.size();

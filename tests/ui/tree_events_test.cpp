@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "UiHarness.h"
+#include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
 #include "ui/frmInfo.h"
 
@@ -52,7 +53,7 @@ TEST(TreeEvents, RightClickOpensTheMenuOnlyOnTheSelectedEntryAndNeverChangesTheS
         {"", "top.1A", false},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.leftClicked << " / " << row.rightClicked);
+        SCOPED_TRACE(::testing::Message() << row.leftClicked << " / " << row.rightClicked);
         UiHarness ui;
         ui.Open(SampleArchive());
         if (*row.leftClicked) ui.Click(Qt::LeftButton, row.leftClicked);
