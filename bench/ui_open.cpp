@@ -25,8 +25,8 @@ constexpr int kEntries = 32767;
 // flat: every entry right under the root (the expanded root then shows them all);
 // otherwise nested folders, some with double-byte names.
 ArcSpec MakeArchive(bool flat) {
-    ArcSpec spec;
-    spec.records.reserve(kEntries);
+    ArcSpec archive;
+    archive.records.reserve(kEntries);
     for (int i = 0; i < kEntries; ++i) {
         RecordSpec record;
         record.name = flat ? "file" + std::to_string(i)
@@ -35,9 +35,9 @@ ArcSpec MakeArchive(bool flat) {
         record.typeCode = 0x1A + i % 5;
         record.data = "x";
         record.orgSize = 1;
-        spec.records.push_back(std::move(record));
+        archive.records.push_back(std::move(record));
     }
-    return spec;
+    return archive;
 }
 
 // Nothing modal may stop the measurement.

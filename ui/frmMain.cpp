@@ -23,20 +23,20 @@ namespace tessarin {
 
 namespace {
 
-struct MenuItemSpec {
+struct MenuItemDesign {
     const char* name;
     const char* caption;  // "-" for a separator
     QKeySequence shortcut;
     bool enabled;
 };
 
-struct ToolButtonSpec {
+struct ToolButtonDesign {
     int image;  // 1-based in imlToolbarIcons, 0 for a separator
     const char* tooltip;
     bool enabled;
 };
 
-const ToolButtonSpec kToolButtons[] = {
+const ToolButtonDesign kToolButtons[] = {
     {1, "打开", true}, {2, "关闭", false}, {0, "", false}, {3, "导出全部", false},
     {4, "导出", false}, {5, "替换", false}, {0, "", false}, {6, "属性", false},
 };
@@ -104,15 +104,15 @@ void frmMain::CreateToolbar() {
 
     const std::vector<QIcon> images = ToolbarImages();
     int index = 0;
-    for (const ToolButtonSpec& spec : kToolButtons) {
+    for (const ToolButtonDesign& design : kToolButtons) {
         ++index;
         QAction* action = nullptr;
-        if (spec.image == 0) {
+        if (design.image == 0) {
             action = tbToolBar->addSeparator();
         } else {
-            action = tbToolBar->addAction(images[static_cast<std::size_t>(spec.image - 1)], QString());
-            action->setToolTip(QString::fromUtf8(spec.tooltip));
-            action->setEnabled(spec.enabled);
+            action = tbToolBar->addAction(images[static_cast<std::size_t>(design.image - 1)], QString());
+            action->setToolTip(QString::fromUtf8(design.tooltip));
+            action->setEnabled(design.enabled);
             connect(action, &QAction::triggered, this, [this, index] { OnToolbar(index); });
         }
         // Keys "Open" and "Close" of the first two images name their buttons.
@@ -155,13 +155,13 @@ void frmMain::CreateTree() {
 }
 
 void frmMain::CreateMenus() {
-    struct MenuSpec {
+    struct MenuDesign {
         const char* name;
         const char* caption;
         bool enabled;
-        std::vector<MenuItemSpec> items;
+        std::vector<MenuItemDesign> items;
     };
-    const MenuSpec menus[] = {
+    const MenuDesign menus[] = {
         {"nfile", "文件(&F)", true,
          {{"nopen", "打开(&O)", QKeySequence(Qt::CTRL | Qt::Key_O), true},
           {"nclose", "关闭(&C)", QKeySequence(Qt::CTRL | Qt::Key_B), false},
@@ -176,13 +176,13 @@ void frmMain::CreateMenus() {
           {"nproperty", "属性(&P)", QKeySequence(Qt::CTRL | Qt::Key_P), false}}},
         {"nhelp", "帮助(&H)", true, {{"nabout", "关于Tessarin(&A)...", {}, true}}},
     };
-    for (const MenuSpec& spec : menus) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(spec.caption));
-        menu->setObjectName(spec.name);
-        menu->menuAction()->setObjectName(spec.name);
-        menu->menuAction()->setEnabled(spec.enabled);
-        menuActions_[spec.name] = menu->menuAction();
-        for (const MenuItemSpec& item : spec.items) {
+    for (const MenuDesign& design : menus) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(design.caption));
+        menu->setObjectName(design.name);
+        menu->menuAction()->setObjectName(design.name);
+        menu->menuAction()->setEnabled(design.enabled);
+        menuActions_[design.name] = menu->menuAction();
+        for (const MenuItemDesign& item : design.items) {
             QAction* action = std::string_view(item.caption) == "-"
                                   ? menu->addSeparator()
                                   : menu->addAction(QString::fromUtf8(item.caption));
@@ -196,7 +196,7 @@ void frmMain::CreateMenus() {
             const std::string name = item.name;
             connect(action, &QAction::triggered, this, [this, name] { OnMenu(name); });
             menuActions_[name] = action;
-            menuOf_[name] = spec.name;
+            menuOf_[name] = design.name;
         }
     }
 

@@ -91,7 +91,9 @@ TEST_P(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
     // Nothing was written anywhere else: the temporary folder holds the archive and out/ only.
     for (const auto& item : fs::recursive_directory_iterator(h.dir.path())) {
         const std::string rel = fs::relative(item.path(), h.dir.path()).string();
-        if (item.is_regular_file()) EXPECT_TRUE(rel == "pack.ARC" || rel.rfind("x/y/out/", 0) == 0) << rel;
+        if (item.is_regular_file()) {
+            EXPECT_TRUE(rel == "pack.ARC" || rel.rfind("x/y/out/", 0) == 0) << rel;
+        }
     }
     for (const char* escaped : {"escape.png", "x/escape.png", "x/y/escape.png"}) {
         EXPECT_FALSE(fs::exists(h.dir / escaped)) << escaped;
@@ -179,7 +181,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ExportAllEdgeTest, CancelAndEmptyArchive) {
     {
         ProgramHarness h;
-        h.OpenArchive(ArcSpec{.records = {Entry("a", 0x1A, "x")}});
+        ArcSpec spec;
+        spec.records = {Entry("a", 0x1A, "x")};
+        h.OpenArchive(spec);
         h.window.ClearLog();
         ExportAllEntries(h.program);  // the picker cancels
         EXPECT_EQ(h.window.log, Log{kPrompt});

@@ -11,10 +11,10 @@
 namespace tessarin::testing {
 
 ArcSpec SampleArchive() {
-    ArcSpec spec;
-    spec.records = {Entry("top", 0x1A, "top data"), Entry("a\\readme", 0x20, "read me"),
+    ArcSpec archive;
+    archive.records = {Entry("top", 0x1A, "top data"), Entry("a\\readme", 0x20, "read me"),
                     Entry("a\\b\\logo", 0x1A, std::string(3000, 'x')), Entry("a\\b\\c\\raw", 0x99, "raw")};
-    return spec;
+    return archive;
 }
 
 UiHarness::UiHarness(bool scripted) {
@@ -34,9 +34,9 @@ UiHarness::UiHarness(bool scripted) {
 
 UiHarness::~UiHarness() { program.files.CloseAll(); }
 
-std::string UiHarness::Open(const ArcSpec& spec, const std::string& name) {
+std::string UiHarness::Open(const ArcSpec& archive, const std::string& name) {
     const std::string path = dir / name;
-    WriteFileBytes(path, BuildArc(spec));
+    WriteFileBytes(path, BuildArc(archive));
     window.OpenAtStart(path);
     window.Tree()->expandAll();
     return path;

@@ -30,7 +30,7 @@ public:
     int ended = 0;                       // times the program was ended
 
     // Writes the archive into dir and opens it as the command line does.
-    std::string Open(const ArcSpec& spec, const std::string& name = "pack.ARC");
+    std::string Open(const ArcSpec& archive, const std::string& name = "pack.ARC");
 
     QModelIndex IndexOf(const std::string& key) const;
     std::string SelectedKey() const;  // "" when nothing is selected

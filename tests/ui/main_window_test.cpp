@@ -194,7 +194,9 @@ TEST(MainWindow, ShortcutsReachTheirCommandsOnlyWhileEnabledEvenWithFocusInTheTr
         }
         EXPECT_EQ(reached, row.reached);
         // The tree never takes the key for itself (select-all, search).
-        if (row.effect != Effect::Closed || !row.reached) EXPECT_EQ(ui.SelectedKey(), selectedBefore);
+        if (row.effect != Effect::Closed || !row.reached) {
+            EXPECT_EQ(ui.SelectedKey(), selectedBefore);
+        }
     }
 }
 
@@ -277,6 +279,30 @@ TEST(MainWindow, DisabledWindowTakesNoCommands) {
     ui.window.SetMainEnabled(true);
     ui.window.MenuAction("nopen")->trigger();
     EXPECT_EQ(ui.prompts->openRequests.size(), 1u);
+}
+
+TEST(MainWindow, LoadReadsTheTypeTableBesideTheProgram) {
+    UiHarness ui;
+    ui.program.ExtTypes.clear();
+    ui.window.Load();
+    EXPECT_EQ(LookupExtType(ui.program.ExtTypes, "1A"), "png");
+    EXPECT_TRUE(ui.prompts->messages.empty());
+}
+
+TEST(MainWindow, EndingTheProgramHidesTheWindowAndClosesTheArchive) {
+    frmMain window;
+    Program program(window);
+    window.SetPrompts(std::make_unique<ScriptedPrompts>());
+    window.Attach(program);
+    window.show();
+    TempDir dir;
+    WriteFileBytes(dir / "pack.ARC", BuildArc(SampleArchive()));
+    window.OpenAtStart(dir / "pack.ARC");
+    ASSERT_TRUE(program.files.IsOpen(program.arc.ArcFileNum));
+    window.EndProgram();  // the real end action; no event loop runs here, so nothing else stops
+    EXPECT_TRUE(program.ending);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(program.files.IsOpen(program.arc.ArcFileNum));
 }
 
 }  // namespace

@@ -76,11 +76,11 @@ TEST(EntryTreeModel, NodesShowTheirTextAndImageAndFoldersTheirOpenImageWhenExpan
 
 TEST(EntryTreeModel, KeepsChildrenInDirectoryOrderAndShowsChineseNames) {
     UiHarness ui;
-    ArcSpec spec;
+    ArcSpec archive;
     // 界面\图标\标志 and 说明 in code page 936; "z" before "a": no sorting.
-    spec.records = {Entry("z", 0x20, "1"), Entry("\xBD\xE7\xC3\xE6\\\xCD\xBC\xB1\xEA\\\xB1\xEA\xD6\xBE", 0x1A, "2"),
+    archive.records = {Entry("z", 0x20, "1"), Entry("\xBD\xE7\xC3\xE6\\\xCD\xBC\xB1\xEA\\\xB1\xEA\xD6\xBE", 0x1A, "2"),
                     Entry("a", 0x20, "3"), Entry("\xCB\xB5\xC3\xF7", 0x20, "4")};
-    ui.Open(spec);
+    ui.Open(archive);
     const QModelIndex root = ui.window.Model()->index(0, 0);
     QStringList texts;
     for (int r = 0; r < ui.window.Model()->rowCount(root); ++r) texts << ui.window.Model()->index(r, 0, root).data().toString();

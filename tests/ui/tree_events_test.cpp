@@ -93,7 +93,7 @@ TEST(TreeEvents, KeyboardMovesKeepTheEntryCommandsInStepWithTheSelection) {
     ui.Click(Qt::LeftButton, "top.1A");
     ASSERT_TRUE(SixControlsEnabled(ui, true));
     ui.window.Tree()->setFocus();
-    QTest::keyClick(ui.window.Tree(), Qt::Key_Down);  // top.1A -> folder a\
+    QTest::keyClick(ui.window.Tree(), Qt::Key_Down);  // from top.1A to the folder "a"
     EXPECT_EQ(ui.SelectedKey(), "a\\");
     EXPECT_TRUE(SixControlsEnabled(ui, false));
     QTest::keyClick(ui.window.Tree(), Qt::Key_Down);  // -> a\readme.20
