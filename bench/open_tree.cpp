@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/HeadlessWindow.h"
 #include "core/OpenClose.h"
 #include "core/Program.h"
 
@@ -22,48 +23,13 @@ using namespace tessarin;
 constexpr int kEntries = 32767;
 constexpr int kRuns = 7;
 
-class QuietWindow : public IMainWindow {
+// Reports any message: opening the benchmark's archive should show none.
+class QuietWindow : public HeadlessWindow {
 public:
-    std::string path;
-
-    void MsgBox(const std::string& text, MsgIcon, const std::string&) override {
+    void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override {
+        HeadlessWindow::MsgBox(text, icon, title);
         std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
     }
-    WindowHandle Handle() const override { return 1; }
-    std::string Caption() const override { return caption_; }
-    void SetCaption(const std::string& c) override { caption_ = c; }
-    void SetPanelText(int, const std::string&) override {}
-    int PanelWidth(int) const override { return 5835; }
-    void SetProgressVisible(int, bool) override {}
-    void SetProgressWidth(int, int) override {}
-    void SetProgressMin(int, int) override {}
-    void SetProgressMax(int, int) override {}
-    void SetProgressValue(int, int value) override { value_ = value; }
-    int ProgressValue(int) const override { return value_; }
-    void TreeBeginReset() override {}
-    void TreeEndReset() override {}
-    void TreeSelect(NodeId node) override { selected_ = node; }
-    void TreeEnsureVisible(NodeId) override {}
-    void TreeExpand(NodeId) override {}
-    NodeId TreeSelected() const override { return selected_; }
-    void SetMenuEnabled(const std::string&, bool) override {}
-    void SetButtonEnabled(int, bool) override {}
-    int Check1Value() const override { return 0; }
-    void SetMainEnabled(bool) override {}
-    std::string ShowOpenDialog(WindowHandle, const std::string&, const std::string&) override { return path; }
-    std::string BrowseForFolder(WindowHandle, const std::string&, const std::string&, std::int32_t) override {
-        return "";
-    }
-    TreeMenuChoice PopupTreeMenu() override { return TreeMenuChoice::None; }
-    void Showinfo(const InfoTexts&) override {}
-    void ShowAbout() override {}
-    void DoEvents() override {}
-    void EndProgram() override {}
-
-private:
-    std::string caption_ = "Tessarin";
-    int value_ = 0;
-    NodeId selected_ = kNoNode;
 };
 
 void PutLE(std::string& out, std::uint32_t v, int bytes) {
@@ -123,7 +89,7 @@ Figures TimeOpen(const std::string& path) {
     Figures figures;
     for (int run = 0; run < kRuns; ++run) {
         QuietWindow window;
-        window.path = path;
+        window.openAnswers.push_back(path);
         Program program(window);
         AddExtType(program.ExtTypes, "1A", "png");
         AddExtType(program.ExtTypes, "20", "txt");

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/HeadlessWindow.h"
 #include "core/OpenClose.h"
 #include "core/Program.h"
 #include "replace/Replace.h"
@@ -22,51 +23,15 @@ namespace {
 
 using namespace tessarin;
 
-// A window that answers the open dialogs from a list and prints messages.
-class BenchWindow : public IMainWindow {
+// Prints every message as it comes.
+class BenchWindow : public HeadlessWindow {
 public:
-    std::vector<std::string> answers;
-    std::string lastMessage;
-    WindowHandle Handle() const override { return 1; }
-    std::string Caption() const override { return "Tessarin"; }
-    void SetCaption(const std::string&) override {}
-    void SetPanelText(int, const std::string&) override {}
-    int PanelWidth(int) const override { return 0; }
-    void SetProgressVisible(int, bool) override {}
-    void SetProgressWidth(int, int) override {}
-    void SetProgressMin(int, int) override {}
-    void SetProgressMax(int, int) override {}
-    void SetProgressValue(int, int) override {}
-    int ProgressValue(int) const override { return 0; }
-    void TreeBeginReset() override {}
-    void TreeEndReset() override {}
-    void TreeSelect(NodeId node) override { selected = node; }
-    void TreeEnsureVisible(NodeId) override {}
-    void TreeExpand(NodeId) override {}
-    NodeId TreeSelected() const override { return selected; }
-    void SetMenuEnabled(const std::string&, bool) override {}
-    void SetButtonEnabled(int, bool) override {}
-    int Check1Value() const override { return 0; }
-    void SetMainEnabled(bool) override {}
-    std::string ShowOpenDialog(WindowHandle, const std::string&, const std::string&) override {
-        if (answers.empty()) return "";
-        std::string answer = answers.front() + '\0';
-        answers.erase(answers.begin());
-        return answer;
-    }
-    std::string BrowseForFolder(WindowHandle, const std::string&, const std::string&, std::int32_t) override {
-        return "";
-    }
-    TreeMenuChoice PopupTreeMenu() override { return TreeMenuChoice::None; }
-    void Showinfo(const InfoTexts&) override {}
-    void ShowAbout() override {}
-    void DoEvents() override {}
-    void EndProgram() override {}
-    void MsgBox(const std::string& text, MsgIcon, const std::string&) override {
-        lastMessage = text;
+    void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override {
+        HeadlessWindow::MsgBox(text, icon, title);
         std::printf("message: %s\n", text.c_str());
     }
-    NodeId selected = kNoNode;
+    std::string LastMessage() const { return messages.empty() ? "" : messages.back().text; }
+    void Select(NodeId node) { selected_ = node; }
 };
 
 void PutLE(std::string& out, std::uint32_t v, int bytes) {
@@ -142,7 +107,7 @@ int main(int argc, char** argv) {
 
     BenchWindow window;
     Program program(window);
-    window.answers.push_back(archive);
+    window.openAnswers.push_back(archive);
     LoadArcFile(program);
     // An entry in the middle: both the leading and the trailing data are copied.
     const NodeId node = program.tree.Find("bench\\entry" + std::to_string(kEntries / 2) + ".1A");
@@ -150,8 +115,8 @@ int main(int argc, char** argv) {
         std::printf("archive did not open\n");
         return 1;
     }
-    window.selected = node;
-    window.answers.push_back(source);
+    window.Select(node);
+    window.openAnswers.push_back(source);
 
     const auto start = std::chrono::steady_clock::now();
     ReaplceFile(program, window.Handle());
@@ -161,7 +126,7 @@ int main(int argc, char** argv) {
     const double goalMiB = 100.0 + 2.0 * static_cast<double>(sourceMiB);
     std::printf("archive %lld MiB, source %lld MiB (incompressible)\n", static_cast<long long>(archiveMiB),
                 static_cast<long long>(sourceMiB));
-    std::printf("replaced: %s\n", window.lastMessage == "替换完成。" ? "yes" : "NO");
+    std::printf("replaced: %s\n", window.LastMessage() == "替换完成。" ? "yes" : "NO");
     std::printf("time: %.2f s\n", seconds);
     std::printf("peak RSS: %.1f MiB before, %.1f MiB after (goal under %.0f MiB)\n", rssBefore / 1024.0,
                 peak / 1024.0, goalMiB);
@@ -170,5 +135,5 @@ int main(int argc, char** argv) {
     unlink(archive.c_str());
     unlink(source.c_str());
     rmdir(folder);
-    return window.lastMessage == "替换完成。" ? 0 : 1;
+    return window.LastMessage() == "替换完成。" ? 0 : 1;
 }

@@ -17,18 +17,18 @@
 
 namespace {
 
-using tessarin::testing::ArcSpec;
-using tessarin::testing::RecordSpec;
+using tessarin::testing::ArcPlan;
+using tessarin::testing::RecordPlan;
 
 constexpr int kEntries = 32767;
 
 // flat: every entry right under the root (the expanded root then shows them all);
 // otherwise nested folders, some with double-byte names.
-ArcSpec MakeArchive(bool flat) {
-    ArcSpec archive;
+ArcPlan MakeArchive(bool flat) {
+    ArcPlan archive;
     archive.records.reserve(kEntries);
     for (int i = 0; i < kEntries; ++i) {
-        RecordSpec record;
+        RecordPlan record;
         record.name = flat ? "file" + std::to_string(i)
                            : "data\\level" + std::to_string(i % 7) + "\\\xD7\xCA\xD4\xB4" + std::to_string(i % 97) +
                                  "\\file" + std::to_string(i);

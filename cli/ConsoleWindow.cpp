@@ -28,26 +28,8 @@ bool ConsoleWindow::InformedSince(std::size_t from, const std::string& text) con
     return false;
 }
 
-void ConsoleWindow::SetProgressValue(int bar, int value) {
-    if (bar >= 0 && bar < 3) progress_[bar] = value;
-}
-
-int ConsoleWindow::ProgressValue(int bar) const { return bar >= 0 && bar < 3 ? progress_[bar] : 0; }
-
-std::string ConsoleWindow::ShowOpenDialog(WindowHandle, const std::string&, const std::string&) {
-    if (openAnswers.empty()) return "";
-    std::string answer = openAnswers.front();
-    openAnswers.pop_front();
-    if (answer.empty()) return "";
-    return answer + '\0';
-}
-
-std::string ConsoleWindow::BrowseForFolder(WindowHandle, const std::string&, const std::string&, std::int32_t) {
-    return folderAnswer;
-}
-
 void ConsoleWindow::MsgBox(const std::string& text, MsgIcon icon, const std::string& title) {
-    messages.push_back({text, icon, title});
+    HeadlessWindow::MsgBox(text, icon, title);
     // Texts may begin or end with line breaks meant for a dialog's layout.
     std::string shown = ForTerminal(text);
     const auto first = shown.find_first_not_of('\n');

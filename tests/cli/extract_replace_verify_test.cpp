@@ -14,7 +14,7 @@
 namespace tessarin {
 namespace {
 
-using testing::ArcSpec;
+using testing::ArcPlan;
 using testing::Entry;
 using testing::ReadFileBytes;
 using testing::TempDir;
@@ -45,8 +45,8 @@ CliRun Cli(const std::string& args, const TempDir& dir) {
 
 std::string Q(const std::string& s) { return "'" + s + "'"; }
 
-ArcSpec Archive() {
-    ArcSpec layout;
+ArcPlan Archive() {
+    ArcPlan layout;
     layout.records = {Entry("ui\\logo", 0x1A, "logo bytes, logo bytes"), Entry("ui\\deep\\doc", 0x20, "a text file"),
                     Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", 0x77, std::string(5000, 'z'))};  // 数据\表
     layout.gap = "gap!";
@@ -57,7 +57,7 @@ struct Fixture {
     TempDir dir;
     std::string archive = dir / "pack.ARC";
     std::string types = dir / "types.txt";
-    explicit Fixture(const ArcSpec& layout) {
+    explicit Fixture(const ArcPlan& layout) {
         WriteFileBytes(archive, BuildArc(layout));
         WriteFileBytes(types, "1A:png\r\n20:txt\r\n");
     }
@@ -72,7 +72,7 @@ TEST(CliExtractTest, AllEntriesInflatedOrRawInTheArchivesFolders) {
                             f.dir);
         EXPECT_EQ(run.exitCode, 0) << run.err;
         EXPECT_EQ(run.err, "全部资源文件导出完成。\n");
-        const ArcSpec layout = Archive();
+        const ArcPlan layout = Archive();
         auto expect = [&](const std::string& file, std::size_t record, const std::string& plain) {
             EXPECT_EQ(ReadFileBytes(f.dir / ("out/" + file)), raw ? layout.records[record].data : plain) << file;
         };
@@ -94,11 +94,11 @@ TEST(CliExtractTest, NamedKeysGoStraightIntoDest) {
 }
 
 TEST(CliExtractTest, FailuresGiveExitOneAndTheRestIsStillDone) {
-    ArcSpec damaged = Archive();
+    ArcPlan damaged = Archive();
     damaged.records[0].data = "not a zlib stream at all";
     struct Row {
         const char* name;
-        ArcSpec layout;
+        ArcPlan layout;
         std::string keys;
         std::string errPart;
         const char* stillWritten;  // a file the run must still write, or nullptr
@@ -146,7 +146,7 @@ TEST(CliReplaceTest, RewritesExactlyTheExpectedArchive) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "替换完成。\n");
 
-    ArcSpec expected = Archive();
+    ArcPlan expected = Archive();
     expected.version = 7;
     expected.gap = std::string(4, '\0');
     expected.records[1] = Entry("ui\\deep\\doc", 0x20, source);
@@ -157,11 +157,11 @@ TEST(CliReplaceTest, RewritesExactlyTheExpectedArchive) {
 }
 
 TEST(CliReplaceTest, RefusalsLeaveTheArchiveUntouched) {
-    ArcSpec outOfOrder = Archive();
+    ArcPlan outOfOrder = Archive();
     outOfOrder.records[2].offset = 8 + 3 * 80;  // inside the gap, before the first entry's data
     struct Row {
         const char* name;
-        ArcSpec layout;
+        ArcPlan layout;
         std::string key;
         std::string errPart;
     };
@@ -186,7 +186,7 @@ TEST(CliReplaceTest, RefusalsLeaveTheArchiveUntouched) {
 }
 
 TEST(CliVerifyTest, ListsEachProblem) {
-    ArcSpec layout = Archive();
+    ArcPlan layout = Archive();
     layout.records[0].data = "garbage garbage";                  // not a stream
     layout.records[1].orgSize = 50;                              // inflates to 11 bytes only
     layout.records[2].orgSize = 10;                              // inflates to more than recorded

@@ -11,7 +11,7 @@
 namespace tessarin {
 namespace {
 
-using testing::ArcSpec;
+using testing::ArcPlan;
 using testing::TempDir;
 
 struct RunResult {
@@ -54,17 +54,17 @@ nlohmann::json ListJson(const std::string& bytes, RunResult* run = nullptr, cons
 }
 
 TEST(CliListTest, JsonCarriesEveryRecordField) {
-    ArcSpec spec;
-    spec.version = 3;
-    spec.records.push_back(testing::Entry("ui\\logo", 0x1A, "logo bytes"));
-    spec.records.push_back(testing::Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", -1, "table"));  // 数据\表
-    spec.records.push_back(testing::Entry(std::string("gfx\\a\0old", 9), 0, "z"));
-    spec.records.push_back(testing::Entry(std::string(64, 'L'), 7, "long"));
-    spec.records[3].pad = false;
-    spec.records[2].orgField = 0x00000100;  // negative original size
-    spec.records[1].storedSize = -5;
+    ArcPlan plan;
+    plan.version = 3;
+    plan.records.push_back(testing::Entry("ui\\logo", 0x1A, "logo bytes"));
+    plan.records.push_back(testing::Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", -1, "table"));  // 数据\表
+    plan.records.push_back(testing::Entry(std::string("gfx\\a\0old", 9), 0, "z"));
+    plan.records.push_back(testing::Entry(std::string(64, 'L'), 7, "long"));
+    plan.records[3].pad = false;
+    plan.records[2].orgField = 0x00000100;  // negative original size
+    plan.records[1].storedSize = -5;
     RunResult run;
-    const nlohmann::json j = ListJson(BuildArc(spec), &run, "1A:png\r\n");
+    const nlohmann::json j = ListJson(BuildArc(plan), &run, "1A:png\r\n");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(j["version"], 3);
     EXPECT_EQ(j["count"], 4);
@@ -92,11 +92,11 @@ TEST(CliListTest, JsonCarriesEveryRecordField) {
 }
 
 TEST(CliListTest, FailuresKeepTheEntriesReadSoFar) {
-    ArcSpec two;
+    ArcPlan two;
     two.records = {testing::Entry("a", 1, "x"), testing::Entry("b", 2, "y")};
-    ArcSpec shortCount = two;
+    ArcPlan shortCount = two;
     shortCount.count = 3;
-    ArcSpec overflow = two;
+    ArcPlan overflow = two;
     overflow.records[1].orgField = static_cast<std::int32_t>(0x90000000u);
     struct Case {
         const char* label;

@@ -49,9 +49,9 @@ void ExpectStartsWith(const std::vector<std::string>& log, const std::string& fi
 
 // An open archive with its one entry selected, and a clean log.
 void OpenWithEntrySelected(ProgramHarness& h) {
-    testing::ArcSpec spec;
-    spec.records = {testing::Entry("readme", 0x20, "hello")};
-    h.OpenArchive(spec);
+    testing::ArcPlan plan;
+    plan.records = {testing::Entry("readme", 0x20, "hello")};
+    h.OpenArchive(plan);
     h.SelectNode("readme.20");
     h.window.ClearLog();
 }

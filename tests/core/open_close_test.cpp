@@ -11,18 +11,18 @@
 namespace tessarin {
 namespace {
 
-using testing::ArcSpec;
+using testing::ArcPlan;
 using testing::Entry;
 using testing::ProgramHarness;
 using Log = std::vector<std::string>;
 
 // Three entries: one in nested folders, one whose code has no name, one at the top.
-ArcSpec ThreeEntries() {
-    ArcSpec spec;
-    spec.version = 7;
-    spec.records = {Entry("ui\\img\\logo", 0x1A, "logo bytes"), Entry("ui\\bg", 0x1B, "bg"),
+ArcPlan ThreeEntries() {
+    ArcPlan plan;
+    plan.version = 7;
+    plan.records = {Entry("ui\\img\\logo", 0x1A, "logo bytes"), Entry("ui\\bg", 0x1B, "bg"),
                     Entry("readme", 0x20, "hello")};
-    return spec;
+    return plan;
 }
 
 // The window effects before the file is opened.
@@ -113,14 +113,14 @@ struct FailureCase {
     bool readStarted;           // the tree and panels 1 and 3 were reached
 };
 
-std::string WithCount(ArcSpec spec, std::int16_t count) {
-    spec.count = count;
-    return testing::BuildArc(spec);
+std::string WithCount(ArcPlan plan, std::int16_t count) {
+    plan.count = count;
+    return testing::BuildArc(plan);
 }
 
-std::string WithOverflowAt(ArcSpec spec, std::size_t index) {
-    spec.records[index].orgField = static_cast<std::int32_t>(0x80000000u);
-    return testing::BuildArc(spec);
+std::string WithOverflowAt(ArcPlan plan, std::size_t index) {
+    plan.records[index].orgField = static_cast<std::int32_t>(0x80000000u);
+    return testing::BuildArc(plan);
 }
 
 class LoadArcFileFailureTest : public ::testing::TestWithParam<FailureCase> {};
@@ -183,10 +183,10 @@ TEST(LoadArcFileTest, MissingFileWithWindowsSeparatorsNamesTheFileAfterTheLastBa
 
 TEST(LoadArcFileTest, RepeatedEntryKeyEndsTheProgram) {
     ProgramHarness h;
-    ArcSpec spec;
-    spec.records = {Entry("a\\x", 0x1A, "1"), Entry("a\\y", 0x1A, "2"), Entry("a\\x", 0x1A, "3"),
+    ArcPlan plan;
+    plan.records = {Entry("a\\x", 0x1A, "1"), Entry("a\\y", 0x1A, "2"), Entry("a\\x", 0x1A, "3"),
                     Entry("b", 0x1A, "4")};
-    const std::string path = h.OpenArchive(spec);
+    const std::string path = h.OpenArchive(plan);
     const Log expected =
         Concat(Concat(BeforeOpen("pack.ARC"), ReadDirectory(7, 4, 3)),
                {"MsgBox | \r\n添加信息时出错,程序将退出,详细检查扩展信息文件.\r\n\r\nPath=[a\\x] \r\n\r\nExt=[png] | "

@@ -8,9 +8,9 @@
 namespace tessarin {
 namespace {
 
-using testing::ArcSpec;
+using testing::ArcPlan;
 using testing::BuildArc;
-using testing::RecordSpec;
+using testing::RecordPlan;
 using testing::TempDir;
 using testing::WriteFileBytes;
 
@@ -107,14 +107,14 @@ TEST(ReaderTest, NameFieldRules) {
          "\x80\xFF", ""},
     };
     for (const Case& c : cases) {
-        ArcSpec spec;
-        RecordSpec r;
+        ArcPlan plan;
+        RecordPlan r;
         r.name = c.field;
         r.pad = false;
         r.typeCode = 1;
-        spec.records.push_back(r);
-        spec.records.push_back(testing::Entry("next", 2, "x"));
-        Read read = ReadBytes(BuildArc(spec));
+        plan.records.push_back(r);
+        plan.records.push_back(testing::Entry("next", 2, "x"));
+        Read read = ReadBytes(BuildArc(plan));
         ASSERT_EQ(read.result.status, ArcReadResult::Status::Ok) << c.label;
         ASSERT_EQ(read.entries.size(), 2u) << c.label;
         if (!c.fullName.empty()) EXPECT_EQ(read.entries[0].ArcFileKey, c.fullName + ".1") << c.label;
@@ -140,11 +140,11 @@ TEST(ReaderTest, NumberFieldRules) {
         {INT32_MIN, static_cast<std::int32_t>(0xC0000000u), "80000000", INT32_MIN},
     };
     for (const Case& c : cases) {
-        ArcSpec spec;
-        RecordSpec r = testing::Entry("e", c.typeCode, "data");
+        ArcPlan plan;
+        RecordPlan r = testing::Entry("e", c.typeCode, "data");
         r.orgField = c.orgField;
-        spec.records.push_back(r);
-        Read read = ReadBytes(BuildArc(spec));
+        plan.records.push_back(r);
+        Read read = ReadBytes(BuildArc(plan));
         ASSERT_EQ(read.entries.size(), 1u) << c.hex;
         EXPECT_EQ(read.entries[0].ArcFileTypeHex, c.hex);
         EXPECT_EQ(read.entries[0].ArcFileOrgSize, c.orgSize) << c.hex;
@@ -160,14 +160,14 @@ TEST(ReaderTest, HeaderAndFailureCases) {
         int error;
         std::size_t entries;
     };
-    ArcSpec three;
+    ArcPlan three;
     for (int i = 0; i < 3; ++i) three.records.push_back(testing::Entry("d\\e" + std::to_string(i), 1, "x"));
     three.version = 3;
-    ArcSpec oneShort = three;
+    ArcPlan oneShort = three;
     oneShort.count = 4;
-    ArcSpec overflow = three;
+    ArcPlan overflow = three;
     overflow.records[1].orgField = static_cast<std::int32_t>(0x90000000u);
-    ArcSpec negative = three;
+    ArcPlan negative = three;
     negative.count = -2;
     std::string dirOnly = BuildArc(oneShort);
     const Case cases[] = {
@@ -194,11 +194,11 @@ TEST(ReaderTest, HeaderAndFailureCases) {
 }
 
 TEST(ReaderTest, EntriesKeepDirectoryOrderWhateverTheirOffsets) {
-    ArcSpec spec;
-    spec.records = {testing::Entry("b", 1, "bb"), testing::Entry("a", 1, "a")};
-    spec.records[0].offset = 500;
-    spec.records[1].offset = 100;
-    Read read = ReadBytes(BuildArc(spec));
+    ArcPlan plan;
+    plan.records = {testing::Entry("b", 1, "bb"), testing::Entry("a", 1, "a")};
+    plan.records[0].offset = 500;
+    plan.records[1].offset = 100;
+    Read read = ReadBytes(BuildArc(plan));
     ASSERT_EQ(read.entries.size(), 2u);
     EXPECT_EQ(read.entries[0].ArcFileKey, "b.1");
     EXPECT_EQ(read.entries[0].ArcFileOFSET, 500);
@@ -208,12 +208,12 @@ TEST(ReaderTest, EntriesKeepDirectoryOrderWhateverTheirOffsets) {
 // Every prefix of a valid archive either reads or fails cleanly; the entries
 // read are exactly those whose records lie wholly before the cut.
 TEST(ReaderTest, EveryTruncationReadsOrFailsCleanly) {
-    ArcSpec spec;
-    spec.records = {testing::Entry("ui\\logo", 0x1A, "logo"), testing::Entry("数据\\表", -1, "table"),
+    ArcPlan plan;
+    plan.records = {testing::Entry("ui\\logo", 0x1A, "logo"), testing::Entry("数据\\表", -1, "table"),
                     testing::Entry("x", 0, "")};
     // Encode the second name in code page 936 by hand: 数据\表 = CA FD BE DD 5C B1 ED.
-    spec.records[1].name = "\xCA\xFD\xBE\xDD\\\xB1\xED";
-    const std::string full = BuildArc(spec);
+    plan.records[1].name = "\xCA\xFD\xBE\xDD\\\xB1\xED";
+    const std::string full = BuildArc(plan);
     const std::size_t nameEnds[] = {8 + 64, 8 + 80 + 64 + 3, 8 + 80 + 83 + 64};
     for (std::size_t len = 0; len <= full.size(); ++len) {
         Read read = ReadBytes(full.substr(0, len));

@@ -13,10 +13,10 @@
 namespace tessarin {
 namespace {
 
-using testing::ArcSpec;
+using testing::ArcPlan;
 using testing::Entry;
 using testing::ProgramHarness;
-using testing::RecordSpec;
+using testing::RecordPlan;
 using Log = std::vector<std::string>;
 namespace fs = std::filesystem;
 
@@ -41,7 +41,7 @@ std::map<std::string, std::string> FilesUnder(const std::string& root) {
 
 struct ExportAllCase {
     const char* name;
-    std::vector<RecordSpec> records;
+    std::vector<RecordPlan> records;
     int check1;
     std::vector<Log> perEntry;  // messages of each entry, in order
     std::map<std::string, std::string> files;  // what the chosen folder holds afterwards
@@ -53,10 +53,10 @@ class ExportAllTest : public ::testing::TestWithParam<ExportAllCase> {};
 TEST_P(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
     const ExportAllCase& c = GetParam();
     ProgramHarness h;
-    ArcSpec spec;
-    spec.records = c.records;
+    ArcPlan plan;
+    plan.records = c.records;
     AddExtType(h.program.ExtTypes, "21", "png");  // a second code named png
-    h.OpenArchive(spec);
+    h.OpenArchive(plan);
     ASSERT_TRUE(h.window.Calls("MsgBox").empty());
     h.window.check1 = c.check1;
     // Deep below the temporary folder, so that escapes have somewhere to land.
@@ -102,8 +102,8 @@ TEST_P(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
 
 const std::string kRawLogo = testing::Deflate("logo");
 
-RecordSpec Raw(std::string name, std::int32_t code, std::string data, std::int32_t orgSize) {
-    RecordSpec r;
+RecordPlan Raw(std::string name, std::int32_t code, std::string data, std::int32_t orgSize) {
+    RecordPlan r;
     r.name = std::move(name);
     r.typeCode = code;
     r.data = std::move(data);
@@ -111,8 +111,8 @@ RecordSpec Raw(std::string name, std::int32_t code, std::string data, std::int32
     return r;
 }
 
-RecordSpec PastEnd(std::string name) {
-    RecordSpec r = Raw(std::move(name), 0x1A, "", 4);
+RecordPlan PastEnd(std::string name) {
+    RecordPlan r = Raw(std::move(name), 0x1A, "", 4);
     r.offset = 1 << 20;
     r.storedSize = 8;
     return r;
@@ -181,16 +181,16 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ExportAllEdgeTest, CancelAndEmptyArchive) {
     {
         ProgramHarness h;
-        ArcSpec spec;
-        spec.records = {Entry("a", 0x1A, "x")};
-        h.OpenArchive(spec);
+        ArcPlan plan;
+        plan.records = {Entry("a", 0x1A, "x")};
+        h.OpenArchive(plan);
         h.window.ClearLog();
         ExportAllEntries(h.program);  // the picker cancels
         EXPECT_EQ(h.window.log, Log{kPrompt});
     }
     {
         ProgramHarness h;
-        h.OpenArchive(ArcSpec{});
+        h.OpenArchive(ArcPlan{});
         h.window.folderAnswers.push_back(h.dir.path());
         h.window.ClearLog();
         ExportAllEntries(h.program);

@@ -12,17 +12,17 @@
 namespace tessarin {
 namespace {
 
-using testing::ArcSpec;
+using testing::ArcPlan;
 using testing::Entry;
 using testing::ProgramHarness;
-using testing::RecordSpec;
+using testing::RecordPlan;
 using Log = std::vector<std::string>;
 namespace fs = std::filesystem;
 
 const std::string kDone = "MsgBox | 资源文件导出完成。 | Information | Tessarin";
 
-RecordSpec Stored(std::string name, std::int32_t code, std::string data, std::int32_t orgSize) {
-    RecordSpec r;
+RecordPlan Stored(std::string name, std::int32_t code, std::string data, std::int32_t orgSize) {
+    RecordPlan r;
     r.name = std::move(name);
     r.typeCode = code;
     r.data = std::move(data);
@@ -30,19 +30,19 @@ RecordSpec Stored(std::string name, std::int32_t code, std::string data, std::in
     return r;
 }
 
-ArcSpec Sample() {
-    ArcSpec spec;
-    RecordSpec pastEnd = Stored("past", 0x1A, "", 10);
+ArcPlan Sample() {
+    ArcPlan plan;
+    RecordPlan pastEnd = Stored("past", 0x1A, "", 10);
     pastEnd.storedSize = 100;  // runs past the end of the file
-    RecordSpec negative = Stored("negative", 0x20, "", 0);
+    RecordPlan negative = Stored("negative", 0x20, "", 0);
     negative.storedSize = -5;
-    spec.records = {Entry("ui\\img\\logo", 0x1A, "logo bytes, inflated"),
+    plan.records = {Entry("ui\\img\\logo", 0x1A, "logo bytes, inflated"),
                     Stored("empty", 0x20, "", 0),
                     Stored("corrupt", 0x1A, "not a zlib stream", 12),
                     pastEnd,
                     negative,
                     Entry("slash/../../up", 0x1A, "x")};
-    return spec;
+    return plan;
 }
 
 struct ExtSubCase {

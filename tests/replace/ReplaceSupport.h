@@ -22,11 +22,11 @@ inline constexpr const char* kDone = "MsgBox | 替换完成。 | Information | T
 // The archive after record `target` got source: version 7, zeroed gap, the new
 // stream in place of the old stored bytes (bytes after them are kept), later
 // data shifted by the builder's own layout.
-inline ArcSpec ExpectedAfterReplace(ArcSpec layout, std::size_t target, const std::string& source) {
+inline ArcPlan ExpectedAfterReplace(ArcPlan layout, std::size_t target, const std::string& source) {
     layout.version = 7;
     layout.count.reset();
     layout.gap.assign(layout.gap.size(), '\0');
-    RecordSpec& r = layout.records[target];
+    RecordPlan& r = layout.records[target];
     const std::size_t oldStored = r.storedSize ? static_cast<std::size_t>(*r.storedSize) : r.data.size();
     const std::string kept = r.data.substr(oldStored);
     const std::string stream = Deflate(source);

@@ -25,8 +25,8 @@ TEST(SizeTextTest, RoundsGroupsAndLeavesZeroEmpty) {
     for (const auto& [size, text] : table) EXPECT_EQ(SizeText(size), text) << size;
 }
 
-ArcSpec Archive() {
-    ArcSpec layout;
+ArcPlan Archive() {
+    ArcPlan layout;
     layout.records = {Entry("data\\img\\logo", 0x1A, "png bytes"), Entry("top", 0x77, std::string(2560, 'x')),
                     Entry("a.b\\c", 0x20, "")};
     return layout;

@@ -25,9 +25,9 @@ std::string Noise(std::size_t n) {
 }
 
 // The entry before the replaced one spans several copy blocks.
-const ArcSpec& Archive() {
-    static const ArcSpec layout = [] {
-        ArcSpec s;
+const ArcPlan& Archive() {
+    static const ArcPlan layout = [] {
+        ArcPlan s;
         s.records = {Entry("a\\first", 0x1A, Noise((5 << 20) / 2)), Entry("a\\second", 0x20, Noise(5000)),
                      Entry("third", 3, Noise(100))};
         s.gap = "gap";

@@ -26,8 +26,8 @@ std::string Noise(std::size_t n) {
     return s;
 }
 
-ArcSpec ThreeEntries() {
-    ArcSpec layout;
+ArcPlan ThreeEntries() {
+    ArcPlan layout;
     layout.version = 3;
     layout.records = {Entry("ui\\logo", 0x1A, Text(300, 'a')), Entry("data\\t", 0x20, "some text " + Text(50, 'b')),
                     Entry("top", 5, "tail entry")};
@@ -38,7 +38,7 @@ ArcSpec ThreeEntries() {
 
 struct Case {
     const char* name;
-    ArcSpec layout;
+    ArcPlan layout;
     std::size_t target;
     std::string source;
     std::vector<std::pair<std::size_t, std::string>> namesAfter;  // names as the reader gives them back
@@ -48,25 +48,25 @@ std::vector<Case> Cases() {
     std::vector<Case> cases;
     cases.push_back({"FirstEntryLargerData", ThreeEntries(), 0, Noise(2000), {}});
     {
-        ArcSpec layout = ThreeEntries();
+        ArcPlan layout = ThreeEntries();
         layout.trailer.clear();
         cases.push_back({"LastEntrySmallerDataEndsTheFile", layout, 2, "", {}});
         cases.back().source = "x";
     }
     {
-        ArcSpec layout = ThreeEntries();
+        ArcPlan layout = ThreeEntries();
         layout.records[1] = Entry("data\\t", 0x20, "hello world 1");
         cases.push_back({"MiddleEntryEqualStoredSize", layout, 1, "hello world 2", {}});
     }
     {
-        ArcSpec layout;
+        ArcPlan layout;
         layout.records = {Entry(kGbName, 0x1A, "gb"), Entry(kOddBytes, -1, "odd"), Entry(k64Single, 7, "long"),
                         Entry(k64Double, 8, "long double")};
         layout.records[1].orgField = 0x100;  // a negative original size, written back as read
         cases.push_back({"NamesWrittenBackWithoutGap", layout, 0, Noise(100), {}});
     }
     {
-        ArcSpec layout = ThreeEntries();
+        ArcPlan layout = ThreeEntries();
         layout.records[0].name = std::string("gfx\\a\0old", 9);
         layout.records[1].data += "BETWEEN";  // bytes after an entry's data are kept
         layout.records[1].storedSize = static_cast<std::int32_t>(layout.records[1].data.size() - 7);
@@ -93,7 +93,7 @@ TEST_P(ReplaceCases, WritesTheExpectedArchiveAndRecords) {
 
     RunReplace(h, h.dir / "source.bin");
 
-    ArcSpec expected = ExpectedAfterReplace(c.layout, c.target, c.source);
+    ArcPlan expected = ExpectedAfterReplace(c.layout, c.target, c.source);
     for (const auto& [index, name] : c.namesAfter) expected.records[index].name = name;
     EXPECT_EQ(ReadFileBytes(path), BuildArc(expected));
     EXPECT_EQ(h.window.log, (std::vector<std::string>{
@@ -126,7 +126,7 @@ TEST(ReplaceTest, SecondReplacementWorksOnTheRewrittenArchive) {
     WriteFileBytes(h.dir / "two", "short");
     RunReplace(h, h.dir / "two");
 
-    ArcSpec expected = ExpectedAfterReplace(ExpectedAfterReplace(ThreeEntries(), 1, Noise(700)), 0, "short");
+    ArcPlan expected = ExpectedAfterReplace(ExpectedAfterReplace(ThreeEntries(), 1, Noise(700)), 0, "short");
     EXPECT_EQ(ReadFileBytes(path), BuildArc(expected));
     EXPECT_EQ(h.window.Calls("MsgBox"), (std::vector<std::string>{kDone, kDone}));
 }
@@ -161,7 +161,7 @@ TEST(ReplaceTest, CancelledPickerChangesNothing) {
 
 struct Refusal {
     const char* name;
-    std::function<void(ArcSpec&)> breakArchive;
+    std::function<void(ArcPlan&)> breakArchive;
     std::function<std::string(const TempDir&, const std::string& archive)> makeSource;  // returns its path
     std::string messageStart;
     const char* icon;
@@ -175,20 +175,20 @@ std::string PlainSource(const TempDir& dir, const std::string&) {
 std::vector<Refusal> Refusals() {
     const std::string layout = "档案的数据布局不符合替换的要求，档案未作改动：";
     return {
-        {"FirstOffsetInsideDirectory", [](ArcSpec& s) { s.gap.clear(); s.records[0].offset = 200; }, PlainSource,
+        {"FirstOffsetInsideDirectory", [](ArcPlan& s) { s.gap.clear(); s.records[0].offset = 200; }, PlainSource,
          layout + "\r\n\r\n第一个条目的数据偏移 200 位于目录之内（目录结束于 248），KEY：ui\\logo.1A", "Warning"},
         {"DataOutOfDirectoryOrder",
-         [](ArcSpec& s) {
+         [](ArcPlan& s) {
              std::swap(s.records[0].data, s.records[1].data);
              s.records[0].offset = 256 + static_cast<std::int32_t>(s.records[1].data.size());
              s.records[1].offset = 256;
          },
          PlainSource, layout, "Warning"},
-        {"OverlappingData", [](ArcSpec& s) { s.records[2].offset = 256 + 10; }, PlainSource,
+        {"OverlappingData", [](ArcPlan& s) { s.records[2].offset = 256 + 10; }, PlainSource,
          layout + "\r\n\r\n条目数据不按目录顺序排列或与前一条目的数据重叠，KEY：top.5", "Warning"},
-        {"DataBeyondTheEnd", [](ArcSpec& s) { s.records[2].storedSize = 5000; }, PlainSource,
+        {"DataBeyondTheEnd", [](ArcPlan& s) { s.records[2].storedSize = 5000; }, PlainSource,
          layout + "\r\n\r\n条目数据超出文件末尾", "Warning"},
-        {"SourceOfOneGiB", [](ArcSpec&) {},
+        {"SourceOfOneGiB", [](ArcPlan&) {},
          [](const TempDir& dir, const std::string&) {
              const std::string p = dir / "huge.bin";
              WriteFileBytes(p, "");
@@ -196,11 +196,11 @@ std::vector<Refusal> Refusals() {
              return p;
          },
          "替换文件太大，无法存入档案：", "Warning"},
-        {"MissingSource", [](ArcSpec&) {}, [](const TempDir& dir, const std::string&) { return dir / "absent.bin"; },
+        {"MissingSource", [](ArcPlan&) {}, [](const TempDir& dir, const std::string&) { return dir / "absent.bin"; },
          "无法读取替换文件：", "Stop"},
-        {"FolderAsSource", [](ArcSpec&) {}, [](const TempDir& dir, const std::string&) { return dir.path(); },
+        {"FolderAsSource", [](ArcPlan&) {}, [](const TempDir& dir, const std::string&) { return dir.path(); },
          "无法读取替换文件：", "Stop"},
-        {"ArchiveItselfAsSource", [](ArcSpec&) {}, [](const TempDir&, const std::string& archive) { return archive; },
+        {"ArchiveItselfAsSource", [](ArcPlan&) {}, [](const TempDir&, const std::string& archive) { return archive; },
          "无法读取替换文件：", "Stop"},
     };
 }
@@ -210,7 +210,7 @@ class RefusedReplacements : public ::testing::TestWithParam<Refusal> {};
 TEST_P(RefusedReplacements, LeaveArchiveAndRecordsUntouched) {
     const Refusal& r = GetParam();
     ProgramHarness h;
-    ArcSpec layout = ThreeEntries();
+    ArcPlan layout = ThreeEntries();
     layout.gap = Text(8, 'G');  // data area at 248 + 8 = 256
     r.breakArchive(layout);
     const std::string path = h.OpenArchive(layout);

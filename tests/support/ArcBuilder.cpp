@@ -27,20 +27,20 @@ std::string NameField(std::string_view name) {
     return field;
 }
 
-std::string BuildArc(const ArcSpec& spec) {
+std::string BuildArc(const ArcPlan& plan) {
     std::string dir;
     std::vector<std::string> fields;
     std::size_t dirSize = 8;
-    for (const auto& r : spec.records) {
+    for (const auto& r : plan.records) {
         fields.push_back(r.pad ? NameField(r.name) : r.name);
         dirSize += fields.back().size() + 16;
     }
-    std::int64_t next = static_cast<std::int64_t>(dirSize + spec.gap.size());
-    std::string out = spec.magic;
-    PutLE(out, static_cast<std::uint16_t>(spec.version), 2);
-    PutLE(out, static_cast<std::uint16_t>(spec.count.value_or(static_cast<std::int16_t>(spec.records.size()))), 2);
-    for (std::size_t i = 0; i < spec.records.size(); ++i) {
-        const auto& r = spec.records[i];
+    std::int64_t next = static_cast<std::int64_t>(dirSize + plan.gap.size());
+    std::string out = plan.magic;
+    PutLE(out, static_cast<std::uint16_t>(plan.version), 2);
+    PutLE(out, static_cast<std::uint16_t>(plan.count.value_or(static_cast<std::int16_t>(plan.records.size()))), 2);
+    for (std::size_t i = 0; i < plan.records.size(); ++i) {
+        const auto& r = plan.records[i];
         out += fields[i];
         PutLE(out, static_cast<std::uint32_t>(r.typeCode), 4);
         PutLE(out, static_cast<std::uint32_t>(r.storedSize.value_or(static_cast<std::int32_t>(r.data.size()))), 4);
@@ -48,9 +48,9 @@ std::string BuildArc(const ArcSpec& spec) {
         PutLE(out, static_cast<std::uint32_t>(r.offset.value_or(static_cast<std::int32_t>(next))), 4);
         next += static_cast<std::int64_t>(r.data.size());
     }
-    out += spec.gap;
-    for (const auto& r : spec.records) out += r.data;
-    out += spec.trailer;
+    out += plan.gap;
+    for (const auto& r : plan.records) out += r.data;
+    out += plan.trailer;
     return out;
 }
 
@@ -64,8 +64,8 @@ std::string Deflate(std::string_view plain) {
     return out;
 }
 
-RecordSpec Entry(std::string name, std::int32_t typeCode, std::string_view plain) {
-    RecordSpec r;
+RecordPlan Entry(std::string name, std::int32_t typeCode, std::string_view plain) {
+    RecordPlan r;
     r.name = std::move(name);
     r.typeCode = typeCode;
     r.data = Deflate(plain);

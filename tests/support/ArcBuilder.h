@@ -9,7 +9,7 @@
 
 namespace tessarin::testing {
 
-struct RecordSpec {
+struct RecordPlan {
     std::string name;                      // name bytes (code page 936), before padding
     std::int32_t typeCode = 0;
     std::string data;                      // stored bytes placed in the data area
@@ -20,23 +20,23 @@ struct RecordSpec {
     bool pad = true;  // pad the name with zero bytes to 64 characters
 };
 
-struct ArcSpec {
+struct ArcPlan {
     std::string magic = std::string("ARC\0", 4);
     std::int16_t version = 7;
     std::optional<std::int16_t> count;  // default: records.size()
-    std::vector<RecordSpec> records;
+    std::vector<RecordPlan> records;
     std::string gap;       // bytes between the directory and the first data
     std::string trailer;   // bytes after the last data
 };
 
 // The archive's bytes.
-std::string BuildArc(const ArcSpec& spec);
+std::string BuildArc(const ArcPlan& plan);
 // A name field: bytes then zero bytes up to 64 characters (a lead byte and its trail count once).
 std::string NameField(std::string_view nameBytes);
 // A zlib stream of plain (zlib's default level).
 std::string Deflate(std::string_view plain);
-// A record spec whose data is plain deflated, with orgSize set.
-RecordSpec Entry(std::string name, std::int32_t typeCode, std::string_view plain);
+// A record plan whose data is plain deflated, with orgSize set.
+RecordPlan Entry(std::string name, std::int32_t typeCode, std::string_view plain);
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, std::string_view bytes);

@@ -12,9 +12,9 @@ ProgramHarness::ProgramHarness() {
     AddExtType(program.ExtTypes, "20", "txt");
 }
 
-std::string ProgramHarness::OpenArchive(const ArcSpec& spec, const std::string& name) {
+std::string ProgramHarness::OpenArchive(const ArcPlan& plan, const std::string& name) {
     const std::string path = dir / name;
-    WriteFileBytes(path, BuildArc(spec));
+    WriteFileBytes(path, BuildArc(plan));
     window.openAnswers.push_back(path + std::string(1, '\0') + "filler");
     LoadArcFile(program);
     return path;

@@ -19,7 +19,7 @@ struct ProgramHarness {
 
     // Writes the archive to dir/name, answers the open dialog with its path and
     // runs LoadArcFile. Returns the archive's path.
-    std::string OpenArchive(const ArcSpec& spec, const std::string& name = "pack.ARC");
+    std::string OpenArchive(const ArcPlan& plan, const std::string& name = "pack.ARC");
 
     // Left-clicks (selects) the node with this key; fails the test when absent.
     void SelectNode(const std::string& key);

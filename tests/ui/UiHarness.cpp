@@ -10,8 +10,8 @@
 
 namespace tessarin::testing {
 
-ArcSpec SampleArchive() {
-    ArcSpec archive;
+ArcPlan SampleArchive() {
+    ArcPlan archive;
     archive.records = {Entry("top", 0x1A, "top data"), Entry("a\\readme", 0x20, "read me"),
                     Entry("a\\b\\logo", 0x1A, std::string(3000, 'x')), Entry("a\\b\\c\\raw", 0x99, "raw")};
     return archive;
@@ -34,7 +34,7 @@ UiHarness::UiHarness(bool scripted) {
 
 UiHarness::~UiHarness() { program.files.CloseAll(); }
 
-std::string UiHarness::Open(const ArcSpec& archive, const std::string& name) {
+std::string UiHarness::Open(const ArcPlan& archive, const std::string& name) {
     const std::string path = dir / name;
     WriteFileBytes(path, BuildArc(archive));
     window.OpenAtStart(path);

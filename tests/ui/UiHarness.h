@@ -15,7 +15,7 @@ namespace tessarin::testing {
 // Entries of the sample archive: a top-level entry, a folder with an entry and
 // a sub-folder, an entry whose code has no name. Keys:
 //   top.1A   a\readme.20   a\b\logo.1A   a\b\c\raw.99
-ArcSpec SampleArchive();
+ArcPlan SampleArchive();
 
 class UiHarness {
 public:
@@ -30,7 +30,7 @@ public:
     int ended = 0;                       // times the program was ended
 
     // Writes the archive into dir and opens it as the command line does.
-    std::string Open(const ArcSpec& archive, const std::string& name = "pack.ARC");
+    std::string Open(const ArcPlan& archive, const std::string& name = "pack.ARC");
 
     QModelIndex IndexOf(const std::string& key) const;
     std::string SelectedKey() const;  // "" when nothing is selected

@@ -242,7 +242,7 @@ TEST(MainWindow, OpeningFromTheCommandLineShowsTheArchiveWithoutAskingForIt) {
 
 TEST(MainWindow, MessagesKeepTheirIconTitleAndLineBreaks) {
     UiHarness ui;
-    ArcSpec notAnArchive;
+    ArcPlan notAnArchive;
     notAnArchive.magic = std::string("arc\0", 4);
     ui.Open(notAnArchive, "bad.ARC");
     ASSERT_EQ(ui.prompts->messages.size(), 1u);

@@ -26,7 +26,7 @@ TEST(EntryTreeModel, PassesQtsModelTesterAcrossOpenCloseAndReopen) {
     const QtMessageHandler previous = qInstallMessageHandler(CollectWarnings);
     {
         QAbstractItemModelTester tester(ui.window.Model(), QAbstractItemModelTester::FailureReportingMode::Warning);
-        ArcSpec deep = SampleArchive();
+        ArcPlan deep = SampleArchive();
         for (int i = 0; i < 40; ++i) {
             deep.records.push_back(Entry("d" + std::to_string(i % 5) + "\\e" + std::to_string(i % 3) + "\\f" +
                                              std::to_string(i),
@@ -76,7 +76,7 @@ TEST(EntryTreeModel, NodesShowTheirTextAndImageAndFoldersTheirOpenImageWhenExpan
 
 TEST(EntryTreeModel, KeepsChildrenInDirectoryOrderAndShowsChineseNames) {
     UiHarness ui;
-    ArcSpec archive;
+    ArcPlan archive;
     // 界面\图标\标志 and 说明 in code page 936; "z" before "a": no sorting.
     archive.records = {Entry("z", 0x20, "1"), Entry("\xBD\xE7\xC3\xE6\\\xCD\xBC\xB1\xEA\\\xB1\xEA\xD6\xBE", 0x1A, "2"),
                     Entry("a", 0x20, "3"), Entry("\xCB\xB5\xC3\xF7", 0x20, "4")};
