@@ -127,13 +127,9 @@ ArcReadResult ReadArcDirectory(BinaryFile& file, const ExtTypeTable& ExtTypes, A
             receiver.EntryAdded(ArcEntries.back(), record);
         }
     } catch (const VbError& error) {
-        result.status = ArcReadResult::Status::Failed;
-        result.errorNumber = error.number();
-        result.errorDescription = error.description();
+        result.Fail(error.number(), error.description());
     } catch (const std::bad_alloc&) {
-        result.status = ArcReadResult::Status::Failed;
-        result.errorNumber = 7;
-        result.errorDescription = VbErrorDescription(7);
+        result.Fail(7, VbErrorDescription(7));
     }
     return result;
 }
@@ -145,9 +141,7 @@ ArcReadResult ReadArcFile(const std::string& path, const ExtTypeTable& ExtTypes,
         file = BinaryFile::Open(path, OpenMode::ReadLocked);
     } catch (const VbError& error) {
         ArcReadResult result;
-        result.status = ArcReadResult::Status::Failed;
-        result.errorNumber = error.number();
-        result.errorDescription = error.description();
+        result.Fail(error.number(), error.description());
         return result;
     }
     return ReadArcDirectory(file, ExtTypes, ArcEntries, receiver);

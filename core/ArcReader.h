@@ -32,6 +32,13 @@ struct ArcReadResult {
     std::string errorDescription;
     std::int16_t version = 0;
     std::int16_t count = 0;
+
+    // Marks the result failed with an error number and its description.
+    void Fail(int number, std::string description) {
+        status = Status::Failed;
+        errorNumber = number;
+        errorDescription = std::move(description);
+    }
 };
 
 // Reads from the start of an open file. ArcEntries keeps the records read before a failure.

@@ -147,17 +147,11 @@ void LoadArcFile(Program& program) {
     } catch (const ProgramEnding&) {
         return;  // AddItem has shown its message and ended the program
     } catch (const VbError& error) {
-        result.status = ArcReadResult::Status::Failed;
-        result.errorNumber = error.number();
-        result.errorDescription = error.description();
+        result.Fail(error.number(), error.description());
     } catch (const std::bad_alloc&) {
-        result.status = ArcReadResult::Status::Failed;
-        result.errorNumber = kOutOfMemory;
-        result.errorDescription = VbErrorDescription(kOutOfMemory);
+        result.Fail(kOutOfMemory, VbErrorDescription(kOutOfMemory));
     } catch (const std::exception& error) {
-        result.status = ArcReadResult::Status::Failed;
-        result.errorNumber = kInternalError;
-        result.errorDescription = error.what();
+        result.Fail(kInternalError, error.what());
     }
     receiver.FinishTree();
     if (program.ending) {

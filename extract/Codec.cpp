@@ -6,9 +6,7 @@
 #include <limits>
 #include <new>
 
-#include "core/platform/BinaryFile.h"
-#include "core/platform/FileSystem.h"
-#include "core/platform/VbError.h"
+#include "extract/OutputFile.h"
 
 namespace tessarin {
 
@@ -18,27 +16,6 @@ constexpr const char* kCodecTitle = "Compression Error";
 
 void Warn(MessageSink& messages, const std::string& text) {
     messages.MsgBox(text, MsgIcon::Warning, kCodecTitle);
-}
-
-// Replaces outputPath with bytes; on failure removes what was written and says which file.
-bool WriteWholeFile(MessageSink& messages, const std::string& outputPath, const std::uint8_t* bytes,
-                    std::size_t size) {
-    TryDeleteFile(outputPath);
-    BinaryFile file;
-    try {
-        file = BinaryFile::Open(outputPath, OpenMode::CreateLocked);
-        if (size > 0) file.Write(bytes, size);
-        file.Close();
-        return true;
-    } catch (const VbError& error) {
-        const bool created = file.IsOpen();
-        file.Close();
-        if (created) TryDeleteFile(outputPath);
-        messages.MsgBox(std::string("无法写入文件：") + outputPath + kCrLf + kCrLf + "错误信息:" +
-                            error.description() + " (" + std::to_string(error.number()) + ")",
-                        MsgIcon::Stop, "Tessarin");
-        return false;
-    }
 }
 
 }  // namespace
@@ -51,7 +28,7 @@ bool UnzipToFile(MessageSink& messages, const std::uint8_t* data, std::int32_t s
         return false;
     }
     // An empty entry may be stored without any stream at all.
-    if (uncompressedSize == 0 && storedSize == 0) return WriteWholeFile(messages, outputPath, nullptr, 0);
+    if (uncompressedSize == 0 && storedSize == 0) return WriteOutputFile(messages, outputPath, nullptr, 0);
 
     std::vector<std::uint8_t> buffer;
     try {
@@ -72,7 +49,7 @@ bool UnzipToFile(MessageSink& messages, const std::uint8_t* data, std::int32_t s
         default: break;
     }
     // The whole buffer is written at the recorded size, even if the stream was shorter.
-    return WriteWholeFile(messages, outputPath, buffer.data(), buffer.size());
+    return WriteOutputFile(messages, outputPath, buffer.data(), buffer.size());
 }
 
 std::int32_t ZipOutputBound(std::int32_t size) {

@@ -1,6 +1,5 @@
 #include "extract/Export.h"
 
-#include <filesystem>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -11,6 +10,7 @@
 #include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
 #include "extract/Codec.h"
+#include "extract/OutputFile.h"
 
 namespace tessarin {
 
@@ -31,14 +31,8 @@ std::string ExportAllPrompt() {
     return std::string("导出全部资源文件： ") + kCrLf + "请选择要保存的资源文件的目录";
 }
 
-// "lead", the path on its own line, then the platform's error number and text.
-std::string FailureText(const std::string& lead, const std::string& path, const VbError& error) {
-    return lead + kCrLf + path + kCrLf + kCrLf + "错误编号:" + std::to_string(error.number()) +
-           kCrLf + "错误信息:" + error.description();
-}
-
 void ShowFailure(Program& program, const std::string& lead, const std::string& path, const VbError& error) {
-    program.ui.MsgBox(FailureText(lead, path, error), MsgIcon::Stop, kTitle);
+    program.ui.MsgBox(FileFailureText(lead, path, error), MsgIcon::Stop, kTitle);
 }
 
 void ShowUnsafeName(Program& program, const std::string& name, const std::string& key) {
@@ -98,40 +92,6 @@ std::optional<EntryPaths> EntryPathsUnder(const std::string& root, const ARCFile
     }
     paths.file = paths.folder + entry.ArcFileName;
     return paths;
-}
-
-// A link at the output path is removed first, so the export never writes
-// through it to wherever it points.
-void RemoveLinkInTheWay(const std::string& path) {
-    const std::filesystem::path native(TextToNative(path));
-    std::error_code ec;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(native, ec))) {
-        std::filesystem::remove(native, ec);
-    }
-}
-
-// Writes bytes as a new file; a failure removes what was written and says so.
-bool WriteRawFile(Program& program, const std::string& outputPath, const std::vector<std::uint8_t>& bytes) {
-    RemoveLinkInTheWay(outputPath);
-    BinaryFile file;
-    try {
-        file = BinaryFile::Open(outputPath, OpenMode::CreateLocked);
-        if (!bytes.empty()) {
-            file.Write(bytes.data(), bytes.size());
-        }
-        file.Close();
-        return true;
-    } catch (const VbError& error) {
-        const bool created = file.IsOpen();
-        file.Close();
-        // A cut-off copy must not pass for the entry. Only a regular file is
-        // removed: a device such as /dev/full at the path must survive.
-        if (created && FileExists(outputPath)) {
-            TryDeleteFile(outputPath);
-        }
-        ShowFailure(program, "写入文件时出错，文件未导出：", outputPath, error);
-        return false;
-    }
 }
 
 // Reads the entry's stored bytes from the open archive.
@@ -223,7 +183,7 @@ bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompr
         return false;
     }
     if (program.ui.Check1Value() == kRawExport) {
-        return WriteRawFile(program, outputPath, *stored);
+        return WriteOutputFile(program.ui, outputPath, stored->data(), stored->size());
     }
     static const std::uint8_t kNoData = 0;
     const std::uint8_t* data = stored->empty() ? &kNoData : stored->data();
