@@ -33,6 +33,48 @@ std::string HexBytes(const std::string& bytes) {
     return out;
 }
 
+// Bytes that are not code page 936 live in the program's text as U+DC80..U+DCFF,
+// which JSON can carry only as "\udcXX" escapes. They are marked with U+FFFF
+// (which code page 936 never yields) and two hex digits before the dump, and the
+// marks are turned into escapes after it.
+constexpr const char* kMark = "\xEF\xBF\xBF";
+
+std::string MarkEscapes(const std::string& text) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto b0 = static_cast<unsigned char>(text[i]);
+        if (b0 == 0xED && i + 2 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xFE) == 0xB2) {
+            // U+DC80..U+DCFF: ED B2 80..ED B3 BF; the escaped byte is 0x80 | low bits.
+            const unsigned byte = ((static_cast<unsigned char>(text[i + 1]) & 0x01) << 6) |
+                                  (static_cast<unsigned char>(text[i + 2]) & 0x3F) | 0x80;
+            out += kMark;
+            out.push_back(kDigits[byte >> 4]);
+            out.push_back(kDigits[byte & 0xF]);
+            i += 2;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+std::string MarksToEscapes(const std::string& json) {
+    std::string out;
+    out.reserve(json.size());
+    for (std::size_t i = 0; i < json.size(); ++i) {
+        if (json.compare(i, 3, kMark) == 0 && i + 4 < json.size()) {
+            out += "\\udc";
+            out.append(json, i + 3, 2);
+            i += 4;
+        } else {
+            out.push_back(json[i]);
+        }
+    }
+    return out;
+}
+
 // The message the window shows for a failed open, with its error number (0 for a wrong magic).
 std::pair<int, std::string> FailureOf(const ArcReadResult& result, const std::string& path) {
     if (result.status == ArcReadResult::Status::WrongMagic) return {0, kWrongTypeText};
@@ -54,16 +96,16 @@ int RunList(const ListOptions& options) {
 
     if (options.json) {
         nlohmann::ordered_json out;
-        out["path"] = path;
+        out["path"] = MarkEscapes(path);
         out["version"] = result.version;
         out["count"] = result.count;
         auto& list = out["entries"] = nlohmann::ordered_json::array();
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const ARCFileCls& e = entries[i];
-            list.push_back({{"key", e.ArcFileKey},
-                            {"name", e.ArcFileName},
-                            {"folder", e.ArcFilePath},
-                            {"type", e.ArcFileType},
+            list.push_back({{"key", MarkEscapes(e.ArcFileKey)},
+                            {"name", MarkEscapes(e.ArcFileName)},
+                            {"folder", MarkEscapes(e.ArcFilePath)},
+                            {"type", MarkEscapes(e.ArcFileType)},
                             {"typeHex", e.ArcFileTypeHex},
                             {"storedSize", e.ArcFileZipSize},
                             {"originalSize", e.ArcFileOrgSize},
@@ -74,8 +116,8 @@ int RunList(const ListOptions& options) {
             auto [number, message] = FailureOf(result, path);
             out["error"] = {{"number", number}, {"message", message}};
         }
-        // Names with bytes that are not code page 936 print as U+FFFD here; rawName keeps them exactly.
-        std::cout << out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << std::endl;
+        std::cout << MarksToEscapes(out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace))
+                  << std::endl;
     } else {
         if (ok) {
             std::cout << "ARC File: " << path << "\n"

@@ -5,6 +5,7 @@
 
 #include "core/ArcReader.h"
 #include "core/OpenMessages.h"
+#include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
 #include "tree/TreeBuilder.h"
 
@@ -20,7 +21,7 @@ constexpr int kInternalError = 51;
 
 // The archive file name: the part after the last separator ("/" on disk, "\" accepted too).
 std::string ArchiveFileName(const std::string& path) {
-    const auto cut = path.find_last_of("/\\");
+    const auto cut = path.rfind(kNativeSeparator);
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 

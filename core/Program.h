@@ -24,6 +24,10 @@ struct Program {
     ZipState zip;
     // Set once EndProgram has been asked for: commands stop at once.
     bool ending = false;
+
+    // True while the archive's file is open: after a failed open the tree may
+    // still show the entries read, but their data can no longer be reached.
+    bool ArchiveIsOpen() const { return arc.ArcFileNum != 0 && files.IsOpen(arc.ArcFileNum); }
 };
 
 }  // namespace tessarin

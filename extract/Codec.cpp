@@ -18,6 +18,32 @@ void Warn(MessageSink& messages, const std::string& text) {
     messages.MsgBox(text, MsgIcon::Warning, kCodecTitle);
 }
 
+// zlib's uncompress into a zeroed buffer of exactly size bytes; produced is
+// what the stream filled. An entry recorded as empty may have no stream at
+// all; one whose stream holds data is inflated into a one-byte scratch, so
+// output that does not fit shows as Z_BUF_ERROR instead of being dropped.
+int InflateExact(const std::uint8_t* data, std::int32_t storedSize, std::int32_t size,
+                 std::vector<std::uint8_t>& out, std::size_t& produced) {
+    produced = 0;
+    out.clear();
+    if (size == 0) {
+        if (storedSize == 0) return Z_OK;
+        Bytef scratch = 0;
+        uLongf len = 1;
+        const int result = uncompress(&scratch, &len, data, static_cast<uLong>(storedSize));
+        return result == Z_OK && len > 0 ? Z_BUF_ERROR : result;
+    }
+    try {
+        out.assign(static_cast<std::size_t>(size), 0);
+    } catch (const std::bad_alloc&) {
+        return Z_MEM_ERROR;
+    }
+    uLongf len = static_cast<uLongf>(size);
+    const int result = uncompress(out.data(), &len, data, static_cast<uLong>(storedSize));
+    produced = len;
+    return result;
+}
+
 }  // namespace
 
 bool UnzipToFile(MessageSink& messages, const std::uint8_t* data, std::int32_t storedSize,
@@ -27,26 +53,13 @@ bool UnzipToFile(MessageSink& messages, const std::uint8_t* data, std::int32_t s
                            "），无法解压。");
         return false;
     }
-    // An empty entry may be stored without any stream at all.
-    if (uncompressedSize == 0 && storedSize == 0) return WriteOutputFile(messages, outputPath, nullptr, 0);
-
     std::vector<std::uint8_t> buffer;
-    try {
-        buffer.assign(static_cast<std::size_t>(uncompressedSize), 0);
-    } catch (const std::bad_alloc&) {
-        Warn(messages, "内存检查错误。");
-        return false;
-    }
-    // zlib wants a valid destination even for an empty output.
-    Bytef dummy = 0;
-    Bytef* dest = buffer.empty() ? &dummy : buffer.data();
-    uLongf destLen = static_cast<uLongf>(uncompressedSize);
-    const int result = uncompress(dest, &destLen, data, static_cast<uLong>(storedSize));
-    switch (result) {
+    std::size_t produced = 0;
+    switch (InflateExact(data, storedSize, uncompressedSize, buffer, produced)) {
+        case Z_OK: break;
         case Z_BUF_ERROR: Warn(messages, "缓冲过小，请检查。"); return false;
         case Z_MEM_ERROR: Warn(messages, "内存检查错误。"); return false;
-        case Z_DATA_ERROR: Warn(messages, "数组取数据不正确。"); return false;
-        default: break;
+        default: Warn(messages, "数组取数据不正确。"); return false;
     }
     // The whole buffer is written at the recorded size, even if the stream was shorter.
     return WriteOutputFile(messages, outputPath, buffer.data(), buffer.size());
@@ -90,16 +103,9 @@ bool ZipBytes(MessageSink& messages, ZipState& state, const std::uint8_t* data, 
 int InflateToBuffer(const std::uint8_t* data, std::int32_t storedSize, std::int32_t uncompressedSize,
                     std::vector<std::uint8_t>& out) {
     if (storedSize < 0 || uncompressedSize < 0) return Z_DATA_ERROR;
-    try {
-        out.assign(static_cast<std::size_t>(uncompressedSize), 0);
-    } catch (const std::bad_alloc&) {
-        return Z_MEM_ERROR;
-    }
-    Bytef dummy = 0;
-    uLongf destLen = static_cast<uLongf>(uncompressedSize);
-    const int result =
-        uncompress(out.empty() ? &dummy : out.data(), &destLen, data, static_cast<uLong>(storedSize));
-    out.resize(result == Z_OK ? destLen : 0);
+    std::size_t produced = 0;
+    const int result = InflateExact(data, storedSize, uncompressedSize, out, produced);
+    out.resize(result == Z_OK ? produced : 0);
     return result;
 }
 

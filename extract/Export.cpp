@@ -195,6 +195,10 @@ void ExtSub(Program& program, WindowHandle hwnd) {
     if (!node) {
         return;
     }
+    if (!program.ArchiveIsOpen()) {
+        program.ui.MsgBox("档案没有成功打开，无法导出。", MsgIcon::Stop, kTitle);
+        return;
+    }
     const std::string picked = program.ui.BrowseForFolder(hwnd, kExtSubPrompt, "", BIF_NEWDIALOGSTYLE);
     if (picked.empty()) {
         return;

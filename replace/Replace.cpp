@@ -148,6 +148,10 @@ void ReaplceFile(Program& program, WindowHandle hwnd) {
 
     const auto dot = key.rfind('.');
     if (dot == std::string::npos) return;
+    if (!program.ArchiveIsOpen()) {
+        program.ui.MsgBox("档案没有成功打开，无法替换。", MsgIcon::Stop, kProgramTitle);
+        return;
+    }
     if (ReplaceEntry(program, key.substr(0, dot), key.substr(dot + 1), hwnd))
         program.ui.MsgBox(kDoneText, MsgIcon::Information, kProgramTitle);
 }

@@ -88,6 +88,11 @@ BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode) {
     if (S_ISDIR(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) {
         throw VbError(vberr::PathFileAccess);
     }
+    // Archives and replacement sources are read whole by their length: a
+    // device (a terminal, /dev/zero) has none and could block or never end.
+    if (mode != OpenMode::CreateLocked && !S_ISREG(st.st_mode)) {
+        throw VbError(vberr::PathFileAccess);
+    }
     const int fl = ::fcntl(fd, F_GETFL);
     if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0) {
         ThrowErrno(errno);

@@ -2,48 +2,11 @@
 // byte by byte: the files written, the archive rewritten, the problems found,
 // the exit codes and the program's messages on stderr.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
+#include "cli/CliRunner.h"
 
-#include "core/platform/FileSystem.h"
-#include "support/ArcBuilder.h"
-
-namespace tessarin {
+namespace tessarin::testing {
 namespace {
-
-using testing::ArcPlan;
-using testing::Entry;
-using testing::ReadFileBytes;
-using testing::TempDir;
-using testing::WriteFileBytes;
-
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun Cli(const std::string& args, const TempDir& dir) {
-    // The companion is built beside the test binaries.
-    const char* bin = std::getenv("TESSARIN_BIN_DIR");
-    const std::string command =
-        (bin ? std::string(bin) : ProgramFolder()) + "/tessarin-cli " + args + " 2>'" + (dir / "stderr.txt") + "'";
-    CliRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = ReadFileBytes(dir / "stderr.txt");
-    return run;
-}
-
-std::string Q(const std::string& s) { return "'" + s + "'"; }
 
 ArcPlan Archive() {
     ArcPlan layout;
@@ -63,79 +26,73 @@ struct Fixture {
     }
 };
 
-TEST(CliExtractTest, AllEntriesInflatedOrRawInTheArchivesFolders) {
-    for (bool raw : {false, true}) {
-        SCOPED_TRACE(raw ? "raw" : "inflated");
-        Fixture f(Archive());
-        const CliRun run = Cli("extract " + Q(f.archive) + " " + Q(f.dir / "out") + " --types " + Q(f.types) +
-                                (raw ? " --raw" : ""),
-                            f.dir);
-        EXPECT_EQ(run.exitCode, 0) << run.err;
-        EXPECT_EQ(run.err, "全部资源文件导出完成。\n");
-        const ArcPlan layout = Archive();
-        auto expect = [&](const std::string& file, std::size_t record, const std::string& plain) {
-            EXPECT_EQ(ReadFileBytes(f.dir / ("out/" + file)), raw ? layout.records[record].data : plain) << file;
-        };
-        expect("ui/logo.png", 0, "logo bytes, logo bytes");
-        expect("ui/deep/doc.txt", 1, "a text file");
-        expect("\xE6\x95\xB0\xE6\x8D\xAE/\xE8\xA1\xA8.77", 2, std::string(5000, 'z'));
+std::string Substitute(std::string args, const Fixture& f) {
+    for (const auto& [name, value] : {std::pair<std::string, std::string>{"{arc}", Q(f.archive)},
+                                      {"{out}", Q(f.dir / "out")}, {"{types}", Q(f.types)},
+                                      {"{dir}", Q(f.dir.path())}}) {
+        for (std::size_t at; (at = args.find(name)) != std::string::npos;) args.replace(at, name.size(), value);
     }
+    return args;
 }
 
-TEST(CliExtractTest, NamedKeysGoStraightIntoDest) {
-    Fixture f(Archive());
-    const CliRun run = Cli("extract " + Q(f.archive) + " " + Q(f.dir / "out") + " --raw --types " + Q(f.types) +
-                            " 'ui\\deep\\doc.20' 'ui\\logo.1A'",
-                        f.dir);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err, "资源文件导出完成。\n资源文件导出完成。\n");
-    EXPECT_EQ(ReadFileBytes(f.dir / "out/doc.txt"), Archive().records[1].data);
-    EXPECT_EQ(ReadFileBytes(f.dir / "out/logo.png"), Archive().records[0].data);
-}
-
-TEST(CliExtractTest, FailuresGiveExitOneAndTheRestIsStillDone) {
+// Runs that leave the archive as it was: their exit code, their messages on stderr
+// and the files they write under dest. Extract writes all entries into the archive's
+// folders, inflated or raw, and named keys straight into dest; failures still do the rest.
+TEST(CliRunTest, ExitCodesMessagesAndFilesWritten) {
+    const ArcPlan layout = Archive();
     ArcPlan damaged = Archive();
     damaged.records[0].data = "not a zlib stream at all";
-    struct Row {
-        const char* name;
+    ArcPlan outOfOrder = Archive();
+    outOfOrder.records[2].offset = 8 + 3 * 80;  // inside the gap, before the first entry's data
+    ArcPlan wrongMagic = Archive();
+    wrongMagic.magic = std::string("arc\0", 4);
+    const std::string table = "\xE6\x95\xB0\xE6\x8D\xAE/\xE8\xA1\xA8.77";  // 数据/表.77
+    const struct {
         ArcPlan layout;
-        std::string keys;
-        std::string errPart;
-        const char* stillWritten;  // a file the run must still write, or nullptr
+        std::string args;  // {arc}, {out}, {types} and {dir} stand for the fixture's paths
+        int exitCode;
+        bool wholeErr;     // err is the whole of stderr, else a part of it
+        std::string err;
+        std::vector<std::pair<std::string, std::string>> files = {};  // under dest, and their bytes
+    } runs[] = {
+        {layout, "extract {arc} {out} --types {types}", 0, true, "全部资源文件导出完成。\n",
+         {{"ui/logo.png", "logo bytes, logo bytes"}, {"ui/deep/doc.txt", "a text file"}, {table, std::string(5000, 'z')}}},
+        {layout, "extract {arc} {out} --types {types} --raw", 0, true, "全部资源文件导出完成。\n",
+         {{"ui/logo.png", layout.records[0].data}, {"ui/deep/doc.txt", layout.records[1].data},
+          {table, layout.records[2].data}}},
+        {layout, "extract {arc} {out} --raw --types {types} 'ui\\deep\\doc.20' 'ui\\logo.1A'", 0, true,
+         "资源文件导出完成。\n资源文件导出完成。\n",
+         {{"doc.txt", layout.records[1].data}, {"logo.png", layout.records[0].data}}},
+        {layout, "extract {arc} {out} --types {types} 'nope.1A' 'ui\\logo.1A'", 1, false,
+         "档案中没有这个条目，KEY：nope.1A", {{"logo.png", "logo bytes, logo bytes"}}},
+        {layout, "extract {arc} {out} --types {types} 'ui\\'", 1, false, "档案中没有这个条目，KEY：ui\\"},
+        {damaged, "extract {arc} {out} --types {types}", 1, false,
+         "数组取数据不正确。\n导出文件时发生错误，KEY：ui\\logo.1A", {{"ui/deep/doc.txt", "a text file"}}},
+        {damaged, "extract {arc} {out} --types {types} 'ui\\logo.1A'", 1, false, "数组取数据不正确。"},
+        {layout, "replace {arc} nope.1A {dir}/src.bin", 1, false, "档案中没有这个条目，KEY：nope.1A"},
+        {outOfOrder, "replace {arc} 'ui\\logo.1A' {dir}/src.bin", 1, false,
+         "档案的数据布局不符合替换的要求，档案未作改动："},
+        {layout, "replace {arc} 'ui\\logo.1A' {dir}/absent", 1, false, "无法读取替换文件："},
+        // Every verb shows the opening texts.
+        {wrongMagic, "extract {arc} {out}", 1, true, "文件类型不正确\n"},
+        {wrongMagic, "replace {arc} a.1 {dir}/src.bin", 1, true, "文件类型不正确\n"},
+        {wrongMagic, "verify {arc}", 1, true, "文件类型不正确\n"},
+        {layout, "verify {dir}/absent.ARC", 1, false, "发现未知的错误,错误编号:53"},
     };
-    const Row rows[] = {
-        {"unknown key", Archive(), " 'nope.1A' 'ui\\logo.1A'", "档案中没有这个条目，KEY：nope.1A", "out/logo.png"},
-        {"folder key", Archive(), " 'ui\\'", "档案中没有这个条目，KEY：ui\\", nullptr},
-        {"damaged entry, all", damaged, "", "数组取数据不正确。\n导出文件时发生错误，KEY：ui\\logo.1A",
-         "out/ui/deep/doc.txt"},
-        {"damaged entry, by key", damaged, " 'ui\\logo.1A'", "数组取数据不正确。", nullptr},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        Fixture f(row.layout);
-        const CliRun run =
-            Cli("extract " + Q(f.archive) + " " + Q(f.dir / "out") + " --types " + Q(f.types) + row.keys, f.dir);
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_NE(run.err.find(row.errPart), std::string::npos) << run.err;
-        if (row.stillWritten) EXPECT_TRUE(std::ifstream(f.dir / row.stillWritten).good()) << row.stillWritten;
+    for (const auto& r : runs) {
+        SCOPED_TRACE(r.args);
+        Fixture f(r.layout);
+        WriteFileBytes(f.dir / "src.bin", "new");
+        const CliRun run = Cli(Substitute(r.args, f), f.dir);
+        EXPECT_EQ(run.exitCode, r.exitCode) << run.err;
+        if (r.wholeErr) {
+            EXPECT_EQ(run.err, r.err);
+        } else {
+            EXPECT_NE(run.err.find(r.err), std::string::npos) << run.err;
+        }
+        for (const auto& [file, bytes] : r.files) EXPECT_EQ(ReadFileBytes(f.dir / ("out/" + file)), bytes) << file;
+        EXPECT_EQ(ReadFileBytes(f.archive), BuildArc(r.layout)) << "the archive is left untouched";
     }
-}
-
-TEST(CliOpenFailureTest, EveryVerbShowsTheOpeningTexts) {
-    TempDir dir;
-    WriteFileBytes(dir / "bad.ARC", std::string("arc\0 not an archive", 19));
-    WriteFileBytes(dir / "src", "x");
-    for (const std::string verb : {"extract " + Q(dir / "bad.ARC") + " " + Q(dir / "out"),
-                                   "replace " + Q(dir / "bad.ARC") + " a.1 " + Q(dir / "src"),
-                                   "verify " + Q(dir / "bad.ARC")}) {
-        SCOPED_TRACE(verb);
-        const CliRun run = Cli(verb, dir);
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.err, "文件类型不正确\n");
-    }
-    const CliRun missing = Cli("verify " + Q(dir / "absent.ARC"), dir);
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.err.find("发现未知的错误,错误编号:53"), std::string::npos) << missing.err;
 }
 
 TEST(CliReplaceTest, RewritesExactlyTheExpectedArchive) {
@@ -154,35 +111,6 @@ TEST(CliReplaceTest, RewritesExactlyTheExpectedArchive) {
 
     const CliRun verify = Cli("verify " + Q(f.archive), f.dir);
     EXPECT_EQ(verify.exitCode, 0) << verify.out;
-}
-
-TEST(CliReplaceTest, RefusalsLeaveTheArchiveUntouched) {
-    ArcPlan outOfOrder = Archive();
-    outOfOrder.records[2].offset = 8 + 3 * 80;  // inside the gap, before the first entry's data
-    struct Row {
-        const char* name;
-        ArcPlan layout;
-        std::string key;
-        std::string errPart;
-    };
-    const Row rows[] = {
-        {"unknown key", Archive(), "nope.1A", "档案中没有这个条目，KEY：nope.1A"},
-        {"layout", outOfOrder, "ui\\logo.1A", "档案的数据布局不符合替换的要求，档案未作改动："},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        Fixture f(row.layout);
-        WriteFileBytes(f.dir / "src.bin", "new");
-        const std::string before = ReadFileBytes(f.archive);
-        const CliRun run = Cli("replace " + Q(f.archive) + " " + Q(row.key) + " " + Q(f.dir / "src.bin"), f.dir);
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_NE(run.err.find(row.errPart), std::string::npos) << run.err;
-        EXPECT_EQ(ReadFileBytes(f.archive), before);
-    }
-    Fixture f(Archive());
-    const CliRun missing = Cli("replace " + Q(f.archive) + " 'ui\\logo.1A' " + Q(f.dir / "absent"), f.dir);
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.err.find("无法读取替换文件："), std::string::npos) << missing.err;
 }
 
 TEST(CliVerifyTest, ListsEachProblem) {
@@ -208,4 +136,4 @@ TEST(CliVerifyTest, ListsEachProblem) {
 }
 
 }  // namespace
-}  // namespace tessarin
+}  // namespace tessarin::testing

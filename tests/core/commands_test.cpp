@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "core/Commands.h"
 #include "support/ProgramHarness.h"
@@ -9,17 +8,14 @@
 namespace tessarin {
 namespace {
 
-using testing::ProgramHarness;
-
-// A command and its first window call; every picker cancels.
-struct Route {
-    const char* menuItem;  // nullptr: no menu item
-    int button;            // 0: no toolbar button
-    std::string firstCall; // prefix of the command's first window call; "" for none
-};
-
-const std::vector<Route>& Routes() {
-    static const std::vector<Route> routes = {
+// Each menu item and toolbar button, with an archive open, its one entry selected and
+// every picker cancelling: the command's first window call ("" for none at all).
+TEST(CommandRouting, MenuItemsAndToolbarButtonsStartTheirCommands) {
+    const struct {
+        const char* menuItem;  // nullptr: no menu item
+        int button;            // 0: no toolbar button
+        std::string firstCall;
+    } routes[] = {
         {"nopen", 1, "ShowOpenDialog | 4097 | ARC文件 (*.ARC)|*.ARC | "},
         {"nclose", 2, "SetPanelText | 1 | 就绪"},
         {"nalle", 4, "BrowseForFolder | 4097 | 导出全部资源文件： \r\n请选择要保存的资源文件的目录 |  | 64"},
@@ -28,61 +24,31 @@ const std::vector<Route>& Routes() {
         {"nproperty", 8, "Showinfo | readme.txt | 20 | txt | "},
         {"nexit", 0, "EndProgram"},
         {"nabout", 0, "ShowAbout"},
-        {nullptr, 3, ""},
-        {nullptr, 7, ""},
-        {nullptr, 0, ""},
-        {nullptr, 9, ""},
-        {"nfile", 0, ""},
-        {"NOPEN", 0, ""},
+        {nullptr, 3, ""}, {nullptr, 7, ""}, {nullptr, 0, ""}, {nullptr, 9, ""}, {"nfile", 0, ""}, {"NOPEN", 0, ""},
     };
-    return routes;
-}
-
-void ExpectStartsWith(const std::vector<std::string>& log, const std::string& firstCall) {
-    if (firstCall.empty()) {
-        EXPECT_TRUE(log.empty()) << log.front();
-        return;
+    for (const auto& route : routes) {
+        for (const bool viaMenu : {true, false}) {
+            // Buttons are tried for every route with a button or without a menu item.
+            if (viaMenu ? route.menuItem == nullptr : route.menuItem != nullptr && route.button == 0) continue;
+            SCOPED_TRACE(viaMenu ? std::string(route.menuItem) : "button " + std::to_string(route.button));
+            testing::ProgramHarness h;
+            testing::ArcPlan plan;
+            plan.records = {testing::Entry("readme", 0x20, "hello")};
+            h.OpenArchive(plan);
+            h.SelectNode("readme.20");
+            h.window.ClearLog();
+            if (viaMenu) MenuClick(h.program, route.menuItem);
+            else ToolbarClick(h.program, route.button);
+            const auto& log = h.window.log;
+            EXPECT_EQ(h.program.ending, route.firstCall == "EndProgram");
+            if (route.firstCall.empty()) {
+                EXPECT_TRUE(log.empty()) << log.front();
+            } else {
+                ASSERT_FALSE(log.empty());
+                EXPECT_EQ(log.front().substr(0, route.firstCall.size()), route.firstCall);
+            }
+        }
     }
-    ASSERT_FALSE(log.empty());
-    EXPECT_EQ(log.front().substr(0, firstCall.size()), firstCall);
-}
-
-// An open archive with its one entry selected, and a clean log.
-void OpenWithEntrySelected(ProgramHarness& h) {
-    testing::ArcPlan plan;
-    plan.records = {testing::Entry("readme", 0x20, "hello")};
-    h.OpenArchive(plan);
-    h.SelectNode("readme.20");
-    h.window.ClearLog();
-}
-
-TEST(CommandRouting, MenuItemsStartTheirCommands) {
-    for (const Route& route : Routes()) {
-        if (route.menuItem == nullptr) continue;
-        SCOPED_TRACE(route.menuItem);
-        ProgramHarness h;
-        OpenWithEntrySelected(h);
-        MenuClick(h.program, route.menuItem);
-        ExpectStartsWith(h.window.log, route.firstCall);
-    }
-}
-
-TEST(CommandRouting, ToolbarButtonsRouteByIndexLikeTheirMenuItems) {
-    for (const Route& route : Routes()) {
-        if (route.menuItem != nullptr && route.button == 0) continue;
-        SCOPED_TRACE(route.button);
-        ProgramHarness h;
-        OpenWithEntrySelected(h);
-        ToolbarClick(h.program, route.button);
-        ExpectStartsWith(h.window.log, route.firstCall);
-    }
-}
-
-TEST(CommandRouting, ExitEndsTheProgram) {
-    ProgramHarness h;
-    MenuClick(h.program, "nexit");
-    EXPECT_TRUE(h.window.ended);
-    EXPECT_TRUE(h.program.ending);
 }
 
 }  // namespace

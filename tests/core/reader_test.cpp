@@ -41,63 +41,48 @@ Read ReadBytes(const std::string& bytes, const ExtTypeTable& types = {}) {
     return read;
 }
 
-// One entry ui\logo, type 26, 16 stored bytes, 32 original bytes.
-const unsigned char kWorkedExample[] = {
-    0x41, 0x52, 0x43, 0x00,  // magic "ARC\0"
-    0x07, 0x00,              // version 7
-    0x01, 0x00,              // one entry
-    // name ui\logo, padded with zero bytes to 64 characters
-    0x75, 0x69, 0x5C, 0x6C, 0x6F, 0x67, 0x6F,                                   // u i \ l o g o
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 29 zero bytes
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,     // 28 zero bytes
-    0x1A, 0x00, 0x00, 0x00,  // type code 26 -> "1A"
-    0x10, 0x00, 0x00, 0x00,  // stored size 16
-    0x20, 0x00, 0x00, 0x40,  // original size field 0x40000020 -> 32
-    0x58, 0x00, 0x00, 0x00,  // data offset 88
-    // 16 bytes of entry data (never looked at by the directory reader)
-    1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
-};
+// One entry ui\logo, type 26, 16 stored bytes, 32 original bytes, laid out by hand.
+const std::string kWorkedExample = std::string("ARC\0" "\x07\0" "\x01\0", 8)  // magic, version 7, one entry
+                                   + "ui\\logo" + std::string(57, '\0')          // name padded to 64 characters
+                                   + std::string("\x1A\0\0\0"                   // type code 26 -> "1A"
+                                                 "\x10\0\0\0"                   // stored size 16
+                                                 "\x20\0\0\x40"                 // original size field 0x40000020 -> 32
+                                                 "\x58\0\0\0", 16)              // data offset 88
+                                   + "0123456789abcdef";  // entry data, never looked at by the directory reader
 
 TEST(ReaderTest, WorkedExampleGivesEveryField) {
-    const std::string bytes(reinterpret_cast<const char*>(kWorkedExample), sizeof kWorkedExample);
-    ASSERT_EQ(bytes.size(), 104u);
-    Read read = ReadBytes(bytes, {{"1A", "png"}});
-    ASSERT_EQ(read.result.status, ArcReadResult::Status::Ok);
-    EXPECT_EQ(read.result.version, 7);
-    EXPECT_EQ(read.result.count, 1);
-    ASSERT_EQ(read.entries.size(), 1u);
-    const ARCFileCls& e = read.entries[0];
-    EXPECT_EQ(e.ArcFileKey, "ui\\logo.1A");
-    EXPECT_EQ(e.ArcFileName, "logo.png");
-    EXPECT_EQ(e.ArcFilePath, "ui\\");
-    EXPECT_EQ(e.ArcFileType, "png");
-    EXPECT_EQ(e.ArcFileTypeHex, "1A");
-    EXPECT_EQ(e.ArcFileZipSize, 16);
-    EXPECT_EQ(e.ArcFileOrgSize, 32);
-    EXPECT_EQ(e.ArcFileOFSET, 88);
-    EXPECT_EQ(read.recorder.events,
-              (std::vector<std::string>{"magic", "version 7", "count 1", "record 1", "entry ui\\logo.1A"}));
-}
-
-TEST(ReaderTest, UnnamedTypeKeepsItsCodeAndTheSameKey) {
-    const std::string bytes(reinterpret_cast<const char*>(kWorkedExample), sizeof kWorkedExample);
-    Read read = ReadBytes(bytes);
-    ASSERT_EQ(read.entries.size(), 1u);
-    EXPECT_EQ(read.entries[0].ArcFileName, "logo.1A");
-    EXPECT_EQ(read.entries[0].ArcFileType, "1A");
-    EXPECT_EQ(read.entries[0].ArcFileKey, "ui\\logo.1A");
+    ASSERT_EQ(kWorkedExample.size(), 104u);
+    // With the type named, and without: an unnamed type keeps its code and the same key.
+    for (const auto& [types, name, type] : {std::tuple(ExtTypeTable{{"1A", "png"}}, "logo.png", "png"),
+                                            std::tuple(ExtTypeTable{}, "logo.1A", "1A")}) {
+        Read read = ReadBytes(kWorkedExample, types);
+        ASSERT_EQ(read.result.status, ArcReadResult::Status::Ok);
+        EXPECT_EQ(read.result.version, 7);
+        EXPECT_EQ(read.result.count, 1);
+        ASSERT_EQ(read.entries.size(), 1u);
+        const ARCFileCls& e = read.entries[0];
+        EXPECT_EQ(e.ArcFileKey, "ui\\logo.1A");
+        EXPECT_EQ(e.ArcFileName, name);
+        EXPECT_EQ(e.ArcFilePath, "ui\\");
+        EXPECT_EQ(e.ArcFileType, type);
+        EXPECT_EQ(e.ArcFileTypeHex, "1A");
+        EXPECT_EQ(e.ArcFileZipSize, 16);
+        EXPECT_EQ(e.ArcFileOrgSize, 32);
+        EXPECT_EQ(e.ArcFileOFSET, 88);
+        EXPECT_EQ(read.recorder.events,
+                  (std::vector<std::string>{"magic", "version 7", "count 1", "record 1", "entry ui\\logo.1A"}));
+    }
 }
 
 TEST(ReaderTest, NameFieldRules) {
-    struct Case {
+    const std::string zeros61(61, '\0');
+    const struct {
         const char* label;
-        std::string field;  // the name field as it lies in the file (no padding added)
+        std::string field;     // the name field as it lies in the file (no padding added)
         std::string fullName;  // "" : not checked
         std::string rawName;
         std::string folder;
-    };
-    const std::string zeros61(61, '\0');
-    const Case cases[] = {
+    } cases[] = {
         {"zero bytes inside the name are dropped", testing::NameField(std::string("gfx\\a\0old", 9)), "gfx\\aold",
          "gfx\\aold", "gfx\\"},
         {"double-byte character counts once", std::string("a\xC4\xE3z") + zeros61, "a你z", "a\xC4\xE3z", ""},
@@ -106,18 +91,19 @@ TEST(ReaderTest, NameFieldRules) {
         {"invalid bytes survive in the raw name", testing::NameField("\x80\xFF"), "\xED\xB2\x80\xED\xB3\xBF",
          "\x80\xFF", ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ArcPlan plan;
         RecordPlan r;
         r.name = c.field;
         r.pad = false;
         r.typeCode = 1;
-        plan.records.push_back(r);
-        plan.records.push_back(testing::Entry("next", 2, "x"));
+        plan.records = {r, testing::Entry("next", 2, "x")};
         Read read = ReadBytes(BuildArc(plan));
         ASSERT_EQ(read.result.status, ArcReadResult::Status::Ok) << c.label;
         ASSERT_EQ(read.entries.size(), 2u) << c.label;
-        if (!c.fullName.empty()) EXPECT_EQ(read.entries[0].ArcFileKey, c.fullName + ".1") << c.label;
+        if (!c.fullName.empty()) {
+            EXPECT_EQ(read.entries[0].ArcFileKey, c.fullName + ".1") << c.label;
+        }
         EXPECT_EQ(read.entries[0].ArcFilePath, c.folder) << c.label;
         EXPECT_EQ(read.recorder.rawNames[0], c.rawName) << c.label;
         // The record after a long field starts where the field's characters end.
@@ -125,7 +111,7 @@ TEST(ReaderTest, NameFieldRules) {
     }
 }
 
-TEST(ReaderTest, NumberFieldRules) {
+TEST(ReaderTest, NumberFieldRulesAndOffsets) {
     struct Case {
         std::int32_t typeCode;
         std::int32_t orgField;
@@ -141,14 +127,23 @@ TEST(ReaderTest, NumberFieldRules) {
     };
     for (const Case& c : cases) {
         ArcPlan plan;
-        RecordPlan r = testing::Entry("e", c.typeCode, "data");
-        r.orgField = c.orgField;
-        plan.records.push_back(r);
+        plan.records = {testing::Entry("e", c.typeCode, "data")};
+        plan.records[0].orgField = c.orgField;
         Read read = ReadBytes(BuildArc(plan));
         ASSERT_EQ(read.entries.size(), 1u) << c.hex;
         EXPECT_EQ(read.entries[0].ArcFileTypeHex, c.hex);
         EXPECT_EQ(read.entries[0].ArcFileOrgSize, c.orgSize) << c.hex;
     }
+    // Entries keep directory order whatever their data offsets.
+    ArcPlan plan;
+    plan.records = {testing::Entry("b", 1, "bb"), testing::Entry("a", 1, "a")};
+    plan.records[0].offset = 500;
+    plan.records[1].offset = 100;
+    Read read = ReadBytes(BuildArc(plan));
+    ASSERT_EQ(read.entries.size(), 2u);
+    EXPECT_EQ(read.entries[0].ArcFileKey, "b.1");
+    EXPECT_EQ(read.entries[0].ArcFileOFSET, 500);
+    EXPECT_EQ(read.entries[1].ArcFileOFSET, 100);
 }
 
 TEST(ReaderTest, HeaderAndFailureCases) {
@@ -193,18 +188,6 @@ TEST(ReaderTest, HeaderAndFailureCases) {
     EXPECT_EQ(ReadBytes(BuildArc(three)).result.version, 3);
 }
 
-TEST(ReaderTest, EntriesKeepDirectoryOrderWhateverTheirOffsets) {
-    ArcPlan plan;
-    plan.records = {testing::Entry("b", 1, "bb"), testing::Entry("a", 1, "a")};
-    plan.records[0].offset = 500;
-    plan.records[1].offset = 100;
-    Read read = ReadBytes(BuildArc(plan));
-    ASSERT_EQ(read.entries.size(), 2u);
-    EXPECT_EQ(read.entries[0].ArcFileKey, "b.1");
-    EXPECT_EQ(read.entries[0].ArcFileOFSET, 500);
-    EXPECT_EQ(read.entries[1].ArcFileOFSET, 100);
-}
-
 // Every prefix of a valid archive either reads or fails cleanly; the entries
 // read are exactly those whose records lie wholly before the cut.
 TEST(ReaderTest, EveryTruncationReadsOrFailsCleanly) {
@@ -222,8 +205,7 @@ TEST(ReaderTest, EveryTruncationReadsOrFailsCleanly) {
             continue;
         }
         std::size_t complete = 0;
-        for (std::size_t end : nameEnds)
-            if (len >= end) ++complete;
+        for (std::size_t end : nameEnds) complete += len >= end;
         EXPECT_EQ(read.entries.size(), complete) << len;
         // Before the count's low byte is there, the count reads as 0: nothing to read.
         const bool whole = complete == 3 || len < 7;

@@ -2,10 +2,10 @@
 // Shared steps of the replacement tests: run the command against an archive
 // opened through the recording window, and the archive the layout says it must
 // leave, built independently with ArcBuilder.
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +18,16 @@
 namespace tessarin::testing {
 
 inline constexpr const char* kDone = "MsgBox | 替换完成。 | Information | Tessarin";
+
+// n bytes that deflate poorly, the same on every run.
+inline std::string Noise(std::size_t n, std::uint32_t seed = 12345) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) {
+        seed = seed * 1103515245 + 12345;
+        s.push_back(static_cast<char>(seed >> 24));
+    }
+    return s;
+}
 
 // The archive after record `target` got source: version 7, zeroed gap, the new
 // stream in place of the old stored bytes (bytes after them are kept), later
@@ -43,39 +53,29 @@ inline void RunReplace(ProgramHarness& h, const std::string& sourcePath) {
     ReaplceFile(h.program, FakeWindow::kMainHandle);
 }
 
+// Every field a replacement may change or must keep, one line per record.
+inline std::vector<std::string> Records(const ArcEntryList& entries) {
+    std::vector<std::string> out;
+    for (const auto& e : entries)
+        out.push_back(e.ArcFileKey + " | " + e.ArcFileName + " | " + e.ArcFileTypeHex + " | " +
+                      std::to_string(e.ArcFileZipSize) + " | " + std::to_string(e.ArcFileOrgSize) + " | " +
+                      std::to_string(e.ArcFileOFSET));
+    return out;
+}
+
 // The directory as read back through the program's own open file number.
-inline ArcEntryList ReadBackThroughOpenNumber(Program& program) {
+inline std::vector<std::string> RecordsOnDisk(Program& program) {
     ArcEntryList entries;
     ArcReadReceiver ignore;
-    const ArcReadResult result =
-        ReadArcDirectory(program.files.Get(program.arc.ArcFileNum), program.ExtTypes, entries, ignore);
-    EXPECT_EQ(result.status, ArcReadResult::Status::Ok);
-    return entries;
+    EXPECT_EQ(ReadArcDirectory(program.files.Get(program.arc.ArcFileNum), program.ExtTypes, entries, ignore).status,
+              ArcReadResult::Status::Ok);
+    return Records(entries);
 }
 
-inline void ExpectSameRecords(const ArcEntryList& actual, const ArcEntryList& expected) {
-    ASSERT_EQ(actual.size(), expected.size());
-    for (std::size_t i = 0; i < actual.size(); ++i) {
-        SCOPED_TRACE("record " + std::to_string(i));
-        EXPECT_EQ(actual[i].ArcFileKey, expected[i].ArcFileKey);
-        EXPECT_EQ(actual[i].ArcFileName, expected[i].ArcFileName);
-        EXPECT_EQ(actual[i].ArcFileTypeHex, expected[i].ArcFileTypeHex);
-        EXPECT_EQ(actual[i].ArcFileZipSize, expected[i].ArcFileZipSize);
-        EXPECT_EQ(actual[i].ArcFileOrgSize, expected[i].ArcFileOrgSize);
-        EXPECT_EQ(actual[i].ArcFileOFSET, expected[i].ArcFileOFSET);
-    }
-}
-
-// Names in a folder, "." and ".." left out.
+// Names in a folder, sorted.
 inline std::vector<std::string> FolderListing(const std::string& folder) {
     std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* e = ::readdir(dir)) {
-            const std::string name = e->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        ::closedir(dir);
-    }
+    for (const auto& item : std::filesystem::directory_iterator(folder)) names.push_back(item.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -3,6 +3,7 @@
 
 #include "core/platform/Cp936.h"
 #include "replace/ArcWriter.h"
+#include "support/ArcBuilder.h"
 
 namespace tessarin {
 namespace {
@@ -52,20 +53,9 @@ TEST(LayoutProblemsTest, EdgesOfTheLayout) {
     }
 }
 
-TEST(NameFieldTest, SixtyFourCharactersInEveryCase) {
-    const std::pair<std::string, std::size_t> rows[] = {
-        {"ui\\logo", 64},
-        {"\xB1\xED", 65},                        // one double-byte character: 63 zero bytes after it
-        {std::string(64, 'n'), 64},              // no room and no need for a zero byte
-        {std::string(62, 'n') + "\xB1\xED", 65}, // 63 characters, one zero byte
-    };
-    for (const auto& [name, size] : rows) {
-        const auto field = NameFieldBytes(Cp936ToText(name));
-        ASSERT_TRUE(field.has_value()) << name;
-        EXPECT_EQ(field->size(), size) << name;
-        EXPECT_EQ(field->substr(0, name.size()), name);
-        EXPECT_EQ(field->find_first_not_of('\0', name.size()), std::string::npos);
-    }
+TEST(NameFieldTest, SixtyFourCharactersAtMost) {
+    // Padding is checked byte for byte through whole archives in replace_test; here the refusals.
+    EXPECT_EQ(NameFieldBytes("ui\\logo"), std::optional(testing::NameField("ui\\logo")));
     EXPECT_FALSE(NameFieldBytes(std::string(65, 'n')).has_value());
     EXPECT_FALSE(NameFieldBytes(Cp936ToText(std::string(63, 'n') + "\xB1\xED\xB1\xED")).has_value());
 }

@@ -14,30 +14,19 @@
 namespace tessarin::testing {
 namespace {
 
-std::string Noise(std::size_t n) {
-    std::string s;
-    std::uint32_t x = 777;
-    for (std::size_t i = 0; i < n; ++i) {
-        x = x * 1664525 + 1013904223;
-        s.push_back(static_cast<char>(x >> 24));
-    }
-    return s;
-}
-
 // The entry before the replaced one spans several copy blocks.
 const ArcPlan& Archive() {
     static const ArcPlan layout = [] {
         ArcPlan s;
-        s.records = {Entry("a\\first", 0x1A, Noise((5 << 20) / 2)), Entry("a\\second", 0x20, Noise(5000)),
-                     Entry("third", 3, Noise(100))};
+        s.records = {Entry("a\\first", 0x1A, Noise((5 << 20) / 2, 777)), Entry("a\\second", 0x20, Noise(5000, 1)),
+                     Entry("third", 3, Noise(100, 2))};
         s.gap = "gap";
         return s;
     }();
     return layout;
 }
 
-class ReplaceFaults : public ::testing::Test {
-protected:
+struct ReplaceFaults : ::testing::Test {
     void TearDown() override { faults::Reset(); }
 };
 
@@ -45,10 +34,8 @@ protected:
 // replacement no longer reaches that occurrence.
 TEST_F(ReplaceFaults, FailureAtEachStepKeepsTheOriginal) {
     const std::string source = Noise(100000);
-    const std::pair<faults::Op, const char*> ops[] = {{faults::Op::Open, "Open"},
-                                                      {faults::Op::Read, "Read"},
-                                                      {faults::Op::Write, "Write"},
-                                                      {faults::Op::Sync, "Sync"},
+    const std::pair<faults::Op, const char*> ops[] = {{faults::Op::Open, "Open"},   {faults::Op::Read, "Read"},
+                                                      {faults::Op::Write, "Write"}, {faults::Op::Sync, "Sync"},
                                                       {faults::Op::Rename, "Rename"}};
     for (const auto& [op, opName] : ops) {
         int failures = 0;
@@ -59,7 +46,7 @@ TEST_F(ReplaceFaults, FailureAtEachStepKeepsTheOriginal) {
             ASSERT_EQ(h.program.arc.ArcEntries.size(), 3u);
             WriteFileBytes(h.dir / "source.bin", source);
             const std::string before = ReadFileBytes(path);
-            const ArcEntryList records = h.program.arc.ArcEntries;
+            const auto records = Records(h.program.arc.ArcEntries);
             const std::int16_t number = h.program.arc.ArcFileNum;
             h.SelectNode("a\\second.20");
             h.window.ClearLog();
@@ -75,7 +62,7 @@ TEST_F(ReplaceFaults, FailureAtEachStepKeepsTheOriginal) {
             EXPECT_NE(boxes[0].find("错误编号:57"), std::string::npos) << boxes[0];
             EXPECT_NE(boxes[0].find(" | Stop | Tessarin"), std::string::npos) << boxes[0];
             EXPECT_EQ(ReadFileBytes(path), before);
-            ExpectSameRecords(h.program.arc.ArcEntries, records);
+            EXPECT_EQ(Records(h.program.arc.ArcEntries), records);
             EXPECT_EQ(h.program.arc.ArcFileNum, number);
             EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"pack.ARC", "source.bin"}));
 

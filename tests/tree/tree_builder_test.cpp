@@ -1,3 +1,4 @@
+// The entry tree, and the nodes AddItem adds for each archive path.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,148 +12,101 @@
 namespace tessarin {
 namespace {
 
-using testing::FakeWindow;
+TEST(EntryTreeTest, RowsRepeatedKeysCheckKeyAndClear) {
+    EntryTree tree;
+    const NodeId root = tree.AddRoot(kRootKey, "p", kImageArchive);
+    EXPECT_FALSE(CheckKey(tree, "Root"));  // CheckKey: only nodes with children count
+    const NodeId a = tree.AddChild(root, "a\\", "a", kImageFolder, kImageFolderOpen);
+    const NodeId b = tree.AddChild(root, "b.1A", "b.png", kImageFile);
+    const NodeId c = tree.AddChild(a, "a\\c.1A", "c.png", kImageFile);
+    EXPECT_EQ((std::vector<int>{tree.RowOf(root), tree.RowOf(a), tree.RowOf(b), tree.RowOf(c)}),
+              (std::vector<int>{0, 0, 1, 0}));
+    const std::pair<const char*, bool> checks[] = {{"Root", true}, {"a\\", true},       {"A\\", false},
+                                                   {"a", false},   {"a\\c.1A", false}, {"", false},
+                                                   {"missing\\", false}};
+    for (const auto& [key, expected] : checks) EXPECT_EQ(CheckKey(tree, key), expected) << key;
+    EXPECT_THROW(tree.AddChild(a, "b.1A", "x", kImageFile), DuplicateNodeKey);
+    EXPECT_EQ(tree.Size(), 4u);  // the refused node left the tree as it was
+    EXPECT_EQ(tree.Node(a).children, std::vector<NodeId>{c});
+    tree.Clear();
+    EXPECT_TRUE(tree.Empty());
+    EXPECT_EQ(tree.AddRoot(kRootKey, "q", kImageArchive), 0);
+}
 
-struct Added {
-    std::string spath;
-    std::string hex;
-    std::string filename;
-};
+TEST(EntryTreeTest, TellsEntryKeysFromFolderAndRootKeys) {
+    const std::pair<const char*, bool> cases[] = {{"Root", false}, {"ui\\", false},        {"\\", false},
+                                                  {".1A", true},   {"ui\\logo.1A", true}, {"root", true},
+                                                  {"Root\\", false}};
+    for (const auto& [key, entry] : cases) EXPECT_EQ(IsEntryKey(key), entry) << key;
+}
 
-// One node as the tree holds it: key, text, image, expanded image, parent's key.
-struct Expected {
-    std::string key;
-    std::string text;
-    int image;
-    int expandedImage;
-    std::string parentKey;
-};
-
-struct BuildCase {
-    const char* name;
-    std::vector<Added> entries;
-    std::vector<Expected> nodes;  // after the root, in insertion order
-};
-
-class TreeBuildTest : public ::testing::TestWithParam<BuildCase> {};
-
-TEST_P(TreeBuildTest, AddsFolderAndEntryNodesInOrder) {
-    FakeWindow window;
-    Program program(window);
-    program.tree.AddRoot(kRootKey, "/data/pack.ARC", kImageArchive);
-    for (const auto& e : GetParam().entries) {
-        AddItem(program, e.spath, kRootKey, "ext", e.hex, e.filename);
+struct AddItemTest : ::testing::Test {
+    testing::FakeWindow window;
+    Program program{window};
+    NodeId root = program.tree.AddRoot(kRootKey, "/data/pack.ARC", kImageArchive);
+    void Add(const std::string& path, const std::string& hex, const std::string& name) {
+        AddItem(program, path, kRootKey, "png", hex, name);
     }
-    const auto& expected = GetParam().nodes;
-    ASSERT_EQ(program.tree.Size(), expected.size() + 1);
-    for (std::size_t i = 0; i < expected.size(); ++i) {
+};
+
+TEST_F(AddItemTest, AddsFolderAndEntryNodesInOrder) {
+    // Top level, empty path, shared folders then diverging below a shared prefix,
+    // leading/double/trailing backslash, same path with another code, folders
+    // differing in case.
+    const std::vector<std::vector<std::string>> added = {
+        {"logo", "1A", "logo.png"}, {"", "1A", ".png"}, {"ui\\img\\a", "1A", "a.png"},
+        {"ui\\img\\b", "20", "b.txt"}, {"ui\\deep\\c", "1A", "c.png"}, {"snd\\ui\\d", "1A", "d.png"},
+        {"\\a\\\\b", "1A", "b.png"}, {"dir\\", "20", ".txt"}, {"a\\x", "1A", "x.png"},
+        {"a\\x", "20", "x.txt"}, {"A\\x", "1A", "x.png"}};
+    // Each node after the root: key, text, parent's key. Folders (keys ending in
+    // "\") show image 2, 4 when open; entries 6.
+    const std::vector<std::vector<std::string>> nodes = {
+        {"logo.1A", "logo.png", "Root"}, {".1A", ".png", "Root"}, {"ui\\", "ui", "Root"},
+        {"ui\\img\\", "img", "ui\\"}, {"ui\\img\\a.1A", "a.png", "ui\\img\\"},
+        {"ui\\img\\b.20", "b.txt", "ui\\img\\"}, {"ui\\deep\\", "deep", "ui\\"},
+        {"ui\\deep\\c.1A", "c.png", "ui\\deep\\"}, {"snd\\", "snd", "Root"}, {"snd\\ui\\", "ui", "snd\\"},
+        {"snd\\ui\\d.1A", "d.png", "snd\\ui\\"}, {"\\", "", "Root"}, {"\\a\\", "a", "\\"},
+        {"\\a\\\\", "", "\\a\\"}, {"\\a\\\\b.1A", "b.png", "\\a\\\\"}, {"dir\\", "dir", "Root"},
+        {"dir\\.20", ".txt", "dir\\"}, {"a\\", "a", "Root"}, {"a\\x.1A", "x.png", "a\\"},
+        {"a\\x.20", "x.txt", "a\\"}, {"A\\", "A", "Root"}, {"A\\x.1A", "x.png", "A\\"}};
+    for (const auto& a : added) Add(a[0], a[1], a[2]);
+    ASSERT_EQ(program.tree.Size(), nodes.size() + 1);
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
         const TreeNode& node = program.tree.Node(static_cast<NodeId>(i + 1));
-        SCOPED_TRACE(expected[i].key);
-        EXPECT_EQ(node.key, expected[i].key);
-        EXPECT_EQ(node.text, expected[i].text);
-        EXPECT_EQ(node.image, expected[i].image);
-        EXPECT_EQ(node.expandedImage, expected[i].expandedImage);
-        EXPECT_EQ(program.tree.Node(node.parent).key, expected[i].parentKey);
+        const bool folder = nodes[i][0].back() == '\\';
+        EXPECT_EQ(node.key, nodes[i][0]);
+        EXPECT_EQ(node.text, nodes[i][1]) << nodes[i][0];
+        EXPECT_EQ(program.tree.Node(node.parent).key, nodes[i][2]) << nodes[i][0];
+        EXPECT_EQ(node.image, folder ? 2 : 6) << nodes[i][0];
+        EXPECT_EQ(node.expandedImage, folder ? 4 : 0) << nodes[i][0];
     }
     EXPECT_TRUE(window.log.empty());  // building shows nothing
 }
 
-const std::string F = "\\";
-
-INSTANTIATE_TEST_SUITE_P(
-    Paths, TreeBuildTest,
-    ::testing::Values(
-        BuildCase{"TopLevel", {{"logo", "1A", "logo.png"}}, {{"logo.1A", "logo.png", 6, 0, "Root"}}},
-        BuildCase{"SharedFolders",
-                  {{"ui\\img\\a", "1A", "a.png"}, {"ui\\img\\b", "20", "b.txt"}},
-                  {{"ui\\", "ui", 2, 4, "Root"},
-                   {"ui\\img\\", "img", 2, 4, "ui\\"},
-                   {"ui\\img\\a.1A", "a.png", 6, 0, "ui\\img\\"},
-                   {"ui\\img\\b.20", "b.txt", 6, 0, "ui\\img\\"}}},
-        BuildCase{"DivergeBelowSharedPrefix",
-                  {{"ui\\a", "1A", "a.png"}, {"ui\\deep\\b", "1A", "b.png"}, {"snd\\ui\\c", "1A", "c.png"}},
-                  {{"ui\\", "ui", 2, 4, "Root"},
-                   {"ui\\a.1A", "a.png", 6, 0, "ui\\"},
-                   {"ui\\deep\\", "deep", 2, 4, "ui\\"},
-                   {"ui\\deep\\b.1A", "b.png", 6, 0, "ui\\deep\\"},
-                   {"snd\\", "snd", 2, 4, "Root"},
-                   {"snd\\ui\\", "ui", 2, 4, "snd\\"},
-                   {"snd\\ui\\c.1A", "c.png", 6, 0, "snd\\ui\\"}}},
-        BuildCase{"LeadingAndDoubleBackslash",
-                  {{"\\a\\\\b", "1A", "b.png"}},
-                  {{"\\", "", 2, 4, "Root"},
-                   {"\\a\\", "a", 2, 4, "\\"},
-                   {"\\a\\\\", "", 2, 4, "\\a\\"},
-                   {"\\a\\\\b.1A", "b.png", 6, 0, "\\a\\\\"}}},
-        BuildCase{"TrailingBackslash",
-                  {{"dir\\", "20", ".txt"}},
-                  {{"dir\\", "dir", 2, 4, "Root"}, {"dir\\.20", ".txt", 6, 0, "dir\\"}}},
-        BuildCase{"EmptyPath", {{"", "1A", ".png"}}, {{".1A", ".png", 6, 0, "Root"}}},
-        BuildCase{"SamePathOtherCode",
-                  {{"a\\x", "1A", "x.png"}, {"a\\x", "20", "x.txt"}},
-                  {{"a\\", "a", 2, 4, "Root"},
-                   {"a\\x.1A", "x.png", 6, 0, "a\\"},
-                   {"a\\x.20", "x.txt", 6, 0, "a\\"}}},
-        BuildCase{"FolderNamesDifferOnlyInCase",
-                  {{"A\\x", "1A", "x.png"}, {"a\\x", "1A", "x.png"}},
-                  {{"A\\", "A", 2, 4, "Root"},
-                   {"A\\x.1A", "x.png", 6, 0, "A\\"},
-                   {"a\\", "a", 2, 4, "Root"},
-                   {"a\\x.1A", "x.png", 6, 0, "a\\"}}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(CheckKeyTest, AnswersForNodesWithChildrenOnly) {
-    FakeWindow window;
-    Program program(window);
-    program.tree.AddRoot(kRootKey, "p", kImageArchive);
-    EXPECT_FALSE(CheckKey(program.tree, "Root"));  // no child yet
-    AddItem(program, "ui\\logo", kRootKey, "png", "1A", "logo.png");
-    const struct {
-        const char* key;
-        bool expected;
-    } cases[] = {
-        {"Root", true}, {"ui\\", true}, {"UI\\", false}, {"ui", false},
-        {"ui\\logo.1A", false}, {"", false}, {"missing\\", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CheckKey(program.tree, c.key), c.expected) << c.key;
-    }
-}
-
-TEST(AddItemFailureTest, RepeatedEntryKeyShowsMessageAndEndsProgram) {
-    FakeWindow window;
-    Program program(window);
-    program.tree.AddRoot(kRootKey, "p", kImageArchive);
+TEST_F(AddItemTest, RepeatedEntryKeyShowsMessageAndEndsProgram) {
     const auto number = program.files.FreeFile();
     testing::TempDir dir;
     program.files.Open(number, dir / "a.ARC", OpenMode::CreateLocked);
-
-    AddItem(program, "ui\\logo", kRootKey, "png", "1A", "logo.png");
-    EXPECT_THROW(AddItem(program, "ui\\logo", kRootKey, "png", "1A", "other.png"), ProgramEnding);
-
-    const std::vector<std::string> expected = {
-        "MsgBox | \r\n添加信息时出错,程序将退出,详细检查扩展信息文件.\r\n\r\nPath=[ui\\logo] \r\n\r\nExt=[png] | Stop | "
-        "错误信息提示",
-        "EndProgram",
-    };
-    EXPECT_EQ(window.log, expected);
+    Add("ui\\logo", "1A", "logo.png");
+    EXPECT_THROW(Add("ui\\logo", "1A", "other.png"), ProgramEnding);
+    EXPECT_EQ(window.log, (std::vector<std::string>{
+                              "MsgBox | \r\n添加信息时出错,程序将退出,详细检查扩展信息文件.\r\n\r\nPath=[ui\\logo] "
+                              "\r\n\r\nExt=[png] | Stop | 错误信息提示",
+                              "EndProgram"}));
     EXPECT_TRUE(program.ending);
     EXPECT_FALSE(program.files.IsOpen(number));
     EXPECT_EQ(program.tree.Size(), 3u);  // the refused node was not added
 }
 
-TEST(AddItemFailureTest, RefusedFolderNodeReachesTheCaller) {
-    FakeWindow window;
-    Program program(window);
-    const NodeId root = program.tree.AddRoot(kRootKey, "p", kImageArchive);
-    // A folder node left without children cannot be reused, and its key is taken.
+TEST_F(AddItemTest, ChildlessFolderNodeInTheWayReachesTheCaller) {
     program.tree.AddChild(root, "ui\\", "ui", kImageFolder, kImageFolderOpen);
+    int number = 0;
     try {
-        AddItem(program, "ui\\logo", kRootKey, "png", "1A", "logo.png");
-        FAIL() << "no error";
+        Add("ui\\logo", "1A", "logo.png");
     } catch (const VbError& error) {
-        EXPECT_EQ(error.number(), 35602);
+        number = error.number();
     }
+    EXPECT_EQ(number, 35602);
     EXPECT_TRUE(window.log.empty());
     EXPECT_FALSE(program.ending);
 }

@@ -3,102 +3,81 @@
 #include <string>
 #include <vector>
 
-#include "core/ArcState.h"
-#include "support/FakeWindow.h"
-#include "tree/TreeBuilder.h"
+#include "support/ProgramHarness.h"
 #include "tree/TreeEvents.h"
 
 namespace tessarin {
 namespace {
 
 using testing::FakeWindow;
+using Log = std::vector<std::string>;
 
-// Root, folder ui\ and entry ui\logo.1A with its record.
-struct SmallTree : ::testing::Test {
-    FakeWindow window;
-    Program program{window};
-    NodeId root = kNoNode, folder = kNoNode, entry = kNoNode;
+// An open archive with one entry: root, folder ui\ and entry ui\logo.1A; node[3] is "no node".
+struct TreeEventsTest : ::testing::Test {
+    testing::ProgramHarness h;
+    FakeWindow& window = h.window;
+    Program& program = h.program;
+    NodeId node[4] = {kNoNode, kNoNode, kNoNode, kNoNode};
+    enum { kRoot, kFolder, kEntry, kNone };
 
     void SetUp() override {
-        root = program.tree.AddRoot(kRootKey, "/data/pack.ARC", kImageArchive);
-        AddItem(program, "ui\\logo", kRootKey, "png", "1A", "logo.png");
-        AddArcEntry(program.arc.ArcEntries, "logo.png", "ui\\", "ui\\logo", "png", 10, 20, 96, "1A");
-        folder = program.tree.Find("ui\\");
-        entry = program.tree.Find("ui\\logo.1A");
+        testing::ArcPlan plan;
+        plan.records = {testing::Entry("ui\\logo", 0x1A, "x")};
+        h.OpenArchive(plan);
+        node[kRoot] = program.tree.Find(kRootKey);
+        node[kFolder] = program.tree.Find("ui\\");
+        node[kEntry] = program.tree.Find("ui\\logo.1A");
+        ASSERT_NE(node[kEntry], kNoNode);
     }
 };
 
-std::vector<std::string> EntryCommandsLog(bool enabled) {
-    const std::string v = enabled ? "true" : "false";
-    return {"SetMenuEnabled | nexport | " + v,   "SetMenuEnabled | nimport | " + v,
-            "SetMenuEnabled | nproperty | " + v, "SetButtonEnabled | 5 | " + v,
-            "SetButtonEnabled | 6 | " + v,       "SetButtonEnabled | 8 | " + v};
-}
-
-TEST_F(SmallTree, NodeClickSwitchesTheEntryCommands) {
-    const struct {
-        NodeId SmallTree::*node;
-        bool enabled;
-    } clicks[] = {{&SmallTree::entry, true}, {&SmallTree::folder, false}, {&SmallTree::entry, true},
-                  {&SmallTree::root, false}};
-    for (const auto& click : clicks) {
+TEST_F(TreeEventsTest, NodeClickSwitchesTheEntryCommands) {
+    for (const int clicked : {kEntry, kFolder, kEntry, kRoot}) {
+        const std::string v = clicked == kEntry ? "true" : "false";
         window.ClearLog();
-        NodeClick(program, this->*click.node);
-        EXPECT_EQ(window.log, EntryCommandsLog(click.enabled));
-        EXPECT_EQ(window.buttonEnabled[5], click.enabled);
+        NodeClick(program, node[clicked]);
+        EXPECT_EQ(window.log, (Log{"SetMenuEnabled | nexport | " + v, "SetMenuEnabled | nimport | " + v,
+                                   "SetMenuEnabled | nproperty | " + v, "SetButtonEnabled | 5 | " + v,
+                                   "SetButtonEnabled | 6 | " + v, "SetButtonEnabled | 8 | " + v}));
     }
 }
 
-TEST_F(SmallTree, RightClickShowsTheMenuOnlyOnTheSelectedEntry) {
+TEST_F(TreeEventsTest, RightClickShowsTheMenuOnlyOnTheSelectedEntry) {
     const struct {
-        const char* name;
-        int button;
-        NodeId SmallTree::*selected;  // nullptr: nothing selected
-        NodeId SmallTree::*under;     // nullptr: empty space
+        int button, selected, under;
         bool menu;
-    } cases[] = {
-        {"right on selected entry", 2, &SmallTree::entry, &SmallTree::entry, true},
-        {"left on selected entry", 1, &SmallTree::entry, &SmallTree::entry, false},
-        {"right on unselected entry", 2, &SmallTree::folder, &SmallTree::entry, false},
-        {"right on selected folder", 2, &SmallTree::folder, &SmallTree::folder, false},
-        {"right on selected root", 2, &SmallTree::root, &SmallTree::root, false},
-        {"right on empty space, entry selected", 2, &SmallTree::entry, nullptr, false},
-        {"right on empty space, nothing selected", 2, nullptr, nullptr, false},
-    };
+    } cases[] = {{2, kEntry, kEntry, true},  {1, kEntry, kEntry, false},  {2, kFolder, kEntry, false},
+                 {2, kFolder, kFolder, false}, {2, kRoot, kRoot, false}, {2, kEntry, kNone, false},
+                 {2, kNone, kNone, false}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        window.selected = c.selected ? this->*c.selected : kNoNode;
-        const NodeId before = window.selected;
+        SCOPED_TRACE(&c - cases);  // the row
+        window.selected = node[c.selected];
         window.ClearLog();
-        TreeMouseUp(program, c.button, 0, c.under ? this->*c.under : kNoNode);
-        EXPECT_EQ(window.log, c.menu ? std::vector<std::string>{"PopupTreeMenu"} : std::vector<std::string>{});
-        EXPECT_EQ(window.selected, before);
+        TreeMouseUp(program, c.button, 0, node[c.under]);
+        EXPECT_EQ(window.log, c.menu ? Log{"PopupTreeMenu"} : Log{});
+        EXPECT_EQ(window.selected, node[c.selected]);
     }
 }
 
-TEST_F(SmallTree, MenuChoiceRunsItsCommandForTheMainWindow) {
+TEST_F(TreeEventsTest, MenuChoiceRunsItsCommandForTheMainWindow) {
     const std::string owner = std::to_string(FakeWindow::kMainHandle);
-    const struct {
-        TreeMenuChoice choice;
-        std::string firstCall;  // the command's first window call (pickers cancel)
-    } cases[] = {
+    const std::pair<TreeMenuChoice, std::string> cases[] = {
         {TreeMenuChoice::ExpFile, "BrowseForFolder | " + owner + " | 选保存文件的目录 |  | 64"},
         {TreeMenuChoice::RepalceFile, "ShowOpenDialog | " + owner + " | 所有文件 *.*|*.* | 替换logo.png:"},
         {TreeMenuChoice::FProperty, "Showinfo | logo.png"},
+        {TreeMenuChoice::None, ""},
     };
-    for (const auto& c : cases) {
-        window.selected = entry;
-        window.menuAnswers = {c.choice};
+    for (const auto& [choice, firstCall] : cases) {  // the command's first call (pickers cancel)
+        window.selected = node[kEntry];
+        window.menuAnswers = {choice};
         window.ClearLog();
-        TreeMouseUp(program, 2, 0, entry);
-        ASSERT_GE(window.log.size(), 2u);
+        TreeMouseUp(program, 2, 0, node[kEntry]);
+        ASSERT_EQ(window.log.size(), firstCall.empty() ? 1u : 2u) << firstCall;
         EXPECT_EQ(window.log[0], "PopupTreeMenu");
-        EXPECT_EQ(window.log[1].substr(0, c.firstCall.size()), c.firstCall);
+        if (!firstCall.empty()) {
+            EXPECT_EQ(window.log[1].substr(0, firstCall.size()), firstCall);
+        }
     }
-    window.menuAnswers = {TreeMenuChoice::None};
-    window.ClearLog();
-    TreeMouseUp(program, 2, 0, entry);
-    EXPECT_EQ(window.log, std::vector<std::string>{"PopupTreeMenu"});
 }
 
 }  // namespace

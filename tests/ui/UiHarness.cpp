@@ -2,18 +2,42 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
+#include <QApplication>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
 
 namespace tessarin::testing {
 
+ModalDriver::~ModalDriver() {
+    for (const auto& step : steps_) ADD_FAILURE() << "\"" << step.first.toStdString() << "\" never showed";
+}
+
+void ModalDriver::Schedule() {
+    QTimer::singleShot(10, this, [this] {
+        QWidget* top = QApplication::activePopupWidget();
+        if (!top) top = QApplication::activeModalWidget();
+        Schedule();  // armed before acting: the action may open a nested dialog
+        if (steps_.empty() || !top || !top->isVisible() || top->objectName() != steps_.front().first) return;
+        const Action action = std::move(steps_.front().second);
+        steps_.pop_front();
+        action(top);
+    });
+}
+
+void Press(QWidget* dialog, const char* button) {
+    auto* b = dialog->findChild<QPushButton*>(button);
+    ASSERT_NE(b, nullptr) << button;
+    b->click();
+}
+
 ArcPlan SampleArchive() {
     ArcPlan archive;
     archive.records = {Entry("top", 0x1A, "top data"), Entry("a\\readme", 0x20, "read me"),
-                    Entry("a\\b\\logo", 0x1A, std::string(3000, 'x')), Entry("a\\b\\c\\raw", 0x99, "raw")};
+                       Entry("a\\b\\logo", 0x1A, std::string(3000, 'x')), Entry("a\\b\\c\\raw", 0x99, "raw")};
     return archive;
 }
 
@@ -32,18 +56,10 @@ UiHarness::UiHarness(bool scripted) {
     if (!QTest::qWaitForWindowActive(&window)) ADD_FAILURE() << "main window not active";
 }
 
-UiHarness::~UiHarness() { program.files.CloseAll(); }
-
-std::string UiHarness::Open(const ArcPlan& archive, const std::string& name) {
-    const std::string path = dir / name;
-    WriteFileBytes(path, BuildArc(archive));
-    window.OpenAtStart(path);
+void UiHarness::Open(const ArcPlan& archive, const std::string& name) {
+    WriteFileBytes(dir / name, BuildArc(archive));
+    window.OpenAtStart(dir / name);
     window.Tree()->expandAll();
-    return path;
-}
-
-QModelIndex UiHarness::IndexOf(const std::string& key) const {
-    return window.Model()->IndexOf(program.tree.Find(key));
 }
 
 std::string UiHarness::SelectedKey() const {
@@ -52,7 +68,7 @@ std::string UiHarness::SelectedKey() const {
 }
 
 QPoint UiHarness::CenterOf(const std::string& key) const {
-    const QModelIndex index = IndexOf(key);
+    const QModelIndex index = window.Model()->IndexOf(program.tree.Find(key));
     EXPECT_TRUE(index.isValid()) << key;
     return window.Tree()->visualRect(index).center();
 }
@@ -60,9 +76,5 @@ QPoint UiHarness::CenterOf(const std::string& key) const {
 void UiHarness::Click(Qt::MouseButton button, const QPoint& pos) {
     QTest::mouseClick(window.Tree()->viewport(), button, Qt::NoModifier, pos);
 }
-
-bool UiHarness::Enabled(const std::string& menuItem) const { return window.MenuAction(menuItem)->isEnabled(); }
-
-bool UiHarness::ButtonEnabled(int index) const { return window.ToolbarAction(index)->isEnabled(); }
 
 }  // namespace tessarin::testing

@@ -1,45 +1,74 @@
 #pragma once
-// A real main window on the offscreen platform, attached to a program, with
-// scripted modal prompts and an end action that only records.
-#include <QModelIndex>
-#include <QPoint>
+// A real main window on the offscreen platform attached to a program, the
+// prompts that answer it at once, and a driver for the real modal dialogs.
+#include <QDialog>
+#include <deque>
+#include <functional>
+#include <ostream>
 #include <string>
 
-#include "ScriptedPrompts.h"
 #include "core/Program.h"
 #include "support/ArcBuilder.h"
+#include "ui/ModalPrompts.h"
 #include "ui/frmMain.h"
+
+// Failure messages show a QString's text.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace tessarin::testing {
 
-// Entries of the sample archive: a top-level entry, a folder with an entry and
-// a sub-folder, an entry whose code has no name. Keys:
-//   top.1A   a\readme.20   a\b\logo.1A   a\b\c\raw.99
+// Every modal interaction cancelled or dismissed at once, and counted: which
+// command a key or click reached shows in what it asked of the user.
+struct ScriptedPrompts : ModalPrompts {
+    int opens = 0, folders = 0, popups = 0, dialogs = 0;
+    void Message(QWidget*, const QString&, MsgIcon, const QString&) override {}
+    QString OpenFile(const OpenFileRequest&) override { ++opens; return {}; }
+    QString Folder(const FolderRequest&) override { ++folders; return {}; }
+    QAction* Popup(QMenu&, const QPoint&) override { ++popups; return nullptr; }
+    int Exec(QDialog& dialog) override { ++dialogs; return dialog.result(); }
+};
+
+// Acts on the modal widgets and popups named in its steps, in order, as they
+// show. Each poll is its own single-shot timer, so polling goes on inside the
+// nested event loop an action opens. Steps left over fail the test; a dialog
+// nobody answers is closed by main's watchdog.
+class ModalDriver : public QObject {
+public:
+    using Action = std::function<void(QWidget*)>;
+    ModalDriver() { Schedule(); }
+    ~ModalDriver() override;
+    ModalDriver& Then(const QString& name, Action action) {
+        steps_.push_back({name, std::move(action)});
+        return *this;
+    }
+
+private:
+    void Schedule();
+    std::deque<std::pair<QString, Action>> steps_;
+};
+
+void Press(QWidget* dialog, const char* button);
+
+// Entries: top.1A   a\readme.20   a\b\logo.1A   a\b\c\raw.99
 ArcPlan SampleArchive();
 
 class UiHarness {
 public:
-    // scripted: the window's prompts are a ScriptedPrompts (else the real dialogs).
-    explicit UiHarness(bool scripted = true);
-    ~UiHarness();
+    explicit UiHarness(bool scripted = true);  // else the real dialogs
+    ~UiHarness() { program.files.CloseAll(); }
 
     TempDir dir;
     frmMain window;
     Program program{window};
-    ScriptedPrompts* prompts = nullptr;  // owned by the window; null when not scripted
-    int ended = 0;                       // times the program was ended
+    ScriptedPrompts* prompts = nullptr;  // owned by the window
+    int ended = 0;                       // times the end action ran
 
     // Writes the archive into dir and opens it as the command line does.
-    std::string Open(const ArcPlan& archive, const std::string& name = "pack.ARC");
-
-    QModelIndex IndexOf(const std::string& key) const;
+    void Open(const ArcPlan& archive, const std::string& name = "pack.ARC");
     std::string SelectedKey() const;  // "" when nothing is selected
     QPoint CenterOf(const std::string& key) const;  // in the tree's viewport
     void Click(Qt::MouseButton button, const QPoint& pos);
     void Click(Qt::MouseButton button, const std::string& key) { Click(button, CenterOf(key)); }
-
-    bool Enabled(const std::string& menuItem) const;
-    bool ButtonEnabled(int index) const;
 };
 
 }  // namespace tessarin::testing
