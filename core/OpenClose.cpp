@@ -27,8 +27,8 @@ std::string ArchiveFileName(const std::string& path) {
 
 // Turns each step of the directory read into its window effects. The tree's
 // nodes change only between TreeBeginReset and TreeEndReset; the reset is
-// closed before anything can repaint (a message box) and before the tree's
-// selection is set, because the window forgets its selection at the reset's end.
+// closed before anything can repaint (a message box). The root is selected as
+// soon as it exists; the window applies that when the reset ends.
 class OpenReceiver : public ArcReadReceiver {
 public:
     explicit OpenReceiver(Program& program) : program_(program) {}
@@ -38,6 +38,8 @@ public:
         resetOpen_ = true;
         program_.tree.Clear();
         root_ = program_.tree.AddRoot(kRootKey, program_.arc.OpenArcPath, kImageArchive);
+        program_.ui.TreeSelect(root_);
+        program_.ui.TreeEnsureVisible(root_);
     }
 
     void VersionRead(std::int16_t version) override {
@@ -68,18 +70,13 @@ public:
         }
     }
 
-    // Closes the tree reset (if one was opened) and selects the root, as the
-    // opening does before it reads the directory.
+    // Closes the tree reset, if one was opened.
     void FinishTree() {
         if (!resetOpen_) {
             return;
         }
         resetOpen_ = false;
         program_.ui.TreeEndReset();
-        if (root_ != kNoNode) {
-            program_.ui.TreeSelect(root_);
-            program_.ui.TreeEnsureVisible(root_);
-        }
     }
 
     NodeId Root() const { return root_; }

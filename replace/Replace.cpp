@@ -167,6 +167,9 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
 
     std::vector<std::uint8_t> source;
     if (!ReadSource(program, sourcePath, source)) return false;
+    const auto sourceSize = static_cast<std::int32_t>(source.size());
+    if (!ZipBytes(ui, program.zip, source.data(), sourceSize)) return false;
+    std::vector<std::uint8_t>().swap(source);  // only the deflated copy is needed from here on
 
     std::optional<std::size_t> found;
     for (std::size_t i = 0; i < arc.ArcEntries.size() && !found; ++i) {
@@ -188,10 +191,6 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
         ShowLayoutRefusal(program, problems);
         return false;
     }
-
-    const auto sourceSize = static_cast<std::int32_t>(source.size());
-    if (!ZipBytes(ui, program.zip, source.data(), sourceSize)) return false;
-    std::vector<std::uint8_t>().swap(source);  // only the deflated copy is needed from here on
 
     const std::int64_t delta =
         static_cast<std::int64_t>(program.zip.ZippedSize) - arc.ArcEntries[index].ArcFileZipSize;

@@ -45,6 +45,19 @@ TEST(CliListTest, JsonCarriesEveryRecordField) {
     }
 }
 
+// Name bytes that are not code page 936 travel as "\udcXX" escapes (what a
+// reader decoding with surrogate escapes gets), never as a lossy U+FFFD.
+TEST(CliListTest, BytesOutsideTheCodePageBecomeSurrogateEscapes) {
+    ArcPlan plan;
+    plan.records = {Entry("a\x80\\\xFF\xC4\xE3", 0x1A, "x")};
+    TempDir dir;
+    WriteFileBytes(dir / "t.arc", BuildArc(plan));
+    const CliRun run = Cli("list --json " + Q(dir / "t.arc"), dir);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("\"key\": \"a\\udc80\\\\\\udcff你.1A\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"rawName\": \"61805cffc4e3\""), std::string::npos) << run.out;
+}
+
 TEST(CliListTest, FailuresKeepTheEntriesReadSoFar) {
     ArcPlan two;
     two.records = {Entry("a", 1, "x"), Entry("b", 2, "y")};

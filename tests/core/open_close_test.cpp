@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "core/OpenClose.h"
+#include "extract/Export.h"
+#include "replace/Replace.h"
 #include "core/platform/BinaryFile.h"
 #include "core/platform/VbError.h"
 #include "support/ProgramHarness.h"
@@ -37,12 +39,13 @@ Log BeforeOpen(const std::string& fileName) {
 
 // The effects of an accepted magic and header up to record `records`.
 Log ReadDirectory(int version, int count, int records) {
-    Log log = {"TreeBeginReset", "SetPanelText | 3 | ARC Version: " + std::to_string(version),
+    Log log = {"TreeBeginReset", "TreeSelect | 0", "TreeEnsureVisible | 0",
+               "SetPanelText | 3 | ARC Version: " + std::to_string(version),
                "SetProgressVisible | 1 | true", "SetProgressMin | 1 | 0",
                "SetProgressMax | 1 | " + std::to_string(count),
                "SetPanelText | 1 | 发现 " + std::to_string(count) + " 个对象"};
     for (int i = 1; i <= records; ++i) log.push_back("SetProgressValue | 1 | " + std::to_string(i));
-    return Concat(log, {"TreeEndReset", "TreeSelect | 0", "TreeEnsureVisible | 0"});
+    return Concat(log, {"TreeEndReset"});
 }
 
 // The whole effects of opening ThreeEntries() as pack.ARC.
@@ -128,12 +131,23 @@ TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
         EXPECT_EQ(h.program.tree.Node(0).text, c.readStarted ? path : "earlier");
         EXPECT_FALSE(h.program.ending);
         EXPECT_TRUE(Unlocked(path));  // a failed open does not keep the file
+
+        // The entries kept in the tree can be clicked, but their data is out of
+        // reach: export and replace say so before asking for anything.
+        if (c.readStarted) {
+            h.SelectNode("ui\\img\\logo.1A");
+            h.window.ClearLog();
+            ExtSub(h.program, h.window.Handle());
+            ReaplceFile(h.program, h.window.Handle());
+            EXPECT_EQ(h.window.log, (Log{"MsgBox | 档案没有成功打开，无法导出。 | Stop | Tessarin",
+                                         "MsgBox | 档案没有成功打开，无法替换。 | Stop | Tessarin"}));
+        }
     }
 }
 
 // A cancelled pick changes nothing; a file locked by another program shows the in-use
-// message, a missing one named with Windows separators names the file after the last
-// backslash. (Each failed open puts its name before the caption it found.)
+// message, a missing one names the file after the last
+// separator. (Each failed open puts its name before the caption it found.)
 TEST(LoadArcFileTest, CancelLockedAndMissingFiles) {
     ProgramHarness h;
     const std::string path = h.dir / "pack.ARC";

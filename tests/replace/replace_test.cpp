@@ -125,7 +125,7 @@ TEST(ReplaceTest, RefusalsLeaveArchiveAndRecordsUntouched) {
     const struct {
         const char* label;
         std::function<void(ArcPlan&)> breakArchive;
-        const char* source;  // below the temporary folder: source.bin holds new data, huge.bin 1 GiB
+        const char* source;  // below the temporary folder unless absolute: source.bin holds new data, huge.bin 1 GiB
         std::string messageStart;
         const char* icon;
     } cases[] = {
@@ -146,6 +146,7 @@ TEST(ReplaceTest, RefusalsLeaveArchiveAndRecordsUntouched) {
         {"missing source", intact, "absent.bin", unread, "Stop"},
         {"folder as source", intact, "", unread, "Stop"},
         {"archive itself as source", intact, "pack.ARC", unread, "Stop"},
+        {"device without a length as source", intact, "/dev/zero", unread, "Stop"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -164,7 +165,7 @@ TEST(ReplaceTest, RefusalsLeaveArchiveAndRecordsUntouched) {
         ASSERT_EQ(::truncate((h.dir / "huge.bin").c_str(), 0x40000000), 0);  // sparse: takes no disk space
         h.window.ClearLog();
 
-        RunReplace(h, h.dir / c.source);
+        RunReplace(h, c.source[0] == '/' ? std::string(c.source) : h.dir / c.source);
 
         const auto boxes = h.window.Calls("MsgBox");
         ASSERT_EQ(boxes.size(), 1u);
