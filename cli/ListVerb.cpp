@@ -120,13 +120,15 @@ int RunList(const ListOptions& options) {
                   << std::endl;
     } else {
         if (ok) {
-            std::cout << "ARC File: " << path << "\n"
+            std::cout << "ARC File: " << TextToNative(path) << "\n"
                       << "ARC Version: " << result.version << "\n"
                       << "发现 " << result.count << " 个对象\n";
         }
+        // Bytes outside the code page go to the terminal as they lie in the archive.
         for (const ARCFileCls& e : entries)
-            std::cout << e.ArcFileKey << "\t" << e.ArcFileName << "\tstored " << e.ArcFileZipSize << "\toriginal "
-                      << e.ArcFileOrgSize << "\toffset " << e.ArcFileOFSET << "\n";
+            std::cout << TextToNative(e.ArcFileKey) << "\t" << TextToNative(e.ArcFileName) << "\tstored "
+                      << e.ArcFileZipSize << "\toriginal " << e.ArcFileOrgSize << "\toffset " << e.ArcFileOFSET
+                      << "\n";
         std::cout.flush();
     }
     if (!ok) {
