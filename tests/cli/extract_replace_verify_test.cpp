@@ -65,7 +65,6 @@ TEST(CliRunTest, ExitCodesMessagesAndFilesWritten) {
          {{"doc.txt", layout.records[1].data}, {"logo.png", layout.records[0].data}}},
         {layout, "extract {arc} {out} --types {types} 'nope.1A' 'ui\\logo.1A'", 1, false,
          "档案中没有这个条目，KEY：nope.1A", {{"logo.png", "logo bytes, logo bytes"}}},
-        {layout, "extract {arc} {out} --types {types} 'ui\\'", 1, false, "档案中没有这个条目，KEY：ui\\"},
         {damaged, "extract {arc} {out} --types {types}", 1, false,
          "数组取数据不正确。\n导出文件时发生错误，KEY：ui\\logo.1A", {{"ui/deep/doc.txt", "a text file"}}},
         {damaged, "extract {arc} {out} --types {types} 'ui\\logo.1A'", 1, false, "数组取数据不正确。"},

@@ -17,17 +17,6 @@ namespace {
 using Log = std::vector<std::string>;
 namespace fs = std::filesystem;
 
-// A record whose stored bytes are data as given, optionally with another stored size and offset.
-RecordPlan Stored(std::string name, std::int32_t code, std::string data, std::int32_t orgSize,
-                  std::optional<std::int32_t> storedSize = {}, std::optional<std::int32_t> offset = {}) {
-    RecordPlan r = Entry(std::move(name), code, "");
-    r.data = std::move(data);
-    r.orgSize = orgSize;
-    r.storedSize = storedSize;
-    r.offset = offset;
-    return r;
-}
-
 std::string FailureBox(const std::string& lead, const std::string& path, int number) {
     return "MsgBox | " + lead + "\r\n" + path + "\r\n\r\n错误编号:" + std::to_string(number) + "\r\n错误信息:" +
            (number == 62 ? "Input past end of file" : VbErrorDescription(number)) + " | Stop | Tessarin";
@@ -57,8 +46,7 @@ Log Filled(Log lines, const std::string& path) {
 TEST(ExtSubTest, ExportsTheSelectedEntry) {
     ArcPlan plan;
     plan.records = {Entry("ui\\img\\logo", 0x1A, "logo bytes, inflated"), Stored("empty", 0x20, "", 0),
-                    Stored("corrupt", 0x1A, "not a zlib stream", 12),
-                    Stored("past", 0x1A, "", 10, 100),  // runs past the end of the file
+                    Stored("corrupt", 0x1A, "not a zlib stream", 12), Stored("past", 0x1A, "", 10, 100),
                     Stored("negative", 0x20, "", 0, -5), Entry("slash/../../up", 0x1A, "x")};
     const std::string done = "MsgBox | 资源文件导出完成。 | Information | Tessarin";
     const std::string logo = "ui\\img\\logo.1A", inflated = "logo bytes, inflated";
@@ -74,10 +62,8 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
         std::optional<std::string> content;  // of out/<node text>; nullopt: no file
     } cases[] = {
         {"inflated", logo, 0, "out", "", false, {done}, inflated},
-        {"folder ending in separator", logo, 0, "out/", "", false, {done}, inflated},
         {"raw replaces longer file", logo, 1, "out", std::string(500, 'z'), false, {done}, Deflate(inflated)},
         {"cancelled", logo, 0, "", "old", false, {}, "old"},
-        {"empty raw", "empty.20", 1, "out", "", false, {done}, ""},
         {"empty inflated", "empty.20", 0, "out", "", false, {done}, ""},
         {"corrupt stream deletes old file only", "corrupt.1A", 0, "out", "old", false, {kCorruptBox}, std::nullopt},
         {"corrupt stream raw is still written", "corrupt.1A", 1, "out", "", false, {done}, "not a zlib stream"},
@@ -85,9 +71,7 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
         {"negative stored size", "negative.20", 1, "out", "", false,
          {"MsgBox | " + kReadFailed + "\r\n{p}\r\n\r\n错误编号:62\r\n错误信息:记录的存储大小无效 (-5) | Stop | Tessarin"},
          std::nullopt},
-        {"disk full, raw", logo, 1, "out", "", true, {FailureBox(writeFailed, "{p}", 61)}, std::nullopt},
         {"disk full, inflated", logo, 0, "out", "", true, {FailureBox(writeFailed, "{p}", 61)}, std::nullopt},
-        {"folder in the way, inflated", logo, 0, "out", "/", false, {FailureBox(writeFailed, "{p}", 75)}, std::nullopt},
         {"folder in the way, raw", logo, 1, "out", "/", false, {FailureBox(writeFailed, "{p}", 75)}, std::nullopt},
         {"display name leaving the folder", "slash/../../up.1A", 0, "out", "", false,
          {Refused("slash/../../up.png", "slash/../../up.1A")}, std::nullopt},
@@ -128,34 +112,25 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
     const struct {
         const char* label;
         std::vector<RecordPlan> records;
-        int check1;
         std::vector<Log> perEntry;                 // messages of each entry ({p}: the chosen folder)
         std::map<std::string, std::string> files;  // what the chosen folder holds afterwards
         std::string blocker = "";                  // a file put in the chosen folder beforehand
     } cases[] = {
         {"nested folders, later entry with the same file wins, damaged entries among good ones",
-         {Entry("top", 0x20, "top text"), Entry("a\\b\\c", 0x1A, "deep"), Entry("a\\b\\d", 0x1B, "other"),
-          Entry("e\\f\\g\\h", 0x20, "no files above"), Entry("a\\b\\c", 0x20, "same name"),
-          Entry("a\\x", 0x1A, "first"), Entry("a\\x", 0x21, "second"), Stored("bad", 0x1A, "not zlib", 10),
-          Stored("gone", 0x1A, "", 4, 8, 1 << 20), Entry("ok", 0x1A, "after")},
-         0,
-         {{}, {}, {}, {}, {}, {}, {}, {kCorruptBox, EntryFailed("bad.1A")},
+         {Entry("top", 0x20, "top text"), Entry("a\\b\\c", 0x1A, "deep"), Entry("a\\x", 0x1A, "first"),
+          Entry("a\\x", 0x21, "second"), Stored("bad", 0x1A, "not zlib", 10), Stored("gone", 0x1A, "", 4, 8, 1 << 20),
+          Entry("ok", 0x1A, "after")},
+         {{}, {}, {}, {}, {kCorruptBox, EntryFailed("bad.1A")},
           {FailureBox(kReadFailed, "{p}/gone.png", 62), EntryFailed("gone.1A")}, {}},
-         {{"top.txt", "top text"}, {"a/b/c.png", "deep"}, {"a/b/d.1B", "other"}, {"e/f/g/h.txt", "no files above"},
-          {"a/b/c.txt", "same name"}, {"a/x.png", "second"}, {"ok.png", "after"}}},
-        {"raw stored bytes", {Entry("ui\\logo", 0x1A, "logo"), Stored("empty", 0x20, "", 0)}, 1, {{}, {}},
-         {{"ui/logo.png", Deflate("logo")}, {"empty.txt", ""}}},
+         {{"top.txt", "top text"}, {"a/b/c.png", "deep"}, {"a/x.png", "second"}, {"ok.png", "after"}}},
         {"hostile names never leave the folder",
          {Entry("..\\..\\escape", 0x1A, "1"), Entry("\\abs\\escape", 0x1A, "2"), Entry("C:\\escape", 0x1A, "3"),
-          Entry("sub/../../../escape", 0x1A, "4"), Entry("ok\\..\\..\\..\\escape", 0x1A, "5"),
-          Entry("two\\\\gap", 0x1A, "6"), Entry(".\\dot", 0x1A, "7"), Entry("ok\\fine", 0x1A, "8")},
-         0,
+          Entry("sub/../../../escape", 0x1A, "4"), Entry(".\\dot", 0x1A, "7"), Entry("ok\\fine", 0x1A, "8")},
          {{Refused("..\\..\\escape.png", "..\\..\\escape.1A")}, {Refused("\\abs\\escape.png", "\\abs\\escape.1A")},
           {Refused("C:\\escape.png", "C:\\escape.1A")}, {Refused("sub/../../../escape.png", "sub/../../../escape.1A")},
-          {Refused("ok\\..\\..\\..\\escape.png", "ok\\..\\..\\..\\escape.1A")},
-          {Refused("two\\\\gap.png", "two\\\\gap.1A")}, {Refused(".\\dot.png", ".\\dot.1A")}, {}},
+          {Refused(".\\dot.png", ".\\dot.1A")}, {}},
          {{"ok/fine.png", "8"}}},
-        {"folder that cannot be created", {Entry("a\\b", 0x1A, "blocked"), Entry("c", 0x1A, "free")}, 0,
+        {"folder that cannot be created", {Entry("a\\b", 0x1A, "blocked"), Entry("c", 0x1A, "free")},
          {{FailureBox("无法创建目录，文件未导出：", "{p}/a/", 75), EntryFailed("a\\b.1A")}, {}},
          {{"a", "blocker"}, {"c.png", "free"}}, "a"},
     };
@@ -166,8 +141,6 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
         plan.records = c.records;
         AddExtType(h.program.ExtTypes, "21", "png");  // a second code named png
         h.OpenArchive(plan);
-        ASSERT_TRUE(h.window.Calls("MsgBox").empty());
-        h.window.check1 = c.check1;
         const std::string out = h.dir / "x/y/out";  // deep, so that escapes have somewhere to land
         fs::create_directories(out);
         if (!c.blocker.empty()) WriteFileBytes(out + "/" + c.blocker, "blocker");
@@ -188,13 +161,10 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
         expected.insert(expected.end(), {"SetMainEnabled | true", "SetProgressVisible | 2 | false", kAllDone});
         EXPECT_EQ(h.window.log, expected);
         // The chosen folder holds these files, and nothing was written anywhere else.
-        Log everywhere = {"pack.ARC"};
-        std::map<std::string, std::string> files;
-        for (const std::string& file : FilesUnder(out)) files[file] = ReadFileBytes(out + "/" + file);
-        for (const auto& file : c.files) everywhere.push_back("x/y/out/" + file.first);
-        std::sort(everywhere.begin(), everywhere.end());
-        EXPECT_EQ(files, c.files);
-        EXPECT_EQ(FilesUnder(h.dir.path()), everywhere);
+        std::map<std::string, std::string> files, expectedFiles = {{"pack.ARC", ReadFileBytes(h.dir / "pack.ARC")}};
+        for (const std::string& file : FilesUnder(h.dir.path())) files[file] = ReadFileBytes(h.dir / file);
+        for (const auto& [file, bytes] : c.files) expectedFiles["x/y/out/" + file] = bytes;
+        EXPECT_EQ(files, expectedFiles);
     }
 }
 

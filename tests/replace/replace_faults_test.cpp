@@ -34,16 +34,13 @@ struct ReplaceFaults : ::testing::Test {
 // replacement no longer reaches that occurrence.
 TEST_F(ReplaceFaults, FailureAtEachStepKeepsTheOriginal) {
     const std::string source = Noise(100000);
-    const std::pair<faults::Op, const char*> ops[] = {{faults::Op::Open, "Open"},   {faults::Op::Read, "Read"},
-                                                      {faults::Op::Write, "Write"}, {faults::Op::Sync, "Sync"},
-                                                      {faults::Op::Rename, "Rename"}};
-    for (const auto& [op, opName] : ops) {
+    for (const auto op : {faults::Op::Open, faults::Op::Read, faults::Op::Write, faults::Op::Sync, faults::Op::Rename}) {
+        const std::string opName = "operation kind " + std::to_string(static_cast<int>(op));
         int failures = 0;
         for (int nth = 1; nth <= 64; ++nth) {
-            SCOPED_TRACE(std::string(opName) + " #" + std::to_string(nth));
+            SCOPED_TRACE(opName + " #" + std::to_string(nth));
             ProgramHarness h;
             const std::string path = h.OpenArchive(Archive());
-            ASSERT_EQ(h.program.arc.ArcEntries.size(), 3u);
             WriteFileBytes(h.dir / "source.bin", source);
             const std::string before = ReadFileBytes(path);
             const auto records = Records(h.program.arc.ArcEntries);

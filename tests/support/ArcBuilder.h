@@ -37,6 +37,18 @@ std::string NameField(std::string_view nameBytes);
 std::string Deflate(std::string_view plain);
 // A record plan whose data is plain deflated, with orgSize set.
 RecordPlan Entry(std::string name, std::int32_t typeCode, std::string_view plain);
+// A record plan whose stored bytes are data as given, optionally with another stored size and offset.
+inline RecordPlan Stored(std::string name, std::int32_t typeCode, std::string data, std::int32_t orgSize,
+                         std::optional<std::int32_t> storedSize = {}, std::optional<std::int32_t> offset = {}) {
+    RecordPlan r;
+    r.name = std::move(name);
+    r.typeCode = typeCode;
+    r.data = std::move(data);
+    r.orgSize = orgSize;
+    r.storedSize = storedSize;
+    r.offset = offset;
+    return r;
+}
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, std::string_view bytes);

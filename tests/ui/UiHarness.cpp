@@ -42,11 +42,7 @@ ArcPlan SampleArchive() {
 }
 
 UiHarness::UiHarness(bool scripted) {
-    if (scripted) {
-        auto owned = std::make_unique<ScriptedPrompts>();
-        prompts = owned.get();
-        window.SetPrompts(std::move(owned));
-    }
+    if (scripted) window.SetPrompts(std::unique_ptr<ScriptedPrompts>(prompts = new ScriptedPrompts));
     window.SetEndAction([this] { ++ended; });
     window.Attach(program);
     AddExtType(program.ExtTypes, "1A", "png");
@@ -67,13 +63,13 @@ std::string UiHarness::SelectedKey() const {
     return node == kNoNode ? std::string() : program.tree.Node(node).key;
 }
 
-QPoint UiHarness::CenterOf(const std::string& key) const {
-    const QModelIndex index = window.Model()->IndexOf(program.tree.Find(key));
-    EXPECT_TRUE(index.isValid()) << key;
-    return window.Tree()->visualRect(index).center();
-}
-
-void UiHarness::Click(Qt::MouseButton button, const QPoint& pos) {
+void UiHarness::Click(Qt::MouseButton button, const std::string& key) {
+    QPoint pos(10, window.Tree()->viewport()->height() - 3);
+    if (!key.empty()) {
+        const QModelIndex index = window.Model()->IndexOf(program.tree.Find(key));
+        ASSERT_TRUE(index.isValid()) << key;
+        pos = window.Tree()->visualRect(index).center();
+    }
     QTest::mouseClick(window.Tree()->viewport(), button, Qt::NoModifier, pos);
 }
 

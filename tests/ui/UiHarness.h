@@ -35,10 +35,10 @@ struct ScriptedPrompts : ModalPrompts {
 class ModalDriver : public QObject {
 public:
     using Action = std::function<void(QWidget*)>;
-    ModalDriver() { Schedule(); }
+    ModalDriver(const QString& name, Action action) { Then(name, std::move(action)); Schedule(); }
     ~ModalDriver() override;
     ModalDriver& Then(const QString& name, Action action) {
-        steps_.push_back({name, std::move(action)});
+        steps_.emplace_back(name, std::move(action));
         return *this;
     }
 
@@ -66,9 +66,7 @@ public:
     // Writes the archive into dir and opens it as the command line does.
     void Open(const ArcPlan& archive, const std::string& name = "pack.ARC");
     std::string SelectedKey() const;  // "" when nothing is selected
-    QPoint CenterOf(const std::string& key) const;  // in the tree's viewport
-    void Click(Qt::MouseButton button, const QPoint& pos);
-    void Click(Qt::MouseButton button, const std::string& key) { Click(button, CenterOf(key)); }
+    void Click(Qt::MouseButton button, const std::string& key);  // "": empty space below the rows
 };
 
 }  // namespace tessarin::testing
