@@ -51,38 +51,59 @@ public:
 
     WindowHandle Handle() const override { return kMainHandle; }
     std::string Caption() const override { return caption; }
-    void SetCaption(const std::string& c) override;
-    void SetPanelText(int panel, const std::string& text) override;
+    void SetCaption(const std::string& c) override { Rec("SetCaption", caption = c); }
+    void SetPanelText(int panel, const std::string& text) override { Rec("SetPanelText", panel, panels[panel] = text); }
     int PanelWidth(int panel) const override { return panelWidth[panel]; }
-    void SetProgressVisible(int bar, bool visible) override;
-    void SetProgressWidth(int bar, int twips) override;
-    void SetProgressMin(int bar, int value) override;
-    void SetProgressMax(int bar, int value) override;
-    void SetProgressValue(int bar, int value) override;
+    void SetProgressVisible(int bar, bool v) override { Rec("SetProgressVisible", bar, bars[bar].visible = v); }
+    void SetProgressWidth(int bar, int twips) override { Rec("SetProgressWidth", bar, bars[bar].width = twips); }
+    void SetProgressMin(int bar, int value) override { Rec("SetProgressMin", bar, bars[bar].min = value); }
+    void SetProgressMax(int bar, int value) override { Rec("SetProgressMax", bar, bars[bar].max = value); }
+    void SetProgressValue(int bar, int value) override { Rec("SetProgressValue", bar, bars[bar].value = value); }
     int ProgressValue(int bar) const override { return bars[bar].value; }
-    void TreeBeginReset() override;
-    void TreeEndReset() override;
-    void TreeSelect(NodeId node) override;
-    void TreeEnsureVisible(NodeId node) override;
-    void TreeExpand(NodeId node) override;
+    void TreeBeginReset() override { treeResetOpen = true; Rec("TreeBeginReset"); }
+    void TreeEndReset() override { treeResetOpen = false; Rec("TreeEndReset"); }
+    void TreeSelect(NodeId node) override { Rec("TreeSelect", selected = node); }
+    void TreeEnsureVisible(NodeId node) override { Rec("TreeEnsureVisible", node); }
+    void TreeExpand(NodeId node) override { Rec("TreeExpand", node); }
     NodeId TreeSelected() const override { return selected; }
-    void SetMenuEnabled(const std::string& name, bool enabled) override;
-    void SetButtonEnabled(int index, bool enabled) override;
+    void SetMenuEnabled(const std::string& name, bool on) override { Rec("SetMenuEnabled", name, menuEnabled[name] = on); }
+    void SetButtonEnabled(int index, bool on) override { Rec("SetButtonEnabled", index, buttonEnabled[index] = on); }
     int Check1Value() const override { return check1; }
-    void SetMainEnabled(bool enabled) override;
-    std::string ShowOpenDialog(WindowHandle owner, const std::string& filter,
-                               const std::string& title) override;
-    std::string BrowseForFolder(WindowHandle owner, const std::string& prompt,
-                                const std::string& initialFolder, std::int32_t flags) override;
-    TreeMenuChoice PopupTreeMenu() override;
-    void Showinfo(const InfoTexts& texts) override;
-    void ShowAbout() override;
+    void SetMainEnabled(bool enabled) override { Rec("SetMainEnabled", mainEnabled = enabled); }
+    std::string ShowOpenDialog(WindowHandle owner, const std::string& filter, const std::string& title) override {
+        Rec("ShowOpenDialog", static_cast<int>(owner), filter, title);
+        return Next(openAnswers, std::string());
+    }
+    std::string BrowseForFolder(WindowHandle owner, const std::string& prompt, const std::string& initialFolder,
+                                std::int32_t flags) override {
+        Rec("BrowseForFolder", static_cast<int>(owner), prompt, initialFolder, flags);
+        return Next(folderAnswers, std::string());
+    }
+    TreeMenuChoice PopupTreeMenu() override { Rec("PopupTreeMenu"); return Next(menuAnswers, TreeMenuChoice::None); }
+    void Showinfo(const InfoTexts& t) override;
+    void ShowAbout() override { Rec("ShowAbout"); }
     void DoEvents() override;
-    void EndProgram() override;
+    void EndProgram() override { ended = true; Rec("EndProgram"); }
     void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override;
 
 private:
-    void Record(std::string entry) { log.push_back(std::move(entry)); }
+    static std::string Str(const std::string& s) { return s; }
+    static std::string Str(bool b) { return b ? "true" : "false"; }
+    static std::string Str(int n) { return std::to_string(n); }
+    // Appends "name | arg | arg" to the log.
+    template <class... Args>
+    void Rec(const char* name, const Args&... args) {
+        std::string entry = name;
+        ((entry += " | " + Str(args)), ...);
+        log.push_back(std::move(entry));
+    }
+    template <class T>
+    static T Next(std::deque<T>& script, T none) {
+        if (script.empty()) return none;
+        T answer = std::move(script.front());
+        script.pop_front();
+        return answer;
+    }
 };
 
 const char* IconName(MsgIcon icon);
