@@ -8,7 +8,7 @@ namespace tessarin::cli {
 bool ConsoleWindow::SelectEntry(const EntryTree& tree, const std::string& key) {
     const NodeId node = tree.Find(key);
     if (node == kNoNode || !IsEntryKey(key)) {
-        MsgBox("档案中没有这个条目，KEY：" + key, MsgIcon::Stop, "Tessarin");
+        MsgBox("档案中没有这个条目，KEY：" + key, MsgIcon::Stop, kProgramTitle);
         return false;
     }
     selected_ = node;
@@ -40,7 +40,7 @@ void ConsoleWindow::MsgBox(const std::string& text, MsgIcon icon, const std::str
 
 bool OpenArchive(Program& program, ConsoleWindow& window, const std::string& path) {
     if (path.empty()) {
-        window.MsgBox("未指定档案文件。", MsgIcon::Stop, "Tessarin");
+        window.MsgBox("未指定档案文件。", MsgIcon::Stop, kProgramTitle);
         return false;
     }
     window.openAnswers.push_back(path);

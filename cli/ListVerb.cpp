@@ -5,7 +5,7 @@
 #include "cli/Console.h"
 #include "cli/Verbs.h"
 #include "core/ArcReader.h"
-#include "core/OpenMessages.h"
+#include "core/MessageTexts.h"
 #include "core/platform/Cp936.h"
 
 namespace tessarin::cli {

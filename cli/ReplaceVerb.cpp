@@ -17,7 +17,7 @@ int RunReplace(const ReplaceOptions& options) {
     // The type table only names the entry in the picker's title; a missing one is no failure.
     LoadExtTypes(program.ExtTypes, DefaultTypesPath());
     if (options.source.empty()) {
-        window.MsgBox("未指定替换文件。", MsgIcon::Stop, "Tessarin");
+        window.MsgBox("未指定替换文件。", MsgIcon::Stop, kProgramTitle);
         return 1;
     }
     if (!OpenArchive(program, window, NativeToText(options.archive))) return 1;

@@ -1,6 +1,5 @@
 #include "core/ArcReader.h"
 
-#include <cstring>
 #include <new>
 #include <vector>
 
@@ -129,7 +128,7 @@ ArcReadResult ReadArcDirectory(BinaryFile& file, const ExtTypeTable& ExtTypes, A
     } catch (const VbError& error) {
         result.Fail(error.number(), error.description());
     } catch (const std::bad_alloc&) {
-        result.Fail(7, VbErrorDescription(7));
+        result.Fail(vberr::OutOfMemory, VbErrorDescription(vberr::OutOfMemory));
     }
     return result;
 }

@@ -1,13 +1,19 @@
 #include "core/Commands.h"
 
+#include <new>
+
 #include "core/OpenClose.h"
+#include "core/MessageTexts.h"
+#include "core/platform/VbError.h"
 #include "extract/Export.h"
 #include "replace/Properties.h"
 #include "replace/Replace.h"
 
 namespace tessarin {
 
-void MenuClick(Program& program, const std::string& item) {
+namespace {
+
+void RunMenuItem(Program& program, const std::string& item) {
     IMainWindow& ui = program.ui;
     if (item == "nopen") {
         LoadArcFile(program);
@@ -29,7 +35,7 @@ void MenuClick(Program& program, const std::string& item) {
     }
 }
 
-void ToolbarClick(Program& program, int index) {
+void RunToolbarButton(Program& program, int index) {
     switch (index) {
         case 1: LoadArcFile(program); break;
         case 2: UnLoadArcFile(program); break;
@@ -39,6 +45,35 @@ void ToolbarClick(Program& program, int index) {
         case 8: ShowinfoSub(program); break;
         default: break;  // 3 and 7 are separators
     }
+}
+
+}  // namespace
+
+void RunCommand(Program& program, const std::function<void()>& command) {
+    int number = 0;
+    std::string description;
+    try {
+        command();
+        return;
+    } catch (const VbError& error) {
+        number = error.number();
+        description = error.description();
+    } catch (const std::bad_alloc&) {
+        number = vberr::OutOfMemory;
+        description = VbErrorDescription(number);
+    } catch (const std::exception& error) {
+        number = vberr::InternalError;
+        description = error.what();
+    }
+    program.ui.MsgBox(UnknownErrorText(number, description), MsgIcon::Information, kUnknownErrorTitle);
+}
+
+void MenuClick(Program& program, const std::string& item) {
+    RunCommand(program, [&] { RunMenuItem(program, item); });
+}
+
+void ToolbarClick(Program& program, int index) {
+    RunCommand(program, [&] { RunToolbarButton(program, index); });
 }
 
 }  // namespace tessarin

@@ -1,10 +1,15 @@
 #pragma once
 // The main window's menu items and toolbar buttons, routed to their commands.
+#include <functional>
 #include <string>
 
 #include "core/Program.h"
 
 namespace tessarin {
+
+// Runs one command to its end. A failure the command did not handle itself is
+// shown as an unknown error instead of escaping into the window's event loop.
+void RunCommand(Program& program, const std::function<void()>& command);
 
 // Click of a menu item by name: nopen, nclose, nexit, nalle, nexport, nimport,
 // nproperty, nabout. Unknown names do nothing.

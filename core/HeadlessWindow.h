@@ -66,7 +66,7 @@ protected:
     NodeId selected_ = kNoNode;
 
 private:
-    std::string caption_ = "Tessarin";
+    std::string caption_ = kProgramTitle;
     int progress_[3] = {0, 0, 0};
 };
 

@@ -8,6 +8,7 @@ namespace tessarin {
 enum class MsgIcon { Information, Warning, Stop };
 
 inline constexpr const char* kCrLf = "\r\n";
+inline constexpr const char* kProgramTitle = "Tessarin";
 
 class MessageSink {
 public:

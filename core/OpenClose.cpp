@@ -4,7 +4,7 @@
 #include <new>
 
 #include "core/ArcReader.h"
-#include "core/OpenMessages.h"
+#include "core/MessageTexts.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
 #include "tree/TreeBuilder.h"
@@ -14,10 +14,6 @@ namespace tessarin {
 namespace {
 
 constexpr int kDirectoryBar = 1;
-constexpr const char* kProgramTitle = "Tessarin";
-constexpr const char* kUnknownErrorTitle = "提示";
-constexpr int kOutOfMemory = 7;
-constexpr int kInternalError = 51;
 
 // The archive file name: the part after the last separator ("/" on disk, "\" accepted too).
 std::string ArchiveFileName(const std::string& path) {
@@ -147,9 +143,9 @@ void LoadArcFile(Program& program) {
     } catch (const VbError& error) {
         result.Fail(error.number(), error.description());
     } catch (const std::bad_alloc&) {
-        result.Fail(kOutOfMemory, VbErrorDescription(kOutOfMemory));
+        result.Fail(vberr::OutOfMemory, VbErrorDescription(vberr::OutOfMemory));
     } catch (const std::exception& error) {
-        result.Fail(kInternalError, error.what());
+        result.Fail(vberr::InternalError, error.what());
     }
     receiver.FinishTree();
     if (program.ending) {
@@ -176,7 +172,7 @@ void UnLoadArcFile(Program& program) {
     ui.SetPanelText(1, "就绪");
     ui.SetPanelText(3, "");
     ui.SetPanelText(2, "");
-    ui.SetCaption("Tessarin");
+    ui.SetCaption(kProgramTitle);
 
     ui.TreeBeginReset();
     program.tree.Clear();

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/MessageTexts.h"
 #include "core/platform/BinaryFile.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
@@ -16,11 +17,8 @@ namespace tessarin {
 
 namespace {
 
-constexpr const char* kTitle = "Tessarin";
 constexpr int kExportBar = 2;
 constexpr int kRawExport = 1;  // Check1 ticked: save the stored bytes
-constexpr int kOutOfMemory = 7;
-constexpr int kBadRecordNumber = 63;
 
 constexpr const char* kExtSubPrompt = "选保存文件的目录";
 constexpr const char* kExportDone = "资源文件导出完成。";
@@ -32,12 +30,12 @@ std::string ExportAllPrompt() {
 }
 
 void ShowFailure(Program& program, const std::string& lead, const std::string& path, const VbError& error) {
-    program.ui.MsgBox(FileFailureText(lead, path, error), MsgIcon::Stop, kTitle);
+    program.ui.MsgBox(FileFailureText(lead, path, error), MsgIcon::Stop, kProgramTitle);
 }
 
 void ShowUnsafeName(Program& program, const std::string& name, const std::string& key) {
     program.ui.MsgBox("文件名可能写到所选目录之外，已拒绝导出：" + name + kCrLf + kCrLf + "KEY：" + key, MsgIcon::Stop,
-                      kTitle);
+                      kProgramTitle);
 }
 
 // One name that stays where it is put on disk: not empty, not "." or "..", and
@@ -103,7 +101,7 @@ std::optional<std::vector<std::uint8_t>> ReadStoredBytes(Program& program, std::
             throw VbError(vberr::InputPastEnd, "记录的存储大小无效 (" + std::to_string(storedSize) + ")");
         }
         if (offset < 0) {
-            throw VbError(kBadRecordNumber, "记录的数据位置无效 (" + std::to_string(offset) + ")");
+            throw VbError(vberr::BadRecordNumber, "记录的数据位置无效 (" + std::to_string(offset) + ")");
         }
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(storedSize));
         BinaryFile& archive = program.files.Get(program.arc.ArcFileNum);
@@ -115,7 +113,7 @@ std::optional<std::vector<std::uint8_t>> ReadStoredBytes(Program& program, std::
     } catch (const VbError& error) {
         ShowFailure(program, lead, outputPath, error);
     } catch (const std::bad_alloc&) {
-        ShowFailure(program, lead, outputPath, VbError(kOutOfMemory, VbErrorDescription(kOutOfMemory)));
+        ShowFailure(program, lead, outputPath, VbError(vberr::OutOfMemory, VbErrorDescription(vberr::OutOfMemory)));
     }
     return std::nullopt;
 }
@@ -170,7 +168,7 @@ void ExportOneOfAll(Program& program, const std::string& root, std::size_t index
         done = ExportEntryFile(program, entry.ArcFileOFSET, entry.ArcFileOrgSize, entry.ArcFileZipSize, paths->file);
     }
     if (!done) {
-        program.ui.MsgBox(kEntryFailed + entry.ArcFileKey, MsgIcon::Stop, kTitle);
+        program.ui.MsgBox(kEntryFailed + entry.ArcFileKey, MsgIcon::Stop, kProgramTitle);
     }
 }
 
@@ -196,7 +194,7 @@ void ExtSub(Program& program, WindowHandle hwnd) {
         return;
     }
     if (!program.ArchiveIsOpen()) {
-        program.ui.MsgBox("档案没有成功打开，无法导出。", MsgIcon::Stop, kTitle);
+        program.ui.MsgBox("档案没有成功打开，无法导出。", MsgIcon::Stop, kProgramTitle);
         return;
     }
     const std::string picked = program.ui.BrowseForFolder(hwnd, kExtSubPrompt, "", BIF_NEWDIALOGSTYLE);
@@ -226,7 +224,7 @@ void ExtSub(Program& program, WindowHandle hwnd) {
         }
     }
     if (ExportEntryFile(program, found.ArcFileOFSET, found.ArcFileOrgSize, found.ArcFileZipSize, outputPath)) {
-        program.ui.MsgBox(kExportDone, MsgIcon::Information, kTitle);
+        program.ui.MsgBox(kExportDone, MsgIcon::Information, kProgramTitle);
     }
 }
 
@@ -258,7 +256,7 @@ void ExportAllEntries(Program& program) {
                 ExportOneOfAll(program, root, i);
             } catch (const std::exception&) {
                 // Anything unforeseen costs this entry only, never the run.
-                ui.MsgBox(kEntryFailed + program.arc.ArcEntries[i].ArcFileKey, MsgIcon::Stop, kTitle);
+                ui.MsgBox(kEntryFailed + program.arc.ArcEntries[i].ArcFileKey, MsgIcon::Stop, kProgramTitle);
             }
         }
     } catch (...) {
@@ -267,7 +265,7 @@ void ExportAllEntries(Program& program) {
     }
     RestoreWindow(program, shown);
     if (!program.ending) {
-        ui.MsgBox(kExportAllDone, MsgIcon::Information, kTitle);
+        ui.MsgBox(kExportAllDone, MsgIcon::Information, kProgramTitle);
     }
 }
 

@@ -5,12 +5,8 @@
 #include <string>
 
 #include "core/Messages.h"
-#include "core/platform/VbError.h"
 
 namespace tessarin {
-
-// "lead", the path on its own line, then the error's number and description.
-std::string FileFailureText(const std::string& lead, const std::string& path, const VbError& error);
 
 // Replaces the file at path with size bytes. A link at the path is removed
 // first, so nothing is ever written through it to wherever it points. On a

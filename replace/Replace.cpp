@@ -12,6 +12,7 @@
 
 #include "core/ArcFormat.h"
 #include "core/ArcState.h"
+#include "core/MessageTexts.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
@@ -22,16 +23,8 @@ namespace tessarin {
 namespace {
 
 constexpr const char* kSourceFilter = "所有文件 *.*|*.*";
-constexpr const char* kProgramTitle = "Tessarin";
 constexpr const char* kDoneText = "替换完成。";
-constexpr int kOutOfMemory = 7;
 constexpr std::size_t kMaxListedProblems = 10;
-
-// "lead", the file on its own line, then the error's number and description.
-std::string FailureText(const std::string& lead, const std::string& path, const VbError& error) {
-    return lead + kCrLf + path + kCrLf + kCrLf + "错误编号:" + std::to_string(error.number()) + kCrLf + "错误信息:" +
-           error.description();
-}
 
 std::string NodeText(const Program& program) {
     const NodeId node = program.ui.TreeSelected();
@@ -58,10 +51,10 @@ bool ReadSource(Program& program, const std::string& path, std::vector<std::uint
         return true;
     } catch (const VbError& error) {
         program.files.Close(number);
-        program.ui.MsgBox(FailureText("无法读取替换文件：", path, error), MsgIcon::Stop, kProgramTitle);
+        program.ui.MsgBox(FileFailureText("无法读取替换文件：", path, error), MsgIcon::Stop, kProgramTitle);
     } catch (const std::bad_alloc&) {
         program.files.Close(number);
-        program.ui.MsgBox(FailureText("无法读取替换文件：", path, VbError(kOutOfMemory)), MsgIcon::Stop,
+        program.ui.MsgBox(FileFailureText("无法读取替换文件：", path, VbError(vberr::OutOfMemory)), MsgIcon::Stop,
                           kProgramTitle);
     }
     bytes.clear();
@@ -184,7 +177,7 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
     try {
         oldLength = program.files.Get(arc.ArcFileNum).Length();
     } catch (const VbError& error) {
-        ui.MsgBox(FailureText("无法读取档案：", arc.OpenArcPath, error), MsgIcon::Stop, kProgramTitle);
+        ui.MsgBox(FileFailureText("无法读取档案：", arc.OpenArcPath, error), MsgIcon::Stop, kProgramTitle);
         return false;
     }
     if (const auto problems = FindLayoutProblems(arc.ArcEntries, oldLength); !problems.empty()) {
@@ -212,7 +205,7 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
     auto abandon = [&](const VbError& error) {
         if (tempNumber != 0) program.files.Close(tempNumber);
         TryDeleteFile(tempPath);
-        ui.MsgBox(FailureText("写入新档案时出错，原档案未作改动：", arc.OpenArcPath, error), MsgIcon::Stop,
+        ui.MsgBox(FileFailureText("写入新档案时出错，原档案未作改动：", arc.OpenArcPath, error), MsgIcon::Stop,
                   kProgramTitle);
         return false;
     };
@@ -229,7 +222,7 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
         const bool renamed = tempNumber != 0 && program.files.IsOpen(tempNumber) && !FileExists(tempPath);
         if (!renamed) return abandon(error);
     } catch (const std::bad_alloc&) {
-        return abandon(VbError(kOutOfMemory));
+        return abandon(VbError(vberr::OutOfMemory));
     }
 
     // The file under tempNumber is now the archive, still locked: the old number

@@ -1,5 +1,6 @@
 #include "tree/TreeEvents.h"
 
+#include "core/Commands.h"
 #include "extract/Export.h"
 #include "replace/Properties.h"
 #include "replace/Replace.h"
@@ -46,12 +47,15 @@ void TreeMouseUp(Program& program, int button, int shift, NodeId nodeUnderPointe
         return;
     }
     const WindowHandle main = program.ui.Handle();
-    switch (program.ui.PopupTreeMenu()) {
-        case TreeMenuChoice::ExpFile: ExtSub(program, main); break;
-        case TreeMenuChoice::RepalceFile: ReaplceFile(program, main); break;
-        case TreeMenuChoice::FProperty: ShowinfoSub(program); break;
-        case TreeMenuChoice::None: break;
-    }
+    const TreeMenuChoice choice = program.ui.PopupTreeMenu();
+    RunCommand(program, [&] {
+        switch (choice) {
+            case TreeMenuChoice::ExpFile: ExtSub(program, main); break;
+            case TreeMenuChoice::RepalceFile: ReaplceFile(program, main); break;
+            case TreeMenuChoice::FProperty: ShowinfoSub(program); break;
+            case TreeMenuChoice::None: break;
+        }
+    });
 }
 
 }  // namespace tessarin

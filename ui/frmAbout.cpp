@@ -84,10 +84,10 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 }
 
 void frmAbout::Load() {
-    setWindowTitle(QString::fromUtf8("关于 ") + QString::fromUtf8(kAppTitle));
+    setWindowTitle(QString::fromUtf8("关于 ") + QString::fromUtf8(kProgramTitle));
     findChild<QLabel*>("lblVersion")
         ->setText(QStringLiteral("Version %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
-    findChild<QLabel*>("lblTitle")->setText(QString::fromUtf8(kAppTitle));
+    findChild<QLabel*>("lblTitle")->setText(QString::fromUtf8(kProgramTitle));
 }
 
 }  // namespace tessarin

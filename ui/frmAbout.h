@@ -2,12 +2,14 @@
 // The about box: the program's title, its version and a few credit lines.
 #include <QDialog>
 
+#include "core/Messages.h"
+
 namespace tessarin {
 
-inline constexpr const char* kAppTitle = "Tessarin";
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 1;
-inline constexpr int kVersionRevision = 0;
+// The version numbers come from the build (the project's version).
+inline constexpr int kVersionMajor = TESSARIN_VERSION_MAJOR;
+inline constexpr int kVersionMinor = TESSARIN_VERSION_MINOR;
+inline constexpr int kVersionRevision = TESSARIN_VERSION_PATCH;
 
 class frmAbout : public QDialog {
     Q_OBJECT

@@ -122,7 +122,7 @@ private:
     Program* program_ = nullptr;
     std::unique_ptr<ModalPrompts> prompts_;
     std::function<void()> endAction_;
-    std::string caption_ = "Tessarin";
+    std::string caption_ = kProgramTitle;
     std::optional<std::string> startAnswer_;  // the open dialog's answer at start
 
     QWidget* client_ = nullptr;

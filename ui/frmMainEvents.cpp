@@ -37,12 +37,12 @@ void frmMain::Load() {
     const ExtTypeLoadReport report = LoadExtTypes(program_->ExtTypes);
     // The table stays usable either way; the user learns what was not read.
     if (!report.error.empty()) {
-        MsgBox(std::string("无法读取类型表 ") + kExtTypeFileName + ": " + report.error, MsgIcon::Warning, "Tessarin");
+        MsgBox(report.error, MsgIcon::Warning, kProgramTitle);
     } else if (!report.skippedLines.empty()) {
         std::string lines;
         for (int line : report.skippedLines) lines += (lines.empty() ? "" : ", ") + std::to_string(line);
         MsgBox(std::string("类型表 ") + kExtTypeFileName + " 的第 " + lines + " 行没有 \":\"，已跳过。",
-               MsgIcon::Warning, "Tessarin");
+               MsgIcon::Warning, kProgramTitle);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QProgressBar>
 
+#include "core/Commands.h"
 #include "extract/Export.h"
 #include "replace/Replace.h"
 #include "ui/EntryTreeModel.h"
@@ -202,10 +203,10 @@ void frmMain::Showinfo(const InfoTexts& texts) {
     frmInfo dialog(texts, this);
     const WindowHandle handle = RegisterOwner(&dialog);
     connect(&dialog, &frmInfo::exportClicked, this, [this, handle] {
-        if (program_) ExtSub(*program_, handle);
+        if (program_) RunCommand(*program_, [&] { ExtSub(*program_, handle); });
     });
     connect(&dialog, &frmInfo::replaceClicked, this, [this, handle] {
-        if (program_) ReaplceFile(*program_, handle);
+        if (program_) RunCommand(*program_, [&] { ReaplceFile(*program_, handle); });
     });
     prompts_->Exec(dialog);
     UnregisterOwner(handle);

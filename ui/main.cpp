@@ -8,6 +8,7 @@
 
 #include "core/Program.h"
 #include "core/platform/Cp936.h"
+#include "ui/frmAbout.h"
 #include "ui/frmMain.h"
 
 namespace {
@@ -23,8 +24,8 @@ std::string AbsolutePath(const char* arg) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);  // takes Qt's own options out of argv
-    QApplication::setApplicationName("Tessarin");
-    QApplication::setApplicationVersion("1.1.0");
+    QApplication::setApplicationName(tessarin::kProgramTitle);
+    QApplication::setApplicationVersion(QString("%1.%2.%3").arg(tessarin::kVersionMajor).arg(tessarin::kVersionMinor).arg(tessarin::kVersionRevision));
     QApplication::setDesktopFileName("tessarin");
     // The interface is Simplified Chinese; Qt's own dialogs (the pickers) follow it.
     QTranslator qtTexts;

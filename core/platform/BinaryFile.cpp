@@ -15,11 +15,8 @@
 namespace tessarin {
 namespace {
 
-constexpr int kBadFileNameOrNumber = 52;
 constexpr int kBadFileMode = 54;
 constexpr int kFileAlreadyOpen = 55;
-constexpr int kBadRecordNumber = 63;
-constexpr int kTooManyFiles = 67;
 
 // Closes a descriptor unless it is handed over.
 struct FdGuard {
@@ -124,7 +121,7 @@ BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode) {
 
 std::int64_t BinaryFile::Length() const {
     if (fd_ < 0) {
-        throw VbError(kBadFileNameOrNumber);
+        throw VbError(vberr::BadFileNameOrNumber);
     }
     struct stat st {};
     if (::fstat(fd_, &st) != 0) {
@@ -135,7 +132,7 @@ std::int64_t BinaryFile::Length() const {
 
 void BinaryFile::Seek(std::int64_t offset) {
     if (offset < 0) {
-        throw VbError(kBadRecordNumber);
+        throw VbError(vberr::BadRecordNumber);
     }
     pos_ = offset;
 }
@@ -143,7 +140,7 @@ void BinaryFile::Seek(std::int64_t offset) {
 // Reads until n bytes or the end of the file; advances the position by what was read.
 static std::size_t ReadSome(int fd, std::int64_t& pos, void* buffer, std::size_t n) {
     if (fd < 0) {
-        throw VbError(kBadFileNameOrNumber);
+        throw VbError(vberr::BadFileNameOrNumber);
     }
     auto* out = static_cast<char*>(buffer);
     std::size_t done = 0;
@@ -182,7 +179,7 @@ void BinaryFile::ReadExact(void* buffer, std::size_t n) {
 void BinaryFile::Write(const void* buffer, std::size_t n) {
     faults::Check(faults::Op::Write);
     if (fd_ < 0) {
-        throw VbError(kBadFileNameOrNumber);
+        throw VbError(vberr::BadFileNameOrNumber);
     }
     const auto* in = static_cast<const char*>(buffer);
     std::size_t done = 0;
@@ -205,7 +202,7 @@ void BinaryFile::Write(const void* buffer, std::size_t n) {
 void BinaryFile::Sync() {
     faults::Check(faults::Op::Sync);
     if (fd_ < 0) {
-        throw VbError(kBadFileNameOrNumber);
+        throw VbError(vberr::BadFileNameOrNumber);
     }
     while (::fsync(fd_) != 0) {
         if (errno == EINTR) {
@@ -232,12 +229,12 @@ std::int16_t FileTable::FreeFile() const {
             return static_cast<std::int16_t>(n);
         }
     }
-    throw VbError(kTooManyFiles);
+    throw VbError(vberr::TooManyFiles);
 }
 
 BinaryFile& FileTable::Open(std::int16_t number, const std::string& path, OpenMode mode) {
     if (number < 1 || number > kMaxFiles) {
-        throw VbError(kBadFileNameOrNumber);
+        throw VbError(vberr::BadFileNameOrNumber);
     }
     if (IsOpen(number)) {
         throw VbError(kFileAlreadyOpen);
@@ -248,7 +245,7 @@ BinaryFile& FileTable::Open(std::int16_t number, const std::string& path, OpenMo
 
 BinaryFile& FileTable::Get(std::int16_t number) {
     if (!IsOpen(number)) {
-        throw VbError(kBadFileNameOrNumber);
+        throw VbError(vberr::BadFileNameOrNumber);
     }
     return *files_[number];
 }

@@ -51,8 +51,8 @@ int VbErrorFromErrno(int err) {
     case EFBIG: return vberr::DiskFull;
     case EIO: return vberr::DeviceIO;
     case EMFILE:
-    case ENFILE: return 67;  // Too many files
-    case ENOMEM: return 7;   // Out of memory
+    case ENFILE: return vberr::TooManyFiles;
+    case ENOMEM: return vberr::OutOfMemory;
     default: return vberr::PathFileAccess;  // EISDIR, EROFS, ENAMETOOLONG, ELOOP, EINVAL, ...
     }
 }

@@ -8,10 +8,15 @@ namespace tessarin {
 
 namespace vberr {
 constexpr int Overflow = 6;
+constexpr int OutOfMemory = 7;
+constexpr int InternalError = 51;
+constexpr int BadFileNameOrNumber = 52;
 constexpr int FileNotFound = 53;
 constexpr int DeviceIO = 57;
 constexpr int DiskFull = 61;
 constexpr int InputPastEnd = 62;
+constexpr int BadRecordNumber = 63;
+constexpr int TooManyFiles = 67;
 constexpr int PermissionDenied = 70;  // also: locked by another program
 constexpr int PathFileAccess = 75;
 constexpr int PathNotFound = 76;

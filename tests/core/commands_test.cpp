@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Commands.h"
+#include "core/platform/VbError.h"
 #include "support/ProgramHarness.h"
 
 namespace tessarin {
@@ -48,6 +49,26 @@ TEST(CommandRouting, MenuItemsAndToolbarButtonsStartTheirCommands) {
                 EXPECT_EQ(log.front().substr(0, route.firstCall.size()), route.firstCall);
             }
         }
+    }
+}
+
+// A failure no command handles is shown, never thrown into the window's event loop.
+TEST(CommandRouting, UnhandledFailuresBecomeAMessage) {
+    testing::ProgramHarness h;
+    const struct {
+        std::function<void()> command;
+        std::string message;
+    } cases[] = {
+        {[] { throw VbError(vberr::DiskFull); }, "发现未知的错误,错误编号:61\r\n\r\n错误信息:Disk full"},
+        {[] { throw std::bad_alloc(); }, "发现未知的错误,错误编号:7\r\n\r\n错误信息:Out of memory"},
+        {[] { throw std::runtime_error("boom"); }, "发现未知的错误,错误编号:51\r\n\r\n错误信息:boom"},
+        {[] {}, ""},
+    };
+    for (const auto& c : cases) {
+        h.window.ClearLog();
+        RunCommand(h.program, c.command);
+        EXPECT_EQ(h.window.log, c.message.empty() ? std::vector<std::string>{}
+                                                  : std::vector<std::string>{"MsgBox | " + c.message + " | Information | 提示"});
     }
 }
 

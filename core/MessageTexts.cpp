@@ -1,4 +1,4 @@
-#include "core/OpenMessages.h"
+#include "core/MessageTexts.h"
 
 #include "core/Messages.h"
 
@@ -10,6 +10,11 @@ std::string FileInUseText(const std::string& path) {
 
 std::string UnknownErrorText(int number, const std::string& description) {
     return "发现未知的错误,错误编号:" + std::to_string(number) + kCrLf + kCrLf + "错误信息:" + description;
+}
+
+std::string FileFailureText(const std::string& lead, const std::string& path, const VbError& error) {
+    return lead + kCrLf + path + kCrLf + kCrLf + "错误编号:" + std::to_string(error.number()) + kCrLf +
+           "错误信息:" + error.description();
 }
 
 }  // namespace tessarin
