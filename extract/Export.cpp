@@ -215,14 +215,8 @@ void ExtSub(Program& program, WindowHandle hwnd) {
     }
     const ARCFileCls found = *entry;
 
-    if (FileExists(outputPath)) {
-        try {
-            DeleteFile(outputPath);
-        } catch (const VbError& error) {
-            ShowFailure(program, "无法删除已有的文件，文件未导出：", outputPath, error);
-            return;
-        }
-    }
+    // A file already at the output path is replaced only once the new one is
+    // whole: a failed export leaves it as it was.
     if (ExportEntryFile(program, found.ArcFileOFSET, found.ArcFileOrgSize, found.ArcFileZipSize, outputPath)) {
         program.ui.MsgBox(kExportDone, MsgIcon::Information, kProgramTitle);
     }

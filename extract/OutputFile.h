@@ -8,10 +8,10 @@
 
 namespace tessarin {
 
-// Replaces the file at path with size bytes. A link at the path is removed
-// first, so nothing is ever written through it to wherever it points. On a
-// failure the partial file is removed, a stop message names the file, and the
-// result is false.
+// Replaces the file at path with size bytes: they go to a new file beside it,
+// which is then renamed over it, so a file already at path stays as it was
+// until the new one is whole, and a link there is replaced, never written
+// through. On a failure a stop message names the file and the result is false.
 bool WriteOutputFile(MessageSink& messages, const std::string& path, const std::uint8_t* bytes, std::size_t size);
 
 }  // namespace tessarin

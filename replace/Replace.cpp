@@ -80,18 +80,6 @@ std::string ResolvedArchivePath(const std::string& path) {
     return NativeToText(resolved);
 }
 
-// A name for the new archive in the archive's own folder, so the rename is atomic.
-std::string TemporaryPathBeside(const std::string& archivePath) {
-    const std::string folder = ParentFolder(archivePath);
-    const std::string prefix = (folder.empty() ? std::string() : folder + kNativeSeparator) + ".tessarin-" +
-                               std::to_string(::getpid()) + "-";
-    for (int n = 1;; ++n) {
-        std::string candidate = prefix + std::to_string(n) + ".tmp";
-        struct stat st {};
-        if (::lstat(TextToNative(candidate).c_str(), &st) != 0) return candidate;
-    }
-}
-
 // The new archive gets the old one's permission bits, as far as the platform allows.
 void CopyPermissions(const std::string& from, const std::string& to) {
     struct stat st {};
@@ -199,19 +187,19 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
     // The new archive goes to a file beside the old one and replaces it in one
     // rename, so the old archive stays whole until the new one is on disk.
     const std::string archivePath = ResolvedArchivePath(arc.OpenArcPath);
-    const std::string tempPath = TemporaryPathBeside(archivePath);
+    std::string tempPath;  // set once the new file exists
     std::int16_t tempNumber = 0;
     // Removes the unfinished new archive; the old one has not been touched.
     auto abandon = [&](const VbError& error) {
         if (tempNumber != 0) program.files.Close(tempNumber);
-        TryDeleteFile(tempPath);
+        if (!tempPath.empty()) TryDeleteFile(tempPath);
         ui.MsgBox(FileFailureText("写入新档案时出错，原档案未作改动：", arc.OpenArcPath, error), MsgIcon::Stop,
                   kProgramTitle);
         return false;
     };
     try {
         tempNumber = program.files.FreeFile();
-        BinaryFile& out = program.files.Open(tempNumber, tempPath, OpenMode::CreateLocked);
+        BinaryFile& out = program.files.Adopt(tempNumber, CreateTemporaryBeside(archivePath, tempPath));
         CopyPermissions(archivePath, tempPath);
         WriteReplacedArchive(program.files.Get(arc.ArcFileNum), arc.ArcEntries, index, updated,
                              program.zip.ZippedBytes, out);

@@ -68,6 +68,8 @@ BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode) {
     case OpenMode::ReadLocked: flags |= O_RDONLY; break;
     // No O_TRUNC here: the old contents may only go once the lock is ours.
     case OpenMode::CreateLocked: flags |= O_RDWR | O_CREAT; break;
+    // O_EXCL also refuses a link in the way, so nothing is written through one.
+    case OpenMode::CreateNewLocked: flags |= O_RDWR | O_CREAT | O_EXCL; break;
     }
     int fd;
     do {
@@ -87,7 +89,7 @@ BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode) {
     }
     // Archives and replacement sources are read whole by their length: a
     // device (a terminal, /dev/zero) has none and could block or never end.
-    if (mode != OpenMode::CreateLocked && !S_ISREG(st.st_mode)) {
+    if ((mode == OpenMode::ReadLocked || mode == OpenMode::ReadWriteLocked) && !S_ISREG(st.st_mode)) {
         throw VbError(vberr::PathFileAccess);
     }
     const int fl = ::fcntl(fd, F_GETFL);
@@ -239,7 +241,17 @@ BinaryFile& FileTable::Open(std::int16_t number, const std::string& path, OpenMo
     if (IsOpen(number)) {
         throw VbError(kFileAlreadyOpen);
     }
-    files_[number] = std::make_unique<BinaryFile>(BinaryFile::Open(path, mode));
+    return Adopt(number, BinaryFile::Open(path, mode));
+}
+
+BinaryFile& FileTable::Adopt(std::int16_t number, BinaryFile file) {
+    if (number < 1 || number > kMaxFiles) {
+        throw VbError(vberr::BadFileNameOrNumber);
+    }
+    if (IsOpen(number)) {
+        throw VbError(kFileAlreadyOpen);
+    }
+    files_[number] = std::make_unique<BinaryFile>(std::move(file));
     return *files_[number];
 }
 

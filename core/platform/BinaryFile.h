@@ -12,6 +12,7 @@ enum class OpenMode {
     ReadWriteLocked,  // existing file (53 when missing), read and write, exclusive lock
     ReadLocked,       // existing file, read only, exclusive lock
     CreateLocked,     // new empty file (truncated), read and write, exclusive lock
+    CreateNewLocked,  // a file that must not exist yet (58 when it does), read and write, exclusive lock
 };
 
 class BinaryFile {
@@ -53,6 +54,8 @@ class FileTable {
 public:
     std::int16_t FreeFile() const;
     BinaryFile& Open(std::int16_t number, const std::string& path, OpenMode mode);
+    // Puts an already open file under number.
+    BinaryFile& Adopt(std::int16_t number, BinaryFile file);
     BinaryFile& Get(std::int16_t number);  // throws VbError 52 when not open
     bool IsOpen(std::int16_t number) const;
     void Close(std::int16_t number);

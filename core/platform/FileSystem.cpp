@@ -135,7 +135,7 @@ void CreateDirectories(const std::string& path) {
     }
 }
 
-void ReplaceFileAtomically(const std::string& from, const std::string& to) {
+void ReplaceFileAtomically(const std::string& from, const std::string& to, bool syncFolder) {
     faults::Check(faults::Op::Rename);
     const std::string nativeFrom = TextToNative(from);
     const std::string nativeTo = TextToNative(to);
@@ -147,6 +147,9 @@ void ReplaceFileAtomically(const std::string& from, const std::string& to) {
             throw VbError(VbErrorFromErrnoForPath(err, nativeFrom));
         }
         throw VbError(err == EISDIR ? vberr::PathFileAccess : VbErrorFromErrnoForPath(err, nativeTo));
+    }
+    if (!syncFolder) {
+        return;
     }
     // The new name is durable only once its folder's entry is on disk.
     const std::string parent = ParentFolder(nativeTo);
@@ -162,6 +165,23 @@ void ReplaceFileAtomically(const std::string& from, const std::string& to) {
     ::close(fd);
     if (rc != 0 && err != EINVAL && err != EROFS) {
         throw VbError(VbErrorFromErrno(err));
+    }
+}
+
+BinaryFile CreateTemporaryBeside(const std::string& path, std::string& tempPath) {
+    const std::string folder = ParentFolder(path);
+    const std::size_t nameStart = folder.empty() ? 0 : folder.size() + 1;
+    const std::string prefix = path.substr(0, nameStart) + "." + path.substr(nameStart) + ".tessarin-" +
+                               std::to_string(::getpid()) + "-";
+    for (int n = 1;; ++n) {
+        tempPath = prefix + std::to_string(n) + ".tmp";
+        try {
+            return BinaryFile::Open(tempPath, OpenMode::CreateNewLocked);
+        } catch (const VbError& error) {
+            if (error.number() == vberr::FileAlreadyExists && n < 1000) continue;
+            tempPath.clear();  // nothing was created: there is nothing to clean up
+            throw;
+        }
     }
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/platform/BinaryFile.h"
+
 namespace tessarin {
 
 // The platform's path separator on disk ("/" here; archive paths keep "\").
@@ -26,8 +28,13 @@ bool TryDeleteFile(const std::string& path);
 // Creates a folder with all its missing parents; throws VbError when it cannot.
 void CreateDirectories(const std::string& path);
 
-// Atomically renames from over to (same folder), then syncs the folder.
-void ReplaceFileAtomically(const std::string& from, const std::string& to);
+// Atomically renames from over to (same folder); with syncFolder the folder's
+// entry is flushed to the disk too, so the new name survives a crash.
+void ReplaceFileAtomically(const std::string& from, const std::string& to, bool syncFolder = true);
+
+// Creates a new, locked, hidden file in path's folder to be renamed over path
+// later; tempPath receives its name (empty when nothing could be created).
+BinaryFile CreateTemporaryBeside(const std::string& path, std::string& tempPath);
 
 // The folder part of a path (everything before its last separator).
 std::string ParentFolder(const std::string& path);

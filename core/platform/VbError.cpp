@@ -41,6 +41,7 @@ int VbErrorFromErrno(int err) {
     }
     switch (err) {
     case ENOENT: return vberr::FileNotFound;
+    case EEXIST: return vberr::FileAlreadyExists;
     case ENOTDIR: return vberr::PathNotFound;
     case EACCES:
     case EPERM:

@@ -13,6 +13,7 @@ constexpr int InternalError = 51;
 constexpr int BadFileNameOrNumber = 52;
 constexpr int FileNotFound = 53;
 constexpr int DeviceIO = 57;
+constexpr int FileAlreadyExists = 58;
 constexpr int DiskFull = 61;
 constexpr int InputPastEnd = 62;
 constexpr int BadRecordNumber = 63;
