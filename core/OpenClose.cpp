@@ -136,7 +136,9 @@ void LoadArcFile(Program& program) {
     ArcReadResult result;
     try {
         arc.ArcFileNum = program.files.FreeFile();
-        BinaryFile& file = program.files.Open(arc.ArcFileNum, arc.OpenArcPath, OpenMode::ReadWriteLocked);
+        // Read access is all an open archive needs (a replacement writes a new
+        // file and renames it over this one), so read-only archives open too.
+        BinaryFile& file = program.files.Open(arc.ArcFileNum, arc.OpenArcPath, OpenMode::ReadLocked);
         result = ReadArcDirectory(file, program.ExtTypes, arc.ArcEntries, receiver);
     } catch (const ProgramEnding&) {
         return;  // AddItem has shown its message and ended the program

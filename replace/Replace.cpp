@@ -172,6 +172,12 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
         ShowLayoutRefusal(program, problems);
         return false;
     }
+    // The archive is replaced by a rename, which a read-only file would not stop.
+    if (!IsWritableFile(arc.OpenArcPath)) {
+        ui.MsgBox(std::string("档案文件是只读的，档案未作改动：") + kCrLf + arc.OpenArcPath, MsgIcon::Warning,
+                  kProgramTitle);
+        return false;
+    }
 
     const std::int64_t delta =
         static_cast<std::int64_t>(program.zip.ZippedSize) - arc.ArcEntries[index].ArcFileZipSize;

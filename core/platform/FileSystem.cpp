@@ -185,6 +185,10 @@ BinaryFile CreateTemporaryBeside(const std::string& path, std::string& tempPath)
     }
 }
 
+bool IsWritableFile(const std::string& path) {
+    return ::access(TextToNative(path).c_str(), W_OK) == 0;
+}
+
 std::string ParentFolder(const std::string& path) {
     const std::size_t slash = path.rfind(kNativeSeparator);
     if (slash == std::string::npos) {
