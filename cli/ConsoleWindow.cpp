@@ -15,19 +15,6 @@ bool ConsoleWindow::SelectEntry(const EntryTree& tree, const std::string& key) {
     return true;
 }
 
-std::size_t ConsoleWindow::FailuresSince(std::size_t from) const {
-    std::size_t count = 0;
-    for (std::size_t i = from; i < messages.size(); ++i)
-        if (messages[i].icon != MsgIcon::Information) ++count;
-    return count;
-}
-
-bool ConsoleWindow::InformedSince(std::size_t from, const std::string& text) const {
-    for (std::size_t i = from; i < messages.size(); ++i)
-        if (messages[i].icon == MsgIcon::Information && messages[i].text == text) return true;
-    return false;
-}
-
 void ConsoleWindow::MsgBox(const std::string& text, MsgIcon icon, const std::string& title) {
     HeadlessWindow::MsgBox(text, icon, title);
     // Texts may begin or end with line breaks meant for a dialog's layout.

@@ -16,11 +16,6 @@ public:
     // archive has no such entry.
     bool SelectEntry(const EntryTree& tree, const std::string& key);
 
-    // Messages with the warning or stop icon shown from message index `from` on.
-    std::size_t FailuresSince(std::size_t from) const;
-    // True when a message with exactly this text and the information icon was shown from `from` on.
-    bool InformedSince(std::size_t from, const std::string& text) const;
-
     // Records the message and prints it on stderr.
     void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override;
 };

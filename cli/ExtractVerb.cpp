@@ -14,9 +14,6 @@ namespace tessarin::cli {
 
 namespace {
 
-constexpr const char* kExportDone = "资源文件导出完成。";
-constexpr const char* kExportAllDone = "全部资源文件导出完成。";
-
 // DEST as the folder picker would give it: absolute, and there.
 bool PrepareDestination(const std::string& dest, std::string& folder) {
     std::error_code ec;
@@ -42,21 +39,12 @@ int RunExtract(const ExtractOptions& options) {
     if (!PrepareDestination(options.dest, window.folderAnswer)) return 1;
     if (!OpenArchive(program, window, NativeToText(options.archive))) return 1;
 
-    if (options.keys.empty()) {
-        const std::size_t from = window.messages.size();
-        ExportAllEntries(program);
-        return window.FailuresSince(from) == 0 && window.InformedSince(from, kExportAllDone) ? 0 : 1;
-    }
+    if (options.keys.empty()) return ExportAllEntries(program) ? 0 : 1;
 
     bool allDone = true;
     for (const std::string& argument : options.keys) {
-        const std::size_t from = window.messages.size();
-        if (!window.SelectEntry(program.tree, NativeToText(argument))) {
+        if (!window.SelectEntry(program.tree, NativeToText(argument)) || !ExtSub(program, window.Handle()))
             allDone = false;
-            continue;
-        }
-        ExtSub(program, window.Handle());
-        if (window.FailuresSince(from) != 0 || !window.InformedSince(from, kExportDone)) allDone = false;
         if (program.ending) return 1;
     }
     return allDone ? 0 : 1;

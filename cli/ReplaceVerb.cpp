@@ -7,10 +7,6 @@
 
 namespace tessarin::cli {
 
-namespace {
-constexpr const char* kReplaceDone = "替换完成。";
-}  // namespace
-
 int RunReplace(const ReplaceOptions& options) {
     ConsoleWindow window;
     Program program(window);
@@ -23,10 +19,8 @@ int RunReplace(const ReplaceOptions& options) {
     if (!OpenArchive(program, window, NativeToText(options.archive))) return 1;
     if (!window.SelectEntry(program.tree, NativeToText(options.key))) return 1;
 
-    const std::size_t from = window.messages.size();
     window.openAnswers.push_back(NativeToText(options.source));
-    ReaplceFile(program, window.Handle());
-    return window.FailuresSince(from) == 0 && window.InformedSince(from, kReplaceDone) ? 0 : 1;
+    return ReaplceFile(program, window.Handle()) ? 0 : 1;
 }
 
 }  // namespace tessarin::cli

@@ -143,7 +143,8 @@ void RestoreWindow(Program& program, bool shown) {
 }
 
 // Exports entry number index (0-based) below root; messages for every failure.
-void ExportOneOfAll(Program& program, const std::string& root, std::size_t index) {
+// True when its file was written.
+bool ExportOneOfAll(Program& program, const std::string& root, std::size_t index) {
     const ARCFileCls entry = program.arc.ArcEntries[index];
     const std::optional<EntryPaths> paths = EntryPathsUnder(root, entry);
 
@@ -159,7 +160,7 @@ void ExportOneOfAll(Program& program, const std::string& root, std::size_t index
 
     if (!paths) {
         ShowUnsafeName(program, entry.ArcFilePath + entry.ArcFileName, entry.ArcFileKey);
-        return;
+        return false;
     }
     bool done = false;
     if (folderError) {
@@ -170,6 +171,7 @@ void ExportOneOfAll(Program& program, const std::string& root, std::size_t index
     if (!done) {
         program.ui.MsgBox(kEntryFailed + entry.ArcFileKey, MsgIcon::Stop, kProgramTitle);
     }
+    return done;
 }
 
 }  // namespace
@@ -188,51 +190,54 @@ bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompr
     return UnzipToFile(program.ui, data, storedSize, uncompressedSize, outputPath);
 }
 
-void ExtSub(Program& program, WindowHandle hwnd) {
+bool ExtSub(Program& program, WindowHandle hwnd) {
     const std::optional<SelectedNode> node = ReadSelectedNode(program);
     if (!node) {
-        return;
+        return false;
     }
     if (!program.ArchiveIsOpen()) {
         program.ui.MsgBox("档案没有成功打开，无法导出。", MsgIcon::Stop, kProgramTitle);
-        return;
+        return false;
     }
     const std::string picked = program.ui.BrowseForFolder(hwnd, kExtSubPrompt, "", BIF_NEWDIALOGSTYLE);
     if (picked.empty()) {
-        return;
+        return false;
     }
     // The file goes straight into the folder under the node's text, which
     // must therefore be one plain name.
     if (!IsSafeComponent(node->text)) {
         ShowUnsafeName(program, node->text, node->key);
-        return;
+        return false;
     }
     const std::string outputPath = FolderWithSeparator(picked) + node->text;
 
     const ARCFileCls* entry = FindEntryByKey(program.arc.ArcEntries, node->key);
     if (entry == nullptr) {
-        return;  // the node has no record; the commands are only offered for entry nodes
+        return false;  // the node has no record; the commands are only offered for entry nodes
     }
     const ARCFileCls found = *entry;
 
     // A file already at the output path is replaced only once the new one is
     // whole: a failed export leaves it as it was.
-    if (ExportEntryFile(program, found.ArcFileOFSET, found.ArcFileOrgSize, found.ArcFileZipSize, outputPath)) {
-        program.ui.MsgBox(kExportDone, MsgIcon::Information, kProgramTitle);
+    if (!ExportEntryFile(program, found.ArcFileOFSET, found.ArcFileOrgSize, found.ArcFileZipSize, outputPath)) {
+        return false;
     }
+    program.ui.MsgBox(kExportDone, MsgIcon::Information, kProgramTitle);
+    return true;
 }
 
-void ExportAllEntries(Program& program) {
+bool ExportAllEntries(Program& program) {
     IMainWindow& ui = program.ui;
     const std::string picked = ui.BrowseForFolder(ui.Handle(), ExportAllPrompt(), "", BIF_NEWDIALOGSTYLE);
     if (picked.empty()) {
-        return;
+        return false;
     }
     const std::string root = FolderWithSeparator(picked);
     const std::size_t count = program.arc.ArcEntries.size();
 
     // With no entries the progress range would be empty: go straight to the end.
     const bool shown = count > 0;
+    bool allWritten = true;
     try {
         if (shown) {
             ui.SetProgressVisible(kExportBar, true);
@@ -247,8 +252,9 @@ void ExportAllEntries(Program& program) {
                 break;
             }
             try {
-                ExportOneOfAll(program, root, i);
+                allWritten = ExportOneOfAll(program, root, i) && allWritten;
             } catch (const std::exception&) {
+                allWritten = false;
                 // Anything unforeseen costs this entry only, never the run.
                 ui.MsgBox(kEntryFailed + program.arc.ArcEntries[i].ArcFileKey, MsgIcon::Stop, kProgramTitle);
             }
@@ -258,9 +264,11 @@ void ExportAllEntries(Program& program) {
         throw;
     }
     RestoreWindow(program, shown);
-    if (!program.ending) {
-        ui.MsgBox(kExportAllDone, MsgIcon::Information, kProgramTitle);
+    if (program.ending) {
+        return false;
     }
+    ui.MsgBox(kExportAllDone, MsgIcon::Information, kProgramTitle);
+    return allWritten;
 }
 
 }  // namespace tessarin

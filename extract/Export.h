@@ -12,9 +12,11 @@ bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompr
                      std::int32_t storedSize, const std::string& outputPath);
 
 // Exports the selected entry into a folder the user picks (owner: hwnd).
-void ExtSub(Program& program, WindowHandle hwnd);
+// True when the file was written.
+bool ExtSub(Program& program, WindowHandle hwnd);
 
-// Exports every entry under a folder the user picks, in the archive's folder structure.
-void ExportAllEntries(Program& program);
+// Exports every entry under a folder the user picks, in the archive's folder
+// structure. True when every entry's file was written.
+bool ExportAllEntries(Program& program);
 
 }  // namespace tessarin

@@ -120,21 +120,22 @@ void WriteReplacedArchive(BinaryFile& oldArchive, const ArcEntryList& oldEntries
 
 }  // namespace
 
-void ReaplceFile(Program& program, WindowHandle hwnd) {
+bool ReaplceFile(Program& program, WindowHandle hwnd) {
     const NodeId node = program.ui.TreeSelected();
-    if (node == kNoNode) return;
+    if (node == kNoNode) return false;
     const std::string& key = program.tree.Node(node).key;
     // The root and the folders hold no entry: the archive is left alone.
-    if (!IsEntryKey(key)) return;
+    if (!IsEntryKey(key)) return false;
 
     const auto dot = key.rfind('.');
-    if (dot == std::string::npos) return;
+    if (dot == std::string::npos) return false;
     if (!program.ArchiveIsOpen()) {
         program.ui.MsgBox("档案没有成功打开，无法替换。", MsgIcon::Stop, kProgramTitle);
-        return;
+        return false;
     }
-    if (ReplaceEntry(program, key.substr(0, dot), key.substr(dot + 1), hwnd))
-        program.ui.MsgBox(kDoneText, MsgIcon::Information, kProgramTitle);
+    if (!ReplaceEntry(program, key.substr(0, dot), key.substr(dot + 1), hwnd)) return false;
+    program.ui.MsgBox(kDoneText, MsgIcon::Information, kProgramTitle);
+    return true;
 }
 
 bool ReplaceEntry(Program& program, const std::string& name, const std::string& typeHex, WindowHandle hwnd) {

@@ -6,8 +6,8 @@
 
 namespace tessarin {
 
-// The command: replaces the selected entry and reports "替换完成。".
-void ReaplceFile(Program& program, WindowHandle hwnd);
+// The command: replaces the selected entry and reports "替换完成。"; true when it did.
+bool ReaplceFile(Program& program, WindowHandle hwnd);
 
 // Asks for the source (owner: hwnd), deflates it and rewrites the archive.
 // True when the entry was replaced.
