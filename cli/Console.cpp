@@ -27,10 +27,6 @@ void PrintError(const std::string& text) { std::cerr << ForTerminal(text) << std
 
 std::string DefaultTypesPath() { return ProgramFolder() + kNativeSeparator + kExtTypeFileName; }
 
-}  // namespace tessarin::cli
-
-namespace tessarin::cli {
-
 bool LoadTypeTable(const std::string& typesFile, ExtTypeTable& table) {
     const bool explicitFile = !typesFile.empty();
     const std::string path = explicitFile ? NativeToText(typesFile) : DefaultTypesPath();

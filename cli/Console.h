@@ -1,6 +1,8 @@
 #pragma once
-// Console output helpers shared by the verbs.
+// Console helpers shared by the verbs.
 #include <string>
+
+#include "types/ExtTypes.h"
 
 namespace tessarin::cli {
 
@@ -8,12 +10,6 @@ namespace tessarin::cli {
 std::string ForTerminal(const std::string& text);
 // Prints text and a newline on stderr.
 void PrintError(const std::string& text);
-
-}  // namespace tessarin::cli
-
-#include "types/ExtTypes.h"
-
-namespace tessarin::cli {
 
 // Loads the type table for a verb: typesFile, or ExtType.Dll beside the program
 // when it is empty. Skipped lines are reported on stderr. Returns false (after a

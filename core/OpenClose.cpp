@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kDirectoryBar = 1;
 
-// The archive file name: the part after the last separator ("/" on disk, "\" accepted too).
+// The archive file name: the part of the path after its last separator.
 std::string ArchiveFileName(const std::string& path) {
     const auto cut = path.rfind(kNativeSeparator);
     return cut == std::string::npos ? path : path.substr(cut + 1);

@@ -14,17 +14,13 @@ inline QString ToQString(std::string_view text) {
     return QString::fromStdU16String(TextToUtf16(text));
 }
 
-inline std::string FromQString(const QString& text) {
-    return Utf16ToText(text.toStdU16String());
-}
-
-// A path from a Qt picker or the command line -> the program's text.
 // A program path -> QString for Qt's file functions.
 inline QString PathToQString(std::string_view path) {
     const std::string native = TextToNative(path);
     return QFile::decodeName(QByteArray(native.data(), static_cast<qsizetype>(native.size())));
 }
 
+// A path from a Qt picker or the command line -> the program's text.
 inline std::string PathFromQString(const QString& path) {
     const QByteArray bytes = QFile::encodeName(path);
     return NativeToText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));

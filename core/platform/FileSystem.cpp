@@ -89,18 +89,6 @@ bool DirectoryExists(const std::string& path) {
     return StatNative(TextToNative(path), st) && S_ISDIR(st.st_mode);
 }
 
-std::int64_t FileSize(const std::string& path) {
-    const std::string native = TextToNative(path);
-    struct stat st {};
-    if (!StatNative(native, st)) {
-        throw VbError(VbErrorFromErrnoForPath(errno, native));
-    }
-    if (S_ISDIR(st.st_mode)) {
-        throw VbError(vberr::PathFileAccess);
-    }
-    return static_cast<std::int64_t>(st.st_size);
-}
-
 void DeleteFile(const std::string& path) {
     if (const int error = RemoveFile(path); error != 0) {
         throw VbError(error);

@@ -19,7 +19,6 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // True when this program may write the file.
 bool IsWritableFile(const std::string& path);
-std::int64_t FileSize(const std::string& path);  // throws VbError
 
 // Deletes a file; throws VbError (53 when absent, 70/75 when refused). A file
 // another open holds locked (70) and anything but a file or link (75) stay.
