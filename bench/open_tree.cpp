@@ -15,6 +15,7 @@
 #include "core/HeadlessWindow.h"
 #include "core/OpenClose.h"
 #include "core/Program.h"
+#include "support/ArcBuilder.h"
 
 namespace {
 
@@ -31,10 +32,6 @@ public:
         std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
     }
 };
-
-void PutLE(std::string& out, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
 
 // Archive shapes. Both are eight levels deep; "grouped" keeps 16 entries per
 // folder in directory order, as archives are normally written; "scattered"
@@ -60,23 +57,16 @@ std::string EntryName(Shape shape, int i) {
 }
 
 std::string BuildArchive(Shape shape) {
-    constexpr int kRecordSize = 64 + 16;
-    const std::uint32_t dataStart = 8 + static_cast<std::uint32_t>(kEntries) * kRecordSize;
-    const std::string stored = "\x78\x9c\x03\x00\x00\x00\x00\x01";  // an empty zlib stream
-    std::string out("ARC\0", 4);
-    PutLE(out, 7, 2);
-    PutLE(out, kEntries, 2);
+    testing::ArcPlan plan;
+    plan.records.reserve(kEntries);
     for (int i = 0; i < kEntries; ++i) {
-        std::string field = EntryName(shape, i);
-        field.resize(64, '\0');
-        out += field;
-        PutLE(out, i % 3 == 0 ? 0x1A : 0x20, 4);
-        PutLE(out, static_cast<std::uint32_t>(stored.size()), 4);
-        PutLE(out, 0x40000000u, 4);
-        PutLE(out, dataStart + static_cast<std::uint32_t>(i * stored.size()), 4);
+        testing::RecordPlan record;
+        record.name = EntryName(shape, i);
+        record.typeCode = i % 3 == 0 ? 0x1A : 0x20;
+        record.data = "\x78\x9c\x03\x00\x00\x00\x00\x01";  // an empty zlib stream
+        plan.records.push_back(std::move(record));
     }
-    for (int i = 0; i < kEntries; ++i) out += stored;
-    return out;
+    return testing::BuildArc(plan);
 }
 
 struct Figures {

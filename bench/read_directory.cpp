@@ -7,40 +7,24 @@
 #include <string>
 
 #include "core/ArcReader.h"
+#include "support/ArcBuilder.h"
 
 namespace {
 
-void PutLE(std::string& out, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
 // 32767 entries in nested folders, some names double-byte, one data byte each.
 std::string MakeArchive(int count) {
-    std::string dir;
-    std::string out("ARC\0", 4);
-    PutLE(out, 7, 2);
-    PutLE(out, static_cast<std::uint32_t>(count), 2);
-    std::vector<std::string> names;
-    std::size_t dirSize = 8;
+    tessarin::testing::ArcPlan plan;
+    plan.records.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        std::string name = "data\\level" + std::to_string(i % 7) + "\\\xD7\xCA\xD4\xB4" + std::to_string(i % 97) +
-                           "\\sub" + std::to_string(i % 13) + "\\file" + std::to_string(i);
-        int chars = 0;
-        for (std::size_t k = 0; k < name.size(); ++k, ++chars)
-            if (static_cast<unsigned char>(name[k]) >= 0x81) ++k;
-        name.append(static_cast<std::size_t>(64 - chars), '\0');
-        dirSize += name.size() + 16;
-        names.push_back(std::move(name));
+        tessarin::testing::RecordPlan record;
+        record.name = "data\\level" + std::to_string(i % 7) + "\\\xD7\xCA\xD4\xB4" + std::to_string(i % 97) +
+                      "\\sub" + std::to_string(i % 13) + "\\file" + std::to_string(i);
+        record.typeCode = i % 5 + 0x1A;
+        record.data = "x";
+        record.orgSize = 1;
+        plan.records.push_back(std::move(record));
     }
-    for (int i = 0; i < count; ++i) {
-        out += names[static_cast<std::size_t>(i)];
-        PutLE(out, static_cast<std::uint32_t>(i % 5 + 0x1A), 4);
-        PutLE(out, 1, 4);
-        PutLE(out, 0x40000001u, 4);
-        PutLE(out, static_cast<std::uint32_t>(dirSize + static_cast<std::size_t>(i)), 4);
-    }
-    out.append(static_cast<std::size_t>(count), 'x');
-    return out;
+    return tessarin::testing::BuildArc(plan);
 }
 
 }  // namespace
