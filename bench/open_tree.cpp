@@ -102,7 +102,14 @@ Figures TimeOpen(const std::string& path) {
 
 int main() {
     int status = 0;
-    for (const auto& [shape, label] : {std::pair{Shape::Grouped, "grouped"}, std::pair{Shape::Scattered, "scattered"}}) {
+    struct Run {
+        Shape shape;
+        const char* label;
+        const char* goal;
+    };
+    for (const Run& run : {Run{Shape::Grouped, "grouped", "goal < 100 ms"},
+                           Run{Shape::Scattered, "scattered", "worst case, for reference"}}) {
+        const Shape shape = run.shape;
         char pathTemplate[] = "/tmp/tessarin-bench-XXXXXX";
         const int fd = ::mkstemp(pathTemplate);
         if (fd < 0) {
@@ -118,8 +125,8 @@ int main() {
         const Figures f = TimeOpen(path);
         std::remove(path.c_str());
         std::printf("open_tree %-9s: %zu entries, %zu tree nodes, LoadArcFile median %.1f ms, min %.1f ms, "
-                    "max %.1f ms (goal < 100 ms)\n",
-                    label, f.entries, f.nodes, f.median, f.min, f.max);
+                    "max %.1f ms (%s)\n",
+                    run.label, f.entries, f.nodes, f.median, f.min, f.max, run.goal);
         if (f.entries != static_cast<std::size_t>(kEntries)) status = 1;
     }
     return status;
