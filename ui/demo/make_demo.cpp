@@ -6,22 +6,23 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <stdexcept>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/ArcFormat.h"
+#include "core/ArcState.h"
+#include "core/platform/BinaryFile.h"
 #include "core/platform/Cp936.h"
+#include "core/platform/VbError.h"
+#include "replace/ArcWriter.h"
+#include "types/ExtTypes.h"
 
 namespace {
 
-using tessarin::Cp936CharCount;
 using tessarin::TextToCp936;
 
-constexpr int kNameChars = 64;
-constexpr std::int32_t kOrgSizeBias = 0x40000000;
 constexpr std::int32_t kUnnamedCode = 0x99;  // no row in the table: shown as "未知"
 
 void PutLe(std::string& out, std::uint32_t value, int bytes) {
@@ -96,23 +97,11 @@ std::string MakeWav(double frequency) {
     return wav + pcm;
 }
 
-// The code of the first row naming `name`, read like the program reads the table.
-std::int32_t CodeFor(const std::string& table, const std::string& name, std::int32_t fallback) {
-    std::istringstream lines(table);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("//", 0) == 0) continue;
-        const auto colon = line.find(':');
-        if (colon == std::string::npos) continue;
-        const auto second = line.find(':', colon + 1);
-        if (line.substr(colon + 1, second == std::string::npos ? std::string::npos : second - colon - 1) == name) {
-            try {
-                return static_cast<std::int32_t>(std::stoul(line.substr(0, colon), nullptr, 16));
-            } catch (const std::exception&) {
-                continue;
-            }
-        }
+// The code of the first row naming `name` in the type table.
+std::int32_t CodeFor(const tessarin::ExtTypeTable& table, const std::string& name, std::int32_t fallback) {
+    for (const auto& row : table) {
+        if (row.ClassExttype != name) continue;
+        if (const auto code = tessarin::ParseTypeCodeHex(row.ClassExtkey)) return *code;
     }
     return fallback;
 }
@@ -123,31 +112,25 @@ struct DemoEntry {
     std::string data;  // plain bytes, stored deflated
 };
 
-std::string BuildArchive(const std::vector<DemoEntry>& entries) {
-    std::string directory;
+// Writes the archive with the program's own writer: header and directory, then
+// each entry's deflated data in directory order.
+void WriteArchive(const std::string& path, const std::vector<DemoEntry>& entries) {
+    using namespace tessarin;
+    ArcEntryList records;
     std::vector<std::string> stored;
-    std::size_t directorySize = 0;
     for (const DemoEntry& e : entries) {
-        const std::string bytes = TextToCp936(e.name);
-        directorySize += bytes.size() + (kNameChars - Cp936CharCount(bytes)) + 16;
         stored.push_back(Deflate(e.data));
+        AddArcEntry(records, "", "", e.name, "", static_cast<std::int32_t>(stored.back().size()),
+                    static_cast<std::int32_t>(e.data.size()), 0, TypeCodeHex(e.code));
     }
-    std::int32_t offset = static_cast<std::int32_t>(8 + directorySize);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::string bytes = TextToCp936(entries[i].name);
-        directory += bytes + std::string(kNameChars - Cp936CharCount(bytes), '\0');
-        PutLe(directory, static_cast<std::uint32_t>(entries[i].code), 4);
-        PutLe(directory, static_cast<std::uint32_t>(stored[i].size()), 4);
-        PutLe(directory, static_cast<std::uint32_t>(entries[i].data.size() + kOrgSizeBias), 4);
-        PutLe(directory, static_cast<std::uint32_t>(offset), 4);
-        offset += static_cast<std::int32_t>(stored[i].size());
+    std::int64_t offset = WrittenDirectoryEnd(records);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        records[i].ArcFileOFSET = static_cast<std::int32_t>(offset);
+        offset += static_cast<std::int64_t>(stored[i].size());
     }
-    std::string archive("ARC\0", 4);
-    PutLe(archive, 7, 2);
-    PutLe(archive, static_cast<std::uint32_t>(entries.size()), 2);
-    archive += directory;
-    for (const std::string& data : stored) archive += data;
-    return archive;
+    BinaryFile out = BinaryFile::Open(path, OpenMode::CreateLocked);
+    WriteArcHead(out, records);
+    for (const std::string& data : stored) out.Write(data.data(), data.size());
 }
 
 }  // namespace
@@ -157,14 +140,12 @@ int main(int argc, char* argv[]) {
         std::cerr << "usage: make_demo OUTPUT.arc EXTTYPE.DLL\n";
         return 2;
     }
-    std::ifstream tableFile(argv[2], std::ios::binary);
-    std::stringstream table;
-    table << tableFile.rdbuf();
-
-    const std::int32_t png = CodeFor(table.str(), "png", 0x1A);
-    const std::int32_t txt = CodeFor(table.str(), "txt", 0x20);
-    const std::int32_t xml = CodeFor(table.str(), "xml", 0x21);
-    const std::int32_t wav = CodeFor(table.str(), "wav", 0x30);
+    tessarin::ExtTypeTable table;
+    tessarin::LoadExtTypes(table, argv[2]);
+    const std::int32_t png = CodeFor(table, "png", 0x1A);
+    const std::int32_t txt = CodeFor(table, "txt", 0x20);
+    const std::int32_t xml = CodeFor(table, "xml", 0x21);
+    const std::int32_t wav = CodeFor(table, "wav", 0x30);
     const std::string readme = TextToCp936("Tessarin 演示资源包。\r\n用“对象”菜单导出或替换其中的文件。\r\n");
     const auto layout = [](const char* name) {
         return std::string("<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n<layout name=\"") + name + "\"/>\r\n";
@@ -183,11 +164,10 @@ int main(int argc, char* argv[]) {
         {"data\\fonts\\readme", txt, "Fonts are not part of the demo.\r\n"},
         {"界面\\图标\\背景", png, MakePng(48, 220)},
     };
-    std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
-    const std::string archive = BuildArchive(entries);
-    out.write(archive.data(), static_cast<std::streamsize>(archive.size()));
-    if (!out) {
-        std::cerr << "make_demo: cannot write " << argv[1] << "\n";
+    try {
+        WriteArchive(argv[1], entries);
+    } catch (const tessarin::VbError& error) {
+        std::cerr << "make_demo: cannot write " << argv[1] << ": " << error.description() << "\n";
         return 1;
     }
     return 0;
