@@ -28,6 +28,12 @@ struct Program {
     // True while the archive's file is open: after a failed open the tree may
     // still show the entries read, but their data can no longer be reached.
     bool ArchiveIsOpen() const { return arc.ArcFileNum != 0 && files.IsOpen(arc.ArcFileNum); }
+
+    // The tree's selected node, or nullptr when none of its nodes is selected.
+    const TreeNode* SelectedNode() const {
+        const NodeId id = ui.TreeSelected();
+        return id >= 0 && static_cast<std::size_t>(id) < tree.Size() ? &tree.Node(id) : nullptr;
+    }
 };
 
 }  // namespace tessarin

@@ -118,21 +118,6 @@ std::optional<std::vector<std::uint8_t>> ReadStoredBytes(Program& program, std::
     return std::nullopt;
 }
 
-struct SelectedNode {
-    std::string key;
-    std::string text;
-};
-
-// The key and text of the tree's selected node, if one of its nodes is selected.
-std::optional<SelectedNode> ReadSelectedNode(Program& program) {
-    const NodeId selected = program.ui.TreeSelected();
-    if (selected < 0 || static_cast<std::size_t>(selected) >= program.tree.Size()) {
-        return std::nullopt;
-    }
-    const TreeNode& node = program.tree.Node(selected);
-    return SelectedNode{node.key, node.text};
-}
-
 // Ends the export-all display however the run ends.
 void RestoreWindow(Program& program, bool shown) {
     if (!shown) {
@@ -191,8 +176,8 @@ bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompr
 }
 
 bool ExtSub(Program& program, WindowHandle hwnd) {
-    const std::optional<SelectedNode> node = ReadSelectedNode(program);
-    if (!node) {
+    const TreeNode* node = program.SelectedNode();
+    if (node == nullptr) {
         return false;
     }
     if (!program.ArchiveIsOpen()) {

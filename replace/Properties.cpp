@@ -44,19 +44,17 @@ std::string SizeText(const std::string& Filesize) {
 }
 
 void ShowinfoSub(Program& program) {
-    const NodeId node = program.ui.TreeSelected();
-    if (node == kNoNode) return;
-    const TreeNode& selected = program.tree.Node(node);
+    const TreeNode* selected = program.SelectedNode();
+    if (selected == nullptr) return;
     // The root and folder nodes have no record: there is nothing to show.
-    const ARCFileCls* entry = FindEntryByKey(program.arc.ArcEntries, selected.key);
+    const ARCFileCls* entry = FindEntryByKey(program.arc.ArcEntries, selected->key);
     if (entry == nullptr) return;
 
-    const auto slash = selected.key.rfind('\\');
     InfoTexts texts;
-    texts.filename = selected.text;
+    texts.filename = selected->text;
     texts.FiletypeHex = entry->ArcFileTypeHex;
     texts.Filetype = entry->ArcFileType != entry->ArcFileTypeHex ? entry->ArcFileType : kUnknownType;
-    texts.Filepath = slash == std::string::npos ? std::string() : selected.key.substr(0, slash + 1);
+    texts.Filepath = FolderPathOf(selected->key);
     texts.FileOFSET = std::to_string(entry->ArcFileOFSET);
     texts.Filesize = std::to_string(entry->ArcFileOrgSize);
     program.ui.Showinfo(texts);

@@ -27,8 +27,8 @@ constexpr const char* kDoneText = "替换完成。";
 constexpr std::size_t kMaxListedProblems = 10;
 
 std::string NodeText(const Program& program) {
-    const NodeId node = program.ui.TreeSelected();
-    return node == kNoNode ? std::string() : program.tree.Node(node).text;
+    const TreeNode* node = program.SelectedNode();
+    return node == nullptr ? std::string() : node->text;
 }
 
 // Reads the whole source file through a file number of its own, locked like the
@@ -121,9 +121,9 @@ void WriteReplacedArchive(BinaryFile& oldArchive, const ArcEntryList& oldEntries
 }  // namespace
 
 bool ReaplceFile(Program& program, WindowHandle hwnd) {
-    const NodeId node = program.ui.TreeSelected();
-    if (node == kNoNode) return false;
-    const std::string& key = program.tree.Node(node).key;
+    const TreeNode* node = program.SelectedNode();
+    if (node == nullptr) return false;
+    const std::string key = node->key;
     // The root and the folders hold no entry: the archive is left alone.
     if (!IsEntryKey(key)) return false;
 
