@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "core/MessageTexts.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
 #include "cli/Verbs.h"
@@ -9,21 +10,7 @@
 
 namespace tessarin::cli {
 
-std::string ForTerminal(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            out.push_back('\n');
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
-}
-
-void PrintError(const std::string& text) { std::cerr << ForTerminal(text) << std::endl; }
+void PrintError(const std::string& text) { std::cerr << WithNewlines(text) << std::endl; }
 
 std::string DefaultTypesPath() { return ProgramFolder() + kNativeSeparator + kExtTypeFileName; }
 

@@ -6,9 +6,7 @@
 
 namespace tessarin::cli {
 
-// Message text for a terminal: CR LF (and a lone CR) become newlines.
-std::string ForTerminal(const std::string& text);
-// Prints text and a newline on stderr.
+// Prints text on stderr, its CR LF line breaks as newlines, and a newline.
 void PrintError(const std::string& text);
 
 // Loads the type table for a verb: typesFile, or ExtType.Dll beside the program

@@ -1,6 +1,7 @@
 #include "cli/ConsoleWindow.h"
 
 #include "cli/Console.h"
+#include "core/MessageTexts.h"
 #include "core/OpenClose.h"
 
 namespace tessarin::cli {
@@ -18,7 +19,7 @@ bool ConsoleWindow::SelectEntry(const EntryTree& tree, const std::string& key) {
 void ConsoleWindow::MsgBox(const std::string& text, MsgIcon icon, const std::string& title) {
     HeadlessWindow::MsgBox(text, icon, title);
     // Texts may begin or end with line breaks meant for a dialog's layout.
-    std::string shown = ForTerminal(text);
+    std::string shown = WithNewlines(text);
     const auto first = shown.find_first_not_of('\n');
     const auto last = shown.find_last_not_of('\n');
     shown = first == std::string::npos ? std::string() : shown.substr(first, last - first + 1);

@@ -15,6 +15,9 @@ std::string FileInUseText(const std::string& path);
 // Any other error number while opening or reading.
 std::string UnknownErrorText(int number, const std::string& description);
 
+// A message's CR LF (and lone CR) line breaks as "\n", for displays that break lines there.
+std::string WithNewlines(const std::string& text);
+
 // "lead", the file on its own line, then the error's number and description.
 std::string FileFailureText(const std::string& lead, const std::string& path, const VbError& error);
 

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 
 #include "core/Commands.h"
+#include "core/MessageTexts.h"
 #include "extract/Export.h"
 #include "replace/Replace.h"
 #include "ui/EntryTreeModel.h"
@@ -33,14 +34,6 @@ std::string WithBufferFiller(std::string path) {
     return path;
 }
 
-// CR LF (or a lone CR) in a message is a line break.
-QString WithLineBreaks(const std::string& text) {
-    QString result = ToQString(text);
-    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    result.replace(QChar('\r'), QChar('\n'));
-    return result;
-}
-
 // A window title shows "[*]" only when doubled; Qt reads a single one as the
 // modified-document marker.
 QString TitleText(const std::string& caption) {
@@ -58,7 +51,7 @@ QWidget* frmMain::DialogParent() {
 }
 
 void frmMain::MsgBox(const std::string& text, MsgIcon icon, const std::string& title) {
-    prompts_->Message(DialogParent(), WithLineBreaks(text), icon, ToQString(title));
+    prompts_->Message(DialogParent(), ToQString(WithNewlines(text)), icon, ToQString(title));
 }
 
 void frmMain::SetCaption(const std::string& caption) {
@@ -181,7 +174,7 @@ std::string frmMain::BrowseForFolder(WindowHandle owner, const std::string& prom
     FolderRequest request;
     request.owner = OwnerWidget(owner);
     // The prompt's line breaks cannot stand in a window title.
-    request.caption = WithLineBreaks(prompt).replace(QChar('\n'), QChar(' ')).simplified();
+    request.caption = ToQString(WithNewlines(prompt)).replace(QChar('\n'), QChar(' ')).simplified();
     std::string initial = initialFolder;
     if (initial.size() > 1 && (initial.back() == '\\' || initial.back() == '/')) initial.pop_back();
     request.initialFolder = initial.empty() ? QString() : PathToQString(initial);
