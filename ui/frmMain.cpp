@@ -148,9 +148,6 @@ void frmMain::CreateStatusBar() {
 void frmMain::CreateTree() {
     TreeView1 = new EntryTreeView(client_);
     TreeView1->setObjectName("TreeView1");
-    TreeView1->SetWindowShortcuts({QKeySequence(Qt::CTRL | Qt::Key_O), QKeySequence(Qt::CTRL | Qt::Key_B),
-                                   QKeySequence(Qt::CTRL | Qt::Key_A), QKeySequence(Qt::CTRL | Qt::Key_E),
-                                   QKeySequence(Qt::CTRL | Qt::Key_I), QKeySequence(Qt::CTRL | Qt::Key_P)});
     TreeView1->setGeometry(0, TwipsToPixels(360), TwipsToPixels(8205), TwipsToPixels(4755));
 }
 
@@ -176,6 +173,7 @@ void frmMain::CreateMenus() {
           {"nproperty", "属性(&P)", QKeySequence(Qt::CTRL | Qt::Key_P), false}}},
         {"nhelp", "帮助(&H)", true, {{"nabout", "关于Tessarin(&A)...", {}, true}}},
     };
+    QList<QKeySequence> shortcuts;
     for (const MenuDesign& design : menus) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf8(design.caption));
         menu->setObjectName(design.name);
@@ -189,6 +187,7 @@ void frmMain::CreateMenus() {
             action->setObjectName(item.name);
             if (action->isSeparator()) continue;
             action->setShortcut(item.shortcut);
+            if (!item.shortcut.isEmpty()) shortcuts.append(item.shortcut);
             action->setEnabled(item.enabled);
             // The shortcuts belong to the whole window, the tree included.
             action->setShortcutContext(Qt::WindowShortcut);
@@ -199,6 +198,8 @@ void frmMain::CreateMenus() {
             menuOf_[name] = design.name;
         }
     }
+    // The tree leaves the menu shortcuts to the window (it would take Ctrl+A itself).
+    TreeView1->SetWindowShortcuts(shortcuts);
 
     tvwmenu = new QMenu(QStringLiteral("tvwmenu"), this);
     tvwmenu->setObjectName("tvwmenu");
