@@ -12,11 +12,10 @@ namespace tessarin::cli {
 
 void PrintError(const std::string& text) { std::cerr << WithNewlines(text) << std::endl; }
 
-std::string DefaultTypesPath() { return ProgramFolder() + kNativeSeparator + kExtTypeFileName; }
 
 bool LoadTypeTable(const std::string& typesFile, ExtTypeTable& table) {
     const bool explicitFile = !typesFile.empty();
-    const std::string path = explicitFile ? NativeToText(typesFile) : DefaultTypesPath();
+    const std::string path = explicitFile ? NativeToText(typesFile) : DefaultExtTypesPath();
     if (explicitFile && !FileExists(path)) {
         PrintError("类型文件不存在: " + path);
         return false;

@@ -11,7 +11,7 @@ int RunReplace(const ReplaceOptions& options) {
     ConsoleWindow window;
     Program program(window);
     // The type table only names the entry in the picker's title; a missing one is no failure.
-    LoadExtTypes(program.ExtTypes, DefaultTypesPath());
+    LoadExtTypes(program.ExtTypes);
     if (options.source.empty()) {
         window.MsgBox("未指定替换文件。", MsgIcon::Stop, kProgramTitle);
         return 1;

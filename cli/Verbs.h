@@ -33,7 +33,4 @@ struct VerifyOptions {
 };
 int RunVerify(const VerifyOptions& options);
 
-// The type table file used when --types is not given: ExtType.Dll beside the executable.
-std::string DefaultTypesPath();
-
 }  // namespace tessarin::cli

@@ -66,7 +66,7 @@ std::string EntryProblem(BinaryFile& archive, std::int64_t length, const ARCFile
 int RunVerify(const VerifyOptions& options) {
     ConsoleWindow window;
     Program program(window);
-    LoadExtTypes(program.ExtTypes, DefaultTypesPath());
+    LoadExtTypes(program.ExtTypes);
     if (!OpenArchive(program, window, NativeToText(options.archive))) return 1;
 
     std::vector<std::string> problems;

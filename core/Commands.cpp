@@ -20,8 +20,7 @@ void RunMenuItem(Program& program, const std::string& item) {
     } else if (item == "nclose") {
         UnLoadArcFile(program);
     } else if (item == "nexit") {
-        ui.EndProgram();
-        program.ending = true;
+        program.EndProgram();
     } else if (item == "nalle") {
         ExportAllEntries(program);
     } else if (item == "nexport") {

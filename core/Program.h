@@ -29,6 +29,14 @@ struct Program {
     // still show the entries read, but their data can no longer be reached.
     bool ArchiveIsOpen() const { return arc.ArcFileNum != 0 && files.IsOpen(arc.ArcFileNum); }
 
+    // Ends the program at once: every file is closed, nothing else is written,
+    // and the commands that are still running stop.
+    void EndProgram() {
+        ending = true;
+        files.CloseAll();
+        ui.EndProgram();
+    }
+
     // The tree's selected node, or nullptr when none of its nodes is selected.
     const TreeNode* SelectedNode() const {
         const NodeId id = ui.TreeSelected();

@@ -81,10 +81,7 @@ void EndProgramForRefusedEntry(Program& program, const std::string& spath, const
     const std::string text = std::string(kCrLf) + "添加信息时出错,程序将退出,详细检查扩展信息文件." + kCrLf + kCrLf +
                              "Path=[" + spath + "] " + kCrLf + kCrLf + "Ext=[" + Ext + "]";
     program.ui.MsgBox(text, MsgIcon::Stop, kTreeErrorTitle);
-    // Ending the program closes every file, the archive included; nothing is written.
-    program.files.CloseAll();
-    program.ui.EndProgram();
-    program.ending = true;
+    program.EndProgram();
     throw ProgramEnding{};
 }
 

@@ -37,9 +37,9 @@ void AddExtType(ExtTypeTable& ExtTypes, const std::string& code, const std::stri
     ExtTypes.push_back(ExtTypeCls{code, name});
 }
 
-ExtTypeLoadReport LoadExtTypes(ExtTypeTable& ExtTypes) {
-    return LoadExtTypes(ExtTypes, ProgramFolder() + kNativeSeparator + kExtTypeFileName);
-}
+std::string DefaultExtTypesPath() { return ProgramFolder() + kNativeSeparator + kExtTypeFileName; }
+
+ExtTypeLoadReport LoadExtTypes(ExtTypeTable& ExtTypes) { return LoadExtTypes(ExtTypes, DefaultExtTypesPath()); }
 
 ExtTypeLoadReport LoadExtTypes(ExtTypeTable& ExtTypes, const std::string& path) {
     ExtTypeLoadReport report;

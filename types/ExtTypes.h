@@ -23,6 +23,9 @@ struct ExtTypeLoadReport {
     std::string error;
 };
 
+// "ExtType.Dll" in the program's folder.
+std::string DefaultExtTypesPath();
+
 // Reads "ExtType.Dll" from the program's folder. A missing file leaves the table empty.
 ExtTypeLoadReport LoadExtTypes(ExtTypeTable& ExtTypes);
 // Reads the table from an explicit path (tests, the command-line companion).
