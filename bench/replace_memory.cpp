@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "core/HeadlessWindow.h"
-#include "core/OpenClose.h"
-#include "core/Program.h"
+#include "app/HeadlessWindow.h"
+#include "app/OpenClose.h"
+#include "app/Program.h"
 #include "replace/Replace.h"
 
 namespace {

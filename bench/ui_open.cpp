@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/Program.h"
+#include "app/Program.h"
 #include "support/ArcBuilder.h"
 #include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"

@@ -2,7 +2,7 @@
 
 #include "cli/Console.h"
 #include "core/MessageTexts.h"
-#include "core/OpenClose.h"
+#include "app/OpenClose.h"
 
 namespace tessarin::cli {
 

@@ -5,8 +5,8 @@
 // run the very commands the window runs.
 #include <string>
 
-#include "core/HeadlessWindow.h"
-#include "core/Program.h"
+#include "app/HeadlessWindow.h"
+#include "app/Program.h"
 
 namespace tessarin::cli {
 

@@ -13,7 +13,7 @@
 #include "core/platform/Cp936.h"
 #include "core/platform/VbError.h"
 #include "extract/Codec.h"
-#include "replace/ArcWriter.h"
+#include "core/ArcWriter.h"
 
 namespace tessarin::cli {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/Program.h"
+#include "app/Program.h"
 
 namespace tessarin {
 

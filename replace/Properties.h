@@ -2,7 +2,7 @@
 // The properties command and the texts of the properties dialog.
 #include <string>
 
-#include "core/Program.h"
+#include "app/Program.h"
 
 namespace tessarin {
 

@@ -16,7 +16,7 @@
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
-#include "replace/ArcWriter.h"
+#include "core/ArcWriter.h"
 
 namespace tessarin {
 

@@ -2,7 +2,7 @@
 // Replacing an entry's data with a file from disk, rewriting the archive.
 #include <string>
 
-#include "core/Program.h"
+#include "app/Program.h"
 
 namespace tessarin {
 

@@ -2,7 +2,7 @@
 // Adds entries to the tree: the folder nodes an entry's path needs, then its node.
 #include <string>
 
-#include "core/Program.h"
+#include "app/Program.h"
 
 namespace tessarin {
 

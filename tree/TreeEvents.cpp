@@ -1,6 +1,6 @@
 #include "tree/TreeEvents.h"
 
-#include "core/Commands.h"
+#include "app/Commands.h"
 #include "extract/Export.h"
 #include "replace/Properties.h"
 #include "replace/Replace.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The tree's node click and right-button mouse-up.
-#include "core/Program.h"
+#include "app/Program.h"
 
 namespace tessarin {
 

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QFrame>
 
-#include "core/MainWindow.h"
+#include "app/MainWindow.h"
 
 class QGroupBox;
 class QLabel;

@@ -11,7 +11,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "core/Commands.h"
+#include "app/Commands.h"
 #include "tree/TreeEvents.h"
 #include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "core/MainWindow.h"
-#include "core/Program.h"
+#include "app/MainWindow.h"
+#include "app/Program.h"
 
 class QAction;
 class QCheckBox;

@@ -3,8 +3,8 @@
 #include <QCloseEvent>
 #include <QStringList>
 
-#include "core/Commands.h"
-#include "core/OpenClose.h"
+#include "app/Commands.h"
+#include "app/OpenClose.h"
 #include "tree/TreeEvents.h"
 #include "types/ExtTypes.h"
 #include "ui/EntryTreeModel.h"

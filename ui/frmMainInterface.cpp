@@ -7,7 +7,7 @@
 #include <QMenu>
 #include <QProgressBar>
 
-#include "core/Commands.h"
+#include "app/Commands.h"
 #include "core/MessageTexts.h"
 #include "extract/Export.h"
 #include "replace/Replace.h"

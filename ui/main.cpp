@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/Program.h"
+#include "app/Program.h"
 #include "core/platform/Cp936.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/OpenClose.h"
+#include "app/OpenClose.h"
 #include "tree/TreeEvents.h"
 
 namespace tessarin::testing {

@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "core/Program.h"
+#include "app/Program.h"
 #include "support/ArcBuilder.h"
 #include "ui/ModalPrompts.h"
 #include "ui/frmMain.h"

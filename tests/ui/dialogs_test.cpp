@@ -14,7 +14,7 @@
 #include <filesystem>
 
 #include "UiHarness.h"
-#include "core/OpenClose.h"
+#include "app/OpenClose.h"
 
 namespace tessarin::testing {
 namespace {

@@ -16,7 +16,7 @@
 #include "core/platform/BinaryFile.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/VbError.h"
-#include "replace/ArcWriter.h"
+#include "core/ArcWriter.h"
 #include "types/ExtTypes.h"
 
 namespace {

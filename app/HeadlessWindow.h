@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/MainWindow.h"
+#include "app/MainWindow.h"
 
 namespace tessarin {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/platform/Cp936.h"
-#include "replace/ArcWriter.h"
+#include "core/ArcWriter.h"
 #include "support/ArcBuilder.h"
 
 namespace tessarin {

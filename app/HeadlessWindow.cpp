@@ -1,4 +1,4 @@
-#include "core/HeadlessWindow.h"
+#include "app/HeadlessWindow.h"
 
 namespace tessarin {
 

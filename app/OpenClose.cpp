@@ -1,4 +1,4 @@
-#include "core/OpenClose.h"
+#include "app/OpenClose.h"
 
 #include <algorithm>
 #include <new>

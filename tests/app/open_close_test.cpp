@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/OpenClose.h"
+#include "app/OpenClose.h"
 #include "extract/Export.h"
 #include "replace/Replace.h"
 #include "core/platform/BinaryFile.h"

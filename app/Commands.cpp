@@ -1,8 +1,8 @@
-#include "core/Commands.h"
+#include "app/Commands.h"
 
 #include <new>
 
-#include "core/OpenClose.h"
+#include "app/OpenClose.h"
 #include "core/MessageTexts.h"
 #include "core/platform/VbError.h"
 #include "extract/Export.h"

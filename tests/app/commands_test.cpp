@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/Commands.h"
+#include "app/Commands.h"
 #include "core/platform/VbError.h"
 #include "support/ProgramHarness.h"
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "core/Program.h"
+#include "app/Program.h"
 
 namespace tessarin {
 

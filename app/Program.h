@@ -3,7 +3,7 @@
 // files by number, the type table, the open archive, the tree and the last
 // deflated replacement data.
 #include "core/ArcState.h"
-#include "core/MainWindow.h"
+#include "app/MainWindow.h"
 #include "core/platform/BinaryFile.h"
 #include "extract/Codec.h"
 #include "tree/EntryTree.h"

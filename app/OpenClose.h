@@ -1,6 +1,6 @@
 #pragma once
 // Opening and closing the archive, with all their window effects.
-#include "core/Program.h"
+#include "app/Program.h"
 
 namespace tessarin {
 

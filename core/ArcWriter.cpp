@@ -1,4 +1,4 @@
-#include "replace/ArcWriter.h"
+#include "core/ArcWriter.h"
 
 #include <algorithm>
 #include <limits>
