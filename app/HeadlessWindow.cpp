@@ -24,4 +24,14 @@ void HeadlessWindow::MsgBox(const std::string& text, MsgIcon icon, const std::st
     messages.push_back({text, icon, title});
 }
 
+FailureChoice HeadlessWindow::AskAfterFailure(const std::string& text, const std::string& title) {
+    MsgBox(text, MsgIcon::Stop, title);
+    return FailureChoice::GoOn;
+}
+
+void HeadlessWindow::ShowReport(const std::string& title, const std::string& summary,
+                                const std::vector<std::string>& lines) {
+    reports.push_back({title, summary, lines});
+}
+
 }  // namespace tessarin

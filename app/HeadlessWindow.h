@@ -29,6 +29,15 @@ public:
     int check1 = 0;
     std::vector<ShownMessage> messages;
     bool ended = false;
+    // Set to stop long work after the entry in hand.
+    bool stopRequested = false;
+    // What every yes/no question is answered.
+    bool yesAnswer = true;
+    struct ShownReport {
+        std::string title, summary;
+        std::vector<std::string> lines;
+    };
+    std::vector<ShownReport> reports;
 
     WindowHandle Handle() const override { return kHandle; }
     std::string Caption() const override { return caption_; }
@@ -57,6 +66,15 @@ public:
     TreeMenuChoice PopupTreeMenu() override { return TreeMenuChoice::None; }
     void Showinfo(const InfoTexts&) override {}
     void ShowAbout() override {}
+    void BeginLongWork() override { stopRequested = false; }
+    bool StopRequested() const override { return stopRequested; }
+    void EndLongWork() override {}
+    // Shows the failure as a message and goes on: nobody is there to ask.
+    FailureChoice AskAfterFailure(const std::string& text, const std::string& title) override;
+    bool AskYesNo(const std::string&, const std::string&) override { return yesAnswer; }
+    // Records the report; subclasses show it as well.
+    void ShowReport(const std::string& title, const std::string& summary,
+                    const std::vector<std::string>& lines) override;
     void DoEvents() override {}
     void EndProgram() override { ended = true; }
     // Records the message; subclasses show it as well.

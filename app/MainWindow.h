@@ -4,6 +4,7 @@
 // fake in the tests, a console version in the command-line companion.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/Messages.h"
 #include "tree/EntryTree.h"
@@ -18,6 +19,11 @@ inline constexpr std::int32_t BIF_NEWDIALOGSTYLE = 64;
 
 // What the user chose from the tree's context menu tvwmenu.
 enum class TreeMenuChoice { None, ExpFile, RepalceFile, FProperty };
+
+// What the user chose after one entry of long work failed: go on (and be asked
+// again at the next failure), go on without further messages (failures are
+// listed at the end), or stop after the entry in hand.
+enum class FailureChoice { GoOn, GoOnQuietly, Stop };
 
 // The six texts of the properties dialog, in Showinfo's argument order.
 struct InfoTexts {
@@ -85,6 +91,21 @@ public:
     virtual void Showinfo(const InfoTexts& texts) = 0;
     // Shows the about box modally.
     virtual void ShowAbout() = 0;
+
+    // Long work that can be stopped (export all, import, verify). BeginLongWork
+    // clears any earlier stop request and offers the stop control; the work
+    // polls StopRequested between entries (true once the user pressed Esc or
+    // the stop button, or closed the window); EndLongWork withdraws the control.
+    virtual void BeginLongWork() = 0;
+    virtual bool StopRequested() const = 0;
+    virtual void EndLongWork() = 0;
+    // A failure during long work, shown with the choice what to do next.
+    virtual FailureChoice AskAfterFailure(const std::string& text, const std::string& title) = 0;
+    // A question with yes and no; true for yes.
+    virtual bool AskYesNo(const std::string& text, const std::string& title) = 0;
+    // A summary over a list of lines the user can select and copy.
+    virtual void ShowReport(const std::string& title, const std::string& summary,
+                            const std::vector<std::string>& lines) = 0;
 
     // Lets pending window events run (repaint, progress).
     virtual void DoEvents() = 0;

@@ -46,6 +46,10 @@ public:
     void Message(QWidget*, const QString& text, tessarin::MsgIcon, const QString&) override {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     }
+    int Choose(QWidget*, const QString& text, tessarin::MsgIcon, const QString&, const QStringList&) override {
+        std::fprintf(stderr, "question: %s\n", qPrintable(text));
+        return -1;
+    }
     QString OpenFile(const tessarin::OpenFileRequest&) override { return {}; }
     QString Folder(const tessarin::FolderRequest&) override { return {}; }
     QAction* Popup(QMenu&, const QPoint&) override { return nullptr; }

@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
+#include <vector>
 
 namespace tessarin {
 
@@ -26,6 +28,20 @@ void QtModalPrompts::Message(QWidget* owner, const QString& text, MsgIcon icon, 
     // Plain text: names from an archive must never be read as markup.
     box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+int QtModalPrompts::Choose(QWidget* owner, const QString& text, MsgIcon icon, const QString& title,
+                           const QStringList& buttons) {
+    QMessageBox box(ToQtIcon(icon), title, text, QMessageBox::NoButton, owner);
+    box.setObjectName("ChoiceBox");
+    box.setTextFormat(Qt::PlainText);
+    std::vector<QAbstractButton*> added;
+    for (const QString& label : buttons) added.push_back(box.addButton(label, QMessageBox::AcceptRole));
+    if (!added.empty()) box.setEscapeButton(added.back());
+    box.exec();
+    for (std::size_t i = 0; i < added.size(); ++i)
+        if (box.clickedButton() == added[i]) return static_cast<int>(i);
+    return -1;
 }
 
 QString QtModalPrompts::OpenFile(const OpenFileRequest& request) {

@@ -32,6 +32,9 @@ class ModalPrompts {
 public:
     virtual ~ModalPrompts() = default;
     virtual void Message(QWidget* owner, const QString& text, MsgIcon icon, const QString& title) = 0;
+    // A message with several buttons: the index of the one pressed, -1 when dismissed.
+    virtual int Choose(QWidget* owner, const QString& text, MsgIcon icon, const QString& title,
+                       const QStringList& buttons) = 0;
     // An existing file's absolute path, or empty on cancel.
     virtual QString OpenFile(const OpenFileRequest& request) = 0;
     // An existing folder's absolute path, or empty on cancel.
@@ -46,6 +49,8 @@ public:
 class QtModalPrompts : public ModalPrompts {
 public:
     void Message(QWidget* owner, const QString& text, MsgIcon icon, const QString& title) override;
+    int Choose(QWidget* owner, const QString& text, MsgIcon icon, const QString& title,
+               const QStringList& buttons) override;
     QString OpenFile(const OpenFileRequest& request) override;
     QString Folder(const FolderRequest& request) override;
     QAction* Popup(QMenu& menu, const QPoint& globalPos) override;

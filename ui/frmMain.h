@@ -96,8 +96,17 @@ public:
     TreeMenuChoice PopupTreeMenu() override;
     void Showinfo(const InfoTexts& texts) override;
     void ShowAbout() override;
+    void BeginLongWork() override;
+    bool StopRequested() const override { return stopRequested_; }
+    void EndLongWork() override;
+    FailureChoice AskAfterFailure(const std::string& text, const std::string& title) override;
+    bool AskYesNo(const std::string& text, const std::string& title) override;
+    void ShowReport(const std::string& title, const std::string& summary,
+                    const std::vector<std::string>& lines) override;
     void DoEvents() override;
     void EndProgram() override;
+    // Asks running long work to stop after the entry in hand.
+    void RequestStop() { stopRequested_ = true; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -123,7 +132,9 @@ private:
     std::unique_ptr<ModalPrompts> prompts_;
     std::function<void()> endAction_;
     std::string caption_ = kProgramTitle;
-    std::optional<std::string> startAnswer_;  // the open dialog's answer at start
+    std::optional<std::string> startAnswer_;
+    bool longWork_ = false;
+    bool stopRequested_ = false;  // the open dialog's answer at start
 
     QWidget* client_ = nullptr;
     QToolBar* tbToolBar = nullptr;

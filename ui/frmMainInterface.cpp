@@ -3,9 +3,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCursor>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QVBoxLayout>
 
 #include "app/Commands.h"
 #include "core/MessageTexts.h"
@@ -207,6 +211,52 @@ void frmMain::Showinfo(const InfoTexts& texts) {
 
 void frmMain::ShowAbout() {
     frmAbout dialog(this);
+    prompts_->Exec(dialog);
+}
+
+void frmMain::BeginLongWork() {
+    stopRequested_ = false;
+    longWork_ = true;
+}
+
+void frmMain::EndLongWork() { longWork_ = false; }
+
+FailureChoice frmMain::AskAfterFailure(const std::string& text, const std::string& title) {
+    const int chosen = prompts_->Choose(DialogParent(), ToQString(WithNewlines(text)), MsgIcon::Stop, ToQString(title),
+                                        {QStringLiteral("继续"), QStringLiteral("继续，不再提示"), QStringLiteral("停止")});
+    if (chosen == 0) return FailureChoice::GoOn;
+    if (chosen == 1) return FailureChoice::GoOnQuietly;
+    return FailureChoice::Stop;
+}
+
+bool frmMain::AskYesNo(const std::string& text, const std::string& title) {
+    return prompts_->Choose(DialogParent(), ToQString(WithNewlines(text)), MsgIcon::Information, ToQString(title),
+                            {QStringLiteral("是"), QStringLiteral("否")}) == 0;
+}
+
+void frmMain::ShowReport(const std::string& title, const std::string& summary,
+                         const std::vector<std::string>& lines) {
+    QDialog dialog(DialogParent());
+    dialog.setObjectName("ReportDialog");
+    dialog.setWindowTitle(ToQString(title));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(ToQString(summary), &dialog);
+    label->setTextFormat(Qt::PlainText);
+    layout->addWidget(label);
+    if (!lines.empty()) {
+        auto* list = new QPlainTextEdit(&dialog);
+        list->setObjectName("ReportLines");
+        list->setReadOnly(true);
+        list->setLineWrapMode(QPlainTextEdit::NoWrap);
+        QStringList texts;
+        for (const std::string& line : lines) texts << ToQString(line);
+        list->setPlainText(texts.join('\n'));
+        layout->addWidget(list);
+        dialog.resize(560, 320);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
     prompts_->Exec(dialog);
 }
 

@@ -21,6 +21,10 @@ public:
     std::deque<std::string> openAnswers;    // returned as given (add "\0..." yourself)
     std::deque<std::string> folderAnswers;
     std::deque<TreeMenuChoice> menuAnswers;
+    std::deque<FailureChoice> failureAnswers;  // empty: GoOn
+    std::deque<bool> yesNoAnswers;             // empty: no
+    // Set (e.g. from onDoEvents) to stop long work.
+    bool stopRequested = false;
     // Runs while frmInfo is "shown"; may press its buttons by calling commands.
     std::function<void(const InfoTexts&)> onShowinfo;
     // Runs at each DoEvents (e.g. to check that the window is disabled).
@@ -40,6 +44,9 @@ public:
     bool ended = false;
     bool treeResetOpen = false;  // between TreeBeginReset and TreeEndReset
     std::vector<InfoTexts> shownInfos;
+    bool longWork = false;  // between BeginLongWork and EndLongWork
+    struct Report { std::string title, summary; std::vector<std::string> lines; };
+    std::vector<Report> reports;
 
     std::vector<std::string> log;
 
@@ -82,6 +89,22 @@ public:
     TreeMenuChoice PopupTreeMenu() override { Rec("PopupTreeMenu"); return Next(menuAnswers, TreeMenuChoice::None); }
     void Showinfo(const InfoTexts& t) override;
     void ShowAbout() override { Rec("ShowAbout"); }
+    void BeginLongWork() override { stopRequested = false; longWork = true; Rec("BeginLongWork"); }
+    bool StopRequested() const override { return stopRequested; }
+    void EndLongWork() override { longWork = false; Rec("EndLongWork"); }
+    FailureChoice AskAfterFailure(const std::string& text, const std::string& title) override {
+        Rec("AskAfterFailure", text, title);
+        return Next(failureAnswers, FailureChoice::GoOn);
+    }
+    bool AskYesNo(const std::string& text, const std::string& title) override {
+        Rec("AskYesNo", text, title);
+        return Next(yesNoAnswers, false);
+    }
+    void ShowReport(const std::string& title, const std::string& summary,
+                    const std::vector<std::string>& lines) override {
+        Rec("ShowReport", title, summary, static_cast<int>(lines.size()));
+        reports.push_back({title, summary, lines});
+    }
     void DoEvents() override;
     void EndProgram() override { ended = true; Rec("EndProgram"); }
     void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override;

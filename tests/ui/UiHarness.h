@@ -20,8 +20,12 @@ namespace tessarin::testing {
 // Every modal interaction cancelled or dismissed at once, and counted: which
 // command a key or click reached shows in what it asked of the user.
 struct ScriptedPrompts : ModalPrompts {
-    int opens = 0, folders = 0, popups = 0, dialogs = 0;
+    int opens = 0, folders = 0, popups = 0, dialogs = 0, choices = 0;
     void Message(QWidget*, const QString&, MsgIcon, const QString&) override {}
+    int Choose(QWidget*, const QString&, MsgIcon, const QString&, const QStringList&) override {
+        ++choices;
+        return -1;
+    }
     QString OpenFile(const OpenFileRequest&) override { ++opens; return {}; }
     QString Folder(const FolderRequest&) override { ++folders; return {}; }
     QAction* Popup(QMenu&, const QPoint&) override { ++popups; return nullptr; }
