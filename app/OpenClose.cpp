@@ -130,7 +130,8 @@ void LoadArcFile(Program& program) {
     const std::string fileName = ArchiveFileName(arc.OpenArcPath);
     ui.SetPanelText(2, "ARC File: " + fileName);
     ui.SetProgressWidth(kDirectoryBar, ui.PanelWidth(1));
-    ui.SetCaption(fileName + " - " + ui.Caption());
+    // The caption names the archive last chosen only, even after a failed open.
+    ui.SetCaption(fileName + " - " + kProgramTitle);
 
     OpenReceiver receiver(program);
     ArcReadResult result;
@@ -161,10 +162,13 @@ void LoadArcFile(Program& program) {
         case ArcReadResult::Status::WrongMagic:
             CloseFailedArchive(program);
             ui.MsgBox(kWrongTypeText, MsgIcon::Warning, kWrongTypeTitle);
+            ui.SetProgressVisible(kDirectoryBar, false);
             return;
         case ArcReadResult::Status::Failed:
             CloseFailedArchive(program);
             ShowOpenFailure(program, result.errorNumber, result.errorDescription);
+            // The partly read tree stays; the bar has nothing more to show.
+            ui.SetProgressVisible(kDirectoryBar, false);
             return;
     }
 }

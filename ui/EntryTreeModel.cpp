@@ -73,6 +73,9 @@ Qt::ItemFlags EntryTreeModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (!hasChildren(index)) result |= Qt::ItemNeverHasChildren;
+    // Entries can be dragged out to the file manager; the root and folders cannot.
+    const NodeId node = NodeOf(index);
+    if (!resetting_ && Valid(node) && IsEntryKey(tree_.Node(node).key)) result |= Qt::ItemIsDragEnabled;
     return result;
 }
 

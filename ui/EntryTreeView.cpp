@@ -1,7 +1,11 @@
 #include "ui/EntryTreeView.h"
 
+#include <QDrag>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QUrl>
 
 namespace tessarin {
 
@@ -28,6 +32,19 @@ EntryTreeView::EntryTreeView(QWidget* parent) : QTreeView(parent) {
     setUniformRowHeights(true);
     setContextMenuPolicy(Qt::NoContextMenu);
     setIconSize(QSize(16, 16));
+    // Entries are dragged out to the file manager; files are dropped in from it.
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::CopyAction);
+}
+
+QString EntryTreeView::DroppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return {};
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) return {};
+    return urls.first().toLocalFile();
 }
 
 bool EntryTreeView::IsWindowShortcut(const QKeyEvent* event) const {
@@ -53,6 +70,12 @@ void EntryTreeView::keyPressEvent(QKeyEvent* event) {
     // do nothing at all (Ctrl+A would otherwise select, Ctrl+letter search).
     if (IsWindowShortcut(event) || event->matches(QKeySequence::SelectAll)) {
         event->ignore();
+        return;
+    }
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        event->accept();
+        emit contextMenuKeyPressed();
         return;
     }
     const QModelIndex before = currentIndex();
@@ -93,6 +116,50 @@ void EntryTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
         return;
     }
     QTreeView::mouseDoubleClickEvent(event);
+}
+
+void EntryTreeView::startDrag(Qt::DropActions) {
+    const QModelIndex index = currentIndex();
+    QMimeData* data = dragData_ && index.isValid() ? dragData_(index) : nullptr;
+    if (!data) return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    drag->setPixmap(index.data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16));
+    // Copy only: the entry stays in the archive whatever the target does.
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
+}
+
+bool EntryTreeView::AcceptsDrop(QDropEvent* event) const {
+    // The view's own drags (an entry dragged back in) are never dropped here.
+    return event->source() == nullptr && !DroppedFile(event->mimeData()).isEmpty();
+}
+
+void EntryTreeView::dragEnterEvent(QDragEnterEvent* event) {
+    if (!AcceptsDrop(event)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void EntryTreeView::dragMoveEvent(QDragMoveEvent* event) {
+    if (!AcceptsDrop(event)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void EntryTreeView::dropEvent(QDropEvent* event) {
+    if (!AcceptsDrop(event)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit fileDropped(indexAt(event->position().toPoint()), DroppedFile(event->mimeData()));
 }
 
 }  // namespace tessarin

@@ -1,12 +1,17 @@
 #pragma once
-// The archive's tree view. It differs from a plain QTreeView in three ways:
+// The archive's tree view. It differs from a plain QTreeView in these ways:
 // a right click never changes the selection or the current node; the release
-// of the right button is reported with the node under the pointer; and the
+// of the right button is reported with the node under the pointer; the
 // window's command shortcuts (Ctrl+A among them) are left to the window
-// instead of being taken by the view's own key handling.
+// instead of being taken by the view's own key handling; Shift+F10 and the
+// Menu key ask for the context menu; an entry dragged out carries the data its
+// owner makes for it, and one file dropped from outside is reported.
 #include <QKeySequence>
 #include <QList>
 #include <QTreeView>
+#include <functional>
+
+class QMimeData;
 
 namespace tessarin {
 
@@ -17,6 +22,11 @@ public:
 
     // Key sequences the view must not consume.
     void SetWindowShortcuts(QList<QKeySequence> shortcuts) { windowShortcuts_ = std::move(shortcuts); }
+    // Makes the data of a node dragged out of the view (nullptr: no drag).
+    void SetDragData(std::function<QMimeData*(const QModelIndex&)> make) { dragData_ = std::move(make); }
+
+    // The one local file a drag from outside carries, or empty.
+    static QString DroppedFile(const QMimeData* data);
 
 signals:
     // Mouse-up of the right button: the index under the pointer (invalid over
@@ -24,6 +34,11 @@ signals:
     void rightButtonReleased(const QModelIndex& index, int shift, const QPoint& pos);
     // The arrow keys (or Home, End, paging) made another node current.
     void keyboardMovedTo(const QModelIndex& index);
+    // Shift+F10 or the Menu key.
+    void contextMenuKeyPressed();
+    // One local file dropped from outside: the index under it (invalid over
+    // empty space) and its path.
+    void fileDropped(const QModelIndex& index, const QString& path);
 
 protected:
     bool event(QEvent* event) override;
@@ -32,11 +47,18 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     bool IsWindowShortcut(const QKeyEvent* event) const;
 
+    bool AcceptsDrop(QDropEvent* event) const;
+
     QList<QKeySequence> windowShortcuts_;
+    std::function<QMimeData*(const QModelIndex&)> dragData_;
 };
 
 }  // namespace tessarin

@@ -14,6 +14,9 @@ inline QString ToQString(std::string_view text) {
     return QString::fromStdU16String(TextToUtf16(text));
 }
 
+// Text typed into the window -> the program's text.
+inline std::string FromQString(const QString& text) { return Utf16ToText(text.toStdU16String()); }
+
 // A program path -> QString for Qt's file functions.
 inline QString PathToQString(std::string_view path) {
     const std::string native = TextToNative(path);

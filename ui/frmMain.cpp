@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSizeGrip>
 #include <QStatusBar>
 #include <QToolBar>
@@ -64,9 +66,20 @@ frmMain::frmMain(QWidget* parent)
     CreateMenus();
     ProgressBar1->raise();
     ProgressBar2->raise();
+    stopButton_->raise();
+
+    // Esc stops long work, as the stop button does.
+    escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape_->setContext(Qt::WindowShortcut);
+    escape_->setEnabled(false);
+    connect(escape_, &QShortcut::activated, this, &frmMain::RequestStop);
+    // An archive file dropped on the window is opened.
+    setAcceptDrops(true);
 
     endAction_ = [this] {
+        // The archive's lock goes first: the program may take a moment to wind down.
         if (program_) program_->files.CloseAll();
+        dragFolder_.RemoveAll();
         for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
         QCoreApplication::exit(0);
     };
@@ -91,6 +104,13 @@ void frmMain::CreateProgressBars() {
         bar->setTextVisible(false);
         bar->hide();
     }
+    // Beside ProgressBar2 while long work that can be stopped runs.
+    stopButton_ = new QPushButton(QStringLiteral("停止"), client_);
+    stopButton_->setObjectName("StopButton");
+    stopButton_->setToolTip(QStringLiteral("停止 (Esc)"));
+    stopButton_->setFocusPolicy(Qt::NoFocus);
+    stopButton_->hide();
+    connect(stopButton_, &QPushButton::clicked, this, &frmMain::RequestStop);
 }
 
 void frmMain::CreateToolbar() {
@@ -170,7 +190,13 @@ void frmMain::CreateMenus() {
           {"nexport", "导出(&E)", QKeySequence(Qt::CTRL | Qt::Key_E), false},
           {"nimport", "替换(&I)", QKeySequence(Qt::CTRL | Qt::Key_I), false},
           {"a4", "-", {}, true},
-          {"nproperty", "属性(&P)", QKeySequence(Qt::CTRL | Qt::Key_P), false}}},
+          {"nproperty", "属性(&P)", QKeySequence(Qt::CTRL | Qt::Key_P), false},
+          {"a5", "-", {}, true},
+          {"nimportdir", "导入目录…", {}, true},
+          {"nverify", "检查档案", {}, true},
+          {"a6", "-", {}, true},
+          {"nfind", "查找…", QKeySequence(Qt::CTRL | Qt::Key_F), true},
+          {"nfindnext", "查找下一个", QKeySequence(Qt::Key_F3), true}}},
         {"nhelp", "帮助(&H)", true, {{"nabout", "关于Tessarin(&A)...", {}, true}}},
     };
     QList<QKeySequence> shortcuts;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "app/EntryDrag.h"
+#include "app/Find.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
 
@@ -19,7 +21,10 @@ class QAction;
 class QCheckBox;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QProgressBar;
+class QPushButton;
+class QShortcut;
 class QSizeGrip;
 class QStatusBar;
 class QToolBar;
@@ -28,6 +33,7 @@ namespace tessarin {
 
 class EntryTreeModel;
 class EntryTreeView;
+class FindDialog;
 class ModalPrompts;
 
 class frmMain : public QMainWindow, public IMainWindow {
@@ -66,6 +72,15 @@ public:
     QWidget* ClientArea() const { return client_; }
     QLabel* Panel(int panel) const;
     QProgressBar* ProgressBar(int bar) const;
+    QPushButton* StopButton() const { return stopButton_; }
+    FindDialog* Finder() const { return findDialog_; }  // nullptr until first opened
+
+    // Drag and drop: the data of an entry dragged out of the tree (the file is
+    // exported when the target asks for it), and a file dropped from outside
+    // onto index (invalid: not onto an entry). The drop's work runs once the
+    // drop itself has finished.
+    QMimeData* DragDataFor(NodeId node);
+    void DropFile(NodeId node, const std::string& path);
 
     // IMainWindow
     void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override;
@@ -107,9 +122,12 @@ public:
     void EndProgram() override;
     // Asks running long work to stop after the entry in hand.
     void RequestStop() { stopRequested_ = true; }
+    bool LongWorkRunning() const { return longWork_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -127,14 +145,42 @@ private:
     void OnMenu(const std::string& name);
     void OnToolbar(int index);
     QWidget* DialogParent();
+    // Ctrl+F and F3: the find dialog and the next match.
+    void ShowFindDialog();
+    void FindFromDialog(const QString& text);
+    void FindNext();
+    // Shift+F10 or the Menu key: the context menu at the selected node.
+    void ContextMenuFromKeyboard();
+    // The user's changes of the selection (mouse drags included) update the
+    // entry controls as a click does.
+    void SelectionChangedByUser();
+    // Runs the drop of a file once the drag and drop has ended.
+    void RunDrop(NodeId node, const std::string& path);
+    // True once the program is ending: no more dialogs.
+    bool Ending() const { return program_ && program_->ending; }
+    void ShowPanel2Text();
 
     Program* program_ = nullptr;
     std::unique_ptr<ModalPrompts> prompts_;
     std::function<void()> endAction_;
     std::string caption_ = kProgramTitle;
+    // The open dialog's next answer: the archive named at start or dropped,
+    // or the file dropped onto an entry.
     std::optional<std::string> startAnswer_;
     bool longWork_ = false;
-    bool stopRequested_ = false;  // the open dialog's answer at start
+    bool stopRequested_ = false;
+    bool mainEnabled_ = true;
+    // Where the context menu opens when asked for from the keyboard.
+    std::optional<QPoint> popupAt_;
+    std::string panel2Text_;
+    EntryFinder finder_;
+    DragExportFolder dragFolder_;
+    FindDialog* findDialog_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+    QShortcut* escape_ = nullptr;
+    // ProgressBar1 repaints at most this often while a directory is read.
+    qint64 barShownAt_[3] = {0, 0, 0};
+    int barValue_[3] = {0, 0, 0};
 
     QWidget* client_ = nullptr;
     QToolBar* tbToolBar = nullptr;

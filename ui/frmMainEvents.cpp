@@ -1,7 +1,10 @@
 // frmMain's event handlers: load and unload, the menus, the toolbar and the tree.
 #include <QAction>
 #include <QCloseEvent>
+#include <QMimeData>
 #include <QStringList>
+#include <QTimer>
+#include <QUrl>
 
 #include "app/Commands.h"
 #include "app/OpenClose.h"
@@ -9,10 +12,43 @@
 #include "types/ExtTypes.h"
 #include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
+#include "ui/FindDialog.h"
 #include "ui/Icons.h"
+#include "ui/QtText.h"
 #include "ui/frmMain.h"
 
 namespace tessarin {
+
+namespace {
+
+// The data of an entry dragged out of the tree: a file URL, the file being
+// exported only when the drop target first asks for it (so a drag that ends
+// nowhere costs nothing), and once.
+class EntryDragData : public QMimeData {
+public:
+    explicit EntryDragData(std::function<std::string()> exportFile) : export_(std::move(exportFile)) {}
+
+    QStringList formats() const override { return {QStringLiteral("text/uri-list")}; }
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType) const override {
+        if (mimeType != QLatin1String("text/uri-list")) return {};
+        if (!exported_) {
+            exported_ = true;
+            const std::string path = export_();
+            if (!path.empty()) url_ = QUrl::fromLocalFile(PathToQString(path));
+        }
+        if (url_.isEmpty()) return {};
+        return QVariantList{url_};
+    }
+
+private:
+    std::function<std::string()> export_;
+    mutable bool exported_ = false;
+    mutable QUrl url_;
+};
+
+}  // namespace
 
 void frmMain::Attach(Program& program) {
     program_ = &program;
@@ -22,6 +58,15 @@ void frmMain::Attach(Program& program) {
     connect(TreeView1, &QTreeView::collapsed, model_, [this](const QModelIndex& i) { model_->SetExpanded(i, false); });
     connect(TreeView1, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
         if (program_ && index.isValid()) NodeClick(*program_, EntryTreeModel::NodeOf(index));
+    });
+    // A press, a drag or a key that moves the selection counts as a click on
+    // the newly selected node.
+    connect(TreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &frmMain::SelectionChangedByUser);
+    connect(TreeView1, &EntryTreeView::contextMenuKeyPressed, this, &frmMain::ContextMenuFromKeyboard);
+    TreeView1->SetDragData([this](const QModelIndex& index) { return DragDataFor(EntryTreeModel::NodeOf(index)); });
+    connect(TreeView1, &EntryTreeView::fileDropped, this, [this](const QModelIndex& index, const QString& path) {
+        DropFile(EntryTreeModel::NodeOf(index), PathFromQString(path));
     });
     connect(TreeView1, &EntryTreeView::keyboardMovedTo, this, [this](const QModelIndex& index) {
         if (program_ && index.isValid()) NodeClick(*program_, EntryTreeModel::NodeOf(index));
@@ -55,7 +100,7 @@ void frmMain::OpenAtStart(const std::string& path) {
 
 void frmMain::OnMenu(const std::string& name) {
     QAction* action = MenuAction(name);
-    if (!program_ || !action || !action->isEnabled() || !isEnabled()) return;
+    if (!program_ || !action || !action->isEnabled() || !mainEnabled_ || Ending()) return;
     // A shortcut reaches its item only while the item's menu is enabled too.
     const auto menu = menuOf_.find(name);
     if (menu != menuOf_.end() && !MenuAction(menu->second)->isEnabled()) return;
@@ -63,19 +108,130 @@ void frmMain::OnMenu(const std::string& name) {
         close();  // the Unload handler ends the program
         return;
     }
+    if (name == "nfind") {
+        ShowFindDialog();
+        return;
+    }
+    if (name == "nfindnext") {
+        FindNext();
+        return;
+    }
     MenuClick(*program_, name);
 }
 
 void frmMain::OnToolbar(int index) {
     QAction* action = ToolbarAction(index);
-    if (!program_ || !action || !action->isEnabled() || !isEnabled()) return;
+    if (!program_ || !action || !action->isEnabled() || !mainEnabled_ || Ending()) return;
     ToolbarClick(*program_, index);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
     // Unload: the program ends at once; every change was already written.
+    // Long work in progress stops after the entry in hand, as if stopped.
     event->accept();
+    RequestStop();
     EndProgram();
+}
+
+void frmMain::ShowFindDialog() {
+    if (!findDialog_) {
+        findDialog_ = new FindDialog(this);
+        connect(findDialog_, &FindDialog::findRequested, this, &frmMain::FindFromDialog);
+    }
+    findDialog_->Present();
+}
+
+void frmMain::FindFromDialog(const QString& text) {
+    if (!program_ || !mainEnabled_ || Ending()) return;
+    const std::string wanted = FromQString(text);
+    // The same text again goes on to the next match; a new text starts over.
+    const FindOutcome outcome =
+        wanted == finder_.Text() && !wanted.empty() ? finder_.FindNext(*program_) : finder_.Find(*program_, wanted);
+    findDialog_->SetStatus(ToQString(outcome.status));
+}
+
+void frmMain::FindNext() {
+    if (!program_) return;
+    if (finder_.Text().empty() || !findDialog_) {
+        ShowFindDialog();
+        return;
+    }
+    FindFromDialog(ToQString(finder_.Text()));
+}
+
+void frmMain::ContextMenuFromKeyboard() {
+    if (!program_ || !mainEnabled_ || Ending()) return;
+    const NodeId selected = TreeSelected();
+    const QModelIndex index = model_ ? model_->IndexOf(selected) : QModelIndex();
+    if (!index.isValid()) return;
+    TreeView1->scrollTo(index);
+    const QRect rect = TreeView1->visualRect(index);
+    popupAt_ = TreeView1->viewport()->mapToGlobal(QPoint(rect.left() + 16, rect.bottom()));
+    // As a right click on the selected node would.
+    TreeMouseUp(*program_, 2, 0, selected);
+    popupAt_.reset();
+}
+
+void frmMain::SelectionChangedByUser() {
+    if (!program_ || !model_ || model_->Resetting()) return;
+    const NodeId selected = TreeSelected();
+    if (selected != kNoNode) NodeClick(*program_, selected);
+}
+
+QMimeData* frmMain::DragDataFor(NodeId node) {
+    if (!program_ || !mainEnabled_ || Ending() || node < 0 || static_cast<std::size_t>(node) >= program_->tree.Size())
+        return nullptr;
+    if (!IsEntryKey(program_->tree.Node(node).key)) return nullptr;
+    return new EntryDragData([this, node] {
+        std::string path;
+        if (program_) RunCommand(*program_, [&] { path = dragFolder_.Export(*program_, node); });
+        return path;
+    });
+}
+
+void frmMain::DropFile(NodeId node, const std::string& path) {
+    if (!program_ || path.empty() || !mainEnabled_ || Ending()) return;
+    // Questions and messages wait until the file manager has finished its drag.
+    QTimer::singleShot(0, this, [this, node, path] { RunDrop(node, path); });
+}
+
+void frmMain::RunDrop(NodeId node, const std::string& path) {
+    if (!program_ || !mainEnabled_ || Ending()) return;
+    const bool ontoEntry = node >= 0 && static_cast<std::size_t>(node) < program_->tree.Size() &&
+                           IsEntryKey(program_->tree.Node(node).key);
+    if (ontoEntry && program_->ArchiveIsOpen()) {
+        // The replace command's file picker answers with the dropped file.
+        startAnswer_ = path;
+        RunCommand(*program_, [&] { ReplaceEntryWithDroppedFile(*program_, node, path); });
+        startAnswer_.reset();
+        return;
+    }
+    // Anywhere else: open it as the open command would, closing the open archive first.
+    if (MenuAction("nclose")->isEnabled()) OnMenu("nclose");
+    if (!MenuAction("nopen")->isEnabled() || Ending()) return;
+    startAnswer_ = path;
+    OnMenu("nopen");
+    startAnswer_.reset();
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->source() == nullptr && !EntryTreeView::DroppedFile(event->mimeData()).isEmpty() && mainEnabled_) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+    const QString path = EntryTreeView::DroppedFile(event->mimeData());
+    if (event->source() != nullptr || path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    DropFile(kNoNode, PathFromQString(path));
 }
 
 }  // namespace tessarin

@@ -4,11 +4,17 @@
 #include <QCheckBox>
 #include <QCursor>
 #include <QDialog>
+#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 #include "app/Commands.h"
@@ -17,6 +23,7 @@
 #include "replace/Replace.h"
 #include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
+#include "ui/FindDialog.h"
 #include "ui/ModalPrompts.h"
 #include "ui/PickerFilter.h"
 #include "ui/QtText.h"
@@ -55,6 +62,9 @@ QWidget* frmMain::DialogParent() {
 }
 
 void frmMain::MsgBox(const std::string& text, MsgIcon icon, const std::string& title) {
+    // Once the window has closed nothing more is shown: a box with no window
+    // behind it would keep the program alive.
+    if (Ending()) return;
     prompts_->Message(DialogParent(), ToQString(WithNewlines(text)), icon, ToQString(title));
 }
 
@@ -64,7 +74,31 @@ void frmMain::SetCaption(const std::string& caption) {
 }
 
 void frmMain::SetPanelText(int panel, const std::string& text) {
+    if (panel == 2) {
+        panel2Text_ = text;
+        ShowPanel2Text();
+        return;
+    }
     if (QLabel* label = Panel(panel)) label->setText(ToQString(text));
+}
+
+void frmMain::ShowPanel2Text() {
+    // The archive's name is cut with "…" to fit, never mid-letter; the tooltip
+    // gives the archive's full path.
+    QLabel* label = panels_[1];
+    const QString full = ToQString(panel2Text_);
+    const int room = label->contentsRect().width() - 2 * label->indent() - 2;
+    // The lead ("ARC File: ") stays whole; the name loses its middle, so its
+    // start and its extension still show.
+    const qsizetype cut = full.indexOf(QStringLiteral(": "));
+    const QString lead = cut < 0 ? QString() : full.left(cut + 2);
+    const QFontMetrics metrics = label->fontMetrics();
+    const int nameRoom = room - metrics.horizontalAdvance(lead);
+    label->setText(room > 0 && metrics.horizontalAdvance(full) > room
+                       ? lead + metrics.elidedText(full.mid(lead.size()), Qt::ElideMiddle, std::max(nameRoom, 0))
+                       : full);
+    const bool open = !panel2Text_.empty() && program_ && !program_->arc.OpenArcPath.empty();
+    label->setToolTip(open ? PathToQString(program_->arc.OpenArcPath) : QString());
 }
 
 void frmMain::SetProgressVisible(int bar, bool visible) {
@@ -87,12 +121,21 @@ void frmMain::SetProgressMax(int bar, int value) {
 }
 
 void frmMain::SetProgressValue(int bar, int value) {
-    if (QProgressBar* b = ProgressBar(bar)) b->setValue(value);
+    QProgressBar* b = ProgressBar(bar);
+    if (!b) return;
+    barValue_[bar] = value;
+    // Drawing the bar costs more than a directory record: it is redrawn at
+    // most 30 times a second, and always at its ends.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (value <= b->minimum() || value >= b->maximum() || now - barShownAt_[bar] >= 33 || !b->isVisible()) {
+        barShownAt_[bar] = now;
+        b->setValue(value);
+    }
 }
 
 int frmMain::ProgressValue(int bar) const {
     const QProgressBar* b = const_cast<frmMain*>(this)->ProgressBar(bar);
-    return b ? b->value() : 0;
+    return b ? barValue_[bar] : 0;
 }
 
 void frmMain::TreeBeginReset() {
@@ -161,9 +204,17 @@ void frmMain::SetButtonEnabled(int index, bool enabled) {
 
 int frmMain::Check1Value() const { return Check1->isChecked() ? 1 : 0; }
 
-void frmMain::SetMainEnabled(bool enabled) { setEnabled(enabled); }
+void frmMain::SetMainEnabled(bool enabled) {
+    // Everything but ProgressBar2 and the stop button: the bar stays readable
+    // and the work can still be stopped; closing the window stays possible.
+    mainEnabled_ = enabled;
+    for (QWidget* w : std::initializer_list<QWidget*>{menuBar(), tbToolBar, TreeView1, sbStatusBar, ProgressBar1})
+        w->setEnabled(enabled);
+    if (findDialog_) findDialog_->setEnabled(enabled);
+}
 
 std::string frmMain::ShowOpenDialog(WindowHandle owner, const std::string& filter, const std::string& title) {
+    if (Ending()) return {};
     if (startAnswer_) return WithBufferFiller(*std::exchange(startAnswer_, std::nullopt));
     OpenFileRequest request;
     request.owner = OwnerWidget(owner);
@@ -175,6 +226,7 @@ std::string frmMain::ShowOpenDialog(WindowHandle owner, const std::string& filte
 
 std::string frmMain::BrowseForFolder(WindowHandle owner, const std::string& prompt, const std::string& initialFolder,
                                      std::int32_t /*flags*/) {
+    if (Ending()) return {};
     FolderRequest request;
     request.owner = OwnerWidget(owner);
     // The prompt's line breaks cannot stand in a window title.
@@ -187,7 +239,8 @@ std::string frmMain::BrowseForFolder(WindowHandle owner, const std::string& prom
 }
 
 TreeMenuChoice frmMain::PopupTreeMenu() {
-    const QAction* chosen = prompts_->Popup(*tvwmenu, QCursor::pos());
+    if (Ending()) return TreeMenuChoice::None;
+    const QAction* chosen = prompts_->Popup(*tvwmenu, popupAt_.value_or(QCursor::pos()));
     if (!chosen) return TreeMenuChoice::None;
     const QString name = chosen->objectName();
     if (name == "expfile") return TreeMenuChoice::ExpFile;
@@ -197,6 +250,7 @@ TreeMenuChoice frmMain::PopupTreeMenu() {
 }
 
 void frmMain::Showinfo(const InfoTexts& texts) {
+    if (Ending()) return;
     frmInfo dialog(texts, this);
     const WindowHandle handle = RegisterOwner(&dialog);
     connect(&dialog, &frmInfo::exportClicked, this, [this, handle] {
@@ -217,11 +271,19 @@ void frmMain::ShowAbout() {
 void frmMain::BeginLongWork() {
     stopRequested_ = false;
     longWork_ = true;
+    stopButton_->show();
+    stopButton_->raise();
+    escape_->setEnabled(true);
 }
 
-void frmMain::EndLongWork() { longWork_ = false; }
+void frmMain::EndLongWork() {
+    longWork_ = false;
+    stopButton_->hide();
+    escape_->setEnabled(false);
+}
 
 FailureChoice frmMain::AskAfterFailure(const std::string& text, const std::string& title) {
+    if (Ending() || stopRequested_) return FailureChoice::Stop;
     const int chosen = prompts_->Choose(DialogParent(), ToQString(WithNewlines(text)), MsgIcon::Stop, ToQString(title),
                                         {QStringLiteral("继续"), QStringLiteral("继续，不再提示"), QStringLiteral("停止")});
     if (chosen == 0) return FailureChoice::GoOn;
@@ -230,12 +292,14 @@ FailureChoice frmMain::AskAfterFailure(const std::string& text, const std::strin
 }
 
 bool frmMain::AskYesNo(const std::string& text, const std::string& title) {
+    if (Ending()) return false;
     return prompts_->Choose(DialogParent(), ToQString(WithNewlines(text)), MsgIcon::Information, ToQString(title),
                             {QStringLiteral("是"), QStringLiteral("否")}) == 0;
 }
 
 void frmMain::ShowReport(const std::string& title, const std::string& summary,
                          const std::vector<std::string>& lines) {
+    if (Ending()) return;
     QDialog dialog(DialogParent());
     dialog.setObjectName("ReportDialog");
     dialog.setWindowTitle(ToQString(title));

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSizeGrip>
 #include <QStatusBar>
 #include <QToolBar>
@@ -83,6 +84,11 @@ void frmMain::LayoutClient() {
     // 5-6: ProgressBar2 centred.
     ProgressBar2->move(static_cast<int>(std::lround(W / 2 - ProgressBar2->width() / 2.0)),
                        static_cast<int>(std::lround(H / 2 - ProgressBar2->height() / 2.0)));
+    // The stop button right of ProgressBar2, centred on it.
+    const QSize stop = stopButton_->sizeHint();
+    const QRect bar = ProgressBar2->geometry();
+    stopButton_->setGeometry(bar.right() + 7, bar.center().y() - stop.height() / 2, stop.width(), stop.height());
+    ShowPanel2Text();
 }
 
 }  // namespace tessarin

@@ -21,10 +21,13 @@ namespace tessarin::testing {
 // command a key or click reached shows in what it asked of the user.
 struct ScriptedPrompts : ModalPrompts {
     int opens = 0, folders = 0, popups = 0, dialogs = 0, choices = 0;
-    void Message(QWidget*, const QString&, MsgIcon, const QString&) override {}
-    int Choose(QWidget*, const QString&, MsgIcon, const QString&, const QStringList&) override {
+    int chooseAnswer = -1;         // the button every question answers (-1: dismissed)
+    QStringList messages, questions;
+    void Message(QWidget*, const QString& text, MsgIcon, const QString&) override { messages << text; }
+    int Choose(QWidget*, const QString& text, MsgIcon, const QString&, const QStringList&) override {
         ++choices;
-        return -1;
+        questions << text;
+        return chooseAnswer;
     }
     QString OpenFile(const OpenFileRequest&) override { ++opens; return {}; }
     QString Folder(const FolderRequest&) override { ++folders; return {}; }

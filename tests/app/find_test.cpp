@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include "app/Find.h"
+#include "app/OpenClose.h"
+#include "support/ProgramHarness.h"
+
+namespace tessarin {
+namespace {
+
+TEST(Find, MatchesIgnoreTheCaseOfAsciiLettersOnly) {
+    const struct { const char* name; const char* text; bool found; } cases[] = {
+        {"UI\\Logo", "ui\\lOGO", true}, {"ui\\logo", "LOGO", true}, {"ui\\logo", "log0", false},
+        {"\xC3\x89t\xC3\xA9", "\xC3\xA9T\xC3\xA9", false},  // É and é are not ASCII letters
+        {"\xE8\xB5\x84\xE6\xBA\x90\\A", "\xE6\xBA\x90\\a", true},  // 资源\A
+        {"abc", "", true}, {"", "a", false}, {"ab", "abc", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ContainsIgnoringAsciiCase(c.name, c.text), c.found) << c.name << " / " << c.text;
+    }
+}
+
+// Matches come in directory order and wrap; each is selected as a click
+// would select it; a new archive starts the search over.
+TEST(Find, SelectsMatchesInDirectoryOrderAsAClickWould) {
+    testing::ProgramHarness h;
+    testing::ArcPlan plan;
+    plan.records = {testing::Entry("z\\Item", 0x20, "1"), testing::Entry("readme", 0x20, "2"),
+                    testing::Entry("a\\item", 0x1A, "3")};
+    h.OpenArchive(plan);
+    h.window.ClearLog();
+    EntryFinder finder;
+    const auto selected = [&] { return h.program.tree.Node(h.window.selected).key; };
+
+    EXPECT_EQ(finder.Find(h.program, "ITEM").status, "第 1 个，共 2 个");
+    EXPECT_EQ(selected(), "z\\Item.20");
+    EXPECT_TRUE(h.window.menuEnabled["nexport"] && h.window.buttonEnabled[6]);
+    EXPECT_EQ(h.window.Calls("TreeEnsureVisible").size(), 1u);
+    EXPECT_EQ(finder.FindNext(h.program).status, "第 2 个，共 2 个");
+    EXPECT_EQ(selected(), "a\\item.1A");
+    EXPECT_EQ(finder.FindNext(h.program).status, "第 1 个，共 2 个");
+    EXPECT_EQ(selected(), "z\\Item.20");
+
+    h.window.ClearLog();
+    EXPECT_EQ(finder.Find(h.program, "missing").status, "找不到“missing”。");
+    EXPECT_EQ(finder.Find(h.program, "").status, "请输入要查找的文字。");
+    EXPECT_TRUE(h.window.Calls("TreeSelect").empty());
+
+    finder.Find(h.program, "item");
+    finder.FindNext(h.program);  // at a\item
+    UnLoadArcFile(h.program);
+    plan.records = {testing::Entry("b\\item", 0x20, "4"), testing::Entry("c\\item", 0x20, "5")};
+    h.OpenArchive(plan, "other.ARC");
+    EXPECT_EQ(finder.FindNext(h.program).status, "第 1 个，共 2 个");
+    EXPECT_EQ(selected(), "b\\item.20");
+}
+
+}  // namespace
+}  // namespace tessarin

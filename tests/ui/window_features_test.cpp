@@ -1,0 +1,234 @@
+// Find, drag and drop, stopping long work, and the window's keyboard and
+// mouse details: real widgets on the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+
+#include "UiHarness.h"
+#include "ui/EntryTreeModel.h"
+#include "ui/EntryTreeView.h"
+#include "ui/FindDialog.h"
+
+namespace tessarin::testing {
+namespace {
+
+bool EntryControlsEnabled(const UiHarness& ui) {
+    return ui.window.MenuAction("nexport")->isEnabled() && ui.window.ToolbarAction(5)->isEnabled();
+}
+
+// Entries: top, a\readme, a\b\logo, a\b\c\raw; the searches run in that order.
+TEST(Find, SelectsAndRevealsMatchesInDirectoryOrderAndWraps) {
+    UiHarness ui;
+    ui.Open(SampleArchive());
+    ui.window.Tree()->collapseAll();
+    ui.window.Tree()->setFocus();
+    QTest::keySequence(ui.window.Tree(), QKeySequence("Ctrl+F"));
+    FindDialog* dialog = ui.window.Finder();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("查找"));
+    auto* text = dialog->findChild<QLineEdit*>("FindText");
+    auto* status = dialog->findChild<QLabel*>("FindStatus");
+    struct Step { const char* typed; bool byF3; const char* selected; const char* status; };
+    const Step steps[] = {
+        {"A\\B", false, "a\\b\\logo.1A", "第 1 个，共 2 个"},  // ASCII letters in any case
+        {nullptr, true, "a\\b\\c\\raw.99", "第 2 个，共 2 个"},
+        {nullptr, true, "a\\b\\logo.1A", "第 1 个，共 2 个"},  // wraps
+        {"\\b\\", false, "a\\b\\logo.1A", "第 1 个，共 2 个"},   // the button again: the next one
+        {nullptr, false, "a\\b\\c\\raw.99", "第 2 个，共 2 个"},
+        {"nothing", false, "a\\b\\c\\raw.99", "找不到“nothing”。"},  // the selection stays
+        {"TOP", false, "top.1A", "第 1 个，共 1 个"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.selected);
+        if (step.typed) text->setText(QString::fromUtf8(step.typed));
+        if (step.byF3) {
+            QTest::keyClick(ui.window.Tree(), Qt::Key_F3);
+        } else {
+            dialog->findChild<QPushButton*>("FindNextButton")->click();
+        }
+        EXPECT_EQ(ui.SelectedKey(), step.selected);
+        EXPECT_EQ(status->text(), QString::fromUtf8(step.status));
+        // Revealed, and the entry controls follow as after a click.
+        const QModelIndex index = ui.window.Model()->IndexOf(ui.program.tree.Find(step.selected));
+        EXPECT_TRUE(index.parent().isValid() && ui.window.Tree()->isExpanded(index.parent()));
+        EXPECT_TRUE(EntryControlsEnabled(ui));
+    }
+}
+
+// The file a drag offers, exported when the target asks: inflated, or stored
+// with Check1 ticked, under the node's text; folders and the root are not dragged.
+TEST(DragAndDrop, AnEntryDraggedOutOffersItsExportedFile) {
+    struct Row { const char* key; bool check1; const char* name; std::string content; };
+    const Row rows[] = {{"a\\readme.20", false, "readme.txt", "read me"},
+                        {"a\\readme.20", true, "readme.txt", Deflate("read me")},
+                        {"a\\b\\c\\raw.99", false, "raw.99", "raw"},
+                        {"a\\b\\", false, nullptr, ""},
+                        {"Root", false, nullptr, ""}};
+    UiHarness ui;
+    ui.Open(SampleArchive());
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.key << " check1 " << row.check1);
+        ui.window.findChild<QCheckBox*>("Check1")->setChecked(row.check1);
+        std::unique_ptr<QMimeData> data(ui.window.DragDataFor(ui.program.tree.Find(row.key)));
+        if (!row.name) {
+            EXPECT_EQ(data, nullptr);
+            continue;
+        }
+        ASSERT_NE(data, nullptr);
+        EXPECT_TRUE(data->hasUrls());
+        const QList<QUrl> urls = data->urls();
+        ASSERT_EQ(urls.size(), 1);
+        ASSERT_TRUE(urls[0].isLocalFile());
+        const std::string path = urls[0].toLocalFile().toStdString();
+        EXPECT_EQ(urls[0].fileName(), row.name);
+        EXPECT_EQ(ReadFileBytes(path), row.content);
+        EXPECT_EQ(data->data("text/uri-list"), urls[0].toEncoded() + "\r\n");  // the same file, exported once
+    }
+}
+
+// A file dropped onto an entry replaces it after a yes; anywhere else it is
+// opened as an archive, the open one closed first.
+TEST(DragAndDrop, DroppedFileReplacesTheEntryOrOpensAsArchive) {
+    struct Row { const char* onto; int answer; const char* readmeAfter; const char* opened; };
+    const Row rows[] = {{"a\\readme.20", 0, "new text", "pack.ARC"},  // yes: replaced
+                        {"a\\readme.20", 1, "read me", "pack.ARC"},   // no: nothing changes
+                        {"a\\", -1, nullptr, "other.ARC"},            // a folder: opened as archive
+                        {"", -1, nullptr, "other.ARC"}};              // empty space
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.onto << " answer " << row.answer);
+        UiHarness ui;
+        ui.Open(SampleArchive());
+        ui.prompts->chooseAnswer = row.answer;
+        const std::string dropped = row.readmeAfter ? ui.dir / "new.txt" : ui.dir / "other.ARC";
+        ArcPlan other;
+        other.records = {Entry("only", 0x20, "x")};
+        WriteFileBytes(dropped, row.readmeAfter ? std::string("new text") : BuildArc(other));
+        ui.window.DropFile(*row.onto ? ui.program.tree.Find(row.onto) : kNoNode, dropped);
+        QTest::qWait(20);  // the drop's work runs after the drop
+        EXPECT_EQ(ui.window.Caption(), std::string(row.opened) + " - Tessarin");
+        if (row.readmeAfter) {
+            EXPECT_EQ(ui.prompts->questions, QStringList{QString::fromUtf8("用 new.txt 替换 a\\readme？")});
+            EXPECT_EQ(ui.prompts->opens, 0);  // the dropped file answered the picker
+            std::unique_ptr<QMimeData> data(ui.window.DragDataFor(ui.program.tree.Find("a\\readme.20")));
+            EXPECT_EQ(ReadFileBytes(data->urls().value(0).toLocalFile().toStdString()), row.readmeAfter);
+        } else {
+            EXPECT_EQ(ui.program.arc.ArcEntries.size(), 1u);
+            EXPECT_TRUE(ui.prompts->questions.isEmpty());
+        }
+    }
+}
+
+// The tree accepts one local file from outside, never its own drags.
+TEST(DragAndDrop, OnlyOneLocalFileCounts) {
+    struct Row { QList<QUrl> urls; bool accepted; };
+    const Row rows[] = {{{QUrl::fromLocalFile("/tmp/a.arc")}, true},
+                        {{QUrl::fromLocalFile("/tmp/a.arc"), QUrl::fromLocalFile("/tmp/b.arc")}, false},
+                        {{QUrl("https://example.org/a.arc")}, false},
+                        {{}, false}};
+    for (const Row& row : rows) {
+        QMimeData data;
+        data.setUrls(row.urls);
+        EXPECT_EQ(!EntryTreeView::DroppedFile(&data).isEmpty(), row.accepted) << row.urls.size();
+    }
+}
+
+TEST(LongWork, StopButtonAndEscStopItAndTheBarStaysReadable) {
+    enum How { Button, Esc, CloseBox };
+    for (const How how : {Button, Esc, CloseBox}) {
+        SCOPED_TRACE(how);
+        UiHarness ui;
+        ui.Open(SampleArchive());
+        QPushButton* stop = ui.window.StopButton();
+        EXPECT_FALSE(stop->isVisible());
+        ui.window.BeginLongWork();
+        ui.window.SetProgressVisible(2, true);
+        ui.window.SetMainEnabled(false);
+        EXPECT_TRUE(stop->isVisible());
+        // Only the bar and the stop button stay enabled: the bar is drawn as usual.
+        EXPECT_TRUE(ui.window.ProgressBar(2)->isEnabled());
+        EXPECT_TRUE(stop->isEnabled());
+        EXPECT_FALSE(ui.window.Tree()->isEnabled());
+        EXPECT_FALSE(ui.window.menuBar()->isEnabled());
+        EXPECT_FALSE(ui.window.StopRequested());
+        if (how == Button) QTest::mouseClick(stop, Qt::LeftButton);
+        if (how == Esc) QTest::keyClick(&ui.window, Qt::Key_Escape);
+        if (how == CloseBox) ui.window.close();
+        EXPECT_TRUE(ui.window.StopRequested());
+        EXPECT_EQ(ui.ended, how == CloseBox ? 1 : 0);
+        // Once the window is closing nothing more is asked or shown.
+        if (how == CloseBox) {
+            EXPECT_EQ(ui.window.AskAfterFailure("x", "y"), FailureChoice::Stop);
+            ui.window.MsgBox("done", MsgIcon::Information, "t");
+            EXPECT_TRUE(ui.prompts->messages.isEmpty());
+        }
+        ui.window.SetMainEnabled(true);
+        ui.window.EndLongWork();
+        EXPECT_FALSE(stop->isVisible());
+        EXPECT_TRUE(ui.window.Tree()->isEnabled());
+    }
+}
+
+// The first arrow key after an open moves from the root; pressing a folder and
+// dragging onto an entry updates the entry controls as a click does.
+TEST(TreeKeysAndMouse, FirstArrowKeyAndLeftDragSelectAsAClickWould) {
+    UiHarness ui;
+    ui.Open(SampleArchive());
+    EXPECT_EQ(ui.SelectedKey(), "Root");
+    QTest::keyClick(ui.window.Tree(), Qt::Key_Down);
+    EXPECT_EQ(ui.SelectedKey(), "top.1A");
+    EXPECT_TRUE(EntryControlsEnabled(ui));
+
+    auto* viewport = ui.window.Tree()->viewport();
+    const auto centre = [&](const char* key) {
+        return ui.window.Tree()->visualRect(ui.window.Model()->IndexOf(ui.program.tree.Find(key))).center();
+    };
+    QTest::mousePress(viewport, Qt::LeftButton, {}, centre("a\\b\\"));
+    EXPECT_FALSE(EntryControlsEnabled(ui));
+    QTest::mouseMove(viewport, centre("a\\b\\logo.1A"));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre("a\\b\\logo.1A"));
+    EXPECT_EQ(ui.SelectedKey(), "a\\b\\logo.1A");
+    EXPECT_TRUE(EntryControlsEnabled(ui));
+}
+
+TEST(TreeKeysAndMouse, ShiftF10AndTheMenuKeyOpenTheContextMenuOfTheSelectedEntry) {
+    struct Row { const char* selected; QKeySequence key; int popups; };
+    const Row rows[] = {{"top.1A", QKeySequence(Qt::SHIFT | Qt::Key_F10), 1},
+                        {"top.1A", QKeySequence(Qt::Key_Menu), 1},
+                        {"a\\", QKeySequence(Qt::Key_Menu), 0},
+                        {"Root", QKeySequence(Qt::SHIFT | Qt::Key_F10), 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.selected);
+        UiHarness ui;
+        ui.Open(SampleArchive());
+        ui.Click(Qt::LeftButton, row.selected);
+        QTest::keySequence(ui.window.Tree(), row.key);
+        EXPECT_EQ(ui.prompts->popups, row.popups);
+    }
+}
+
+TEST(StatusBar, ArchiveNameIsElidedWithTheFullPathAsTooltip) {
+    UiHarness ui;
+    const std::string name = std::string(60, 'n') + ".ARC";
+    ui.Open(SampleArchive(), name);
+    const QLabel* panel = ui.window.Panel(2);
+    EXPECT_TRUE(panel->text().startsWith("ARC File: ")) << panel->text().toStdString() << " " << panel->width();
+    EXPECT_TRUE(panel->text().contains(QChar(0x2026)));
+    EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->width());
+    EXPECT_EQ(panel->toolTip().toStdString(), ui.dir / name);
+    ui.window.MenuAction("nclose")->trigger();
+    EXPECT_EQ(panel->text(), "");
+    EXPECT_EQ(panel->toolTip(), "");
+}
+
+}  // namespace
+}  // namespace tessarin::testing
