@@ -1,25 +1,53 @@
 #include "tree/EntryTree.h"
 
+#include <functional>
 #include <stdexcept>
 
 namespace tessarin {
 
 void EntryTree::Clear() {
-    byKey_.clear();
+    slots_.clear();
     nodes_.clear();
     rowOf_.clear();
+    lastEntryParent = kNoNode;
 }
 
 void EntryTree::Reserve(std::size_t nodes) {
-    byKey_.reserve(nodes);
+    if (2 * nodes > slots_.size()) Grow(2 * nodes);
+}
+
+void EntryTree::Grow(std::size_t minimumSlots) {
+    std::size_t size = 64;
+    while (size < minimumSlots) size *= 2;
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(size, Slot{});
+    for (const Slot& slot : old) {
+        if (slot.id == kNoNode) continue;
+        std::size_t i = slot.hash & (size - 1);
+        while (slots_[i].id != kNoNode) i = (i + 1) & (size - 1);
+        slots_[i] = slot;
+    }
+}
+
+// The slot that holds key, or the empty slot where it would go.
+std::size_t EntryTree::SlotOf(std::string_view key, std::size_t hash) const {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = hash & mask;
+    while (slots_[i].id != kNoNode) {
+        if (slots_[i].hash == hash && nodes_[static_cast<std::size_t>(slots_[i].id)].key == key) break;
+        i = (i + 1) & mask;
+    }
+    return i;
 }
 
 NodeId EntryTree::AddRoot(const std::string& key, const std::string& text, int image) {
     if (!nodes_.empty()) {
         throw std::logic_error("the tree already has its top-level node");
     }
+    if (slots_.empty()) Grow(64);
     nodes_.push_back(TreeNode{key, text, image, 0, kNoNode, {}});
-    byKey_.emplace(nodes_.back().key, 0);
+    const std::size_t hash = std::hash<std::string_view>{}(key);
+    slots_[SlotOf(key, hash)] = Slot{hash, 0};
     rowOf_.push_back(0);
     return 0;
 }
@@ -28,24 +56,26 @@ NodeId EntryTree::AddChild(NodeId parent, std::string key, std::string text, int
     if (parent < 0 || static_cast<std::size_t>(parent) >= nodes_.size()) {
         throw std::out_of_range("tree parent node does not exist");
     }
+    // A repeated key leaves the tree as it was.
+    const std::size_t hash = std::hash<std::string_view>{}(key);
+    const std::size_t slot = SlotOf(key, hash);
+    if (slots_[slot].id != kNoNode) {
+        throw DuplicateNodeKey{std::move(key)};
+    }
     const auto id = static_cast<NodeId>(nodes_.size());
     nodes_.push_back(TreeNode{std::move(key), std::move(text), image, expandedImage, parent, {}});
-    // The map views the stored key; a repeated key takes the node back out,
-    // leaving the tree as it was.
-    if (!byKey_.emplace(nodes_.back().key, id).second) {
-        DuplicateNodeKey duplicate{std::move(nodes_.back().key)};
-        nodes_.pop_back();
-        throw duplicate;
-    }
+    slots_[slot] = Slot{hash, id};
     auto& siblings = nodes_[static_cast<std::size_t>(parent)].children;
     rowOf_.push_back(static_cast<int>(siblings.size()));
     siblings.push_back(id);
+    // At most half full keeps the probes short.
+    if (2 * nodes_.size() > slots_.size()) Grow(2 * slots_.size());
     return id;
 }
 
 NodeId EntryTree::Find(std::string_view key) const {
-    const auto it = byKey_.find(key);
-    return it == byKey_.end() ? kNoNode : it->second;
+    if (slots_.empty()) return kNoNode;
+    return slots_[SlotOf(key, std::hash<std::string_view>{}(key))].id;
 }
 
 int EntryTree::RowOf(NodeId id) const {

@@ -6,7 +6,6 @@
 #include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace tessarin {
@@ -56,10 +55,23 @@ public:
     // Prepares room for about this many nodes (a hint; the tree grows past it).
     void Reserve(std::size_t nodes);
 
+    // The folder (or root) node the last entry was added under, kNoNode after
+    // Clear: consecutive entries of one folder need no key lookups.
+    NodeId lastEntryParent = kNoNode;
+
 private:
-    // Nodes never move once added, so the key map can view their keys.
+    // The key index: open addressing over the nodes' keys, one flat array
+    // (no allocation per node). A slot holds the key's hash and its node.
+    struct Slot {
+        std::size_t hash = 0;
+        NodeId id = kNoNode;
+    };
+    std::size_t SlotOf(std::string_view key, std::size_t hash) const;
+    void Grow(std::size_t minimumSlots);
+
+    // Nodes never move once added, so keys can be compared in place.
     std::deque<TreeNode> nodes_;
-    std::unordered_map<std::string_view, NodeId> byKey_;
+    std::vector<Slot> slots_;  // size a power of two, at most half full
     std::vector<int> rowOf_;
 };
 

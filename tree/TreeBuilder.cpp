@@ -12,6 +12,23 @@ constexpr int kElementNotFound = 35601;
 
 constexpr const char* kTreeErrorTitle = "错误信息提示";
 
+// The entry's own node below parent; a refused node throws EntryNodeRefused.
+void AddEntryNode(EntryTree& tree, NodeId parent, const std::string& spath, const std::string& ExtHex,
+                  const std::string& filename) {
+    std::string key;
+    key.reserve(spath.size() + 1 + ExtHex.size());
+    key.append(spath).append(".").append(ExtHex);
+    if (parent == kNoNode) {
+        throw EntryNodeRefused{std::move(key)};
+    }
+    try {
+        tree.AddChild(parent, std::move(key), filename, kImageFile);
+    } catch (DuplicateNodeKey& duplicate) {
+        throw EntryNodeRefused{std::move(duplicate.key)};
+    }
+    tree.lastEntryParent = parent;
+}
+
 }  // namespace
 
 bool CheckKey(const EntryTree& tree, const std::string& Keys) {
@@ -23,9 +40,19 @@ bool CheckKey(const EntryTree& tree, const std::string& Keys) {
 
 void AddItemNodes(EntryTree& tree, const std::string& spath, const std::string& RootKey,
                   const std::string& ExtHex, const std::string& filename) {
-    NodeId parent = tree.Find(RootKey);
     const std::size_t length = spath.size();
     const std::string_view path(spath);
+    // Entries of one folder usually follow each other: when the last entry's
+    // folder node is this entry's folder, it is the parent the walk below would
+    // find (it exists and has a child), with no lookups.
+    const std::size_t folderEnd = path.rfind('\\');
+    const NodeId hint = tree.lastEntryParent;
+    if (folderEnd != std::string_view::npos && hint != kNoNode && static_cast<std::size_t>(hint) < tree.Size() &&
+        tree.Node(hint).key == path.substr(0, folderEnd + 1) && !tree.Node(hint).children.empty()) {
+        AddEntryNode(tree, hint, spath, ExtHex, filename);
+        return;
+    }
+    NodeId parent = tree.Find(RootKey);
     std::size_t nameStart = 0;  // first character of the current folder's name
     // Folder nodes are only ever added below their parent's node, so once one
     // prefix is missing the longer ones are missing too and need no lookup; the
@@ -64,17 +91,7 @@ void AddItemNodes(EntryTree& tree, const std::string& spath, const std::string& 
         }
     }
 
-    std::string key;
-    key.reserve(length + 1 + ExtHex.size());
-    key.append(spath).append(".").append(ExtHex);
-    if (parent == kNoNode) {
-        throw EntryNodeRefused{std::move(key)};
-    }
-    try {
-        tree.AddChild(parent, std::move(key), filename, kImageFile);
-    } catch (DuplicateNodeKey& duplicate) {
-        throw EntryNodeRefused{std::move(duplicate.key)};
-    }
+    AddEntryNode(tree, parent, spath, ExtHex, filename);
 }
 
 void EndProgramForRefusedEntry(Program& program, const std::string& spath, const std::string& Ext) {
