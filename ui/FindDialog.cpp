@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace tessarin {
@@ -41,6 +42,9 @@ FindDialog::FindDialog(QWidget* parent) : QDialog(parent) {
 
     connect(next, &QPushButton::clicked, this, [this] { emit findRequested(text_->text()); });
     connect(close, &QPushButton::clicked, this, &QDialog::hide);
+    // F3 goes on to the next match here as in the main window.
+    auto* f3 = new QShortcut(QKeySequence(Qt::Key_F3), this);
+    connect(f3, &QShortcut::activated, next, &QPushButton::click);
     // A new text starts a new search: the old status no longer applies.
     connect(text_, &QLineEdit::textEdited, status_, &QLabel::clear);
 }

@@ -11,6 +11,7 @@
 #include <QShortcut>
 #include <QSizeGrip>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include "app/Commands.h"
@@ -73,6 +74,10 @@ frmMain::frmMain(QWidget* parent)
     escape_->setContext(Qt::WindowShortcut);
     escape_->setEnabled(false);
     connect(escape_, &QShortcut::activated, this, &frmMain::RequestStop);
+    barTimer_ = new QTimer(this);
+    barTimer_->setSingleShot(true);
+    barTimer_->setInterval(33);
+    connect(barTimer_, &QTimer::timeout, this, &frmMain::ShowHeldBackProgress);
     // An archive file dropped on the window is opened.
     setAcceptDrops(true);
 

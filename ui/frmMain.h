@@ -25,6 +25,7 @@ class QMimeData;
 class QProgressBar;
 class QPushButton;
 class QShortcut;
+class QTimer;
 class QSizeGrip;
 class QStatusBar;
 class QToolBar;
@@ -159,6 +160,7 @@ private:
     // True once the program is ending: no more dialogs.
     bool Ending() const { return program_ && program_->ending; }
     void ShowPanel2Text();
+    void ShowHeldBackProgress();
 
     Program* program_ = nullptr;
     std::unique_ptr<ModalPrompts> prompts_;
@@ -181,6 +183,7 @@ private:
     // ProgressBar1 repaints at most this often while a directory is read.
     qint64 barShownAt_[3] = {0, 0, 0};
     int barValue_[3] = {0, 0, 0};
+    QTimer* barTimer_ = nullptr;
 
     QWidget* client_ = nullptr;
     QToolBar* tbToolBar = nullptr;

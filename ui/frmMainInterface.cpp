@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -130,6 +131,18 @@ void frmMain::SetProgressValue(int bar, int value) {
     if (value <= b->minimum() || value >= b->maximum() || now - barShownAt_[bar] >= 33 || !b->isVisible()) {
         barShownAt_[bar] = now;
         b->setValue(value);
+    } else if (!barTimer_->isActive()) {
+        barTimer_->start();  // the value held back is shown when the window next gets to draw
+    }
+}
+
+void frmMain::ShowHeldBackProgress() {
+    barTimer_->stop();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (int bar : {1, 2}) {
+        if (ProgressBar(bar)->value() == barValue_[bar]) continue;
+        barShownAt_[bar] = now;
+        ProgressBar(bar)->setValue(barValue_[bar]);
     }
 }
 
@@ -324,7 +337,11 @@ void frmMain::ShowReport(const std::string& title, const std::string& summary,
     prompts_->Exec(dialog);
 }
 
-void frmMain::DoEvents() { QCoreApplication::processEvents(); }
+void frmMain::DoEvents() {
+    const qint64 shown = std::max(barShownAt_[1], barShownAt_[2]);
+    if (barTimer_->isActive() && QDateTime::currentMSecsSinceEpoch() - shown >= 33) ShowHeldBackProgress();
+    QCoreApplication::processEvents();
+}
 
 void frmMain::EndProgram() {
     if (program_) program_->ending = true;

@@ -5,6 +5,8 @@
 #include <QLibraryInfo>
 #include <QTimer>
 #include <QTranslator>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -58,5 +60,11 @@ int main(int argc, char* argv[]) {
     }
     const int result = QApplication::exec();
     program.files.CloseAll();
-    return result;
+    // Every change was written by the command that made it, the archive is
+    // closed and the window is gone: the rest is teardown of the window
+    // system's connections (input method, accessibility, clipboard, fonts),
+    // which on a desktop session can keep the process alive for seconds.
+    // The system reclaims all of it at once.
+    std::fflush(nullptr);
+    std::_Exit(result);
 }
