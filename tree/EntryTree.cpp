@@ -7,14 +7,31 @@ namespace tessarin {
 
 void EntryTree::Clear() {
     slots_.clear();
-    nodes_.clear();
+    chunks_.clear();
+    size_ = 0;
     rowOf_.clear();
     lastEntryParent = kNoNode;
 }
 
 void EntryTree::Reserve(std::size_t nodes) {
-    if (2 * nodes > slots_.size()) Grow(2 * nodes);
+    // The hint is generous already; the index doubles when it is half full.
+    if (nodes > slots_.size()) Grow(nodes);
+    rowOf_.reserve(nodes);
 }
+
+std::uint32_t EntryTree::Hash(std::string_view key) {
+    const std::size_t h = std::hash<std::string_view>{}(key);
+    return static_cast<std::uint32_t>(h ^ (h >> 32));
+}
+
+TreeNode& EntryTree::Append(TreeNode node) {
+    if ((size_ >> kChunkBits) == chunks_.size()) chunks_.push_back(std::make_unique<TreeNode[]>(kChunk));
+    TreeNode& slot = At(size_);
+    slot = std::move(node);
+    ++size_;
+    return slot;
+}
+
 
 void EntryTree::Grow(std::size_t minimumSlots) {
     std::size_t size = 64;
@@ -30,52 +47,52 @@ void EntryTree::Grow(std::size_t minimumSlots) {
 }
 
 // The slot that holds key, or the empty slot where it would go.
-std::size_t EntryTree::SlotOf(std::string_view key, std::size_t hash) const {
+std::size_t EntryTree::SlotOf(std::string_view key, std::uint32_t hash) const {
     const std::size_t mask = slots_.size() - 1;
     std::size_t i = hash & mask;
     while (slots_[i].id != kNoNode) {
-        if (slots_[i].hash == hash && nodes_[static_cast<std::size_t>(slots_[i].id)].key == key) break;
+        if (slots_[i].hash == hash && At(static_cast<std::size_t>(slots_[i].id)).key == key) break;
         i = (i + 1) & mask;
     }
     return i;
 }
 
 NodeId EntryTree::AddRoot(const std::string& key, const std::string& text, int image) {
-    if (!nodes_.empty()) {
+    if (size_ != 0) {
         throw std::logic_error("the tree already has its top-level node");
     }
     if (slots_.empty()) Grow(64);
-    nodes_.push_back(TreeNode{key, text, image, 0, kNoNode, {}});
-    const std::size_t hash = std::hash<std::string_view>{}(key);
+    Append(TreeNode{key, text, image, 0, kNoNode, {}});
+    const std::uint32_t hash = Hash(key);
     slots_[SlotOf(key, hash)] = Slot{hash, 0};
     rowOf_.push_back(0);
     return 0;
 }
 
 NodeId EntryTree::AddChild(NodeId parent, std::string key, std::string text, int image, int expandedImage) {
-    if (parent < 0 || static_cast<std::size_t>(parent) >= nodes_.size()) {
+    if (parent < 0 || static_cast<std::size_t>(parent) >= size_) {
         throw std::out_of_range("tree parent node does not exist");
     }
     // A repeated key leaves the tree as it was.
-    const std::size_t hash = std::hash<std::string_view>{}(key);
+    const std::uint32_t hash = Hash(key);
     const std::size_t slot = SlotOf(key, hash);
     if (slots_[slot].id != kNoNode) {
         throw DuplicateNodeKey{std::move(key)};
     }
-    const auto id = static_cast<NodeId>(nodes_.size());
-    nodes_.push_back(TreeNode{std::move(key), std::move(text), image, expandedImage, parent, {}});
+    const auto id = static_cast<NodeId>(size_);
+    Append(TreeNode{std::move(key), std::move(text), image, expandedImage, parent, {}});
     slots_[slot] = Slot{hash, id};
-    auto& siblings = nodes_[static_cast<std::size_t>(parent)].children;
+    auto& siblings = At(static_cast<std::size_t>(parent)).children;
     rowOf_.push_back(static_cast<int>(siblings.size()));
     siblings.push_back(id);
     // At most half full keeps the probes short.
-    if (2 * nodes_.size() > slots_.size()) Grow(2 * slots_.size());
+    if (2 * size_ > slots_.size()) Grow(2 * slots_.size());
     return id;
 }
 
 NodeId EntryTree::Find(std::string_view key) const {
     if (slots_.empty()) return kNoNode;
-    return slots_[SlotOf(key, std::hash<std::string_view>{}(key))].id;
+    return slots_[SlotOf(key, Hash(key))].id;
 }
 
 int EntryTree::RowOf(NodeId id) const {

@@ -3,7 +3,7 @@
 // texts and images; children in insertion order. The window shows it through
 // an item model; the commands read and build it.
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,10 +43,10 @@ public:
     // Adds a child at the end of parent's children; throws DuplicateNodeKey.
     NodeId AddChild(NodeId parent, std::string key, std::string text, int image, int expandedImage = 0);
 
-    bool Empty() const { return nodes_.empty(); }
-    std::size_t Size() const { return nodes_.size(); }
-    NodeId Root() const { return nodes_.empty() ? kNoNode : 0; }
-    const TreeNode& Node(NodeId id) const { return nodes_[static_cast<std::size_t>(id)]; }
+    bool Empty() const { return size_ == 0; }
+    std::size_t Size() const { return size_; }
+    NodeId Root() const { return size_ == 0 ? kNoNode : 0; }
+    const TreeNode& Node(NodeId id) const { return At(static_cast<std::size_t>(id)); }
     // The node with this key, or kNoNode.
     NodeId Find(std::string_view key) const;
     // Index of id among its parent's children (0 for the root).
@@ -63,14 +63,23 @@ private:
     // The key index: open addressing over the nodes' keys, one flat array
     // (no allocation per node). A slot holds the key's hash and its node.
     struct Slot {
-        std::size_t hash = 0;
+        std::uint32_t hash = 0;
         NodeId id = kNoNode;
     };
-    std::size_t SlotOf(std::string_view key, std::size_t hash) const;
+    std::size_t SlotOf(std::string_view key, std::uint32_t hash) const;
     void Grow(std::size_t minimumSlots);
+    static std::uint32_t Hash(std::string_view key);
 
-    // Nodes never move once added, so keys can be compared in place.
-    std::deque<TreeNode> nodes_;
+    // Nodes live in chunks of kChunk that never move, so keys can be compared
+    // in place and a node costs no allocation of its own.
+    static constexpr std::size_t kChunkBits = 10;
+    static constexpr std::size_t kChunk = std::size_t{1} << kChunkBits;
+    TreeNode& At(std::size_t id) { return chunks_[id >> kChunkBits][id & (kChunk - 1)]; }
+    const TreeNode& At(std::size_t id) const { return chunks_[id >> kChunkBits][id & (kChunk - 1)]; }
+    TreeNode& Append(TreeNode node);
+
+    std::vector<std::unique_ptr<TreeNode[]>> chunks_;
+    std::size_t size_ = 0;
     std::vector<Slot> slots_;  // size a power of two, at most half full
     std::vector<int> rowOf_;
 };

@@ -33,6 +33,24 @@ TEST(EntryTreeTest, RowsRepeatedKeysCheckKeyAndClear) {
     EXPECT_EQ(tree.AddRoot(kRootKey, "q", kImageArchive), 0);
 }
 
+// Past the first block of nodes and several growths of the key index.
+TEST(EntryTreeTest, ThousandsOfNodesKeepTheirKeysParentsAndRows) {
+    EntryTree tree;
+    const NodeId root = tree.AddRoot(kRootKey, "p", kImageArchive);
+    const NodeId folder = tree.AddChild(root, "f\\", "f", kImageFolder, kImageFolderOpen);
+    for (int i = 0; i < 5000; ++i) tree.AddChild(i % 2 ? folder : root, "f\\e" + std::to_string(i), "e", kImageFile);
+    for (int i = 0; i < 5000; i += 7) {
+        const NodeId id = tree.Find("f\\e" + std::to_string(i));
+        ASSERT_EQ(id, i + 2);
+        EXPECT_EQ(tree.Node(id).key, "f\\e" + std::to_string(i));
+        EXPECT_EQ(tree.Node(id).parent, i % 2 ? folder : root);
+        EXPECT_EQ(tree.RowOf(id), i % 2 ? i / 2 : i / 2 + 1);
+    }
+    EXPECT_EQ(tree.Find("f\\e5000"), kNoNode);
+    EXPECT_THROW(tree.AddChild(root, "f\\e4999", "x", kImageFile), DuplicateNodeKey);
+    EXPECT_EQ(tree.Size(), 5002u);
+}
+
 TEST(EntryTreeTest, TellsEntryKeysFromFolderAndRootKeys) {
     const std::pair<const char*, bool> cases[] = {{"Root", false}, {"ui\\", false},        {"\\", false},
                                                   {".1A", true},   {"ui\\logo.1A", true}, {"root", true},
