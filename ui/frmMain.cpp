@@ -68,6 +68,9 @@ frmMain::frmMain(QWidget* parent)
     ProgressBar1->raise();
     ProgressBar2->raise();
     stopButton_->raise();
+    // The keys belong to the tree from the start (not to Check1, the only
+    // other control that takes focus).
+    TreeView1->setFocus();
 
     // Esc stops long work, as the stop button does.
     escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);

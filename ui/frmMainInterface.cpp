@@ -165,6 +165,8 @@ void frmMain::TreeEndReset() {
     if (select != kNoNode) TreeSelect(select);
     for (NodeId node : expands) TreeExpand(node);
     if (visible != kNoNode) TreeEnsureVisible(visible);
+    // A new tree takes the keys: the first arrow key moves from the root.
+    TreeView1->setFocus();
 }
 
 void frmMain::TreeSelect(NodeId node) {

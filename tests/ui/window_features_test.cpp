@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -188,7 +189,9 @@ TEST(TreeKeysAndMouse, FirstArrowKeyAndLeftDragSelectAsAClickWould) {
     UiHarness ui;
     ui.Open(SampleArchive());
     EXPECT_EQ(ui.SelectedKey(), "Root");
-    QTest::keyClick(ui.window.Tree(), Qt::Key_Down);
+    QApplication::processEvents();
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);  // where a key press goes
     EXPECT_EQ(ui.SelectedKey(), "top.1A");
     EXPECT_TRUE(EntryControlsEnabled(ui));
 
