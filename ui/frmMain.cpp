@@ -84,6 +84,9 @@ frmMain::frmMain(QWidget* parent)
     // An archive file dropped on the window is opened.
     setAcceptDrops(true);
 
+    // However the program comes to quit, the files dragged out go with it.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { dragFolder_.RemoveAll(); });
+
     endAction_ = [this] {
         // The archive's lock goes first: the program may take a moment to wind down.
         if (program_) program_->files.CloseAll();
