@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/Import.h"
 #include "app/OpenClose.h"
 #include "core/MessageTexts.h"
 #include "core/platform/VbError.h"
@@ -27,6 +28,8 @@ void RunMenuItem(Program& program, const std::string& item) {
         ExtSub(program, ui.Handle());
     } else if (item == "nimport") {
         ReaplceFile(program, ui.Handle());
+    } else if (item == "nimportdir") {
+        ImportFolder(program);
     } else if (item == "nproperty") {
         ShowinfoSub(program);
     } else if (item == "nabout") {

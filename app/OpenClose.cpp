@@ -5,6 +5,7 @@
 
 #include "core/ArcReader.h"
 #include "core/MessageTexts.h"
+#include "core/platform/FileIdentity.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
 #include "tree/TreeBuilder.h"
@@ -106,6 +107,7 @@ void ShowOpenedState(Program& program, NodeId root) {
     ui.SetMenuEnabled("nopen", false);
     ui.SetMenuEnabled("nclose", true);
     ui.SetMenuEnabled("nobject", true);
+    ui.SetMenuEnabled("nimportdir", true);
     ui.SetButtonEnabled(1, false);
     ui.SetButtonEnabled(2, true);
     ui.SetButtonEnabled(4, true);
@@ -138,7 +140,8 @@ void LoadArcFile(Program& program) {
         arc.ArcFileNum = program.files.FreeFile();
         // Read access is all an open archive needs (a replacement writes a new
         // file and renames it over this one), so read-only archives open too.
-        BinaryFile& file = program.files.Open(arc.ArcFileNum, arc.OpenArcPath, OpenMode::ReadLocked);
+        // The lock must be on the file the path names, not on one renamed over meanwhile.
+        BinaryFile& file = program.files.Adopt(arc.ArcFileNum, OpenLockedCurrent(arc.OpenArcPath, OpenMode::ReadLocked));
         result = ReadArcDirectory(file, program.ExtTypes, arc.ArcEntries, receiver);
     } catch (const ProgramEnding&) {
         return;  // AddItem has shown its message and ended the program
@@ -184,7 +187,7 @@ void UnLoadArcFile(Program& program) {
     program.arc.OpenArcPath.clear();
 
     ui.SetMenuEnabled("nopen", true);
-    for (const char* item : {"nclose", "nobject", "nexport", "nimport", "nproperty"}) {
+    for (const char* item : {"nclose", "nobject", "nexport", "nimport", "nproperty", "nimportdir"}) {
         ui.SetMenuEnabled(item, false);
     }
     ui.SetButtonEnabled(1, true);

@@ -28,6 +28,13 @@ int main(int argc, char** argv) {
     replaceCmd->add_option("KEY", replace.key, "Entry key (full name, '.', type code)")->required();
     replaceCmd->add_option("SOURCE", replace.source, "File whose bytes become the entry's data")->required();
 
+    ImportOptions import;
+    auto* importCmd = app.add_subcommand("import", "Put the files of an exported folder back, in one rewrite");
+    importCmd->add_option("ARCHIVE", import.archive, "Archive to rewrite")->required();
+    importCmd->add_option("FOLDER", import.folder, "Folder laid out as an inflated export writes it")->required();
+    importCmd->add_option("--types", import.typesFile, "Type table (default: ExtType.Dll beside the program)");
+    importCmd->add_flag("--dry-run", import.dryRun, "Only print what would be replaced");
+
     VerifyOptions verify;
     auto* verifyCmd = app.add_subcommand("verify", "Check every entry and the archive's layout");
     verifyCmd->add_option("ARCHIVE", verify.archive, "Archive to check")->required();
@@ -37,6 +44,7 @@ int main(int argc, char** argv) {
     if (*listCmd) return RunList(list);
     if (*extractCmd) return RunExtract(extract);
     if (*replaceCmd) return RunReplace(replace);
+    if (*importCmd) return RunImport(import);
     if (*verifyCmd) return RunVerify(verify);
     return 1;
 }

@@ -11,6 +11,11 @@ packages=(
   fonts-noto-cjk xvfb xauth
 )
 
+# "fuzz": only what the fuzzing build needs on top (clang with libFuzzer).
+if [ "${1:-}" = "fuzz" ]; then
+  packages=(clang)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -43,6 +43,18 @@ public:
     void Sync();
     void Close();
 
+    // The system's own handle: a descriptor on POSIX, a HANDLE on Windows.
+    using NativeHandle = std::intptr_t;
+    static constexpr NativeHandle kNoHandle = -1;
+    NativeHandle Handle() const { return fd_; }
+    // Takes over a handle the platform layer opened and locked itself.
+    static BinaryFile FromHandle(NativeHandle handle, const std::string& path) {
+        BinaryFile file;
+        file.fd_ = static_cast<int>(handle);
+        file.path_ = path;
+        return file;
+    }
+
 private:
     int fd_ = -1;
     std::int64_t pos_ = 0;
