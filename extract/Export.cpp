@@ -169,7 +169,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kMaxOpen = 64;
+    static constexpr std::size_t kMaxOpen = 256;
     std::string rootText_;
     std::unordered_map<std::string, std::shared_ptr<SafeFolder>> open_;
 };

@@ -82,7 +82,8 @@ SafeFolder SafeFolder::OpenOrCreateChild(const std::string& name, bool* isLink) 
 
 FolderFile SafeFolder::CreateTemporaryFor(const std::string& name) const {
     faults::Check(faults::Op::Open);
-    const std::string prefix = "." + TextToNative(name) + ".tessarin-" + std::to_string(::getpid()) + "-";
+    static const std::string pid = std::to_string(::getpid());
+    const std::string prefix = "." + TextToNative(name) + ".tessarin-" + pid + "-";
     for (int n = 1;; ++n) {
         std::string temp = prefix + std::to_string(n) + ".tmp";
         int fd;
