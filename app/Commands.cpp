@@ -7,6 +7,7 @@
 #include "core/MessageTexts.h"
 #include "core/platform/VbError.h"
 #include "extract/Export.h"
+#include "extract/Verify.h"
 #include "replace/Properties.h"
 #include "replace/Replace.h"
 
@@ -24,6 +25,8 @@ void RunMenuItem(Program& program, const std::string& item) {
         program.EndProgram();
     } else if (item == "nalle") {
         ExportAllEntries(program);
+    } else if (item == "nverify") {
+        VerifyArchive(program);
     } else if (item == "nexport") {
         ExtSub(program, ui.Handle());
     } else if (item == "nimport") {

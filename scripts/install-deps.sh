@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build make
-  zlib1g-dev libgtest-dev libgmock-dev
+  zlib1g-dev libdeflate-dev libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libgl-dev
   nlohmann-json3-dev libcli11-dev
   fonts-noto-cjk xvfb xauth
