@@ -1,8 +1,5 @@
 #include "replace/Replace.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <climits>
 #include <cstdlib>
 #include <limits>
@@ -71,19 +68,6 @@ void ShowLayoutRefusal(Program& program, const std::vector<LayoutProblem>& probl
     if (problems.size() > kMaxListedProblems)
         text += std::string(kCrLf) + "……（共 " + std::to_string(problems.size()) + " 处）";
     program.ui.MsgBox(text, MsgIcon::Warning, kProgramTitle);
-}
-
-// The archive's real location: replacing a link would leave its target unchanged.
-std::string ResolvedArchivePath(const std::string& path) {
-    char resolved[PATH_MAX];
-    if (::realpath(TextToNative(path).c_str(), resolved) == nullptr) return path;
-    return NativeToText(resolved);
-}
-
-// The new archive gets the old one's permission bits, as far as the platform allows.
-void CopyPermissions(const std::string& from, const std::string& to) {
-    struct stat st {};
-    if (::stat(TextToNative(from).c_str(), &st) == 0) ::chmod(TextToNative(to).c_str(), st.st_mode & 07777);
 }
 
 // The records as they will be after the replacement.
@@ -193,7 +177,8 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
 
     // The new archive goes to a file beside the old one and replaces it in one
     // rename, so the old archive stays whole until the new one is on disk.
-    const std::string archivePath = ResolvedArchivePath(arc.OpenArcPath);
+    // The archive's real location: replacing a link would leave its target unchanged.
+    const std::string archivePath = ResolvedPath(arc.OpenArcPath);
     std::string tempPath;  // set once the new file exists
     std::int16_t tempNumber = 0;
     // Removes the unfinished new archive; the old one has not been touched.
@@ -210,7 +195,7 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
         CopyPermissions(archivePath, tempPath);
         WriteReplacedArchive(program.files.Get(arc.ArcFileNum), arc.ArcEntries, index, updated,
                              program.zip.ZippedBytes, out);
-        ReplaceFileAtomically(tempPath, archivePath);
+        ReplaceOpenFile(tempPath, archivePath, program.files.Get(arc.ArcFileNum));
     } catch (const VbError& error) {
         // Only a failure to sync the folder comes after the rename: then the new
         // archive is already in place and the replacement stands.
