@@ -6,6 +6,7 @@
 
 find_package(ZLIB REQUIRED)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
+link_libraries(shell32)  # CommandLineToArgvW
 
 set(TESSARIN_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources to build with the cross compiler")
 if(NOT EXISTS ${TESSARIN_GOOGLETEST_SOURCE}/CMakeLists.txt)

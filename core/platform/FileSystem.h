@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/platform/BinaryFile.h"
 
@@ -29,6 +30,8 @@ constexpr bool IsNativeSeparator(char c) {
 
 // The program's text as a path the standard library opens on this platform.
 std::filesystem::path NativePath(const std::string& path);
+// A path of the standard library as the program's text.
+std::string PathText(const std::filesystem::path& path);
 
 // The folder that holds the running executable, without a trailing separator.
 std::string ProgramFolder();
@@ -79,5 +82,14 @@ void CopyPermissions(const std::string& from, const std::string& to);
 // extension), a trailing dot or space, <>"|?* and control characters.
 const char* NativeNameRefusal(std::string_view component);
 inline bool IsSafeNativeName(std::string_view component) { return NativeNameRefusal(component) == nullptr; }
+
+// The program's arguments (without its own name) in this platform's native form
+// (see TextToNative): the bytes given on POSIX, UTF-8 from the UTF-16 command
+// line on Windows (where the C runtime's argv would be in the ANSI code page).
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// Standard output and error pass bytes unchanged (no "\r\n" for "\n" on Windows),
+// so listings are the same on every platform.
+void UseBinaryStandardStreams();
 
 }  // namespace tessarin

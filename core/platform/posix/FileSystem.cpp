@@ -68,6 +68,8 @@ unsigned long CurrentProcessId() { return static_cast<unsigned long>(::getpid())
 
 std::filesystem::path NativePath(const std::string& path) { return std::filesystem::path(TextToNative(path)); }
 
+std::string PathText(const std::filesystem::path& path) { return NativeToText(path.native()); }
+
 std::string ProgramFolder() {
     std::vector<char> buffer(4096);
     for (;;) {
@@ -183,6 +185,16 @@ void CopyPermissions(const std::string& from, const std::string& to) {
         ::chmod(TextToNative(to).c_str(), st.st_mode & 07777);
     }
 }
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        args.emplace_back(argv[i]);
+    }
+    return args;
+}
+
+void UseBinaryStandardStreams() {}
 
 const char* NativeNameRefusal(std::string_view component) { return CommonNameRefusal(component); }
 

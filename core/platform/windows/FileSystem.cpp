@@ -1,7 +1,14 @@
 // Windows file-system operations through the wide-character API.
 #include "core/platform/FileSystem.h"
 
+// windows.h first: the other system headers build on it.
 #include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
+
+#include <cstdio>
 
 #include <cctype>
 #include <vector>
@@ -90,6 +97,8 @@ unsigned long CurrentProcessId() { return ::GetCurrentProcessId(); }
 }  // namespace native
 
 std::filesystem::path NativePath(const std::string& path) { return std::filesystem::path(win::Wide(path)); }
+
+std::string PathText(const std::filesystem::path& path) { return win::FromWide(path.native()); }
 
 std::string ProgramFolder() {
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -221,6 +230,30 @@ void CopyPermissions(const std::string& from, const std::string& to) {
         ::SetFileAttributesW(win::Wide(to).c_str(),
                              attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
     }
+}
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+    std::vector<std::string> args;
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (wide == nullptr) {
+        for (int i = 1; i < argc; ++i) {
+            args.emplace_back(argv[i]);
+        }
+        return args;
+    }
+    for (int i = 1; i < count; ++i) {
+        args.push_back(win::FromWide(std::wstring(wide[i])));
+    }
+    ::LocalFree(wide);
+    return args;
+}
+
+void UseBinaryStandardStreams() {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 }
 
 const char* NativeNameRefusal(std::string_view component) {
