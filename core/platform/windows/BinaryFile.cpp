@@ -56,11 +56,12 @@ BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode) {
     // Also refuses a link in the way, so nothing is written through one.
     case OpenMode::CreateNewLocked: disposition = CREATE_NEW; break;
     }
-    // No reading or writing shared: every other open of the file fails with a
-    // sharing violation while this one lasts. Deleting is shared so that a
-    // replacement can rename the file this program holds.
-    const HANDLE h = ::CreateFileW(win::Wide(path).c_str(), access, FILE_SHARE_DELETE, nullptr, disposition,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Writing is not shared: another program that would change the file gets a
+    // sharing violation (70) while this open lasts; reading is, as on POSIX.
+    // Deleting is shared so that a replacement can rename the file this program
+    // holds. Other opens by this program are kept out by the in-use lock below.
+    const HANDLE h = ::CreateFileW(win::Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                   disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         throw VbError(VbErrorFromWin32ForPath(::GetLastError(), path));
     }
@@ -71,6 +72,14 @@ BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode) {
     const DWORD type = ::GetFileType(h);
     if (type == FILE_TYPE_PIPE || (type != FILE_TYPE_DISK && mode != OpenMode::CreateLocked)) {
         throw VbError(vberr::PathFileAccess);
+    }
+    if (type == FILE_TYPE_DISK) {
+        OVERLAPPED at{};
+        at.Offset = win::kInUseOffsetLow;
+        at.OffsetHigh = win::kInUseOffsetHigh;
+        if (!::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+            throw VbError(vberr::PermissionDenied);  // in use by another open
+        }
     }
     if (mode == OpenMode::CreateLocked && type == FILE_TYPE_DISK) {
         LARGE_INTEGER zero{};

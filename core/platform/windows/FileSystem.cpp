@@ -68,10 +68,10 @@ int RemoveFile(const std::string& path) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return vberr::PathFileAccess;
     }
-    // Opened for reading, the file conflicts with every open that holds it (all
-    // of them keep reading to themselves), and a link is opened itself, not its
-    // target. Deleting through this handle leaves no moment for another file to
-    // take the name.
+    // A link is opened itself, not its target; a file another program holds
+    // without sharing gives a sharing violation, one this program holds fails
+    // the in-use lock. Deleting through this handle leaves no moment for another
+    // file to take the name.
     const HANDLE h = ::CreateFileW(wide.c_str(), GENERIC_READ | DELETE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
@@ -79,8 +79,13 @@ int RemoveFile(const std::string& path) {
         return VbErrorFromWin32ForPath(::GetLastError(), path);
     }
     int result = 0;
+    OVERLAPPED inUse{};
+    inUse.Offset = win::kInUseOffsetLow;
+    inUse.OffsetHigh = win::kInUseOffsetHigh;
     if (::GetFileType(h) != FILE_TYPE_DISK) {
         result = vberr::PathFileAccess;  // a device
+    } else if (!::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &inUse)) {
+        result = vberr::PermissionDenied;  // an open of this program holds it
     } else {
         FILE_DISPOSITION_INFO disposition{};
         disposition.DeleteFile = TRUE;

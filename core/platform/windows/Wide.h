@@ -10,4 +10,10 @@ std::wstring Wide(const std::string& text);
 std::string FromWide(const wchar_t* text, std::size_t length);
 inline std::string FromWide(const std::wstring& text) { return FromWide(text.data(), text.size()); }
 
+// The "in use" mark every BinaryFile takes: an exclusive lock on one byte far
+// beyond any offset that is ever read or written, like flock on POSIX. A second
+// open of the file, in this program or another instance, fails to take it.
+constexpr unsigned long kInUseOffsetLow = 0xFFFFFFFEul;
+constexpr unsigned long kInUseOffsetHigh = 0x7FFFFFFFul;
+
 }  // namespace tessarin::win
