@@ -33,7 +33,8 @@ windows: deps-windows
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows
 
-test-windows: windows
+# The comparison with the Linux companion needs the Linux build too.
+test-windows: build windows
 	@ctest --preset windows -j2
 
 # Starts the window on the demo archive made at build time, or on ARCHIVE=path.

@@ -54,3 +54,14 @@ if(TESSARIN_WINE)
 else()
   message(WARNING "wine64 not found: the Windows programs build, but their tests cannot run here")
 endif()
+
+# The Linux and the Windows companion give the same results on the demo archive
+# (made by the Linux build, TESSARIN_LINUX_BUILD, which `make test` builds first).
+set(TESSARIN_LINUX_BUILD ${CMAKE_SOURCE_DIR}/build CACHE PATH "Linux build whose tessarin-cli the Windows one is compared with")
+if(TESSARIN_WINE)
+  cmake_language(DEFER CALL add_test NAME CliSameOnLinuxAndWindows
+    COMMAND ${CMAKE_COMMAND} -DLINUX_CLI=${TESSARIN_LINUX_BUILD}/bin/tessarin-cli
+      -DWINDOWS_CLI=${CMAKE_BINARY_DIR}/bin/tessarin-cli.exe -DWINE=${TESSARIN_WINE} -DWINEPREFIX=${TESSARIN_WINEPREFIX}
+      -DARCHIVES=${TESSARIN_LINUX_BUILD}/demo/demo.arc -DWORK=${CMAKE_BINARY_DIR}/cli-compare
+      -P ${CMAKE_SOURCE_DIR}/cmake/CompareCli.cmake)
+endif()

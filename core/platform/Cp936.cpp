@@ -279,7 +279,12 @@ std::string NativeToText(std::string_view native) {
     std::string out;
     out.reserve(native.size());
     for (std::size_t i = 0; i < native.size();) {
+        // Windows names may hold lone surrogates (the escaped bytes among them).
+#ifdef _WIN32
+        const Decoded d = DecodeUtf8(native, i, true);
+#else
         const Decoded d = DecodeUtf8(native, i, false);
+#endif
         if (d.length == 0) {
             AppendUtf8(out, kEscapeBase + static_cast<unsigned char>(native[i]));
             ++i;

@@ -95,7 +95,7 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
         h.SelectNode(c.key);
         h.window.check1 = c.check1;
         fs::create_directory(h.dir / "out");
-        const std::string target = h.dir / "out/" + h.program.tree.Node(h.window.selected).text;
+        const std::string target = h.dir / "out" + kNativeSeparator + h.program.tree.Node(h.window.selected).text;
         if (c.existing == "/") fs::create_directory(target);
         else if (!c.existing.empty()) WriteFileBytes(target, c.existing);
         if (!c.folder.empty()) h.window.folderAnswers.push_back(h.dir / c.folder);
