@@ -2,7 +2,7 @@
 BUILD_DIR := build
 ARCHIVE ?=
 
-.PHONY: deps configure build test run sanitize fuzz bench clean
+.PHONY: deps configure build test run sanitize fuzz bench clean deps-windows windows test-windows
 
 deps:
 	@bash scripts/install-deps.sh
@@ -39,9 +39,22 @@ fuzz: deps
 bench: build
 	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
 
+# Windows: tessarin-cli.exe (ExtType.Dll beside it) and the tests, cross-built
+# into build-windows/ with MinGW-w64; test-windows runs the tests under Wine.
+deps-windows:
+	@bash scripts/install-deps.sh windows
+
+windows: deps-windows
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows
+
+# The comparison with the Linux companion needs the Linux build too.
+test-windows: build windows
+	@ctest --preset windows -j2
+
 # Starts the window on the demo archive made at build time, or on ARCHIVE=path.
 run: build
 	@$(BUILD_DIR)/bin/tessarin $(if $(ARCHIVE),"$(ARCHIVE)",$(BUILD_DIR)/demo/demo.arc)
 
 clean:
-	@rm -rf $(BUILD_DIR) build-sanitize build-fuzz
+	@rm -rf $(BUILD_DIR) build-sanitize build-fuzz build-windows

@@ -18,8 +18,9 @@ constexpr int kDirectoryBar = 1;
 
 // The archive file name: the part of the path after its last separator.
 std::string ArchiveFileName(const std::string& path) {
-    const auto cut = path.rfind(kNativeSeparator);
-    return cut == std::string::npos ? path : path.substr(cut + 1);
+    std::size_t start = path.size();
+    while (start > 0 && !IsNativeSeparator(path[start - 1])) --start;
+    return path.substr(start);
 }
 
 // Turns each step of the directory read into its window effects. The tree's

@@ -1,7 +1,10 @@
 // tessarin-cli: the command-line companion of Tessarin, over the same core.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+
 #include "cli/Verbs.h"
+#include "core/platform/FileSystem.h"
 
 int main(int argc, char** argv) {
     using namespace tessarin::cli;
@@ -39,7 +42,15 @@ int main(int argc, char** argv) {
     auto* verifyCmd = app.add_subcommand("verify", "Check every entry and the archive's layout");
     verifyCmd->add_option("ARCHIVE", verify.archive, "Archive to check")->required();
 
-    CLI11_PARSE(app, argc, argv);
+    // Arguments as program text on every platform; CLI11 takes them last first.
+    tessarin::UseBinaryStandardStreams();
+    std::vector<std::string> args = tessarin::CommandLineArguments(argc, argv);
+    std::reverse(args.begin(), args.end());
+    try {
+        app.parse(args);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    }
 
     if (*listCmd) return RunList(list);
     if (*extractCmd) return RunExtract(extract);

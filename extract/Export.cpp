@@ -64,21 +64,9 @@ void ShowBadSize(MessageSink& messages, std::int32_t size) {
                     "Compression Error");
 }
 
-// One name that stays where it is put on disk: not empty, not "." or "..", and
-// free of every separator and of the drive/stream marker ":". Checked on the
-// bytes the name becomes on disk.
-bool IsSafeComponent(std::string_view text) {
-    const std::string native = TextToNative(text);
-    if (native.empty() || native == "." || native == "..") {
-        return false;
-    }
-    for (char c : native) {
-        if (c == '/' || c == '\\' || c == ':' || c == '\0') {
-            return false;
-        }
-    }
-    return true;
-}
+// One name that stays where it is put on disk and that this platform can create
+// as it is (see NativeNameRefusal).
+bool IsSafeComponent(std::string_view text) { return IsSafeNativeName(text); }
 
 // The picked folder, ending in "/" so that names can be appended.
 std::string FolderWithSeparator(const std::string& picked) {

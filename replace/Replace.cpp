@@ -1,8 +1,5 @@
 #include "replace/Replace.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <zlib.h>
 
 #include <climits>
@@ -64,19 +61,6 @@ void ShowLayoutRefusal(Program& program, const std::vector<LayoutProblem>& probl
     program.ui.MsgBox(text, MsgIcon::Warning, kProgramTitle);
 }
 
-// The archive's real location: replacing a link would leave its target unchanged.
-std::string ResolvedArchivePath(const std::string& path) {
-    char resolved[PATH_MAX];
-    if (::realpath(TextToNative(path).c_str(), resolved) == nullptr) return path;
-    return NativeToText(resolved);
-}
-
-// The new archive gets the old one's permission bits, as far as the platform allows.
-void CopyPermissions(const std::string& from, const std::string& to) {
-    struct stat st {};
-    if (::stat(TextToNative(from).c_str(), &st) == 0) ::chmod(TextToNative(to).c_str(), st.st_mode & 07777);
-}
-
 }  // namespace
 
 bool ReaplceFile(Program& program, WindowHandle hwnd) {
@@ -135,7 +119,8 @@ bool RewriteArchive(Program& program, const std::vector<NewEntryData>& replaceme
     ArcState& arc = program.arc;
     // The new archive goes to a file beside the old one and replaces it in one
     // rename, so the old archive stays whole until the new one is on disk.
-    const std::string archivePath = ResolvedArchivePath(arc.OpenArcPath);
+    // The archive's real location: replacing a link would leave its target unchanged.
+    const std::string archivePath = ResolvedPath(arc.OpenArcPath);
     std::string tempPath;  // set once the new file exists
     std::int16_t tempNumber = 0;
     auto discard = [&] {
@@ -162,7 +147,7 @@ bool RewriteArchive(Program& program, const std::vector<NewEntryData>& replaceme
             discard();
             return ArchiveStillAtItsPath(program);
         }
-        ReplaceFileAtomically(tempPath, archivePath);
+        ReplaceOpenFile(tempPath, archivePath, program.files.Get(arc.ArcFileNum));
     } catch (const VbError& error) {
         // Only a failure to sync the folder comes after the rename: then the new
         // archive is already in place and the replacement stands.

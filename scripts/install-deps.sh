@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tessarin needs to build, test and run.
 # Only packages that are missing are installed; uses sudo when not root.
+# With the argument "windows": what the Windows cross-build and its tests under
+# Wine need instead (MinGW-w64, its zlib, GoogleTest's sources, wine64).
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,13 @@ packages=(
   nlohmann-json3-dev libcli11-dev
   fonts-noto-cjk xvfb xauth
 )
+if [ "${1:-}" = "windows" ]; then
+  packages=(
+    cmake ninja-build make
+    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64
+    nlohmann-json3-dev libcli11-dev
+  )
+fi
 
 # "fuzz": only what the fuzzing build needs on top (clang with libFuzzer).
 if [ "${1:-}" = "fuzz" ]; then

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "core/platform/FaultInjection.h"
+#include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
 #include "extract/Export.h"
 #include "HeapPeak.h"
@@ -30,19 +31,30 @@ std::string Refused(const std::string& name, const std::string& key) {
 }
 const std::string kCorruptBox = "MsgBox | 数组取数据不正确。 | Warning | Compression Error";
 
-// Regular files below root, relative to it, sorted.
+// Regular files below root, relative to it with "/" between parts, sorted.
 Log FilesUnder(const std::string& root) {
     Log files;
-    for (const auto& item : fs::recursive_directory_iterator(root))
-        if (item.is_regular_file()) files.push_back(fs::relative(item.path(), root).string());
+    for (const auto& item : fs::recursive_directory_iterator(NativePath(root))) {
+        if (!item.is_regular_file()) continue;
+        std::string file = PathText(fs::relative(item.path(), NativePath(root)));
+        std::replace_if(file.begin(), file.end(), IsNativeSeparator, '/');
+        files.push_back(file);
+    }
     std::sort(files.begin(), files.end());
     return files;
 }
 
 // Replaces "{p}" in each line by path.
+// Replaces "{p}" in each line by path; the "/" of the path parts after it become
+// the platform's separator, as the program writes them.
 Log Filled(Log lines, const std::string& path) {
-    for (std::string& line : lines)
-        if (const auto at = line.find("{p}"); at != std::string::npos) line.replace(at, 3, path);
+    for (std::string& line : lines) {
+        const auto at = line.find("{p}");
+        if (at == std::string::npos) continue;
+        for (std::size_t i = at + 3; i < line.size() && line[i] != '\r'; ++i)
+            if (line[i] == '/') line[i] = kNativeSeparator;
+        line.replace(at, 3, path);
+    }
     return lines;
 }
 
@@ -86,7 +98,7 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
         h.SelectNode(c.key);
         h.window.check1 = c.check1;
         fs::create_directory(h.dir / "out");
-        const std::string target = h.dir / "out/" + h.program.tree.Node(h.window.selected).text;
+        const std::string target = h.dir / "out" + kNativeSeparator + h.program.tree.Node(h.window.selected).text;
         if (c.existing == "/") fs::create_directory(target);
         else if (!c.existing.empty()) WriteFileBytes(target, c.existing);
         if (!c.folder.empty()) h.window.folderAnswers.push_back(h.dir / c.folder);
