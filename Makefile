@@ -2,7 +2,7 @@
 BUILD_DIR := build
 ARCHIVE ?=
 
-.PHONY: deps configure build test run sanitize bench clean
+.PHONY: deps configure build test run sanitize fuzz bench clean deps-windows windows test-windows
 
 deps:
 	@bash scripts/install-deps.sh
@@ -21,12 +21,40 @@ sanitize: deps
 	@cmake --build --preset sanitize
 	@ctest --preset sanitize -j2
 
+# Each libFuzzer target runs FUZZ_SECONDS on a scratch copy of its corpus;
+# new crash inputs land in build-fuzz/crashes (copy them into fuzz/corpus/).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@bash scripts/install-deps.sh fuzz
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@mkdir -p build-fuzz/crashes
+	@for t in reader types listing; do \
+	  rm -rf build-fuzz/corpus-$$t && cp -r fuzz/corpus/$$t build-fuzz/corpus-$$t && \
+	  echo "== fuzz_$$t ($(FUZZ_SECONDS) s)" && \
+	  build-fuzz/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 -rss_limit_mb=512 \
+	    -artifact_prefix=build-fuzz/crashes/$$t- -print_final_stats=1 build-fuzz/corpus-$$t || exit 1; \
+	done
+
 bench: build
 	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
+
+# Windows: tessarin-cli.exe (ExtType.Dll beside it) and the tests, cross-built
+# into build-windows/ with MinGW-w64; test-windows runs the tests under Wine.
+deps-windows:
+	@bash scripts/install-deps.sh windows
+
+windows: deps-windows
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows
+
+# The comparison with the Linux companion needs the Linux build too.
+test-windows: build windows
+	@ctest --preset windows -j2
 
 # Starts the window on the demo archive made at build time, or on ARCHIVE=path.
 run: build
 	@$(BUILD_DIR)/bin/tessarin $(if $(ARCHIVE),"$(ARCHIVE)",$(BUILD_DIR)/demo/demo.arc)
 
 clean:
-	@rm -rf $(BUILD_DIR) build-sanitize
+	@rm -rf $(BUILD_DIR) build-sanitize build-fuzz build-windows

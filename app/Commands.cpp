@@ -2,10 +2,12 @@
 
 #include <new>
 
+#include "app/Import.h"
 #include "app/OpenClose.h"
 #include "core/MessageTexts.h"
 #include "core/platform/VbError.h"
 #include "extract/Export.h"
+#include "extract/Verify.h"
 #include "replace/Properties.h"
 #include "replace/Replace.h"
 
@@ -23,10 +25,14 @@ void RunMenuItem(Program& program, const std::string& item) {
         program.EndProgram();
     } else if (item == "nalle") {
         ExportAllEntries(program);
+    } else if (item == "nverify") {
+        VerifyArchive(program);
     } else if (item == "nexport") {
         ExtSub(program, ui.Handle());
     } else if (item == "nimport") {
         ReaplceFile(program, ui.Handle());
+    } else if (item == "nimportdir") {
+        ImportFolder(program);
     } else if (item == "nproperty") {
         ShowinfoSub(program);
     } else if (item == "nabout") {

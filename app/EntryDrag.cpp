@@ -1,12 +1,10 @@
 #include "app/EntryDrag.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 #include "core/MessageTexts.h"
-#include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
 #include "extract/Export.h"
 #include "replace/Replace.h"
@@ -16,19 +14,10 @@ namespace tessarin {
 
 namespace {
 
-// The node's text must stay one plain name on disk, as for the export command.
-bool IsPlainName(const std::string& text) {
-    const std::string native = TextToNative(text);
-    if (native.empty() || native == "." || native == "..") return false;
-    for (char c : native) {
-        if (c == '/' || c == '\\' || c == ':' || c == '\0') return false;
-    }
-    return true;
-}
-
 std::string LastPathPart(const std::string& path) {
-    const auto cut = path.rfind(kNativeSeparator);
-    return cut == std::string::npos ? path : path.substr(cut + 1);
+    std::size_t cut = path.size();
+    while (cut > 0 && !IsNativeSeparator(path[cut - 1])) --cut;
+    return path.substr(cut);
 }
 
 }  // namespace
@@ -42,20 +31,30 @@ std::string DragExportFolder::Export(Program& program, NodeId node) {
         program.ui.MsgBox("档案没有成功打开，无法导出。", MsgIcon::Stop, kProgramTitle);
         return {};
     }
-    if (!IsPlainName(n.text)) {
+    // The node's text must stay one plain name on disk, as for the export command.
+    if (!IsSafeNativeName(n.text)) {
         program.ui.MsgBox("文件名可能写到所选目录之外，已拒绝导出：" + n.text + kCrLf + kCrLf + "KEY：" + n.key,
                           MsgIcon::Stop, kProgramTitle);
         return {};
     }
-    std::error_code error;
     if (base_.empty()) {
-        // A folder only this user can read, made with a unique name.
-        std::string pattern = (std::filesystem::temp_directory_path(error) / "tessarin-drag-XXXXXX").string();
-        if (error || ::mkdtemp(pattern.data()) == nullptr) {
+        // A new folder of the system's temporary folder, only for this user.
+        std::error_code error;
+        const std::filesystem::path temp = std::filesystem::temp_directory_path(error);
+        std::random_device random;
+        for (int attempt = 0; !error && base_.empty() && attempt < 100; ++attempt) {
+            const std::filesystem::path candidate = temp / ("tessarin-drag-" + std::to_string(random()));
+            std::error_code made;
+            if (std::filesystem::create_directory(candidate, made)) {
+                std::filesystem::permissions(candidate, std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::replace, made);
+                base_ = PathText(candidate);
+            }
+        }
+        if (base_.empty()) {
             program.ui.MsgBox("无法创建临时目录，文件未导出。", MsgIcon::Stop, kProgramTitle);
             return {};
         }
-        base_ = NativeToText(pattern);
     }
     // Each drag gets a folder of its own: a file the file manager may still be
     // copying is never written over.
@@ -75,7 +74,7 @@ std::string DragExportFolder::Export(Program& program, NodeId node) {
 void DragExportFolder::RemoveAll() {
     if (base_.empty()) return;
     std::error_code ignored;
-    std::filesystem::remove_all(TextToNative(base_), ignored);
+    std::filesystem::remove_all(NativePath(base_), ignored);
     base_.clear();
 }
 

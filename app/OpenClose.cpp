@@ -5,6 +5,7 @@
 
 #include "core/ArcReader.h"
 #include "core/MessageTexts.h"
+#include "core/platform/FileIdentity.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
 #include "tree/TreeBuilder.h"
@@ -17,8 +18,9 @@ constexpr int kDirectoryBar = 1;
 
 // The archive file name: the part of the path after its last separator.
 std::string ArchiveFileName(const std::string& path) {
-    const auto cut = path.rfind(kNativeSeparator);
-    return cut == std::string::npos ? path : path.substr(cut + 1);
+    std::size_t start = path.size();
+    while (start > 0 && !IsNativeSeparator(path[start - 1])) --start;
+    return path.substr(start);
 }
 
 // Turns each step of the directory read into its window effects. The tree's
@@ -106,6 +108,7 @@ void ShowOpenedState(Program& program, NodeId root) {
     ui.SetMenuEnabled("nopen", false);
     ui.SetMenuEnabled("nclose", true);
     ui.SetMenuEnabled("nobject", true);
+    ui.SetMenuEnabled("nimportdir", true);
     ui.SetButtonEnabled(1, false);
     ui.SetButtonEnabled(2, true);
     ui.SetButtonEnabled(4, true);
@@ -139,7 +142,8 @@ void LoadArcFile(Program& program) {
         arc.ArcFileNum = program.files.FreeFile();
         // Read access is all an open archive needs (a replacement writes a new
         // file and renames it over this one), so read-only archives open too.
-        BinaryFile& file = program.files.Open(arc.ArcFileNum, arc.OpenArcPath, OpenMode::ReadLocked);
+        // The lock must be on the file the path names, not on one renamed over meanwhile.
+        BinaryFile& file = program.files.Adopt(arc.ArcFileNum, OpenLockedCurrent(arc.OpenArcPath, OpenMode::ReadLocked));
         result = ReadArcDirectory(file, program.ExtTypes, arc.ArcEntries, receiver);
     } catch (const ProgramEnding&) {
         return;  // AddItem has shown its message and ended the program
@@ -188,7 +192,7 @@ void UnLoadArcFile(Program& program) {
     program.arc.OpenArcPath.clear();
 
     ui.SetMenuEnabled("nopen", true);
-    for (const char* item : {"nclose", "nobject", "nexport", "nimport", "nproperty"}) {
+    for (const char* item : {"nclose", "nobject", "nexport", "nimport", "nproperty", "nimportdir"}) {
         ui.SetMenuEnabled(item, false);
     }
     ui.SetButtonEnabled(1, true);

@@ -17,8 +17,8 @@ namespace {
 // DEST as the folder picker would give it: absolute, and there.
 bool PrepareDestination(const std::string& dest, std::string& folder) {
     std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(dest, ec);
-    folder = NativeToText(ec ? dest : absolute.string());
+    const std::filesystem::path absolute = std::filesystem::absolute(NativePath(NativeToText(dest)), ec);
+    folder = ec ? NativeToText(dest) : PathText(absolute);
     try {
         if (!DirectoryExists(folder)) CreateDirectories(folder);
         return true;

@@ -28,6 +28,14 @@ struct ReplaceOptions {
 };
 int RunReplace(const ReplaceOptions& options);
 
+struct ImportOptions {
+    std::string archive;
+    std::string folder;
+    std::string typesFile;
+    bool dryRun = false;
+};
+int RunImport(const ImportOptions& options);
+
 struct VerifyOptions {
     std::string archive;
 };

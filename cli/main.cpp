@@ -1,7 +1,10 @@
 // tessarin-cli: the command-line companion of Tessarin, over the same core.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+
 #include "cli/Verbs.h"
+#include "core/platform/FileSystem.h"
 
 int main(int argc, char** argv) {
     using namespace tessarin::cli;
@@ -28,15 +31,31 @@ int main(int argc, char** argv) {
     replaceCmd->add_option("KEY", replace.key, "Entry key (full name, '.', type code)")->required();
     replaceCmd->add_option("SOURCE", replace.source, "File whose bytes become the entry's data")->required();
 
+    ImportOptions import;
+    auto* importCmd = app.add_subcommand("import", "Put the files of an exported folder back, in one rewrite");
+    importCmd->add_option("ARCHIVE", import.archive, "Archive to rewrite")->required();
+    importCmd->add_option("FOLDER", import.folder, "Folder laid out as an inflated export writes it")->required();
+    importCmd->add_option("--types", import.typesFile, "Type table (default: ExtType.Dll beside the program)");
+    importCmd->add_flag("--dry-run", import.dryRun, "Only print what would be replaced");
+
     VerifyOptions verify;
     auto* verifyCmd = app.add_subcommand("verify", "Check every entry and the archive's layout");
     verifyCmd->add_option("ARCHIVE", verify.archive, "Archive to check")->required();
 
-    CLI11_PARSE(app, argc, argv);
+    // Arguments as program text on every platform; CLI11 takes them last first.
+    tessarin::UseBinaryStandardStreams();
+    std::vector<std::string> args = tessarin::CommandLineArguments(argc, argv);
+    std::reverse(args.begin(), args.end());
+    try {
+        app.parse(args);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    }
 
     if (*listCmd) return RunList(list);
     if (*extractCmd) return RunExtract(extract);
     if (*replaceCmd) return RunReplace(replace);
+    if (*importCmd) return RunImport(import);
     if (*verifyCmd) return RunVerify(verify);
     return 1;
 }

@@ -5,6 +5,7 @@
 
 #include "core/ArcState.h"
 #include "core/platform/Cp936.h"
+#include "core/platform/FileIdentity.h"
 #include "core/platform/VbError.h"
 
 namespace tessarin {
@@ -137,7 +138,7 @@ ArcReadResult ReadArcFile(const std::string& path, const ExtTypeTable& ExtTypes,
                           ArcReadReceiver& receiver) {
     BinaryFile file;
     try {
-        file = BinaryFile::Open(path, OpenMode::ReadLocked);
+        file = OpenLockedCurrent(path, OpenMode::ReadLocked);
     } catch (const VbError& error) {
         ArcReadResult result;
         result.Fail(error.number(), error.description());

@@ -6,6 +6,7 @@
 #include "core/ArcFormat.h"
 #include "core/ArcState.h"
 #include "core/platform/Cp936.h"
+#include "core/platform/FileTransfer.h"
 #include "core/platform/VbError.h"
 
 namespace tessarin {
@@ -115,16 +116,44 @@ void WriteArcHead(BinaryFile& out, const ArcEntryList& entries) {
     }
 }
 
-void CopyFileRange(BinaryFile& from, std::int64_t offset, std::int64_t length, BinaryFile& out) {
-    if (length <= 0) return;
-    std::vector<char> block(static_cast<std::size_t>(std::min<std::int64_t>(length, kCopyBlockSize)));
-    from.Seek(offset);
-    while (length > 0) {
-        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(length, static_cast<std::int64_t>(block.size())));
-        from.ReadExact(block.data(), n);
-        out.Write(block.data(), n);
-        length -= static_cast<std::int64_t>(n);
+ArcEntryList WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
+                                   const std::vector<NewEntryData>& replacements, BinaryFile& out) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+    ArcEntryList written = entries;
+    if (entries.empty()) {
+        WriteArcHead(out, written);
+        return written;
     }
+    const std::int64_t oldLength = old.Length();
+    std::int64_t from = entries.front().ArcFileOFSET;  // next old byte to carry over
+    std::int64_t delta = 0;                             // how far later data moves
+    std::size_t next = 0;                               // next entry whose offset to set
+    auto shiftUpTo = [&](std::size_t end) {
+        for (; next < end; ++next) {
+            const std::int64_t offset = entries[next].ArcFileOFSET + delta;
+            if (offset < 0 || offset > kMax) throw RewriteOutOfRange{};
+            written[next].ArcFileOFSET = static_cast<std::int32_t>(offset);
+        }
+    };
+    out.Seek(from);
+    for (const NewEntryData& replacement : replacements) {
+        const ARCFileCls& entry = entries.at(replacement.index);
+        if (replacement.index < next) throw VbError(vberr::InternalError);  // not ascending
+        CopyBetweenFiles(old, from, entry.ArcFileOFSET - from, out);
+        shiftUpTo(replacement.index + 1);
+        const std::int64_t start = out.Position();
+        const std::int32_t originalSize = replacement.write(out);
+        const std::int64_t stored = out.Position() - start;
+        if (stored > kMax) throw RewriteOutOfRange{};
+        written[replacement.index].ArcFileZipSize = static_cast<std::int32_t>(stored);
+        written[replacement.index].ArcFileOrgSize = originalSize;
+        from = static_cast<std::int64_t>(entry.ArcFileOFSET) + entry.ArcFileZipSize;
+        delta += stored - entry.ArcFileZipSize;
+    }
+    CopyBetweenFiles(old, from, oldLength - from, out);
+    shiftUpTo(entries.size());
+    WriteArcHead(out, written);
+    return written;
 }
 
 }  // namespace tessarin

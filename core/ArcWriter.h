@@ -3,6 +3,7 @@
 // the first record's data begins the data area right after the directory, entry
 // data lies in directory order without overlapping, and all of it inside the file.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,7 +13,7 @@
 
 namespace tessarin {
 
-// Size of the blocks in which archive data is copied from the old file.
+// Size of the blocks of zero bytes written into the gap.
 inline constexpr std::size_t kCopyBlockSize = 1 << 20;
 
 // The name field of a directory record for a full name (program text): its code
@@ -40,8 +41,28 @@ std::int64_t WrittenDirectoryEnd(const ArcEntryList& entries);
 // offset. Throws VbError from the file layer.
 void WriteArcHead(BinaryFile& out, const ArcEntryList& entries);
 
-// Copies length bytes of from, starting at offset, to out's current position,
-// one block at a time. Throws VbError (62 when from ends early).
-void CopyFileRange(BinaryFile& from, std::int64_t offset, std::int64_t length, BinaryFile& out);
+// New stored bytes for one entry of a rewrite.
+struct NewEntryData {
+    std::size_t index = 0;  // the entry, 0-based in directory order
+    // Writes the entry's new stored bytes at out's current position (they are
+    // counted as its stored size) and returns its original size.
+    std::function<std::int32_t(BinaryFile& out)> write;
+};
+
+// An offset or a stored size of the rewritten archive no longer fits the
+// format's signed 32 bits.
+struct RewriteOutOfRange {};
+
+// Writes the whole archive anew into out (an empty new file) from the old file
+// and its records, which must have no layout problems: the data area from the
+// first record's offset, each entry's old stored bytes or, for the entries in
+// replacements (ascending index, each at most once), the new data; the bytes
+// between one entry's data and the next, and after the last, are kept. Then
+// the header and the directory with the new sizes and offsets, and zero bytes
+// up to the data. Memory stays bounded whatever the sizes: data moves between
+// the files in blocks. Returns the records as written. Throws VbError,
+// RewriteOutOfRange, and whatever a write function throws.
+ArcEntryList WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
+                                   const std::vector<NewEntryData>& replacements, BinaryFile& out);
 
 }  // namespace tessarin

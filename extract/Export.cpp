@@ -1,17 +1,24 @@
 #include "extract/Export.h"
 
+#include <algorithm>
+#include <map>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/MessageTexts.h"
 #include "core/platform/BinaryFile.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
+#include "core/platform/SafeFolder.h"
 #include "core/platform/VbError.h"
 #include "extract/Codec.h"
+#include "extract/EntrySource.h"
 #include "extract/OutputFile.h"
+#include "extract/Pipeline.h"
 
 namespace tessarin {
 
@@ -23,36 +30,43 @@ constexpr int kRawExport = 1;  // Check1 ticked: save the stored bytes
 constexpr const char* kExtSubPrompt = "选保存文件的目录";
 constexpr const char* kExportDone = "资源文件导出完成。";
 constexpr const char* kExportAllDone = "全部资源文件导出完成。";
+constexpr const char* kExportAllStopped = "已停止导出，已导出的文件保留。";
 constexpr const char* kEntryFailed = "导出文件时发生错误，KEY：";
+constexpr const char* kReadFailed = "读取归档中的资源数据时出错，文件未导出：";
 
 std::string ExportAllPrompt() {
     return std::string("导出全部资源文件： ") + kCrLf + "请选择要保存的资源文件的目录";
 }
 
-void ShowFailure(Program& program, const std::string& lead, const std::string& path, const VbError& error) {
-    program.ui.MsgBox(FileFailureText(lead, path, error), MsgIcon::Stop, kProgramTitle);
+void ShowFailure(MessageSink& messages, const std::string& lead, const std::string& path, const VbError& error) {
+    messages.MsgBox(FileFailureText(lead, path, error), MsgIcon::Stop, kProgramTitle);
 }
 
-void ShowUnsafeName(Program& program, const std::string& name, const std::string& key) {
-    program.ui.MsgBox("文件名可能写到所选目录之外，已拒绝导出：" + name + kCrLf + kCrLf + "KEY：" + key, MsgIcon::Stop,
-                      kProgramTitle);
+void ShowUnsafeName(MessageSink& messages, const std::string& name, const std::string& key) {
+    messages.MsgBox("文件名可能写到所选目录之外，已拒绝导出：" + name + kCrLf + kCrLf + "KEY：" + key, MsgIcon::Stop,
+                    kProgramTitle);
 }
 
-// One name that stays where it is put on disk: not empty, not "." or "..", and
-// free of every separator and of the drive/stream marker ":". Checked on the
-// bytes the name becomes on disk.
-bool IsSafeComponent(std::string_view text) {
-    const std::string native = TextToNative(text);
-    if (native.empty() || native == "." || native == "..") {
-        return false;
-    }
-    for (char c : native) {
-        if (c == '/' || c == '\\' || c == ':' || c == '\0') {
-            return false;
-        }
-    }
-    return true;
+void ShowLinkRefused(MessageSink& messages, const std::string& link, const std::string& key) {
+    messages.MsgBox("路径经过一个链接，可能写到所选目录之外，已拒绝导出：" + link + kCrLf + kCrLf + "KEY：" + key,
+                    MsgIcon::Stop, kProgramTitle);
 }
+
+void ShowCollision(MessageSink& messages, const std::string& path, const std::string& key,
+                   const std::string& firstKey) {
+    messages.MsgBox("这个文件已由本次导出的另一个条目写入，后一个条目未导出：" + path + kCrLf + kCrLf + "KEY：" + key +
+                        kCrLf + "已写入的 KEY：" + firstKey,
+                    MsgIcon::Stop, kProgramTitle);
+}
+
+void ShowBadSize(MessageSink& messages, std::int32_t size) {
+    messages.MsgBox("记录的文件大小不正确（" + std::to_string(size) + "），无法解压。", MsgIcon::Warning,
+                    "Compression Error");
+}
+
+// One name that stays where it is put on disk and that this platform can create
+// as it is (see NativeNameRefusal).
+bool IsSafeComponent(std::string_view text) { return IsSafeNativeName(text); }
 
 // The picked folder, ending in "/" so that names can be appended.
 std::string FolderWithSeparator(const std::string& picked) {
@@ -63,16 +77,16 @@ std::string FolderWithSeparator(const std::string& picked) {
     return folder;
 }
 
-struct EntryPaths {
-    std::string folder;  // ends in "/"
-    std::string file;
+// Where an entry goes below the chosen folder: its folders, one name each, and its file name.
+struct EntryPlace {
+    std::vector<std::string> folders;
+    std::string folderKey;  // the folders joined, each followed by "/"
+    std::string name;
 };
 
-// The folder and file of an entry below root (which ends in "/"): each
-// "\"-separated archive folder becomes a nested folder. nullopt when any part
-// of the name could lead outside root.
-std::optional<EntryPaths> EntryPathsUnder(const std::string& root, const ARCFileCls& entry) {
-    EntryPaths paths{root, {}};
+// nullopt when any part of the entry's name could lead outside the chosen folder.
+std::optional<EntryPlace> PlaceOf(const ARCFileCls& entry) {
+    EntryPlace place;
     std::string_view folders = entry.ArcFilePath;
     while (!folders.empty()) {
         const auto cut = folders.find('\\');
@@ -81,41 +95,166 @@ std::optional<EntryPaths> EntryPathsUnder(const std::string& root, const ARCFile
         if (!IsSafeComponent(part)) {
             return std::nullopt;
         }
-        paths.folder += part;
-        paths.folder += kNativeSeparator;
+        place.folders.emplace_back(part);
+        place.folderKey += part;
+        place.folderKey += kNativeSeparator;
         folders = cut == std::string_view::npos ? std::string_view() : folders.substr(cut + 1);
     }
     if (!IsSafeComponent(entry.ArcFileName)) {
         return std::nullopt;
     }
-    paths.file = paths.folder + entry.ArcFileName;
-    return paths;
+    place.name = entry.ArcFileName;
+    return place;
 }
 
-// Reads the entry's stored bytes from the open archive.
-std::optional<std::vector<std::uint8_t>> ReadStoredBytes(Program& program, std::int32_t offset,
-                                                         std::int32_t storedSize, const std::string& outputPath) {
-    const std::string lead = "读取归档中的资源数据时出错，文件未导出：";
-    try {
-        if (storedSize < 0) {
-            throw VbError(vberr::InputPastEnd, "记录的存储大小无效 (" + std::to_string(storedSize) + ")");
-        }
-        if (offset < 0) {
-            throw VbError(vberr::BadRecordNumber, "记录的数据位置无效 (" + std::to_string(offset) + ")");
-        }
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(storedSize));
-        BinaryFile& archive = program.files.Get(program.arc.ArcFileNum);
-        archive.Seek(offset);
-        if (!bytes.empty()) {
-            archive.ReadExact(bytes.data(), bytes.size());
-        }
-        return bytes;
-    } catch (const VbError& error) {
-        ShowFailure(program, lead, outputPath, error);
-    } catch (const std::bad_alloc&) {
-        ShowFailure(program, lead, outputPath, VbError(vberr::OutOfMemory, VbErrorDescription(vberr::OutOfMemory)));
+// A folder of the export that could not be opened or made.
+struct FolderFailure {
+    VbError error;
+    std::string link;  // the link in the way, when that was the reason
+};
+
+// The folders of one export-all, opened below the chosen folder one name at a
+// time and never through a link; each is made at most once and kept open for
+// the entries that follow (a bounded number at a time).
+class FolderCache {
+public:
+    FolderCache(SafeFolder root, std::string rootText) : rootText_(std::move(rootText)) {
+        open_.emplace(std::string(), std::make_shared<SafeFolder>(std::move(root)));
     }
-    return std::nullopt;
+
+    const SafeFolder& Get(const EntryPlace& place) {
+        if (auto it = open_.find(place.folderKey); it != open_.end()) return *it->second;
+        if (open_.size() > kMaxOpen) {
+            auto root = open_[std::string()];
+            open_.clear();
+            open_.emplace(std::string(), root);
+        }
+        // Start from the deepest folder on the way that is open already.
+        std::shared_ptr<SafeFolder> folder = open_[std::string()];
+        std::string key;
+        std::size_t i = 0;
+        for (std::size_t n = place.folders.size(); n > 0; --n) {
+            std::string prefix;
+            for (std::size_t k = 0; k < n; ++k) prefix += place.folders[k] + kNativeSeparator;
+            if (auto it = open_.find(prefix); it != open_.end()) {
+                folder = it->second;
+                key = prefix;
+                i = n;
+                break;
+            }
+        }
+        for (; i < place.folders.size(); ++i) {
+            key += place.folders[i] + kNativeSeparator;
+            bool isLink = false;
+            try {
+                folder = std::make_shared<SafeFolder>(folder->OpenOrCreateChild(place.folders[i], &isLink));
+            } catch (const VbError& error) {
+                throw FolderFailure{error, isLink ? rootText_ + key.substr(0, key.size() - 1) : std::string()};
+            }
+            open_[key] = folder;
+        }
+        return *folder;
+    }
+
+private:
+    static constexpr std::size_t kMaxOpen = 256;
+    std::string rootText_;
+    std::unordered_map<std::string, std::shared_ptr<SafeFolder>> open_;
+};
+
+// Messages of one entry, held back so that the run can show them, ask after a
+// failure or list them at the end.
+class HeldMessages : public MessageSink {
+public:
+    struct Message {
+        std::string text;
+        MsgIcon icon;
+        std::string title;
+    };
+    std::vector<Message> messages;
+    void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override {
+        messages.push_back({text, icon, title});
+    }
+};
+
+// The message text on one line, for a report.
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (char c : WithNewlines(text)) {
+        if (c != '\n') line += c;
+        else if (!line.empty() && line.back() != ' ') line += ' ';
+    }
+    return line;
+}
+
+// Writes an entry's stored bytes (raw) or inflated data as name in folder,
+// reading the archive in blocks. Messages for every failure.
+bool WriteFromArchive(MessageSink& messages, BinaryFile& archive, const SafeFolder& folder, const std::string& name,
+                      const std::string& display, std::int64_t offset, std::int32_t size, std::int64_t storedSize,
+                      bool raw) {
+    try {
+        return WriteOutputFile(messages, folder, name, display, [&](OutputFile& file) {
+            archive.Seek(offset);
+            ArchiveSource source(archive);
+            if (raw) {
+                source.CopyTo(file, storedSize);
+                return true;
+            }
+            InflateResult result;
+            if (storedSize <= kWholeEntryLimit && size <= kWholeEntryLimit) {
+                std::unique_ptr<std::uint8_t[]> stored(new std::uint8_t[static_cast<std::size_t>(storedSize) + 1]);
+                std::unique_ptr<std::uint8_t[]> plain(new std::uint8_t[static_cast<std::size_t>(size) + 1]);
+                source.Read(stored.get(), static_cast<std::size_t>(storedSize));
+                WholeInflater inflater;
+                result = inflater.Inflate(stored.get(), static_cast<std::size_t>(storedSize), plain.get(), size);
+                if (result.ok()) file.Put(plain.get(), static_cast<std::size_t>(result.produced));
+            } else {
+                result = InflateStream(source, storedSize, size, file);
+            }
+            if (!result.ok()) {
+                ShowInflateFailure(messages, result.code);
+                return false;
+            }
+            // The file has the recorded size, even if the stream was shorter.
+            file.PutZeros(size - result.produced);
+            return true;
+        });
+    } catch (const ArchiveReadFailure& failure) {
+        ShowFailure(messages, kReadFailed, display, failure.error);
+    } catch (const std::bad_alloc&) {
+        ShowFailure(messages, kReadFailed, display, VbError(vberr::OutOfMemory));
+    }
+    return false;
+}
+
+// Checks an entry's data against the archive before anything is allocated or
+// read; a message and false when it cannot be there.
+bool DataIsInArchive(MessageSink& messages, std::int64_t length, std::int64_t offset, std::int64_t storedSize,
+                     const std::string& display) {
+    std::optional<VbError> error = CheckDataInArchive(length, offset, storedSize);
+    if (error) ShowFailure(messages, kReadFailed, display, *error);
+    return !error;
+}
+
+// Exports one entry of the open archive as name in folder (raw or inflated, as Check1 says).
+bool ExportEntryTo(Program& program, MessageSink& messages, const SafeFolder& folder, const std::string& name,
+                   const std::string& display, std::int32_t offset, std::int32_t size, std::int32_t storedSize) {
+    BinaryFile* archive = nullptr;
+    std::int64_t length = 0;
+    try {
+        archive = &program.files.Get(program.arc.ArcFileNum);
+        length = archive->Length();
+    } catch (const VbError& error) {
+        ShowFailure(messages, kReadFailed, display, error);
+        return false;
+    }
+    if (!DataIsInArchive(messages, length, offset, storedSize, display)) return false;
+    const bool raw = program.ui.Check1Value() == kRawExport;
+    if (!raw && size < 0) {
+        ShowBadSize(messages, size);
+        return false;
+    }
+    return WriteFromArchive(messages, *archive, folder, name, display, offset, size, storedSize, raw);
 }
 
 // Ends the export-all display however the run ends.
@@ -123,56 +262,188 @@ void RestoreWindow(Program& program, bool shown) {
     if (!shown) {
         return;
     }
+    program.ui.EndLongWork();
     program.ui.SetMainEnabled(true);
     program.ui.SetProgressVisible(kExportBar, false);
 }
 
-// Exports entry number index (0-based) below root; messages for every failure.
-// True when its file was written.
-bool ExportOneOfAll(Program& program, const std::string& root, std::size_t index) {
-    const ARCFileCls entry = program.arc.ArcEntries[index];
-    const std::optional<EntryPaths> paths = EntryPathsUnder(root, entry);
+// One export-all run: the chosen folder, the files written so far and the failures.
+class ExportAllRun {
+public:
+    ExportAllRun(Program& program, SafeFolder root, std::string rootText)
+        : program_(program), ui_(program.ui), rootText_(rootText), folders_(std::move(root), std::move(rootText)),
+          raw_(program.ui.Check1Value() == kRawExport) {}
 
-    std::optional<VbError> folderError;
-    if (paths) {
-        try {
-            CreateDirectories(paths->folder);
-        } catch (const VbError& error) {
-            folderError = error;
+    bool Run(BinaryFile& archive, std::int64_t length) {
+        const std::size_t count = program_.arc.ArcEntries.size();
+        places_.resize(count);
+        for (std::size_t i = 0; i < count; ++i) places_[i] = PlaceOf(program_.arc.ArcEntries[i]);
+        EntryPipeline pipeline(archive, length, count, [this](EntryJob& job) {
+            const ARCFileCls& entry = program_.arc.ArcEntries[job.index];
+            job.offset = entry.ArcFileOFSET;
+            job.storedSize = entry.ArcFileZipSize;
+            job.size = entry.ArcFileOrgSize;
+            job.inflate = !raw_;
+            job.skip = !places_[job.index];
+        });
+        const auto idle = [this] { ui_.DoEvents(); };
+        while (EntryJob* job = pipeline.Next(idle)) {
+            ui_.DoEvents();
+            if (program_.ending) return false;
+            if (ui_.StopRequested()) {
+                stopped_ = true;
+                break;
+            }
+            ui_.SetProgressValue(kExportBar, static_cast<int>(job->index) + 1);
+            HeldMessages held;
+            bool written = false;
+            try {
+                written = ExportJob(held, archive, *job);
+            } catch (const std::exception&) {
+                // Anything unforeseen costs this entry only, never the run.
+                held.MsgBox(kEntryFailed + program_.arc.ArcEntries[job->index].ArcFileKey, MsgIcon::Stop,
+                            kProgramTitle);
+            }
+            if (!written) allWritten_ = false;
+            if (!Deliver(held, written)) {
+                stopped_ = true;
+                break;
+            }
+        }
+        return allWritten_ && !stopped_;
+    }
+
+    void Finish() {
+        const std::string done = stopped_ ? kExportAllStopped : kExportAllDone;
+        if (quiet_ && !failures_.empty()) {
+            ui_.ShowReport(kProgramTitle,
+                           done + kCrLf + std::to_string(failures_.size()) + " 个条目未能导出：", failures_);
+        } else {
+            ui_.MsgBox(done, MsgIcon::Information, kProgramTitle);
         }
     }
-    program.ui.SetProgressValue(kExportBar, static_cast<int>(index) + 1);
 
-    if (!paths) {
-        ShowUnsafeName(program, entry.ArcFilePath + entry.ArcFileName, entry.ArcFileKey);
-        return false;
+private:
+    // Writes one entry's file; its messages go to held. True when written.
+    bool ExportJob(HeldMessages& held, BinaryFile& archive, EntryJob& job) {
+        const ARCFileCls& entry = program_.arc.ArcEntries[job.index];
+        const std::optional<EntryPlace>& place = places_[job.index];
+        if (!place) {
+            ShowUnsafeName(held, entry.ArcFilePath + entry.ArcFileName, entry.ArcFileKey);
+            return false;
+        }
+        const std::string display = rootText_ + place->folderKey + place->name;
+        std::string fileKey = place->folderKey + place->name;
+        if constexpr (kFileNamesIgnoreCase) {
+            std::transform(fileKey.begin(), fileKey.end(), fileKey.begin(),
+                           [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+        }
+        if (auto it = written_.find(fileKey); it != written_.end()) {
+            ShowCollision(held, display, entry.ArcFileKey, program_.arc.ArcEntries[it->second].ArcFileKey);
+            return false;
+        }
+        const SafeFolder* folder = nullptr;
+        try {
+            folder = &folders_.Get(*place);
+        } catch (const FolderFailure& failure) {
+            if (!failure.link.empty()) {
+                ShowLinkRefused(held, failure.link, entry.ArcFileKey);
+                return false;
+            }
+            ShowFailure(held, "无法创建目录，文件未导出：", rootText_ + place->folderKey, failure.error);
+            held.MsgBox(kEntryFailed + entry.ArcFileKey, MsgIcon::Stop, kProgramTitle);
+            return false;
+        }
+        const bool done = WriteJob(held, archive, *folder, place->name, display, job);
+        if (done) {
+            written_.emplace(std::move(fileKey), job.index);
+        } else {
+            held.MsgBox(kEntryFailed + entry.ArcFileKey, MsgIcon::Stop, kProgramTitle);
+        }
+        return done;
     }
-    bool done = false;
-    if (folderError) {
-        ShowFailure(program, "无法创建目录，文件未导出：", paths->folder, *folderError);
-    } else {
-        done = ExportEntryFile(program, entry.ArcFileOFSET, entry.ArcFileOrgSize, entry.ArcFileZipSize, paths->file);
+
+    bool WriteJob(MessageSink& messages, BinaryFile& archive, const SafeFolder& folder, const std::string& name,
+                  const std::string& display, const EntryJob& job) {
+        if (job.readError) {
+            ShowFailure(messages, kReadFailed, display, *job.readError);
+            return false;
+        }
+        if (!raw_ && job.size < 0) {
+            ShowBadSize(messages, job.size);
+            return false;
+        }
+        if (job.streamed) {
+            return WriteFromArchive(messages, archive, folder, name, display, job.offset, job.size, job.storedSize,
+                                    raw_);
+        }
+        if (!raw_ && !job.result.ok()) {
+            ShowInflateFailure(messages, job.result.code);
+            return false;
+        }
+        return WriteOutputFile(messages, folder, name, display, [&](OutputFile& file) {
+            if (raw_) {
+                file.Put(job.stored.data.get(), static_cast<std::size_t>(job.storedSize));
+            } else {
+                file.Put(job.plain.data.get(), static_cast<std::size_t>(job.result.produced));
+                file.PutZeros(job.size - job.result.produced);
+            }
+            return true;
+        });
     }
-    if (!done) {
-        program.ui.MsgBox(kEntryFailed + entry.ArcFileKey, MsgIcon::Stop, kProgramTitle);
+
+    // Shows an entry's messages; after a failure the last one comes with the
+    // choice how to go on. False when the user chose to stop.
+    bool Deliver(const HeldMessages& held, bool written) {
+        if (!written) {
+            std::string line;
+            for (const auto& message : held.messages) line += (line.empty() ? "" : " ") + OneLine(message.text);
+            failures_.push_back(line);
+        }
+        if (quiet_ || held.messages.empty()) return true;
+        const std::size_t last = held.messages.size() - 1;
+        for (std::size_t i = 0; i < last; ++i)
+            ui_.MsgBox(held.messages[i].text, held.messages[i].icon, held.messages[i].title);
+        if (written) {
+            ui_.MsgBox(held.messages[last].text, held.messages[last].icon, held.messages[last].title);
+            return true;
+        }
+        switch (ui_.AskAfterFailure(held.messages[last].text, held.messages[last].title)) {
+            case FailureChoice::GoOn: return true;
+            case FailureChoice::GoOnQuietly: quiet_ = true; return true;
+            case FailureChoice::Stop: return false;
+        }
+        return true;
     }
-    return done;
-}
+
+    Program& program_;
+    IMainWindow& ui_;
+    std::string rootText_;
+    FolderCache folders_;
+    bool raw_;
+    std::vector<std::optional<EntryPlace>> places_;
+    std::unordered_map<std::string, std::size_t> written_;  // file below the chosen folder -> entry
+    std::vector<std::string> failures_;
+    bool quiet_ = false;
+    bool stopped_ = false;
+    bool allWritten_ = true;
+};
 
 }  // namespace
 
 bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompressedSize, std::int32_t storedSize,
                      const std::string& outputPath) {
-    const auto stored = ReadStoredBytes(program, offset, storedSize, outputPath);
-    if (!stored) {
+    const std::size_t cut = outputPath.rfind(kNativeSeparator);
+    const std::string folderPath = cut == std::string::npos ? "." : outputPath.substr(0, cut + 1);
+    const std::string name = cut == std::string::npos ? outputPath : outputPath.substr(cut + 1);
+    SafeFolder folder;
+    try {
+        folder = SafeFolder::Open(folderPath);
+    } catch (const VbError& error) {
+        ShowWriteFailure(program.ui, outputPath, error);
         return false;
     }
-    if (program.ui.Check1Value() == kRawExport) {
-        return WriteOutputFile(program.ui, outputPath, stored->data(), stored->size());
-    }
-    static const std::uint8_t kNoData = 0;
-    const std::uint8_t* data = stored->empty() ? &kNoData : stored->data();
-    return UnzipToFile(program.ui, data, storedSize, uncompressedSize, outputPath);
+    return ExportEntryTo(program, program.ui, folder, name, outputPath, offset, uncompressedSize, storedSize);
 }
 
 bool ExtSub(Program& program, WindowHandle hwnd) {
@@ -191,7 +462,7 @@ bool ExtSub(Program& program, WindowHandle hwnd) {
     // The file goes straight into the folder under the node's text, which
     // must therefore be one plain name.
     if (!IsSafeComponent(node->text)) {
-        ShowUnsafeName(program, node->text, node->key);
+        ShowUnsafeName(program.ui, node->text, node->key);
         return false;
     }
     const std::string outputPath = FolderWithSeparator(picked) + node->text;
@@ -204,7 +475,15 @@ bool ExtSub(Program& program, WindowHandle hwnd) {
 
     // A file already at the output path is replaced only once the new one is
     // whole: a failed export leaves it as it was.
-    if (!ExportEntryFile(program, found.ArcFileOFSET, found.ArcFileOrgSize, found.ArcFileZipSize, outputPath)) {
+    SafeFolder folder;
+    try {
+        folder = SafeFolder::Open(picked);
+    } catch (const VbError& error) {
+        ShowWriteFailure(program.ui, outputPath, error);
+        return false;
+    }
+    if (!ExportEntryTo(program, program.ui, folder, node->text, outputPath, found.ArcFileOFSET, found.ArcFileOrgSize,
+                       found.ArcFileZipSize)) {
         return false;
     }
     program.ui.MsgBox(kExportDone, MsgIcon::Information, kProgramTitle);
@@ -219,40 +498,47 @@ bool ExportAllEntries(Program& program) {
     }
     const std::string root = FolderWithSeparator(picked);
     const std::size_t count = program.arc.ArcEntries.size();
-
-    // With no entries the progress range would be empty: go straight to the end.
-    const bool shown = count > 0;
-    bool allWritten = true;
+    if (count == 0) {
+        // With no entries the progress range would be empty: go straight to the end.
+        ui.MsgBox(kExportAllDone, MsgIcon::Information, kProgramTitle);
+        return true;
+    }
+    SafeFolder rootFolder;
+    BinaryFile* archive = nullptr;
+    std::int64_t length = 0;
     try {
-        if (shown) {
-            ui.SetProgressVisible(kExportBar, true);
-            ui.SetProgressValue(kExportBar, 0);
-            ui.SetProgressMin(kExportBar, 0);
-            ui.SetProgressMax(kExportBar, static_cast<int>(count));
-            ui.SetMainEnabled(false);
-        }
-        for (std::size_t i = 0; i < count && i < program.arc.ArcEntries.size(); ++i) {
-            ui.DoEvents();
-            if (program.ending) {
-                break;
-            }
-            try {
-                allWritten = ExportOneOfAll(program, root, i) && allWritten;
-            } catch (const std::exception&) {
-                allWritten = false;
-                // Anything unforeseen costs this entry only, never the run.
-                ui.MsgBox(kEntryFailed + program.arc.ArcEntries[i].ArcFileKey, MsgIcon::Stop, kProgramTitle);
-            }
-        }
+        rootFolder = SafeFolder::Open(picked);
+    } catch (const VbError& error) {
+        ShowFailure(ui, "无法创建目录，文件未导出：", root, error);
+        return false;
+    }
+    try {
+        archive = &program.files.Get(program.arc.ArcFileNum);
+        length = archive->Length();
+    } catch (const VbError& error) {
+        ShowFailure(ui, kReadFailed, root, error);
+        return false;
+    }
+
+    ui.SetProgressVisible(kExportBar, true);
+    ui.SetProgressValue(kExportBar, 0);
+    ui.SetProgressMin(kExportBar, 0);
+    ui.SetProgressMax(kExportBar, static_cast<int>(count));
+    ui.SetMainEnabled(false);
+    ui.BeginLongWork();
+    bool allWritten = false;
+    ExportAllRun run(program, std::move(rootFolder), root);
+    try {
+        allWritten = run.Run(*archive, length);
     } catch (...) {
-        RestoreWindow(program, shown);
+        RestoreWindow(program, true);
         throw;
     }
-    RestoreWindow(program, shown);
+    RestoreWindow(program, true);
     if (program.ending) {
         return false;
     }
-    ui.MsgBox(kExportAllDone, MsgIcon::Information, kProgramTitle);
+    run.Finish();
     return allWritten;
 }
 

@@ -1,27 +1,57 @@
 #include "extract/OutputFile.h"
 
+#include <algorithm>
+
 #include "core/MessageTexts.h"
-#include "core/platform/BinaryFile.h"
-#include "core/platform/FileSystem.h"
+#include "core/platform/VbError.h"
 
 namespace tessarin {
 
-bool WriteOutputFile(MessageSink& messages, const std::string& path, const std::uint8_t* bytes, std::size_t size) {
-    std::string tempPath;
-    BinaryFile file;
+namespace {
+constexpr std::size_t kZeroBlock = 64 << 10;
+const std::uint8_t kZeros[kZeroBlock] = {};
+}  // namespace
+
+void OutputFile::Put(const std::uint8_t* bytes, std::size_t n) {
+    if (n > 0) file_.Write(bytes, n);
+}
+
+void OutputFile::PutZeros(std::int64_t n) {
+    while (n > 0) {
+        const auto part = static_cast<std::size_t>(std::min<std::int64_t>(n, kZeroBlock));
+        file_.Write(kZeros, part);
+        n -= static_cast<std::int64_t>(part);
+    }
+}
+
+void ShowWriteFailure(MessageSink& messages, const std::string& displayPath, const VbError& error) {
+    messages.MsgBox(FileFailureText("写入文件时出错，文件未导出：", displayPath, error), MsgIcon::Stop, kProgramTitle);
+}
+
+bool WriteOutputFile(MessageSink& messages, const SafeFolder& folder, const std::string& name,
+                     const std::string& displayPath, const std::function<bool(OutputFile&)>& fill) {
     try {
-        file = CreateTemporaryBeside(path, tempPath);
-        if (size > 0) file.Write(bytes, size);
-        file.Close();
-        // A link at path is replaced itself, never written through.
-        ReplaceFileAtomically(tempPath, path, false);
+        FolderFile file = folder.CreateTemporaryFor(name);
+        OutputFile output(file);
+        if (!fill(output)) return false;  // the temporary goes with file
+        file.CommitAs(name);
         return true;
     } catch (const VbError& error) {
-        file.Close();
-        if (!tempPath.empty()) TryDeleteFile(tempPath);
-        messages.MsgBox(FileFailureText("写入文件时出错，文件未导出：", path, error), MsgIcon::Stop, kProgramTitle);
+        ShowWriteFailure(messages, displayPath, error);
         return false;
     }
+}
+
+bool WriteOutputFile(MessageSink& messages, const std::string& folderPath, const std::string& name,
+                     const std::string& displayPath, const std::function<bool(OutputFile&)>& fill) {
+    SafeFolder folder;
+    try {
+        folder = SafeFolder::Open(folderPath);
+    } catch (const VbError& error) {
+        ShowWriteFailure(messages, displayPath, error);
+        return false;
+    }
+    return WriteOutputFile(messages, folder, name, displayPath, fill);
 }
 
 }  // namespace tessarin

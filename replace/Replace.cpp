@@ -1,9 +1,9 @@
 #include "replace/Replace.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include <zlib.h>
 
 #include <climits>
+#include <exception>
 #include <cstdlib>
 #include <limits>
 #include <new>
@@ -17,6 +17,8 @@
 #include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
 #include "core/ArcWriter.h"
+#include "core/platform/FileIdentity.h"
+#include "replace/StreamDeflate.h"
 
 namespace tessarin {
 
@@ -31,34 +33,20 @@ std::string NodeText(const Program& program) {
     return node == nullptr ? std::string() : node->text;
 }
 
-// Reads the whole source file through a file number of its own, locked like the
-// archive. Refuses, with a message, what cannot be read or cannot be stored.
-bool ReadSource(Program& program, const std::string& path, std::vector<std::uint8_t>& bytes) {
-    const std::int16_t number = program.files.FreeFile();
-    try {
-        BinaryFile& source = program.files.Open(number, path, OpenMode::ReadLocked);
-        const std::int64_t length = source.Length();
-        if (length >= kOrgSizeBias) {
-            program.files.Close(number);
-            program.ui.MsgBox(std::string("替换文件太大，无法存入档案：") + kCrLf + path + kCrLf + kCrLf +
-                                  "文件大小必须小于 1,073,741,824 字节。",
-                              MsgIcon::Warning, kProgramTitle);
-            return false;
-        }
-        bytes.resize(static_cast<std::size_t>(length));
-        source.ReadExact(bytes.data(), bytes.size());
-        program.files.Close(number);
-        return true;
-    } catch (const VbError& error) {
-        program.files.Close(number);
-        program.ui.MsgBox(FileFailureText("无法读取替换文件：", path, error), MsgIcon::Stop, kProgramTitle);
-    } catch (const std::bad_alloc&) {
-        program.files.Close(number);
-        program.ui.MsgBox(FileFailureText("无法读取替换文件：", path, VbError(vberr::OutOfMemory)), MsgIcon::Stop,
-                          kProgramTitle);
-    }
-    bytes.clear();
-    return false;
+void ShowSourceTooLarge(Program& program, const std::string& path) {
+    program.ui.MsgBox(std::string("替换文件太大，无法存入档案：") + kCrLf + path + kCrLf + kCrLf +
+                          "文件大小必须小于 1,073,741,824 字节。",
+                      MsgIcon::Warning, kProgramTitle);
+}
+
+void ShowSourceFailure(Program& program, const std::string& path, const VbError& error) {
+    program.ui.MsgBox(FileFailureText("无法读取替换文件：", path, error), MsgIcon::Stop, kProgramTitle);
+}
+
+// zlib's failures, with the texts of the one-shot codec.
+void ShowDeflateFailure(Program& program, int code) {
+    program.ui.MsgBox(code == Z_MEM_ERROR ? "Insufficient memory" : "Buffer too small", MsgIcon::Warning,
+                      "Compression Error");
 }
 
 void ShowLayoutRefusal(Program& program, const std::vector<LayoutProblem>& problems) {
@@ -71,51 +59,6 @@ void ShowLayoutRefusal(Program& program, const std::vector<LayoutProblem>& probl
     if (problems.size() > kMaxListedProblems)
         text += std::string(kCrLf) + "……（共 " + std::to_string(problems.size()) + " 处）";
     program.ui.MsgBox(text, MsgIcon::Warning, kProgramTitle);
-}
-
-// The archive's real location: replacing a link would leave its target unchanged.
-std::string ResolvedArchivePath(const std::string& path) {
-    char resolved[PATH_MAX];
-    if (::realpath(TextToNative(path).c_str(), resolved) == nullptr) return path;
-    return NativeToText(resolved);
-}
-
-// The new archive gets the old one's permission bits, as far as the platform allows.
-void CopyPermissions(const std::string& from, const std::string& to) {
-    struct stat st {};
-    if (::stat(TextToNative(from).c_str(), &st) == 0) ::chmod(TextToNative(to).c_str(), st.st_mode & 07777);
-}
-
-// The records as they will be after the replacement.
-ArcEntryList ReplacedRecords(const ArcEntryList& entries, std::size_t index, std::int32_t zippedSize,
-                             std::int32_t originalSize, std::int64_t delta, bool& offsetsFit) {
-    ArcEntryList updated = entries;
-    offsetsFit = true;
-    updated[index].ArcFileZipSize = zippedSize;
-    updated[index].ArcFileOrgSize = originalSize;
-    for (std::size_t i = index + 1; i < updated.size(); ++i) {
-        const std::int64_t offset = updated[i].ArcFileOFSET + delta;
-        if (offset > std::numeric_limits<std::int32_t>::max()) offsetsFit = false;
-        updated[i].ArcFileOFSET = static_cast<std::int32_t>(offset);
-    }
-    return updated;
-}
-
-// Writes the whole new archive into out: header, directory, gap, the data before
-// the entry, its new data, the data after it. Throws VbError.
-void WriteReplacedArchive(BinaryFile& oldArchive, const ArcEntryList& oldEntries, std::size_t index,
-                          const ArcEntryList& newEntries, const std::vector<std::uint8_t>& zipped, BinaryFile& out) {
-    const ARCFileCls& first = oldEntries.front();
-    const ARCFileCls& entry = oldEntries[index];
-    const std::int64_t entryEnd = static_cast<std::int64_t>(entry.ArcFileOFSET) + entry.ArcFileZipSize;
-    const std::int64_t oldLength = oldArchive.Length();
-
-    WriteArcHead(out, newEntries);
-    CopyFileRange(oldArchive, first.ArcFileOFSET, static_cast<std::int64_t>(entry.ArcFileOFSET) - first.ArcFileOFSET,
-                  out);
-    if (!zipped.empty()) out.Write(zipped.data(), zipped.size());
-    CopyFileRange(oldArchive, entryEnd, oldLength - entryEnd, out);
-    out.Sync();
 }
 
 }  // namespace
@@ -138,30 +81,18 @@ bool ReaplceFile(Program& program, WindowHandle hwnd) {
     return true;
 }
 
-bool ReplaceEntry(Program& program, const std::string& name, const std::string& typeHex, WindowHandle hwnd) {
+bool ArchiveStillAtItsPath(Program& program) {
+    const ArcState& arc = program.arc;
+    if (PathNamesOpenFile(arc.OpenArcPath, program.files.Get(arc.ArcFileNum))) return true;
+    program.ui.MsgBox(std::string("档案文件已被其他程序替换或移走，档案未作改动：") + kCrLf + arc.OpenArcPath + kCrLf +
+                          kCrLf + "请关闭档案后重新打开。",
+                      MsgIcon::Warning, kProgramTitle);
+    return false;
+}
+
+bool CheckArchiveCanBeRewritten(Program& program) {
     IMainWindow& ui = program.ui;
     ArcState& arc = program.arc;
-
-    std::string sourcePath = ui.ShowOpenDialog(hwnd, kSourceFilter, "替换" + NodeText(program) + ":");
-    if (sourcePath.empty()) return false;
-    if (const auto nul = sourcePath.find('\0'); nul != std::string::npos) sourcePath.resize(nul);
-    if (sourcePath.empty()) return false;
-
-    std::vector<std::uint8_t> source;
-    if (!ReadSource(program, sourcePath, source)) return false;
-    const auto sourceSize = static_cast<std::int32_t>(source.size());
-    if (!ZipBytes(ui, program.zip, source.data(), sourceSize)) return false;
-    std::vector<std::uint8_t>().swap(source);  // only the deflated copy is needed from here on
-
-    std::optional<std::size_t> found;
-    for (std::size_t i = 0; i < arc.ArcEntries.size() && !found; ++i) {
-        const ARCFileCls& entry = arc.ArcEntries[i];
-        if (FullNameOfKey(entry.ArcFileKey) == name && entry.ArcFileTypeHex == typeHex) found = i;
-    }
-    if (!found) return false;
-    const std::size_t index = *found;
-
-    // Nothing is written unless the whole archive can be rewritten over itself.
     std::int64_t oldLength = 0;
     try {
         oldLength = program.files.Get(arc.ArcFileNum).Length();
@@ -169,6 +100,7 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
         ui.MsgBox(FileFailureText("无法读取档案：", arc.OpenArcPath, error), MsgIcon::Stop, kProgramTitle);
         return false;
     }
+    if (!ArchiveStillAtItsPath(program)) return false;
     if (const auto problems = FindLayoutProblems(arc.ArcEntries, oldLength); !problems.empty()) {
         ShowLayoutRefusal(program, problems);
         return false;
@@ -179,57 +111,131 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
                   kProgramTitle);
         return false;
     }
+    return true;
+}
 
-    const std::int64_t delta =
-        static_cast<std::int64_t>(program.zip.ZippedSize) - arc.ArcEntries[index].ArcFileZipSize;
-    bool offsetsFit = true;
-    const ArcEntryList updated =
-        ReplacedRecords(arc.ArcEntries, index, program.zip.ZippedSize, sourceSize, delta, offsetsFit);
-    if (!offsetsFit) {
-        ui.MsgBox("替换后的数据偏移超出档案格式的范围（2,147,483,647 字节），档案未作改动。", MsgIcon::Warning,
-                  kProgramTitle);
-        return false;
-    }
-
+bool RewriteArchive(Program& program, const std::vector<NewEntryData>& replacements, const RewriteFailureView& onFailure) {
+    IMainWindow& ui = program.ui;
+    ArcState& arc = program.arc;
     // The new archive goes to a file beside the old one and replaces it in one
     // rename, so the old archive stays whole until the new one is on disk.
-    const std::string archivePath = ResolvedArchivePath(arc.OpenArcPath);
+    // The archive's real location: replacing a link would leave its target unchanged.
+    const std::string archivePath = ResolvedPath(arc.OpenArcPath);
     std::string tempPath;  // set once the new file exists
     std::int16_t tempNumber = 0;
-    // Removes the unfinished new archive; the old one has not been touched.
-    auto abandon = [&](const VbError& error) {
+    auto discard = [&] {
         if (tempNumber != 0) program.files.Close(tempNumber);
         if (!tempPath.empty()) TryDeleteFile(tempPath);
+        return false;
+    };
+    // Removes the unfinished new archive; the old one has not been touched.
+    auto abandon = [&](const VbError& error) {
+        discard();
         ui.MsgBox(FileFailureText("写入新档案时出错，原档案未作改动：", arc.OpenArcPath, error), MsgIcon::Stop,
                   kProgramTitle);
         return false;
     };
+    ArcEntryList written;
     try {
         tempNumber = program.files.FreeFile();
         BinaryFile& out = program.files.Adopt(tempNumber, CreateTemporaryBeside(archivePath, tempPath));
         CopyPermissions(archivePath, tempPath);
-        WriteReplacedArchive(program.files.Get(arc.ArcFileNum), arc.ArcEntries, index, updated,
-                             program.zip.ZippedBytes, out);
-        ReplaceFileAtomically(tempPath, archivePath);
+        written = WriteRewrittenArchive(program.files.Get(arc.ArcFileNum), arc.ArcEntries, replacements, out);
+        out.Sync();
+        // Another program may have put a file at the path meanwhile; it is not overwritten.
+        if (!PathNamesOpenFile(arc.OpenArcPath, program.files.Get(arc.ArcFileNum))) {
+            discard();
+            return ArchiveStillAtItsPath(program);
+        }
+        ReplaceOpenFile(tempPath, archivePath, program.files.Get(arc.ArcFileNum));
     } catch (const VbError& error) {
         // Only a failure to sync the folder comes after the rename: then the new
         // archive is already in place and the replacement stands.
-        const bool renamed = tempNumber != 0 && program.files.IsOpen(tempNumber) && !FileExists(tempPath);
+        const bool renamed = tempNumber != 0 && program.files.IsOpen(tempNumber) && !tempPath.empty() &&
+                             !FileExists(tempPath);
         if (!renamed) return abandon(error);
     } catch (const std::bad_alloc&) {
         return abandon(VbError(vberr::OutOfMemory));
+    } catch (const RewriteOutOfRange&) {
+        discard();
+        ui.MsgBox("替换后的数据偏移超出档案格式的范围（2,147,483,647 字节），档案未作改动。", MsgIcon::Warning,
+                  kProgramTitle);
+        return false;
+    } catch (...) {
+        discard();
+        if (onFailure && onFailure(std::current_exception())) return false;
+        throw;
     }
 
     // The file under tempNumber is now the archive, still locked: the old number
     // (the replaced file) can go without leaving the archive unlocked.
     program.files.Close(arc.ArcFileNum);
     arc.ArcFileNum = tempNumber;
-    for (std::size_t i = index; i < arc.ArcEntries.size(); ++i) {
-        arc.ArcEntries[i].ArcFileZipSize = updated[i].ArcFileZipSize;
-        arc.ArcEntries[i].ArcFileOrgSize = updated[i].ArcFileOrgSize;
-        arc.ArcEntries[i].ArcFileOFSET = updated[i].ArcFileOFSET;
+    for (std::size_t i = 0; i < arc.ArcEntries.size(); ++i) {
+        arc.ArcEntries[i].ArcFileZipSize = written[i].ArcFileZipSize;
+        arc.ArcEntries[i].ArcFileOrgSize = written[i].ArcFileOrgSize;
+        arc.ArcEntries[i].ArcFileOFSET = written[i].ArcFileOFSET;
     }
     return true;
+}
+
+bool ReplaceEntry(Program& program, const std::string& name, const std::string& typeHex, WindowHandle hwnd) {
+    IMainWindow& ui = program.ui;
+    ArcState& arc = program.arc;
+
+    std::string sourcePath = ui.ShowOpenDialog(hwnd, kSourceFilter, "替换" + NodeText(program) + ":");
+    if (sourcePath.empty()) return false;
+    if (const auto nul = sourcePath.find('\0'); nul != std::string::npos) sourcePath.resize(nul);
+    if (sourcePath.empty()) return false;
+
+    // The source is read through a file number of its own, locked like the archive.
+    const std::int16_t sourceNumber = program.files.FreeFile();
+    struct CloseSource {
+        Program& program;
+        std::int16_t number;
+        ~CloseSource() { program.files.Close(number); }
+    } closeSource{program, sourceNumber};
+    try {
+        BinaryFile& source = program.files.Open(sourceNumber, sourcePath, OpenMode::ReadLocked);
+        // A length the file reports is only a first look: it is read to its end below.
+        if (source.Length() >= kOrgSizeBias) {
+            ShowSourceTooLarge(program, sourcePath);
+            return false;
+        }
+    } catch (const VbError& error) {
+        ShowSourceFailure(program, sourcePath, error);
+        return false;
+    }
+
+    std::optional<std::size_t> found;
+    for (std::size_t i = 0; i < arc.ArcEntries.size() && !found; ++i) {
+        const ARCFileCls& entry = arc.ArcEntries[i];
+        if (FullNameOfKey(entry.ArcFileKey) == name && entry.ArcFileTypeHex == typeHex) found = i;
+    }
+    if (!found) return false;
+    // Nothing is written unless the whole archive can be rewritten over itself.
+    if (!CheckArchiveCanBeRewritten(program)) return false;
+
+    NewEntryData data;
+    data.index = *found;
+    data.write = [&](BinaryFile& out) {
+        const DeflatedSizes sizes = DeflateFileInto(program.files.Get(sourceNumber), out, kOrgSizeBias - 1);
+        return static_cast<std::int32_t>(sizes.plain);
+    };
+    return RewriteArchive(program, {data}, [&](std::exception_ptr failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const SourceTooLarge&) {
+            ShowSourceTooLarge(program, sourcePath);
+        } catch (const SourceReadFailure& f) {
+            ShowSourceFailure(program, sourcePath, f.error);
+        } catch (const DeflateFailure& f) {
+            ShowDeflateFailure(program, f.code);
+        } catch (...) {
+            return false;
+        }
+        return true;
+    });
 }
 
 }  // namespace tessarin

@@ -1,8 +1,12 @@
 #pragma once
 // Replacing an entry's data with a file from disk, rewriting the archive.
+#include <exception>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/Program.h"
+#include "core/ArcWriter.h"
 
 namespace tessarin {
 
@@ -12,5 +16,22 @@ bool ReaplceFile(Program& program, WindowHandle hwnd);
 // Asks for the source (owner: hwnd), deflates it and rewrites the archive.
 // True when the entry was replaced.
 bool ReplaceEntry(Program& program, const std::string& name, const std::string& typeHex, WindowHandle hwnd);
+
+// Before a rewrite: the archive can be read, its path still names the file
+// this program holds locked, its layout allows a rewrite and it is not read
+// only. False after a message.
+bool CheckArchiveCanBeRewritten(Program& program);
+
+// Decides about an exception a write function threw: true when it has shown
+// its message (the rewrite then ends with false), false to let it through.
+using RewriteFailureView = std::function<bool(std::exception_ptr)>;
+
+// Rewrites the open archive with new data for some entries: a temporary file
+// beside it, synced, then renamed over it, unless the path names another file
+// by then. Afterwards the archive is open, locked, under a new file number and
+// the records carry the new sizes and offsets. False after a message (the
+// archive then unchanged); the file work's failures have their own messages.
+bool RewriteArchive(Program& program, const std::vector<NewEntryData>& replacements,
+                    const RewriteFailureView& onFailure);
 
 }  // namespace tessarin

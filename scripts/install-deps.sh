@@ -1,15 +1,29 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tessarin needs to build, test and run.
 # Only packages that are missing are installed; uses sudo when not root.
+# With the argument "windows": what the Windows cross-build and its tests under
+# Wine need instead (MinGW-w64, its zlib, GoogleTest's sources, wine64).
 set -euo pipefail
 
 packages=(
   g++ cmake ninja-build make
-  zlib1g-dev libgtest-dev libgmock-dev
+  zlib1g-dev libdeflate-dev libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libgl-dev
   nlohmann-json3-dev libcli11-dev
   fonts-noto-cjk xvfb xauth
 )
+if [ "${1:-}" = "windows" ]; then
+  packages=(
+    cmake ninja-build make
+    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64
+    nlohmann-json3-dev libcli11-dev
+  )
+fi
+
+# "fuzz": only what the fuzzing build needs on top (clang with libFuzzer).
+if [ "${1:-}" = "fuzz" ]; then
+  packages=(clang)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

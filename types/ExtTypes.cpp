@@ -45,7 +45,7 @@ ExtTypeLoadReport LoadExtTypes(ExtTypeTable& ExtTypes, const std::string& path) 
     ExtTypeLoadReport report;
     // A missing file (or a folder of that name) leaves the table empty, silently.
     if (!FileExists(path)) return report;
-    std::ifstream in(TextToNative(path), std::ios::binary);
+    std::ifstream in(NativePath(path), std::ios::binary);
     if (!in) {
         report.error = "无法读取类型文件: " + path;
         return report;

@@ -203,7 +203,7 @@ void frmMain::CreateMenus() {
           {"a4", "-", {}, true},
           {"nproperty", "属性(&P)", QKeySequence(Qt::CTRL | Qt::Key_P), false},
           {"a5", "-", {}, true},
-          {"nimportdir", "导入目录…", {}, true},
+          {"nimportdir", "导入目录…", {}, false},
           {"nverify", "检查档案", {}, true},
           {"a6", "-", {}, true},
           {"nfind", "查找…", QKeySequence(Qt::CTRL | Qt::Key_F), true},

@@ -2,6 +2,7 @@
 // Binary files by number, with other programs (and other opens of the same file
 // in this program) locked out while a file stays open.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -27,8 +28,9 @@ public:
     // Throws VbError: 53, 76, 70 (denied or locked), 75 (a folder, or other).
     static BinaryFile Open(const std::string& path, OpenMode mode);
 
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return handle_ != kNoHandle; }
     const std::string& Path() const { return path_; }
+    OpenMode Mode() const { return mode_; }
     std::int64_t Length() const;
     void Seek(std::int64_t offset);
     std::int64_t Position() const { return pos_; }
@@ -43,10 +45,28 @@ public:
     void Sync();
     void Close();
 
+    // The system's own handle: a descriptor on POSIX, a HANDLE on Windows.
+    using NativeHandle = std::intptr_t;
+    static constexpr NativeHandle kNoHandle = -1;
+    NativeHandle Handle() const { return handle_; }
+    // Takes over a handle the platform layer opened and locked itself.
+    static BinaryFile FromHandle(NativeHandle handle, const std::string& path,
+                                 OpenMode mode = OpenMode::CreateLocked) {
+        BinaryFile file;
+        file.handle_ = handle;
+        file.path_ = path;
+        file.mode_ = mode;
+        return file;
+    }
+
 private:
-    int fd_ = -1;
+    // Reads until n bytes or the end of the file at pos_; advances pos_ by what was read.
+    std::size_t ReadSome(void* buffer, std::size_t n);
+
+    NativeHandle handle_ = kNoHandle;
     std::int64_t pos_ = 0;
     std::string path_;
+    OpenMode mode_ = OpenMode::ReadLocked;
 };
 
 // The program's file numbers: FreeFile gives the lowest unused one (1..511).

@@ -1,11 +1,11 @@
 #include "core/platform/Cp936.h"
 
-#include <iconv.h>
-
 #include <array>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
+
+#include "core/platform/Native.h"
 
 namespace tessarin {
 namespace {
@@ -19,55 +19,37 @@ constexpr unsigned kTrailCount = 0xFE - 0x40 + 1;
 bool IsSurrogate(char32_t cp) { return cp >= 0xD800 && cp <= 0xDFFF; }
 bool IsByteEscape(char32_t cp) { return cp >= kEscapeBase + 0x80 && cp <= kEscapeBase + 0xFF; }
 
-// The double-byte half of code page 936, taken once from the C library's converter.
+bool IsPrivateUse(char32_t cp) { return cp >= 0xE000 && cp <= 0xF8FF; }
+
+// The double-byte half of code page 936, taken once from the system's converter.
 // Pairs that would make the mapping ambiguous are left out, so each code point in
 // the table has exactly one pair and decoding followed by encoding is the identity.
+// The user-defined areas, which some systems map to private-use code points and
+// others reject, are left out too, so every system gives the same table.
 struct Cp936Tables {
     std::array<char32_t, kLeadCount * kTrailCount> decode{};  // 0: not a valid pair
     std::vector<std::uint16_t> encodeBmp = std::vector<std::uint16_t>(0x10000, 0);  // 0: none
     std::unordered_map<char32_t, std::uint16_t> encodeOther;
 
     Cp936Tables() {
-        iconv_t cd = iconv_open("UTF-32LE", "CP936");
-        if (cd == reinterpret_cast<iconv_t>(-1)) {
-            return;  // every non-ASCII byte is then escaped, which still round-trips
-        }
-        for (unsigned lead = kFirstLead; lead <= 0xFE; ++lead) {
-            for (unsigned trail = kFirstTrail; trail <= 0xFE; ++trail) {
-                if (trail == 0x7F) {
-                    continue;
-                }
-                const char32_t cp = ConvertPair(cd, lead, trail);
-                if (cp < 0x80 || IsSurrogate(cp) || cp > 0x10FFFF || Contains(cp)) {
-                    continue;
-                }
-                decode[(lead - kFirstLead) * kTrailCount + (trail - kFirstTrail)] = cp;
-                const auto pair = static_cast<std::uint16_t>((lead << 8) | trail);
-                if (cp < 0x10000) {
-                    encodeBmp[cp] = pair;
-                } else {
-                    encodeOther.emplace(cp, pair);
-                }
+        // Without a converter every non-ASCII byte is escaped, which still round-trips.
+        for (const auto& [pair, cp] : native::SystemCp936Pairs()) {
+            const unsigned lead = pair >> 8;
+            const unsigned trail = pair & 0xFF;
+            if (!IsCp936LeadByte(static_cast<unsigned char>(lead)) || trail < kFirstTrail || trail > 0xFE ||
+                trail == 0x7F) {
+                continue;
+            }
+            if (cp < 0x80 || IsSurrogate(cp) || IsPrivateUse(cp) || cp > 0x10FFFF || Contains(cp)) {
+                continue;
+            }
+            decode[(lead - kFirstLead) * kTrailCount + (trail - kFirstTrail)] = cp;
+            if (cp < 0x10000) {
+                encodeBmp[cp] = pair;
+            } else {
+                encodeOther.emplace(cp, pair);
             }
         }
-        iconv_close(cd);
-    }
-
-    static char32_t ConvertPair(iconv_t cd, unsigned lead, unsigned trail) {
-        char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        unsigned char out[16];
-        char* inPtr = in;
-        char* outPtr = reinterpret_cast<char*>(out);
-        std::size_t inLeft = sizeof in;
-        std::size_t outLeft = sizeof out;
-        const std::size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
-        // Exactly one code point from both bytes, converted reversibly.
-        if (r != 0 || inLeft != 0 || outLeft != sizeof out - 4) {
-            return 0;
-        }
-        return static_cast<char32_t>(out[0] | (out[1] << 8) | (out[2] << 16) |
-                                     (static_cast<std::uint32_t>(out[3]) << 24));
     }
 
     bool Contains(char32_t cp) const {
@@ -269,6 +251,11 @@ std::string Utf16ToText(std::u16string_view text) {
     return out;
 }
 
+#ifdef _WIN32
+// Windows names are UTF-16: the program's text is their form already (escaped
+// bytes become lone surrogates when the wide name is made).
+std::string TextToNative(std::string_view text) { return std::string(text); }
+#else
 std::string TextToNative(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -286,11 +273,18 @@ std::string TextToNative(std::string_view text) {
     return out;
 }
 
+#endif
+
 std::string NativeToText(std::string_view native) {
     std::string out;
     out.reserve(native.size());
     for (std::size_t i = 0; i < native.size();) {
+        // Windows names may hold lone surrogates (the escaped bytes among them).
+#ifdef _WIN32
+        const Decoded d = DecodeUtf8(native, i, true);
+#else
         const Decoded d = DecodeUtf8(native, i, false);
+#endif
         if (d.length == 0) {
             AppendUtf8(out, kEscapeBase + static_cast<unsigned char>(native[i]));
             ++i;

@@ -30,7 +30,9 @@ std::u16string TextToUtf16(std::string_view text);
 std::string Utf16ToText(std::u16string_view text);
 
 // Program text <-> file-system path bytes of this platform. On POSIX the
-// escaped bytes become the raw bytes again; valid UTF-8 stays as it is.
+// escaped bytes become the raw bytes again; valid UTF-8 stays as it is. On
+// Windows, whose names are UTF-16, the native form is the program's text itself;
+// NativeToText escapes whatever is not UTF-8 on both.
 std::string TextToNative(std::string_view text);
 std::string NativeToText(std::string_view native);
 

@@ -1,166 +1,30 @@
+// File-system operations every platform shares; the system calls are in
+// posix/FileSystem.cpp and windows/FileSystem.cpp.
 #include "core/platform/FileSystem.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <vector>
+#include <string>
 
 #include "core/platform/Cp936.h"
-#include "core/platform/FaultInjection.h"
+#include "core/platform/Native.h"
 #include "core/platform/VbError.h"
 
 namespace tessarin {
-namespace {
-
-bool StatNative(const std::string& native, struct stat& st) { return ::stat(native.c_str(), &st) == 0; }
-
-// True when some open file holds the lock BinaryFile takes, so the file is in use.
-bool IsLockedElsewhere(const std::string& native) {
-    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
-    if (fd < 0) {
-        return false;  // unreadable or a link: the removal itself decides
-    }
-    struct stat st {};
-    bool locked = false;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    }
-    ::close(fd);  // drops the probe's own lock, if it got one
-    return locked;
-}
-
-// Removes a file; 0 on success, otherwise the classic error number.
-int RemoveFile(const std::string& path) {
-    const std::string native = TextToNative(path);
-    struct stat st {};
-    if (::lstat(native.c_str(), &st) != 0) {
-        return VbErrorFromErrnoForPath(errno, native);
-    }
-    // Only files and links are deleted: a folder, and above all a device such as
-    // /dev/full that an export was pointed at, must survive a clean-up.
-    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
-        return vberr::PathFileAccess;
-    }
-    // A file another open holds locked is in use; removing it would pull it
-    // from under its owner.
-    if (S_ISREG(st.st_mode) && IsLockedElsewhere(native)) {
-        return vberr::PermissionDenied;
-    }
-    if (::unlink(native.c_str()) != 0) {
-        return errno == EISDIR ? vberr::PathFileAccess : VbErrorFromErrnoForPath(errno, native);
-    }
-    return 0;
-}
-
-}  // namespace
-
-std::string ProgramFolder() {
-    std::vector<char> buffer(4096);
-    for (;;) {
-        const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (n < 0) {
-            break;
-        }
-        if (static_cast<std::size_t>(n) < buffer.size()) {
-            return NativeToText(ParentFolder(std::string(buffer.data(), static_cast<std::size_t>(n))));
-        }
-        buffer.resize(buffer.size() * 2);  // the target may have been cut short
-    }
-    std::vector<char> cwd(4096);
-    while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
-        if (errno != ERANGE) {
-            return ".";
-        }
-        cwd.resize(cwd.size() * 2);
-    }
-    return NativeToText(cwd.data());
-}
-
-bool FileExists(const std::string& path) {
-    struct stat st {};
-    return StatNative(TextToNative(path), st) && S_ISREG(st.st_mode);
-}
-
-bool DirectoryExists(const std::string& path) {
-    struct stat st {};
-    return StatNative(TextToNative(path), st) && S_ISDIR(st.st_mode);
-}
 
 void DeleteFile(const std::string& path) {
-    if (const int error = RemoveFile(path); error != 0) {
+    if (const int error = native::RemoveFile(path); error != 0) {
         throw VbError(error);
     }
 }
 
-bool TryDeleteFile(const std::string& path) { return RemoveFile(path) == 0; }
-
-void CreateDirectories(const std::string& path) {
-    const std::string native = TextToNative(path);
-    // Each prefix that ends just before a separator, then the whole path.
-    for (std::size_t end = 1; end <= native.size(); ++end) {
-        if (end < native.size() && native[end] != kNativeSeparator) {
-            continue;
-        }
-        if (native[end - 1] == kNativeSeparator) {
-            continue;  // a repeated or trailing separator
-        }
-        const std::string prefix = native.substr(0, end);
-        if (::mkdir(prefix.c_str(), 0777) == 0) {
-            continue;
-        }
-        const int err = errno;
-        struct stat st {};
-        if (StatNative(prefix, st)) {
-            if (S_ISDIR(st.st_mode)) {
-                continue;  // already there (or made by someone else meanwhile)
-            }
-            throw VbError(vberr::PathFileAccess);  // a file stands in the way
-        }
-        throw VbError(VbErrorFromErrnoForPath(err, prefix));
-    }
-}
-
-void ReplaceFileAtomically(const std::string& from, const std::string& to, bool syncFolder) {
-    faults::Check(faults::Op::Rename);
-    const std::string nativeFrom = TextToNative(from);
-    const std::string nativeTo = TextToNative(to);
-    if (::rename(nativeFrom.c_str(), nativeTo.c_str()) != 0) {
-        const int err = errno;
-        // A missing source is 53/76 for the source; anything else concerns the target.
-        struct stat st {};
-        if (err == ENOENT && !StatNative(nativeFrom, st)) {
-            throw VbError(VbErrorFromErrnoForPath(err, nativeFrom));
-        }
-        throw VbError(err == EISDIR ? vberr::PathFileAccess : VbErrorFromErrnoForPath(err, nativeTo));
-    }
-    if (!syncFolder) {
-        return;
-    }
-    // The new name is durable only once its folder's entry is on disk.
-    const std::string parent = ParentFolder(nativeTo);
-    const char* folder = parent.empty() ? "." : parent.c_str();
-    const int fd = ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return;  // the rename is done; a folder we cannot open cannot be synced
-    }
-    int rc;
-    while ((rc = ::fsync(fd)) != 0 && errno == EINTR) {
-    }
-    const int err = errno;
-    ::close(fd);
-    if (rc != 0 && err != EINVAL && err != EROFS) {
-        throw VbError(VbErrorFromErrno(err));
-    }
-}
+bool TryDeleteFile(const std::string& path) { return native::RemoveFile(path) == 0; }
 
 BinaryFile CreateTemporaryBeside(const std::string& path, std::string& tempPath) {
-    const std::string folder = ParentFolder(path);
-    const std::size_t nameStart = folder.empty() ? 0 : folder.size() + 1;
+    std::size_t nameStart = path.size();
+    while (nameStart > 0 && !IsNativeSeparator(path[nameStart - 1])) {
+        --nameStart;
+    }
     const std::string prefix = path.substr(0, nameStart) + "." + path.substr(nameStart) + ".tessarin-" +
-                               std::to_string(::getpid()) + "-";
+                               std::to_string(native::CurrentProcessId()) + "-";
     for (int n = 1;; ++n) {
         tempPath = prefix + std::to_string(n) + ".tmp";
         try {
@@ -173,16 +37,31 @@ BinaryFile CreateTemporaryBeside(const std::string& path, std::string& tempPath)
     }
 }
 
-bool IsWritableFile(const std::string& path) {
-    return ::access(TextToNative(path).c_str(), W_OK) == 0;
-}
-
 std::string ParentFolder(const std::string& path) {
-    const std::size_t slash = path.rfind(kNativeSeparator);
-    if (slash == std::string::npos) {
+    std::size_t slash = path.size();
+    while (slash > 0 && !IsNativeSeparator(path[slash - 1])) {
+        --slash;
+    }
+    if (slash == 0) {
         return {};
     }
-    return slash == 0 ? std::string(1, kNativeSeparator) : path.substr(0, slash);
+    return slash == 1 ? path.substr(0, 1) : path.substr(0, slash - 1);
+}
+
+const char* CommonNameRefusal(std::string_view component) {
+    const std::string native = TextToNative(component);
+    if (native.empty()) {
+        return "empty name";
+    }
+    if (native == "." || native == "..") {
+        return "names the folder itself or its parent";
+    }
+    for (char c : native) {
+        if (c == '/' || c == '\\' || c == ':' || c == '\0') {
+            return "holds a path separator, a drive or stream marker, or a NUL";
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace tessarin

@@ -1,15 +1,37 @@
 #pragma once
 // Small file-system operations the commands need, with classic error numbers.
-// Paths are the program's text: escaped bytes become the raw bytes on disk.
+// Paths are the program's text (UTF-8; escaped bytes stand for raw name bytes).
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/platform/BinaryFile.h"
 
 namespace tessarin {
 
-// The platform's path separator on disk ("/" here; archive paths keep "\").
+// The separator this platform puts between path parts on disk (archive paths keep "\").
+#ifdef _WIN32
+constexpr char kNativeSeparator = '\\';
+#else
 constexpr char kNativeSeparator = '/';
+#endif
+
+// True for every character this platform reads as a path separator ("/" on
+// POSIX; "/" and "\" on Windows).
+constexpr bool IsNativeSeparator(char c) {
+#ifdef _WIN32
+    return c == '/' || c == '\\';
+#else
+    return c == '/';
+#endif
+}
+
+// The program's text as a path the standard library opens on this platform.
+std::filesystem::path NativePath(const std::string& path);
+// A path of the standard library as the program's text.
+std::string PathText(const std::filesystem::path& path);
 
 // The folder that holds the running executable, without a trailing separator.
 std::string ProgramFolder();
@@ -33,11 +55,41 @@ void CreateDirectories(const std::string& path);
 // entry is flushed to the disk too, so the new name survives a crash.
 void ReplaceFileAtomically(const std::string& from, const std::string& to, bool syncFolder = true);
 
+// The same for a target this program holds open as target (the archive being
+// rewritten). Where the system cannot replace an open file (Windows), target is
+// closed just before the rename and opened again, in its mode, if the rename
+// fails; after a successful rename it is left closed. On POSIX it stays open.
+void ReplaceOpenFile(const std::string& from, const std::string& to, BinaryFile& target);
+
 // Creates a new, locked, hidden file in path's folder to be renamed over path
 // later; tempPath receives its name (empty when nothing could be created).
 BinaryFile CreateTemporaryBeside(const std::string& path, std::string& tempPath);
 
 // The folder part of a path (everything before its last separator).
 std::string ParentFolder(const std::string& path);
+
+// The file's real location with every link resolved; the path itself when it
+// cannot be resolved.
+std::string ResolvedPath(const std::string& path);
+
+// Gives to the permission bits of from, as far as the platform has them.
+void CopyPermissions(const std::string& from, const std::string& to);
+
+// Why one name (a single path part, program text) cannot be created as it is
+// inside a chosen folder on this platform; nullptr when it can. Everywhere:
+// empty, "." and "..", a separator ("/" or "\"), ":" and NUL. On Windows also
+// the reserved device names (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any
+// extension), a trailing dot or space, <>"|?* and control characters.
+const char* NativeNameRefusal(std::string_view component);
+inline bool IsSafeNativeName(std::string_view component) { return NativeNameRefusal(component) == nullptr; }
+
+// The program's arguments (without its own name) in this platform's native form
+// (see TextToNative): the bytes given on POSIX, UTF-8 from the UTF-16 command
+// line on Windows (where the C runtime's argv would be in the ANSI code page).
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// Standard output and error pass bytes unchanged (no "\r\n" for "\n" on Windows),
+// so listings are the same on every platform.
+void UseBinaryStandardStreams();
 
 }  // namespace tessarin

@@ -38,11 +38,18 @@ private:
     std::string description_;
 };
 
+#ifdef _WIN32
+// Maps a Windows error code (GetLastError) to the nearest classic error number.
+int VbErrorFromWin32(unsigned long code);
+// The same for a failure on a given path (program text).
+int VbErrorFromWin32ForPath(unsigned long code, const std::string& path);
+#else
 // Maps an errno value to the nearest classic error number.
 int VbErrorFromErrno(int err);
 
 // The same for a failure on a given path (file-system bytes): a missing file whose
 // folder is missing too is 76 (path not found) rather than 53.
 int VbErrorFromErrnoForPath(int err, const std::string& nativePath);
+#endif
 
 }  // namespace tessarin

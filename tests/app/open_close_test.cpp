@@ -52,7 +52,7 @@ Log ReadDirectory(int version, int count, int records) {
 Log OpenedThreeEntries() {
     return Concat(Concat(BeforeOpen("pack.ARC"), ReadDirectory(7, 3, 3)),
                   {"TreeExpand | 0", "SetProgressVisible | 1 | false", "SetMenuEnabled | nopen | false",
-                   "SetMenuEnabled | nclose | true", "SetMenuEnabled | nobject | true", "SetButtonEnabled | 1 | false",
+                   "SetMenuEnabled | nclose | true", "SetMenuEnabled | nobject | true", "SetMenuEnabled | nimportdir | true", "SetButtonEnabled | 1 | false",
                    "SetButtonEnabled | 2 | true", "SetButtonEnabled | 4 | true"});
 }
 
@@ -195,7 +195,7 @@ TEST(UnLoadArcFileTest, ResetsTheWindowAndClosesTheArchive) {
     UnLoadArcFile(h.program);
     Log expected = {"SetPanelText | 1 | 就绪", "SetPanelText | 3 | ", "SetPanelText | 2 | ",
                     "SetCaption | Tessarin", "TreeBeginReset", "TreeEndReset"};
-    for (const std::string menu : {"nopen", "nclose", "nobject", "nexport", "nimport", "nproperty"})
+    for (const std::string menu : {"nopen", "nclose", "nobject", "nexport", "nimport", "nproperty", "nimportdir"})
         expected.push_back("SetMenuEnabled | " + menu + (menu == "nopen" ? " | true" : " | false"));
     for (const int button : {1, 2, 4, 5, 6, 8})
         expected.push_back("SetButtonEnabled | " + std::to_string(button) + (button == 1 ? " | true" : " | false"));

@@ -1,12 +1,15 @@
 #pragma once
 // Runs tessarin-cli as a process, built beside the test binaries (TESSARIN_BIN_DIR
 // when set), with its stdout, stderr and exit code.
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
 #include "support/ArcBuilder.h"
 
@@ -18,24 +21,38 @@ struct CliRun {
     std::string err;
 };
 
-// Runs `tessarin-cli args` (args already quoted for the shell); stderr goes through dir.
+// A quoted word for the shell (sh on POSIX, cmd on Windows).
+#ifdef _WIN32
+inline std::string Q(const std::string& s) { return "\"" + s + "\""; }
+#else
+inline std::string Q(const std::string& s) { return "'" + s + "'"; }
+#endif
+
+// Runs `tessarin-cli args` (args already quoted with Q); stderr goes through dir.
 inline CliRun Cli(const std::string& args, const TempDir& dir) {
     const char* bin = std::getenv("TESSARIN_BIN_DIR");
     const std::string command =
-        (bin ? std::string(bin) : ProgramFolder()) + "/tessarin-cli " + args + " 2>'" + (dir / "stderr.txt") + "'";
+        Q((bin ? std::string(bin) : ProgramFolder()) + "/tessarin-cli") + " " + args + " 2>" + Q(dir / "stderr.txt");
     CliRun run;
+#ifdef _WIN32
+    // cmd /c drops the outermost quotes: one more pair keeps the command's own.
+    const std::u16string wide = TextToUtf16("\"" + command + "\"");
+    FILE* pipe = _wpopen(reinterpret_cast<const wchar_t*>(wide.c_str()), L"rb");
+#else
     FILE* pipe = popen(command.c_str(), "r");
+#endif
     if (!pipe) return run;
     char buffer[4096];
     std::size_t n;
     while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+#ifdef _WIN32
+    run.exitCode = _pclose(pipe);
+#else
     const int status = pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
     run.err = ReadFileBytes(dir / "stderr.txt");
     return run;
 }
-
-// A single-quoted shell word.
-inline std::string Q(const std::string& s) { return "'" + s + "'"; }
 
 }  // namespace tessarin::testing

@@ -26,7 +26,12 @@ struct Fixture {
     }
 };
 
+// The fixture's paths in place of their placeholders; 'words' quoted for this platform's shell.
 std::string Substitute(std::string args, const Fixture& f) {
+    const std::string quote = Q("");
+    for (char& c : args) {
+        if (c == '\'') c = quote[0];
+    }
     for (const auto& [name, value] : {std::pair<std::string, std::string>{"{arc}", Q(f.archive)},
                                       {"{out}", Q(f.dir / "out")}, {"{types}", Q(f.types)},
                                       {"{dir}", Q(f.dir.path())}}) {
@@ -98,7 +103,7 @@ TEST(CliReplaceTest, RewritesExactlyTheExpectedArchive) {
     Fixture f(Archive());
     const std::string source = "brand new contents of the table, " + std::string(300, 'q');
     WriteFileBytes(f.dir / "src.bin", source);
-    const CliRun run = Cli("replace " + Q(f.archive) + " 'ui\\deep\\doc.20' " + Q(f.dir / "src.bin"), f.dir);
+    const CliRun run = Cli("replace " + Q(f.archive) + " " + Q("ui\\deep\\doc.20") + " " + Q(f.dir / "src.bin"), f.dir);
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "替换完成。\n");
 

@@ -2,8 +2,13 @@
 // positioned reads and writes, file numbers, deletion, folders, the atomic replace
 // and the fault-injection seam.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#undef DeleteFile  // the program's own DeleteFile, not the system's macro
+#else
 #include <sys/resource.h>
 #include <sys/stat.h>
+#endif
 
 #include <filesystem>
 #include <functional>
@@ -38,9 +43,27 @@ protected:
     testing::TempDir dir;
 };
 
+// A named pipe nobody writes to: opening it must neither hang nor pass for a file.
+struct Pipe {
+#ifdef _WIN32
+    explicit Pipe(const testing::TempDir&)
+        : path("\\\\.\\pipe\\tessarin-test-" + std::to_string(::GetCurrentProcessId())),
+          handle(::CreateNamedPipeA(path.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr)) {}
+    ~Pipe() { ::CloseHandle(handle); }
+    bool ok() const { return handle != INVALID_HANDLE_VALUE; }
+    std::string path;
+    HANDLE handle;
+#else
+    explicit Pipe(const testing::TempDir& dir) : path(dir / "pipe") {}
+    bool ok() const { return ::mkfifo(path.c_str(), 0600) == 0; }
+    std::string path;
+#endif
+};
+
 TEST_F(PlatformFilesTest, FailuresCarryClassicNumbers) {
     WriteFileBytes(dir / "file", "x");
-    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    const Pipe pipe(dir);
+    ASSERT_TRUE(pipe.ok());
     const auto open = [](OpenMode mode) { return [mode](const std::string& p) { BinaryFile::Open(p, mode); }; };
     const struct {
         std::function<void(const std::string&)> call;
@@ -52,14 +75,19 @@ TEST_F(PlatformFilesTest, FailuresCarryClassicNumbers) {
         {open(OpenMode::CreateLocked), dir / "file/sub", 76},
         {open(OpenMode::ReadLocked), dir.path(), 75},
         {open(OpenMode::CreateLocked), dir.path(), 75},
-        {open(OpenMode::ReadLocked), dir / "pipe", 75},  // and does not hang
+        {open(OpenMode::ReadLocked), pipe.path, 75},  // and does not hang
         {[](const std::string& p) { DeleteFile(p); }, dir / "no/missing", 76},
-        {[](const std::string& p) { DeleteFile(p); }, dir / "pipe", 75},
+        {[](const std::string& p) { DeleteFile(p); }, dir.path(), 75},
+#ifndef _WIN32
+        {[](const std::string& p) { DeleteFile(p); }, pipe.path, 75},
+#endif
         {[](const std::string& p) { CreateDirectories(p); }, dir / "file/sub", 75},
         {[&](const std::string& p) { ReplaceFileAtomically(p, dir / "file"); }, dir / "missing", 53},
     };
     for (const auto& c : cases) EXPECT_EQ(ErrorOf([&] { c.call(c.path); }), c.number) << c.path;
+#ifndef _WIN32
     EXPECT_TRUE(std::filesystem::is_fifo(dir / "pipe"));
+#endif
     EXPECT_FALSE(std::filesystem::exists(dir / "missing")) << "a failed open must not create the file";
 }
 
@@ -110,13 +138,20 @@ TEST_F(PlatformFilesTest, ExistenceFoldersAndNamesGivenAsProgramText) {
     EXPECT_TRUE(DirectoryExists(dir / "a/b/c"));
     CreateDirectories(dir / "a/b/c");  // already there: nothing to do
 
-    // Code page 936 and invalid bytes, as an archive's folder gives them.
+    // Code page 936 and invalid bytes, as an archive's folder gives them. Wine
+    // keeps names as UTF-8 and so cannot store the lone surrogates that invalid
+    // bytes become on Windows: there only valid text is tried.
+#ifdef _WIN32
+    const std::string native = dir / "\xE4\xBD\xA0\xE5\xA5\xBD.bin";
+#else
     const std::string native = dir / "\xC4\xE3\x80\xFF.bin";
+#endif
     WriteFileBytes(native, "ab");
     EXPECT_TRUE(FileExists(NativeToText(native)));
     EXPECT_EQ(BinaryFile::Open(NativeToText(native), OpenMode::ReadLocked).Length(), 2);
-    CreateDirectories(NativeToText(dir / "\xC4\xE3\x80/x"));
-    EXPECT_TRUE(DirectoryExists(dir / "\xC4\xE3\x80/x"));
+    const std::string folder = NativeToText(ParentFolder(native)) + "/" + Cp936ToText("\xC4\xE3") + "/x";
+    CreateDirectories(folder);
+    EXPECT_TRUE(DirectoryExists(folder));
 }
 
 TEST_F(PlatformFilesTest, ReplaceFileAtomically) {
@@ -127,12 +162,14 @@ TEST_F(PlatformFilesTest, ReplaceFileAtomically) {
     EXPECT_FALSE(FileExists(dir / "a.arc.new"));
 }
 
+#ifndef _WIN32
 TEST_F(PlatformFilesTest, AFullDeviceIsDiskFull) {
     BinaryFile f;
     const int openError = ErrorOf([&] { f = BinaryFile::Open("/dev/full", OpenMode::CreateLocked); });
     if (openError != 0) GTEST_SKIP() << "/dev/full cannot be opened here (error " << openError << ")";
     EXPECT_EQ(ErrorOf([&] { f.Write("x", 1); }), 61);
 }
+#endif
 
 TEST_F(PlatformFilesTest, FaultInjectionFailsTheNthOperationOnce) {
     BinaryFile f = BinaryFile::Open(dir / "f.bin", OpenMode::CreateLocked);
@@ -160,17 +197,61 @@ TEST_F(PlatformFilesTest, FileTableNumbersFilesFromOne) {
     files.CloseAll();
     EXPECT_EQ(ErrorOf([&] { BinaryFile::Open(dir / "b", OpenMode::ReadLocked); }), 0) << "lock released";
 
+#ifndef _WIN32
     rlimit limit{};
     if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur < 600) GTEST_SKIP() << "descriptor limit below 600";
+#endif
     for (int n = 1; n <= 511; ++n) files.Open(files.FreeFile(), dir / std::to_string(n), OpenMode::CreateLocked);
     EXPECT_TRUE(files.IsOpen(511));
     EXPECT_EQ(ErrorOf([&] { files.FreeFile(); }), 67) << "511 files at most";
 }
 
 TEST(FileSystemTest, ParentFolderAndProgramFolder) {
-    const std::pair<std::string, std::string> cases[] = {{"a/b/c", "a/b"}, {"c", ""}, {"/c", "/"}};
+    const std::pair<std::string, std::string> cases[] = {
+        {"a/b/c", "a/b"}, {"c", ""}, {"/c", "/"},
+#ifdef _WIN32
+        {"C:\\a\\b.arc", "C:\\a"}, {"C:\\a/b\\c", "C:\\a/b"},
+#else
+        {"a\\b", ""},  // a backslash is part of a POSIX name
+#endif
+    };
     for (const auto& [path, parent] : cases) EXPECT_EQ(ParentFolder(path), parent) << path;
+#ifdef _WIN32
+    EXPECT_TRUE(FileExists(ProgramFolder() + kNativeSeparator + "test_core.exe")) << ProgramFolder();
+#else
     EXPECT_EQ(ProgramFolder(), std::filesystem::canonical("/proc/self/exe").parent_path().string());
+#endif
+}
+
+// Names an export may create inside the chosen folder, on each platform.
+TEST(FileSystemTest, NativeNamesRefusedPerPlatform) {
+    constexpr bool kWindows =
+#ifdef _WIN32
+        true;
+#else
+        false;
+#endif
+    const struct {
+        std::string name;
+        bool posixSafe;
+        bool windowsSafe;
+    } cases[] = {
+        {"file.png", true, true},   {"数据", true, true},       {"", false, false},
+        {".", false, false},        {"..", false, false},       {"a/b", false, false},
+        {"a\\b", false, false},     {"C:x", false, false},      {std::string("a\0b", 3), false, false},
+        {"CON", true, false},       {"con.txt", true, false},   {"Nul.tar.gz", true, false},
+        {"aux ", true, false},      {"PRN .x", true, false},    {"COM1", true, false},
+        {"lpt9.log", true, false},  {"COM\xC2\xB9", true, false}, {"CONOUT$", true, false},
+        {"COM0", true, true},       {"COM10", true, true},      {"CONSOLE", true, true},
+        {"LPT", true, true},        {"xcon", true, true},       {"con_", true, true},
+        {"name.", true, false},     {"name ", true, false},     {".hidden", true, true},
+        {"a<b", true, false},       {"a>b", true, false},       {"a\"b", true, false},
+        {"a|b", true, false},       {"a?b", true, false},       {"a*b", true, false},
+        {"tab\tname", true, false}, {"\x1F", true, false},      {"\x7F", true, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsSafeNativeName(c.name), kWindows ? c.windowsSafe : c.posixSafe) << "\"" << c.name << "\"";
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The zlib conversions: messages, sizes, what survives a failure.
+// The zlib conversions: messages, sizes, what survives a failure, with either inflater.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "extract/Codec.h"
 #include "support/ArcBuilder.h"
@@ -10,9 +11,17 @@ namespace {
 
 const std::uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const std::uint8_t*>(s.data()); }
 
+// Both inflaters must give zlib's results; the fast one is restored afterwards.
+std::vector<bool> Inflaters() { return FastInflateAvailable() ? std::vector{true, false} : std::vector{false}; }
+struct FastInflateReset {
+    ~FastInflateReset() { SetFastInflate(true); }
+};
+
 TEST(CodecTest, UnzipToFileOutcomes) {
     const std::string plain = "The quick brown fox jumps over the lazy dog. 0123456789";
     const std::string stream = Deflate(plain), old = "old content";
+    std::string withDictionary = stream;
+    withDictionary[1] = static_cast<char>(0xBB);  // FDICT set, header check still valid (0x78BB % 31 == 0)
     const auto n = static_cast<std::int32_t>(plain.size());
     const struct {
         const char* label;
@@ -23,27 +32,107 @@ TEST(CodecTest, UnzipToFileOutcomes) {
     } cases[] = {
         {"exact size", stream, n, "", plain},
         {"recorded size larger: zero filled", stream, n + 4, "", plain + std::string(4, '\0')},
+        {"bytes after the stream are ignored", stream + "trailing", n, "", plain},
         {"recorded size smaller", stream, n - 1, "缓冲过小，请检查。", old},
         {"not a zlib stream", "definitely not zlib", n, "数组取数据不正确。", old},
         {"truncated stream", stream.substr(0, stream.size() / 2), n, "数组取数据不正确。", old},
+        {"truncated checksum, all data there", stream.substr(0, stream.size() - 2), n, "缓冲过小，请检查。", old},
+        {"preset dictionary asked for", withDictionary, n, "数组取数据不正确。", old},
         {"empty entry without a stream", "", 0, "", ""},
         {"empty entry with a stream", Deflate(""), 0, "", ""},
         {"empty entry whose stream holds a byte", Deflate("x"), 0, "缓冲过小，请检查。", old},
         {"empty entry whose stream holds more", stream, 0, "缓冲过小，请检查。", old},
+        {"data without a stream", "", n, "数组取数据不正确。", old},
         {"negative size", stream, -5, "记录的文件大小不正确（-5），无法解压。", old},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
-        TempDir dir;
-        WriteFileBytes(dir / "out.bin", old);
-        FakeWindow window;
-        EXPECT_EQ(UnzipToFile(window, Bytes(c.stored), static_cast<std::int32_t>(c.stored.size()), c.size,
-                              dir / "out.bin"),
-                  c.message.empty());
-        EXPECT_EQ(window.log, c.message.empty() ? std::vector<std::string>{}
-                                                : std::vector<std::string>{"MsgBox | " + c.message +
-                                                                           " | Warning | Compression Error"});
-        EXPECT_EQ(ReadFileBytes(dir / "out.bin"), c.written);
+    FastInflateReset reset;
+    for (const bool fast : Inflaters()) {
+        SetFastInflate(fast);
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.label) + (fast ? " (fast)" : " (zlib)"));
+            TempDir dir;
+            WriteFileBytes(dir / "out.bin", old);
+            FakeWindow window;
+            EXPECT_EQ(UnzipToFile(window, Bytes(c.stored), static_cast<std::int32_t>(c.stored.size()), c.size,
+                                  dir / "out.bin"),
+                      c.message.empty());
+            EXPECT_EQ(window.log, c.message.empty() ? std::vector<std::string>{}
+                                                    : std::vector<std::string>{"MsgBox | " + c.message +
+                                                                               " | Warning | Compression Error"});
+            EXPECT_EQ(ReadFileBytes(dir / "out.bin"), c.written);
+        }
+    }
+}
+
+// Counts what it is given: a decompression bomb must come out in bounded blocks.
+struct CountingSink : ByteSink {
+    std::int64_t total = 0;
+    std::size_t largest = 0;
+    bool allZero = true;
+    void Put(const std::uint8_t* bytes, std::size_t n) override {
+        total += static_cast<std::int64_t>(n);
+        largest = std::max(largest, n);
+        for (std::size_t i = 0; i < n && allZero; ++i) allZero = bytes[i] == 0;
+    }
+};
+
+TEST(CodecTest, InflateStreamHandsOutBoundedBlocks) {
+    const std::int32_t size = 8 << 20;
+    const std::string bomb = Deflate(std::string(static_cast<std::size_t>(size), '\0'));
+    ASSERT_LT(bomb.size(), 100u << 10);
+    MemorySource source(Bytes(bomb), bomb.size());
+    CountingSink sink;
+    const InflateResult result = InflateStream(source, static_cast<std::int64_t>(bomb.size()), size, sink);
+    EXPECT_TRUE(result.ok());
+    EXPECT_EQ(result.produced, size);
+    EXPECT_EQ(sink.total, size);
+    EXPECT_TRUE(sink.allZero);
+    EXPECT_LE(sink.largest, kStreamBlock);
+}
+
+struct CollectingSink : ByteSink {
+    std::string bytes;
+    void Put(const std::uint8_t* p, std::size_t n) override { bytes.append(reinterpret_cast<const char*>(p), n); }
+};
+
+// zlib's own uncompress decides every damaged stream: both inflaters agree with
+// it on the result and the bytes, for every cut and for flipped bytes.
+TEST(CodecTest, DamagedStreamsGiveUncompressResults) {
+    std::string plain;
+    // Larger than one streamed block, so block boundaries are crossed too.
+    for (int i = 0; i < 80000; ++i) plain += std::to_string(i * 7919 % 1000) + (i % 13 ? " " : "\n");
+    const std::string stream = Deflate(plain);
+    std::vector<std::string> damaged;
+    for (std::size_t cut = 0; cut < stream.size(); cut += 1 + cut / 4) damaged.push_back(stream.substr(0, cut));
+    for (std::size_t at = 0; at < stream.size(); at += 1 + at / 4) {
+        damaged.push_back(stream);
+        damaged.back()[at] = static_cast<char>(damaged.back()[at] ^ (1 << (at % 8)));
+    }
+    FastInflateReset reset;
+    WholeInflater inflater;
+    for (const std::int32_t size : {static_cast<std::int32_t>(plain.size()), static_cast<std::int32_t>(plain.size() / 2)}) {
+        for (const std::string& stored : damaged) {
+            std::string expected(static_cast<std::size_t>(size), '\0');
+            uLongf length = static_cast<uLongf>(size);
+            const int code = uncompress(reinterpret_cast<Bytef*>(expected.data()), &length, Bytes(stored),
+                                        static_cast<uLong>(stored.size()));
+            for (const bool fast : Inflaters()) {
+                SetFastInflate(fast);
+                std::string out(static_cast<std::size_t>(size), '\0');
+                const InflateResult result = inflater.Inflate(Bytes(stored), stored.size(),
+                                                              reinterpret_cast<std::uint8_t*>(out.data()), size);
+                ASSERT_EQ(result.code, code) << stored.size() << (fast ? " fast" : " zlib");
+                if (code == Z_OK) {
+                    ASSERT_EQ(result.produced, static_cast<std::int64_t>(length));
+                    ASSERT_EQ(out.substr(0, length), expected.substr(0, length));
+                }
+            }
+            MemorySource source(Bytes(stored), stored.size());
+            CollectingSink sink;
+            const InflateResult streamed = InflateStream(source, static_cast<std::int64_t>(stored.size()), size, sink);
+            ASSERT_EQ(streamed.code, code) << stored.size() << " streamed";
+            if (code == Z_OK) ASSERT_EQ(sink.bytes, expected.substr(0, length));
+        }
     }
 }
 
@@ -55,22 +144,16 @@ TEST(CodecTest, ZipOutputBoundExamples) {
 TEST(CodecTest, ZipBytesRoundTripsAndKeepsTheLastResultOnFailure) {
     FakeWindow window;
     ZipState state;
+    WholeInflater inflater;
     for (const std::string& plain : {std::string(1000, 'a'), std::string("x"), std::string()}) {
         ASSERT_TRUE(ZipBytes(window, state, Bytes(plain), static_cast<std::int32_t>(plain.size())));
         ASSERT_EQ(state.ZippedBytes.size(), static_cast<std::size_t>(state.ZippedSize));
-        std::vector<std::uint8_t> back;
-        EXPECT_EQ(InflateToBuffer(state.ZippedBytes.data(), state.ZippedSize,
-                                  static_cast<std::int32_t>(plain.size()), back),
-                  0);
-        EXPECT_EQ(std::string(back.begin(), back.end()), plain);
-        // A stream shorter than recorded shows in the output's size; a longer one fails.
-        EXPECT_EQ(InflateToBuffer(state.ZippedBytes.data(), state.ZippedSize,
-                                  static_cast<std::int32_t>(plain.size()) + 5, back), 0);
-        EXPECT_EQ(back.size(), plain.size());
-        if (!plain.empty()) {
-            EXPECT_NE(InflateToBuffer(state.ZippedBytes.data(), state.ZippedSize,
-                                      static_cast<std::int32_t>(plain.size()) - 1, back), 0);
-        }
+        std::string back(plain.size() + 1, '\0');
+        const InflateResult result =
+            inflater.Inflate(state.ZippedBytes.data(), state.ZippedBytes.size(),
+                             reinterpret_cast<std::uint8_t*>(back.data()), static_cast<std::int32_t>(plain.size()));
+        EXPECT_TRUE(result.ok());
+        EXPECT_EQ(back.substr(0, static_cast<std::size_t>(result.produced)), plain);
     }
     const ZipState before = state;
     EXPECT_FALSE(ZipBytes(window, state, nullptr, -1));

@@ -2,13 +2,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <optional>
 
 #include "core/platform/FaultInjection.h"
+#include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
 #include "extract/Export.h"
+#include "HeapPeak.h"
+#include "extract/Codec.h"
 #include "support/ProgramHarness.h"
 
 namespace tessarin::testing {
@@ -27,19 +31,30 @@ std::string Refused(const std::string& name, const std::string& key) {
 }
 const std::string kCorruptBox = "MsgBox | 数组取数据不正确。 | Warning | Compression Error";
 
-// Regular files below root, relative to it, sorted.
+// Regular files below root, relative to it with "/" between parts, sorted.
 Log FilesUnder(const std::string& root) {
     Log files;
-    for (const auto& item : fs::recursive_directory_iterator(root))
-        if (item.is_regular_file()) files.push_back(fs::relative(item.path(), root).string());
+    for (const auto& item : fs::recursive_directory_iterator(NativePath(root))) {
+        if (!item.is_regular_file()) continue;
+        std::string file = PathText(fs::relative(item.path(), NativePath(root)));
+        std::replace_if(file.begin(), file.end(), IsNativeSeparator, '/');
+        files.push_back(file);
+    }
     std::sort(files.begin(), files.end());
     return files;
 }
 
 // Replaces "{p}" in each line by path.
+// Replaces "{p}" in each line by path; the "/" of the path parts after it become
+// the platform's separator, as the program writes them.
 Log Filled(Log lines, const std::string& path) {
-    for (std::string& line : lines)
-        if (const auto at = line.find("{p}"); at != std::string::npos) line.replace(at, 3, path);
+    for (std::string& line : lines) {
+        const auto at = line.find("{p}");
+        if (at == std::string::npos) continue;
+        for (std::size_t i = at + 3; i < line.size() && line[i] != '\r'; ++i)
+            if (line[i] == '/') line[i] = kNativeSeparator;
+        line.replace(at, 3, path);
+    }
     return lines;
 }
 
@@ -83,7 +98,7 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
         h.SelectNode(c.key);
         h.window.check1 = c.check1;
         fs::create_directory(h.dir / "out");
-        const std::string target = h.dir / "out/" + h.program.tree.Node(h.window.selected).text;
+        const std::string target = h.dir / "out" + kNativeSeparator + h.program.tree.Node(h.window.selected).text;
         if (c.existing == "/") fs::create_directory(target);
         else if (!c.existing.empty()) WriteFileBytes(target, c.existing);
         if (!c.folder.empty()) h.window.folderAnswers.push_back(h.dir / c.folder);
@@ -106,7 +121,36 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
 
 const std::string kPrompt = "BrowseForFolder | 4097 | 导出全部资源文件： \r\n请选择要保存的资源文件的目录 |  | 64";
 const std::string kAllDone = "MsgBox | 全部资源文件导出完成。 | Information | Tessarin";
-std::string EntryFailed(const std::string& key) { return "MsgBox | 导出文件时发生错误，KEY：" + key + " | Stop | Tessarin"; }
+const std::string kStopped = "MsgBox | 已停止导出，已导出的文件保留。 | Information | Tessarin";
+std::string EntryFailed(const std::string& key) { return "AskAfterFailure | 导出文件时发生错误，KEY：" + key + " | Tessarin"; }
+std::string Collision(const std::string& path, const std::string& key, const std::string& first) {
+    return "AskAfterFailure | 这个文件已由本次导出的另一个条目写入，后一个条目未导出：" + path + "\r\n\r\nKEY：" + key +
+           "\r\n已写入的 KEY：" + first + " | Tessarin";
+}
+std::string LinkRefused(const std::string& link, const std::string& key) {
+    return "AskAfterFailure | 路径经过一个链接，可能写到所选目录之外，已拒绝导出：" + link + "\r\n\r\nKEY：" + key +
+           " | Tessarin";
+}
+// The last message of a failed entry comes with the choice how to go on.
+std::string Asked(std::string box) {
+    box.replace(0, 6, "AskAfterFailure");
+    return box.substr(0, box.rfind(" | Stop | ")) + " | Tessarin";
+}
+
+// The log without the DoEvents calls, which also come while waiting for a worker.
+Log WithoutDoEvents(const Log& log) {
+    Log out;
+    for (const std::string& line : log)
+        if (line != "DoEvents") out.push_back(line);
+    return out;
+}
+
+// Every file below root with its bytes (temporaries included, so none may be left).
+std::map<std::string, std::string> TreeOf(const std::string& root) {
+    std::map<std::string, std::string> files;
+    for (const std::string& file : FilesUnder(root)) files[file] = ReadFileBytes(root + "/" + file);
+    return files;
+}
 
 TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
     const struct {
@@ -116,19 +160,20 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
         std::map<std::string, std::string> files;  // what the chosen folder holds afterwards
         std::string blocker = "";                  // a file put in the chosen folder beforehand
     } cases[] = {
-        {"nested folders, later entry with the same file wins, damaged entries among good ones",
+        {"nested folders, damaged entries among good ones, an entry never writes over an earlier one's file",
          {Entry("top", 0x20, "top text"), Entry("a\\b\\c", 0x1A, "deep"), Entry("a\\x", 0x1A, "first"),
           Entry("a\\x", 0x21, "second"), Stored("bad", 0x1A, "not zlib", 10), Stored("gone", 0x1A, "", 4, 8, 1 << 20),
           Entry("ok", 0x1A, "after")},
-         {{}, {}, {}, {}, {kCorruptBox, EntryFailed("bad.1A")},
+         {{}, {}, {}, {Collision("{p}/a/x.png", "a\\x.21", "a\\x.1A")}, {kCorruptBox, EntryFailed("bad.1A")},
           {FailureBox(kReadFailed, "{p}/gone.png", 62), EntryFailed("gone.1A")}, {}},
-         {{"top.txt", "top text"}, {"a/b/c.png", "deep"}, {"a/x.png", "second"}, {"ok.png", "after"}}},
+         {{"top.txt", "top text"}, {"a/b/c.png", "deep"}, {"a/x.png", "first"}, {"ok.png", "after"}}},
         {"hostile names never leave the folder",
          {Entry("..\\..\\escape", 0x1A, "1"), Entry("\\abs\\escape", 0x1A, "2"), Entry("C:\\escape", 0x1A, "3"),
           Entry("sub/../../../escape", 0x1A, "4"), Entry(".\\dot", 0x1A, "7"), Entry("ok\\fine", 0x1A, "8")},
-         {{Refused("..\\..\\escape.png", "..\\..\\escape.1A")}, {Refused("\\abs\\escape.png", "\\abs\\escape.1A")},
-          {Refused("C:\\escape.png", "C:\\escape.1A")}, {Refused("sub/../../../escape.png", "sub/../../../escape.1A")},
-          {Refused(".\\dot.png", ".\\dot.1A")}, {}},
+         {{Asked(Refused("..\\..\\escape.png", "..\\..\\escape.1A"))},
+          {Asked(Refused("\\abs\\escape.png", "\\abs\\escape.1A"))}, {Asked(Refused("C:\\escape.png", "C:\\escape.1A"))},
+          {Asked(Refused("sub/../../../escape.png", "sub/../../../escape.1A"))}, {Asked(Refused(".\\dot.png", ".\\dot.1A"))},
+          {}},
          {{"ok/fine.png", "8"}}},
         {"folder that cannot be created", {Entry("a\\b", 0x1A, "blocked"), Entry("c", 0x1A, "free")},
          {{FailureBox("无法创建目录，文件未导出：", "{p}/a/", 75), EntryFailed("a\\b.1A")}, {}},
@@ -145,26 +190,31 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
         fs::create_directories(out);
         if (!c.blocker.empty()) WriteFileBytes(out + "/" + c.blocker, "blocker");
         h.window.folderAnswers.push_back(out);
-        h.window.onDoEvents = [&] { EXPECT_FALSE(h.window.mainEnabled); };
+        int events = 0;
+        h.window.onDoEvents = [&] { EXPECT_FALSE(h.window.mainEnabled); ++events; };
         h.window.ClearLog();
 
-        ExportAllEntries(h.program);
+        const bool written = ExportAllEntries(h.program);
 
         const int n = static_cast<int>(c.records.size());
         Log expected = {kPrompt, "SetProgressVisible | 2 | true", "SetProgressValue | 2 | 0", "SetProgressMin | 2 | 0",
-                        "SetProgressMax | 2 | " + std::to_string(n), "SetMainEnabled | false"};
+                        "SetProgressMax | 2 | " + std::to_string(n), "SetMainEnabled | false", "BeginLongWork"};
+        bool failed = false;
         for (int i = 0; i < n; ++i) {
-            expected.insert(expected.end(), {"DoEvents", "SetProgressValue | 2 | " + std::to_string(i + 1)});
+            expected.push_back("SetProgressValue | 2 | " + std::to_string(i + 1));
             for (const std::string& line : Filled(c.perEntry[static_cast<std::size_t>(i)], out))
                 expected.push_back(line);
+            failed = failed || !c.perEntry[static_cast<std::size_t>(i)].empty();
         }
-        expected.insert(expected.end(), {"SetMainEnabled | true", "SetProgressVisible | 2 | false", kAllDone});
-        EXPECT_EQ(h.window.log, expected);
+        expected.insert(expected.end(),
+                        {"EndLongWork", "SetMainEnabled | true", "SetProgressVisible | 2 | false", kAllDone});
+        EXPECT_EQ(WithoutDoEvents(h.window.log), expected);
+        EXPECT_GE(events, n);
+        EXPECT_EQ(written, !failed);
         // The chosen folder holds these files, and nothing was written anywhere else.
-        std::map<std::string, std::string> files, expectedFiles = {{"pack.ARC", ReadFileBytes(h.dir / "pack.ARC")}};
-        for (const std::string& file : FilesUnder(h.dir.path())) files[file] = ReadFileBytes(h.dir / file);
+        std::map<std::string, std::string> expectedFiles = {{"pack.ARC", ReadFileBytes(h.dir / "pack.ARC")}};
         for (const auto& [file, bytes] : c.files) expectedFiles["x/y/out/" + file] = bytes;
-        EXPECT_EQ(files, expectedFiles);
+        EXPECT_EQ(TreeOf(h.dir.path()), expectedFiles);
     }
 }
 
@@ -180,6 +230,181 @@ TEST(ExportAllTest, CancelAndEmptyArchive) {
         EXPECT_EQ(h.window.log, (cancel ? Log{kPrompt} : Log{kPrompt, kAllDone}));
         EXPECT_TRUE(h.window.mainEnabled);
         EXPECT_FALSE(h.window.bars[2].visible);
+    }
+}
+
+// Links already in the chosen folder are never followed: nothing outside it is
+// created or replaced, by either export; the other entries are still written.
+TEST(ExportTest, LinksInTheChosenFolderAreNeverFollowed) {
+    ArcPlan plan;
+    plan.records = {Entry("ui\\logo", 0x1A, "new logo"), Entry("ui\\deep\\doc", 0x20, "new doc"),
+                    Entry("top", 0x20, "new top"), Entry("other\\fine", 0x20, "fine")};
+    const struct {
+        const char* label;
+        bool all;
+        std::string link, target;  // below out/ and the outside folder
+        Log messages;              // {p}: out
+        std::map<std::string, std::string> out;
+    } cases[] = {
+        {"folder link, export all", true, "ui", "",
+         {LinkRefused("{p}/ui", "ui\\logo.1A"), LinkRefused("{p}/ui", "ui\\deep\\doc.20")},
+         {{"top.txt", "new top"}, {"other/fine.txt", "fine"}}},
+        {"file link, export all: the link itself is replaced", true, "top.txt", "victim.txt", {},
+         {{"ui/logo.png", "new logo"}, {"ui/deep/doc.txt", "new doc"}, {"top.txt", "new top"}, {"other/fine.txt", "fine"}}},
+        {"file link, export one: the link itself is replaced", false, "top.txt", "victim.txt", {},
+         {{"top.txt", "new top"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ProgramHarness h;
+        h.OpenArchive(plan);
+        const std::string out = h.dir / "out", outside = h.dir / "outside";
+        fs::create_directories(out);
+        fs::create_directories(outside + "/deep");
+        WriteFileBytes(outside + "/logo.png", "precious");
+        WriteFileBytes(outside + "/victim.txt", "precious");
+        fs::create_directory_symlink(outside, out + "/ui");  // always there; replaced below for file cases
+        if (c.link != "ui") {
+            fs::remove(out + "/ui");
+            fs::create_symlink(outside + "/" + c.target, out + "/" + c.link);
+        }
+        h.window.folderAnswers.push_back(out);
+        h.window.ClearLog();
+        if (c.all) {
+            EXPECT_EQ(ExportAllEntries(h.program), c.messages.empty());
+        } else {
+            h.SelectNode("top.20");
+            EXPECT_TRUE(ExtSub(h.program, 1));
+        }
+        EXPECT_EQ(h.window.Calls("AskAfterFailure"), Filled(c.messages, out));
+        EXPECT_EQ(TreeOf(outside), (std::map<std::string, std::string>{{"logo.png", "precious"}, {"victim.txt", "precious"}}));
+        std::map<std::string, std::string> expected = c.out;
+        if (c.link == "ui") expected.erase("ui");
+        auto written = TreeOf(out);
+        if (c.link == "ui") {
+            // The link stays as it was, untouched; the tree seen through it is the outside folder's.
+            EXPECT_TRUE(fs::is_symlink(out + "/ui"));
+            written.erase("ui/logo.png");
+            written.erase("ui/victim.txt");
+        } else {
+            EXPECT_FALSE(fs::is_symlink(out + "/" + c.link));
+        }
+        EXPECT_EQ(written, expected);
+    }
+}
+
+// Sizes and offsets are checked against the archive before anything is
+// allocated, and inflation works in blocks: records that claim up to 2 GiB,
+// a decompression bomb and a tiny stream declared large all stay in small memory.
+TEST(ExportTest, HostileSizesKeepMemorySmall) {
+    ArcPlan plan;
+    for (int i = 0; i < 20; ++i) plan.records.push_back(Stored("past" + std::to_string(i), 0x1A, "x", 100, 0x7FFFFFF0));
+    const std::int32_t big = 12 << 20;  // above what is inflated whole
+    plan.records.push_back(Entry("bomb", 0x1A, std::string(static_cast<std::size_t>(big), '\0')));
+    plan.records.push_back(Stored("short", 0x1A, Deflate("abc"), big));
+    for (const bool all : {true, false}) {
+        SCOPED_TRACE(all ? "export all" : "export one");
+        ProgramHarness h;
+        h.OpenArchive(plan);
+        h.window.folderAnswers.push_back(h.dir.path());
+        ResetHeapPeak();
+        if (all) {
+            EXPECT_FALSE(ExportAllEntries(h.program));
+            EXPECT_EQ(h.window.Calls("MsgBox | " + kReadFailed).size(), 20u);
+        } else {
+            h.window.folderAnswers.push_back(h.dir.path());
+            h.window.folderAnswers.push_back(h.dir.path());
+            for (const char* key : {"past0.1A", "bomb.1A", "short.1A"}) {
+                h.SelectNode(key);
+                EXPECT_EQ(ExtSub(h.program, 1), std::string(key) != "past0.1A");
+            }
+        }
+        EXPECT_LT(HeapPeakSinceReset(), 40u << 20);
+        EXPECT_EQ(fs::file_size(h.dir / "bomb.png"), static_cast<std::uintmax_t>(big));
+        EXPECT_EQ(ReadFileBytes(h.dir / "short.png"), "abc" + std::string(static_cast<std::size_t>(big) - 3, '\0'));
+    }
+}
+
+// The fast inflater and zlib export the same tree, byte for byte, with the same messages.
+TEST(ExportAllTest, FastAndZlibInflatersWriteTheSameTree) {
+    if (!FastInflateAvailable()) GTEST_SKIP() << "built without the fast inflater";
+    ArcPlan plan;
+    std::string text, noise;
+    for (int i = 0; i < 100000; ++i) text += "line " + std::to_string(i % 977) + (i % 7 ? ", " : "\n");
+    for (int i = 0; i < 300000; ++i) noise += static_cast<char>((i * 2654435761u) >> 13);
+    const std::string stream = Deflate("short stream");
+    std::string dictionary = stream;
+    dictionary[1] = static_cast<char>(0xBB);
+    plan.records = {Entry("t\\text", 0x20, text), Entry("b\\noise", 0x1A, noise),
+                    Stored("pad", 0x20, stream, 40), Stored("trail", 0x20, stream + "junk", 12),
+                    Stored("over", 0x20, stream, 5), Stored("cut", 0x20, stream.substr(0, 9), 12),
+                    Stored("dict", 0x20, dictionary, 12), Stored("empty", 0x20, "", 0)};
+    std::map<std::string, std::string> trees[2];
+    Log logs[2];
+    for (const bool fast : {true, false}) {
+        SetFastInflate(fast);
+        ProgramHarness h;
+        h.OpenArchive(plan);
+        h.window.folderAnswers.push_back(h.dir / "out");
+        fs::create_directory(h.dir / "out");
+        ExportAllEntries(h.program);
+        trees[fast] = TreeOf(h.dir / "out");
+        logs[fast] = h.window.Calls("AskAfterFailure");
+        for (const std::string& line : h.window.Calls("MsgBox")) logs[fast].push_back(line);
+    }
+    SetFastInflate(true);
+    EXPECT_EQ(trees[0], trees[1]);
+    EXPECT_EQ(logs[0], logs[1]);
+    EXPECT_EQ(trees[1].size(), 5u);
+    EXPECT_EQ(trees[1]["pad.txt"], "short stream" + std::string(28, '\0'));
+}
+
+// Stopping, and the choice after a failure: go on, go on without messages
+// (the failures are reported at the end), or stop. Nothing half-written stays.
+TEST(ExportAllTest, StopAndFailureChoices) {
+    ArcPlan plan;
+    plan.records = {Entry("a", 0x20, "a"), Stored("bad1", 0x20, "junk", 4), Entry("b", 0x20, "b"),
+                    Stored("bad2", 0x20, "junk", 4), Entry("c", 0x20, "c")};
+    const std::string bad1 = "数组取数据不正确。 导出文件时发生错误，KEY：bad1.20";
+    const std::string bad2 = "数组取数据不正确。 导出文件时发生错误，KEY：bad2.20";
+    const struct {
+        const char* label;
+        std::deque<FailureChoice> answers;
+        int stopAtEntry;  // stop requested while this entry (1-based) is shown; 0: never
+        Log files;
+        int asked;
+        Log report;  // lines of the closing report; empty: the closing message box
+        std::string closing;
+    } cases[] = {
+        {"go on", {FailureChoice::GoOn, FailureChoice::GoOn}, 0, {"a.txt", "b.txt", "c.txt"}, 2, {}, kAllDone},
+        {"go on quietly", {FailureChoice::GoOnQuietly}, 0, {"a.txt", "b.txt", "c.txt"}, 1, {bad1, bad2}, ""},
+        {"stop after a failure", {FailureChoice::Stop}, 0, {"a.txt"}, 1, {}, kStopped},
+        {"stop requested", {}, 3, {"a.txt", "b.txt"}, 1, {}, kStopped},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ProgramHarness h;
+        h.OpenArchive(plan);
+        fs::create_directory(h.dir / "out");
+        h.window.folderAnswers.push_back(h.dir / "out");
+        h.window.failureAnswers = c.answers;
+        h.window.onDoEvents = [&] {
+            if (c.stopAtEntry > 0 && h.window.bars[2].value == c.stopAtEntry) h.window.stopRequested = true;
+        };
+        EXPECT_FALSE(ExportAllEntries(h.program));
+        EXPECT_EQ(FilesUnder(h.dir / "out"), c.files);
+        EXPECT_EQ(static_cast<int>(h.window.Calls("AskAfterFailure").size()), c.asked);
+        EXPECT_EQ(h.window.Calls("MsgBox | 数组取数据不正确").size(), static_cast<std::size_t>(c.asked));
+        if (c.report.empty()) {
+            EXPECT_TRUE(h.window.reports.empty());
+            EXPECT_EQ(h.window.log.back(), c.closing);
+        } else {
+            ASSERT_EQ(h.window.reports.size(), 1u);
+            EXPECT_EQ(h.window.reports[0].lines, c.report);
+            EXPECT_EQ(h.window.reports[0].summary, "全部资源文件导出完成。\r\n2 个条目未能导出：");
+        }
+        EXPECT_FALSE(h.window.longWork);
+        EXPECT_TRUE(h.window.mainEnabled);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/ArcReader.h"
+#include "core/platform/FileSystem.h"
 #include "replace/Replace.h"
 #include "support/ArcBuilder.h"
 #include "support/ProgramHarness.h"
@@ -75,7 +76,7 @@ inline std::vector<std::string> RecordsOnDisk(Program& program) {
 // Names in a folder, sorted.
 inline std::vector<std::string> FolderListing(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& item : std::filesystem::directory_iterator(folder)) names.push_back(item.path().filename());
+    for (const auto& item : std::filesystem::directory_iterator(NativePath(folder))) names.push_back(PathText(item.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }

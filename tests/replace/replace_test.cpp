@@ -1,11 +1,14 @@
 // Replacing an entry: the rewritten archive byte for byte, the records, the
 // file number, and the archives and sources that are refused untouched.
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include <zlib.h>
 
+#include <filesystem>
 #include <functional>
 
+#include "app/OpenClose.h"
 #include "core/platform/BinaryFile.h"
+#include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
 #include "replace/ReplaceSupport.h"
 
@@ -154,7 +157,7 @@ TEST(ReplaceTest, RefusalsLeaveArchiveAndRecordsUntouched) {
         h.SelectNode("top.5");
         WriteFileBytes(h.dir / "source.bin", "new data");
         WriteFileBytes(h.dir / "huge.bin", "");
-        ASSERT_EQ(::truncate((h.dir / "huge.bin").c_str(), 0x40000000), 0);  // sparse: takes no disk space
+        std::filesystem::resize_file(NativePath(h.dir / "huge.bin"), 0x40000000);  // sparse where the system can
         h.window.ClearLog();
 
         RunReplace(h, c.source[0] == '/' ? std::string(c.source) : h.dir / c.source);
@@ -169,6 +172,57 @@ TEST(ReplaceTest, RefusalsLeaveArchiveAndRecordsUntouched) {
         EXPECT_TRUE(h.program.files.IsOpen(number));
         EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"huge.bin", "pack.ARC", "source.bin"}));
     }
+}
+
+}  // namespace
+}  // namespace tessarin::testing
+
+namespace tessarin::testing {
+namespace {
+
+// Sources that report no length (/proc) are read to their end, not stored empty.
+TEST(ReplaceTest, SourceIsReadToItsEndNotByItsReportedSize) {
+    ProgramHarness h;
+    const std::string path = h.OpenArchive(ThreeEntries());
+    h.SelectNode("top.5");
+    RunReplace(h, "/proc/self/status");
+    EXPECT_EQ(h.window.Calls("MsgBox"), std::vector<std::string>{kDone});
+    const ARCFileCls& e = h.program.arc.ArcEntries[2];
+    ASSERT_GT(e.ArcFileOrgSize, 10);
+    const std::string stored = ReadFileBytes(path).substr(static_cast<std::size_t>(e.ArcFileOFSET));
+    std::string plain(static_cast<std::size_t>(e.ArcFileOrgSize), '\0');
+    uLongf length = plain.size();
+    ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(plain.data()), &length,
+                         reinterpret_cast<const Bytef*>(stored.data()), stored.size()), Z_OK);
+    EXPECT_EQ(plain.rfind("Name:", 0), 0u) << plain.substr(0, 40);
+}
+
+// Two windows on one archive: the second locked the file before the first
+// replaced it (a rename over the path), so its lock is on a file nobody reaches
+// any more. Its replacement is refused instead of overwriting the first one's.
+TEST(ReplaceTest, StaleLockAfterAnotherReplacementIsRefused) {
+    ProgramHarness first;
+    const std::string path = first.OpenArchive(ThreeEntries());
+    // The second program holds a lock on the archive as it was before.
+    FakeWindow secondWindow;
+    Program second(secondWindow);
+    first.program.files.Close(first.program.arc.ArcFileNum);  // let the second open take the lock
+    secondWindow.openAnswers.push_back(path);
+    LoadArcFile(second);
+    ASSERT_TRUE(second.ArchiveIsOpen());
+    // The first replaces the archive meanwhile (as a completed replacement does).
+    WriteFileBytes(first.dir / "newer", BuildArc(ExpectedAfterReplace(ThreeEntries(), 1, "first change")));
+    ASSERT_EQ(::rename((first.dir / "newer").c_str(), path.c_str()), 0);
+    const std::string newer = ReadFileBytes(path);
+
+    secondWindow.selected = second.tree.Find("top.5");
+    WriteFileBytes(first.dir / "source.bin", "second change");
+    secondWindow.openAnswers.push_back(first.dir / "source.bin");
+    EXPECT_FALSE(ReaplceFile(second, FakeWindow::kMainHandle));
+    const auto boxes = secondWindow.Calls("MsgBox");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("MsgBox | 档案文件已被其他程序替换或移走，档案未作改动：", 0), 0u) << boxes[0];
+    EXPECT_EQ(ReadFileBytes(path), newer);
 }
 
 }  // namespace

@@ -2,11 +2,16 @@
 
 #include <zlib.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
+
+#include "core/platform/Cp936.h"
+#include "core/platform/FileSystem.h"
 
 namespace tessarin::testing {
 
@@ -73,8 +78,10 @@ RecordPlan Entry(std::string name, std::int32_t typeCode, std::string_view plain
     return r;
 }
 
+// Test paths are program text or raw name bytes; both name the same file the
+// program would open.
 std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(NativePath(NativeToText(path)), std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
     std::ostringstream ss;
     ss << in.rdbuf();
@@ -82,26 +89,38 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(NativePath(NativeToText(path)), std::ios::binary | std::ios::trunc);
     if (!out) throw std::runtime_error("cannot write " + path);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 TempDir::TempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "tessarin-test-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = tmpl;
+    // A fresh name: create_directory reports whether it made the folder itself.
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path candidate =
+            base / ("tessarin-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
+        std::error_code ec;
+        if (std::filesystem::create_directory(candidate, ec)) {
+            std::filesystem::permissions(candidate, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace, ec);
+            path_ = PathText(candidate);
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir() {
     std::error_code ec;
     // Make read-only leftovers removable first.
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+    for (auto it = std::filesystem::recursive_directory_iterator(NativePath(path_), ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
         std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ec);
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(path_, ec);
+    std::filesystem::permissions(NativePath(path_), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(NativePath(path_), ec);
 }
 
 }  // namespace tessarin::testing

@@ -13,7 +13,7 @@ const char* IconName(MsgIcon icon) {
 
 FakeWindow::FakeWindow() {
     for (const char* name : {"nopen", "nexit", "nabout", "nfile", "nhelp", "nalle"}) menuEnabled[name] = true;
-    for (const char* name : {"nclose", "nobject", "nexport", "nimport", "nproperty"}) menuEnabled[name] = false;
+    for (const char* name : {"nclose", "nobject", "nexport", "nimport", "nproperty", "nimportdir"}) menuEnabled[name] = false;
     buttonEnabled = {{1, true}, {2, false}, {4, false}, {5, false}, {6, false}, {8, false}};
 }
 

@@ -1,0 +1,276 @@
+// Export all on an archive it builds itself (about 1,500 entries and 500 MB of
+// text-like, binary-like and random data), against two references measured in
+// the same run: the simplest one-thread loop (read, zlib's uncompress, write
+// each file) and writing the same files from memory. Prints the times, the
+// ratios and the export's peak resident memory.
+// Goals: at most 0.5x the one-thread loop, at most 2.5x the write-only limit,
+// peak under 64 MiB.
+//
+// Usage: bench_export_all [entries (default 1500)] [total MB (default 500)] [work folder [keep]]
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/HeadlessWindow.h"
+#include "app/OpenClose.h"
+#include "app/Program.h"
+#include "extract/Codec.h"
+#include "extract/Export.h"
+
+namespace {
+
+using namespace tessarin;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+class BenchWindow : public HeadlessWindow {
+public:
+    void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override {
+        HeadlessWindow::MsgBox(text, icon, title);
+        if (icon != MsgIcon::Information) std::printf("message: %s\n", text.c_str());
+    }
+};
+
+struct Xorshift {
+    std::uint64_t s;
+    std::uint64_t operator()() {
+        s ^= s << 13;
+        s ^= s >> 7;
+        s ^= s << 17;
+        return s;
+    }
+};
+
+void PutLE(std::string& out, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+// Plain bytes of entry i: text-like, binary-like or random, by turns.
+std::string MakePlain(int i, std::size_t size) {
+    Xorshift rng{0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(i + 1) * 0x100000001B3ull};
+    std::string out;
+    out.reserve(size);
+    switch (i % 3) {
+        case 0: {  // words and lines
+            static const char* words[] = {"the", "archive", "entry", "texture", "model", "sound", "value", "index",
+                                          "render", "shader", "light", "frame", "0.25", "true", "false", "name",
+                                          "id", "position", "scale", "rotation", "{", "}", "=", ";"};
+            while (out.size() < size) {
+                out += words[rng() % (sizeof words / sizeof *words)];
+                out += rng() % 9 ? ' ' : '\n';
+            }
+            break;
+        }
+        case 1: {  // records of small numbers and flags
+            while (out.size() < size) {
+                const std::uint64_t r = rng();
+                const std::uint32_t fields[4] = {static_cast<std::uint32_t>(out.size() / 16),
+                                                 static_cast<std::uint32_t>(r & 0xFF),
+                                                 static_cast<std::uint32_t>((r >> 8) & 0xFFF), 0x3F800000u};
+                out.append(reinterpret_cast<const char*>(fields), sizeof fields);
+            }
+            break;
+        }
+        default:
+            while (out.size() < size) {
+                const std::uint64_t r = rng();
+                out.append(reinterpret_cast<const char*>(&r), sizeof r);
+            }
+    }
+    out.resize(size);
+    return out;
+}
+
+struct EntryInfo {
+    std::string folder;  // relative, "/"-separated, ending in "/"
+    std::string file;    // relative path of the exported file
+    std::uint32_t offset = 0, stored = 0, size = 0;
+};
+
+// Writes the archive; returns its entries.
+std::vector<EntryInfo> BuildArchive(const std::string& path, int count, std::int64_t totalBytes) {
+    std::vector<EntryInfo> entries(static_cast<std::size_t>(count));
+    std::vector<std::string> names(entries.size());
+    Xorshift rng{12345};
+    const std::int64_t average = totalBytes / count;
+    for (int i = 0; i < count; ++i) {
+        EntryInfo& e = entries[static_cast<std::size_t>(i)];
+        // Mostly 5%..195% of the average; every 100th entry is large.
+        e.size = i % 100 == 99 ? static_cast<std::uint32_t>(average * 12)
+                               : static_cast<std::uint32_t>(average * (5 + rng() % 190) / 100);
+        const std::string folder = "data" + std::to_string(i % 23) + "\\part" + std::to_string(i % 5) + "\\";
+        names[static_cast<std::size_t>(i)] = folder + "file" + std::to_string(i);
+        e.folder = "data" + std::to_string(i % 23) + "/part" + std::to_string(i % 5) + "/";
+        e.file = e.folder + "file" + std::to_string(i) + ".1A";
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return {};
+    std::int64_t offset = 8 + 80LL * count;
+    for (int i = 0; i < count; ++i) {
+        EntryInfo& e = entries[static_cast<std::size_t>(i)];
+        const std::string plain = MakePlain(i, e.size);
+        uLongf length = compressBound(static_cast<uLong>(plain.size()));
+        std::string stored(length, '\0');
+        compress(reinterpret_cast<Bytef*>(stored.data()), &length, reinterpret_cast<const Bytef*>(plain.data()),
+                 static_cast<uLong>(plain.size()));
+        stored.resize(length);
+        e.offset = static_cast<std::uint32_t>(offset);
+        e.stored = static_cast<std::uint32_t>(length);
+        if (pwrite(fd, stored.data(), stored.size(), offset) != static_cast<ssize_t>(stored.size())) return {};
+        offset += static_cast<std::int64_t>(length);
+    }
+    std::string head("ARC\0", 4);
+    PutLE(head, 7, 2);
+    PutLE(head, static_cast<std::uint32_t>(count), 2);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        std::string name = names[i];
+        name.resize(64, '\0');
+        head += name;
+        PutLE(head, 0x1A, 4);
+        PutLE(head, entries[i].stored, 4);
+        PutLE(head, entries[i].size + 0x40000000u, 4);
+        PutLE(head, entries[i].offset, 4);
+    }
+    const bool ok = pwrite(fd, head.data(), head.size(), 0) == static_cast<ssize_t>(head.size());
+    ::close(fd);
+    return ok ? entries : std::vector<EntryInfo>{};
+}
+
+bool WriteFile(const std::string& path, const void* bytes, std::size_t n) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return false;
+    const bool ok = ::write(fd, bytes, n) == static_cast<ssize_t>(n);
+    ::close(fd);
+    return ok;
+}
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+double ProgramExport(const std::string& archive, const std::string& out) {
+    BenchWindow window;
+    Program program(window);
+    window.openAnswers.push_back(archive);
+    LoadArcFile(program);
+    window.folderAnswer = out;
+    const auto start = Clock::now();
+    const bool ok = ExportAllEntries(program);
+    const double seconds = Seconds(start);
+    if (!ok) std::printf("export all reported a failure\n");
+    return seconds;
+}
+
+// The simplest loop: read, uncompress into a fresh buffer, write.
+double OneThreadLoop(const std::string& archive, const std::vector<EntryInfo>& entries, const std::string& out) {
+    const auto start = Clock::now();
+    const int fd = ::open(archive.c_str(), O_RDONLY);
+    for (const EntryInfo& e : entries) {
+        std::vector<std::uint8_t> stored(e.stored), plain(e.size);
+        if (pread(fd, stored.data(), stored.size(), e.offset) != static_cast<ssize_t>(stored.size())) return -1;
+        uLongf length = e.size;
+        if (uncompress(plain.data(), &length, stored.data(), e.stored) != Z_OK) return -1;
+        fs::create_directories(out + "/" + e.folder);
+        if (!WriteFile(out + "/" + e.file, plain.data(), plain.size())) return -1;
+    }
+    ::close(fd);
+    return Seconds(start);
+}
+
+// The same files written from memory: what writing alone costs.
+double WriteOnly(const std::vector<EntryInfo>& entries, const std::string& out) {
+    std::uint32_t largest = 0;
+    for (const EntryInfo& e : entries) largest = std::max(largest, e.size);
+    std::vector<std::uint8_t> bytes(largest, 0x5A);
+    const auto start = Clock::now();
+    std::string lastFolder;
+    for (const EntryInfo& e : entries) {
+        if (e.folder != lastFolder) fs::create_directories(out + "/" + e.folder);
+        lastFolder = e.folder;
+        if (!WriteFile(out + "/" + e.file, bytes.data(), e.size)) return -1;
+    }
+    return Seconds(start);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (fs::file_size(a, ec) != fs::file_size(b, ec) || ec) return false;
+    std::FILE* fa = std::fopen(a.c_str(), "rb");
+    std::FILE* fb = std::fopen(b.c_str(), "rb");
+    bool same = fa && fb;
+    std::vector<char> ba(1 << 20), bb(1 << 20);
+    while (same) {
+        const std::size_t na = std::fread(ba.data(), 1, ba.size(), fa), nb = std::fread(bb.data(), 1, bb.size(), fb);
+        same = na == nb && std::memcmp(ba.data(), bb.data(), na) == 0;
+        if (na == 0) break;
+    }
+    if (fa) std::fclose(fa);
+    if (fb) std::fclose(fb);
+    return same;
+}
+
+long PeakRssKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int count = argc > 1 ? std::atoi(argv[1]) : 1500;
+    const std::int64_t totalMB = argc > 2 ? std::atoll(argv[2]) : 500;
+    const std::string work = argc > 3 ? argv[3] : (fs::temp_directory_path() / "tessarin-bench-export").string();
+    fs::remove_all(work);
+    fs::create_directories(work);
+    const std::string archive = work + "/bench.arc";
+
+    std::printf("building %d entries, about %lld MB ...\n", count, static_cast<long long>(totalMB));
+    const std::vector<EntryInfo> entries = BuildArchive(archive, count, totalMB << 20);
+    if (entries.empty()) {
+        std::printf("could not build the archive\n");
+        return 1;
+    }
+    double plainBytes = 0;
+    for (const EntryInfo& e : entries) plainBytes += e.size;
+    const long rssBefore = PeakRssKiB();
+
+    // Best of two runs each, in turn, after a warm-up of the archive in the page cache.
+    double program = 1e9, loop = 1e9, write = 1e9;
+    for (int round = 0; round < 2; ++round) {
+        fs::remove_all(work + "/program");
+        fs::create_directories(work + "/program");
+        program = std::min(program, ProgramExport(archive, work + "/program"));
+        if (round == 0 && PeakRssKiB() > rssBefore)
+            std::printf("peak resident memory of export all: %.1f MiB (goal < 64)\n", PeakRssKiB() / 1024.0);
+        else if (round == 0)
+            std::printf("peak resident memory of export all: at most %.1f MiB (goal < 64)\n", rssBefore / 1024.0);
+        fs::remove_all(work + "/loop");
+        loop = std::min(loop, OneThreadLoop(archive, entries, work + "/loop"));
+        fs::remove_all(work + "/write");
+        write = std::min(write, WriteOnly(entries, work + "/write"));
+    }
+    std::size_t checked = 0, differing = 0;
+    for (std::size_t i = 0; i < entries.size(); i += 7, ++checked)
+        if (!SameFile(work + "/program/" + entries[i].file, work + "/loop/" + entries[i].file)) ++differing;
+
+    const double mb = plainBytes / 1e6;
+    std::printf("output: %.0f MB in %zu files (%s inflater)\n", mb, entries.size(),
+                FastInflateAvailable() ? "libdeflate + zlib" : "zlib");
+    std::printf("export all:           %7.3f s  %7.1f MB/s\n", program, mb / program);
+    std::printf("one-thread zlib loop: %7.3f s  %7.1f MB/s\n", loop, mb / loop);
+    std::printf("write-only limit:     %7.3f s  %7.1f MB/s\n", write, mb / write);
+    std::printf("ratio to the loop:       %.2fx (goal <= 0.5)\n", program / loop);
+    std::printf("ratio to the write-only: %.2fx (goal <= 2.5)\n", program / write);
+    std::printf("files compared with the loop's: %zu, differing: %zu\n", checked, differing);
+    if (!(argc > 4 && std::string(argv[4]) == "keep")) fs::remove_all(work);
+    return differing == 0 ? 0 : 1;
+}

@@ -1,0 +1,84 @@
+// The whole listing process: tessarin-cli list --json (and the plain list) on
+// an archive of 32,767 entries, against the same binary listing a missing file
+// (its own start-up), fork/exec each time, median of five runs. Prints the
+// ratio (goal: at most 5x) and the listing's peak memory (goal: under 24 MiB).
+//
+// Usage: bench_list [entries (default 32767)]
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/platform/FileSystem.h"
+#include "support/ArcBuilder.h"
+
+namespace {
+
+using namespace tessarin::testing;
+
+struct Run {
+    double ms;
+    long peakKiB;
+};
+
+// Runs argv with stdout to /dev/null; the time and the child's peak memory.
+Run Measure(const std::vector<std::string>& args) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        std::vector<char*> argv;
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return {ms, usage.ru_maxrss};
+}
+
+Run Median(const std::vector<std::string>& args, int runs = 5) {
+    std::vector<Run> all;
+    for (int i = 0; i < runs; ++i) all.push_back(Measure(args));
+    std::sort(all.begin(), all.end(), [](const Run& a, const Run& b) { return a.ms < b.ms; });
+    return all[all.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int count = argc > 1 ? std::atoi(argv[1]) : 32767;
+    TempDir dir;
+    ArcPlan plan;
+    const std::string stream = Deflate("x");
+    for (int i = 0; i < count; ++i) {
+        RecordPlan r = Stored("folder" + std::to_string(i % 97) + "\\sub\\entry_name_" + std::to_string(i), 0x1A + i % 5,
+                              stream, 1);
+        plan.records.push_back(std::move(r));
+    }
+    WriteFileBytes(dir / "big.arc", BuildArc(plan));
+    const std::string cli = tessarin::ProgramFolder() + "/tessarin-cli";
+
+    const Run base = Median({cli, "list", dir / "missing.arc"});
+    const Run json = Median({cli, "list", "--json", dir / "big.arc"});
+    const Run plain = Median({cli, "list", dir / "big.arc"});
+    std::printf("entries: %d\n", count);
+    std::printf("start-up (list of a missing file): %.1f ms, peak %.1f MiB\n", base.ms, base.peakKiB / 1024.0);
+    std::printf("list --json: %.1f ms = %.2fx start-up (goal <= 5x), peak %.1f MiB (goal < 24 MiB)\n", json.ms,
+                json.ms / base.ms, json.peakKiB / 1024.0);
+    std::printf("list (plain): %.1f ms = %.2fx start-up (goal <= 5x), peak %.1f MiB (goal < 24 MiB)\n", plain.ms,
+                plain.ms / base.ms, plain.peakKiB / 1024.0);
+    return 0;
+}

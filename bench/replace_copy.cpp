@@ -1,0 +1,94 @@
+// Replacing one entry of a 1 GiB archive (tessarin-cli replace, the whole
+// process) against the simplest full copy: cp of the archive followed by an
+// fsync of the copy. Measured in turn, median of three. Prints the ratio
+// (goal: at most 1.3x).
+//
+// Usage: bench_replace_copy [archive MiB (default 1024)]
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/platform/FileSystem.h"
+#include "support/ArcBuilder.h"
+
+namespace {
+
+using namespace tessarin::testing;
+
+double RunMs(const std::vector<std::string>& args, const std::string& syncAfter = "") {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        std::vector<char*> argv;
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!syncAfter.empty()) {
+        const int fd = open(syncAfter.c_str(), O_RDONLY);
+        fsync(fd);
+        close(fd);
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::printf("warning: %s failed\n", args[0].c_str());
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::int64_t mib = argc > 1 ? std::atoll(argv[1]) : 1024;
+    TempDir dir;
+    // 64 entries of incompressible-looking data; the one replaced is in the middle.
+    const int count = 64;
+    const std::int64_t entrySize = (mib << 20) / count;
+    // The directory by the builder, the data written block by block after it.
+    ArcPlan plan;
+    const std::int64_t dataStart = 8 + 80LL * count;
+    for (int i = 0; i < count; ++i)
+        plan.records.push_back(Stored("bench\\e" + std::to_string(i), 1, "", 1, static_cast<std::int32_t>(entrySize),
+                                      static_cast<std::int32_t>(dataStart + i * entrySize)));
+    std::FILE* out = std::fopen((dir / "pack.arc").c_str(), "wb");
+    const std::string head = BuildArc(plan);
+    std::fwrite(head.data(), 1, head.size(), out);
+    std::vector<std::uint64_t> block(1 << 17);
+    std::uint64_t x = 88172645463325252ull;
+    for (std::int64_t written = 0; written < count * entrySize; written += 1 << 20) {
+        for (auto& word : block) x ^= x << 13, x ^= x >> 7, x ^= x << 17, word = x;
+        std::fwrite(block.data(), 1, 1 << 20, out);
+    }
+    std::fclose(out);
+    WriteFileBytes(dir / "source.bin", std::string(1 << 20, 's'));
+    const std::string cli = tessarin::ProgramFolder() + "/tessarin-cli";
+
+    std::vector<double> copies, replaces;
+    for (int round = 0; round < 3; ++round) {
+        copies.push_back(RunMs({"cp", dir / "pack.arc", dir / "copy.arc"}, dir / "copy.arc"));
+        ::unlink((dir / "copy.arc").c_str());
+        replaces.push_back(RunMs({cli, "replace", dir / "pack.arc", "bench\\e32.1", dir / "source.bin"}));
+    }
+    const double copy = Median(copies), replace = Median(replaces);
+    std::printf("archive: %lld MiB, %d entries\n", static_cast<long long>(mib), count);
+    std::printf("cp + fsync of the copy: %.0f ms (median of 3)\n", copy);
+    std::printf("replace one entry: %.0f ms (median of 3) = %.2fx (goal <= 1.3x)\n", replace, replace / copy);
+    return 0;
+}

@@ -1,0 +1,35 @@
+// tessarin-cli import: puts the files of a folder laid out as an inflated
+// export back into the archive, in one rewrite. One line per replaced entry
+// (its key) on stdout; files that match no entry are named on stderr.
+#include <cstdio>
+
+#include "cli/Console.h"
+#include "cli/ConsoleWindow.h"
+#include "cli/Verbs.h"
+#include "core/platform/Cp936.h"
+#include "replace/Import.h"
+
+namespace tessarin::cli {
+
+int RunImport(const ImportOptions& options) {
+    ConsoleWindow window;
+    Program program(window);
+    // File names carry the type table's extensions, so the table matters here.
+    if (!LoadTypeTable(options.typesFile, program.ExtTypes)) return 1;
+    if (!OpenArchive(program, window, NativeToText(options.archive))) return 1;
+
+    ImportPlan plan;
+    if (!PlanImport(program, NativeToText(options.folder), plan)) return 1;
+    for (const std::string& file : plan.unmatched) PrintError("没有对应的对象，已跳过：" + file);
+    if (!options.dryRun && !ApplyImport(program, plan)) return 1;
+
+    std::string lines;
+    for (const ImportItem& item : plan.changed) {
+        lines += TextToNative(program.arc.ArcEntries[item.index].ArcFileKey);
+        lines += '\n';
+    }
+    std::fwrite(lines.data(), 1, lines.size(), stdout);
+    return 0;
+}
+
+}  // namespace tessarin::cli

@@ -1,0 +1,67 @@
+# Dependencies of the Windows cross-build, and Wine to run its tests.
+#  - zlib: the MinGW-w64 build of it (libz-mingw-w64-dev).
+#  - GoogleTest: built from the source Debian ships (package googletest).
+#  - nlohmann/json and CLI11: header-only, taken from the host's packages.
+#  - Tests and test discovery run through wine64 with a prefix inside the build folder.
+
+find_package(ZLIB REQUIRED)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
+link_libraries(shell32)  # CommandLineToArgvW
+
+set(TESSARIN_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources to build with the cross compiler")
+if(NOT EXISTS ${TESSARIN_GOOGLETEST_SOURCE}/CMakeLists.txt)
+  message(FATAL_ERROR "GoogleTest sources not found in ${TESSARIN_GOOGLETEST_SOURCE} (Debian package googletest)")
+endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(${TESSARIN_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+foreach(lib gtest gtest_main gmock)
+  if(NOT TARGET GTest::${lib})  # newer GoogleTest sources define these names themselves
+    add_library(GTest::${lib} ALIAS ${lib})
+  endif()
+endforeach()
+
+# Only the libraries' own folders, never the host's whole /usr/include.
+set(TESSARIN_HOST_HEADERS ${CMAKE_BINARY_DIR}/host-headers)
+foreach(dir nlohmann CLI)
+  if(NOT EXISTS /usr/include/${dir})
+    message(FATAL_ERROR "/usr/include/${dir} not found: install nlohmann-json3-dev and libcli11-dev")
+  endif()
+  file(MAKE_DIRECTORY ${TESSARIN_HOST_HEADERS})
+  file(CREATE_LINK /usr/include/${dir} ${TESSARIN_HOST_HEADERS}/${dir} SYMBOLIC)
+endforeach()
+add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
+set_target_properties(nlohmann_json::nlohmann_json PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${TESSARIN_HOST_HEADERS})
+add_library(CLI11::CLI11 INTERFACE IMPORTED)
+set_target_properties(CLI11::CLI11 PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${TESSARIN_HOST_HEADERS})
+
+# Debian's wine64 keeps its loader in Wine's library folder, off the PATH.
+find_program(TESSARIN_WINE NAMES wine64 wine
+  PATHS /usr/lib/wine /usr/lib64/wine /usr/lib/x86_64-linux-gnu/wine /opt/wine-stable/bin)
+if(TESSARIN_WINE)
+  set(TESSARIN_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+    ${CMAKE_COMMAND} -E env WINEPREFIX=${TESSARIN_WINEPREFIX} WINEDEBUG=-all ${TESSARIN_WINE})
+  if(NOT EXISTS ${TESSARIN_WINEPREFIX}/system.reg)
+    # The first run creates the prefix; done once here so that parallel test runs never race for it.
+    message(STATUS "Creating the Wine prefix in ${TESSARIN_WINEPREFIX}")
+    execute_process(COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} wineboot --init
+      RESULT_VARIABLE wineboot_result OUTPUT_QUIET ERROR_QUIET)
+    if(NOT wineboot_result EQUAL 0)
+      message(WARNING "wineboot failed (${wineboot_result}): the tests will create the prefix on first use")
+    endif()
+  endif()
+else()
+  message(WARNING "wine64 not found: the Windows programs build, but their tests cannot run here")
+endif()
+
+# The Linux and the Windows companion give the same results on the demo archive
+# (made by the Linux build, TESSARIN_LINUX_BUILD, which `make test` builds first).
+set(TESSARIN_LINUX_BUILD ${CMAKE_SOURCE_DIR}/build CACHE PATH "Linux build whose tessarin-cli the Windows one is compared with")
+if(TESSARIN_WINE)
+  cmake_language(DEFER CALL add_test NAME CliSameOnLinuxAndWindows
+    COMMAND ${CMAKE_COMMAND} -DLINUX_CLI=${TESSARIN_LINUX_BUILD}/bin/tessarin-cli
+      -DWINDOWS_CLI=${CMAKE_BINARY_DIR}/bin/tessarin-cli.exe -DWINE=${TESSARIN_WINE} -DWINEPREFIX=${TESSARIN_WINEPREFIX}
+      -DARCHIVES=${TESSARIN_LINUX_BUILD}/demo/demo.arc -DWORK=${CMAKE_BINARY_DIR}/cli-compare
+      -P ${CMAKE_SOURCE_DIR}/cmake/CompareCli.cmake)
+endif()

@@ -1,0 +1,84 @@
+#pragma once
+// Folders held open by a handle, in which names are created, opened and renamed
+// relative to that handle and never through a link: what an export writes stays
+// inside the folder the user chose, whatever links already lie in it.
+// Names are single components in the program's text ("\" and "/" never appear).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tessarin {
+
+// True where names that differ only in letter case name the same file.
+#ifdef _WIN32
+inline constexpr bool kFileNamesIgnoreCase = true;
+#else
+inline constexpr bool kFileNamesIgnoreCase = false;
+#endif
+
+class FolderFile;
+
+class SafeFolder {
+public:
+    // Platform handle: a descriptor on POSIX, a HANDLE's value on Windows.
+    using Handle = std::intptr_t;
+    static constexpr Handle kNoHandle = -1;
+
+    SafeFolder() = default;
+    ~SafeFolder();
+    SafeFolder(SafeFolder&& other) noexcept;
+    SafeFolder& operator=(SafeFolder&& other) noexcept;
+    SafeFolder(const SafeFolder&) = delete;
+    SafeFolder& operator=(const SafeFolder&) = delete;
+
+    // Opens the folder the user chose. Links on the way to it are the user's
+    // choice and are followed. Throws VbError (76 missing, 70 denied, 75 not a folder).
+    static SafeFolder Open(const std::string& path);
+
+    // Opens the folder name inside this one, creating it when it is missing.
+    // A link in its place is never followed: *isLink is set and VbError 75 thrown.
+    // Anything else in the way (a file) throws VbError 75 too.
+    SafeFolder OpenOrCreateChild(const std::string& name, bool* isLink = nullptr) const;
+
+    // A new file in this folder, with a hidden, recognisable temporary name
+    // derived from name, locked while it is written; it becomes name only
+    // through FolderFile::CommitAs. Throws VbError.
+    FolderFile CreateTemporaryFor(const std::string& name) const;
+
+    bool IsOpen() const { return handle_ != kNoHandle; }
+
+private:
+    explicit SafeFolder(Handle handle) : handle_(handle) {}
+    Handle handle_ = kNoHandle;
+};
+
+// A file being written in a SafeFolder. It is removed again unless committed;
+// the folder it was created in must stay open until then.
+class FolderFile {
+public:
+    FolderFile() = default;
+    ~FolderFile();
+    FolderFile(FolderFile&& other) noexcept;
+    FolderFile& operator=(FolderFile&& other) noexcept;
+    FolderFile(const FolderFile&) = delete;
+    FolderFile& operator=(const FolderFile&) = delete;
+
+    // Appends n bytes; throws VbError (61 when the disk is full, 57 otherwise).
+    void Write(const void* bytes, std::size_t n);
+    // Closes the file and renames it over name in its folder: a file there is
+    // replaced whole, a link there is replaced itself and never written
+    // through, a folder there throws VbError 75. On a failure the temporary is removed.
+    void CommitAs(const std::string& name);
+    // Closes and removes the file (also done by the destructor when not committed).
+    void Discard();
+
+    bool IsOpen() const { return handle_ != SafeFolder::kNoHandle; }
+
+private:
+    friend class SafeFolder;
+    SafeFolder::Handle folder_ = SafeFolder::kNoHandle;  // not owned
+    SafeFolder::Handle handle_ = SafeFolder::kNoHandle;
+    std::string tempName_;  // native bytes
+};
+
+}  // namespace tessarin

@@ -1,0 +1,116 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "core/platform/Cp936.h"
+#include "core/platform/FaultInjection.h"
+#include "core/platform/FolderWalk.h"
+#include "core/platform/VbError.h"
+
+namespace tessarin {
+
+namespace {
+
+struct Fd {
+    int fd = -1;
+    ~Fd() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+int OpenDirAt(int parent, const char* name) {
+    int fd;
+    do {
+        fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+void Walk(int dirFd, const std::string& prefix, int depthLeft, FolderListing& out) {
+    const int own = ::dup(dirFd);
+    if (own < 0) throw VbError(VbErrorFromErrno(errno));
+    DIR* dir = ::fdopendir(own);
+    if (dir == nullptr) {
+        ::close(own);
+        throw VbError(VbErrorFromErrno(errno));
+    }
+    struct Closer {
+        DIR* d;
+        ~Closer() { ::closedir(d); }
+    } closer{dir};
+    while (const dirent* item = ::readdir(dir)) {
+        const char* name = item->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+        const std::string relative = prefix + NativeToText(name);
+        struct stat st {};
+        if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            out.skipped.push_back(relative);
+            continue;
+        }
+        if (S_ISREG(st.st_mode)) {
+            out.files.push_back(relative);
+        } else if (S_ISDIR(st.st_mode) && depthLeft > 0) {
+            Fd sub{OpenDirAt(dirFd, name)};
+            if (sub.fd < 0) {
+                out.skipped.push_back(relative);
+                continue;
+            }
+            Walk(sub.fd, relative + "/", depthLeft - 1, out);
+        } else {
+            out.skipped.push_back(relative);
+        }
+    }
+}
+
+}  // namespace
+
+FolderListing ListFilesBelow(const std::string& folder, int maxDepth) {
+    FolderListing out;
+    Fd root{::open(TextToNative(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (root.fd < 0) throw VbError(VbErrorFromErrnoForPath(errno, TextToNative(folder)));
+    Walk(root.fd, "", maxDepth, out);
+    return out;
+}
+
+BinaryFile OpenFileBelow(const std::string& folder, const std::string& relative) {
+    faults::Check(faults::Op::Open);
+    Fd current{::open(TextToNative(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (current.fd < 0) throw VbError(VbErrorFromErrnoForPath(errno, TextToNative(folder)));
+    const std::string native = TextToNative(relative);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = native.find('/', start);
+        const std::string part = native.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        if (part.empty() || part == "." || part == "..") throw VbError(vberr::PathFileAccess);
+        if (slash == std::string::npos) {
+            int fd;
+            do {
+                fd = ::openat(current.fd, part.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+            } while (fd < 0 && errno == EINTR);
+            if (fd < 0) throw VbError(errno == ELOOP ? vberr::PathFileAccess : VbErrorFromErrno(errno));
+            Fd file{fd};
+            struct stat st {};
+            if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) throw VbError(vberr::PathFileAccess);
+            const int fl = ::fcntl(fd, F_GETFL);
+            if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0) throw VbError(VbErrorFromErrno(errno));
+            int rc;
+            do {
+                rc = ::flock(fd, LOCK_EX | LOCK_NB);
+            } while (rc != 0 && errno == EINTR);
+            if (rc != 0) throw VbError(VbErrorFromErrno(errno));
+            file.fd = -1;
+            return BinaryFile::FromHandle(fd, folder + "/" + relative);
+        }
+        Fd next{OpenDirAt(current.fd, part.c_str())};
+        if (next.fd < 0) throw VbError(errno == ELOOP || errno == ENOTDIR ? vberr::PathFileAccess : VbErrorFromErrno(errno));
+        std::swap(current.fd, next.fd);
+        start = slash + 1;
+    }
+}
+
+}  // namespace tessarin

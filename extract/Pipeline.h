@@ -1,0 +1,97 @@
+#pragma once
+// Reads, inflates and hands over the entries of the open archive in directory
+// order: one thread reads the stored bytes, a worker per core inflates them,
+// and the calling thread takes each entry in turn to write or check it. Memory
+// stays bounded: the buffers in flight share a fixed budget and are reused.
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "core/platform/BinaryFile.h"
+#include "core/platform/VbError.h"
+#include "extract/Codec.h"
+
+namespace tessarin {
+
+// A reusable byte buffer; its contents are not cleared.
+struct ByteBuffer {
+    std::unique_ptr<std::uint8_t[]> data;
+    std::size_t capacity = 0;
+};
+
+// What to do with one entry, and what came of it.
+struct EntryJob {
+    std::size_t index = 0;
+    // Set by the planner.
+    std::int64_t offset = 0;
+    std::int64_t storedSize = 0;
+    std::int32_t size = 0;  // the recorded original size
+    bool inflate = true;    // false: the stored bytes are wanted as they are
+    bool skip = false;      // nothing to read (the caller has refused the entry)
+    // Set by the pipeline.
+    bool streamed = false;  // too large to hold: the caller reads the archive itself
+    std::optional<VbError> readError;
+    ByteBuffer stored;
+    ByteBuffer plain;
+    InflateResult result;   // for inflated jobs held whole
+    bool ready = false;     // guarded by the pipeline's lock
+};
+
+class EntryPipeline {
+public:
+    // Fills a job's plan for entry index.
+    using Planner = std::function<void(EntryJob& job)>;
+
+    // Starts reading count entries from archive, whose length is archiveLength.
+    // The archive belongs to the pipeline until it ends, except while the
+    // caller holds a streamed job.
+    EntryPipeline(BinaryFile& archive, std::int64_t archiveLength, std::size_t count, Planner planner);
+    ~EntryPipeline();
+    EntryPipeline(const EntryPipeline&) = delete;
+    EntryPipeline& operator=(const EntryPipeline&) = delete;
+
+    // The next entry's job, in order, once read (and inflated when whole);
+    // nullptr after the last. The job stays valid until the next call. While it
+    // waits, idle runs about every 30 ms.
+    EntryJob* Next(const std::function<void()>& idle = {});
+
+    // Stops reading and inflating; Next returns nullptr from then on.
+    void Stop();
+
+private:
+    void ReadAll();
+    void Work();
+    bool Acquire(ByteBuffer& buffer, std::size_t n, std::unique_lock<std::mutex>& lock);
+    void Release(ByteBuffer& buffer);
+    void Prepare(EntryJob& job);
+
+    BinaryFile& archive_;
+    const std::int64_t length_;
+    const std::size_t count_;
+    Planner planner_;
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool stopping_ = false;
+    bool readerDone_ = false;
+    std::deque<std::unique_ptr<EntryJob>> jobs_;  // read, in order, not yet taken
+    std::deque<EntryJob*> work_;                  // read, waiting for a worker
+    std::unique_ptr<EntryJob> taken_;             // the job the caller holds
+    std::size_t nextIndex_ = 0;                   // index of the next job to take
+    // Buffers: the budget counts every buffer allocated, free or in use.
+    std::multimap<std::size_t, std::unique_ptr<std::uint8_t[]>> free_;
+    std::size_t allocated_ = 0;
+
+    std::thread reader_;
+    std::vector<std::thread> workers_;
+};
+
+}  // namespace tessarin

@@ -1,0 +1,40 @@
+#pragma once
+// Importing a folder laid out as an inflated export of the archive writes it:
+// every entry whose file differs from the entry's inflated data gets the file's
+// deflated bytes, all in one rewrite of the archive.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "app/Program.h"
+
+namespace tessarin {
+
+struct ImportItem {
+    std::size_t index = 0;  // the entry, 0-based in directory order
+    std::string file;       // below the folder, components joined by "/"
+};
+
+struct ImportPlan {
+    std::string folder;
+    std::vector<ImportItem> changed;     // directory order
+    std::vector<std::string> unmatched;  // files (and links, never followed) that match no entry
+};
+
+// The file an inflated export writes for an entry, relative to the chosen
+// folder (components joined by "/"); "" for an entry whose name could lead
+// outside it, which no export writes.
+std::string ExportedFileOf(const ARCFileCls& entry);
+
+// Matches the files below folder to the open archive's entries and keeps those
+// whose content differs from what an inflated export of the entry writes
+// (compared block by block, never whole in memory). Polls StopRequested and
+// advances progress bar 2. False after a message, or when stopped.
+bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan);
+
+// Deflates the changed files in parallel (a worker per core, a bounded number
+// of finished files waiting) and rewrites the archive once with them. False
+// after a message, or when stopped; the archive is then unchanged.
+bool ApplyImport(Program& program, const ImportPlan& plan);
+
+}  // namespace tessarin

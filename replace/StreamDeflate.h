@@ -1,0 +1,34 @@
+#pragma once
+// Deflating a file of any size into another file in bounded blocks: one zlib
+// stream at zlib's default level, the same bytes the one-shot compress gives.
+#include <cstdint>
+
+#include "core/platform/BinaryFile.h"
+#include "core/platform/VbError.h"
+
+namespace tessarin {
+
+// The source holds more than the limit (it may have grown while being read).
+struct SourceTooLarge {};
+// zlib refused (Z_MEM_ERROR, Z_BUF_ERROR, ...).
+struct DeflateFailure {
+    int code;
+};
+// Reading the source failed; the archive side did not.
+struct SourceReadFailure {
+    VbError error;
+};
+
+struct DeflatedSizes {
+    std::int64_t plain = 0;   // bytes read from the source
+    std::int64_t stored = 0;  // bytes written to out
+};
+
+// Deflates source from its start to its end, read until the end (never by the
+// length the file reports, which /proc and /sys files give as 0), into out at
+// its current position. At most maxPlain source bytes are accepted. Memory:
+// zlib's state and two 256 KiB blocks. Throws SourceTooLarge, DeflateFailure,
+// SourceReadFailure, and VbError for writes to out.
+DeflatedSizes DeflateFileInto(BinaryFile& source, BinaryFile& out, std::int64_t maxPlain);
+
+}  // namespace tessarin

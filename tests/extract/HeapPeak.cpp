@@ -1,0 +1,44 @@
+#include "HeapPeak.h"
+
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<long long> live{0};
+std::atomic<long long> base{0};
+std::atomic<long long> peak{0};
+
+void* Allocate(std::size_t n) {
+    void* p = std::malloc(n == 0 ? 1 : n);
+    if (p == nullptr) throw std::bad_alloc();
+    const long long now = live.fetch_add(static_cast<long long>(malloc_usable_size(p))) +
+                          static_cast<long long>(malloc_usable_size(p));
+    for (long long seen = peak.load(); now > seen && !peak.compare_exchange_weak(seen, now);) {
+    }
+    return p;
+}
+
+void Free(void* p) {
+    if (p == nullptr) return;
+    live.fetch_sub(static_cast<long long>(malloc_usable_size(p)));
+    std::free(p);
+}
+}  // namespace
+
+void* operator new(std::size_t n) { return Allocate(n); }
+void* operator new[](std::size_t n) { return Allocate(n); }
+void operator delete(void* p) noexcept { Free(p); }
+void operator delete[](void* p) noexcept { Free(p); }
+void operator delete(void* p, std::size_t) noexcept { Free(p); }
+void operator delete[](void* p, std::size_t) noexcept { Free(p); }
+
+namespace tessarin::testing {
+void ResetHeapPeak() {
+    base = live.load();
+    peak = base.load();
+}
+std::size_t HeapPeakSinceReset() { return static_cast<std::size_t>(peak.load() - base.load()); }
+}  // namespace tessarin::testing

@@ -1,0 +1,34 @@
+// Every input kept in the fuzzing corpora (the seeds and the crash cases found
+// so far) runs through its target's entry function without a failure.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "fuzz/Targets.h"
+
+namespace {
+
+TEST(FuzzCorpusTest, EveryKeptInputPasses) {
+    const struct {
+        const char* folder;
+        void (*target)(const std::uint8_t*, std::size_t);
+    } targets[] = {{"reader", tessarin::fuzz::ReaderTarget},
+                   {"types", tessarin::fuzz::TypeTableTarget},
+                   {"listing", tessarin::fuzz::ListingTarget}};
+    for (const auto& t : targets) {
+        std::size_t inputs = 0;
+        for (const auto& item : std::filesystem::directory_iterator(std::string(TESSARIN_FUZZ_CORPUS) + "/" + t.folder)) {
+            SCOPED_TRACE(item.path().string());
+            std::ifstream in(item.path(), std::ios::binary);
+            const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            t.target(bytes.data(), bytes.size());  // aborts the test on a broken promise
+            ++inputs;
+        }
+        EXPECT_GE(inputs, 3u) << t.folder;
+    }
+}
+
+}  // namespace
