@@ -76,10 +76,11 @@ void TypeTableTarget(const std::uint8_t* data, std::size_t size) {
     ExtTypeTable types;
     LoadExtTypes(types, WriteInput(data, size));
     // Every code names the type of its first row.
+    const ExtTypeIndex index(types);
     for (std::size_t i = 0; i < types.size(); ++i) {
         std::size_t first = 0;
         while (types[first].ClassExtkey != types[i].ClassExtkey) ++first;
-        Require(LookupExtType(types, types[i].ClassExtkey) == types[first].ClassExttype);
+        Require(index.Name(types[i].ClassExtkey) == types[first].ClassExttype);
     }
 }
 
