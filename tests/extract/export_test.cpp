@@ -313,6 +313,57 @@ TEST(ExportTest, LinksInTheChosenFolderAreNeverFollowed) {
     }
 }
 
+// Each file operation of either export fails at its 1st, 2nd, ... occurrence
+// until the export no longer reaches it: the failure is reported with its
+// number, a file that was there stays whole, no temporary is left, and the same
+// export then writes everything.
+TEST(ExportTest, FailureAtEachStepKeepsWhatWasThere) {
+    ArcPlan plan;
+    const std::string big(300000, 't');  // inflated in blocks
+    plan.records = {Entry("ui\\logo", 0x1A, "new logo"), Entry("top", 0x20, big)};
+    const std::map<std::string, std::string> whole = {{"ui/logo.png", "new logo"}, {"top.txt", big}};
+    for (const bool all : {false, true}) {
+        for (const auto op : {faults::Op::Open, faults::Op::Read, faults::Op::Write, faults::Op::Sync, faults::Op::Rename}) {
+            const std::string label = std::string(all ? "export all" : "export one") + ", operation kind " +
+                                      std::to_string(static_cast<int>(op));
+            int failures = 0;
+            for (int nth = 1; nth <= 64; ++nth) {
+                SCOPED_TRACE(label + " #" + std::to_string(nth));
+                ProgramHarness h;
+                h.OpenArchive(plan);
+                const std::string out = h.dir / "out";
+                fs::create_directory(out);
+                WriteFileBytes(out + "/top.txt", "old");  // replaced: synced before the rename
+                const auto run = [&] {
+                    h.window.folderAnswers.push_back(out);
+                    if (all) return ExportAllEntries(h.program);
+                    h.SelectNode("top.20");
+                    return ExtSub(h.program, 1);
+                };
+                faults::FailAt(op, nth, vberr::DeviceIO);
+                const bool written = run();
+                faults::Reset();
+                if (written) break;  // the export has fewer operations of this kind
+                ++failures;
+                Log lines = h.window.Calls("MsgBox");
+                for (const std::string& line : h.window.Calls("AskAfterFailure")) lines.push_back(line);
+                EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                        [](const std::string& l) { return l.find("错误编号:57") != std::string::npos; }),
+                          1)
+                    << ::testing::PrintToString(lines);
+                for (const auto& [file, bytes] : TreeOf(out)) {
+                    ASSERT_EQ(whole.count(file), 1u) << file;
+                    EXPECT_TRUE(bytes == whole.at(file) || (file == "top.txt" && bytes == "old")) << file;
+                }
+                EXPECT_TRUE(run());
+                const std::map<std::string, std::string> topOnly = {{"top.txt", big}};
+                EXPECT_EQ(TreeOf(out), all ? whole : topOnly);
+            }
+            EXPECT_GT(failures, 0) << label << " never reached";
+        }
+    }
+}
+
 // Sizes and offsets are checked against the archive before anything is
 // allocated, and inflation works in blocks: records that claim up to 2 GiB,
 // a decompression bomb and a tiny stream declared large all stay in small memory.
