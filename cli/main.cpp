@@ -7,6 +7,7 @@
 #include "core/platform/FileSystem.h"
 
 int main(int argc, char** argv) {
+    tessarin::PreparePlatform();
     using namespace tessarin::cli;
     CLI::App app{"Tessarin command-line companion for ARC archives"};
     app.require_subcommand(1);

@@ -107,6 +107,7 @@ ArcReadResult ReadArcDirectory(BinaryFile& file, const ExtTypeTable& ExtTypes, A
         receiver.CountRead(result.count);
         if (result.count > 0) ArcEntries.reserve(static_cast<std::size_t>(result.count));
 
+        const ExtTypeIndex types(ExtTypes);  // one hash of the table, not a scan per record
         DirectoryRecord record;
         for (int i = 1; i <= result.count; ++i) {
             receiver.RecordStarting(i);
@@ -120,7 +121,7 @@ ArcReadResult ReadArcDirectory(BinaryFile& file, const ExtTypeTable& ExtTypes, A
             record.dataOffset = static_cast<std::int32_t>(in.ReadLE(4));
 
             const std::string hex = TypeCodeHex(record.typeCode);
-            const std::string& type = LookupExtType(ExtTypes, hex);
+            const std::string& type = types.Name(hex);
             const std::string fileName = BaseNameOf(record.fullName) + "." + type;
             AddArcEntry(ArcEntries, fileName, FolderPathOf(record.fullName), record.fullName, type,
                         record.storedSize, record.originalSize, record.dataOffset, hex);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/MessageTexts.h"
@@ -14,9 +15,11 @@
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/SafeFolder.h"
+#include "core/platform/Temporaries.h"
 #include "core/platform/VbError.h"
 #include "extract/Codec.h"
 #include "extract/EntrySource.h"
+#include "extract/ExportPaths.h"
 #include "extract/OutputFile.h"
 #include "extract/Pipeline.h"
 
@@ -64,10 +67,6 @@ void ShowBadSize(MessageSink& messages, std::int32_t size) {
                     "Compression Error");
 }
 
-// One name that stays where it is put on disk and that this platform can create
-// as it is (see NativeNameRefusal).
-bool IsSafeComponent(std::string_view text) { return IsSafeNativeName(text); }
-
 // The picked folder, ending in "/" so that names can be appended.
 std::string FolderWithSeparator(const std::string& picked) {
     std::string folder = picked;
@@ -75,36 +74,6 @@ std::string FolderWithSeparator(const std::string& picked) {
         folder += kNativeSeparator;
     }
     return folder;
-}
-
-// Where an entry goes below the chosen folder: its folders, one name each, and its file name.
-struct EntryPlace {
-    std::vector<std::string> folders;
-    std::string folderKey;  // the folders joined, each followed by "/"
-    std::string name;
-};
-
-// nullopt when any part of the entry's name could lead outside the chosen folder.
-std::optional<EntryPlace> PlaceOf(const ARCFileCls& entry) {
-    EntryPlace place;
-    std::string_view folders = entry.ArcFilePath;
-    while (!folders.empty()) {
-        const auto cut = folders.find('\\');
-        // A folder path ends in "\"; a last part without one is still a folder.
-        const std::string_view part = folders.substr(0, cut);
-        if (!IsSafeComponent(part)) {
-            return std::nullopt;
-        }
-        place.folders.emplace_back(part);
-        place.folderKey += part;
-        place.folderKey += kNativeSeparator;
-        folders = cut == std::string_view::npos ? std::string_view() : folders.substr(cut + 1);
-    }
-    if (!IsSafeComponent(entry.ArcFileName)) {
-        return std::nullopt;
-    }
-    place.name = entry.ArcFileName;
-    return place;
 }
 
 // A folder of the export that could not be opened or made.
@@ -119,6 +88,8 @@ struct FolderFailure {
 class FolderCache {
 public:
     FolderCache(SafeFolder root, std::string rootText) : rootText_(std::move(rootText)) {
+        RemoveStaleTemporariesIn(root);
+        swept_.insert(std::string());
         open_.emplace(std::string(), std::make_shared<SafeFolder>(std::move(root)));
     }
 
@@ -152,6 +123,8 @@ public:
                 throw FolderFailure{error, isLink ? rootText_ + key.substr(0, key.size() - 1) : std::string()};
             }
             open_[key] = folder;
+            // Temporaries a killed run left here go before this run writes any.
+            if (swept_.insert(key).second) RemoveStaleTemporariesIn(*folder);
         }
         return *folder;
     }
@@ -160,6 +133,7 @@ private:
     static constexpr std::size_t kMaxOpen = 256;
     std::string rootText_;
     std::unordered_map<std::string, std::shared_ptr<SafeFolder>> open_;
+    std::unordered_set<std::string> swept_;  // folders whose stale temporaries are gone
 };
 
 // Messages of one entry, held back so that the run can show them, ask after a
@@ -443,6 +417,7 @@ bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompr
         ShowWriteFailure(program.ui, outputPath, error);
         return false;
     }
+    RemoveStaleTemporariesIn(folder);
     return ExportEntryTo(program, program.ui, folder, name, outputPath, offset, uncompressedSize, storedSize);
 }
 
@@ -461,7 +436,7 @@ bool ExtSub(Program& program, WindowHandle hwnd) {
     }
     // The file goes straight into the folder under the node's text, which
     // must therefore be one plain name.
-    if (!IsSafeComponent(node->text)) {
+    if (!IsSafeExportName(node->text)) {
         ShowUnsafeName(program.ui, node->text, node->key);
         return false;
     }
@@ -482,6 +457,7 @@ bool ExtSub(Program& program, WindowHandle hwnd) {
         ShowWriteFailure(program.ui, outputPath, error);
         return false;
     }
+    RemoveStaleTemporariesIn(folder);  // what a killed export left in this folder
     if (!ExportEntryTo(program, program.ui, folder, node->text, outputPath, found.ArcFileOFSET, found.ArcFileOrgSize,
                        found.ArcFileZipSize)) {
         return false;

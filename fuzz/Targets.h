@@ -15,5 +15,17 @@ void TypeTableTarget(const std::uint8_t* data, std::size_t size);
 // The JSON listing of an archive of these bytes (and the escaping of the bytes
 // as text): the document must be valid JSON whatever the names hold.
 void ListingTarget(const std::uint8_t* data, std::size_t size);
+// Inflation of arbitrary stored bytes (after a 4-byte recorded original size,
+// little-endian): streamed and whole, fast and zlib, the same results, never
+// more bytes than recorded.
+void CodecTarget(const std::uint8_t* data, std::size_t size);
+// The export's path rule on an entry named by these bytes (code page 936): a
+// name it accepts stays inside the chosen folder, one plain name per part.
+void ExportPathTarget(const std::uint8_t* data, std::size_t size);
+// A replacement round trip: byte 0 picks the entry, bytes 1-2 (little-endian)
+// give the length of the new data that follows, the rest is the archive. The
+// rewritten archive reads back with the new data in that entry and every other
+// entry's stored bytes unchanged.
+void ReplaceTarget(const std::uint8_t* data, std::size_t size);
 
 }  // namespace tessarin::fuzz

@@ -12,9 +12,11 @@
 #include "core/ArcFormat.h"
 #include "core/MessageTexts.h"
 #include "core/platform/Cp936.h"
+#include "core/platform/FileSystem.h"
 #include "core/platform/FileTransfer.h"
 #include "core/platform/FolderWalk.h"
 #include "core/platform/VbError.h"
+#include "extract/ExportPaths.h"
 #include "replace/Replace.h"
 #include "replace/StoredCompare.h"
 #include "replace/StreamDeflate.h"
@@ -27,14 +29,6 @@ constexpr int kImportBar = 2;
 
 // The user asked to stop; the archive stays as it was.
 struct ImportStopped {};
-
-// One name an export writes as it is: not empty, not "." or "..", no
-// separator and no ":" in the bytes it becomes on disk (the export's own rule).
-bool IsSafeComponent(std::string_view text) {
-    const std::string native = TextToNative(text);
-    if (native.empty() || native == "." || native == "..") return false;
-    return native.find_first_of(std::string("/\\:\0", 4)) == std::string::npos;
-}
 
 // A component as the folder walk reports it (disk bytes back to program text).
 std::string AsListed(std::string_view text) { return NativeToText(TextToNative(text)); }
@@ -158,18 +152,11 @@ private:
 }  // namespace
 
 std::string ExportedFileOf(const ARCFileCls& entry) {
+    const std::optional<EntryPlace> place = PlaceOf(entry);
+    if (!place) return {};
     std::string relative;
-    std::string_view folders = entry.ArcFilePath;
-    while (!folders.empty()) {
-        const auto cut = folders.find('\\');
-        const std::string_view part = folders.substr(0, cut);
-        if (!IsSafeComponent(part)) return {};
-        relative += AsListed(part);
-        relative += '/';
-        folders = cut == std::string_view::npos ? std::string_view() : folders.substr(cut + 1);
-    }
-    if (!IsSafeComponent(entry.ArcFileName)) return {};
-    return relative + AsListed(entry.ArcFileName);
+    for (const std::string& folder : place->folders) relative += AsListed(folder) + "/";
+    return relative + AsListed(place->name);
 }
 
 bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
@@ -251,7 +238,9 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
     } hide{ui};
 
     std::optional<DeflatePipeline> pipeline;
-    pipeline.emplace(plan, program.arc.OpenArcPath);
+    // Scratch files go beside the archive's real location, where the rewrite
+    // puts its new file and where stale ones are looked for.
+    pipeline.emplace(plan, ResolvedPath(program.arc.OpenArcPath));
     std::string failedFile;
     std::vector<NewEntryData> replacements;
     for (std::size_t k = 0; k < plan.changed.size(); ++k) {

@@ -21,9 +21,9 @@ struct ImportPlan {
     std::vector<std::string> unmatched;  // files (and links, never followed) that match no entry
 };
 
-// The file an inflated export writes for an entry, relative to the chosen
-// folder (components joined by "/"); "" for an entry whose name could lead
-// outside it, which no export writes.
+// The file an inflated export writes for an entry (see PlaceOf), relative to
+// the chosen folder (components joined by "/"); "" for an entry whose name
+// could lead outside it, which no export writes.
 std::string ExportedFileOf(const ARCFileCls& entry);
 
 // Matches the files below folder to the open archive's entries and keeps those

@@ -15,6 +15,7 @@
 #include "core/MessageTexts.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
+#include "core/platform/Temporaries.h"
 #include "core/platform/VbError.h"
 #include "core/ArcWriter.h"
 #include "core/platform/FileIdentity.h"
@@ -111,6 +112,8 @@ bool CheckArchiveCanBeRewritten(Program& program) {
                   kProgramTitle);
         return false;
     }
+    // New archives that a killed run left beside this one go before a new one is written.
+    RemoveStaleTemporariesBeside(ResolvedPath(arc.OpenArcPath));
     return true;
 }
 

@@ -19,7 +19,7 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
 
 // Before a rewrite: the archive can be read, its path still names the file
 // this program holds locked, its layout allows a rewrite and it is not read
-// only. False after a message.
+// only. False after a message. Removes the stale temporaries beside it.
 bool CheckArchiveCanBeRewritten(Program& program);
 
 // Decides about an exception a write function threw: true when it has shown

@@ -73,10 +73,14 @@ ExtTypeLoadReport LoadExtTypes(ExtTypeTable& ExtTypes, const std::string& path) 
     return report;
 }
 
-const std::string& LookupExtType(const ExtTypeTable& ExtTypes, const std::string& hex) {
-    for (const auto& row : ExtTypes)
-        if (row.ClassExtkey == hex) return row.ClassExttype;
-    return hex;
+ExtTypeIndex::ExtTypeIndex(const ExtTypeTable& ExtTypes) {
+    names_.reserve(ExtTypes.size());
+    for (const auto& row : ExtTypes) names_.emplace(row.ClassExtkey, &row.ClassExttype);  // the first row stays
+}
+
+const std::string& ExtTypeIndex::Name(const std::string& hex) const {
+    const auto it = names_.find(hex);
+    return it == names_.end() ? hex : *it->second;
 }
 
 }  // namespace tessarin

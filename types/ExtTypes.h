@@ -1,6 +1,8 @@
 #pragma once
 // The extension type table: names for type codes, read from "ExtType.Dll".
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tessarin {
@@ -31,7 +33,16 @@ ExtTypeLoadReport LoadExtTypes(ExtTypeTable& ExtTypes);
 // Reads the table from an explicit path (tests, the command-line companion).
 ExtTypeLoadReport LoadExtTypes(ExtTypeTable& ExtTypes, const std::string& path);
 
-// The name of the first row whose code equals hex exactly; hex itself when none does.
-const std::string& LookupExtType(const ExtTypeTable& ExtTypes, const std::string& hex);
+// The table's names by code, hashed once for the many lookups of a directory.
+// The table must outlive the index and stay unchanged meanwhile.
+class ExtTypeIndex {
+public:
+    explicit ExtTypeIndex(const ExtTypeTable& ExtTypes);
+    // The name of the first row whose code equals hex exactly; hex itself when none does.
+    const std::string& Name(const std::string& hex) const;
+
+private:
+    std::unordered_map<std::string_view, const std::string*> names_;
+};
 
 }  // namespace tessarin

@@ -12,6 +12,7 @@
 
 #include "app/Program.h"
 #include "core/platform/Cp936.h"
+#include "core/platform/FileSystem.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
 
@@ -27,6 +28,7 @@ std::string AbsolutePath(const char* arg) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    tessarin::PreparePlatform();
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(tessarin::kProgramTitle);
     QApplication::setApplicationVersion(QString("%1.%2.%3").arg(tessarin::kVersionMajor).arg(tessarin::kVersionMinor).arg(tessarin::kVersionRevision));

@@ -6,6 +6,7 @@
 
 #include "core/platform/Cp936.h"
 #include "core/platform/Native.h"
+#include "core/platform/Temporaries.h"
 #include "core/platform/VbError.h"
 
 namespace tessarin {
@@ -23,10 +24,9 @@ BinaryFile CreateTemporaryBeside(const std::string& path, std::string& tempPath)
     while (nameStart > 0 && !IsNativeSeparator(path[nameStart - 1])) {
         --nameStart;
     }
-    const std::string prefix = path.substr(0, nameStart) + "." + path.substr(nameStart) + ".tessarin-" +
-                               std::to_string(native::CurrentProcessId()) + "-";
+    const std::string name = path.substr(nameStart);
     for (int n = 1;; ++n) {
-        tempPath = prefix + std::to_string(n) + ".tmp";
+        tempPath = path.substr(0, nameStart) + TemporaryName(name, native::CurrentProcessId(), n);
         try {
             return BinaryFile::Open(tempPath, OpenMode::CreateNewLocked);
         } catch (const VbError& error) {

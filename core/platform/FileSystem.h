@@ -88,6 +88,11 @@ inline bool IsSafeNativeName(std::string_view component) { return NativeNameRefu
 // line on Windows (where the C runtime's argv would be in the ANSI code page).
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
+// Called first thing by each program's main. On POSIX a write past the
+// file-size limit (ulimit -f) then fails with EFBIG, reported like a full disk,
+// instead of the signal ending the program with its temporaries left behind.
+void PreparePlatform();
+
 // Standard output and error pass bytes unchanged (no "\r\n" for "\n" on Windows),
 // so listings are the same on every platform.
 void UseBinaryStandardStreams();

@@ -46,6 +46,8 @@ public:
     FolderFile CreateTemporaryFor(const std::string& name) const;
 
     bool IsOpen() const { return handle_ != kNoHandle; }
+    // The handle itself, for the platform layer's own calls.
+    Handle NativeHandle() const { return handle_; }
 
 private:
     explicit SafeFolder(Handle handle) : handle_(handle) {}

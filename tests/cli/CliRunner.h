@@ -29,9 +29,10 @@ inline std::string Q(const std::string& s) { return "'" + s + "'"; }
 #endif
 
 // Runs `tessarin-cli args` (args already quoted with Q); stderr goes through dir.
-inline CliRun Cli(const std::string& args, const TempDir& dir) {
+// shell runs first in the same shell (a limit to set, say).
+inline CliRun Cli(const std::string& args, const TempDir& dir, const std::string& shell = "") {
     const char* bin = std::getenv("TESSARIN_BIN_DIR");
-    const std::string command =
+    const std::string command = shell +
         Q((bin ? std::string(bin) : ProgramFolder()) + "/tessarin-cli") + " " + args + " 2>" + Q(dir / "stderr.txt");
     CliRun run;
 #ifdef _WIN32

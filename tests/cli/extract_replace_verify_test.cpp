@@ -3,6 +3,9 @@
 // the exit codes and the program's messages on stderr.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "cli/CliRunner.h"
 
 namespace tessarin::testing {
@@ -138,6 +141,44 @@ TEST(CliVerifyTest, ListsEachProblem) {
     EXPECT_EQ(ok.exitCode, 0) << ok.out;
     EXPECT_EQ(ok.out, "共 3 个条目，未发现问题。\n");
 }
+
+#ifndef _WIN32
+// Under a file-size limit a write fails like a full disk: the file-failure
+// message, exit code 1, and no file (not even a temporary) left behind.
+TEST(CliRunTest, FileSizeLimitFailsLikeAFullDisk) {
+    const struct {
+        std::string args;
+        std::string err;
+        std::vector<std::string> files;  // what dir holds afterwards
+    } runs[] = {
+        {"extract {arc} {out} --types {types}", "写入文件时出错，文件未导出：",
+         {"out", "out/ui", "out/ui/deep", "out/ui/deep/doc.txt", "out/ui/logo.png", "out/\xE6\x95\xB0\xE6\x8D\xAE"}},
+        {"replace {arc} 'ui\\logo.1A' {dir}/src.bin", "写入新档案时出错，原档案未作改动：", {}},
+    };
+    for (const auto& r : runs) {
+        SCOPED_TRACE(r.args);
+        Fixture f(Archive());
+        std::string noise;
+        for (int i = 0; i < 20000; ++i) noise += static_cast<char>((i * 2654435761u) >> 13);
+        WriteFileBytes(f.dir / "src.bin", noise);
+        const std::string before = ReadFileBytes(f.archive);
+        // 4 blocks of 512 bytes: room for the small files, not for the 5000-byte entry or the new archive.
+        const CliRun run = Cli(Substitute(r.args, f), f.dir, "ulimit -f 4; ");
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        EXPECT_NE(run.err.find(r.err), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("错误编号:61"), std::string::npos) << run.err;
+        EXPECT_EQ(ReadFileBytes(f.archive), before);
+        std::vector<std::string> files;
+        for (const auto& item : std::filesystem::recursive_directory_iterator(f.dir.path()))
+            files.push_back(std::filesystem::relative(item.path(), f.dir.path()).string());
+        std::vector<std::string> expected = r.files;
+        expected.insert(expected.end(), {"pack.ARC", "types.txt", "src.bin", "stderr.txt"});
+        std::sort(files.begin(), files.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(files, expected);
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace tessarin::testing

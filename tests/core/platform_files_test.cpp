@@ -18,6 +18,8 @@
 #include "core/platform/Cp936.h"
 #include "core/platform/FaultInjection.h"
 #include "core/platform/FileSystem.h"
+#include "core/platform/SafeFolder.h"
+#include "core/platform/Temporaries.h"
 #include "core/platform/VbError.h"
 #include "support/ArcBuilder.h"
 
@@ -204,6 +206,50 @@ TEST_F(PlatformFilesTest, FileTableNumbersFilesFromOne) {
     for (int n = 1; n <= 511; ++n) files.Open(files.FreeFile(), dir / std::to_string(n), OpenMode::CreateLocked);
     EXPECT_TRUE(files.IsOpen(511));
     EXPECT_EQ(ErrorOf([&] { files.FreeFile(); }), 67) << "511 files at most";
+}
+
+// Only the program's own temporaries that nobody holds go: not one another run
+// is writing, not a folder or a link with such a name, not a look-alike.
+TEST_F(PlatformFilesTest, StaleTemporariesGoAndNothingElse) {
+    const struct {
+        std::string name;
+        char kind;         // 'f' file, 'l' file held locked, 'd' folder, 's' link to a file outside
+        bool goesBeside;   // removed by the clean-up beside a.arc
+        bool goesInFolder; // removed by the clean-up of the whole folder
+    } items[] = {
+        {".a.arc.tessarin-99999-1.tmp", 'f', true, true},
+        {".a.arc.tessarin-1-22.tmp", 'l', false, false},
+        {".b.arc.tessarin-5-1.tmp", 'f', false, true},
+        {".a.arc.tessarin-x-1.tmp", 'f', false, false},
+        {"a.arc.tessarin-7-1.tmp", 'f', false, false},
+        {".a.arc.tessarin-7-1.tmp.bak", 'f', false, false},
+        {".a.arc.tessarin-5-2.tmp", 'd', false, false},
+#ifndef _WIN32
+        {".a.arc.tessarin-6-1.tmp", 's', false, false},
+#endif
+    };
+    WriteFileBytes(dir / "outside", "keep");
+    std::vector<BinaryFile> held;
+    for (const auto& item : items) {
+        const std::string path = dir / item.name;
+        if (item.kind == 'd') std::filesystem::create_directory(NativePath(path));
+        else if (item.kind == 's') std::filesystem::create_symlink(NativePath(dir / "outside"), NativePath(path));
+        else WriteFileBytes(path, "x");
+        if (item.kind == 'l') held.push_back(BinaryFile::Open(path, OpenMode::ReadWriteLocked));
+    }
+    // A temporary this run is writing right now.
+    SafeFolder folder = SafeFolder::Open(dir.path());
+    FolderFile writing = folder.CreateTemporaryFor("c");
+    const auto present = [&](const auto& item) { return std::filesystem::exists(std::filesystem::symlink_status(NativePath(dir / item.name))); };
+
+    EXPECT_EQ(RemoveStaleTemporariesBeside(dir / "a.arc"), 1u);
+    for (const auto& item : items) EXPECT_EQ(present(item), !item.goesBeside) << item.name;
+    EXPECT_EQ(RemoveStaleTemporariesIn(folder), 1u);
+    for (const auto& item : items) EXPECT_EQ(present(item), !item.goesInFolder) << item.name;
+    EXPECT_EQ(ReadFileBytes(dir / "outside"), "keep");
+    writing.Write("c", 1);
+    writing.CommitAs("c");
+    EXPECT_EQ(ReadFileBytes(dir / "c"), "c");
 }
 
 TEST(FileSystemTest, ParentFolderAndProgramFolder) {

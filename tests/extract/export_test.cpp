@@ -44,7 +44,16 @@ Log FilesUnder(const std::string& root) {
     return files;
 }
 
-// Replaces "{p}" in each line by path.
+// Takes away (or gives back) every write permission of a file: the read-only
+// attribute on Windows. Returns whether the file was read only before.
+bool MakeReadOnly(const std::string& path, bool readOnly) {
+    const auto p = NativePath(path);
+    const bool was = (fs::status(p).permissions() & fs::perms::owner_write) == fs::perms::none;
+    fs::permissions(p, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    readOnly ? fs::perm_options::remove : fs::perm_options::add);
+    return was;
+}
+
 // Replaces "{p}" in each line by path; the "/" of the path parts after it become
 // the platform's separator, as the program writes them.
 Log Filled(Log lines, const std::string& path) {
@@ -71,7 +80,7 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
         std::string key;
         int check1;
         std::string folder;    // picker's answer below the temporary folder; "" cancels
-        std::string existing;  // a file already at out/<node text>; "/" a folder; "" none
+        std::string existing;  // a file already at out/<node text> ("!" first: read only); "/" a folder; "" none
         bool diskFull;
         Log afterPicker;                      // {p} stands for out/<node text>
         std::optional<std::string> content;  // of out/<node text>; nullopt: no file
@@ -87,6 +96,7 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
          {"MsgBox | " + kReadFailed + "\r\n{p}\r\n\r\n错误编号:62\r\n错误信息:记录的存储大小无效 (-5) | Stop | Tessarin"},
          std::nullopt},
         {"disk full keeps the old file", logo, 0, "out", "old", true, {FailureBox(writeFailed, "{p}", 61)}, "old"},
+        {"read-only file kept", logo, 0, "out", "!old", false, {FailureBox(writeFailed, "{p}", 70)}, "old"},
         {"folder in the way, raw", logo, 1, "out", "/", false, {FailureBox(writeFailed, "{p}", 75)}, std::nullopt},
         {"display name leaving the folder", "slash/../../up.1A", 0, "out", "", false,
          {Refused("slash/../../up.png", "slash/../../up.1A")}, std::nullopt},
@@ -99,8 +109,10 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
         h.window.check1 = c.check1;
         fs::create_directory(h.dir / "out");
         const std::string target = h.dir / "out" + kNativeSeparator + h.program.tree.Node(h.window.selected).text;
+        const bool readOnly = !c.existing.empty() && c.existing[0] == '!';
         if (c.existing == "/") fs::create_directory(target);
-        else if (!c.existing.empty()) WriteFileBytes(target, c.existing);
+        else if (!c.existing.empty()) WriteFileBytes(target, c.existing.substr(readOnly));
+        if (readOnly) MakeReadOnly(target, true);
         if (!c.folder.empty()) h.window.folderAnswers.push_back(h.dir / c.folder);
         h.window.ClearLog();
         if (c.diskFull) faults::FailAt(faults::Op::Write, 1, vberr::DiskFull);
@@ -112,6 +124,7 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
         EXPECT_EQ(h.window.log, expected);
         EXPECT_EQ(fs::is_regular_file(target) ? std::optional(ReadFileBytes(target)) : std::nullopt, c.content);
         EXPECT_EQ(fs::is_directory(target), c.existing == "/");
+        if (readOnly) EXPECT_TRUE(MakeReadOnly(target, false)) << "still read only";
         // Only that one file, straight in the chosen folder; nothing anywhere else.
         const Log files = c.content ? Log{"out/" + fs::path(target).filename().string(), "pack.ARC"} : Log{"pack.ARC"};
         EXPECT_EQ(FilesUnder(h.dir.path()), files);
@@ -158,7 +171,7 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
         std::vector<RecordPlan> records;
         std::vector<Log> perEntry;                 // messages of each entry ({p}: the chosen folder)
         std::map<std::string, std::string> files;  // what the chosen folder holds afterwards
-        std::string blocker = "";                  // a file put in the chosen folder beforehand
+        std::string blocker = "";                  // a file put in the chosen folder beforehand ("!" first: read only)
     } cases[] = {
         {"nested folders, damaged entries among good ones, an entry never writes over an earlier one's file",
          {Entry("top", 0x20, "top text"), Entry("a\\b\\c", 0x1A, "deep"), Entry("a\\x", 0x1A, "first"),
@@ -178,6 +191,9 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
         {"folder that cannot be created", {Entry("a\\b", 0x1A, "blocked"), Entry("c", 0x1A, "free")},
          {{FailureBox("无法创建目录，文件未导出：", "{p}/a/", 75), EntryFailed("a\\b.1A")}, {}},
          {{"a", "blocker"}, {"c.png", "free"}}, "a"},
+        {"read-only file in the way is kept", {Entry("ro", 0x1A, "new"), Entry("c", 0x1A, "free")},
+         {{FailureBox("写入文件时出错，文件未导出：", "{p}/ro.png", 70), EntryFailed("ro.1A")}, {}},
+         {{"ro.png", "blocker"}, {"c.png", "free"}}, "!ro.png"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -188,7 +204,10 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
         h.OpenArchive(plan);
         const std::string out = h.dir / "x/y/out";  // deep, so that escapes have somewhere to land
         fs::create_directories(out);
-        if (!c.blocker.empty()) WriteFileBytes(out + "/" + c.blocker, "blocker");
+        const bool readOnly = !c.blocker.empty() && c.blocker[0] == '!';
+        const std::string blocker = out + "/" + c.blocker.substr(readOnly);
+        if (!c.blocker.empty()) WriteFileBytes(blocker, "blocker");
+        if (readOnly) MakeReadOnly(blocker, true);
         h.window.folderAnswers.push_back(out);
         int events = 0;
         h.window.onDoEvents = [&] { EXPECT_FALSE(h.window.mainEnabled); ++events; };
@@ -215,6 +234,7 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
         std::map<std::string, std::string> expectedFiles = {{"pack.ARC", ReadFileBytes(h.dir / "pack.ARC")}};
         for (const auto& [file, bytes] : c.files) expectedFiles["x/y/out/" + file] = bytes;
         EXPECT_EQ(TreeOf(h.dir.path()), expectedFiles);
+        if (readOnly) EXPECT_TRUE(MakeReadOnly(blocker, false)) << "still read only";
     }
 }
 
@@ -290,6 +310,57 @@ TEST(ExportTest, LinksInTheChosenFolderAreNeverFollowed) {
             EXPECT_FALSE(fs::is_symlink(out + "/" + c.link));
         }
         EXPECT_EQ(written, expected);
+    }
+}
+
+// Each file operation of either export fails at its 1st, 2nd, ... occurrence
+// until the export no longer reaches it: the failure is reported with its
+// number, a file that was there stays whole, no temporary is left, and the same
+// export then writes everything.
+TEST(ExportTest, FailureAtEachStepKeepsWhatWasThere) {
+    ArcPlan plan;
+    const std::string big(300000, 't');  // inflated in blocks
+    plan.records = {Entry("ui\\logo", 0x1A, "new logo"), Entry("top", 0x20, big)};
+    const std::map<std::string, std::string> whole = {{"ui/logo.png", "new logo"}, {"top.txt", big}};
+    for (const bool all : {false, true}) {
+        for (const auto op : {faults::Op::Open, faults::Op::Read, faults::Op::Write, faults::Op::Sync, faults::Op::Rename}) {
+            const std::string label = std::string(all ? "export all" : "export one") + ", operation kind " +
+                                      std::to_string(static_cast<int>(op));
+            int failures = 0;
+            for (int nth = 1; nth <= 64; ++nth) {
+                SCOPED_TRACE(label + " #" + std::to_string(nth));
+                ProgramHarness h;
+                h.OpenArchive(plan);
+                const std::string out = h.dir / "out";
+                fs::create_directory(out);
+                WriteFileBytes(out + "/top.txt", "old");  // replaced: synced before the rename
+                const auto run = [&] {
+                    h.window.folderAnswers.push_back(out);
+                    if (all) return ExportAllEntries(h.program);
+                    h.SelectNode("top.20");
+                    return ExtSub(h.program, 1);
+                };
+                faults::FailAt(op, nth, vberr::DeviceIO);
+                const bool written = run();
+                faults::Reset();
+                if (written) break;  // the export has fewer operations of this kind
+                ++failures;
+                Log lines = h.window.Calls("MsgBox");
+                for (const std::string& line : h.window.Calls("AskAfterFailure")) lines.push_back(line);
+                EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                        [](const std::string& l) { return l.find("错误编号:57") != std::string::npos; }),
+                          1)
+                    << ::testing::PrintToString(lines);
+                for (const auto& [file, bytes] : TreeOf(out)) {
+                    ASSERT_EQ(whole.count(file), 1u) << file;
+                    EXPECT_TRUE(bytes == whole.at(file) || (file == "top.txt" && bytes == "old")) << file;
+                }
+                EXPECT_TRUE(run());
+                const std::map<std::string, std::string> topOnly = {{"top.txt", big}};
+                EXPECT_EQ(TreeOf(out), all ? whole : topOnly);
+            }
+            EXPECT_GT(failures, 0) << label << " never reached";
+        }
     }
 }
 

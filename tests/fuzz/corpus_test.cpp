@@ -17,7 +17,10 @@ TEST(FuzzCorpusTest, EveryKeptInputPasses) {
         void (*target)(const std::uint8_t*, std::size_t);
     } targets[] = {{"reader", tessarin::fuzz::ReaderTarget},
                    {"types", tessarin::fuzz::TypeTableTarget},
-                   {"listing", tessarin::fuzz::ListingTarget}};
+                   {"listing", tessarin::fuzz::ListingTarget},
+                   {"codec", tessarin::fuzz::CodecTarget},
+                   {"paths", tessarin::fuzz::ExportPathTarget},
+                   {"replace", tessarin::fuzz::ReplaceTarget}};
     for (const auto& t : targets) {
         std::size_t inputs = 0;
         for (const auto& item : std::filesystem::directory_iterator(std::string(TESSARIN_FUZZ_CORPUS) + "/" + t.folder)) {

@@ -11,6 +11,8 @@
 
 #include "core/platform/FaultInjection.h"
 #include "core/platform/VbError.h"
+#include "extract/Export.h"
+#include "replace/Import.h"
 #include "replace/ReplaceSupport.h"
 
 namespace tessarin::testing {
@@ -72,6 +74,52 @@ TEST_F(ReplaceFaults, FailureAtEachStepKeepsTheOriginal) {
             EXPECT_EQ(ReadFileBytes(path), BuildArc(ExpectedAfterReplace(Archive(), 1, source)));
         }
         EXPECT_GT(failures, 0) << opName << " never reached by the replacement";
+    }
+}
+
+// Temporaries a killed run left (unlocked) go before the next run of any
+// writing command writes in the same place; one another run holds stays.
+TEST_F(ReplaceFaults, KilledRunsTemporariesGoBeforeTheNextWrite) {
+    ArcPlan plan;
+    plan.records = {Entry("top", 0x20, "old")};
+    const struct {
+        const char* command;
+        std::string folder;  // below the harness folder, where the temporaries lie
+        std::string name;    // the file they were for
+    } cases[] = {{"replace", "", "pack.ARC"}, {"import", "", "pack.ARC"}, {"export one", "out", "top.txt"},
+                 {"export all", "out", "top.txt"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        ProgramHarness h;
+        h.OpenArchive(plan);
+        const std::string folder = c.folder.empty() ? h.dir.path() : h.dir / c.folder;
+        std::filesystem::create_directories(NativePath(folder));
+        const std::string stale = "." + c.name + ".tessarin-99999-1.tmp", live = "." + c.name + ".tessarin-99999-2.tmp";
+        WriteFileBytes(folder + "/" + stale, "left by a killed run");
+        WriteFileBytes(folder + "/" + live, "being written");
+        BinaryFile writer = BinaryFile::Open(folder + "/" + live, OpenMode::ReadWriteLocked);
+        WriteFileBytes(h.dir / "new.txt", "new");
+        std::filesystem::create_directories(NativePath(h.dir / "in"));
+        WriteFileBytes(h.dir / "in/top.txt", "new");
+        h.window.folderAnswers.push_back(h.dir / "out");
+        bool done = false;
+        if (c.command == std::string("replace")) {
+            h.SelectNode("top.20");
+            RunReplace(h, h.dir / "new.txt");
+            done = h.window.Calls("MsgBox") == std::vector<std::string>{kDone};
+        } else if (c.command == std::string("import")) {
+            ImportPlan importPlan;
+            done = PlanImport(h.program, h.dir / "in", importPlan) && ApplyImport(h.program, importPlan);
+        } else if (c.command == std::string("export one")) {
+            h.SelectNode("top.20");
+            done = ExtSub(h.program, 1);
+        } else {
+            done = ExportAllEntries(h.program);
+        }
+        EXPECT_TRUE(done) << ::testing::PrintToString(h.window.log);
+        const auto names = FolderListing(folder);
+        EXPECT_EQ(std::count(names.begin(), names.end(), stale), 0);
+        EXPECT_EQ(std::count(names.begin(), names.end(), live), 1);
     }
 }
 

@@ -72,7 +72,8 @@ TEST(ExtTypesTest, LookupIsExactAndTakesTheFirstRow) {
                                 {"FFFFFFFF", "all"}, {"0", "zero"}};
     const std::pair<std::string, std::string> cases[] = {
         {"1A", "png"}, {"1B", "1B"}, {"FFFFFFFF", "all"}, {"0", "zero"}, {"7", "7"}};
-    for (const auto& [hex, name] : cases) EXPECT_EQ(LookupExtType(table, hex), name) << hex;
+    const ExtTypeIndex index(table);
+    for (const auto& [hex, name] : cases) EXPECT_EQ(index.Name(hex), name) << hex;
 }
 
 }  // namespace

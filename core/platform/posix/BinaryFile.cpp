@@ -85,6 +85,12 @@ BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode) {
     do {
         rc = ::flock(fd, LOCK_EX | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
+    if (mode == OpenMode::CreateNewLocked) {
+        // The file is new: only a clean-up of stale temporaries can hold its lock
+        // or have removed it already. The caller then takes another name.
+        struct stat now {};
+        if (rc != 0 || ::fstat(fd, &now) != 0 || now.st_nlink == 0) throw VbError(vberr::FileAlreadyExists);
+    }
     if (rc != 0) {
         ThrowErrno(errno);  // EWOULDBLOCK: locked elsewhere -> 70
     }

@@ -2,6 +2,7 @@
 #include "core/platform/FileSystem.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -193,6 +194,8 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     }
     return args;
 }
+
+void PreparePlatform() { ::signal(SIGXFSZ, SIG_IGN); }
 
 void UseBinaryStandardStreams() {}
 

@@ -6,10 +6,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <vector>
 
 #include "core/platform/Cp936.h"
 #include "core/platform/FaultInjection.h"
+#include "core/platform/Native.h"
 #include "core/platform/SafeFolder.h"
+#include "core/platform/Temporaries.h"
 #include "core/platform/VbError.h"
 
 namespace tessarin {
@@ -24,6 +27,36 @@ int OpenFolderAt(int parent, const char* name, int extra) {
         fd = ::openat(parent, name, kFolderFlags | extra);
     } while (fd < 0 && errno == EINTR);
     return fd;
+}
+
+// Takes the lock of a file just created and checks that it still has its name;
+// closes it and returns false otherwise (a clean-up holds it or removed it).
+bool LockAndKeep(int fd) {
+    int rc;
+    while ((rc = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    struct stat st {};
+    if (rc == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) return true;
+    ::close(fd);
+    return false;
+}
+
+// True when the file at name (a plain file; links and others are not asked)
+// grants the running user no write permission, judged by its permission bits
+// for everyone, the superuser included, who could otherwise write anything.
+bool IsReadOnlyFile(const struct stat& st) {
+    if (!S_ISREG(st.st_mode)) return false;
+    const uid_t user = ::geteuid();
+    if (user == 0) return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    if (user == st.st_uid) return (st.st_mode & S_IWUSR) == 0;
+    bool inGroup = ::getegid() == st.st_gid;
+    if (!inGroup) {
+        const int count = ::getgroups(0, nullptr);
+        std::vector<gid_t> groups(count > 0 ? static_cast<std::size_t>(count) : 0);
+        const int got = count > 0 ? ::getgroups(count, groups.data()) : 0;
+        for (int i = 0; i < got && !inGroup; ++i) inGroup = groups[static_cast<std::size_t>(i)] == st.st_gid;
+    }
+    return (st.st_mode & (inGroup ? S_IWGRP : S_IWOTH)) == 0;
 }
 
 void CloseHandle(SafeFolder::Handle& handle) {
@@ -82,10 +115,9 @@ SafeFolder SafeFolder::OpenOrCreateChild(const std::string& name, bool* isLink) 
 
 FolderFile SafeFolder::CreateTemporaryFor(const std::string& name) const {
     faults::Check(faults::Op::Open);
-    static const std::string pid = std::to_string(::getpid());
-    const std::string prefix = "." + TextToNative(name) + ".tessarin-" + pid + "-";
+    const std::string native = TextToNative(name);
     for (int n = 1;; ++n) {
-        std::string temp = prefix + std::to_string(n) + ".tmp";
+        std::string temp = TemporaryName(native, native::CurrentProcessId(), n);
         int fd;
         do {
             fd = ::openat(static_cast<int>(handle_), temp.c_str(),
@@ -96,8 +128,9 @@ FolderFile SafeFolder::CreateTemporaryFor(const std::string& name) const {
             throw VbError(VbErrorFromErrno(errno));
         }
         // Locked while it is written, so a clean-up can tell it from a stale one.
-        while (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EINTR) {
-        }
+        // Between the creation and the lock a clean-up of another run may have
+        // taken it for stale: then it is given up for the next name.
+        if (!LockAndKeep(fd) && n < 1000) continue;
         FolderFile file;
         file.folder_ = handle_;
         file.handle_ = fd;
@@ -142,9 +175,22 @@ void FolderFile::Write(const void* bytes, std::size_t n) {
 
 void FolderFile::CommitAs(const std::string& name) {
     try {
-        faults::Check(faults::Op::Rename);
         const std::string native = TextToNative(name);
         const int folder = static_cast<int>(folder_);
+        struct stat existing {};
+        if (::fstatat(folder, native.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(existing.st_mode)) {
+            // A file the user made read only is not replaced, even where the
+            // folder would allow the rename.
+            if (IsReadOnlyFile(existing)) throw VbError(vberr::PermissionDenied);
+            // The file that is replaced is lost with the rename: the new one is
+            // on the disk before, so a crash leaves one of the two whole.
+            faults::Check(faults::Op::Sync);
+            int rc;
+            while ((rc = ::fsync(static_cast<int>(handle_))) != 0 && errno == EINTR) {
+            }
+            if (rc != 0 && errno != EINVAL && errno != EROFS) throw VbError(VbErrorFromErrno(errno));
+        }
+        faults::Check(faults::Op::Rename);
         if (::renameat(folder, tempName_.c_str(), folder, native.c_str()) != 0) {
             const int err = errno;
             throw VbError(err == EISDIR || err == ENOTEMPTY || err == EEXIST ? vberr::PathFileAccess

@@ -254,6 +254,9 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return args;
 }
 
+// Windows has no file-size signal: nothing to prepare.
+void PreparePlatform() {}
+
 void UseBinaryStandardStreams() {
     std::fflush(stdout);
     std::fflush(stderr);

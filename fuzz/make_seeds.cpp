@@ -1,0 +1,61 @@
+// Writes the seed inputs of the codec, export path and replacement targets into
+// fuzz/corpus/<target>/, built with the tests' archive builder:
+//   fuzz_seeds FOLDER   (FOLDER: the fuzz/corpus folder)
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/ArcBuilder.h"
+
+namespace {
+
+using namespace tessarin::testing;
+
+std::string Le(std::uint32_t v, int bytes) {
+    std::string s;
+    for (int i = 0; i < bytes; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return s;
+}
+
+ArcPlan Plan() {
+    ArcPlan p;
+    p.records = {Entry("ui\\logo", 0x1A, "logo bytes, logo bytes"), Entry("ui\\deep\\doc", 0x20, "a text file"),
+                 Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", 0x77, std::string(5000, 'z'))};
+    p.gap = "gap!";
+    p.trailer = "trailer";
+    return p;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) return 2;
+    const std::string root = argv[1];
+    const std::string hello = Deflate("hello hello hello");
+    std::string dictionary = hello;
+    dictionary[1] = static_cast<char>(0xBB);
+    const std::vector<std::pair<std::string, std::string>> codec = {
+        {"exact", Le(17, 4) + hello},          {"padded", Le(100, 4) + hello},
+        {"too-small", Le(5, 4) + hello},       {"garbage", Le(12, 4) + "not a zlib stream"},
+        {"empty", Le(0, 4)},                   {"zeros", Le(1 << 16, 4) + Deflate(std::string(1 << 16, '\0'))},
+        {"dictionary", Le(17, 4) + dictionary}, {"trailing", Le(17, 4) + hello + "junk"}};
+    const std::vector<std::pair<std::string, std::string>> paths = {
+        {"plain", "ui\\logo"},    {"parent", "..\\..\\escape"}, {"empty-part", "a\\\\b"},
+        {"drive", "C:\\escape"},  {"gbk", "\xCA\xFD\xBE\xDD\\\xB1\xED"}, {"device", "con\\aux"},
+        {"slash", "sub/../../x"}, {"dot", ".\\dot"}};
+    ArcPlan kept = Plan();
+    kept.records[1].data += "KEPT";
+    kept.records[1].storedSize = static_cast<std::int32_t>(kept.records[1].data.size() - 4);
+    const std::vector<std::pair<std::string, std::string>> replace = {
+        {"first", std::string(1, '\0') + Le(9, 2) + "new bytes" + BuildArc(Plan())},
+        {"last-empty", std::string(1, '\2') + Le(0, 2) + BuildArc(Plan())},
+        {"kept-bytes", std::string(1, '\1') + Le(3, 2) + "new" + BuildArc(kept)},
+        {"large", std::string(1, '\1') + Le(4000, 2) + std::string(4000, 'q') + BuildArc(Plan())}};
+    for (const auto& [folder, seeds] : {std::pair{"codec", codec}, std::pair{"paths", paths}, std::pair{"replace", replace}}) {
+        std::filesystem::create_directories(root + "/" + folder);
+        for (const auto& [name, bytes] : seeds) WriteFileBytes(root + "/" + folder + "/" + name + ".bin", bytes);
+    }
+    return 0;
+}
