@@ -121,7 +121,7 @@ ArcReadResult ReadArcDirectory(BinaryFile& file, const ExtTypeTable& ExtTypes, A
             record.dataOffset = static_cast<std::int32_t>(in.ReadLE(4));
 
             const std::string hex = TypeCodeHex(record.typeCode);
-            const std::string& type = types.Name(hex);
+            const std::string& type = types.LookupExtType(hex);
             const std::string fileName = BaseNameOf(record.fullName) + "." + type;
             AddArcEntry(ArcEntries, fileName, FolderPathOf(record.fullName), record.fullName, type,
                         record.storedSize, record.originalSize, record.dataOffset, hex);

@@ -114,7 +114,7 @@ void TypeTableTarget(const std::uint8_t* data, std::size_t size) {
     for (std::size_t i = 0; i < types.size(); ++i) {
         std::size_t first = 0;
         while (types[first].ClassExtkey != types[i].ClassExtkey) ++first;
-        Require(index.Name(types[i].ClassExtkey) == types[first].ClassExttype);
+        Require(index.LookupExtType(types[i].ClassExtkey) == types[first].ClassExttype);
     }
 }
 

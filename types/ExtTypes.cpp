@@ -78,7 +78,7 @@ ExtTypeIndex::ExtTypeIndex(const ExtTypeTable& ExtTypes) {
     for (const auto& row : ExtTypes) names_.emplace(row.ClassExtkey, &row.ClassExttype);  // the first row stays
 }
 
-const std::string& ExtTypeIndex::Name(const std::string& hex) const {
+const std::string& ExtTypeIndex::LookupExtType(const std::string& hex) const {
     const auto it = names_.find(hex);
     return it == names_.end() ? hex : *it->second;
 }

@@ -39,7 +39,7 @@ class ExtTypeIndex {
 public:
     explicit ExtTypeIndex(const ExtTypeTable& ExtTypes);
     // The name of the first row whose code equals hex exactly; hex itself when none does.
-    const std::string& Name(const std::string& hex) const;
+    const std::string& LookupExtType(const std::string& hex) const;
 
 private:
     std::unordered_map<std::string_view, const std::string*> names_;

@@ -73,7 +73,7 @@ TEST(ExtTypesTest, LookupIsExactAndTakesTheFirstRow) {
     const std::pair<std::string, std::string> cases[] = {
         {"1A", "png"}, {"1B", "1B"}, {"FFFFFFFF", "all"}, {"0", "zero"}, {"7", "7"}};
     const ExtTypeIndex index(table);
-    for (const auto& [hex, name] : cases) EXPECT_EQ(index.Name(hex), name) << hex;
+    for (const auto& [hex, name] : cases) EXPECT_EQ(index.LookupExtType(hex), name) << hex;
 }
 
 }  // namespace
