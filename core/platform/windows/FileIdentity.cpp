@@ -23,8 +23,12 @@ bool PathNamesOpenFile(const std::string& path, const BinaryFile& file) {
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!h.Valid() || !IdentityOf(h.Get(), named)) return false;
-    return held.dwVolumeSerialNumber == named.dwVolumeSerialNumber && held.nFileIndexHigh == named.nFileIndexHigh &&
-           held.nFileIndexLow == named.nFileIndexLow;
+    // Wine reports no volume serial (0) for a handle whose file was renamed
+    // since it was opened: the archive this program renamed into place. Files
+    // are renamed within one volume, so the index alone then tells them apart.
+    const bool sameVolume =
+        held.dwVolumeSerialNumber == 0 || held.dwVolumeSerialNumber == named.dwVolumeSerialNumber;
+    return sameVolume && held.nFileIndexHigh == named.nFileIndexHigh && held.nFileIndexLow == named.nFileIndexLow;
 }
 
 }  // namespace tessarin

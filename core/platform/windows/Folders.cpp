@@ -55,7 +55,7 @@ UniqueHandle OpenBelow(HANDLE folder, const std::wstring& name, bool wantFolder,
         }
         return {};
     }
-    kind = KindOf(h.Get());
+    kind = OpenedAt(h.Get(), path) ? KindOf(h.Get()) : Kind::Link;
     if (kind != (wantFolder ? Kind::Folder : Kind::File)) h.Reset();
     return h;
 }
@@ -74,6 +74,16 @@ std::wstring FolderPath(HANDLE folder) {
         buffer.resize(n + 1);  // n is the size needed
     }
     throw VbError(vberr::PathFileAccess);
+}
+
+bool OpenedAt(HANDLE h, const std::wstring& path) {
+    try {
+        const std::wstring actual = FolderPath(h);
+        return ::CompareStringOrdinal(actual.data(), static_cast<int>(actual.size()), path.data(),
+                                      static_cast<int>(path.size()), TRUE) == CSTR_EQUAL;
+    } catch (const VbError&) {
+        return false;
+    }
 }
 
 bool LockInUse(HANDLE file) {

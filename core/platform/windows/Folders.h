@@ -69,6 +69,12 @@ std::wstring FolderPath(HANDLE folder);
 // name joined to the folder's resolved path.
 inline std::wstring PathIn(HANDLE folder, const std::wstring& name) { return FolderPath(folder) + L'\\' + name; }
 
+// True when the open handle's resolved path is exactly path (letter case
+// aside): a name opened inside a folder that resolves elsewhere went through a
+// link the system did not report as one (Wine follows Unix links even with
+// FILE_FLAG_OPEN_REPARSE_POINT, and reports file links as plain files).
+bool OpenedAt(HANDLE h, const std::wstring& path);
+
 // Takes the in-use byte lock every BinaryFile takes (see Wide.h); false when
 // another open holds it.
 bool LockInUse(HANDLE file);

@@ -95,12 +95,16 @@ FolderFile SafeFolder::CreateTemporaryFor(const std::string& name) const {
             if ((error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) && n < 1000) continue;
             throw VbError(VbErrorFromWin32(error));
         }
-        // Locked while it is written, so a clean-up can tell it from a stale one.
-        win::LockInUse(h);
         FolderFile file;
         file.folder_ = handle_;
         file.handle_ = reinterpret_cast<Handle>(h);
-        file.tempName_ = std::move(temp);
+        file.tempName_ = temp;
+        if (!win::OpenedAt(h, folder + L'\\' + win::Wide(temp))) {
+            file.Discard();  // created through a link the system did not refuse
+            throw VbError(vberr::PathFileAccess);
+        }
+        // Locked while it is written, so a clean-up can tell it from a stale one.
+        win::LockInUse(h);
         return file;
     }
 }
