@@ -1,6 +1,7 @@
 # Runs the Linux and the Windows tessarin-cli (the latter under Wine) on the same
 # archives and requires the same results: JSON listing, verify report and exit
-# code, every exported file byte for byte, and the archive a replacement writes.
+# code, every exported file byte for byte, the archive a replacement writes, an
+# export past planted links and the import of an edited export tree.
 #   cmake -DLINUX_CLI=... -DWINDOWS_CLI=... -DWINE=... -DWINEPREFIX=... -DARCHIVES="a;b" -DWORK=... -P CompareCli.cmake
 foreach(var LINUX_CLI WINDOWS_CLI WINE WINEPREFIX ARCHIVES WORK)
   if(NOT DEFINED ${var})
@@ -86,6 +87,68 @@ foreach(archive ${ARCHIVES})
   file(SHA256 ${dir}/windows/a.arc wa)
   if(NOT lrc STREQUAL wrc OR NOT la STREQUAL wa)
     message(SEND_ERROR "${archive}: replace ${key} differs (Linux ${lrc}: ${lerr}; Windows ${wrc}: ${werr})")
+  endif()
+
+  # Links planted in the export folder: a folder link is refused, never entered;
+  # a file link is replaced itself. Nothing outside the folder changes.
+  file(GLOB_RECURSE exported RELATIVE ${dir}/linux/out ${dir}/linux/out/*)
+  list(SORT exported)
+  set(folder "")
+  set(top "")
+  foreach(f ${exported})
+    string(FIND "${f}" "/" slash)
+    if(slash GREATER 0 AND folder STREQUAL "")
+      string(SUBSTRING "${f}" 0 ${slash} folder)
+    elseif(slash EQUAL -1 AND top STREQUAL "")
+      set(top "${f}")
+    endif()
+  endforeach()
+  if(NOT folder STREQUAL "" AND NOT top STREQUAL "")
+    foreach(side linux windows)
+      file(MAKE_DIRECTORY ${dir}/${side}/linked ${dir}/${side}/outside)
+      file(WRITE ${dir}/${side}/outside/victim "precious")
+      file(CREATE_LINK ../outside ${dir}/${side}/linked/${folder} SYMBOLIC)
+      file(CREATE_LINK ../outside/victim ${dir}/${side}/linked/${top} SYMBOLIC)
+    endforeach()
+    execute_process(COMMAND ${LINUX_CLI} extract a.arc linked WORKING_DIRECTORY ${dir}/linux
+                    OUTPUT_VARIABLE lout RESULT_VARIABLE lrc ERROR_QUIET)
+    execute_process(COMMAND ${WINE} ${WINDOWS_CLI} extract a.arc linked WORKING_DIRECTORY ${dir}/windows
+                    OUTPUT_VARIABLE wout RESULT_VARIABLE wrc ERROR_QUIET)
+    if(lrc EQUAL 0 OR NOT lout STREQUAL wout OR NOT lrc STREQUAL wrc)
+      message(SEND_ERROR "${archive}: extract past links differs or succeeded\n--- Linux (${lrc}):\n${lout}\n--- Windows (${wrc}):\n${wout}")
+    endif()
+    foreach(side linux windows)
+      file(GLOB outside RELATIVE ${dir}/${side}/outside ${dir}/${side}/outside/*)
+      file(READ ${dir}/${side}/outside/victim kept)
+      if(NOT outside STREQUAL "victim" OR NOT kept STREQUAL "precious")
+        message(SEND_ERROR "${archive}: ${side} export wrote through a link: ${outside}")
+      endif()
+      if(IS_SYMLINK ${dir}/${side}/linked/${top} OR NOT IS_SYMLINK ${dir}/${side}/linked/${folder})
+        message(SEND_ERROR "${archive}: ${side} export left ${top} a link or replaced ${folder}")
+      endif()
+    endforeach()
+    file(SHA256 ${dir}/linux/linked/${top} la)
+    file(SHA256 ${dir}/windows/linked/${top} wa)
+    if(NOT la STREQUAL wa)
+      message(SEND_ERROR "${archive}: ${top} exported past a link differs")
+    endif()
+
+    # The export tree, one file edited and a folder link planted, imported back:
+    # the same keys and the same archive on both; the link is skipped.
+    foreach(side linux windows)
+      file(APPEND ${dir}/${side}/out/${top} "edited the same way on both systems")
+      file(CREATE_LINK ../outside ${dir}/${side}/out/planted SYMBOLIC)
+    endforeach()
+    execute_process(COMMAND ${LINUX_CLI} import a.arc out WORKING_DIRECTORY ${dir}/linux
+                    OUTPUT_VARIABLE lout ERROR_VARIABLE lerr RESULT_VARIABLE lrc)
+    execute_process(COMMAND ${WINE} ${WINDOWS_CLI} import a.arc out WORKING_DIRECTORY ${dir}/windows
+                    OUTPUT_VARIABLE wout ERROR_VARIABLE werr RESULT_VARIABLE wrc)
+    file(SHA256 ${dir}/linux/a.arc la)
+    file(SHA256 ${dir}/windows/a.arc wa)
+    if(NOT lrc EQUAL 0 OR lout STREQUAL "" OR NOT lout STREQUAL wout OR NOT lerr STREQUAL werr OR
+       NOT lrc STREQUAL wrc OR NOT la STREQUAL wa)
+      message(SEND_ERROR "${archive}: import differs\n--- Linux (${lrc}):\n${lout}${lerr}\n--- Windows (${wrc}):\n${wout}${werr}")
+    endif()
   endif()
   message(STATUS "${archive}: ${count} entries, same results on Linux and Windows")
 endforeach()

@@ -5,6 +5,17 @@
 #  - Tests and test discovery run through wine64 with a prefix inside the build folder.
 
 find_package(ZLIB REQUIRED)
+
+# libdeflate has no MinGW-w64 build among Debian's packages: inflate with zlib alone
+# unless one is found in the sysroot.
+if(TESSARIN_WITH_LIBDEFLATE)
+  find_path(LIBDEFLATE_INCLUDE_DIR libdeflate.h)
+  find_library(LIBDEFLATE_LIBRARY NAMES deflate)
+  if(NOT LIBDEFLATE_INCLUDE_DIR OR NOT LIBDEFLATE_LIBRARY)
+    message(STATUS "libdeflate not found for Windows: inflating with zlib alone")
+    set(TESSARIN_WITH_LIBDEFLATE OFF)
+  endif()
+endif()
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
 link_libraries(shell32)  # CommandLineToArgvW
 

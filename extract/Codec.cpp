@@ -198,9 +198,11 @@ bool UnzipToFile(MessageSink& messages, const std::uint8_t* data, std::int32_t s
                            "），无法解压。");
         return false;
     }
-    const std::size_t cut = outputPath.rfind(kNativeSeparator);
-    const std::string folderPath = cut == std::string::npos ? "." : outputPath.substr(0, cut + 1);
-    const std::string name = cut == std::string::npos ? outputPath : outputPath.substr(cut + 1);
+    // Split at the last of any separator the platform reads ("/" too on Windows).
+    std::size_t cut = outputPath.size();
+    while (cut > 0 && !IsNativeSeparator(outputPath[cut - 1])) --cut;
+    const std::string folderPath = cut == 0 ? "." : outputPath.substr(0, cut);
+    const std::string name = outputPath.substr(cut);
     return WriteOutputFile(messages, folderPath, name, outputPath, [&](OutputFile& file) {
         InflateResult result;
         if (storedSize <= kWholeEntryLimit && uncompressedSize <= kWholeEntryLimit) {

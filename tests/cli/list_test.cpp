@@ -103,10 +103,22 @@ TEST(CliListTest, JsonEqualsTheLibraryDocumentByteForByte) {
     plan.records = {Entry("ui\\logo", 0x1A, "x"), Entry("q\"uote\\t\tab\x01\x1f\x7f", 2, "y"),
                     Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", -1, "z"), Entry("a\x80\\\xFF\xC4\xE3", 0x1A, "w"),
                     Entry("nl\n\r\b\f", 3, "v")};
+    std::string unmade;
     for (const std::string folder : {"plain", "odd\x80\xFF", "ffff\xEF\xBF\xBF" "41"}) {
         SCOPED_TRACE(folder);
         TempDir dir;
-        std::filesystem::create_directory(dir / folder);
+        std::error_code ec;
+        if (!std::filesystem::create_directory(NativePath(NativeToText(dir / folder)), ec)) {
+            // Raw bytes travel in Windows names as lone surrogates, which Wine
+            // cannot store in its Unix (UTF-8) names; Windows itself can.
+#ifdef _WIN32
+            if (folder != "plain") {
+                unmade += " " + folder;
+                continue;
+            }
+#endif
+            FAIL() << ec.message();
+        }
         const std::string path = dir / folder + "/t.arc";
         WriteFileBytes(path, BuildArc(plan));
         WriteFileBytes(dir / "types.txt", "1A:p\"ng\\\r\n3:\xC4\xE3\r\n");
@@ -121,6 +133,7 @@ TEST(CliListTest, JsonEqualsTheLibraryDocumentByteForByte) {
         EXPECT_NE(run.out.find("\"key\": \"a\\udc80\\\\\\udcff你.1A\""), std::string::npos) << run.out;
         EXPECT_NE(run.out.find("\"rawName\": \"61805cffc4e3\""), std::string::npos) << run.out;
     }
+    if (!unmade.empty()) GTEST_SKIP() << "this system cannot name a folder" << unmade;
 }
 
 TEST(CliListTest, FailuresKeepTheEntriesReadSoFar) {

@@ -1,14 +1,17 @@
 // Opening an archive locked: a file renamed over the path between the open and
 // the lock is noticed, and the file the path names now is taken instead.
 #include <gtest/gtest.h>
-#include <stdio.h>
+#include <filesystem>
 
 #include "core/platform/FileIdentity.h"
+#include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
 #include "support/ArcBuilder.h"
 
 namespace tessarin::testing {
 namespace {
+
+namespace fs = std::filesystem;
 
 TEST(FileIdentityTest, LockIsTakenOnTheFileThePathNames) {
     for (const int renames : {0, 1, 100}) {
@@ -19,8 +22,10 @@ TEST(FileIdentityTest, LockIsTakenOnTheFileThePathNames) {
         int left = renames;
         SetAfterLockHookForTesting([&] {
             if (left-- <= 0) return;
+            // The held file is moved away first: Windows renames nothing over an open file.
             WriteFileBytes(dir / "next", "new");
-            ASSERT_EQ(::rename((dir / "next").c_str(), path.c_str()), 0);
+            fs::rename(NativePath(path), NativePath(dir / ("held" + std::to_string(left))));
+            fs::rename(NativePath(dir / "next"), NativePath(path));
         });
         try {
             BinaryFile file = OpenLockedCurrent(path, OpenMode::ReadLocked);

@@ -7,6 +7,13 @@
 #include <new>
 
 namespace {
+// The size the allocator set aside for p.
+#ifdef _WIN32
+std::size_t UsableSize(void* p) { return _msize(p); }
+#else
+std::size_t UsableSize(void* p) { return malloc_usable_size(p); }
+#endif
+
 std::atomic<long long> live{0};
 std::atomic<long long> base{0};
 std::atomic<long long> peak{0};
@@ -14,8 +21,8 @@ std::atomic<long long> peak{0};
 void* Allocate(std::size_t n) {
     void* p = std::malloc(n == 0 ? 1 : n);
     if (p == nullptr) throw std::bad_alloc();
-    const long long now = live.fetch_add(static_cast<long long>(malloc_usable_size(p))) +
-                          static_cast<long long>(malloc_usable_size(p));
+    const long long now = live.fetch_add(static_cast<long long>(UsableSize(p))) +
+                          static_cast<long long>(UsableSize(p));
     for (long long seen = peak.load(); now > seen && !peak.compare_exchange_weak(seen, now);) {
     }
     return p;
@@ -23,7 +30,7 @@ void* Allocate(std::size_t n) {
 
 void Free(void* p) {
     if (p == nullptr) return;
-    live.fetch_sub(static_cast<long long>(malloc_usable_size(p)));
+    live.fetch_sub(static_cast<long long>(UsableSize(p)));
     std::free(p);
 }
 }  // namespace

@@ -182,6 +182,9 @@ namespace {
 
 // Sources that report no length (/proc) are read to their end, not stored empty.
 TEST(ReplaceTest, SourceIsReadToItsEndNotByItsReportedSize) {
+#ifdef _WIN32
+    GTEST_SKIP() << "files that report no length (/proc) are Linux's";
+#endif
     ProgramHarness h;
     const std::string path = h.OpenArchive(ThreeEntries());
     h.SelectNode("top.5");
@@ -212,7 +215,9 @@ TEST(ReplaceTest, StaleLockAfterAnotherReplacementIsRefused) {
     ASSERT_TRUE(second.ArchiveIsOpen());
     // The first replaces the archive meanwhile (as a completed replacement does).
     WriteFileBytes(first.dir / "newer", BuildArc(ExpectedAfterReplace(ThreeEntries(), 1, "first change")));
-    ASSERT_EQ(::rename((first.dir / "newer").c_str(), path.c_str()), 0);
+    // Moved aside first: Windows renames nothing over a file another program holds.
+    std::filesystem::rename(NativePath(path), NativePath(first.dir / "older"));
+    std::filesystem::rename(NativePath(first.dir / "newer"), NativePath(path));
     const std::string newer = ReadFileBytes(path);
 
     secondWindow.selected = second.tree.Find("top.5");

@@ -1,0 +1,101 @@
+// Walking below a chosen folder on Windows: FindFirstFileW/FindNextFileW in a
+// folder held open (pinned), reparse points (symbolic links, junctions, mount
+// points) reported and never entered, each step opened with
+// FILE_FLAG_OPEN_REPARSE_POINT and checked again on its handle.
+#include "core/platform/FolderWalk.h"
+
+#include <windows.h>
+
+#include "core/platform/FaultInjection.h"
+#include "core/platform/FileSystem.h"
+#include "core/platform/VbError.h"
+#include "core/platform/windows/Folders.h"
+#include "core/platform/windows/Wide.h"
+
+namespace tessarin {
+
+namespace {
+
+struct FindGuard {
+    HANDLE h;
+    ~FindGuard() {
+        if (h != INVALID_HANDLE_VALUE) ::FindClose(h);
+    }
+};
+
+void Walk(HANDLE folder, const std::string& prefix, int depthLeft, FolderListing& out) {
+    WIN32_FIND_DATAW item{};
+    const FindGuard find{::FindFirstFileExW((win::FolderPath(folder) + L"\\*").c_str(), FindExInfoBasic, &item,
+                                            FindExSearchNameMatch, nullptr, 0)};
+    if (find.h == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return;  // nothing in it
+        throw VbError(VbErrorFromWin32(error));
+    }
+    do {
+        const std::wstring name = item.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::string relative = prefix + win::FromWide(name);
+        const DWORD attributes = item.dwFileAttributes;
+        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            out.skipped.push_back(relative);
+        } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            out.files.push_back(relative);
+        } else if (depthLeft > 0) {
+            // Opened again without following it: what was listed may have changed since.
+            win::Kind kind;
+            DWORD error;
+            const win::UniqueHandle sub = win::OpenBelow(folder, name, true, kind, error);
+            if (!sub.Valid()) {
+                out.skipped.push_back(relative);
+                continue;
+            }
+            Walk(sub.Get(), relative + "/", depthLeft - 1, out);
+        } else {
+            out.skipped.push_back(relative);
+        }
+    } while (::FindNextFileW(find.h, &item));
+    if (::GetLastError() != ERROR_NO_MORE_FILES) throw VbError(VbErrorFromWin32(::GetLastError()));
+}
+
+}  // namespace
+
+FolderListing ListFilesBelow(const std::string& folder, int maxDepth) {
+    FolderListing out;
+    const win::UniqueHandle root = win::OpenChosenFolder(folder);
+    Walk(root.Get(), "", maxDepth, out);
+    return out;
+}
+
+BinaryFile OpenFileBelow(const std::string& folder, const std::string& relative) {
+    faults::Check(faults::Op::Open);
+    win::UniqueHandle current = win::OpenChosenFolder(folder);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = relative.find('/', start);
+        const std::string part = relative.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        if (NativeNameRefusal(part) != nullptr) throw VbError(vberr::PathFileAccess);
+        const bool last = slash == std::string::npos;
+        win::Kind kind;
+        DWORD error;
+        win::UniqueHandle next = win::OpenBelow(current.Get(), win::Wide(part), !last, kind, error);
+        if (!next.Valid()) {
+            // A link, a folder where a file was asked for or the other way round.
+            throw VbError(error == ERROR_SUCCESS || kind == win::Kind::Link ? vberr::PathFileAccess
+                                                                            : VbErrorFromWin32(error));
+        }
+        if (last) {
+            if (!win::LockInUse(next.Get())) throw VbError(vberr::PermissionDenied);
+            std::string display = folder + kNativeSeparator + relative;
+            for (char& c : display) {
+                if (c == '/') c = kNativeSeparator;
+            }
+            return BinaryFile::FromHandle(reinterpret_cast<BinaryFile::NativeHandle>(next.Release()), display,
+                                          OpenMode::ReadLocked);
+        }
+        current = std::move(next);
+        start = slash + 1;
+    }
+}
+
+}  // namespace tessarin
