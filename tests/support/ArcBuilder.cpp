@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>

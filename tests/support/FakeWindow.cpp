@@ -1,8 +1,7 @@
 #include "support/FakeWindow.h"
 
 namespace tessarin::testing {
-
-const char* IconName(MsgIcon icon) {
+static const char* IconName(MsgIcon icon) {
     switch (icon) {
         case MsgIcon::Information: return "Information";
         case MsgIcon::Warning: return "Warning";
@@ -22,12 +21,6 @@ std::vector<std::string> FakeWindow::Calls(const std::string& prefix) const {
     for (const auto& entry : log)
         if (entry.rfind(prefix, 0) == 0) out.push_back(entry);
     return out;
-}
-
-void FakeWindow::Showinfo(const InfoTexts& t) {
-    Rec("Showinfo", t.filename, t.FiletypeHex, t.Filetype, t.Filepath, t.FileOFSET, t.Filesize);
-    shownInfos.push_back(t);
-    if (onShowinfo) onShowinfo(t);
 }
 
 void FakeWindow::DoEvents() {

@@ -25,8 +25,6 @@ public:
     std::deque<bool> yesNoAnswers;             // empty: no
     // Set (e.g. from onDoEvents) to stop long work.
     bool stopRequested = false;
-    // Runs while frmInfo is "shown"; may press its buttons by calling commands.
-    std::function<void(const InfoTexts&)> onShowinfo;
     // Runs at each DoEvents (e.g. to check that the window is disabled).
     std::function<void()> onDoEvents;
 
@@ -42,8 +40,6 @@ public:
     NodeId selected = kNoNode;
     bool mainEnabled = true;
     bool ended = false;
-    bool treeResetOpen = false;  // between TreeBeginReset and TreeEndReset
-    std::vector<InfoTexts> shownInfos;
     bool longWork = false;  // between BeginLongWork and EndLongWork
     struct Report { std::string title, summary; std::vector<std::string> lines; };
     std::vector<Report> reports;
@@ -67,8 +63,8 @@ public:
     void SetProgressMax(int bar, int value) override { Rec("SetProgressMax", bar, bars[bar].max = value); }
     void SetProgressValue(int bar, int value) override { Rec("SetProgressValue", bar, bars[bar].value = value); }
     int ProgressValue(int bar) const override { return bars[bar].value; }
-    void TreeBeginReset() override { treeResetOpen = true; Rec("TreeBeginReset"); }
-    void TreeEndReset() override { treeResetOpen = false; Rec("TreeEndReset"); }
+    void TreeBeginReset() override { Rec("TreeBeginReset"); }
+    void TreeEndReset() override { Rec("TreeEndReset"); }
     void TreeSelect(NodeId node) override { Rec("TreeSelect", selected = node); }
     void TreeEnsureVisible(NodeId node) override { Rec("TreeEnsureVisible", node); }
     void TreeExpand(NodeId node) override { Rec("TreeExpand", node); }
@@ -87,7 +83,9 @@ public:
         return Next(folderAnswers, std::string());
     }
     TreeMenuChoice PopupTreeMenu() override { Rec("PopupTreeMenu"); return Next(menuAnswers, TreeMenuChoice::None); }
-    void Showinfo(const InfoTexts& t) override;
+    void Showinfo(const InfoTexts& t) override {
+        Rec("Showinfo", t.filename, t.FiletypeHex, t.Filetype, t.Filepath, t.FileOFSET, t.Filesize);
+    }
     void ShowAbout() override { Rec("ShowAbout"); }
     void BeginLongWork() override { stopRequested = false; longWork = true; Rec("BeginLongWork"); }
     bool StopRequested() const override { return stopRequested; }
@@ -128,7 +126,5 @@ private:
         return answer;
     }
 };
-
-const char* IconName(MsgIcon icon);
 
 }  // namespace tessarin::testing

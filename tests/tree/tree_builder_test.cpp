@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "core/platform/VbError.h"
-#include "support/ArcBuilder.h"
 #include "support/FakeWindow.h"
 #include "tree/TreeBuilder.h"
 
@@ -99,21 +98,6 @@ TEST_F(AddItemTest, AddsFolderAndEntryNodesInOrder) {
         EXPECT_EQ(node.expandedImage, folder ? 4 : 0) << nodes[i][0];
     }
     EXPECT_TRUE(window.log.empty());  // building shows nothing
-}
-
-TEST_F(AddItemTest, RepeatedEntryKeyShowsMessageAndEndsProgram) {
-    const auto number = program.files.FreeFile();
-    testing::TempDir dir;
-    program.files.Open(number, dir / "a.ARC", OpenMode::CreateLocked);
-    Add("ui\\logo", "1A", "logo.png");
-    EXPECT_THROW(Add("ui\\logo", "1A", "other.png"), ProgramEnding);
-    EXPECT_EQ(window.log, (std::vector<std::string>{
-                              "MsgBox | \r\n添加信息时出错,程序将退出,详细检查扩展信息文件.\r\n\r\nPath=[ui\\logo] "
-                              "\r\n\r\nExt=[png] | Stop | 错误信息提示",
-                              "EndProgram"}));
-    EXPECT_TRUE(program.ending);
-    EXPECT_FALSE(program.files.IsOpen(number));
-    EXPECT_EQ(program.tree.Size(), 3u);  // the refused node was not added
 }
 
 TEST_F(AddItemTest, ChildlessFolderNodeInTheWayReachesTheCaller) {

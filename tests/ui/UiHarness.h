@@ -20,12 +20,11 @@ namespace tessarin::testing {
 // Every modal interaction cancelled or dismissed at once, and counted: which
 // command a key or click reached shows in what it asked of the user.
 struct ScriptedPrompts : ModalPrompts {
-    int opens = 0, folders = 0, popups = 0, dialogs = 0, choices = 0;
+    int opens = 0, folders = 0, popups = 0, dialogs = 0;
     int chooseAnswer = -1;         // the button every question answers (-1: dismissed)
     QStringList messages, questions;
     void Message(QWidget*, const QString& text, MsgIcon, const QString&) override { messages << text; }
     int Choose(QWidget*, const QString& text, MsgIcon, const QString&, const QStringList&) override {
-        ++choices;
         questions << text;
         return chooseAnswer;
     }

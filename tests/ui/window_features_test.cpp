@@ -169,7 +169,7 @@ TEST(LongWork, StopButtonAndEscStopItAndTheBarStaysReadable) {
         if (how == Esc) QTest::keyClick(&ui.window, Qt::Key_Escape);
         if (how == CloseBox) ui.window.close();
         EXPECT_TRUE(ui.window.StopRequested());
-        EXPECT_EQ(ui.ended, how == CloseBox ? 1 : 0);
+        EXPECT_EQ(std::pair(ui.ended, ui.program.ending), std::pair(how == CloseBox ? 1 : 0, how == CloseBox));
         // Once the window is closing nothing more is asked or shown.
         if (how == CloseBox) {
             EXPECT_EQ(ui.window.AskAfterFailure("x", "y"), FailureChoice::Stop);
