@@ -125,7 +125,9 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
         EXPECT_EQ(h.window.log, expected);
         EXPECT_EQ(fs::is_regular_file(target) ? std::optional(ReadFileBytes(target)) : std::nullopt, c.content);
         EXPECT_EQ(fs::is_directory(target), c.existing == "/");
-        if (readOnly) EXPECT_TRUE(MakeReadOnly(target, false)) << "still read only";
+        if (readOnly) {
+            EXPECT_TRUE(MakeReadOnly(target, false)) << "still read only";
+        }
         // Only that one file, straight in the chosen folder; nothing anywhere else.
         const Log files = c.content ? Log{"out/" + fs::path(target).filename().string(), "pack.ARC"} : Log{"pack.ARC"};
         EXPECT_EQ(FilesUnder(h.dir.path()), files);
@@ -235,7 +237,9 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
         std::map<std::string, std::string> expectedFiles = {{"pack.ARC", ReadFileBytes(h.dir / "pack.ARC")}};
         for (const auto& [file, bytes] : c.files) expectedFiles["x/y/out/" + file] = bytes;
         EXPECT_EQ(TreeOf(h.dir.path()), expectedFiles);
-        if (readOnly) EXPECT_TRUE(MakeReadOnly(blocker, false)) << "still read only";
+        if (readOnly) {
+            EXPECT_TRUE(MakeReadOnly(blocker, false)) << "still read only";
+        }
     }
 }
 

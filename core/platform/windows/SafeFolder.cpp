@@ -142,9 +142,19 @@ void FolderFile::Write(const void* bytes, std::size_t n) {
 
 void FolderFile::CommitAs(const std::string& name) {
     try {
-        faults::Check(faults::Op::Rename);
         const std::wstring folder = win::FolderPath(H(folder_));
         const std::wstring target = folder + L'\\' + Component(name);
+        // A read-only file in the way stays as it is; the rename would not
+        // always refuse it by itself.
+        const DWORD existing = ::GetFileAttributesW(target.c_str());
+        if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            if ((existing & FILE_ATTRIBUTE_READONLY) != 0) throw VbError(vberr::PermissionDenied);
+            // The file that is replaced is lost with the rename: the new one is
+            // on the disk before, so a crash leaves one of the two whole.
+            faults::Check(faults::Op::Sync);
+            if (!::FlushFileBuffers(H(handle_))) throw VbError(VbErrorFromWin32(::GetLastError()));
+        }
+        faults::Check(faults::Op::Rename);
         // The rename replaces a file, or a link itself, at the name; never a folder.
         if (!::MoveFileExW((folder + L'\\' + win::Wide(tempName_)).c_str(), target.c_str(),
                            MOVEFILE_REPLACE_EXISTING)) {
