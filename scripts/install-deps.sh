@@ -22,7 +22,7 @@ fi
 
 # "fuzz": only what the fuzzing build needs on top (clang with libFuzzer).
 if [ "${1:-}" = "fuzz" ]; then
-  packages=(clang)
+  packages=(clang libclang-rt-dev)
 fi
 
 missing=()
