@@ -171,8 +171,9 @@ bool RewriteArchive(Program& program, const std::vector<NewEntryData>& replaceme
     }
 
     // The file under tempNumber is now the archive, still locked: the old number
-    // (the replaced file) can go without leaving the archive unlocked.
-    program.files.Close(arc.ArcFileNum);
+    // (the replaced file) can go without leaving the archive unlocked. Freeing
+    // its blocks is left to a thread of its own, off the user's path.
+    program.files.CloseInBackground(arc.ArcFileNum);
     arc.ArcFileNum = tempNumber;
     for (std::size_t i = 0; i < arc.ArcEntries.size(); ++i) {
         arc.ArcEntries[i].ArcFileZipSize = written[i].ArcFileZipSize;

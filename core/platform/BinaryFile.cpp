@@ -2,6 +2,10 @@
 // calls are in posix/BinaryFile.cpp and windows/BinaryFile.cpp.
 #include "core/platform/BinaryFile.h"
 
+#include <memory>
+#include <system_error>
+#include <thread>
+
 #include "core/platform/FaultInjection.h"
 #include "core/platform/VbError.h"
 
@@ -96,6 +100,16 @@ bool FileTable::IsOpen(std::int16_t number) const {
 void FileTable::Close(std::int16_t number) {
     if (number >= 1 && number <= kMaxFiles) {
         files_[number].reset();
+    }
+}
+
+void FileTable::CloseInBackground(std::int16_t number) {
+    if (number < 1 || number > kMaxFiles || !files_[number]) return;
+    std::shared_ptr<BinaryFile> file(std::move(files_[number]));
+    try {
+        std::thread([file]() mutable { file.reset(); }).detach();
+    } catch (const std::system_error&) {
+        file.reset();  // no thread to be had: closed here
     }
 }
 

@@ -79,6 +79,10 @@ public:
     BinaryFile& Get(std::int16_t number);  // throws VbError 52 when not open
     bool IsOpen(std::int16_t number) const;
     void Close(std::int16_t number);
+    // Closes a file that no path names any more (an archive a rewrite replaced)
+    // on a thread of its own: freeing a large file's blocks can take a while,
+    // and nothing waits for it.
+    void CloseInBackground(std::int16_t number);
     void CloseAll();
 
 private:
