@@ -5,11 +5,6 @@
 // then list --json with a type table of 200,000 rows.
 //
 // Usage: bench_list [entries (default 32767)]
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -17,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ChildProcess.h"
 #include "core/platform/FileSystem.h"
 #include "support/ArcBuilder.h"
 
@@ -29,25 +25,10 @@ struct Run {
     long peakKiB;
 };
 
-// Runs argv with stdout to /dev/null; the time and the child's peak memory.
+// Runs argv with its output discarded: the time and the child's peak memory.
 Run Measure(const std::vector<std::string>& args) {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        std::vector<char*> argv;
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    return {ms, usage.ru_maxrss};
+    const tessarin::bench::ChildRun run = tessarin::bench::RunChild(args);
+    return {run.ms, run.peakKiB};
 }
 
 Run Median(const std::vector<std::string>& args, int runs = 5) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ChildProcess.h"
 #include "core/platform/FileSystem.h"
 #include "support/ArcBuilder.h"
 
@@ -26,25 +27,13 @@ using namespace tessarin::testing;
 
 double RunMs(const std::vector<std::string>& args, const std::string& syncAfter = "") {
     const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        std::vector<char*> argv;
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
+    const bool succeeded = tessarin::bench::RunChild(args).succeeded;
     if (!syncAfter.empty()) {
         const int fd = open(syncAfter.c_str(), O_RDONLY);
         fsync(fd);
         close(fd);
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::printf("warning: %s failed\n", args[0].c_str());
+    if (!succeeded) std::printf("warning: %s failed\n", args[0].c_str());
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 

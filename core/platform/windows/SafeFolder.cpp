@@ -109,24 +109,6 @@ FolderFile SafeFolder::CreateTemporaryFor(const std::string& name) const {
     }
 }
 
-FolderFile::~FolderFile() { Discard(); }
-
-FolderFile::FolderFile(FolderFile&& other) noexcept
-    : folder_(other.folder_), handle_(other.handle_), tempName_(std::move(other.tempName_)) {
-    other.handle_ = SafeFolder::kNoHandle;
-}
-
-FolderFile& FolderFile::operator=(FolderFile&& other) noexcept {
-    if (this != &other) {
-        Discard();
-        folder_ = other.folder_;
-        handle_ = other.handle_;
-        tempName_ = std::move(other.tempName_);
-        other.handle_ = SafeFolder::kNoHandle;
-    }
-    return *this;
-}
-
 void FolderFile::Write(const void* bytes, std::size_t n) {
     faults::Check(faults::Op::Write);
     const auto* p = static_cast<const char*>(bytes);
