@@ -39,7 +39,9 @@ void EntryPipeline::Stop() {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    changed_.notify_all();
+    readerWake_.notify_all();
+    workerWake_.notify_all();
+    callerWake_.notify_all();
     if (reader_.joinable()) reader_.join();
     for (std::thread& worker : workers_)
         if (worker.joinable()) worker.join();
@@ -77,7 +79,7 @@ bool EntryPipeline::Acquire(ByteBuffer& buffer, std::size_t n, std::unique_lock<
             free_.erase(largest);
             continue;
         }
-        changed_.wait(lock);
+        readerWake_.wait(lock);
     }
 }
 
@@ -101,7 +103,7 @@ void EntryPipeline::Prepare(EntryJob& job) {
 void EntryPipeline::ReadAll() {
     std::unique_lock lock(mutex_);
     for (std::size_t index = 0; index < count_; ++index) {
-        changed_.wait(lock, [&] { return stopping_ || jobs_.size() < kMaxAhead; });
+        readerWake_.wait(lock, [&] { return stopping_ || jobs_.size() < kMaxAhead; });
         if (stopping_) break;
         auto job = std::make_unique<EntryJob>();
         job->index = index;
@@ -130,23 +132,28 @@ void EntryPipeline::ReadAll() {
         const bool toWork = whole && job->inflate && !job->readError;
         raw->ready = !toWork;
         jobs_.push_back(std::move(job));
-        if (toWork) work_.push_back(raw);
-        changed_.notify_all();
+        if (toWork) {
+            work_.push_back(raw);
+            workerWake_.notify_one();
+        } else if (jobs_.size() == 1) {
+            callerWake_.notify_one();
+        }
         if (raw->streamed) {
             // The caller reads this one from the archive itself: wait until it is done with it.
-            changed_.wait(lock, [&] { return stopping_ || nextIndex_ > index + 1 ||
+            readerWake_.wait(lock, [&] { return stopping_ || nextIndex_ > index + 1 ||
                                              (nextIndex_ == index + 1 && !taken_); });
         }
     }
     readerDone_ = true;
-    changed_.notify_all();
+    workerWake_.notify_all();
+    callerWake_.notify_all();
 }
 
 void EntryPipeline::Work() {
     WholeInflater inflater;
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [&] { return stopping_ || !work_.empty() || readerDone_; });
+        workerWake_.wait(lock, [&] { return stopping_ || !work_.empty() || readerDone_; });
         if (stopping_ || (work_.empty() && readerDone_)) return;
         EntryJob* job = work_.front();
         work_.pop_front();
@@ -155,7 +162,8 @@ void EntryPipeline::Work() {
                                        job->plain.data.get(), job->size);
         lock.lock();
         job->ready = true;
-        changed_.notify_all();
+        // Only the entry the caller waits for is worth waking it.
+        if (jobs_.front().get() == job) callerWake_.notify_one();
     }
 }
 
@@ -165,26 +173,26 @@ EntryJob* EntryPipeline::Next(const std::function<void()>& idle) {
         Release(taken_->stored);
         Release(taken_->plain);
         taken_.reset();
-        changed_.notify_all();
+        readerWake_.notify_one();
     }
     for (;;) {
         if (stopping_) return nullptr;
         if (!jobs_.empty() && jobs_.front()->ready) break;
         if (jobs_.empty() && readerDone_) return nullptr;
         if (idle) {
-            if (changed_.wait_for(lock, std::chrono::milliseconds(30)) == std::cv_status::timeout) {
+            if (callerWake_.wait_for(lock, std::chrono::milliseconds(30)) == std::cv_status::timeout) {
                 lock.unlock();
                 idle();
                 lock.lock();
             }
         } else {
-            changed_.wait(lock);
+            callerWake_.wait(lock);
         }
     }
     taken_ = std::move(jobs_.front());
     jobs_.pop_front();
     ++nextIndex_;
-    changed_.notify_all();
+    readerWake_.notify_one();
     return taken_.get();
 }
 

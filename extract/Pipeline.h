@@ -79,7 +79,12 @@ private:
     Planner planner_;
 
     std::mutex mutex_;
-    std::condition_variable changed_;
+    // Each waiter has its own condition, so a change wakes only who can use it:
+    // the reader (room ahead, buffers, a streamed entry done), the workers
+    // (stored bytes to inflate) and the caller (the next entry in order ready).
+    std::condition_variable readerWake_;
+    std::condition_variable workerWake_;
+    std::condition_variable callerWake_;
     bool stopping_ = false;
     bool readerDone_ = false;
     std::deque<std::unique_ptr<EntryJob>> jobs_;  // read, in order, not yet taken

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <vector>
 
 #include "core/platform/Cp936.h"
@@ -159,6 +160,16 @@ void FolderFile::CommitAs(const std::string& name) {
     try {
         const std::string native = TextToNative(name);
         const int folder = static_cast<int>(folder_);
+        faults::Check(faults::Op::Rename);
+#ifdef RENAME_NOREPLACE
+        // The common case, nothing in the way, takes one call; whatever is there
+        // (or a file system without the flag) goes the careful way below.
+        if (::renameat2(folder, tempName_.c_str(), folder, native.c_str(), RENAME_NOREPLACE) == 0) {
+            ::close(static_cast<int>(handle_));  // drops the lock once the file has its name
+            handle_ = SafeFolder::kNoHandle;
+            return;
+        }
+#endif
         struct stat existing {};
         if (::fstatat(folder, native.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(existing.st_mode)) {
             // A file the user made read only is not replaced, even where the
@@ -172,7 +183,6 @@ void FolderFile::CommitAs(const std::string& name) {
             }
             if (rc != 0 && errno != EINVAL && errno != EROFS) throw VbError(VbErrorFromErrno(errno));
         }
-        faults::Check(faults::Op::Rename);
         if (::renameat(folder, tempName_.c_str(), folder, native.c_str()) != 0) {
             const int err = errno;
             throw VbError(err == EISDIR || err == ENOTEMPTY || err == EEXIST ? vberr::PathFileAccess
