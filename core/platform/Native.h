@@ -25,6 +25,14 @@ std::vector<std::pair<std::uint16_t, char32_t>> SystemCp936Pairs();
 }  // namespace tessarin::native
 
 namespace tessarin {
+class BinaryFile;
+namespace native {
+// Copies length bytes of from, starting at offset, to out's position; the range
+// has been checked. The fastest way the platform offers.
+void CopyFileData(BinaryFile& from, std::int64_t offset, std::int64_t length, BinaryFile& out);
+}  // namespace native
+// The copy every platform can fall back on: through a buffer of at most 1 MiB.
+void CopyThroughBuffer(BinaryFile& from, std::int64_t offset, std::int64_t length, BinaryFile& out);
 // The part of NativeNameRefusal that holds on every platform (see FileSystem.h).
 const char* CommonNameRefusal(std::string_view component);
 }  // namespace tessarin

@@ -8,32 +8,18 @@
 #include "core/platform/FaultInjection.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/FileTransfer.h"
+#include "core/platform/Native.h"
 #include "core/platform/VbError.h"
 
 namespace tessarin {
 
 namespace {
-constexpr std::int64_t kBlock = 1 << 20;        // the buffer of the fallback copy
 constexpr std::int64_t kKernelChunk = 64 << 20;  // one in-kernel copy call
-
-void CopyThroughBuffer(BinaryFile& from, std::int64_t offset, std::int64_t length, BinaryFile& out) {
-    std::vector<char> block(static_cast<std::size_t>(std::min(length, kBlock)));
-    from.Seek(offset);
-    while (length > 0) {
-        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(length, static_cast<std::int64_t>(block.size())));
-        from.ReadExact(block.data(), n);
-        out.Write(block.data(), n);
-        length -= static_cast<std::int64_t>(n);
-    }
-}
 }  // namespace
 
-void CopyBetweenFiles(BinaryFile& from, std::int64_t offset, std::int64_t length, BinaryFile& out) {
-    if (length <= 0) return;
-    if (!from.IsOpen() || !out.IsOpen()) throw VbError(vberr::BadFileNameOrNumber);
-    if (offset < 0) throw VbError(vberr::BadRecordNumber);
-    // Nothing is copied unless all of it is there.
-    if (offset > from.Length() || length > from.Length() - offset) throw VbError(vberr::InputPastEnd);
+namespace native {
+
+void CopyFileData(BinaryFile& from, std::int64_t offset, std::int64_t length, BinaryFile& out) {
     std::int64_t done = 0;
     while (done < length) {
         faults::Check(faults::Op::Read);
@@ -59,6 +45,8 @@ void CopyBetweenFiles(BinaryFile& from, std::int64_t offset, std::int64_t length
         out.Seek(out.Position() + n);
     }
 }
+
+}  // namespace native
 
 BinaryFile CreateScratchFileBeside(const std::string& path) {
     std::string tempPath;

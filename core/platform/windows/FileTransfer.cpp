@@ -1,6 +1,7 @@
 // Copies through a buffer of at most 1 MiB; scratch files deleted by the system
 // when their handle closes (also when the program is killed).
 #include "core/platform/FileTransfer.h"
+#include "core/platform/Native.h"
 
 #include <windows.h>
 
@@ -15,25 +16,13 @@
 
 namespace tessarin {
 
-namespace {
-constexpr std::int64_t kBlock = 1 << 20;
-}  // namespace
+namespace native {
 
-void CopyBetweenFiles(BinaryFile& from, std::int64_t offset, std::int64_t length, BinaryFile& out) {
-    if (length <= 0) return;
-    if (!from.IsOpen() || !out.IsOpen()) throw VbError(vberr::BadFileNameOrNumber);
-    if (offset < 0) throw VbError(vberr::BadRecordNumber);
-    // Nothing is copied unless all of it is there.
-    if (offset > from.Length() || length > from.Length() - offset) throw VbError(vberr::InputPastEnd);
-    std::vector<char> block(static_cast<std::size_t>(std::min(length, kBlock)));
-    from.Seek(offset);
-    while (length > 0) {
-        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(length, static_cast<std::int64_t>(block.size())));
-        from.ReadExact(block.data(), n);  // the fault seam's Read check
-        out.Write(block.data(), n);       // and its Write check, once per block
-        length -= static_cast<std::int64_t>(n);
-    }
+void CopyFileData(BinaryFile& from, std::int64_t offset, std::int64_t length, BinaryFile& out) {
+    CopyThroughBuffer(from, offset, length, out);
 }
+
+}  // namespace native
 
 BinaryFile CreateScratchFileBeside(const std::string& path) {
     faults::Check(faults::Op::Open);
