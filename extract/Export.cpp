@@ -357,9 +357,9 @@ private:
         }
         return WriteOutputFile(messages, folder, name, display, [&](OutputFile& file) {
             if (raw_) {
-                file.Put(job.stored.data.get(), static_cast<std::size_t>(job.storedSize));
+                file.Put(job.stored.data, static_cast<std::size_t>(job.storedSize));
             } else {
-                file.Put(job.plain.data.get(), static_cast<std::size_t>(job.result.produced));
+                file.Put(job.plain.data, static_cast<std::size_t>(job.result.produced));
                 file.PutZeros(job.size - job.result.produced);
             }
             return true;

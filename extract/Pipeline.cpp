@@ -14,10 +14,11 @@ constexpr std::size_t kBufferBudget = 24 << 20;
 // Entries read ahead of the one the caller works on.
 constexpr std::size_t kMaxAhead = 64;
 
-std::size_t RoundedCapacity(std::size_t n) {
-    const std::size_t unit = n < (64 << 10) ? (4 << 10) : (64 << 10);
-    return std::max<std::size_t>(unit, (n + unit - 1) / unit * unit);
-}
+// Any entry held whole fits in the ring, stored and inflated bytes together.
+static_assert(2 * kWholeEntryLimit + 128 <= kBufferBudget);
+
+// Each buffer starts on a cache line of its own.
+std::size_t Aligned(std::size_t n) { return (n + 63) / 64 * 64; }
 
 }  // namespace
 
@@ -27,6 +28,7 @@ EntryPipeline::EntryPipeline(BinaryFile& archive, std::int64_t archiveLength, st
         readerDone_ = true;
         return;
     }
+    ring_ = AllocateLargeBlock(kBufferBudget);
     const unsigned cores = std::max(1u, std::min(16u, std::thread::hardware_concurrency()));
     reader_ = std::thread([this] { ReadAll(); });
     for (unsigned i = 0; i < cores; ++i) workers_.emplace_back([this] { Work(); });
@@ -47,46 +49,39 @@ void EntryPipeline::Stop() {
         if (worker.joinable()) worker.join();
     workers_.clear();
     std::lock_guard lock(mutex_);
-    if (taken_) {
-        Release(taken_->stored);
-        Release(taken_->plain);
-        taken_.reset();
-    }
+    taken_.reset();
     jobs_.clear();
     work_.clear();
+    ringUsed_ = 0;
 }
 
-bool EntryPipeline::Acquire(ByteBuffer& buffer, std::size_t n, std::unique_lock<std::mutex>& lock) {
-    const std::size_t capacity = RoundedCapacity(n);
+bool EntryPipeline::Acquire(EntryJob& job, std::unique_lock<std::mutex>& lock) {
+    const std::size_t storedBytes = Aligned(static_cast<std::size_t>(job.storedSize));
+    const std::size_t need = storedBytes + (job.inflate ? Aligned(static_cast<std::size_t>(job.size)) : 0);
     for (;;) {
         if (stopping_) return false;
-        if (auto it = free_.lower_bound(capacity); it != free_.end()) {
-            buffer.capacity = it->first;
-            buffer.data = std::move(it->second);
-            free_.erase(it);
+        if (ringUsed_ == 0) ringHead_ = 0;
+        // Bytes that do not fit before the end of the block go to its start,
+        // and the rest of the end stays unused until this job is done.
+        const bool wrap = ringHead_ + need > kBufferBudget;
+        const std::size_t gap = wrap ? kBufferBudget - ringHead_ : 0;
+        if (ringUsed_ + gap + need <= kBufferBudget) {
+            const std::size_t begin = wrap ? 0 : ringHead_;
+            job.stored.data = ring_.get() + begin;
+            job.plain.data = job.inflate ? ring_.get() + begin + storedBytes : nullptr;
+            job.ringSpan = gap + need;
+            ringHead_ = begin + need;
+            ringUsed_ += job.ringSpan;
             return true;
-        }
-        if (allocated_ + capacity <= kBufferBudget || allocated_ == 0) {
-            buffer.data.reset(new std::uint8_t[capacity]);
-            buffer.capacity = capacity;
-            allocated_ += capacity;
-            return true;
-        }
-        if (!free_.empty()) {
-            // Make room by letting the largest spare buffer go.
-            auto largest = std::prev(free_.end());
-            allocated_ -= largest->first;
-            free_.erase(largest);
-            continue;
         }
         readerWake_.wait(lock);
     }
 }
 
-void EntryPipeline::Release(ByteBuffer& buffer) {
-    if (!buffer.data) return;
-    free_.emplace(buffer.capacity, std::move(buffer.data));
-    buffer.capacity = 0;
+void EntryPipeline::Release(EntryJob& job) {
+    ringUsed_ -= job.ringSpan;
+    job.ringSpan = 0;
+    job.stored.data = job.plain.data = nullptr;
 }
 
 void EntryPipeline::Prepare(EntryJob& job) {
@@ -114,15 +109,12 @@ void EntryPipeline::ReadAll() {
         // A negative size to inflate is refused by the caller: nothing to read.
         const bool whole = !job->skip && !job->readError && !job->streamed && !(job->inflate && job->size < 0);
         if (whole) {
-            if (!Acquire(job->stored, static_cast<std::size_t>(job->storedSize), lock) ||
-                (job->inflate && !Acquire(job->plain, static_cast<std::size_t>(job->size), lock))) {
-                break;
-            }
+            if (!Acquire(*job, lock)) break;
             lock.unlock();
             try {
                 archive_.Seek(job->offset);
                 if (job->storedSize > 0)
-                    archive_.ReadExact(job->stored.data.get(), static_cast<std::size_t>(job->storedSize));
+                    archive_.ReadExact(job->stored.data, static_cast<std::size_t>(job->storedSize));
             } catch (const VbError& error) {
                 job->readError = error;
             }
@@ -158,8 +150,8 @@ void EntryPipeline::Work() {
         EntryJob* job = work_.front();
         work_.pop_front();
         lock.unlock();
-        job->result = inflater.Inflate(job->stored.data.get(), static_cast<std::size_t>(job->storedSize),
-                                       job->plain.data.get(), job->size);
+        job->result = inflater.Inflate(job->stored.data, static_cast<std::size_t>(job->storedSize),
+                                       job->plain.data, job->size);
         lock.lock();
         job->ready = true;
         // Only the entry the caller waits for is worth waking it.
@@ -170,8 +162,7 @@ void EntryPipeline::Work() {
 EntryJob* EntryPipeline::Next(const std::function<void()>& idle) {
     std::unique_lock lock(mutex_);
     if (taken_) {
-        Release(taken_->stored);
-        Release(taken_->plain);
+        Release(*taken_);
         taken_.reset();
         readerWake_.notify_one();
     }

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -16,15 +15,15 @@
 #include <vector>
 
 #include "core/platform/BinaryFile.h"
+#include "core/platform/LargeBlock.h"
 #include "core/platform/VbError.h"
 #include "extract/Codec.h"
 
 namespace tessarin {
 
-// A reusable byte buffer; its contents are not cleared.
+// Bytes lent out of the pipeline's buffer ring; their contents are not cleared.
 struct ByteBuffer {
-    std::unique_ptr<std::uint8_t[]> data;
-    std::size_t capacity = 0;
+    std::uint8_t* data = nullptr;
 };
 
 // What to do with one entry, and what came of it.
@@ -41,6 +40,7 @@ struct EntryJob {
     std::optional<VbError> readError;
     ByteBuffer stored;
     ByteBuffer plain;
+    std::size_t ringSpan = 0;  // bytes of the ring this job holds, counted from where it began
     InflateResult result;   // for inflated jobs held whole
     bool ready = false;     // guarded by the pipeline's lock
 };
@@ -69,8 +69,8 @@ public:
 private:
     void ReadAll();
     void Work();
-    bool Acquire(ByteBuffer& buffer, std::size_t n, std::unique_lock<std::mutex>& lock);
-    void Release(ByteBuffer& buffer);
+    bool Acquire(EntryJob& job, std::unique_lock<std::mutex>& lock);
+    void Release(EntryJob& job);
     void Prepare(EntryJob& job);
 
     BinaryFile& archive_;
@@ -91,9 +91,12 @@ private:
     std::deque<EntryJob*> work_;                  // read, waiting for a worker
     std::unique_ptr<EntryJob> taken_;             // the job the caller holds
     std::size_t nextIndex_ = 0;                   // index of the next job to take
-    // Buffers: the budget counts every buffer allocated, free or in use.
-    std::multimap<std::size_t, std::unique_ptr<std::uint8_t[]>> free_;
-    std::size_t allocated_ = 0;
+    // Buffers: one block allocated once and lent out as a ring. Jobs take their
+    // bytes in directory order and give them back in the same order, so the
+    // block is reused without freeing, and its pages stay mapped.
+    LargeBlock ring_;
+    std::size_t ringHead_ = 0;  // where the next job's bytes begin
+    std::size_t ringUsed_ = 0;  // bytes held by jobs, gaps left at the end included
 
     std::thread reader_;
     std::vector<std::thread> workers_;

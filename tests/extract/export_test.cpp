@@ -433,6 +433,30 @@ TEST(ExportAllTest, FastAndZlibInflatersWriteTheSameTree) {
     EXPECT_EQ(trees[1]["pad.txt"], "short stream" + std::string(28, '\0'));
 }
 
+// More bytes than the buffers in flight may hold, in entries of very different
+// sizes up to the largest held whole: each comes out as it went in.
+TEST(ExportAllTest, EntriesBeyondTheBufferBudgetComeOutWhole) {
+    const std::size_t sizes[] = {7 << 20, 300 << 10, 5 << 20, 8 << 20, 1, 6 << 20, 64 << 10, 8 << 20, 0, 3 << 20, 7 << 20};
+    ArcPlan plan;
+    std::map<std::string, std::string> expected;
+    for (std::size_t i = 0; i < std::size(sizes); ++i) {
+        std::string plain(sizes[i], static_cast<char>('a' + i));
+        for (std::size_t at = 0; at + 16 <= plain.size(); at += 4096) {
+            const std::string mark = std::to_string(i) + ":" + std::to_string(at) + ";";
+            plain.replace(at, mark.size(), mark);
+        }
+        const std::string name = "e" + std::to_string(i);
+        plan.records.push_back(Entry(name, 0x1A, plain));
+        expected[name + ".png"] = std::move(plain);
+    }
+    ProgramHarness h;
+    h.OpenArchive(plan);
+    h.window.folderAnswers.push_back(h.dir / "out");
+    fs::create_directory(h.dir / "out");
+    EXPECT_TRUE(ExportAllEntries(h.program));
+    EXPECT_TRUE(TreeOf(h.dir / "out") == expected);
+}
+
 // Stopping, and the choice after a failure: go on, go on without messages
 // (the failures are reported at the end), or stop. Nothing half-written stays.
 TEST(ExportAllTest, StopAndFailureChoices) {
