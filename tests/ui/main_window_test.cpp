@@ -1,15 +1,15 @@
 // The main window: its state at start, its layout on resize, its shortcuts,
-// clicks in the tree, ending the program and the item model.
+// clicks, keys and drags in the tree, its context menu, and the item model.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
 #include <QTest>
-#include <QWindow>
 
 #include "UiHarness.h"
 #include "ui/EntryTreeModel.h"
@@ -26,6 +26,7 @@ QString Describe(const QAction* action) {
     return action->isEnabled() ? text : text + " -";
 }
 
+// The designed menus, toolbar, Check1, panels and hidden progress bars; Exit ends the program.
 TEST(MainWindow, StartsWithTheDesignedMenusToolbarCheck1PanelsAndProgressBars) {
     UiHarness ui;
     for (const auto& [menu, items] :
@@ -58,13 +59,13 @@ TEST(MainWindow, StartsWithTheDesignedMenusToolbarCheck1PanelsAndProgressBars) {
         panels << ui.window.Panel(panel)->text() + ' ' + QString::number(ui.window.PanelWidth(panel));
     }
     EXPECT_EQ(panels.join(", "), QString::fromUtf8("就绪 5835,  1875,  1440"));
-    for (const QProgressBar* bar : {ui.window.ProgressBar(1), ui.window.ProgressBar(2)}) {
-        EXPECT_FALSE(bar->isVisible());
-        EXPECT_EQ(QPoint(bar->minimum(), bar->maximum()), QPoint(0, 100));
-    }
+    EXPECT_FALSE(ui.window.ProgressBar(1)->isVisible() || ui.window.ProgressBar(2)->isVisible());
     EXPECT_EQ(ui.window.windowTitle(), "Tessarin");
     EXPECT_FALSE(ui.window.windowIcon().isNull());
     EXPECT_EQ(ui.window.ClientArea()->size(), QSize(632, 426));
+
+    ui.window.MenuAction("nexit")->trigger();
+    EXPECT_EQ(std::pair(ui.ended, ui.program.ending), std::pair(1, true));
 }
 
 TEST(MainWindow, ResizeKeepsTheLayoutRules) {
@@ -118,18 +119,32 @@ TEST(MainWindow, ShortcutsReachTheirCommandsOnlyWhileEnabledEvenWithFocusInTheTr
     }
 }
 
-TEST(TreeEvents, SelectingAnEntryEnablesTheEntryControlsAndAFolderOrTheRootDisablesThem) {
+// Clicks, arrow keys and a left drag select as a click would: an entry enables
+// the entry controls, a folder or the root disables them. The tree has the focus
+// after an open, so the first arrow key moves on from the root.
+TEST(TreeEvents, ClicksKeysAndDragsSwitchTheEntryControls) {
     UiHarness ui;
-    ui.Open(SampleArchive(), "pack[*].ARC");
-    // "[*]" in a name is shown as it stands, not read as Qt's modified marker.
-    EXPECT_EQ(ui.window.windowHandle()->title(), "pack[*].ARC - Tessarin");
-    struct Step { const char* key; bool enabled; bool byDownKey = false; };  // Down from the step before
-    const Step steps[] = {{"a\\b\\logo.1A", true}, {"Root", false},         {"top.1A", true},
-                          {"a\\", false, true},    {"a\\readme.20", true, true}, {"a\\b\\", false}};
-    ui.window.Tree()->setFocus();
+    ui.Open(SampleArchive());
+    EXPECT_EQ(ui.SelectedKey(), "Root");
+    QApplication::processEvents();
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QWidget* viewport = ui.window.Tree()->viewport();
+    const auto centre = [&](const char* key) {
+        return ui.window.Tree()->visualRect(ui.window.Model()->IndexOf(ui.program.tree.Find(key))).center();
+    };
+    // Down: from the step before; Press: the left button goes down; Drag: moved there from the press and released.
+    enum How { Click, Down, Press, Drag };
+    struct Step { How how; const char* key; bool enabled; };
+    const Step steps[] = {{Down, "top.1A", true},       {Click, "a\\b\\logo.1A", true}, {Click, "Root", false},
+                          {Click, "top.1A", true},      {Down, "a\\", false},          {Down, "a\\readme.20", true},
+                          {Press, "a\\b\\", false},     {Drag, "a\\b\\logo.1A", true},  {Click, "a\\b\\", false}};
     for (const Step& step : steps) {
         SCOPED_TRACE(step.key);
-        step.byDownKey ? QTest::keyClick(ui.window.Tree(), Qt::Key_Down) : ui.Click(Qt::LeftButton, step.key);
+        if (step.how == Click) ui.Click(Qt::LeftButton, step.key);
+        if (step.how == Down) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);  // where a key press goes
+        if (step.how == Press) QTest::mousePress(viewport, Qt::LeftButton, {}, centre(step.key));
+        if (step.how == Drag) QTest::mouseMove(viewport, centre(step.key));
+        if (step.how == Drag) QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre(step.key));
         EXPECT_EQ(ui.SelectedKey(), step.key);
         for (const char* item : {"nexport", "nimport", "nproperty"}) {
             EXPECT_EQ(ui.window.MenuAction(item)->isEnabled(), step.enabled) << item;
@@ -138,28 +153,29 @@ TEST(TreeEvents, SelectingAnEntryEnablesTheEntryControlsAndAFolderOrTheRootDisab
     }
 }
 
-TEST(TreeEvents, RightClickOpensTheMenuOnlyOnTheSelectedEntryAndNeverChangesTheSelection) {
-    struct Row { const char* leftClicked; const char* rightClicked; bool menu; };  // "": empty space below the rows
-    const Row rows[] = {{"top.1A", "top.1A", true}, {"top.1A", "a\\readme.20", false}, {"a\\b\\", "a\\b\\", false},
-                        {"top.1A", "", false}};
+// A right click on the selected entry, Shift+F10 or the Menu key opens the
+// context menu; nothing else does, and none of them changes the selection.
+TEST(TreeEvents, ContextMenuOpensOnlyForTheSelectedEntryAndNeverChangesTheSelection) {
+    const QKeySequence shiftF10(Qt::SHIFT | Qt::Key_F10), menuKey(Qt::Key_Menu);
+    // rightClicked "": empty space below the rows; nullptr: the key is pressed instead.
+    struct Row { const char* selected; const char* rightClicked; QKeySequence key; int popups; };
+    const Row rows[] = {{"top.1A", "top.1A", {}, 1},         {"top.1A", "a\\readme.20", {}, 0},
+                        {"a\\b\\", "a\\b\\", {}, 0},         {"top.1A", "", {}, 0},
+                        {"top.1A", nullptr, shiftF10, 1},    {"top.1A", nullptr, menuKey, 1},
+                        {"a\\", nullptr, menuKey, 0},        {"Root", nullptr, shiftF10, 0}};
     for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << row.leftClicked << " / " << row.rightClicked);
+        SCOPED_TRACE(::testing::Message() << row.selected << " / " << (row.rightClicked ? row.rightClicked : "key")
+                                          << " " << row.key.toString().toStdString());
         UiHarness ui;
         ui.Open(SampleArchive());
-        ui.Click(Qt::LeftButton, row.leftClicked);
-        const std::string selected = ui.SelectedKey();
+        ui.Click(Qt::LeftButton, row.selected);
         const QModelIndex current = ui.window.Tree()->currentIndex();
-        ui.Click(Qt::RightButton, row.rightClicked);
-        EXPECT_EQ(ui.prompts->popups, row.menu ? 1 : 0);
-        EXPECT_EQ(ui.SelectedKey(), selected);
+        if (row.rightClicked) ui.Click(Qt::RightButton, row.rightClicked);
+        else QTest::keySequence(ui.window.Tree(), row.key);
+        EXPECT_EQ(ui.prompts->popups, row.popups);
+        EXPECT_EQ(ui.SelectedKey(), row.selected);
         EXPECT_EQ(ui.window.Tree()->currentIndex(), current);
     }
-}
-
-TEST(MainWindow, ExitEndsTheProgram) {
-    UiHarness ui;
-    ui.window.MenuAction("nexit")->trigger();
-    EXPECT_EQ(std::pair(ui.ended, ui.program.ending), std::pair(1, true));
 }
 
 void FailOnWarning(QtMsgType type, const QMessageLogContext&, const QString& message) {
