@@ -153,7 +153,6 @@ TEST(LongWork, StopButtonAndEscStopItAndTheBarStaysReadable) {
         ui.window.SetMainEnabled(false);
         // Values come faster than the bar is redrawn; the last one is shown soon after.
         for (int value : {100, 3, 40}) ui.window.SetProgressValue(2, value);
-        EXPECT_EQ(ui.window.ProgressValue(2), 40);
         EXPECT_TRUE(QTest::qWaitFor([&] { return ui.window.ProgressBar(2)->value() == 40; }, 1000));
         EXPECT_TRUE(stop->isVisible());
         // Only the bar and the stop button (clicked below) stay enabled: the bar is drawn as usual.
