@@ -260,7 +260,7 @@ TEST(ExportTest, LinksInTheChosenFolderAreNeverFollowed) {
         const char* label;
         bool all;
         std::string link;  // below out/: a folder link to outside, or a file link to outside/victim.txt
-        Log messages;              // {p}: out
+        Log messages;      // {p}: out
         std::map<std::string, std::string> out;
     } cases[] = {
         {"folder link, export all", true, "ui",
