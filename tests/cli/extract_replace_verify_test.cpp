@@ -1,10 +1,11 @@
-// tessarin-cli extract, replace and verify, run as a process on archives built
-// byte by byte: the files written, the archive rewritten, the problems found,
-// the exit codes and the program's messages on stderr.
+// tessarin-cli extract, replace, import and verify, run as a process on
+// archives built byte by byte: the files written, the archive rewritten, the
+// problems found, the exit codes and what the program prints.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <set>
 
 #include "cli/CliRunner.h"
 
@@ -16,6 +17,17 @@ ArcPlan Archive() {
     layout.records = {Entry("ui\\logo", 0x1A, "logo bytes, logo bytes"), Entry("ui\\deep\\doc", 0x20, "a text file"),
                     Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", 0x77, std::string(5000, 'z'))};  // 数据\表
     layout.gap = "gap!";
+    return layout;
+}
+
+// The archive after a rewrite: the gap zeroed and these records in place of the old ones.
+ArcPlan Rewritten(const std::vector<std::pair<std::size_t, std::string>>& plain) {
+    ArcPlan layout = Archive();
+    layout.gap = std::string(4, '\0');
+    for (const auto& [i, bytes] : plain) {
+        const RecordPlan old = layout.records[i];
+        layout.records[i] = Entry(old.name, old.typeCode, bytes);
+    }
     return layout;
 }
 
@@ -43,10 +55,12 @@ std::string Substitute(std::string args, const Fixture& f) {
     return args;
 }
 
-// Runs that leave the archive as it was: their exit code, their messages on stderr
-// and the files they write under dest. Extract writes all entries into the archive's
-// folders, inflated or raw, and named keys straight into dest; failures still do the rest.
-TEST(CliRunTest, ExitCodesMessagesAndFilesWritten) {
+// Each run's exit code, its messages on stderr, what it prints on stdout, the
+// files it writes under dest and the archive afterwards. Extract writes all
+// entries into the archive's folders, inflated or raw, and named keys straight
+// into dest; failures still do the rest. Import replaces the entries whose
+// exported file changed, in one rewrite.
+TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
     const ArcPlan layout = Archive();
     ArcPlan damaged = Archive();
     damaged.records[0].data = "not a zlib stream at all";
@@ -54,14 +68,25 @@ TEST(CliRunTest, ExitCodesMessagesAndFilesWritten) {
     outOfOrder.records[2].offset = 8 + 3 * 80;  // inside the gap, before the first entry's data
     ArcPlan wrongMagic = Archive();
     wrongMagic.magic = std::string("arc\0", 4);
+    ArcPlan problems = Archive();
+    problems.records[0].data = "garbage garbage";  // not a stream
+    problems.records[1].orgSize = 50;              // inflates to 11 bytes only
+    problems.records[2].orgSize = 10;              // inflates to more than recorded
+    problems.records.push_back(Entry("late", 1, "beyond"));
+    problems.records.back().storedSize = 4000;     // runs past the end of the file
+    const std::size_t length = BuildArc(problems).size(), end = length - Deflate("beyond").size() + 4000;
     const std::string table = "\xE6\x95\xB0\xE6\x8D\xAE/\xE8\xA1\xA8.77";  // 数据/表.77
+    using Files = std::vector<std::pair<std::string, std::string>>;
     const struct {
         ArcPlan layout;
         std::string args;  // {arc}, {out}, {types} and {dir} stand for the fixture's paths
         int exitCode;
         bool wholeErr;     // err is the whole of stderr, else a part of it
         std::string err;
-        std::vector<std::pair<std::string, std::string>> files = {};  // under dest, and their bytes
+        Files files = {};                   // under dest, and their bytes
+        std::string out = "";               // the whole of stdout
+        Files in = {};                      // written under {dir}/in beforehand
+        std::optional<ArcPlan> after = {};  // the archive afterwards; none: left as it was
     } runs[] = {
         {layout, "extract {arc} {out} --types {types}", 0, true, "全部资源文件导出完成。\n",
          {{"ui/logo.png", "logo bytes, logo bytes"}, {"ui/deep/doc.txt", "a text file"}, {table, std::string(5000, 'z')}}},
@@ -76,10 +101,26 @@ TEST(CliRunTest, ExitCodesMessagesAndFilesWritten) {
         {damaged, "extract {arc} {out} --types {types}", 1, false,
          "数组取数据不正确。\n导出文件时发生错误，KEY：ui\\logo.1A", {{"ui/deep/doc.txt", "a text file"}}},
         {damaged, "extract {arc} {out} --types {types} 'ui\\logo.1A'", 1, false, "数组取数据不正确。"},
+        {layout, "replace {arc} 'ui\\deep\\doc.20' {dir}/src.bin", 0, true, "替换完成。\n", {}, "", {},
+         Rewritten({{1, "new"}})},
         {layout, "replace {arc} nope.1A {dir}/src.bin", 1, false, "档案中没有这个条目，KEY：nope.1A"},
         {outOfOrder, "replace {arc} 'ui\\logo.1A' {dir}/src.bin", 1, false,
          "档案的数据布局不符合替换的要求，档案未作改动："},
         {layout, "replace {arc} 'ui\\logo.1A' {dir}/absent", 1, false, "无法读取替换文件："},
+        {layout, "import {arc} {dir}/in --types {types}", 0, true, "", {}, "ui\\logo.1A\n数据\\表.77\n",
+         {{"ui/logo.png", "new"}, {"ui/deep/doc.txt", "a text file"}, {table, "t2"}}, Rewritten({{0, "new"}, {2, "t2"}})},
+        {layout, "import {arc} {dir}/in --types {types} --dry-run", 0, true, "", {}, "ui\\logo.1A\n",
+         {{"ui/logo.png", "new"}}},
+        {layout, "import {arc} {dir}/in --types {types}", 0, false, "没有对应的对象，已跳过：ui/logo.txt", {}, "",
+         {{"ui/logo.txt", "?"}}},
+        {layout, "import {arc} {dir}/in --types {types}", 1, false, "无法读取目录："},
+        {layout, "verify {arc}", 0, true, "", {}, "共 3 个条目，未发现问题。\n"},
+        {problems, "verify {arc}", 1, true, "", {},
+         "存储的数据不是完整的 zlib 数据流（数组取数据不正确。），KEY：ui\\logo.1A\n"
+         "解压后只有 11 字节，少于记录的原始大小 50 字节，KEY：ui\\deep\\doc.20\n"
+         "解压后的数据多于记录的原始大小（缓冲过小，请检查。），KEY：数据\\表.77\n"
+         "条目数据超出文件末尾（结束于 " + std::to_string(end) + "，文件长 " + std::to_string(length) + " 字节），KEY：late.1\n"
+         "共 4 个条目，发现 4 处问题。\n"},
         // Every verb shows the opening texts.
         {wrongMagic, "extract {arc} {out}", 1, true, "文件类型不正确\n"},
         {wrongMagic, "replace {arc} a.1 {dir}/src.bin", 1, true, "文件类型不正确\n"},
@@ -90,6 +131,10 @@ TEST(CliRunTest, ExitCodesMessagesAndFilesWritten) {
         SCOPED_TRACE(r.args);
         Fixture f(r.layout);
         WriteFileBytes(f.dir / "src.bin", "new");
+        for (const auto& [name, bytes] : r.in) {
+            std::filesystem::create_directories(std::filesystem::path(f.dir / ("in/" + name)).parent_path());
+            WriteFileBytes(f.dir / ("in/" + name), bytes);
+        }
         const CliRun run = Cli(Substitute(r.args, f), f.dir);
         EXPECT_EQ(run.exitCode, r.exitCode) << run.err;
         if (r.wholeErr) {
@@ -97,49 +142,10 @@ TEST(CliRunTest, ExitCodesMessagesAndFilesWritten) {
         } else {
             EXPECT_NE(run.err.find(r.err), std::string::npos) << run.err;
         }
+        EXPECT_EQ(run.out, r.out);
         for (const auto& [file, bytes] : r.files) EXPECT_EQ(ReadFileBytes(f.dir / ("out/" + file)), bytes) << file;
-        EXPECT_EQ(ReadFileBytes(f.archive), BuildArc(r.layout)) << "the archive is left untouched";
+        EXPECT_EQ(ReadFileBytes(f.archive), BuildArc(r.after.value_or(r.layout)));
     }
-}
-
-TEST(CliReplaceTest, RewritesExactlyTheExpectedArchive) {
-    Fixture f(Archive());
-    const std::string source = "brand new contents of the table, " + std::string(300, 'q');
-    WriteFileBytes(f.dir / "src.bin", source);
-    const CliRun run = Cli("replace " + Q(f.archive) + " " + Q("ui\\deep\\doc.20") + " " + Q(f.dir / "src.bin"), f.dir);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err, "替换完成。\n");
-
-    ArcPlan expected = Archive();
-    expected.version = 7;
-    expected.gap = std::string(4, '\0');
-    expected.records[1] = Entry("ui\\deep\\doc", 0x20, source);
-    EXPECT_EQ(ReadFileBytes(f.archive), BuildArc(expected));
-
-    const CliRun verify = Cli("verify " + Q(f.archive), f.dir);
-    EXPECT_EQ(verify.exitCode, 0) << verify.out;
-}
-
-TEST(CliVerifyTest, ListsEachProblem) {
-    ArcPlan layout = Archive();
-    layout.records[0].data = "garbage garbage";                  // not a stream
-    layout.records[1].orgSize = 50;                              // inflates to 11 bytes only
-    layout.records[2].orgSize = 10;                              // inflates to more than recorded
-    layout.records.push_back(Entry("late", 1, "beyond"));
-    layout.records.back().storedSize = 4000;                     // runs past the end of the file
-    Fixture f(layout);
-    const CliRun run = Cli("verify " + Q(f.archive), f.dir);
-    EXPECT_EQ(run.exitCode, 1);
-    for (const char* part : {"存储的数据不是完整的 zlib 数据流（数组取数据不正确。），KEY：ui\\logo.1A",
-                             "解压后只有 11 字节，少于记录的原始大小 50 字节，KEY：ui\\deep\\doc.20",
-                             "解压后的数据多于记录的原始大小（缓冲过小，请检查。），KEY：",
-                             "条目数据超出文件末尾", "共 4 个条目，发现 4 处问题。"})
-        EXPECT_NE(run.out.find(part), std::string::npos) << part << "\n" << run.out;
-
-    Fixture good(Archive());
-    const CliRun ok = Cli("verify " + Q(good.archive), good.dir);
-    EXPECT_EQ(ok.exitCode, 0) << ok.out;
-    EXPECT_EQ(ok.out, "共 3 个条目，未发现问题。\n");
 }
 
 #ifndef _WIN32
@@ -161,20 +167,16 @@ TEST(CliRunTest, FileSizeLimitFailsLikeAFullDisk) {
         std::string noise;
         for (int i = 0; i < 20000; ++i) noise += static_cast<char>((i * 2654435761u) >> 13);
         WriteFileBytes(f.dir / "src.bin", noise);
-        const std::string before = ReadFileBytes(f.archive);
         // 4 blocks of 512 bytes: room for the small files, not for the 5000-byte entry or the new archive.
         const CliRun run = Cli(Substitute(r.args, f), f.dir, "ulimit -f 4; ");
         EXPECT_EQ(run.exitCode, 1) << run.err;
         EXPECT_NE(run.err.find(r.err), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("错误编号:61"), std::string::npos) << run.err;
-        EXPECT_EQ(ReadFileBytes(f.archive), before);
-        std::vector<std::string> files;
+        EXPECT_EQ(ReadFileBytes(f.archive), BuildArc(Archive()));
+        std::set<std::string> files, expected(r.files.begin(), r.files.end());
         for (const auto& item : std::filesystem::recursive_directory_iterator(f.dir.path()))
-            files.push_back(std::filesystem::relative(item.path(), f.dir.path()).string());
-        std::vector<std::string> expected = r.files;
-        expected.insert(expected.end(), {"pack.ARC", "types.txt", "src.bin", "stderr.txt"});
-        std::sort(files.begin(), files.end());
-        std::sort(expected.begin(), expected.end());
+            files.insert(std::filesystem::relative(item.path(), f.dir.path()).string());
+        expected.insert({"pack.ARC", "types.txt", "src.bin", "stderr.txt"});
         EXPECT_EQ(files, expected);
     }
 }

@@ -12,7 +12,6 @@
 #include "core/platform/VbError.h"
 #include "extract/Export.h"
 #include "HeapPeak.h"
-#include "extract/Codec.h"
 #include "support/Links.h"
 #include "support/ProgramHarness.h"
 
@@ -153,14 +152,6 @@ std::string Asked(std::string box) {
     return box.substr(0, box.rfind(" | Stop | ")) + " | Tessarin";
 }
 
-// The log without the DoEvents calls, which also come while waiting for a worker.
-Log WithoutDoEvents(const Log& log) {
-    Log out;
-    for (const std::string& line : log)
-        if (line != "DoEvents") out.push_back(line);
-    return out;
-}
-
 // Every file below root with its bytes (temporaries included, so none may be left).
 std::map<std::string, std::string> TreeOf(const std::string& root) {
     std::map<std::string, std::string> files;
@@ -176,13 +167,14 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
         std::map<std::string, std::string> files;  // what the chosen folder holds afterwards
         std::string blocker = "";                  // a file put in the chosen folder beforehand ("!" first: read only)
     } cases[] = {
-        {"nested folders, damaged entries among good ones, an entry never writes over an earlier one's file",
+        {"nested folders, damaged and short entries among good ones, no entry writes over an earlier one's file",
          {Entry("top", 0x20, "top text"), Entry("a\\b\\c", 0x1A, "deep"), Entry("a\\x", 0x1A, "first"),
           Entry("a\\x", 0x21, "second"), Stored("bad", 0x1A, "not zlib", 10), Stored("gone", 0x1A, "", 4, 8, 1 << 20),
-          Entry("ok", 0x1A, "after")},
+          Entry("ok", 0x1A, "after"), Stored("pad", 0x20, Deflate("short"), 8), Stored("empty", 0x20, "", 0)},
          {{}, {}, {}, {Collision("{p}/a/x.png", "a\\x.21", "a\\x.1A")}, {kCorruptBox, EntryFailed("bad.1A")},
-          {FailureBox(kReadFailed, "{p}/gone.png", 62), EntryFailed("gone.1A")}, {}},
-         {{"top.txt", "top text"}, {"a/b/c.png", "deep"}, {"a/x.png", "first"}, {"ok.png", "after"}}},
+          {FailureBox(kReadFailed, "{p}/gone.png", 62), EntryFailed("gone.1A")}, {}, {}, {}},
+         {{"top.txt", "top text"}, {"a/b/c.png", "deep"}, {"a/x.png", "first"}, {"ok.png", "after"},
+          {"pad.txt", std::string("short\0\0\0", 8)}, {"empty.txt", ""}}},
         {"hostile names never leave the folder",
          {Entry("..\\..\\escape", 0x1A, "1"), Entry("\\abs\\escape", 0x1A, "2"), Entry("C:\\escape", 0x1A, "3"),
           Entry("sub/../../../escape", 0x1A, "4"), Entry(".\\dot", 0x1A, "7"), Entry("ok\\fine", 0x1A, "8")},
@@ -230,7 +222,9 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
         }
         expected.insert(expected.end(),
                         {"EndLongWork", "SetMainEnabled | true", "SetProgressVisible | 2 | false", kAllDone});
-        EXPECT_EQ(WithoutDoEvents(h.window.log), expected);
+        Log log = h.window.log;
+        std::erase(log, "DoEvents");  // they also come while waiting for a worker
+        EXPECT_EQ(log, expected);
         EXPECT_GE(events, n);
         EXPECT_EQ(written, !failed);
         // The chosen folder holds these files, and nothing was written anywhere else.
@@ -253,8 +247,6 @@ TEST(ExportAllTest, CancelAndEmptyArchive) {
         h.window.ClearLog();
         ExportAllEntries(h.program);
         EXPECT_EQ(h.window.log, (cancel ? Log{kPrompt} : Log{kPrompt, kAllDone}));
-        EXPECT_TRUE(h.window.mainEnabled);
-        EXPECT_FALSE(h.window.bars[2].visible);
     }
 }
 
@@ -267,16 +259,16 @@ TEST(ExportTest, LinksInTheChosenFolderAreNeverFollowed) {
     const struct {
         const char* label;
         bool all;
-        std::string link, target;  // below out/ and the outside folder
-        Log messages;              // {p}: out
+        std::string link;  // below out/: a folder link to outside, or a file link to outside/victim.txt
+        Log messages;      // {p}: out
         std::map<std::string, std::string> out;
     } cases[] = {
-        {"folder link, export all", true, "ui", "",
+        {"folder link, export all", true, "ui",
          {LinkRefused("{p}/ui", "ui\\logo.1A"), LinkRefused("{p}/ui", "ui\\deep\\doc.20")},
          {{"top.txt", "new top"}, {"other/fine.txt", "fine"}}},
-        {"file link, export all: the link itself is replaced", true, "top.txt", "victim.txt", {},
+        {"file link, export all: the link itself is replaced", true, "top.txt", {},
          {{"ui/logo.png", "new logo"}, {"ui/deep/doc.txt", "new doc"}, {"top.txt", "new top"}, {"other/fine.txt", "fine"}}},
-        {"file link, export one: the link itself is replaced", false, "top.txt", "victim.txt", {},
+        {"file link, export one: the link itself is replaced", false, "top.txt", {},
          {{"top.txt", "new top"}}},
     };
     for (const auto& c : cases) {
@@ -289,7 +281,7 @@ TEST(ExportTest, LinksInTheChosenFolderAreNeverFollowed) {
         WriteFileBytes(outside + "/logo.png", "precious");
         WriteFileBytes(outside + "/victim.txt", "precious");
         const std::string why = c.link == "ui" ? MakeLink(outside, out + "/ui", true)
-                                               : MakeLink(outside + "/" + c.target, out + "/" + c.link, false);
+                                               : MakeLink(outside + "/victim.txt", out + "/" + c.link, false);
         if (!why.empty()) GTEST_SKIP() << why;
         h.window.folderAnswers.push_back(out);
         h.window.ClearLog();
@@ -301,8 +293,6 @@ TEST(ExportTest, LinksInTheChosenFolderAreNeverFollowed) {
         }
         EXPECT_EQ(h.window.Calls("AskAfterFailure"), Filled(c.messages, out));
         EXPECT_EQ(TreeOf(outside), (std::map<std::string, std::string>{{"logo.png", "precious"}, {"victim.txt", "precious"}}));
-        std::map<std::string, std::string> expected = c.out;
-        if (c.link == "ui") expected.erase("ui");
         auto written = TreeOf(out);
         if (c.link == "ui") {
             // The link stays as it was, untouched; the tree seen through it is the outside folder's.
@@ -312,7 +302,7 @@ TEST(ExportTest, LinksInTheChosenFolderAreNeverFollowed) {
         } else {
             EXPECT_FALSE(fs::is_symlink(out + "/" + c.link));
         }
-        EXPECT_EQ(written, expected);
+        EXPECT_EQ(written, c.out);
     }
 }
 
@@ -399,40 +389,6 @@ TEST(ExportTest, HostileSizesKeepMemorySmall) {
     }
 }
 
-// The fast inflater and zlib export the same tree, byte for byte, with the same messages.
-TEST(ExportAllTest, FastAndZlibInflatersWriteTheSameTree) {
-    if (!FastInflateAvailable()) GTEST_SKIP() << "built without the fast inflater";
-    ArcPlan plan;
-    std::string text, noise;
-    for (int i = 0; i < 100000; ++i) text += "line " + std::to_string(i % 977) + (i % 7 ? ", " : "\n");
-    for (int i = 0; i < 300000; ++i) noise += static_cast<char>((i * 2654435761u) >> 13);
-    const std::string stream = Deflate("short stream");
-    std::string dictionary = stream;
-    dictionary[1] = static_cast<char>(0xBB);
-    plan.records = {Entry("t\\text", 0x20, text), Entry("b\\noise", 0x1A, noise),
-                    Stored("pad", 0x20, stream, 40), Stored("trail", 0x20, stream + "junk", 12),
-                    Stored("over", 0x20, stream, 5), Stored("cut", 0x20, stream.substr(0, 9), 12),
-                    Stored("dict", 0x20, dictionary, 12), Stored("empty", 0x20, "", 0)};
-    std::map<std::string, std::string> trees[2];
-    Log logs[2];
-    for (const bool fast : {true, false}) {
-        SetFastInflate(fast);
-        ProgramHarness h;
-        h.OpenArchive(plan);
-        h.window.folderAnswers.push_back(h.dir / "out");
-        fs::create_directory(h.dir / "out");
-        ExportAllEntries(h.program);
-        trees[fast] = TreeOf(h.dir / "out");
-        logs[fast] = h.window.Calls("AskAfterFailure");
-        for (const std::string& line : h.window.Calls("MsgBox")) logs[fast].push_back(line);
-    }
-    SetFastInflate(true);
-    EXPECT_EQ(trees[0], trees[1]);
-    EXPECT_EQ(logs[0], logs[1]);
-    EXPECT_EQ(trees[1].size(), 5u);
-    EXPECT_EQ(trees[1]["pad.txt"], "short stream" + std::string(28, '\0'));
-}
-
 // More bytes than the buffers in flight may hold, in entries of very different
 // sizes up to the largest held whole: each comes out as it went in.
 TEST(ExportAllTest, EntriesBeyondTheBufferBudgetComeOutWhole) {
@@ -463,8 +419,7 @@ TEST(ExportAllTest, StopAndFailureChoices) {
     ArcPlan plan;
     plan.records = {Entry("a", 0x20, "a"), Stored("bad1", 0x20, "junk", 4), Entry("b", 0x20, "b"),
                     Stored("bad2", 0x20, "junk", 4), Entry("c", 0x20, "c")};
-    const std::string bad1 = "数组取数据不正确。 导出文件时发生错误，KEY：bad1.20";
-    const std::string bad2 = "数组取数据不正确。 导出文件时发生错误，KEY：bad2.20";
+    const auto failed = [](const char* key) { return std::string("数组取数据不正确。 导出文件时发生错误，KEY：") + key; };
     const struct {
         const char* label;
         std::deque<FailureChoice> answers;
@@ -475,7 +430,7 @@ TEST(ExportAllTest, StopAndFailureChoices) {
         std::string closing;
     } cases[] = {
         {"go on", {FailureChoice::GoOn, FailureChoice::GoOn}, 0, {"a.txt", "b.txt", "c.txt"}, 2, {}, kAllDone},
-        {"go on quietly", {FailureChoice::GoOnQuietly}, 0, {"a.txt", "b.txt", "c.txt"}, 1, {bad1, bad2}, ""},
+        {"go on quietly", {FailureChoice::GoOnQuietly}, 0, {"a.txt", "b.txt", "c.txt"}, 1, {failed("bad1.20"), failed("bad2.20")}, ""},
         {"stop after a failure", {FailureChoice::Stop}, 0, {"a.txt"}, 1, {}, kStopped},
         {"stop requested", {}, 3, {"a.txt", "b.txt"}, 1, {}, kStopped},
     };
