@@ -35,9 +35,10 @@ void Free(void* p) {
 }
 }  // namespace
 
-// The array and sized forms of the library call these two.
+// The array forms of the library call these.
 void* operator new(std::size_t n) { return Allocate(n); }
 void operator delete(void* p) noexcept { Free(p); }
+void operator delete(void* p, std::size_t) noexcept { Free(p); }
 
 namespace tessarin::testing {
 void ResetHeapPeak() {
