@@ -74,21 +74,14 @@ TEST(ReplaceTest, WritesTheExpectedArchiveAndRecords) {
         // The records equal the directory now on disk, read through the open number.
         EXPECT_EQ(Records(h.program.arc.ArcEntries), RecordsOnDisk(h.program));
         EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"pack.ARC", "source.bin"}));
-    }
-}
 
-TEST(ReplaceTest, SecondReplacementWorksOnTheRewrittenArchive) {
-    ProgramHarness h;
-    const std::string path = h.OpenArchive(ThreeEntries());
-    h.SelectNode("data\\t.20");
-    WriteFileBytes(h.dir / "one", Noise(700));
-    RunReplace(h, h.dir / "one");
-    h.SelectNode("ui\\logo.1A");
-    WriteFileBytes(h.dir / "two", "short");
-    RunReplace(h, h.dir / "two");
-    EXPECT_EQ(ReadFileBytes(path),
-              BuildArc(ExpectedAfterReplace(ExpectedAfterReplace(ThreeEntries(), 1, Noise(700)), 0, "short")));
-    EXPECT_EQ(h.window.Calls("MsgBox"), (std::vector<std::string>{kDone, kDone}));
+        // A second replacement works on the rewritten archive.
+        const std::size_t next = (c.target + 1) % c.layout.records.size();
+        h.SelectNode(h.program.arc.ArcEntries[next].ArcFileKey);
+        WriteFileBytes(h.dir / "source.bin", "again");
+        RunReplace(h, h.dir / "source.bin");
+        EXPECT_EQ(ReadFileBytes(path), BuildArc(ExpectedAfterReplace(expected, next, "again")));
+    }
 }
 
 // Nothing selected that can be replaced, the picker cancelled, an archive whose
