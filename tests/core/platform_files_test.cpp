@@ -87,10 +87,15 @@ TEST_F(PlatformFilesTest, FailuresCarryClassicNumbers) {
         {[&](const std::string& p) { ReplaceFileAtomically(p, dir / "file"); }, dir / "missing", 53},
     };
     for (const auto& c : cases) EXPECT_EQ(ErrorOf([&] { c.call(c.path); }), c.number) << c.path;
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing")) << "a failed open must not create the file";
 #ifndef _WIN32
     EXPECT_TRUE(std::filesystem::is_fifo(dir / "pipe"));
+    // A full device is a full disk.
+    BinaryFile full;
+    const int openError = ErrorOf([&] { full = BinaryFile::Open("/dev/full", OpenMode::CreateLocked); });
+    if (openError != 0) GTEST_SKIP() << "/dev/full cannot be opened here (error " << openError << ")";
+    EXPECT_EQ(ErrorOf([&] { full.Write("x", 1); }), 61);
 #endif
-    EXPECT_FALSE(std::filesystem::exists(dir / "missing")) << "a failed open must not create the file";
 }
 
 TEST_F(PlatformFilesTest, ALockedFileCannotBeOpenedOrDeletedUntilClosed) {
@@ -132,7 +137,7 @@ TEST_F(PlatformFilesTest, WritesReadsAndPositions) {
     EXPECT_EQ(ErrorOf([&] { f.Write("x", 1); }), 54) << "writing a file opened for reading";
 }
 
-TEST_F(PlatformFilesTest, ExistenceFoldersAndNamesGivenAsProgramText) {
+TEST_F(PlatformFilesTest, ExistenceFoldersNamesGivenAsProgramTextAndAtomicReplace) {
     WriteFileBytes(dir / "f", "12345");
     EXPECT_FALSE(FileExists(dir.path())) << "a folder is not a file";
     EXPECT_FALSE(DirectoryExists(dir / "f"));
@@ -154,24 +159,13 @@ TEST_F(PlatformFilesTest, ExistenceFoldersAndNamesGivenAsProgramText) {
     const std::string folder = NativeToText(ParentFolder(native)) + "/" + Cp936ToText("\xC4\xE3") + "/x";
     CreateDirectories(folder);
     EXPECT_TRUE(DirectoryExists(folder));
-}
 
-TEST_F(PlatformFilesTest, ReplaceFileAtomically) {
     WriteFileBytes(dir / "a.arc", "old");
     WriteFileBytes(dir / "a.arc.new", "new");
     ReplaceFileAtomically(dir / "a.arc.new", dir / "a.arc");
     EXPECT_EQ(ReadFileBytes(dir / "a.arc"), "new");
     EXPECT_FALSE(FileExists(dir / "a.arc.new"));
 }
-
-#ifndef _WIN32
-TEST_F(PlatformFilesTest, AFullDeviceIsDiskFull) {
-    BinaryFile f;
-    const int openError = ErrorOf([&] { f = BinaryFile::Open("/dev/full", OpenMode::CreateLocked); });
-    if (openError != 0) GTEST_SKIP() << "/dev/full cannot be opened here (error " << openError << ")";
-    EXPECT_EQ(ErrorOf([&] { f.Write("x", 1); }), 61);
-}
-#endif
 
 TEST_F(PlatformFilesTest, FaultInjectionFailsTheNthOperationOnce) {
     BinaryFile f = BinaryFile::Open(dir / "f.bin", OpenMode::CreateLocked);
@@ -271,12 +265,6 @@ TEST(FileSystemTest, ParentFolderAndProgramFolder) {
 
 // Names an export may create inside the chosen folder, on each platform.
 TEST(FileSystemTest, NativeNamesRefusedPerPlatform) {
-    constexpr bool kWindows =
-#ifdef _WIN32
-        true;
-#else
-        false;
-#endif
     const struct {
         std::string name;
         bool posixSafe;
@@ -295,9 +283,11 @@ TEST(FileSystemTest, NativeNamesRefusedPerPlatform) {
         {"a|b", true, false},       {"a?b", true, false},       {"a*b", true, false},
         {"tab\tname", true, false}, {"\x1F", true, false},      {"\x7F", true, true},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(IsSafeNativeName(c.name), kWindows ? c.windowsSafe : c.posixSafe) << "\"" << c.name << "\"";
-    }
+#ifdef _WIN32
+    for (const auto& c : cases) EXPECT_EQ(IsSafeNativeName(c.name), c.windowsSafe) << "\"" << c.name << "\"";
+#else
+    for (const auto& c : cases) EXPECT_EQ(IsSafeNativeName(c.name), c.posixSafe) << "\"" << c.name << "\"";
+#endif
 }
 
 }  // namespace

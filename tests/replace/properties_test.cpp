@@ -19,18 +19,13 @@ TEST(SizeTextTest, RoundsGroupsAndLeavesZeroEmpty) {
 }
 
 TEST(ShowinfoSubTest, ShowsTheSelectedEntrysTextsAndNothingForOtherNodes) {
-    ArcPlan layout;
-    layout.records = {Entry("data\\img\\logo", 0x1A, "png bytes"), Entry("top", 0x77, std::string(2560, 'x')),
-                      Entry("a.b\\c", 0x20, "")};
-    const auto at = [&](std::size_t i) {  // data offset of record i: after 8 + 3 * 80 bytes of directory
-        std::size_t offset = 248;
-        for (std::size_t j = 0; j < i; ++j) offset += layout.records[j].data.size();
-        return std::to_string(offset);
-    };
+    ArcPlan layout;  // stored sizes 3, 1, 0 after 8 + 3 * 80 bytes of directory; the original sizes are shown
+    layout.records = {Stored("data\\img\\logo", 0x1A, "png", 9), Stored("top", 0x77, "x", 2560),
+                      Stored("a.b\\c", 0x20, "", 0)};
     const std::pair<const char*, std::string> rows[] = {
         {"data\\img\\logo.1A", "Showinfo | logo.png | 1A | png | data\\img\\ | 248 | 9"},
-        {"top.77", "Showinfo | top.77 | 77 | 未知 |  | " + at(1) + " | 2560"},
-        {"a.b\\c.20", "Showinfo | c.txt | 20 | txt | a.b\\ | " + at(2) + " | 0"},
+        {"top.77", "Showinfo | top.77 | 77 | 未知 |  | 251 | 2560"},
+        {"a.b\\c.20", "Showinfo | c.txt | 20 | txt | a.b\\ | 252 | 0"},
         {"Root", ""}, {"data\\", ""}, {"data\\img\\", ""}, {"", ""}};  // "": nothing selected
     for (const auto& [key, shown] : rows) {
         SCOPED_TRACE(key);

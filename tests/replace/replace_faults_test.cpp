@@ -1,6 +1,6 @@
-// A replacement broken at any step of its file work, or by a full disk, leaves
-// the original archive byte for byte, the records as they were, and no
-// temporary file; the archive stays usable for the next replacement.
+// A replacement or an import broken at any step of its file work, or by a full
+// disk, leaves the original archive byte for byte, the records as they were, and
+// no temporary file; the archive stays usable for the next command.
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <signal.h>
@@ -35,45 +35,59 @@ struct ReplaceFaults : ::testing::Test {
 };
 
 // Each kind of file operation fails at its 1st, 2nd, ... occurrence until the
-// replacement no longer reaches that occurrence.
+// command no longer reaches that occurrence: a replacement of one entry, and an
+// import that changes two entries and copies the large one.
 TEST_F(ReplaceFaults, FailureAtEachStepKeepsTheOriginal) {
     const std::string source = Noise(100000);
-    for (const auto op : {faults::Op::Open, faults::Op::Read, faults::Op::Write, faults::Op::Sync, faults::Op::Rename}) {
-        const std::string opName = "operation kind " + std::to_string(static_cast<int>(op));
-        int failures = 0;
-        for (int nth = 1; nth <= 64; ++nth) {
-            SCOPED_TRACE(opName + " #" + std::to_string(nth));
-            ProgramHarness h;
-            const std::string path = h.OpenArchive(Archive());
-            WriteFileBytes(h.dir / "source.bin", source);
-            const std::string before = ReadFileBytes(path);
-            const auto records = Records(h.program.arc.ArcEntries);
-            const std::int16_t number = h.program.arc.ArcFileNum;
-            h.SelectNode("a\\second.20");
-            h.window.ClearLog();
+    for (const bool import : {false, true}) {
+        ArcPlan expected = ExpectedAfterReplace(Archive(), 1, source);
+        if (import) expected = ExpectedAfterReplace(expected, 2, "changed third");
+        for (const auto op : {faults::Op::Open, faults::Op::Read, faults::Op::Write, faults::Op::Sync, faults::Op::Rename}) {
+            const std::string opName =
+                std::string(import ? "import" : "replace") + ", operation kind " + std::to_string(static_cast<int>(op));
+            int failures = 0;
+            for (int nth = 1; nth <= 64; ++nth) {
+                SCOPED_TRACE(opName + " #" + std::to_string(nth));
+                ProgramHarness h;
+                const std::string path = h.OpenArchive(Archive());
+                WriteFileBytes(h.dir / "source.bin", source);
+                std::filesystem::create_directories(NativePath(h.dir / "in/a"));
+                WriteFileBytes(h.dir / "in/a/second.txt", source);
+                WriteFileBytes(h.dir / "in/third.3", "changed third");
+                const std::string before = ReadFileBytes(path);
+                const auto records = Records(h.program.arc.ArcEntries);
+                const std::int16_t number = h.program.arc.ArcFileNum;
+                h.SelectNode("a\\second.20");
+                const auto run = [&] {
+                    h.window.ClearLog();
+                    if (import) {
+                        ImportPlan plan;
+                        return PlanImport(h.program, h.dir / "in", plan) && ApplyImport(h.program, plan);
+                    }
+                    RunReplace(h, h.dir / "source.bin");
+                    return h.window.Calls("MsgBox") == std::vector<std::string>{kDone};
+                };
 
-            faults::FailAt(op, nth, vberr::DeviceIO);
-            RunReplace(h, h.dir / "source.bin");
-            faults::Reset();
+                faults::FailAt(op, nth, vberr::DeviceIO);
+                const bool done = run();
+                faults::Reset();
+                if (done) break;  // the command has fewer operations of this kind
+                ++failures;
+                const auto boxes = h.window.Calls("MsgBox");
+                ASSERT_EQ(boxes.size(), 1u);
+                EXPECT_NE(boxes[0].find("错误编号:57"), std::string::npos) << boxes[0];
+                EXPECT_NE(boxes[0].find(" | Stop | Tessarin"), std::string::npos) << boxes[0];
+                EXPECT_EQ(ReadFileBytes(path), before);
+                EXPECT_EQ(Records(h.program.arc.ArcEntries), records);
+                EXPECT_EQ(h.program.arc.ArcFileNum, number);
+                EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"in", "pack.ARC", "source.bin"}));
 
-            const auto boxes = h.window.Calls("MsgBox");
-            ASSERT_EQ(boxes.size(), 1u);
-            if (boxes[0] == kDone) break;  // the replacement has fewer operations of this kind
-            ++failures;
-            EXPECT_NE(boxes[0].find("错误编号:57"), std::string::npos) << boxes[0];
-            EXPECT_NE(boxes[0].find(" | Stop | Tessarin"), std::string::npos) << boxes[0];
-            EXPECT_EQ(ReadFileBytes(path), before);
-            EXPECT_EQ(Records(h.program.arc.ArcEntries), records);
-            EXPECT_EQ(h.program.arc.ArcFileNum, number);
-            EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"pack.ARC", "source.bin"}));
-
-            // Nothing is left half done: the same replacement now succeeds.
-            h.window.ClearLog();
-            RunReplace(h, h.dir / "source.bin");
-            EXPECT_EQ(h.window.Calls("MsgBox"), std::vector<std::string>{kDone});
-            EXPECT_EQ(ReadFileBytes(path), BuildArc(ExpectedAfterReplace(Archive(), 1, source)));
+                // Nothing is left half done: the same command now succeeds.
+                EXPECT_TRUE(run()) << ::testing::PrintToString(h.window.log);
+                EXPECT_EQ(ReadFileBytes(path), BuildArc(expected));
+            }
+            EXPECT_GT(failures, 0) << opName << " never reached by the command";
         }
-        EXPECT_GT(failures, 0) << opName << " never reached by the replacement";
     }
 }
 

@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <filesystem>
 #include <functional>
 
 #include "app/OpenClose.h"
 #include "core/platform/BinaryFile.h"
-#include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
 #include "replace/ReplaceSupport.h"
 
@@ -23,15 +21,6 @@ ArcPlan ThreeEntries() {
     layout.gap = "GAPBYTES";
     layout.trailer = "TRAILER";
     return layout;
-}
-
-int OpenError(const std::string& path) {
-    try {
-        BinaryFile::Open(path, OpenMode::ReadLocked);
-    } catch (const VbError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 TEST(ReplaceTest, WritesTheExpectedArchiveAndRecords) {
@@ -81,57 +70,36 @@ TEST(ReplaceTest, WritesTheExpectedArchiveAndRecords) {
         // Open and locked under a new number; the old one is closed.
         EXPECT_NE(h.program.arc.ArcFileNum, oldNumber);
         EXPECT_FALSE(h.program.files.IsOpen(oldNumber));
-        EXPECT_EQ(OpenError(path), vberr::PermissionDenied) << "the replaced archive is not locked";
+        EXPECT_THROW(BinaryFile::Open(path, OpenMode::ReadLocked), VbError) << "the replaced archive is not locked";
         // The records equal the directory now on disk, read through the open number.
         EXPECT_EQ(Records(h.program.arc.ArcEntries), RecordsOnDisk(h.program));
         EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"pack.ARC", "source.bin"}));
+
+        // A second replacement works on the rewritten archive.
+        const std::size_t next = (c.target + 1) % c.layout.records.size();
+        h.SelectNode(h.program.arc.ArcEntries[next].ArcFileKey);
+        WriteFileBytes(h.dir / "source.bin", "again");
+        RunReplace(h, h.dir / "source.bin");
+        EXPECT_EQ(ReadFileBytes(path), BuildArc(ExpectedAfterReplace(expected, next, "again")));
     }
 }
 
-TEST(ReplaceTest, SecondReplacementWorksOnTheRewrittenArchive) {
-    ProgramHarness h;
-    const std::string path = h.OpenArchive(ThreeEntries());
-    h.SelectNode("data\\t.20");
-    WriteFileBytes(h.dir / "one", Noise(700));
-    RunReplace(h, h.dir / "one");
-    h.SelectNode("ui\\logo.1A");
-    WriteFileBytes(h.dir / "two", "short");
-    RunReplace(h, h.dir / "two");
-    EXPECT_EQ(ReadFileBytes(path),
-              BuildArc(ExpectedAfterReplace(ExpectedAfterReplace(ThreeEntries(), 1, Noise(700)), 0, "short")));
-    EXPECT_EQ(h.window.Calls("MsgBox"), (std::vector<std::string>{kDone, kDone}));
-}
-
-TEST(ReplaceTest, RootFolderNoSelectionOrCancelLeavesTheArchiveAlone) {
-    const std::pair<const char*, std::vector<std::string>> cases[] = {
-        {"Root", {}}, {"", {}}, {"top.5", {"ShowOpenDialog | 4097 | 所有文件 *.*|*.* | 替换top.5:"}}};
-    for (const auto& [key, log] : cases) {
-        SCOPED_TRACE(key);
-        ProgramHarness h;
-        const std::string path = h.OpenArchive(ThreeEntries());
-        const std::string before = ReadFileBytes(path);
-        const std::int16_t number = h.program.arc.ArcFileNum;
-        if (*key) h.SelectNode(key);
-        else h.window.selected = kNoNode;
-        h.window.ClearLog();
-        if (log.empty()) h.window.openAnswers.push_back(h.dir / "pack.ARC");  // never asked for
-        ReaplceFile(h.program, FakeWindow::kMainHandle);                       // top.5: the picker cancels
-        EXPECT_EQ(h.window.log, log);
-        EXPECT_EQ(ReadFileBytes(path), before);
-        EXPECT_EQ(h.program.arc.ArcFileNum, number);
-    }
-}
-
+// Nothing selected that can be replaced, the picker cancelled, an archive whose
+// layout a rewrite cannot keep, a source that cannot be stored: nothing changes.
 TEST(ReplaceTest, RefusalsLeaveArchiveAndRecordsUntouched) {
     const std::string layout = "档案的数据布局不符合替换的要求，档案未作改动：\r\n\r\n", unread = "无法读取替换文件：";
     const auto intact = [](ArcPlan&) {};
     const struct {
         const char* label;
         std::function<void(ArcPlan&)> breakArchive;
-        const char* source;  // below the temporary folder unless absolute: source.bin holds new data, huge.bin 1 GiB
-        std::string messageStart;
+        const char* source;  // "" cancels; below the temporary folder unless absolute (huge.bin holds 1 GiB)
+        std::string messageStart;  // "" for no message at all
         const char* icon;
+        const char* key = "top.5";  // the node selected, "" for none
     } cases[] = {
+        {"root folder selected", intact, "source.bin", "", "", "Root"},
+        {"nothing selected", intact, "source.bin", "", "", ""},
+        {"picker cancelled", intact, "", "", ""},
         {"first offset inside the directory", [](ArcPlan& s) { s.gap.clear(); s.records[0].offset = 200; },
          "source.bin", layout + "第一个条目的数据偏移 200 位于目录之内（目录结束于 248），KEY：ui\\logo.1A", "Warning"},
         {"overlapping data", [](ArcPlan& s) { s.records[2].offset = 256 + 10; }, "source.bin",
@@ -154,18 +122,26 @@ TEST(ReplaceTest, RefusalsLeaveArchiveAndRecordsUntouched) {
         const std::string before = ReadFileBytes(path);
         const auto records = Records(h.program.arc.ArcEntries);
         const std::int16_t number = h.program.arc.ArcFileNum;
-        h.SelectNode("top.5");
+        if (*c.key) h.SelectNode(c.key);
+        else h.window.selected = kNoNode;
         WriteFileBytes(h.dir / "source.bin", "new data");
         WriteFileBytes(h.dir / "huge.bin", "");
         std::filesystem::resize_file(NativePath(h.dir / "huge.bin"), 0x40000000);  // sparse where the system can
         h.window.ClearLog();
 
-        RunReplace(h, c.source[0] == '/' ? std::string(c.source) : h.dir / c.source);
+        if (*c.source) RunReplace(h, c.source[0] == '/' ? std::string(c.source) : h.dir / c.source);
+        else ReaplceFile(h.program, FakeWindow::kMainHandle);  // no answer queued: the picker cancels
 
-        const auto boxes = h.window.Calls("MsgBox");
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].rfind("MsgBox | " + c.messageStart, 0), 0u) << boxes[0];
-        EXPECT_NE(boxes[0].find(std::string(" | ") + c.icon + " | Tessarin"), std::string::npos) << boxes[0];
+        const auto dialogs = h.window.Calls("ShowOpenDialog");
+        EXPECT_EQ(dialogs.size(), std::string(c.key) == "top.5" ? 1u : 0u) << "only an entry asks for a source";
+        if (c.messageStart.empty()) {
+            EXPECT_EQ(h.window.log, dialogs) << "a silent refusal shows nothing else";
+        } else {
+            const auto boxes = h.window.Calls("MsgBox");
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].rfind("MsgBox | " + c.messageStart, 0), 0u) << boxes[0];
+            EXPECT_NE(boxes[0].find(std::string(" | ") + c.icon + " | Tessarin"), std::string::npos) << boxes[0];
+        }
         EXPECT_EQ(ReadFileBytes(path), before);
         EXPECT_EQ(Records(h.program.arc.ArcEntries), records);
         EXPECT_EQ(h.program.arc.ArcFileNum, number);
@@ -173,12 +149,6 @@ TEST(ReplaceTest, RefusalsLeaveArchiveAndRecordsUntouched) {
         EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"huge.bin", "pack.ARC", "source.bin"}));
     }
 }
-
-}  // namespace
-}  // namespace tessarin::testing
-
-namespace tessarin::testing {
-namespace {
 
 // Sources that report no length (/proc) are read to their end, not stored empty.
 TEST(ReplaceTest, SourceIsReadToItsEndNotByItsReportedSize) {

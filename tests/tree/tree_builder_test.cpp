@@ -1,4 +1,5 @@
 // The entry tree, and the nodes AddItem adds for each archive path.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -102,13 +103,8 @@ TEST_F(AddItemTest, AddsFolderAndEntryNodesInOrder) {
 
 TEST_F(AddItemTest, ChildlessFolderNodeInTheWayReachesTheCaller) {
     program.tree.AddChild(root, "ui\\", "ui", kImageFolder, kImageFolderOpen);
-    int number = 0;
-    try {
-        Add("ui\\logo", "1A", "logo.png");
-    } catch (const VbError& error) {
-        number = error.number();
-    }
-    EXPECT_EQ(number, 35602);
+    EXPECT_THAT([&] { Add("ui\\logo", "1A", "logo.png"); },
+                ::testing::Throws<VbError>(::testing::Property(&VbError::number, 35602)));
     EXPECT_TRUE(window.log.empty());
     EXPECT_FALSE(program.ending);
 }
