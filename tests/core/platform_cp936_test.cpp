@@ -40,7 +40,9 @@ struct TwoForms {
 void ExpectConversions(const std::vector<TwoForms>& cases, std::string (*toText)(std::string_view),
                     std::string (*toBytes)(std::string_view)) {
     for (const auto& c : cases) {
-        if (c.bothWays) EXPECT_EQ(Hex(toText(c.bytes)), Hex(c.text)) << Hex(c.bytes);
+        if (c.bothWays) {
+            EXPECT_EQ(Hex(toText(c.bytes)), Hex(c.text)) << Hex(c.bytes);
+        }
         EXPECT_EQ(Hex(toBytes(c.text)), Hex(c.bytes)) << Hex(c.text);
     }
 }

@@ -74,7 +74,9 @@ TEST_F(TreeEventsTest, MenuChoiceRunsItsCommandForTheMainWindow) {
         TreeMouseUp(program, 2, 0, node[kEntry]);
         ASSERT_EQ(window.log.size(), firstCall.empty() ? 1u : 2u) << firstCall;
         EXPECT_EQ(window.log[0], "PopupTreeMenu");
-        if (!firstCall.empty()) EXPECT_EQ(window.log[1].substr(0, firstCall.size()), firstCall);
+        if (!firstCall.empty()) {
+            EXPECT_EQ(window.log[1].substr(0, firstCall.size()), firstCall);
+        }
     }
 }
 
