@@ -304,29 +304,36 @@ int main(int argc, char** argv) {
     for (const EntryInfo& e : entries) plainBytes += e.size;
     const long rssBefore = PeakRssKiB();
 
-    // Best of three runs each, taken in turn. Each run first deletes what the
-    // same kind of run wrote before, as a machine in use recycles its page
-    // cache, and starts once earlier writes are on the disk, so no run pays
-    // for another's writeback.
+    // Best of five runs each. A round first deletes what the runs wrote
+    // before (as a machine in use recycles its page cache), so every run of the
+    // round creates its files among the same freed ones; the runs take turns
+    // at going first, and each starts once earlier writes are on the disk, so
+    // none pays for another's writeback.
     double program = 1e9, loop = 1e9, write = 1e9, safeWrite = 1e9, inflateAll = 1e9, inflateOne = 1e9;
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const auto fresh = [&](const std::string& name) {
-        const std::string folder = work + "/" + name;
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        ::sync();
-        return folder;
-    };
-    for (int round = 0; round < 3; ++round) {
-        program = std::min(program, ProgramExport(archive, fresh("program")));
-        if (round == 0 && PeakRssKiB() > rssBefore)
-            std::printf("peak resident memory of export all: %.1f MiB (goal < 64)\n", PeakRssKiB() / 1024.0);
-        else if (round == 0)
-            std::printf("peak resident memory of export all: at most %.1f MiB (goal < 64)\n", rssBefore / 1024.0);
-        loop = std::min(loop, OneThreadLoop(archive, entries, fresh("loop")));
-        write = std::min(write, WriteOnly(entries, fresh("write")));
-        safeWrite = std::min(safeWrite, SafeWriteOnly(entries, fresh("safe")));
-        ::sync();
+    const std::string kinds[] = {"program", "loop", "write", "safe"};
+    for (int round = 0; round < 5; ++round) {
+        for (const std::string& kind : kinds) {
+            fs::remove_all(work + "/" + kind);
+            fs::create_directories(work + "/" + kind);
+        }
+        for (int turn = 0; turn < 4; ++turn) {
+            ::sync();
+            const std::string& kind = kinds[(round + turn) % 4];
+            const std::string out = work + "/" + kind;
+            if (kind == "program") {
+                program = std::min(program, ProgramExport(archive, out));
+                if (round == 0)
+                    std::printf("peak resident memory of export all: %s%.1f MiB (goal < 64)\n",
+                                PeakRssKiB() > rssBefore ? "" : "at most ", PeakRssKiB() / 1024.0);
+            } else if (kind == "loop") {
+                loop = std::min(loop, OneThreadLoop(archive, entries, out));
+            } else if (kind == "write") {
+                write = std::min(write, WriteOnly(entries, out));
+            } else {
+                safeWrite = std::min(safeWrite, SafeWriteOnly(entries, out));
+            }
+        }
         inflateOne = std::min(inflateOne, InflateOnly(archive, entries, 1));
         inflateAll = std::min(inflateAll, InflateOnly(archive, entries, cores));
     }
