@@ -8,6 +8,8 @@
 #include <set>
 
 #include "cli/CliRunner.h"
+#include "core/platform/Cp936.h"
+#include "core/platform/FileSystem.h"
 
 namespace tessarin::testing {
 namespace {
@@ -132,7 +134,7 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
         Fixture f(r.layout);
         WriteFileBytes(f.dir / "src.bin", "new");
         for (const auto& [name, bytes] : r.in) {
-            std::filesystem::create_directories(std::filesystem::path(f.dir / ("in/" + name)).parent_path());
+            std::filesystem::create_directories(NativePath(NativeToText(f.dir / ("in/" + name))).parent_path());
             WriteFileBytes(f.dir / ("in/" + name), bytes);
         }
         const CliRun run = Cli(Substitute(r.args, f), f.dir);
