@@ -79,7 +79,7 @@ TEST(CodecTest, DamagedStreamsGiveUncompressResults) {
     std::string plain, noise;
     // Larger than one streamed block, so block boundaries are crossed too.
     for (int i = 0; i < 80000; ++i) plain += std::to_string(i * 7919 % 1000) + (i % 13 ? " " : "\n");
-    for (std::size_t i = 0; i < plain.size(); ++i) noise += static_cast<char>((i * 2654435761u) >> 13);
+    for (std::uint64_t x = 1; noise.size() < plain.size();) noise += static_cast<char>((x = x * 6364136223846793005u + 1) >> 56);
     const std::string stream = Deflate(plain);
     std::vector<std::string> streams = {stream, Deflate(noise), Deflate(std::string(plain.size(), '\0'))};
     for (std::size_t cut = 0; cut < stream.size(); cut += 1 + cut / 4) streams.push_back(stream.substr(0, cut));
@@ -118,12 +118,12 @@ TEST(CodecTest, DamagedStreamsGiveUncompressResults) {
 }
 
 TEST(CodecTest, ZipBytesRoundTripsAndKeepsTheLastResultOnFailure) {
-    EXPECT_EQ((std::vector{ZipOutputBound(100), ZipOutputBound(1000), ZipOutputBound(1000000)}),
-              (std::vector{113, 1022, 1010012}));
     FakeWindow window;
     ZipState state;
     WholeInflater inflater;
-    for (const std::string& plain : {std::string(1000, 'a'), std::string("x"), std::string()}) {
+    std::string noise;  // grows when compressed: the output buffer must allow for that
+    for (std::uint64_t x = 1; noise.size() < 100000;) noise += static_cast<char>((x = x * 6364136223846793005u + 1) >> 56);
+    for (const std::string& plain : {std::string(1000, 'a'), std::string("x"), std::string(), noise}) {
         ASSERT_TRUE(ZipBytes(window, state, Bytes(plain), static_cast<std::int32_t>(plain.size())));
         ASSERT_EQ(state.ZippedBytes.size(), static_cast<std::size_t>(state.ZippedSize));
         std::string back(plain.size() + 1, '\0');
