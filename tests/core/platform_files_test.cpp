@@ -12,7 +12,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
+#include <tuple>
 
 #include "core/platform/BinaryFile.h"
 #include "core/platform/Cp936.h"
@@ -45,102 +47,41 @@ protected:
     testing::TempDir dir;
 };
 
-// A named pipe nobody writes to: opening it must neither hang nor pass for a file.
-struct Pipe {
-#ifdef _WIN32
-    explicit Pipe(const testing::TempDir&)
-        : path("\\\\.\\pipe\\tessarin-test-" + std::to_string(::GetCurrentProcessId())),
-          handle(::CreateNamedPipeA(path.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr)) {}
-    ~Pipe() { ::CloseHandle(handle); }
-    bool ok() const { return handle != INVALID_HANDLE_VALUE; }
-    std::string path;
-    HANDLE handle;
-#else
-    explicit Pipe(const testing::TempDir& dir) : path(dir / "pipe") {}
-    bool ok() const { return ::mkfifo(path.c_str(), 0600) == 0; }
-    std::string path;
-#endif
-};
-
-TEST_F(PlatformFilesTest, FailuresCarryClassicNumbers) {
+// Failures carry the classic error numbers (a named pipe nobody writes to must
+// neither hang nor pass for a file); folders are made and names given as program
+// text are found; the atomic replace leaves only the new file.
+TEST_F(PlatformFilesTest, FoldersNamesAtomicReplaceAndClassicErrorNumbers) {
     WriteFileBytes(dir / "file", "x");
-    const Pipe pipe(dir);
-    ASSERT_TRUE(pipe.ok());
+#ifdef _WIN32
+    const std::string pipe = "\\\\.\\pipe\\tessarin-test-" + std::to_string(::GetCurrentProcessId());
+    const std::unique_ptr<void, decltype(&::CloseHandle)> held(
+        ::CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr), &::CloseHandle);
+    ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
+#else
+    const std::string pipe = dir / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+#endif
     const auto open = [](OpenMode mode) { return [mode](const std::string& p) { BinaryFile::Open(p, mode); }; };
-    const struct {
-        std::function<void(const std::string&)> call;
-        std::string path;
-        int number;
-    } cases[] = {
+    const auto del = [](const std::string& p) { DeleteFile(p); };
+    const std::tuple<std::function<void(const std::string&)>, std::string, int> cases[] = {
         {open(OpenMode::ReadLocked), dir / "missing", 53},
         {open(OpenMode::ReadLocked), dir / "no/such", 76},
         {open(OpenMode::CreateLocked), dir / "file/sub", 76},
         {open(OpenMode::ReadLocked), dir.path(), 75},
         {open(OpenMode::CreateLocked), dir.path(), 75},
-        {open(OpenMode::ReadLocked), pipe.path, 75},  // and does not hang
-        {[](const std::string& p) { DeleteFile(p); }, dir / "no/missing", 76},
-        {[](const std::string& p) { DeleteFile(p); }, dir.path(), 75},
+        {open(OpenMode::ReadLocked), pipe, 75},  // and does not hang
+        {del, dir / "no/missing", 76},
+        {del, dir.path(), 75},
 #ifndef _WIN32
-        {[](const std::string& p) { DeleteFile(p); }, pipe.path, 75},
+        {del, pipe, 75},
 #endif
         {[](const std::string& p) { CreateDirectories(p); }, dir / "file/sub", 75},
         {[&](const std::string& p) { ReplaceFileAtomically(p, dir / "file"); }, dir / "missing", 53},
     };
-    for (const auto& c : cases) EXPECT_EQ(ErrorOf([&] { c.call(c.path); }), c.number) << c.path;
+    for (const auto& [call, path, number] : cases) EXPECT_EQ(ErrorOf([&] { call(path); }), number) << path;
     EXPECT_FALSE(std::filesystem::exists(dir / "missing")) << "a failed open must not create the file";
-#ifndef _WIN32
-    EXPECT_TRUE(std::filesystem::is_fifo(dir / "pipe"));
-    // A full device is a full disk.
-    BinaryFile full;
-    const int openError = ErrorOf([&] { full = BinaryFile::Open("/dev/full", OpenMode::CreateLocked); });
-    if (openError != 0) GTEST_SKIP() << "/dev/full cannot be opened here (error " << openError << ")";
-    EXPECT_EQ(ErrorOf([&] { full.Write("x", 1); }), 61);
-#endif
-}
-
-TEST_F(PlatformFilesTest, ALockedFileCannotBeOpenedOrDeletedUntilClosed) {
-    const std::string path = dir / "a.arc";
-    WriteFileBytes(path, "keep me");
-    BinaryFile first = BinaryFile::Open(path, OpenMode::ReadLocked);
-    EXPECT_EQ(ErrorOf([&] { BinaryFile::Open(path, OpenMode::CreateLocked); }), 70);
-    EXPECT_EQ(ErrorOf([&] { DeleteFile(path); }), 70);
-    EXPECT_EQ(ReadFileBytes(path), "keep me") << "a refused create or delete touched the file";
-
-    BinaryFile moved = std::move(first);  // the lock travels with the file
-    EXPECT_EQ(ErrorOf([&] { BinaryFile::Open(path, OpenMode::ReadLocked); }), 70);
-    moved.Close();
-    EXPECT_TRUE(TryDeleteFile(path));
-    EXPECT_FALSE(FileExists(path));
-}
-
-TEST_F(PlatformFilesTest, WritesReadsAndPositions) {
-    const std::string path = dir / "data.bin";
-    WriteFileBytes(path, "old contents");
-    BinaryFile::Open(path, OpenMode::ReadWriteLocked).Write("new", 3);  // keeps the rest
-    EXPECT_EQ(ReadFileBytes(path), "new contents");
-    {
-        BinaryFile f = BinaryFile::Open(path, OpenMode::CreateLocked);  // empties the file
-        f.Write("hello world", 11);
-        f.Seek(6);
-        f.Write("WORLD", 5);
-        EXPECT_EQ(f.Position(), 11);
-    }
-    EXPECT_EQ(ReadFileBytes(path), "hello WORLD");
-    BinaryFile f = BinaryFile::Open(path, OpenMode::ReadLocked);
-    char buf[8] = {};
-    f.Seek(6);
-    f.ReadExact(buf, 3);
-    EXPECT_EQ(std::string(buf, 3), "WOR");
-    EXPECT_EQ(f.Read(buf, sizeof buf), 2u) << "a short read at the end is no error";
-    f.Seek(9);
-    EXPECT_EQ(ErrorOf([&] { f.ReadExact(buf, 3); }), 62);
-    EXPECT_EQ(ErrorOf([&] { f.Write("x", 1); }), 54) << "writing a file opened for reading";
-}
-
-TEST_F(PlatformFilesTest, ExistenceFoldersNamesGivenAsProgramTextAndAtomicReplace) {
-    WriteFileBytes(dir / "f", "12345");
     EXPECT_FALSE(FileExists(dir.path())) << "a folder is not a file";
-    EXPECT_FALSE(DirectoryExists(dir / "f"));
+    EXPECT_FALSE(DirectoryExists(dir / "file"));
     CreateDirectories(dir / "a/b//c/");
     EXPECT_TRUE(DirectoryExists(dir / "a/b/c"));
     CreateDirectories(dir / "a/b/c");  // already there: nothing to do
@@ -160,17 +101,57 @@ TEST_F(PlatformFilesTest, ExistenceFoldersNamesGivenAsProgramTextAndAtomicReplac
     CreateDirectories(folder);
     EXPECT_TRUE(DirectoryExists(folder));
 
-    WriteFileBytes(dir / "a.arc", "old");
-    WriteFileBytes(dir / "a.arc.new", "new");
-    ReplaceFileAtomically(dir / "a.arc.new", dir / "a.arc");
-    EXPECT_EQ(ReadFileBytes(dir / "a.arc"), "new");
-    EXPECT_FALSE(FileExists(dir / "a.arc.new"));
+    WriteFileBytes(dir / "file.new", "new");
+    ReplaceFileAtomically(dir / "file.new", dir / "file");
+    EXPECT_EQ(ReadFileBytes(dir / "file"), "new");
+    EXPECT_FALSE(FileExists(dir / "file.new"));
+#ifndef _WIN32
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe)) << "the refused open and delete left the pipe alone";
+    // A full device is a full disk.
+    BinaryFile full;
+    const int openError = ErrorOf([&] { full = BinaryFile::Open("/dev/full", OpenMode::CreateLocked); });
+    if (openError != 0) GTEST_SKIP() << "/dev/full cannot be opened here (error " << openError << ")";
+    EXPECT_EQ(ErrorOf([&] { full.Write("x", 1); }), 61);
+#endif
 }
 
-TEST_F(PlatformFilesTest, FaultInjectionFailsTheNthOperationOnce) {
-    BinaryFile f = BinaryFile::Open(dir / "f.bin", OpenMode::CreateLocked);
+// Writes keep or empty the file as opened; the exclusive lock refuses a second
+// open or a delete, travels with a moved file and goes when it is closed.
+TEST_F(PlatformFilesTest, WritesReadsPositionsLocksAndInjectedFaults) {
+    const std::string path = dir / "data.bin";
+    WriteFileBytes(path, "old contents");
+    BinaryFile::Open(path, OpenMode::ReadWriteLocked).Write("new", 3);  // keeps the rest
+    EXPECT_EQ(ReadFileBytes(path), "new contents");
+    {
+        BinaryFile f = BinaryFile::Open(path, OpenMode::CreateLocked);  // empties the file
+        f.Write("hello world", 11);
+        f.Seek(6);
+        f.Write("WORLD", 5);
+        EXPECT_EQ(f.Position(), 11);
+    }
+    EXPECT_EQ(ReadFileBytes(path), "hello WORLD");
+    BinaryFile first = BinaryFile::Open(path, OpenMode::ReadLocked);
+    EXPECT_EQ(ErrorOf([&] { BinaryFile::Open(path, OpenMode::CreateLocked); }), 70);
+    EXPECT_EQ(ErrorOf([&] { DeleteFile(path); }), 70);
+    EXPECT_EQ(ReadFileBytes(path), "hello WORLD") << "a refused create or delete touched the file";
+    BinaryFile f = std::move(first);  // the lock travels with the file
+    EXPECT_EQ(ErrorOf([&] { BinaryFile::Open(path, OpenMode::ReadLocked); }), 70);
+    char buf[8] = {};
+    f.Seek(6);
+    f.ReadExact(buf, 3);
+    EXPECT_EQ(std::string(buf, 3), "WOR");
+    EXPECT_EQ(f.Read(buf, sizeof buf), 2u) << "a short read at the end is no error";
+    f.Seek(9);
+    EXPECT_EQ(ErrorOf([&] { f.ReadExact(buf, 3); }), 62);
+    EXPECT_EQ(ErrorOf([&] { f.Write("x", 1); }), 54) << "writing a file opened for reading";
+    f.Close();
+    EXPECT_TRUE(TryDeleteFile(path));
+    EXPECT_FALSE(FileExists(path));
+
+    // An injected fault fails the nth operation of its kind once; each kind is counted apart.
+    f = BinaryFile::Open(path, OpenMode::CreateLocked);
     faults::FailAt(faults::Op::Write, 3, 61);
-    faults::FailAt(faults::Op::Sync, 2, 57);  // each kind of operation is counted apart
+    faults::FailAt(faults::Op::Sync, 2, 57);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(ErrorOf([&] { f.Write("abcd" + i, 1); }), i == 2 ? 61 : 0) << "write " << i;
         EXPECT_EQ(ErrorOf([&] { f.Sync(); }), i == 1 ? 57 : 0) << "sync " << i;
@@ -205,12 +186,9 @@ TEST_F(PlatformFilesTest, FileTableNumbersFilesFromOne) {
 // Only the program's own temporaries that nobody holds go: not one another run
 // is writing, not a folder or a link with such a name, not a look-alike.
 TEST_F(PlatformFilesTest, StaleTemporariesGoAndNothingElse) {
-    const struct {
-        std::string name;
-        char kind;         // 'f' file, 'l' file held locked, 'd' folder, 's' link to a file outside
-        bool goesBeside;   // removed by the clean-up beside a.arc
-        bool goesInFolder; // removed by the clean-up of the whole folder
-    } items[] = {
+    // Each row: name, kind ('f' file, 'l' file held locked, 'd' folder, 's' link to a file outside), removed by the
+    // clean-up beside a.arc, removed by the clean-up of the whole folder.
+    const std::tuple<std::string, char, bool, bool> items[] = {
         {".a.arc.tessarin-99999-1.tmp", 'f', true, true},
         {".a.arc.tessarin-1-22.tmp", 'l', false, false},
         {".b.arc.tessarin-5-1.tmp", 'f', false, true},
@@ -224,30 +202,32 @@ TEST_F(PlatformFilesTest, StaleTemporariesGoAndNothingElse) {
     };
     WriteFileBytes(dir / "outside", "keep");
     std::vector<BinaryFile> held;
-    for (const auto& item : items) {
-        const std::string path = dir / item.name;
-        if (item.kind == 'd') std::filesystem::create_directory(NativePath(path));
-        else if (item.kind == 's') std::filesystem::create_symlink(NativePath(dir / "outside"), NativePath(path));
+    for (const auto& [name, kind, goesBeside, goesInFolder] : items) {
+        const std::string path = dir / name;
+        if (kind == 'd') std::filesystem::create_directory(NativePath(path));
+        else if (kind == 's') std::filesystem::create_symlink(NativePath(dir / "outside"), NativePath(path));
         else WriteFileBytes(path, "x");
-        if (item.kind == 'l') held.push_back(BinaryFile::Open(path, OpenMode::ReadWriteLocked));
+        if (kind == 'l') held.push_back(BinaryFile::Open(path, OpenMode::ReadWriteLocked));
     }
     // A temporary this run is writing right now.
     SafeFolder folder = SafeFolder::Open(dir.path());
     FolderFile writing = folder.CreateTemporaryFor("c");
-    const auto present = [&](const auto& item) { return std::filesystem::exists(std::filesystem::symlink_status(NativePath(dir / item.name))); };
+    const auto present = [&](const std::string& name) { return std::filesystem::exists(std::filesystem::symlink_status(NativePath(dir / name))); };
 
     EXPECT_EQ(RemoveStaleTemporariesBeside(dir / "a.arc"), 1u);
-    for (const auto& item : items) EXPECT_EQ(present(item), !item.goesBeside) << item.name;
+    for (const auto& [name, kind, goesBeside, goesInFolder] : items) EXPECT_EQ(present(name), !goesBeside) << name;
     EXPECT_EQ(RemoveStaleTemporariesIn(folder), 1u);
-    for (const auto& item : items) EXPECT_EQ(present(item), !item.goesInFolder) << item.name;
+    for (const auto& [name, kind, goesBeside, goesInFolder] : items) EXPECT_EQ(present(name), !goesInFolder) << name;
     EXPECT_EQ(ReadFileBytes(dir / "outside"), "keep");
     writing.Write("c", 1);
     writing.CommitAs("c");
     EXPECT_EQ(ReadFileBytes(dir / "c"), "c");
 }
 
-TEST(FileSystemTest, ParentFolderAndProgramFolder) {
-    const std::pair<std::string, std::string> cases[] = {
+// Parent folders, the program's folder, and the names an export may create
+// inside the chosen folder on each platform.
+TEST(FileSystemTest, PathRulesPerPlatform) {
+    const std::pair<std::string, std::string> parents[] = {
         {"a/b/c", "a/b"}, {"c", ""}, {"/c", "/"},
 #ifdef _WIN32
         {"C:\\a\\b.arc", "C:\\a"}, {"C:\\a/b\\c", "C:\\a/b"},
@@ -255,39 +235,23 @@ TEST(FileSystemTest, ParentFolderAndProgramFolder) {
         {"a\\b", ""},  // a backslash is part of a POSIX name
 #endif
     };
-    for (const auto& [path, parent] : cases) EXPECT_EQ(ParentFolder(path), parent) << path;
+    for (const auto& [path, parent] : parents) EXPECT_EQ(ParentFolder(path), parent) << path;
 #ifdef _WIN32
     EXPECT_TRUE(FileExists(ProgramFolder() + kNativeSeparator + "test_core.exe")) << ProgramFolder();
 #else
     EXPECT_EQ(ProgramFolder(), std::filesystem::canonical("/proc/self/exe").parent_path().string());
 #endif
-}
-
-// Names an export may create inside the chosen folder, on each platform.
-TEST(FileSystemTest, NativeNamesRefusedPerPlatform) {
-    const struct {
-        std::string name;
-        bool posixSafe;
-        bool windowsSafe;
-    } cases[] = {
-        {"file.png", true, true},   {"数据", true, true},       {"", false, false},
-        {".", false, false},        {"..", false, false},       {"a/b", false, false},
-        {"a\\b", false, false},     {"C:x", false, false},      {std::string("a\0b", 3), false, false},
-        {"CON", true, false},       {"con.txt", true, false},   {"Nul.tar.gz", true, false},
-        {"aux ", true, false},      {"PRN .x", true, false},    {"COM1", true, false},
-        {"lpt9.log", true, false},  {"COM\xC2\xB9", true, false}, {"CONOUT$", true, false},
-        {"COM0", true, true},       {"COM10", true, true},      {"CONSOLE", true, true},
-        {"LPT", true, true},        {"xcon", true, true},       {"con_", true, true},
-        {"name.", true, false},     {"name ", true, false},     {".hidden", true, true},
-        {"a<b", true, false},       {"a>b", true, false},       {"a\"b", true, false},
-        {"a|b", true, false},       {"a?b", true, false},       {"a*b", true, false},
-        {"tab\tname", true, false}, {"\x1F", true, false},      {"\x7F", true, true},
+    const std::pair<std::vector<std::string>, bool> names[] = {
+        {{"file.png", "数据", ".hidden", "\x7F", "COM0", "COM10", "CONSOLE", "LPT", "xcon", "con_"}, true},
+        {{"", ".", "..", "a/b", "a\\b", "C:x", std::string("a\0b", 3)}, false},
+        // Refused on Windows only: devices, a trailing dot or space, characters Windows reserves.
+        {{"CON", "con.txt", "Nul.tar.gz", "aux ", "PRN .x", "COM1", "lpt9.log", "COM\xC2\xB9", "CONOUT$", "name.",
+          "name ", "a<b", "a>b", "a\"b", "a|b", "a?b", "a*b", "tab\tname", "\x1F"},
+         kNativeSeparator == '/'},
     };
-#ifdef _WIN32
-    for (const auto& c : cases) EXPECT_EQ(IsSafeNativeName(c.name), c.windowsSafe) << "\"" << c.name << "\"";
-#else
-    for (const auto& c : cases) EXPECT_EQ(IsSafeNativeName(c.name), c.posixSafe) << "\"" << c.name << "\"";
-#endif
+    for (const auto& [group, safe] : names) {
+        for (const auto& name : group) EXPECT_EQ(IsSafeNativeName(name), safe) << "\"" << name << "\"";
+    }
 }
 
 }  // namespace
