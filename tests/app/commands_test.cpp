@@ -27,27 +27,24 @@ TEST(CommandRouting, MenuItemsAndToolbarButtonsStartTheirCommands) {
         {"nabout", 0, "ShowAbout"},
         {nullptr, 3, ""}, {nullptr, 7, ""}, {nullptr, 0, ""}, {nullptr, 9, ""}, {"nfile", 0, ""}, {"NOPEN", 0, ""},
     };
+    testing::ArcPlan plan;
+    plan.records = {testing::Entry("readme", 0x20, "hello")};
     for (const auto& route : routes) {
         for (const bool viaMenu : {true, false}) {
             // Buttons are tried for every route with a button or without a menu item.
             if (viaMenu ? route.menuItem == nullptr : route.menuItem != nullptr && route.button == 0) continue;
             SCOPED_TRACE(viaMenu ? std::string(route.menuItem) : "button " + std::to_string(route.button));
             testing::ProgramHarness h;
-            testing::ArcPlan plan;
-            plan.records = {testing::Entry("readme", 0x20, "hello")};
             h.OpenArchive(plan);
             h.SelectNode("readme.20");
             h.window.ClearLog();
             if (viaMenu) MenuClick(h.program, route.menuItem);
             else ToolbarClick(h.program, route.button);
-            const auto& log = h.window.log;
             EXPECT_EQ(h.program.ending, route.firstCall == "EndProgram");
-            if (route.firstCall.empty()) {
-                EXPECT_TRUE(log.empty()) << log.front();
-            } else {
-                ASSERT_FALSE(log.empty());
-                EXPECT_EQ(log.front().substr(0, route.firstCall.size()), route.firstCall);
-            }
+            // The first call, cut to the expected one's length; whole when none is expected.
+            const auto& log = h.window.log;
+            const std::size_t length = route.firstCall.empty() ? std::string::npos : route.firstCall.size();
+            EXPECT_EQ(log.empty() ? "" : log.front().substr(0, length), route.firstCall);
         }
     }
 }

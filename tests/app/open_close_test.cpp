@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,23 +62,18 @@ std::string UnknownError(int number) {
            VbErrorDescription(number) + " | Information | 提示";
 }
 
-// True when nothing in this program keeps the file locked any more.
-bool Unlocked(const std::string& path) {
-    try {
-        return BinaryFile::Open(path, OpenMode::ReadLocked).IsOpen();
-    } catch (const VbError&) {
-        return false;
-    }
-}
-
-TEST(LoadArcFileTest, OpensReadsAndBuildsTheTree) {
+// A cancelled pick changes nothing; an open reads the archive, builds the tree and
+// keeps the file locked; closing resets the window and frees the file; the next
+// open starts afresh, the entry commands waiting for a node click.
+TEST(LoadArcFileTest, CancelOpenCloseAndOpenAgain) {
     ProgramHarness h;
+    LoadArcFile(h.program);  // no answer queued: the picker cancels
+    EXPECT_EQ(h.window.log, Log{"ShowOpenDialog | 4097 | ARC文件 (*.ARC)|*.ARC | "});
+    h.window.ClearLog();
     const std::string path = h.OpenArchive(ThreeEntries());
     EXPECT_EQ(h.window.log, OpenedThreeEntries());
     EXPECT_EQ(h.program.arc.OpenArcPath, path);  // cut at the NUL
-    EXPECT_FALSE(Unlocked(path));                // kept open and locked while open
-
-    EXPECT_EQ(h.program.arc.ArcEntries.size(), 3u);
+    EXPECT_THROW(BinaryFile::Open(path, OpenMode::ReadLocked), VbError);  // kept open and locked while open
     // Every node, key and text, in the order added: the entries' names come from the program's type table.
     const auto& tree = h.program.tree;
     Log nodes;
@@ -86,93 +82,7 @@ TEST(LoadArcFileTest, OpensReadsAndBuildsTheTree) {
     EXPECT_EQ(nodes, (Log{"Root | " + path, "ui\\ | ui", "ui\\img\\ | img", "ui\\img\\logo.1A | logo.png",
                           "ui\\bg.1B | bg.1B", "readme.20 | readme.txt"}));
     EXPECT_EQ(tree.Node(tree.Root()).image, kImageArchive);
-}
 
-// A failed open shows its message, keeps no lock on the file and then hides the
-// directory bar; a repeated entry key ends the program instead.
-TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
-    ArcPlan countOneHigher = ThreeEntries();
-    countOneHigher.count = 4;
-    ArcPlan repeatedKey;
-    repeatedKey.records = {Entry("a\\x", 0x1A, "1"), Entry("a\\y", 0x1A, "2"), Entry("a\\x", 0x1A, "3"),
-                           Entry("b", 0x1A, "4")};
-    const struct {
-        const char* name;
-        std::string bytes;
-        Log afterOpen;            // effects after BeforeOpen, message included; the window's
-                                  // menus, buttons and caption are left as these calls set them
-        std::size_t entriesKept;  // records in ArcEntries afterwards
-        std::size_t nodes;        // nodes in the tree afterwards: more than the earlier one once the read started
-        bool ends;                // the program ends
-    } cases[] = {
-        {"wrong magic", std::string("ARX\0\7\0\0\0", 8), {"MsgBox | 文件类型不正确 | Warning | 错误提示"}, 1, 1, false},
-        {"shorter than the magic", "AR", {UnknownError(vberr::InputPastEnd)}, 1, 1, false},
-        {"count one higher than the records", testing::BuildArc(countOneHigher),
-         Concat(ReadDirectory(7, 4, 4), {UnknownError(vberr::InputPastEnd)}), 3, 6, false},
-        // No record after the refused one is read, and its node is not added: root, a\, a\x.1A, a\y.1A.
-        {"repeated entry key", testing::BuildArc(repeatedKey),
-         Concat(ReadDirectory(7, 4, 3), {"MsgBox | \r\n添加信息时出错,程序将退出,详细检查扩展信息文件.\r\n\r\nPath=[a\\x] "
-                                         "\r\n\r\nExt=[png] | Stop | 错误信息提示"}), 3, 4, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ProgramHarness h;
-        // An earlier tree and records, to see what a failure keeps.
-        h.program.tree.AddRoot(kRootKey, "earlier", kImageArchive);
-        AddArcEntry(h.program.arc.ArcEntries, "x.png", "", "x", "png", 1, 1, 0, "1A");
-        const std::string path = h.dir / "bad.ARC";
-        testing::WriteFileBytes(path, c.bytes);
-        h.window.openAnswers.push_back(path + std::string(1, '\0'));
-        LoadArcFile(h.program);
-
-        EXPECT_EQ(h.window.log, Concat(Concat(BeforeOpen("bad.ARC"), c.afterOpen),
-                                       {c.ends ? "EndProgram" : "SetProgressVisible | 1 | false"}));
-        EXPECT_EQ(h.program.arc.ArcEntries.size(), c.entriesKept);
-        EXPECT_EQ(h.program.tree.Size(), c.nodes);
-        EXPECT_EQ(h.program.tree.Node(0).text, c.nodes > 1 ? path : "earlier");
-        EXPECT_EQ(h.program.ending, c.ends);
-        EXPECT_TRUE(Unlocked(path));  // a failed open does not keep the file
-
-        // The entries kept in the tree can be clicked, but their data is out of
-        // reach: export and replace say so before asking for anything.
-        if (c.nodes > 1 && !c.ends) {
-            h.SelectNode("ui\\img\\logo.1A");
-            h.window.ClearLog();
-            ExtSub(h.program, h.window.Handle());
-            ReaplceFile(h.program, h.window.Handle());
-            EXPECT_EQ(h.window.log, (Log{"MsgBox | 档案没有成功打开，无法导出。 | Stop | Tessarin",
-                                         "MsgBox | 档案没有成功打开，无法替换。 | Stop | Tessarin"}));
-        }
-    }
-}
-
-// A cancelled pick changes nothing; a file locked by another program shows the in-use
-// message, a missing one names the file after the last
-// separator. The caption names the archive last chosen only.
-TEST(LoadArcFileTest, CancelLockedAndMissingFiles) {
-    ProgramHarness h;
-    const std::string path = h.dir / "pack.ARC";
-    testing::WriteFileBytes(path, testing::BuildArc(ThreeEntries()));
-    BinaryFile other = BinaryFile::Open(path, OpenMode::ReadLocked);
-    h.window.openAnswers = {"", path};
-    LoadArcFile(h.program);
-    EXPECT_EQ(h.program.arc.OpenArcPath, "");
-    LoadArcFile(h.program);
-    EXPECT_EQ(h.window.log,
-              Concat(Concat(Log{"ShowOpenDialog | 4097 | ARC文件 (*.ARC)|*.ARC | "}, BeforeOpen("pack.ARC")),
-                     {"MsgBox | \r\n文件可能被其它应用程序占用,请关闭后再重试.\r\n\r\n" + path + " | Stop | Tessarin",
-                      "SetProgressVisible | 1 | false"}));
-
-    h.window.ClearLog();
-    h.window.openAnswers.push_back("/tmp/missing.ARC");
-    LoadArcFile(h.program);
-    EXPECT_EQ(h.window.log,
-              Concat(BeforeOpen("missing.ARC"), {UnknownError(vberr::FileNotFound), "SetProgressVisible | 1 | false"}));
-}
-
-TEST(UnLoadArcFileTest, ResetsTheWindowAndClosesTheArchive) {
-    ProgramHarness h;
-    const std::string path = h.OpenArchive(ThreeEntries());
     h.SelectNode("readme.20");
     h.window.ClearLog();
     UnLoadArcFile(h.program);
@@ -186,13 +96,84 @@ TEST(UnLoadArcFileTest, ResetsTheWindowAndClosesTheArchive) {
     EXPECT_TRUE(h.program.arc.ArcEntries.empty());
     EXPECT_EQ(h.program.arc.OpenArcPath, "");
     EXPECT_TRUE(h.program.tree.Empty());
-    EXPECT_TRUE(Unlocked(path));
+    EXPECT_NO_THROW(BinaryFile::Open(path, OpenMode::ReadLocked));
 
-    // The next open starts afresh; the entry commands wait for a node click.
     h.window.ClearLog();
-    h.window.openAnswers.push_back(path);
-    LoadArcFile(h.program);
+    h.OpenArchive(ThreeEntries());
     EXPECT_EQ(h.window.log, OpenedThreeEntries());
+}
+
+// A failed open shows its message, keeps no lock on the file and then hides the
+// directory bar; a repeated entry key ends the program instead. A file locked by
+// another program or missing fails before anything is read.
+TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
+    enum class File { Written, LockedElsewhere, Missing };
+    ArcPlan countOneHigher = ThreeEntries();
+    countOneHigher.count = 4;
+    ArcPlan repeatedKey;
+    repeatedKey.records = {Entry("a\\x", 0x1A, "1"), Entry("a\\y", 0x1A, "2"), Entry("a\\x", 0x1A, "3"),
+                           Entry("b", 0x1A, "4")};
+    const struct {
+        const char* name;
+        std::string bytes;
+        Log afterOpen;            // effects after BeforeOpen, message included ("<path>" stands for the
+                                  // file's path); the window's menus, buttons and caption are left as set
+        std::size_t entriesKept;  // records in ArcEntries afterwards
+        std::size_t nodes;        // nodes in the tree afterwards: more than the earlier one once the read started
+        bool ends;                // the program ends
+        File file = File::Written;
+    } cases[] = {
+        {"wrong magic", std::string("ARX\0\7\0\0\0", 8), {"MsgBox | 文件类型不正确 | Warning | 错误提示"}, 1, 1, false},
+        {"shorter than the magic", "AR", {UnknownError(vberr::InputPastEnd)}, 1, 1, false},
+        {"count one higher than the records", testing::BuildArc(countOneHigher),
+         Concat(ReadDirectory(7, 4, 4), {UnknownError(vberr::InputPastEnd)}), 3, 6, false},
+        // No record after the refused one is read, and its node is not added: root, a\, a\x.1A, a\y.1A.
+        {"repeated entry key", testing::BuildArc(repeatedKey),
+         Concat(ReadDirectory(7, 4, 3), {"MsgBox | \r\n添加信息时出错,程序将退出,详细检查扩展信息文件.\r\n\r\nPath=[a\\x] "
+                                         "\r\n\r\nExt=[png] | Stop | 错误信息提示"}), 3, 4, true},
+        {"locked by another program", testing::BuildArc(ThreeEntries()),
+         {"MsgBox | \r\n文件可能被其它应用程序占用,请关闭后再重试.\r\n\r\n<path> | Stop | Tessarin"}, 1, 1, false,
+         File::LockedElsewhere},
+        {"missing", "", {UnknownError(vberr::FileNotFound)}, 1, 1, false, File::Missing},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramHarness h;
+        // An earlier tree and records, to see what a failure keeps.
+        h.program.tree.AddRoot(kRootKey, "earlier", kImageArchive);
+        AddArcEntry(h.program.arc.ArcEntries, "x.png", "", "x", "png", 1, 1, 0, "1A");
+        const std::string path = h.dir / "bad.ARC";
+        if (c.file != File::Missing) testing::WriteFileBytes(path, c.bytes);
+        std::optional<BinaryFile> other;
+        if (c.file == File::LockedElsewhere) other.emplace(BinaryFile::Open(path, OpenMode::ReadLocked));
+        h.window.openAnswers.push_back(path + std::string(1, '\0'));
+        LoadArcFile(h.program);
+        other.reset();
+
+        Log expected = Concat(Concat(BeforeOpen("bad.ARC"), c.afterOpen),
+                              {c.ends ? "EndProgram" : "SetProgressVisible | 1 | false"});
+        for (auto& line : expected)
+            if (const auto at = line.find("<path>"); at != std::string::npos) line.replace(at, 6, path);
+        EXPECT_EQ(h.window.log, expected);
+        EXPECT_EQ(h.program.arc.ArcEntries.size(), c.entriesKept);
+        EXPECT_EQ(h.program.tree.Size(), c.nodes);
+        EXPECT_EQ(h.program.tree.Node(0).text, c.nodes > 1 ? path : "earlier");
+        EXPECT_EQ(h.program.ending, c.ends);
+        if (c.file != File::Missing) {
+            EXPECT_NO_THROW(BinaryFile::Open(path, OpenMode::ReadLocked)) << "a failed open does not keep the file";
+        }
+
+        // The entries kept in the tree can be clicked, but their data is out of
+        // reach: export and replace say so before asking for anything.
+        if (c.nodes > 1 && !c.ends) {
+            h.SelectNode("ui\\img\\logo.1A");
+            h.window.ClearLog();
+            ExtSub(h.program, h.window.Handle());
+            ReaplceFile(h.program, h.window.Handle());
+            EXPECT_EQ(h.window.log, (Log{"MsgBox | 档案没有成功打开，无法导出。 | Stop | Tessarin",
+                                         "MsgBox | 档案没有成功打开，无法替换。 | Stop | Tessarin"}));
+        }
+    }
 }
 
 }  // namespace
