@@ -8,7 +8,7 @@
 #include "core/platform/FileSystem.h"
 #include "extract/Export.h"
 #include "replace/Replace.h"
-#include "tree/TreeEvents.h"
+#include "app/TreeEvents.h"
 
 namespace tessarin {
 

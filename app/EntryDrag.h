@@ -4,7 +4,7 @@
 // it; a file dropped onto an entry replaces that entry's data.
 #include <string>
 
-#include "app/Program.h"
+#include "state/Program.h"
 
 namespace tessarin {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tree/TreeEvents.h"
+#include "app/TreeEvents.h"
 
 namespace tessarin {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/Program.h"
+#include "state/Program.h"
 
 namespace tessarin {
 

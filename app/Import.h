@@ -1,7 +1,7 @@
 #pragma once
 // The window's import of a folder: asks for the folder, shows what will be
 // replaced, and rewrites the archive once.
-#include "app/Program.h"
+#include "state/Program.h"
 
 namespace tessarin {
 

@@ -15,6 +15,20 @@ namespace tessarin {
 namespace {
 
 constexpr int kDirectoryBar = 1;
+constexpr const char* kTreeErrorTitle = "错误信息提示";
+
+// Thrown once the program has been ended: the opening command stops at once.
+struct ProgramEnding {};
+
+// An entry the tree refuses (a repeated key) ends the program: the stop
+// message, every file closed, then the running command stops.
+[[noreturn]] void EndProgramForRefusedEntry(Program& program, const std::string& spath, const std::string& Ext) {
+    const std::string text = std::string(kCrLf) + "添加信息时出错,程序将退出,详细检查扩展信息文件." + kCrLf + kCrLf +
+                             "Path=[" + spath + "] " + kCrLf + kCrLf + "Ext=[" + Ext + "]";
+    program.ui.MsgBox(text, MsgIcon::Stop, kTreeErrorTitle);
+    program.EndProgram();
+    throw ProgramEnding{};
+}
 
 // The archive file name: the part of the path after its last separator.
 std::string ArchiveFileName(const std::string& path) {
@@ -146,7 +160,7 @@ void LoadArcFile(Program& program) {
         BinaryFile& file = program.files.Adopt(arc.ArcFileNum, OpenLockedCurrent(arc.OpenArcPath, OpenMode::ReadLocked));
         result = ReadArcDirectory(file, program.ExtTypes, arc.ArcEntries, receiver);
     } catch (const ProgramEnding&) {
-        return;  // AddItem has shown its message and ended the program
+        return;  // the refused entry's message has been shown and the program ended
     } catch (const VbError& error) {
         result.Fail(error.number(), error.description());
     } catch (const std::bad_alloc&) {

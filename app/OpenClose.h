@@ -1,6 +1,6 @@
 #pragma once
 // Opening and closing the archive, with all their window effects.
-#include "app/Program.h"
+#include "state/Program.h"
 
 namespace tessarin {
 

@@ -23,9 +23,9 @@
 #include <string>
 #include <vector>
 
-#include "app/HeadlessWindow.h"
+#include "state/HeadlessWindow.h"
 #include "app/OpenClose.h"
-#include "app/Program.h"
+#include "state/Program.h"
 #include "core/platform/SafeFolder.h"
 #include "core/platform/VbError.h"
 #include "extract/Codec.h"

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/HeadlessWindow.h"
+#include "state/HeadlessWindow.h"
 #include "app/OpenClose.h"
-#include "app/Program.h"
+#include "state/Program.h"
 #include "support/ArcBuilder.h"
 
 namespace {

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "app/HeadlessWindow.h"
+#include "state/HeadlessWindow.h"
 #include "app/OpenClose.h"
-#include "app/Program.h"
+#include "state/Program.h"
 #include "replace/Replace.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Program.h"
+#include "state/Program.h"
 #include "core/platform/FileSystem.h"
 #include "support/ArcBuilder.h"
 #include "ui/EntryTreeModel.h"

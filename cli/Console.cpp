@@ -6,7 +6,7 @@
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
 #include "cli/Verbs.h"
-#include "types/ExtTypes.h"
+#include "core/ExtTypes.h"
 
 namespace tessarin::cli {
 

@@ -2,7 +2,7 @@
 // Console helpers shared by the verbs.
 #include <string>
 
-#include "types/ExtTypes.h"
+#include "core/ExtTypes.h"
 
 namespace tessarin::cli {
 

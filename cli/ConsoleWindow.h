@@ -5,8 +5,8 @@
 // run the very commands the window runs.
 #include <string>
 
-#include "app/HeadlessWindow.h"
-#include "app/Program.h"
+#include "state/HeadlessWindow.h"
+#include "state/Program.h"
 
 namespace tessarin::cli {
 

@@ -8,7 +8,7 @@
 #include "core/ARCFileCls.h"
 #include "core/ArcFormat.h"
 #include "core/platform/BinaryFile.h"
-#include "types/ExtTypes.h"
+#include "core/ExtTypes.h"
 
 namespace tessarin {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Program.h"
+#include "state/Program.h"
 
 namespace tessarin {
 

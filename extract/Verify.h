@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Program.h"
+#include "state/Program.h"
 #include "core/ARCFileCls.h"
 #include "core/platform/BinaryFile.h"
 

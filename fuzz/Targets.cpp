@@ -24,7 +24,7 @@
 #include "extract/ExportPaths.h"
 #include "replace/Import.h"
 #include "replace/StreamDeflate.h"
-#include "types/ExtTypes.h"
+#include "core/ExtTypes.h"
 
 namespace tessarin::fuzz {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Program.h"
+#include "state/Program.h"
 
 namespace tessarin {
 

@@ -2,7 +2,7 @@
 // The properties command and the texts of the properties dialog.
 #include <string>
 
-#include "app/Program.h"
+#include "state/Program.h"
 
 namespace tessarin {
 

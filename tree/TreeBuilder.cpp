@@ -10,8 +10,6 @@ namespace {
 constexpr int kKeyNotUnique = 35602;
 constexpr int kElementNotFound = 35601;
 
-constexpr const char* kTreeErrorTitle = "错误信息提示";
-
 // The entry's own node below parent; a refused node throws EntryNodeRefused.
 void AddEntryNode(EntryTree& tree, NodeId parent, const std::string& spath, const std::string& ExtHex,
                   const std::string& filename) {
@@ -30,13 +28,6 @@ void AddEntryNode(EntryTree& tree, NodeId parent, const std::string& spath, cons
 }
 
 }  // namespace
-
-bool CheckKey(const EntryTree& tree, const std::string& Keys) {
-    // Keys are unique, so the one node with this key decides; only nodes with
-    // children (the root and folders) count, exactly as a scan over them would.
-    const NodeId id = tree.Find(Keys);
-    return id != kNoNode && !tree.Node(id).children.empty();
-}
 
 void AddItemNodes(EntryTree& tree, const std::string& spath, const std::string& RootKey,
                   const std::string& ExtHex, const std::string& filename) {
@@ -66,8 +57,8 @@ void AddItemNodes(EntryTree& tree, const std::string& spath, const std::string& 
         const std::size_t start = nameStart;
         nameStart = i + 1;
         if (lookUp) {
-            // One lookup: the node is reused when it has children, exactly when
-            // CheckKey would answer true.
+            // One lookup: the node is reused when it has children, as for a folder
+            // that already holds something.
             const NodeId existing = tree.Find(prefix);
             if (existing != kNoNode && !tree.Node(existing).children.empty()) {
                 parent = existing;
@@ -86,29 +77,12 @@ void AddItemNodes(EntryTree& tree, const std::string& spath, const std::string& 
             if (tree.Node(existing).children.empty()) {
                 throw VbError(kKeyNotUnique, "Key is not unique in collection");
             }
-            parent = existing;  // CheckKey would have answered true
+            parent = existing;
             lookUp = true;
         }
     }
 
     AddEntryNode(tree, parent, spath, ExtHex, filename);
-}
-
-void EndProgramForRefusedEntry(Program& program, const std::string& spath, const std::string& Ext) {
-    const std::string text = std::string(kCrLf) + "添加信息时出错,程序将退出,详细检查扩展信息文件." + kCrLf + kCrLf +
-                             "Path=[" + spath + "] " + kCrLf + kCrLf + "Ext=[" + Ext + "]";
-    program.ui.MsgBox(text, MsgIcon::Stop, kTreeErrorTitle);
-    program.EndProgram();
-    throw ProgramEnding{};
-}
-
-void AddItem(Program& program, const std::string& spath, const std::string& RootKey, const std::string& Ext,
-             const std::string& ExtHex, const std::string& filename) {
-    try {
-        AddItemNodes(program.tree, spath, RootKey, ExtHex, filename);
-    } catch (const EntryNodeRefused&) {
-        EndProgramForRefusedEntry(program, spath, Ext);
-    }
 }
 
 }  // namespace tessarin

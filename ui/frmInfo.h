@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QFrame>
 
-#include "app/MainWindow.h"
+#include "state/MainWindow.h"
 
 class QGroupBox;
 class QLabel;

@@ -15,7 +15,7 @@
 #include <QToolBar>
 
 #include "app/Commands.h"
-#include "tree/TreeEvents.h"
+#include "app/TreeEvents.h"
 #include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
 #include "ui/Icons.h"

@@ -14,8 +14,8 @@
 
 #include "app/EntryDrag.h"
 #include "app/Find.h"
-#include "app/MainWindow.h"
-#include "app/Program.h"
+#include "state/MainWindow.h"
+#include "state/Program.h"
 
 class QAction;
 class QCheckBox;

@@ -8,8 +8,8 @@
 
 #include "app/Commands.h"
 #include "app/OpenClose.h"
-#include "tree/TreeEvents.h"
-#include "types/ExtTypes.h"
+#include "app/TreeEvents.h"
+#include "core/ExtTypes.h"
 #include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
 #include "ui/FindDialog.h"

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/Program.h"
+#include "state/Program.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
 #include "ui/frmAbout.h"

@@ -9,7 +9,7 @@
 #include "cli/CliRunner.h"
 #include "core/ArcReader.h"
 #include "core/platform/Cp936.h"
-#include "types/ExtTypes.h"
+#include "core/ExtTypes.h"
 
 namespace tessarin::testing {
 namespace {

@@ -10,6 +10,7 @@
 #include "core/platform/FaultInjection.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
+#include "extract/Codec.h"
 #include "extract/Export.h"
 #include "HeapPeak.h"
 #include "support/Links.h"

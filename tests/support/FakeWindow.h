@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MainWindow.h"
+#include "state/MainWindow.h"
 
 namespace tessarin::testing {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/OpenClose.h"
-#include "tree/TreeEvents.h"
+#include "app/TreeEvents.h"
 
 namespace tessarin::testing {
 

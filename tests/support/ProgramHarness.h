@@ -3,7 +3,7 @@
 // temporary folder and opened through the open command, as the user would.
 #include <string>
 
-#include "app/Program.h"
+#include "state/Program.h"
 #include "support/ArcBuilder.h"
 #include "support/FakeWindow.h"
 

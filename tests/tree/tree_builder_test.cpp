@@ -1,4 +1,4 @@
-// The entry tree, and the nodes AddItem adds for each archive path.
+// The entry tree, and the nodes added for each archive path.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -6,16 +6,21 @@
 #include <vector>
 
 #include "core/platform/VbError.h"
-#include "support/FakeWindow.h"
 #include "tree/TreeBuilder.h"
 
 namespace tessarin {
 namespace {
 
-TEST(EntryTreeTest, RowsRepeatedKeysCheckKeyAndClear) {
+// Only the root and folders that hold something have children.
+bool HasChildren(const EntryTree& tree, const std::string& key) {
+    const NodeId id = tree.Find(key);
+    return id != kNoNode && !tree.Node(id).children.empty();
+}
+
+TEST(EntryTreeTest, RowsRepeatedKeysChildrenAndClear) {
     EntryTree tree;
     const NodeId root = tree.AddRoot(kRootKey, "p", kImageArchive);
-    EXPECT_FALSE(CheckKey(tree, "Root"));  // CheckKey: only nodes with children count
+    EXPECT_FALSE(HasChildren(tree, "Root"));
     const NodeId a = tree.AddChild(root, "a\\", "a", kImageFolder, kImageFolderOpen);
     const NodeId b = tree.AddChild(root, "b.1A", "b.png", kImageFile);
     const NodeId c = tree.AddChild(a, "a\\c.1A", "c.png", kImageFile);
@@ -24,7 +29,7 @@ TEST(EntryTreeTest, RowsRepeatedKeysCheckKeyAndClear) {
     const std::pair<const char*, bool> checks[] = {{"Root", true}, {"a\\", true},       {"A\\", false},
                                                    {"a", false},   {"a\\c.1A", false}, {"", false},
                                                    {"missing\\", false}};
-    for (const auto& [key, expected] : checks) EXPECT_EQ(CheckKey(tree, key), expected) << key;
+    for (const auto& [key, expected] : checks) EXPECT_EQ(HasChildren(tree, key), expected) << key;
     EXPECT_THROW(tree.AddChild(a, "b.1A", "x", kImageFile), DuplicateNodeKey);
     EXPECT_EQ(tree.Size(), 4u);  // the refused node left the tree as it was
     EXPECT_EQ(tree.Node(a).children, std::vector<NodeId>{c});
@@ -59,11 +64,10 @@ TEST(EntryTreeTest, TellsEntryKeysFromFolderAndRootKeys) {
 }
 
 struct AddItemTest : ::testing::Test {
-    testing::FakeWindow window;
-    Program program{window};
-    NodeId root = program.tree.AddRoot(kRootKey, "/data/pack.ARC", kImageArchive);
+    EntryTree tree;
+    NodeId root = tree.AddRoot(kRootKey, "/data/pack.ARC", kImageArchive);
     void Add(const std::string& path, const std::string& hex, const std::string& name) {
-        AddItem(program, path, kRootKey, "png", hex, name);
+        AddItemNodes(tree, path, kRootKey, hex, name);
     }
 };
 
@@ -88,25 +92,24 @@ TEST_F(AddItemTest, AddsFolderAndEntryNodesInOrder) {
         {"dir\\.20", ".txt", "dir\\"}, {"a\\", "a", "Root"}, {"a\\x.1A", "x.png", "a\\"},
         {"a\\x.20", "x.txt", "a\\"}, {"A\\", "A", "Root"}, {"A\\x.1A", "x.png", "A\\"}};
     for (const auto& a : added) Add(a[0], a[1], a[2]);
-    ASSERT_EQ(program.tree.Size(), nodes.size() + 1);
+    ASSERT_EQ(tree.Size(), nodes.size() + 1);
     for (std::size_t i = 0; i < nodes.size(); ++i) {
-        const TreeNode& node = program.tree.Node(static_cast<NodeId>(i + 1));
+        const TreeNode& node = tree.Node(static_cast<NodeId>(i + 1));
         const bool folder = nodes[i][0].back() == '\\';
         EXPECT_EQ(node.key, nodes[i][0]);
         EXPECT_EQ(node.text, nodes[i][1]) << nodes[i][0];
-        EXPECT_EQ(program.tree.Node(node.parent).key, nodes[i][2]) << nodes[i][0];
+        EXPECT_EQ(tree.Node(node.parent).key, nodes[i][2]) << nodes[i][0];
         EXPECT_EQ(node.image, folder ? 2 : 6) << nodes[i][0];
         EXPECT_EQ(node.expandedImage, folder ? 4 : 0) << nodes[i][0];
     }
-    EXPECT_TRUE(window.log.empty());  // building shows nothing
 }
 
 TEST_F(AddItemTest, ChildlessFolderNodeInTheWayReachesTheCaller) {
-    program.tree.AddChild(root, "ui\\", "ui", kImageFolder, kImageFolderOpen);
+    tree.AddChild(root, "ui\\", "ui", kImageFolder, kImageFolderOpen);
     EXPECT_THAT([&] { Add("ui\\logo", "1A", "logo.png"); },
                 ::testing::Throws<VbError>(::testing::Property(&VbError::number, 35602)));
-    EXPECT_TRUE(window.log.empty());
-    EXPECT_FALSE(program.ending);
+    Add("logo", "1A", "logo.png");
+    EXPECT_THROW(Add("logo", "1A", "logo.png"), EntryNodeRefused);  // a repeated entry key
 }
 
 }  // namespace

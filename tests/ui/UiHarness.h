@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/Program.h"
+#include "state/Program.h"
 #include "support/ArcBuilder.h"
 #include "ui/ModalPrompts.h"
 #include "ui/frmMain.h"

@@ -17,7 +17,7 @@
 #include "core/platform/Cp936.h"
 #include "core/platform/VbError.h"
 #include "core/ArcWriter.h"
-#include "types/ExtTypes.h"
+#include "core/ExtTypes.h"
 
 namespace {
 

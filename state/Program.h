@@ -3,11 +3,10 @@
 // files by number, the type table, the open archive, the tree and the last
 // deflated replacement data.
 #include "core/ArcState.h"
-#include "app/MainWindow.h"
+#include "state/MainWindow.h"
 #include "core/platform/BinaryFile.h"
-#include "extract/Codec.h"
 #include "tree/EntryTree.h"
-#include "types/ExtTypes.h"
+#include "core/ExtTypes.h"
 
 namespace tessarin {
 
@@ -21,7 +20,6 @@ struct Program {
     ExtTypeTable ExtTypes;
     ArcState arc;
     EntryTree tree;
-    ZipState zip;
     // Set once EndProgram has been asked for: commands stop at once.
     bool ending = false;
 

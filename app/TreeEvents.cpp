@@ -1,4 +1,4 @@
-#include "tree/TreeEvents.h"
+#include "app/TreeEvents.h"
 
 #include "app/Commands.h"
 #include "extract/Export.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MainWindow.h"
+#include "state/MainWindow.h"
 
 namespace tessarin {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "support/ProgramHarness.h"
-#include "tree/TreeEvents.h"
+#include "app/TreeEvents.h"
 
 namespace tessarin {
 namespace {

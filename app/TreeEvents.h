@@ -1,6 +1,6 @@
 #pragma once
 // The tree's node click and right-button mouse-up.
-#include "app/Program.h"
+#include "state/Program.h"
 
 namespace tessarin {
 

@@ -1,4 +1,4 @@
-#include "app/HeadlessWindow.h"
+#include "state/HeadlessWindow.h"
 
 namespace tessarin {
 

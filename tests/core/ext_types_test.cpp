@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/ArcBuilder.h"
-#include "types/ExtTypes.h"
+#include "core/ExtTypes.h"
 
 namespace tessarin {
 namespace {

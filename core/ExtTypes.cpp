@@ -1,4 +1,4 @@
-#include "types/ExtTypes.h"
+#include "core/ExtTypes.h"
 
 #include <fstream>
 #include <iterator>
