@@ -85,28 +85,35 @@ std::vector<LayoutProblem> FindLayoutProblems(const ArcEntryList& entries, std::
     return problems;
 }
 
-void WriteArcHead(BinaryFile& out, const ArcEntryList& entries) {
+namespace {
+
+// The header, the directory with each record's numbers as numberOf(i) gives
+// them, and zero bytes up to the first record's data.
+template <typename NumberOf>
+void WriteHeadWith(BinaryFile& out, const ArcEntryList& entries, const NumberOf& numberOf) {
     std::string head;
     head.reserve(static_cast<std::size_t>(WrittenDirectoryEnd(entries)));
     PutLE(head, kArcMagic, 4);
     PutLE(head, static_cast<std::uint16_t>(kWrittenVersion), 2);
     PutLE(head, static_cast<std::uint16_t>(entries.size()), 2);
-    for (const auto& entry : entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const ARCFileCls& entry = entries[i];
+        const WrittenRecord numbers = numberOf(i);
         const auto field = NameFieldBytes(FullNameOfKey(entry.ArcFileKey));
         const auto code = ParseTypeCodeHex(entry.ArcFileTypeHex);
         if (!field || !code) throw VbError(vberr::Overflow);  // FindLayoutProblems rules these out
         head += *field;
         PutLE(head, static_cast<std::uint32_t>(*code), 4);
-        PutLE(head, static_cast<std::uint32_t>(entry.ArcFileZipSize), 4);
+        PutLE(head, static_cast<std::uint32_t>(numbers.ArcFileZipSize), 4);
         // Unsigned arithmetic gives back exactly the field that was read, negative sizes included.
-        PutLE(head, static_cast<std::uint32_t>(entry.ArcFileOrgSize) + static_cast<std::uint32_t>(kOrgSizeBias), 4);
-        PutLE(head, static_cast<std::uint32_t>(entry.ArcFileOFSET), 4);
+        PutLE(head, static_cast<std::uint32_t>(numbers.ArcFileOrgSize) + static_cast<std::uint32_t>(kOrgSizeBias), 4);
+        PutLE(head, static_cast<std::uint32_t>(numbers.ArcFileOFSET), 4);
     }
     out.Seek(0);
     out.Write(head.data(), head.size());
 
     if (entries.empty()) return;
-    std::int64_t gap = static_cast<std::int64_t>(entries.front().ArcFileOFSET) - static_cast<std::int64_t>(head.size());
+    std::int64_t gap = static_cast<std::int64_t>(numberOf(0).ArcFileOFSET) - static_cast<std::int64_t>(head.size());
     if (gap <= 0) return;
     const std::vector<char> zeros(static_cast<std::size_t>(std::min<std::int64_t>(gap, kCopyBlockSize)), '\0');
     while (gap > 0) {
@@ -116,12 +123,23 @@ void WriteArcHead(BinaryFile& out, const ArcEntryList& entries) {
     }
 }
 
-ArcEntryList WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
-                                   const std::vector<NewEntryData>& replacements, BinaryFile& out) {
+}  // namespace
+
+void WriteArcHead(BinaryFile& out, const ArcEntryList& entries) {
+    WriteHeadWith(out, entries, [&](std::size_t i) {
+        return WrittenRecord{entries[i].ArcFileZipSize, entries[i].ArcFileOrgSize, entries[i].ArcFileOFSET};
+    });
+}
+
+std::vector<WrittenRecord> WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
+                                                 const std::vector<NewEntryData>& replacements, BinaryFile& out) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-    ArcEntryList written = entries;
+    // Only the numbers change: the names stay in entries, never copied.
+    std::vector<WrittenRecord> written(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        written[i] = {entries[i].ArcFileZipSize, entries[i].ArcFileOrgSize, entries[i].ArcFileOFSET};
     if (entries.empty()) {
-        WriteArcHead(out, written);
+        WriteArcHead(out, entries);
         return written;
     }
     const std::int64_t oldLength = old.Length();
@@ -152,7 +170,7 @@ ArcEntryList WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
     }
     CopyBetweenFiles(old, from, oldLength - from, out);
     shiftUpTo(entries.size());
-    WriteArcHead(out, written);
+    WriteHeadWith(out, entries, [&](std::size_t i) { return written[i]; });
     return written;
 }
 

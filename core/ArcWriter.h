@@ -49,6 +49,13 @@ struct NewEntryData {
     std::function<std::int32_t(BinaryFile& out)> write;
 };
 
+// The numbers of one directory record as a rewrite wrote them.
+struct WrittenRecord {
+    std::int32_t ArcFileZipSize = 0;
+    std::int32_t ArcFileOrgSize = 0;
+    std::int32_t ArcFileOFSET = 0;
+};
+
 // An offset or a stored size of the rewritten archive no longer fits the
 // format's signed 32 bits.
 struct RewriteOutOfRange {};
@@ -60,9 +67,10 @@ struct RewriteOutOfRange {};
 // between one entry's data and the next, and after the last, are kept. Then
 // the header and the directory with the new sizes and offsets, and zero bytes
 // up to the data. Memory stays bounded whatever the sizes: data moves between
-// the files in blocks. Returns the records as written. Throws VbError,
-// RewriteOutOfRange, and whatever a write function throws.
-ArcEntryList WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
-                                   const std::vector<NewEntryData>& replacements, BinaryFile& out);
+// the files in blocks, and the records are not copied. Returns each record's
+// numbers as written. Throws VbError, RewriteOutOfRange, and whatever a write
+// function throws.
+std::vector<WrittenRecord> WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
+                                                 const std::vector<NewEntryData>& replacements, BinaryFile& out);
 
 }  // namespace tessarin
