@@ -82,12 +82,18 @@ bool ReaplceFile(Program& program, WindowHandle hwnd) {
     return true;
 }
 
+namespace {
+void ShowArchiveMoved(Program& program) {
+    program.ui.MsgBox(std::string("档案文件已被其他程序替换或移走，档案未作改动：") + kCrLf + program.arc.OpenArcPath +
+                          kCrLf + kCrLf + "请关闭档案后重新打开。",
+                      MsgIcon::Warning, kProgramTitle);
+}
+}  // namespace
+
 bool ArchiveStillAtItsPath(Program& program) {
     const ArcState& arc = program.arc;
     if (PathNamesOpenFile(arc.OpenArcPath, program.files.Get(arc.ArcFileNum))) return true;
-    program.ui.MsgBox(std::string("档案文件已被其他程序替换或移走，档案未作改动：") + kCrLf + arc.OpenArcPath + kCrLf +
-                          kCrLf + "请关闭档案后重新打开。",
-                      MsgIcon::Warning, kProgramTitle);
+    ShowArchiveMoved(program);
     return false;
 }
 
@@ -112,8 +118,6 @@ bool CheckArchiveCanBeRewritten(Program& program) {
                   kProgramTitle);
         return false;
     }
-    // New archives that a killed run left beside this one go before a new one is written.
-    RemoveStaleTemporariesBeside(ResolvedPath(arc.OpenArcPath));
     return true;
 }
 
@@ -124,6 +128,8 @@ bool RewriteArchive(Program& program, const std::vector<NewEntryData>& replaceme
     // rename, so the old archive stays whole until the new one is on disk.
     // The archive's real location: replacing a link would leave its target unchanged.
     const std::string archivePath = ResolvedPath(arc.OpenArcPath);
+    // New archives that a killed run left beside this one go before a new one is written.
+    RemoveStaleTemporariesBeside(archivePath);
     std::string tempPath;  // set once the new file exists
     std::int16_t tempNumber = 0;
     auto discard = [&] {
@@ -138,17 +144,20 @@ bool RewriteArchive(Program& program, const std::vector<NewEntryData>& replaceme
                   kProgramTitle);
         return false;
     };
-    ArcEntryList written;
+    std::vector<WrittenRecord> written;
     try {
         tempNumber = program.files.FreeFile();
         BinaryFile& out = program.files.Adopt(tempNumber, CreateTemporaryBeside(archivePath, tempPath));
-        CopyPermissions(archivePath, tempPath);
+        CopyPermissions(archivePath, out);
         written = WriteRewrittenArchive(program.files.Get(arc.ArcFileNum), arc.ArcEntries, replacements, out);
         out.Sync();
         // Another program may have put a file at the path meanwhile; it is not overwritten.
+        // The new file is gone once this is decided: the rewrite has not happened,
+        // even if the archive is back at its path by the time the message shows.
         if (!PathNamesOpenFile(arc.OpenArcPath, program.files.Get(arc.ArcFileNum))) {
             discard();
-            return ArchiveStillAtItsPath(program);
+            ShowArchiveMoved(program);
+            return false;
         }
         ReplaceOpenFile(tempPath, archivePath, program.files.Get(arc.ArcFileNum));
     } catch (const VbError& error) {
@@ -192,7 +201,8 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
     if (const auto nul = sourcePath.find('\0'); nul != std::string::npos) sourcePath.resize(nul);
     if (sourcePath.empty()) return false;
 
-    // The source is read through a file number of its own, locked like the archive.
+    // The source is read through a file number of its own; it is only read, so
+    // other readers share it while writers stay out.
     const std::int16_t sourceNumber = program.files.FreeFile();
     struct CloseSource {
         Program& program;
@@ -200,7 +210,7 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
         ~CloseSource() { program.files.Close(number); }
     } closeSource{program, sourceNumber};
     try {
-        BinaryFile& source = program.files.Open(sourceNumber, sourcePath, OpenMode::ReadLocked);
+        BinaryFile& source = program.files.Open(sourceNumber, sourcePath, OpenMode::ReadShared);
         // A length the file reports is only a first look: it is read to its end below.
         if (source.Length() >= kOrgSizeBias) {
             ShowSourceTooLarge(program, sourcePath);

@@ -19,7 +19,7 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
 
 // Before a rewrite: the archive can be read, its path still names the file
 // this program holds locked, its layout allows a rewrite and it is not read
-// only. False after a message. Removes the stale temporaries beside it.
+// only. False after a message. Writes nothing.
 bool CheckArchiveCanBeRewritten(Program& program);
 
 // Decides about an exception a write function threw: true when it has shown
@@ -27,8 +27,8 @@ bool CheckArchiveCanBeRewritten(Program& program);
 using RewriteFailureView = std::function<bool(std::exception_ptr)>;
 
 // Rewrites the open archive with new data for some entries: a temporary file
-// beside it, synced, then renamed over it, unless the path names another file
-// by then. Afterwards the archive is open, locked, under a new file number and
+// beside it (after the stale ones a killed run left there are removed), synced,
+// then renamed over it, unless the path names another file by then. Afterwards the archive is open, locked, under a new file number and
 // the records carry the new sizes and offsets. False after a message (the
 // archive then unchanged); the file work's failures have their own messages.
 bool RewriteArchive(Program& program, const std::vector<NewEntryData>& replacements,

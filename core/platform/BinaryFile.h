@@ -12,6 +12,7 @@ namespace tessarin {
 enum class OpenMode {
     ReadWriteLocked,  // existing file (53 when missing), read and write, exclusive lock
     ReadLocked,       // existing file, read only, exclusive lock
+    ReadShared,       // existing file, read only, a lock other readers share (writers stay out)
     CreateLocked,     // new empty file (truncated), read and write, exclusive lock
     CreateNewLocked,  // a file that must not exist yet (58 when it does), read and write, exclusive lock
 };
@@ -26,7 +27,9 @@ public:
     BinaryFile& operator=(const BinaryFile&) = delete;
 
     // Throws VbError: 53, 76, 70 (denied or locked), 75 (a folder, or other).
-    static BinaryFile Open(const std::string& path, OpenMode mode);
+    // A file this open creates gets newPermissions (POSIX bits, less the umask)
+    // from the start; Windows gives it its folder's access list.
+    static BinaryFile Open(const std::string& path, OpenMode mode, unsigned newPermissions = 0666);
 
     bool IsOpen() const { return handle_ != kNoHandle; }
     const std::string& Path() const { return path_; }

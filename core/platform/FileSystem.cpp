@@ -28,7 +28,7 @@ BinaryFile CreateTemporaryBeside(const std::string& path, std::string& tempPath)
     for (int n = 1;; ++n) {
         tempPath = path.substr(0, nameStart) + TemporaryName(name, native::CurrentProcessId(), n);
         try {
-            return BinaryFile::Open(tempPath, OpenMode::CreateNewLocked);
+            return BinaryFile::Open(tempPath, OpenMode::CreateNewLocked, native::PermissionsForReplacementOf(path));
         } catch (const VbError& error) {
             if (error.number() == vberr::FileAlreadyExists && n < 1000) continue;
             tempPath.clear();  // nothing was created: there is nothing to clean up

@@ -39,7 +39,8 @@ std::string ProgramFolder();
 // True for an existing regular file (a folder counts as absent).
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
-// True when this program may write the file.
+// True when this program may write the file and its permissions do not mark
+// it read only (also for an administrator, whom the system would let write).
 bool IsWritableFile(const std::string& path);
 
 // Deletes a file; throws VbError (53 when absent, 70/75 when refused). A file
@@ -62,8 +63,17 @@ void ReplaceFileAtomically(const std::string& from, const std::string& to, bool 
 void ReplaceOpenFile(const std::string& from, const std::string& to, BinaryFile& target);
 
 // Creates a new, locked, hidden file in path's folder to be renamed over path
-// later; tempPath receives its name (empty when nothing could be created).
+// later; tempPath receives its name (empty when nothing could be created). It
+// is created with the permissions of the file at path (owner only when there
+// is none), never readable by more users than that file.
 BinaryFile CreateTemporaryBeside(const std::string& path, std::string& tempPath);
+
+// The key under which this platform's file system tells file names (or paths
+// below one folder) apart: two names with the same key are one file. The name
+// itself on POSIX; on Windows its UTF-16 form with every letter upper-cased
+// as the file system compares names (Greek, Cyrillic and full-width letters
+// included, not only ASCII).
+std::string FileNameCaseKey(std::string_view name);
 
 // The folder part of a path (everything before its last separator).
 std::string ParentFolder(const std::string& path);
@@ -72,8 +82,9 @@ std::string ParentFolder(const std::string& path);
 // cannot be resolved.
 std::string ResolvedPath(const std::string& path);
 
-// Gives to the permission bits of from, as far as the platform has them.
-void CopyPermissions(const std::string& from, const std::string& to);
+// Gives the open file to the permission bits of from, as far as the platform
+// has them, and its owner and group where this program may give them away.
+void CopyPermissions(const std::string& from, BinaryFile& to);
 
 // Why one name (a single path part, program text) cannot be created as it is
 // inside a chosen folder on this platform; nullptr when it can. Everywhere:

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/platform/BinaryFile.h"
+#include "core/platform/VbError.h"
 
 namespace tessarin {
 
@@ -16,11 +17,18 @@ struct FolderListing {
     std::vector<std::string> skipped;
 };
 
+// A folder below the chosen one that cannot be read: its files would be missed.
+struct UnreadableFolder {
+    std::string relative;  // as in FolderListing
+    VbError error;
+};
+
 // Lists everything below folder, at most maxDepth folders deep (deeper folders
-// are reported as skipped). Throws VbError when folder itself cannot be read.
+// are reported as skipped). Throws VbError when folder itself cannot be read,
+// UnreadableFolder when a folder below it cannot.
 FolderListing ListFilesBelow(const std::string& folder, int maxDepth = 64);
 
-// Opens, read only and locked, the file at relative ("/"-joined components)
+// Opens, read only and with a lock other readers share, the file at relative ("/"-joined components)
 // below folder, following no link on the way (a link gives VbError 75).
 BinaryFile OpenFileBelow(const std::string& folder, const std::string& relative);
 

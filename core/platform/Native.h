@@ -14,6 +14,10 @@ namespace tessarin::native {
 // number. Refuses folders and devices (75) and files another open holds (70).
 int RemoveFile(const std::string& path);
 
+// The permissions a new file that replaces the file at path is created with:
+// that file's own, owner-only read and write when there is none.
+unsigned PermissionsForReplacementOf(const std::string& path);
+
 // A number that tells this process from others running at the same time.
 unsigned long CurrentProcessId();
 

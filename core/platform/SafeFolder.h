@@ -9,13 +9,6 @@
 
 namespace tessarin {
 
-// True where names that differ only in letter case name the same file.
-#ifdef _WIN32
-inline constexpr bool kFileNamesIgnoreCase = true;
-#else
-inline constexpr bool kFileNamesIgnoreCase = false;
-#endif
-
 class FolderFile;
 
 class SafeFolder {

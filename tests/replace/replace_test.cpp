@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "core/platform/BinaryFile.h"
 #include "core/platform/VbError.h"
@@ -101,6 +105,7 @@ TEST(ReplaceTest, RefusalsLeaveArchiveAndRecordsUntouched) {
         const char* icon;
         const char* key = "top.5";  // the node selected, "" for none
         bool replacedMeanwhile = false;  // another program renamed its own archive over the path
+        bool readOnly = false;           // no write permission for anyone (root included)
     } cases[] = {
         {"root folder selected", intact, "source.bin", "", "", "Root"},
         {"nothing selected", intact, "source.bin", "", "", ""},
@@ -119,6 +124,7 @@ TEST(ReplaceTest, RefusalsLeaveArchiveAndRecordsUntouched) {
         // would overwrite the other program's archive.
         {"archive replaced since it was opened", intact, "source.bin", "档案文件已被其他程序替换或移走，档案未作改动：",
          "Warning", "top.5", true},
+        {"read-only archive", intact, "source.bin", "档案文件是只读的，档案未作改动：", "Warning", "top.5", false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -134,6 +140,7 @@ TEST(ReplaceTest, RefusalsLeaveArchiveAndRecordsUntouched) {
             std::filesystem::rename(NativePath(path), NativePath(aside / "older"));
             std::filesystem::rename(NativePath(h.dir / "newer"), NativePath(path));
         }
+        if (c.readOnly) std::filesystem::permissions(NativePath(path), std::filesystem::perms::owner_read);
         const std::string before = ReadFileBytes(path);
         const auto records = Records(h.program.arc.ArcEntries);
         const std::int16_t number = h.program.arc.ArcFileNum;
@@ -165,6 +172,66 @@ TEST(ReplaceTest, RefusalsLeaveArchiveAndRecordsUntouched) {
         EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"huge.bin", "pack.ARC", "source.bin"}));
     }
 }
+
+// New data "new" for the last entry, after a look at the file being written.
+NewEntryData NewLastEntry(const std::function<void(BinaryFile& out)>& meanwhile) {
+    return {2, [=](BinaryFile& out) {
+                meanwhile(out);
+                const std::string stream = Deflate("new");
+                out.Write(stream.data(), stream.size());
+                return 3;
+            }};
+}
+
+// Another program puts its own archive at the path while the new one is being
+// written: the rewrite gives up without replacing anything and says so, and
+// reports failure, not success.
+TEST(ReplaceTest, ArchiveReplacedDuringTheRewriteIsNotOverwritten) {
+    TempDir aside;
+    ProgramHarness h;
+    const std::string path = h.OpenArchive(ThreeEntries());
+    const std::string original = ReadFileBytes(path);
+    h.window.ClearLog();
+    EXPECT_FALSE(RewriteArchive(h.program, {NewLastEntry([&](BinaryFile&) {
+                                    std::filesystem::rename(NativePath(path), NativePath(aside / "older"));
+                                    WriteFileBytes(path, "the other program's archive");
+                                })},
+                                nullptr));
+    const auto boxes = h.window.Calls("MsgBox");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("MsgBox | 档案文件已被其他程序替换或移走，档案未作改动：", 0), 0u) << boxes[0];
+    EXPECT_EQ(ReadFileBytes(path), "the other program's archive");
+    EXPECT_EQ(ReadFileBytes(aside / "older"), original);
+    EXPECT_EQ(FolderListing(h.dir.path()), std::vector<std::string>{"pack.ARC"}) << "no temporary left";
+}
+
+#ifndef _WIN32
+// The new archive is never readable by more users than the old one, not even
+// while it is being written, and keeps the old one's owner and group where
+// this program may give them (as root).
+TEST(ReplaceTest, NewArchiveHasTheOldModeFromTheStartAndKeepsItsOwner) {
+    ProgramHarness h;
+    const std::string path = h.OpenArchive(ThreeEntries());
+    const mode_t oldMask = ::umask(022);
+    ASSERT_EQ(::chmod(path.c_str(), 0620), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    struct stat whileWritten {};
+    EXPECT_TRUE(RewriteArchive(
+        h.program, {NewLastEntry([&](BinaryFile& out) { ::fstat(static_cast<int>(out.Handle()), &whileWritten); })},
+        nullptr));
+    ::umask(oldMask);
+    EXPECT_EQ(whileWritten.st_mode & 07157, 0u) << std::oct << whileWritten.st_mode;  // none beyond 0620
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino) << "not rewritten";
+    EXPECT_EQ(after.st_mode & 07777, 0620u) << std::oct << after.st_mode;
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+}
+#endif
 
 }  // namespace
 }  // namespace tessarin::testing

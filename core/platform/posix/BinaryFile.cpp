@@ -39,7 +39,7 @@ int Fd(BinaryFile::NativeHandle handle) { return static_cast<int>(handle); }
 
 }  // namespace
 
-BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode) {
+BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode, unsigned newPermissions) {
     faults::Check(faults::Op::Open);
     const std::string native = TextToNative(path);
 
@@ -47,7 +47,8 @@ BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode) {
     int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     switch (mode) {
     case OpenMode::ReadWriteLocked: flags |= O_RDWR; break;
-    case OpenMode::ReadLocked: flags |= O_RDONLY; break;
+    case OpenMode::ReadLocked:
+    case OpenMode::ReadShared: flags |= O_RDONLY; break;
     // No O_TRUNC here: the old contents may only go once the lock is ours.
     case OpenMode::CreateLocked: flags |= O_RDWR | O_CREAT; break;
     // O_EXCL also refuses a link in the way, so nothing is written through one.
@@ -55,7 +56,7 @@ BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode) {
     }
     int fd;
     do {
-        fd = ::open(native.c_str(), flags, 0666);
+        fd = ::open(native.c_str(), flags, static_cast<mode_t>(newPermissions & 07777));
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         throw VbError(VbErrorFromErrnoForPath(errno, native));
@@ -71,7 +72,8 @@ BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode) {
     }
     // Archives and replacement sources are read whole by their length: a
     // device (a terminal, /dev/zero) has none and could block or never end.
-    if ((mode == OpenMode::ReadLocked || mode == OpenMode::ReadWriteLocked) && !S_ISREG(st.st_mode)) {
+    if ((mode == OpenMode::ReadLocked || mode == OpenMode::ReadShared || mode == OpenMode::ReadWriteLocked) &&
+        !S_ISREG(st.st_mode)) {
         throw VbError(vberr::PathFileAccess);
     }
     const int fl = ::fcntl(fd, F_GETFL);
@@ -83,7 +85,7 @@ BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode) {
     // same file conflicts even inside this process.
     int rc;
     do {
-        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+        rc = ::flock(fd, (mode == OpenMode::ReadShared ? LOCK_SH : LOCK_EX) | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
     if (mode == OpenMode::CreateNewLocked) {
         // The file is new: only a clean-up of stale temporaries can hold its lock

@@ -63,6 +63,12 @@ int RemoveFile(const std::string& path) {
     return 0;
 }
 
+unsigned PermissionsForReplacementOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(TextToNative(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0600;
+    return st.st_mode & 0777;  // no set-id bits before the owner is settled
+}
+
 unsigned long CurrentProcessId() { return static_cast<unsigned long>(::getpid()); }
 
 }  // namespace native
@@ -169,7 +175,12 @@ void ReplaceOpenFile(const std::string& from, const std::string& to, BinaryFile&
 }
 
 bool IsWritableFile(const std::string& path) {
-    return ::access(TextToNative(path).c_str(), W_OK) == 0;
+    const std::string native = TextToNative(path);
+    struct stat st {};
+    if (::stat(native.c_str(), &st) != 0 || ::access(native.c_str(), W_OK) != 0) return false;
+    // access() lets root write anything: a file without any write bit is read
+    // only all the same.
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
 }
 
 std::string ResolvedPath(const std::string& path) {
@@ -180,11 +191,15 @@ std::string ResolvedPath(const std::string& path) {
     return NativeToText(resolved);
 }
 
-void CopyPermissions(const std::string& from, const std::string& to) {
+void CopyPermissions(const std::string& from, BinaryFile& to) {
     struct stat st {};
-    if (::stat(TextToNative(from).c_str(), &st) == 0) {
-        ::chmod(TextToNative(to).c_str(), st.st_mode & 07777);
-    }
+    if (::stat(TextToNative(from).c_str(), &st) != 0) return;
+    const int fd = static_cast<int>(to.Handle());
+    // Only root, or an owner giving the file to one of its own groups, may
+    // change these; otherwise the new file stays the writer's (EPERM ignored).
+    (void)::fchown(fd, st.st_uid, st.st_gid);
+    // After the owner: a change of owner clears the set-id bits.
+    ::fchmod(fd, st.st_mode & 07777);
 }
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
@@ -200,5 +215,7 @@ void PreparePlatform() { ::signal(SIGXFSZ, SIG_IGN); }
 void UseBinaryStandardStreams() {}
 
 const char* NativeNameRefusal(std::string_view component) { return CommonNameRefusal(component); }
+
+std::string FileNameCaseKey(std::string_view name) { return std::string(name); }
 
 }  // namespace tessarin

@@ -31,34 +31,54 @@ int OpenDirAt(int parent, const char* name) {
     return fd;
 }
 
+// Names the folder (prefix, "" for the chosen one) that failed to be read.
+[[noreturn]] void ThrowUnreadable(const std::string& prefix, int err) {
+    if (prefix.empty()) throw VbError(VbErrorFromErrno(err));
+    throw UnreadableFolder{prefix.substr(0, prefix.size() - 1), VbError(VbErrorFromErrno(err))};
+}
+
 void Walk(int dirFd, const std::string& prefix, int depthLeft, FolderListing& out) {
     const int own = ::dup(dirFd);
-    if (own < 0) throw VbError(VbErrorFromErrno(errno));
+    if (own < 0) ThrowUnreadable(prefix, errno);
     DIR* dir = ::fdopendir(own);
     if (dir == nullptr) {
+        const int err = errno;
         ::close(own);
-        throw VbError(VbErrorFromErrno(errno));
+        ThrowUnreadable(prefix, err);
     }
     struct Closer {
         DIR* d;
         ~Closer() { ::closedir(d); }
     } closer{dir};
-    while (const dirent* item = ::readdir(dir)) {
+    for (;;) {
+        errno = 0;
+        const dirent* item = ::readdir(dir);
+        if (item == nullptr) {
+            if (errno != 0) ThrowUnreadable(prefix, errno);
+            break;
+        }
         const char* name = item->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
         const std::string relative = prefix + NativeToText(name);
         struct stat st {};
         if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            out.skipped.push_back(relative);
-            continue;
+            const int err = errno;
+            if (err == ENOENT) continue;  // gone since it was listed
+            ThrowUnreadable(relative + "/", err);
         }
         if (S_ISREG(st.st_mode)) {
             out.files.push_back(relative);
         } else if (S_ISDIR(st.st_mode) && depthLeft > 0) {
             Fd sub{OpenDirAt(dirFd, name)};
             if (sub.fd < 0) {
-                out.skipped.push_back(relative);
-                continue;
+                // Replaced by a link or a file since it was listed: not entered.
+                const int err = errno;
+                if (err == ELOOP || err == ENOTDIR) {
+                    out.skipped.push_back(relative);
+                    continue;
+                }
+                if (err == ENOENT) continue;
+                ThrowUnreadable(relative + "/", err);  // its files would be missed silently
             }
             Walk(sub.fd, relative + "/", depthLeft - 1, out);
         } else {
@@ -100,11 +120,11 @@ BinaryFile OpenFileBelow(const std::string& folder, const std::string& relative)
             if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0) throw VbError(VbErrorFromErrno(errno));
             int rc;
             do {
-                rc = ::flock(fd, LOCK_EX | LOCK_NB);
+                rc = ::flock(fd, LOCK_SH | LOCK_NB);  // only read: other readers share it
             } while (rc != 0 && errno == EINTR);
             if (rc != 0) throw VbError(VbErrorFromErrno(errno));
             file.fd = -1;
-            return BinaryFile::FromHandle(fd, folder + "/" + relative);
+            return BinaryFile::FromHandle(fd, folder + "/" + relative, OpenMode::ReadShared);
         }
         Fd next{OpenDirAt(current.fd, part.c_str())};
         if (next.fd < 0) throw VbError(errno == ELOOP || errno == ENOTDIR ? vberr::PathFileAccess : VbErrorFromErrno(errno));

@@ -44,13 +44,14 @@ OVERLAPPED At(std::int64_t pos) {
 
 }  // namespace
 
-BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode) {
+BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode, unsigned /*newPermissions*/) {
     faults::Check(faults::Op::Open);
     DWORD access = GENERIC_READ | GENERIC_WRITE;
     DWORD disposition = OPEN_EXISTING;
     switch (mode) {
     case OpenMode::ReadWriteLocked: break;
-    case OpenMode::ReadLocked: access = GENERIC_READ; break;
+    case OpenMode::ReadLocked:
+    case OpenMode::ReadShared: access = GENERIC_READ; break;
     // Not CREATE_ALWAYS: the old contents may only go once the file is ours.
     case OpenMode::CreateLocked: disposition = OPEN_ALWAYS; break;
     // Also refuses a link in the way, so nothing is written through one.
@@ -77,7 +78,8 @@ BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode) {
         OVERLAPPED at{};
         at.Offset = win::kInUseOffsetLow;
         at.OffsetHigh = win::kInUseOffsetHigh;
-        if (!::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+        const DWORD kind = mode == OpenMode::ReadShared ? 0 : LOCKFILE_EXCLUSIVE_LOCK;
+        if (!::LockFileEx(h, kind | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
             throw VbError(vberr::PermissionDenied);  // in use by another open
         }
     }
@@ -148,7 +150,8 @@ void BinaryFile::Write(const void* buffer, std::size_t n) {
         if (!::WriteFile(H(handle_), in + done, chunk, &put, &at)) {
             const DWORD error = ::GetLastError();
             // A handle opened for reading only refuses writes as access denied.
-            throw VbError(error == ERROR_ACCESS_DENIED && mode_ == OpenMode::ReadLocked ? kBadFileMode
+            throw VbError(error == ERROR_ACCESS_DENIED && (mode_ == OpenMode::ReadLocked || mode_ == OpenMode::ReadShared)
+                              ? kBadFileMode
                                                                                         : VbErrorFromWin32(error));
         }
         if (put == 0) {

@@ -97,6 +97,9 @@ int RemoveFile(const std::string& path) {
     return result;
 }
 
+// A new file gets its folder's access list; there are no bits to choose.
+unsigned PermissionsForReplacementOf(const std::string&) { return 0666; }
+
 unsigned long CurrentProcessId() { return ::GetCurrentProcessId(); }
 
 }  // namespace native
@@ -226,7 +229,8 @@ std::string ResolvedPath(const std::string& path) {
     return win::FromWide(resolved);
 }
 
-void CopyPermissions(const std::string& from, const std::string& to) {
+void CopyPermissions(const std::string& from, BinaryFile& file) {
+    const std::string& to = file.Path();
     // The new file inherits its folder's access list; only the read-only and
     // hidden attributes are the old file's own (a read-only archive is refused
     // before it gets this far).
@@ -281,6 +285,23 @@ const char* NativeNameRefusal(std::string_view component) {
         return "a device name Windows reserves";
     }
     return nullptr;
+}
+
+std::string FileNameCaseKey(std::string_view name) {
+    std::wstring wide = win::Wide(std::string(name));
+    // Upper case without a locale's rules: the ordinal, case-insensitive
+    // comparison the file system makes of whole names.
+    if (!wide.empty()) {
+        const int size = static_cast<int>(wide.size());
+        std::wstring upper(wide.size(), L'\0');
+        if (::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), size, upper.data(), size, nullptr,
+                            nullptr, 0) == size) {
+            wide = std::move(upper);
+        } else {
+            ::CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+        }
+    }
+    return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
 }
 
 }  // namespace tessarin

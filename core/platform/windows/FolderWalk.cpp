@@ -23,6 +23,12 @@ struct FindGuard {
     }
 };
 
+// Names the folder (prefix, "" for the chosen one) that failed to be read.
+[[noreturn]] void ThrowUnreadable(const std::string& prefix, DWORD error) {
+    if (prefix.empty()) throw VbError(VbErrorFromWin32(error));
+    throw UnreadableFolder{prefix.substr(0, prefix.size() - 1), VbError(VbErrorFromWin32(error))};
+}
+
 void Walk(HANDLE folder, const std::string& prefix, int depthLeft, FolderListing& out) {
     WIN32_FIND_DATAW item{};
     const FindGuard find{::FindFirstFileExW((win::FolderPath(folder) + L"\\*").c_str(), FindExInfoBasic, &item,
@@ -30,7 +36,7 @@ void Walk(HANDLE folder, const std::string& prefix, int depthLeft, FolderListing
     if (find.h == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return;  // nothing in it
-        throw VbError(VbErrorFromWin32(error));
+        ThrowUnreadable(prefix, error);
     }
     do {
         const std::wstring name = item.cFileName;
@@ -47,15 +53,20 @@ void Walk(HANDLE folder, const std::string& prefix, int depthLeft, FolderListing
             DWORD error;
             const win::UniqueHandle sub = win::OpenBelow(folder, name, true, kind, error);
             if (!sub.Valid()) {
-                out.skipped.push_back(relative);
-                continue;
+                // Replaced by a link since it was listed: not entered.
+                if (error == ERROR_SUCCESS || kind == win::Kind::Link) {
+                    out.skipped.push_back(relative);
+                    continue;
+                }
+                if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) continue;  // gone meanwhile
+                ThrowUnreadable(relative + "/", error);  // its files would be missed silently
             }
             Walk(sub.Get(), relative + "/", depthLeft - 1, out);
         } else {
             out.skipped.push_back(relative);
         }
     } while (::FindNextFileW(find.h, &item));
-    if (::GetLastError() != ERROR_NO_MORE_FILES) throw VbError(VbErrorFromWin32(::GetLastError()));
+    if (const DWORD error = ::GetLastError(); error != ERROR_NO_MORE_FILES) ThrowUnreadable(prefix, error);
 }
 
 }  // namespace
@@ -85,13 +96,13 @@ BinaryFile OpenFileBelow(const std::string& folder, const std::string& relative)
                                                                             : VbErrorFromWin32(error));
         }
         if (last) {
-            if (!win::LockInUse(next.Get())) throw VbError(vberr::PermissionDenied);
+            if (!win::LockInUse(next.Get(), true)) throw VbError(vberr::PermissionDenied);
             std::string display = folder + kNativeSeparator + relative;
             for (char& c : display) {
                 if (c == '/') c = kNativeSeparator;
             }
             return BinaryFile::FromHandle(reinterpret_cast<BinaryFile::NativeHandle>(next.Release()), display,
-                                          OpenMode::ReadLocked);
+                                          OpenMode::ReadShared);
         }
         current = std::move(next);
         start = slash + 1;

@@ -86,11 +86,12 @@ bool OpenedAt(HANDLE h, const std::wstring& path) {
     }
 }
 
-bool LockInUse(HANDLE file) {
+bool LockInUse(HANDLE file, bool shared) {
     OVERLAPPED at{};
     at.Offset = kInUseOffsetLow;
     at.OffsetHigh = kInUseOffsetHigh;
-    return ::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+    const DWORD kind = shared ? 0 : LOCKFILE_EXCLUSIVE_LOCK;
+    return ::LockFileEx(file, kind | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
 }
 
 }  // namespace tessarin::win

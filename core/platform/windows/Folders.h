@@ -76,7 +76,7 @@ inline std::wstring PathIn(HANDLE folder, const std::wstring& name) { return Fol
 bool OpenedAt(HANDLE h, const std::wstring& path);
 
 // Takes the in-use byte lock every BinaryFile takes (see Wide.h); false when
-// another open holds it.
-bool LockInUse(HANDLE file);
+// another open holds it. A shared lock lets other readers take theirs too.
+bool LockInUse(HANDLE file, bool shared = false);
 
 }  // namespace tessarin::win
