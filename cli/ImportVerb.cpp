@@ -21,7 +21,8 @@ int RunImport(const ImportOptions& options) {
     ImportPlan plan;
     if (!PlanImport(program, NativeToText(options.folder), plan)) return 1;
     for (const std::string& file : plan.unmatched) PrintError("没有对应的对象，已跳过：" + file);
-    if (!options.dryRun && !ApplyImport(program, plan)) return 1;
+    // A dry run refuses whatever the real run would refuse before writing.
+    if (options.dryRun ? !CheckImportCanBeApplied(program, plan) : !ApplyImport(program, plan)) return 1;
 
     std::string lines;
     for (const ImportItem& item : plan.changed) {

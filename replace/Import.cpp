@@ -15,6 +15,7 @@
 #include "core/platform/FileSystem.h"
 #include "core/platform/FileTransfer.h"
 #include "core/platform/FolderWalk.h"
+#include "core/platform/Temporaries.h"
 #include "core/platform/VbError.h"
 #include "extract/ExportPaths.h"
 #include "replace/Replace.h"
@@ -63,7 +64,8 @@ void PollStop(Program& program) {
 
 // Deflates the changed files on worker threads into nameless scratch files
 // beside the archive. Workers run at most a window of files ahead of the one
-// the rewrite takes next, so open files and disk use stay bounded.
+// the rewrite takes next, so open files, disk use and the results held (a
+// ring of one slot per file in the window) stay bounded.
 class DeflatePipeline {
 public:
     struct Result {
@@ -73,10 +75,10 @@ public:
         bool done = false;
     };
 
-    DeflatePipeline(const ImportPlan& plan, const std::string& archivePath)
-        : plan_(plan), archivePath_(archivePath), results_(plan.changed.size()) {
+    DeflatePipeline(const ImportPlan& plan, const std::string& archivePath) : plan_(plan), archivePath_(archivePath) {
         const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
         window_ = 2 * static_cast<std::size_t>(cores);
+        results_.resize(window_);
         const std::size_t workers = std::min<std::size_t>(cores, plan.changed.size());
         for (std::size_t i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
     }
@@ -92,13 +94,15 @@ public:
     // Waits for item k (pumping the window meanwhile) and hands it over.
     Result Take(std::size_t k, Program& program) {
         std::unique_lock lock(mutex_);
-        while (!results_[k].done) {
+        Result& slot = results_[k % window_];
+        while (!slot.done) {
             changed_.wait_for(lock, std::chrono::milliseconds(30));
             lock.unlock();
             PollStop(program);
             lock.lock();
         }
-        Result r = std::move(results_[k]);
+        Result r = std::move(slot);
+        slot = Result{};  // free for item k + window
         taken_ = k + 1;
         changed_.notify_all();
         return r;
@@ -110,8 +114,9 @@ private:
             std::size_t k;
             {
                 std::unique_lock lock(mutex_);
-                changed_.wait(lock, [&] { return quit_ || next_ >= results_.size() || next_ < taken_ + window_; });
-                if (quit_ || next_ >= results_.size()) return;
+                const std::size_t count = plan_.changed.size();
+                changed_.wait(lock, [&] { return quit_ || next_ >= count || next_ < taken_ + window_; });
+                if (quit_ || next_ >= count) return;
                 k = next_++;
             }
             Result r;
@@ -131,7 +136,7 @@ private:
             r.done = true;
             {
                 std::lock_guard lock(mutex_);
-                results_[k] = std::move(r);
+                results_[k % window_] = std::move(r);
             }
             changed_.notify_all();
         }
@@ -139,7 +144,7 @@ private:
 
     const ImportPlan& plan_;
     const std::string archivePath_;
-    std::vector<Result> results_;
+    std::vector<Result> results_;  // item k in slot k % window_
     std::vector<std::thread> threads_;
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -169,21 +174,35 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
     } catch (const VbError& error) {
         ShowFileFailure(program, "无法读取目录：", folder, error);
         return false;
+    } catch (const UnreadableFolder& failure) {
+        ShowFileFailure(program, "无法读取目录：", folder + "/" + failure.relative, failure.error);
+        return false;
     }
-    // The first entry that exports to a file owns it, as the export writes only that one.
-    std::unordered_map<std::string, std::size_t> owner;
+    // The first entry that exports to a file owns it, as the export writes only
+    // that one. Only hashes of the names are kept; a file is matched by the
+    // entry's name worked out again.
+    std::unordered_multimap<std::size_t, std::uint32_t> byHash;
     const ArcEntryList& entries = program.arc.ArcEntries;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const std::string file = ExportedFileOf(entries[i]);
-        if (!file.empty()) owner.emplace(file, i);
+        if (!file.empty()) byHash.emplace(std::hash<std::string>{}(file), static_cast<std::uint32_t>(i));
     }
+    const auto ownerOf = [&](const std::string& file) -> std::optional<std::size_t> {
+        std::optional<std::size_t> first;
+        const auto [from, to] = byHash.equal_range(std::hash<std::string>{}(file));
+        for (auto it = from; it != to; ++it) {
+            if ((!first || it->second < *first) && ExportedFileOf(entries[it->second]) == file) first = it->second;
+        }
+        return first;
+    };
     std::vector<ImportItem> matched;
-    for (const std::string& file : listing.files) {
-        const auto it = owner.find(file);
-        if (it == owner.end()) plan.unmatched.push_back(file);
-        else matched.push_back({it->second, file});
+    for (std::string& file : listing.files) {
+        if (const std::optional<std::size_t> owner = ownerOf(file)) matched.push_back({*owner, std::move(file)});
+        else plan.unmatched.push_back(std::move(file));
     }
-    for (const std::string& other : listing.skipped) plan.unmatched.push_back(other);
+    for (std::string& other : listing.skipped) plan.unmatched.push_back(std::move(other));
+    listing = FolderListing{};
+    byHash = {};
     std::sort(plan.unmatched.begin(), plan.unmatched.end());
     std::sort(matched.begin(), matched.end(), [](const ImportItem& a, const ImportItem& b) { return a.index < b.index; });
 
@@ -199,10 +218,15 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
         BinaryFile& archive = program.files.Get(program.arc.ArcFileNum);
         for (std::size_t k = 0; k < matched.size(); ++k) {
             PollStop(program);
-            const ImportItem& item = matched[k];
+            ImportItem& item = matched[k];
             bool same = false;
             try {
                 BinaryFile file = OpenFileBelow(folder, item.file);
+                // Refused before a byte of it is read: the format cannot store it.
+                if (file.Length() >= kOrgSizeBias) {
+                    ShowSourceFailure(program, folder + "/" + item.file, std::make_exception_ptr(SourceTooLarge{}));
+                    return false;
+                }
                 same = FileEqualsInflatedEntry(archive, entries[item.index], file);
             } catch (const VbError& error) {
                 if (error.number() == vberr::InputPastEnd && entries[item.index].ArcFileZipSize >= 0) {
@@ -212,7 +236,7 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
                     return false;
                 }
             }
-            if (!same) plan.changed.push_back(item);
+            if (!same) plan.changed.push_back(std::move(matched[k]));
             ui.SetProgressValue(kImportBar, static_cast<int>(k) + 1);
         }
     } catch (const ImportStopped&) {
@@ -224,9 +248,15 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
     return true;
 }
 
+bool CheckImportCanBeApplied(Program& program, const ImportPlan& plan) {
+    return plan.changed.empty() || CheckArchiveCanBeRewritten(program);
+}
+
 bool ApplyImport(Program& program, const ImportPlan& plan) {
+    // A killed run's temporaries go whether or not this run writes anything.
+    RemoveStaleTemporariesBeside(ResolvedPath(program.arc.OpenArcPath));
+    if (!CheckImportCanBeApplied(program, plan)) return false;
     if (plan.changed.empty()) return true;
-    if (!CheckArchiveCanBeRewritten(program)) return false;
     IMainWindow& ui = program.ui;
     ui.SetProgressVisible(kImportBar, true);
     ui.SetProgressMin(kImportBar, 0);
@@ -242,19 +272,28 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
     // puts its new file and where stale ones are looked for.
     pipeline.emplace(plan, ResolvedPath(program.arc.OpenArcPath));
     std::string failedFile;
+    // What every entry's write needs, in one place: each write then holds a
+    // pointer and a number, small enough to need no allocation of its own.
+    struct Shared {
+        Program& program;
+        std::optional<DeflatePipeline>& pipeline;
+        const ImportPlan& plan;
+        std::string& failedFile;
+    } shared{program, pipeline, plan, failedFile};
     std::vector<NewEntryData> replacements;
+    replacements.reserve(plan.changed.size());
     for (std::size_t k = 0; k < plan.changed.size(); ++k) {
         NewEntryData data;
         data.index = plan.changed[k].index;
-        data.write = [&, k](BinaryFile& out) {
-            PollStop(program);
-            DeflatePipeline::Result r = pipeline->Take(k, program);
+        data.write = [s = &shared, k](BinaryFile& out) {
+            PollStop(s->program);
+            DeflatePipeline::Result r = s->pipeline->Take(k, s->program);
             if (r.failure) {
-                failedFile = plan.folder + "/" + plan.changed[k].file;
+                s->failedFile = s->plan.folder + "/" + s->plan.changed[k].file;
                 std::rethrow_exception(r.failure);
             }
             CopyBetweenFiles(r.scratch, 0, r.sizes.stored, out);
-            ui.SetProgressValue(kImportBar, static_cast<int>(k) + 1);
+            s->program.ui.SetProgressValue(kImportBar, static_cast<int>(k) + 1);
             return static_cast<std::int32_t>(r.sizes.plain);
         };
         replacements.push_back(std::move(data));

@@ -29,8 +29,14 @@ std::string ExportedFileOf(const ARCFileCls& entry);
 // Matches the files below folder to the open archive's entries and keeps those
 // whose content differs from what an inflated export of the entry writes
 // (compared block by block, never whole in memory). Polls StopRequested and
-// advances progress bar 2. False after a message, or when stopped.
+// advances progress bar 2. A file of 1 GiB or more, which the format cannot
+// store, is refused before it is read. False after a message, or when stopped.
 bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan);
+
+// Everything ApplyImport checks before it writes (the archive still at its
+// path, its layout, not read only), for a run that only says what it would do.
+// Sizes of the sources are checked by PlanImport. False after a message.
+bool CheckImportCanBeApplied(Program& program, const ImportPlan& plan);
 
 // Deflates the changed files in parallel (a worker per core, a bounded number
 // of finished files waiting) and rewrites the archive once with them. False

@@ -41,6 +41,13 @@ bool NextBytesAre(BinaryFile& file, const unsigned char* expected, std::size_t n
 
 bool FileEqualsInflatedEntry(BinaryFile& archive, const ARCFileCls& entry, BinaryFile& file) {
     if (entry.ArcFileOrgSize < 0 || entry.ArcFileZipSize < 0 || entry.ArcFileOFSET < 0) return false;
+    // No stored bytes and no original size: the export writes an empty file
+    // without reading the archive.
+    if (entry.ArcFileZipSize == 0 && entry.ArcFileOrgSize == 0) {
+        unsigned char any;
+        file.Seek(0);
+        return file.Read(&any, 1) == 0;
+    }
     const std::int64_t end = static_cast<std::int64_t>(entry.ArcFileOFSET) + entry.ArcFileZipSize;
     if (end > archive.Length()) throw VbError(vberr::InputPastEnd);
     if (file.Length() != entry.ArcFileOrgSize) return false;  // a first look; the bytes decide

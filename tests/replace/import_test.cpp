@@ -4,8 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "app/Import.h"
+#include "core/platform/FolderWalk.h"
 #include "replace/Import.h"
 #include "replace/ReplaceSupport.h"
 #include "support/Links.h"
@@ -16,7 +22,7 @@ namespace {
 ArcPlan Layout() {
     ArcPlan s;
     s.records = {Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\deep\\doc", 0x20, Noise(3000, 5)),
-                 Entry("top", 5, "top entry")};
+                 Entry("top", 5, "top entry"), Stored("empty", 0x20, "", 0)};
     s.records[2].data += "KEPT";  // bytes after an entry's data stay
     s.records[2].storedSize = static_cast<std::int32_t>(s.records[2].data.size() - 4);
     s.gap = "GAP";
@@ -44,7 +50,9 @@ TEST(ImportTest, ReplacesChangedEntriesInOneRewrite) {
         std::string unmatched;  // as the question lists them
         bool stop = false;
     } cases[] = {
-        {"identical files change nothing", {{"ui/logo.png", "logo"}, {"ui/deep/doc.txt", Noise(3000, 5)}}, {}, ""},
+        {"identical files change nothing",
+         {{"ui/logo.png", "logo"}, {"ui/deep/doc.txt", Noise(3000, 5)}, {"empty.txt", ""}}, {}, ""},
+        {"a file given to an empty entry", {{"empty.txt", "now full"}}, {{3, "now full"}}, ""},
         {"changed ones replaced, others kept", {{"ui/logo.png", "new logo"}, {"ui/deep/doc.txt", Noise(3000, 5)},
                                                {"top.5", big}},
          {{0, "new logo"}, {2, big}}, ""},
@@ -97,6 +105,94 @@ TEST(ImportTest, LinksAreNotFollowed) {
     EXPECT_TRUE(plan.changed.empty());
     EXPECT_EQ(plan.unmatched, (std::vector<std::string>{"linked.png", "ui"}));
 }
+
+// Whatever the rewrite would refuse before writing, the check a dry run makes
+// refuses too, with the same message; a source the format cannot hold is
+// refused while planning. Nothing is written either way.
+TEST(ImportTest, ChecksBeforeWritingAreTheSameForADryRun) {
+    const struct {
+        const char* label;
+        const char* file;  // written below in/ with changed bytes; "top.5" is a sparse 1 GiB file
+        bool readOnly, outOfOrder;
+        std::string refusal;  // the start of each message, "" when the run may go ahead
+        bool planRefuses = false;
+    } cases[] = {
+        {"read-only archive", "ui/logo.png", true, false, "MsgBox | 档案文件是只读的，档案未作改动："},
+        {"data out of directory order", "ui/logo.png", false, true, "MsgBox | 档案的数据布局不符合替换的要求"},
+        {"source of 1 GiB", "top.5", false, false, "MsgBox | 替换文件太大，无法存入档案：", true},
+        {"read-only archive, nothing to change", "", true, false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ProgramHarness h;
+        ArcPlan layout = Layout();
+        if (c.outOfOrder) layout.records[2].offset = 8 + 4 * 80;  // inside the gap, before the first entry's data
+        const std::string path = h.OpenArchive(layout);
+        WriteExport(h.dir, {{"ui/none", ""}});
+        if (*c.file) WriteFileBytes(h.dir / "in/" + c.file, "changed");
+        if (std::string(c.file) == "top.5") std::filesystem::resize_file(NativePath(h.dir / "in/top.5"), 0x40000000);
+        if (c.readOnly) std::filesystem::permissions(NativePath(path), std::filesystem::perms::owner_read);
+        const std::string before = ReadFileBytes(path);
+        h.window.ClearLog();
+        ImportPlan plan;
+        EXPECT_EQ(PlanImport(h.program, h.dir / "in", plan), !c.planRefuses);
+        if (!c.planRefuses) {
+            EXPECT_EQ(CheckImportCanBeApplied(h.program, plan), c.refusal.empty());
+            EXPECT_EQ(ApplyImport(h.program, plan), c.refusal.empty());
+        }
+        const auto boxes = h.window.Calls("MsgBox");
+        const std::size_t expected = c.refusal.empty() ? 0u : c.planRefuses ? 1u : 2u;
+        ASSERT_EQ(boxes.size(), expected) << ::testing::PrintToString(boxes);
+        for (const std::string& box : boxes) EXPECT_EQ(box.rfind(c.refusal, 0), 0u) << box;
+        if (!boxes.empty() && !c.planRefuses) {
+            EXPECT_EQ(boxes[0], boxes[1]) << "the dry run says what the run says";
+        }
+        EXPECT_EQ(ReadFileBytes(path), before);
+    }
+}
+
+// Sources are only read: another import reading the same files at the same
+// time does not keep this one out.
+TEST(ImportTest, SourcesAreSharedWithOtherReaders) {
+    ProgramHarness h;
+    const std::string path = h.OpenArchive(Layout());
+    WriteExport(h.dir, {{"ui/logo.png", "shared"}});
+    BinaryFile otherImport = OpenFileBelow(h.dir / "in", "ui/logo.png");
+    ImportPlan plan;
+    ASSERT_TRUE(PlanImport(h.program, h.dir / "in", plan)) << ::testing::PrintToString(h.window.log);
+    EXPECT_TRUE(ApplyImport(h.program, plan)) << ::testing::PrintToString(h.window.log);
+    EXPECT_EQ(ReadFileBytes(path), BuildArc(ExpectedAfterReplace(Layout(), 0, "shared")));
+}
+
+#ifndef _WIN32
+// A folder inside the import folder that cannot be read would hide its files:
+// the import fails naming it, it does not skip it. Run by an unprivileged
+// user in a child process, since root reads every folder.
+TEST(ImportTest, UnreadableFolderFailsTheImport) {
+    ProgramHarness h;
+    h.OpenArchive(Layout());
+    WriteExport(h.dir, {{"ui/logo.png", "changed"}, {"locked/file.bin", "hidden"}});
+    ASSERT_EQ(::chmod(h.dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod((h.dir / "in/locked").c_str(), 0), 0);
+    h.window.ClearLog();
+    const pid_t child = ::fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+        ImportPlan plan;
+        const bool planned = PlanImport(h.program, h.dir / "in", plan);
+        const auto boxes = h.window.Calls("MsgBox");
+        const bool named = boxes.size() == 1 && boxes[0].rfind("MsgBox | 无法读取目录：", 0) == 0 &&
+                           boxes[0].find(h.dir / "in/locked") != std::string::npos &&
+                           boxes[0].find("错误编号:70") != std::string::npos;
+        ::_exit(!planned && named ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::chmod((h.dir / "in/locked").c_str(), 0755);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the import did not fail naming the folder";
+}
+#endif
 
 }  // namespace
 }  // namespace tessarin::testing
