@@ -1,6 +1,7 @@
 // tessarin-cli extract: every entry in the archive's folders (as the export-all
 // command does), or the named entries straight into DEST (as the single export).
 #include <filesystem>
+#include <unordered_map>
 
 #include "cli/Console.h"
 #include "cli/ConsoleWindow.h"
@@ -41,10 +42,26 @@ int RunExtract(const ExtractOptions& options) {
 
     if (options.keys.empty()) return ExportAllEntries(program) ? 0 : 1;
 
+    // Each file of DEST (as its file system tells names apart) -> the key written there.
+    std::unordered_map<std::string, std::string> written;
     bool allDone = true;
     for (const std::string& argument : options.keys) {
-        if (!window.SelectEntry(program.tree, NativeToText(argument)) || !ExtSub(program, window.Handle()))
+        if (!window.SelectEntry(program.tree, NativeToText(argument))) {
             allDone = false;
+            continue;
+        }
+        const TreeNode& node = *program.SelectedNode();
+        const std::string file = FileNameCaseKey(node.text);
+        // A second key whose file an earlier one wrote is refused, as export all does.
+        if (const auto it = written.find(file); it != written.end() && it->second != node.key) {
+            std::string path = window.folderAnswer;
+            if (path.empty() || path.back() != kNativeSeparator) path += kNativeSeparator;
+            ShowCollision(window, path + node.text, node.key, it->second);
+            allDone = false;
+            continue;
+        }
+        if (ExtSub(program, window.Handle())) written.emplace(file, node.key);
+        else allDone = false;
         if (program.ending) return 1;
     }
     return allDone ? 0 : 1;

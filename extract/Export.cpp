@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
+#include <functional>
 #include <vector>
 
 #include "core/MessageTexts.h"
@@ -55,13 +55,6 @@ void ShowLinkRefused(MessageSink& messages, const std::string& link, const std::
                     MsgIcon::Stop, kProgramTitle);
 }
 
-void ShowCollision(MessageSink& messages, const std::string& path, const std::string& key,
-                   const std::string& firstKey) {
-    messages.MsgBox("这个文件已由本次导出的另一个条目写入，后一个条目未导出：" + path + kCrLf + kCrLf + "KEY：" + key +
-                        kCrLf + "已写入的 KEY：" + firstKey,
-                    MsgIcon::Stop, kProgramTitle);
-}
-
 void ShowBadSize(MessageSink& messages, std::int32_t size) {
     messages.MsgBox("记录的文件大小不正确（" + std::to_string(size) + "），无法解压。", MsgIcon::Warning,
                     "Compression Error");
@@ -83,48 +76,48 @@ struct FolderFailure {
 };
 
 // The folders of one export-all, opened below the chosen folder one name at a
-// time and never through a link; each is made at most once and kept open for
-// the entries that follow (a bounded number at a time).
+// time and never through a link, and kept open for the entries that follow:
+// a bounded number at a time, and nothing kept about the others, so memory
+// does not grow with the number of folders an archive names.
 class FolderCache {
 public:
-    FolderCache(SafeFolder root, std::string rootText) : rootText_(std::move(rootText)) {
-        RemoveStaleTemporariesIn(root);
-        swept_.insert(std::string());
-        open_.emplace(std::string(), std::make_shared<SafeFolder>(std::move(root)));
+    FolderCache(SafeFolder root, std::string rootText)
+        : rootText_(std::move(rootText)), root_(std::make_shared<SafeFolder>(std::move(root))) {
+        RemoveStaleTemporariesIn(*root_);
     }
 
     const SafeFolder& Get(const EntryPlace& place) {
+        if (place.folders.empty()) return *root_;
         if (auto it = open_.find(place.folderKey); it != open_.end()) return *it->second;
-        if (open_.size() > kMaxOpen) {
-            auto root = open_[std::string()];
-            open_.clear();
-            open_.emplace(std::string(), root);
-        }
+        if (open_.size() >= kMaxOpen) open_.clear();
+        // Each folder's key is a prefix of folderKey: the folders up to its separator.
+        std::vector<std::size_t> ends;
+        ends.reserve(place.folders.size());
+        for (std::size_t at = 0; (at = place.folderKey.find(kNativeSeparator, at)) != std::string::npos; ++at)
+            ends.push_back(at + 1);
         // Start from the deepest folder on the way that is open already.
-        std::shared_ptr<SafeFolder> folder = open_[std::string()];
-        std::string key;
+        std::shared_ptr<SafeFolder> folder = root_;
         std::size_t i = 0;
-        for (std::size_t n = place.folders.size(); n > 0; --n) {
-            std::string prefix;
-            for (std::size_t k = 0; k < n; ++k) prefix += place.folders[k] + kNativeSeparator;
-            if (auto it = open_.find(prefix); it != open_.end()) {
+        for (std::size_t n = ends.size(); n > 0; --n) {
+            if (auto it = open_.find(place.folderKey.substr(0, ends[n - 1])); it != open_.end()) {
                 folder = it->second;
-                key = prefix;
                 i = n;
                 break;
             }
         }
         for (; i < place.folders.size(); ++i) {
-            key += place.folders[i] + kNativeSeparator;
+            const std::string key = place.folderKey.substr(0, ends[i]);
             bool isLink = false;
             try {
                 folder = std::make_shared<SafeFolder>(folder->OpenOrCreateChild(place.folders[i], &isLink));
             } catch (const VbError& error) {
                 throw FolderFailure{error, isLink ? rootText_ + key.substr(0, key.size() - 1) : std::string()};
             }
-            open_[key] = folder;
             // Temporaries a killed run left here go before this run writes any.
-            if (swept_.insert(key).second) RemoveStaleTemporariesIn(*folder);
+            // A folder opened again after it left the cache is looked at again,
+            // rather than remembering every folder of the run.
+            RemoveStaleTemporariesIn(*folder);
+            open_[key] = folder;
         }
         return *folder;
     }
@@ -132,8 +125,8 @@ public:
 private:
     static constexpr std::size_t kMaxOpen = 256;
     std::string rootText_;
-    std::unordered_map<std::string, std::shared_ptr<SafeFolder>> open_;
-    std::unordered_set<std::string> swept_;  // folders whose stale temporaries are gone
+    std::shared_ptr<SafeFolder> root_;
+    std::unordered_map<std::string, std::shared_ptr<SafeFolder>> open_;  // by folder key, at most kMaxOpen
 };
 
 // Messages of one entry, held back so that the run can show them, ask after a
@@ -250,15 +243,16 @@ public:
 
     bool Run(BinaryFile& archive, std::int64_t length) {
         const std::size_t count = program_.arc.ArcEntries.size();
-        places_.resize(count);
-        for (std::size_t i = 0; i < count; ++i) places_[i] = PlaceOf(program_.arc.ArcEntries[i]);
+        // One flag per entry; where each goes is worked out again when it is written.
+        placeable_.resize(count);
+        for (std::size_t i = 0; i < count; ++i) placeable_[i] = PlaceOf(program_.arc.ArcEntries[i]).has_value();
         EntryPipeline pipeline(archive, length, count, [this](EntryJob& job) {
             const ARCFileCls& entry = program_.arc.ArcEntries[job.index];
             job.offset = entry.ArcFileOFSET;
             job.storedSize = entry.ArcFileZipSize;
             job.size = entry.ArcFileOrgSize;
             job.inflate = !raw_;
-            job.skip = !places_[job.index];
+            job.skip = !placeable_[job.index];
         });
         const auto idle = [this] { ui_.DoEvents(); };
         while (EntryJob* job = pipeline.Next(idle)) {
@@ -301,19 +295,16 @@ private:
     // Writes one entry's file; its messages go to held. True when written.
     bool ExportJob(HeldMessages& held, BinaryFile& archive, EntryJob& job) {
         const ARCFileCls& entry = program_.arc.ArcEntries[job.index];
-        const std::optional<EntryPlace>& place = places_[job.index];
+        const std::optional<EntryPlace> place = PlaceOf(entry);
         if (!place) {
             ShowUnsafeName(held, entry.ArcFilePath + entry.ArcFileName, entry.ArcFileKey);
             return false;
         }
         const std::string display = rootText_ + place->folderKey + place->name;
-        std::string fileKey = place->folderKey + place->name;
-        if constexpr (kFileNamesIgnoreCase) {
-            std::transform(fileKey.begin(), fileKey.end(), fileKey.begin(),
-                           [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-        }
-        if (auto it = written_.find(fileKey); it != written_.end()) {
-            ShowCollision(held, display, entry.ArcFileKey, program_.arc.ArcEntries[it->second].ArcFileKey);
+        // Names the file system takes for one file (case aside, on Windows) are one file.
+        const std::string fileKey = FileNameCaseKey(place->folderKey + place->name);
+        if (const std::optional<std::size_t> first = WrittenBefore(fileKey)) {
+            ShowCollision(held, display, entry.ArcFileKey, program_.arc.ArcEntries[*first].ArcFileKey);
             return false;
         }
         const SafeFolder* folder = nullptr;
@@ -330,11 +321,22 @@ private:
         }
         const bool done = WriteJob(held, archive, *folder, place->name, display, job);
         if (done) {
-            written_.emplace(std::move(fileKey), job.index);
+            written_.emplace(std::hash<std::string>{}(fileKey), static_cast<std::uint32_t>(job.index));
         } else {
             held.MsgBox(kEntryFailed + entry.ArcFileKey, MsgIcon::Stop, kProgramTitle);
         }
         return done;
+    }
+
+    // The entry whose file fileKey names, if this run has written one. Only
+    // hashes are kept; an entry with the same hash is looked at again.
+    std::optional<std::size_t> WrittenBefore(const std::string& fileKey) const {
+        const auto [from, to] = written_.equal_range(std::hash<std::string>{}(fileKey));
+        for (auto it = from; it != to; ++it) {
+            const std::optional<EntryPlace> other = PlaceOf(program_.arc.ArcEntries[it->second]);
+            if (other && FileNameCaseKey(other->folderKey + other->name) == fileKey) return it->second;
+        }
+        return std::nullopt;
     }
 
     bool WriteJob(MessageSink& messages, BinaryFile& archive, const SafeFolder& folder, const std::string& name,
@@ -395,8 +397,9 @@ private:
     std::string rootText_;
     FolderCache folders_;
     bool raw_;
-    std::vector<std::optional<EntryPlace>> places_;
-    std::unordered_map<std::string, std::size_t> written_;  // file below the chosen folder -> entry
+    std::vector<bool> placeable_;  // entries whose name stays inside the chosen folder
+    // Hash of each file written below the chosen folder -> its entry.
+    std::unordered_multimap<std::size_t, std::uint32_t> written_;
     std::vector<std::string> failures_;
     bool quiet_ = false;
     bool stopped_ = false;
@@ -404,6 +407,13 @@ private:
 };
 
 }  // namespace
+
+void ShowCollision(MessageSink& messages, const std::string& path, const std::string& key,
+                   const std::string& firstKey) {
+    messages.MsgBox("这个文件已由本次导出的另一个条目写入，后一个条目未导出：" + path + kCrLf + kCrLf + "KEY：" + key +
+                        kCrLf + "已写入的 KEY：" + firstKey,
+                    MsgIcon::Stop, kProgramTitle);
+}
 
 bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompressedSize, std::int32_t storedSize,
                      const std::string& outputPath) {

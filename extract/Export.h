@@ -15,6 +15,11 @@ bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompr
 // True when the file was written.
 bool ExtSub(Program& program, WindowHandle hwnd);
 
+// Refuses an entry whose file (path) an earlier entry (firstKey) of the same
+// run has written already: it would be replaced.
+void ShowCollision(MessageSink& messages, const std::string& path, const std::string& key,
+                   const std::string& firstKey);
+
 // Exports every entry under a folder the user picks, in the archive's folder
 // structure. True when every entry's file was written.
 bool ExportAllEntries(Program& program);
