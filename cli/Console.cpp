@@ -1,5 +1,6 @@
 #include "cli/Console.h"
 
+#include <cstdio>
 #include <iostream>
 
 #include "core/MessageTexts.h"
@@ -12,6 +13,14 @@ namespace tessarin::cli {
 
 void PrintError(const std::string& text) { std::cerr << WithNewlines(text) << std::endl; }
 
+int FinishOutput(int code) {
+    std::cout.flush();
+    // The error flag stays set from any earlier write that failed.
+    const bool failed = std::fflush(stdout) != 0 || std::ferror(stdout) != 0 || std::cout.fail();
+    if (!failed) return code;
+    PrintError("无法写出标准输出，输出不完整。");
+    return 1;
+}
 
 bool LoadTypeTable(const std::string& typesFile, ExtTypeTable& table) {
     const bool explicitFile = !typesFile.empty();

@@ -3,10 +3,13 @@
 
 #include <algorithm>
 
+#include "cli/Console.h"
 #include "cli/Verbs.h"
 #include "core/platform/FileSystem.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunVerb(int argc, char** argv) {
     tessarin::PreparePlatform();
     using namespace tessarin::cli;
     CLI::App app{"Tessarin command-line companion for ARC archives"};
@@ -60,3 +63,7 @@ int main(int argc, char** argv) {
     if (*verifyCmd) return RunVerify(verify);
     return 1;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return tessarin::cli::FinishOutput(RunVerb(argc, argv)); }

@@ -3,6 +3,7 @@
 // problems found, the exit codes and what the program prints.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -68,6 +69,8 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
     damaged.records[0].data = "not a zlib stream at all";
     ArcPlan outOfOrder = Archive();
     outOfOrder.records[2].offset = 8 + 3 * 80;  // inside the gap, before the first entry's data
+    ArcPlan twoLogos = Archive();
+    twoLogos.records.push_back(Entry("other\\logo", 0x1A, "another logo"));  // exports as logo.png too
     ArcPlan wrongMagic = Archive();
     wrongMagic.magic = std::string("arc\0", 4);
     ArcPlan problems = Archive();
@@ -100,8 +103,11 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
          {{"doc.txt", layout.records[1].data}, {"logo.png", layout.records[0].data}}},
         {layout, "extract {arc} {out} --types {types} 'nope.1A' 'ui\\logo.1A'", 1, false,
          "档案中没有这个条目，KEY：nope.1A", {{"logo.png", "logo bytes, logo bytes"}}},
+        {twoLogos, "extract {arc} {out} --types {types} 'ui\\logo.1A' 'other\\logo.1A' 'ui\\logo.1A'", 1, false,
+         "这个文件已由本次导出的另一个条目写入，后一个条目未导出：", {{"logo.png", "logo bytes, logo bytes"}}},
         {damaged, "extract {arc} {out} --types {types}", 1, false,
-         "数组取数据不正确。\n导出文件时发生错误，KEY：ui\\logo.1A", {{"ui/deep/doc.txt", "a text file"}}},
+         "数组取数据不正确。\n导出文件时发生错误，KEY：ui\\logo.1A",
+         {{"ui/deep/doc.txt", "a text file"}, {table, std::string(5000, 'z')}}},
         {damaged, "extract {arc} {out} --types {types} 'ui\\logo.1A'", 1, false, "数组取数据不正确。"},
         {layout, "replace {arc} 'ui\\deep\\doc.20' {dir}/src.bin", 0, true, "替换完成。\n", {}, "", {},
          Rewritten({{1, "new"}})},
@@ -113,6 +119,8 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
          {{"ui/logo.png", "new"}, {"ui/deep/doc.txt", "a text file"}, {table, "t2"}}, Rewritten({{0, "new"}, {2, "t2"}})},
         {layout, "import {arc} {dir}/in --types {types} --dry-run", 0, true, "", {}, "ui\\logo.1A\n",
          {{"ui/logo.png", "new"}}},
+        {outOfOrder, "import {arc} {dir}/in --types {types} --dry-run", 1, false,
+         "档案的数据布局不符合替换的要求，档案未作改动：", {}, "", {{"ui/logo.png", "new"}}},
         {layout, "import {arc} {dir}/in --types {types}", 0, false, "没有对应的对象，已跳过：ui/logo.txt", {}, "",
          {{"ui/logo.txt", "?"}}},
         {layout, "import {arc} {dir}/in --types {types}", 1, false, "无法读取目录："},
@@ -145,7 +153,17 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
             EXPECT_NE(run.err.find(r.err), std::string::npos) << run.err;
         }
         EXPECT_EQ(run.out, r.out);
-        for (const auto& [file, bytes] : r.files) EXPECT_EQ(ReadFileBytes(f.dir / ("out/" + file)), bytes) << file;
+        // Exactly the files listed, nothing else below dest.
+        std::set<std::pair<std::string, std::string>> written;
+        if (std::filesystem::exists(NativePath(f.dir / "out"))) {
+            for (const auto& item : std::filesystem::recursive_directory_iterator(NativePath(f.dir / "out"))) {
+                if (!item.is_regular_file()) continue;
+                std::string relative = PathText(std::filesystem::relative(item.path(), NativePath(f.dir / "out")));
+                std::replace(relative.begin(), relative.end(), kNativeSeparator, '/');
+                written.emplace(relative, ReadFileBytes(PathText(item.path())));
+            }
+        }
+        EXPECT_EQ(written, (std::set<std::pair<std::string, std::string>>(r.files.begin(), r.files.end())));
         EXPECT_EQ(ReadFileBytes(f.archive), BuildArc(r.after.value_or(r.layout)));
     }
 }
@@ -180,6 +198,21 @@ TEST(CliRunTest, FileSizeLimitFailsLikeAFullDisk) {
             files.insert(std::filesystem::relative(item.path(), f.dir.path()).string());
         expected.insert({"pack.ARC", "types.txt", "src.bin", "stderr.txt"});
         EXPECT_EQ(files, expected);
+    }
+}
+
+// Output that cannot be written (stdout on a full device) is a failure: a
+// listing or a report cut short must not end with exit code 0.
+TEST(CliRunTest, OutputThatCannotBeWrittenFails) {
+    for (const std::string args : {"list {arc} --types {types}", "list {arc} --json", "verify {arc}",
+                                   "import {arc} {dir}/in --types {types}"}) {
+        SCOPED_TRACE(args);
+        Fixture f(Archive());
+        std::filesystem::create_directories(NativePath(f.dir / "in/ui"));
+        WriteFileBytes(f.dir / "in/ui/logo.png", "new");
+        const CliRun run = Cli(Substitute(args, f) + " >/dev/full", f.dir);
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        EXPECT_NE(run.err.find("无法写出标准输出，输出不完整。"), std::string::npos) << run.err;
     }
 }
 #endif
