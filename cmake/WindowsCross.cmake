@@ -62,6 +62,17 @@ if(TESSARIN_WINE)
       message(WARNING "wineboot failed (${wineboot_result}): the tests will create the prefix on first use")
     endif()
   endif()
+  # One Wine server for the whole test run, started by a test every other one
+  # requires (see WineServer.cmake).
+  find_program(TESSARIN_WINESERVER NAMES wineserver64 wineserver
+    PATHS /usr/lib/wine /usr/lib64/wine /usr/lib/x86_64-linux-gnu/wine /opt/wine-stable/bin)
+  if(TESSARIN_WINESERVER)
+    # Deferred, like the comparison below: tests exist only once testing is enabled.
+    cmake_language(DEFER CALL add_test NAME WineServerStart COMMAND ${CMAKE_COMMAND} -DWINE=${TESSARIN_WINE}
+      -DWINESERVER=${TESSARIN_WINESERVER} -DWINEPREFIX=${TESSARIN_WINEPREFIX} -P ${CMAKE_SOURCE_DIR}/cmake/WineServer.cmake)
+    cmake_language(DEFER CALL set_tests_properties WineServerStart PROPERTIES FIXTURES_SETUP WineServer)
+    set(TESSARIN_TEST_FIXTURES FIXTURES_REQUIRED WineServer)
+  endif()
 else()
   message(WARNING "wine64 not found: the Windows programs build, but their tests cannot run here")
 endif()
@@ -75,4 +86,7 @@ if(TESSARIN_WINE)
       -DWINDOWS_CLI=${CMAKE_BINARY_DIR}/bin/tessarin-cli.exe -DWINE=${TESSARIN_WINE} -DWINEPREFIX=${TESSARIN_WINEPREFIX}
       -DARCHIVES=${TESSARIN_LINUX_BUILD}/demo/demo.arc -DWORK=${CMAKE_BINARY_DIR}/cli-compare
       -P ${CMAKE_SOURCE_DIR}/cmake/CompareCli.cmake)
+  if(TESSARIN_WINESERVER)
+    cmake_language(DEFER CALL set_tests_properties CliSameOnLinuxAndWindows PROPERTIES FIXTURES_REQUIRED WineServer)
+  endif()
 endif()
