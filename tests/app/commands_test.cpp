@@ -6,6 +6,7 @@
 
 #include "app/Commands.h"
 #include "core/platform/VbError.h"
+#include "state/LongWork.h"
 #include "support/ProgramHarness.h"
 
 namespace tessarin {
@@ -25,6 +26,8 @@ TEST(CommandRouting, MenuItemsAndToolbarButtonsStartTheirCommands) {
         {"nexport", 5, "BrowseForFolder | 4097 | 选保存文件的目录 |  | 64"},
         {"nimport", 6, "ShowOpenDialog | 4097 | 所有文件 *.*|*.* | 替换readme.txt:"},
         {"nproperty", 8, "Showinfo | readme.txt | 20 | txt | "},
+        {"nverify", 0, "SetProgressVisible | 2 | true"},
+        {"nimportdir", 0, "BrowseForFolder | 4097 | 选择要导入的目录（按全部导出的目录结构） |  | 64"},
         {"nexit", 0, "EndProgram"},
         {"nabout", 0, "ShowAbout"},
         {nullptr, 3, ""}, {nullptr, 7, ""}, {nullptr, 0, ""}, {nullptr, 9, ""}, {"nfile", 0, ""}, {"NOPEN", 0, ""},
@@ -87,6 +90,15 @@ TEST(CommandRouting, EndingDuringLongWorkClosesTheFilesOnlyOnceTheCommandReturne
         EXPECT_EQ(h.window.Calls("MsgBox"), std::vector<std::string>{});
         EXPECT_EQ(testing::ReadFileBytes(path), before);
     }
+}
+
+// Status panel 1 during long work: how far it is, and the time left once a
+// second has passed and something is left.
+TEST(LongWorkText, SaysHowFarAndTheTimeLeft) {
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 0, 1500, 0.0), "正在导出 0 / 1500");
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 120, 1500, 1.0), "正在导出 120 / 1500，剩余约 12 秒");
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 750, 1500, 0.5), "正在导出 750 / 1500");
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 1500, 1500, 30.0), "正在导出 1500 / 1500");
 }
 
 // A failure no command handles is shown, never thrown into the window's event loop.

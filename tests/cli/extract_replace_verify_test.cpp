@@ -101,7 +101,7 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
         {layout, "extract {arc} {out} --types {types} 'nope.1A' 'ui\\logo.1A'", 1, false,
          "档案中没有这个条目，KEY：nope.1A", {{"logo.png", "logo bytes, logo bytes"}}},
         {damaged, "extract {arc} {out} --types {types}", 1, false,
-         "数组取数据不正确。\n导出文件时发生错误，KEY：ui\\logo.1A", {{"ui/deep/doc.txt", "a text file"}}},
+         "导出文件时发生错误，KEY：ui\\logo.1A\n\n数组取数据不正确。", {{"ui/deep/doc.txt", "a text file"}}},
         {damaged, "extract {arc} {out} --types {types} 'ui\\logo.1A'", 1, false, "数组取数据不正确。"},
         {layout, "replace {arc} 'ui\\deep\\doc.20' {dir}/src.bin", 0, true, "替换完成。\n", {}, "", {},
          Rewritten({{1, "new"}})},
