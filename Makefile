@@ -2,7 +2,7 @@
 BUILD_DIR := build
 ARCHIVE ?=
 
-.PHONY: deps configure build test run sanitize fuzz bench clean deps-windows windows test-windows
+.PHONY: deps configure build test run sanitize tsan fuzz bench clean deps-windows windows test-windows
 
 deps:
 	@bash scripts/install-deps.sh
@@ -16,10 +16,23 @@ build: configure
 test: build
 	@ctest --preset default -j2
 
+# Every layer's tests (the window's offscreen, the fuzz corpus replayed) under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
 	@cmake --preset sanitize >/dev/null
-	@cmake --build --preset sanitize
+	@cmake --build --preset sanitize -j2
 	@ctest --preset sanitize -j2
+
+# The tests of the work that runs threads (export all and verify read ahead on
+# one, import deflates on several) under ThreadSanitizer.
+TSAN_FILTER := *Export*:*Verify*:*Import*:*Pipeline*:*LongWork*:CommandRouting.Ending*
+tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j2
+	@for t in test_extract test_replace test_app; do \
+	  echo "== $$t (ThreadSanitizer)"; \
+	  TSAN_OPTIONS=halt_on_error=1 build-tsan/bin/$$t --gtest_filter='$(TSAN_FILTER)' --gtest_brief=1 || exit 1; \
+	done
 
 # Each libFuzzer target runs FUZZ_SECONDS on a scratch copy of its corpus;
 # new crash inputs land in build-fuzz/crashes (copy them into fuzz/corpus/).
@@ -57,4 +70,4 @@ run: build
 	@$(BUILD_DIR)/bin/tessarin $(if $(ARCHIVE),"$(ARCHIVE)",$(BUILD_DIR)/demo/demo.arc)
 
 clean:
-	@rm -rf $(BUILD_DIR) build-sanitize build-fuzz build-windows
+	@rm -rf $(BUILD_DIR) build-sanitize build-tsan build-fuzz build-windows

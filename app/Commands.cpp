@@ -55,6 +55,7 @@ void RunToolbarButton(Program& program, int index) {
 }  // namespace
 
 void RunCommand(Program& program, const std::function<void()>& command) {
+    const RunningCommand running(program);
     int number = 0;
     std::string description;
     try {
@@ -70,7 +71,7 @@ void RunCommand(Program& program, const std::function<void()>& command) {
         number = vberr::InternalError;
         description = error.what();
     }
-    program.ui.MsgBox(UnknownErrorText(number, description), MsgIcon::Information, kUnknownErrorTitle);
+    if (!program.ending) program.ui.MsgBox(UnknownErrorText(number, description), MsgIcon::Information, kUnknownErrorTitle);
 }
 
 void MenuClick(Program& program, const std::string& item) {

@@ -7,21 +7,16 @@ namespace tessarin {
 
 namespace {
 constexpr const char* kImportPrompt = "选择要导入的目录（按全部导出的目录结构）";
-constexpr const char* kImportDone = "导入完成。";
+constexpr const char* kImportStopped = "已停止导入，档案未作改动。";
 constexpr std::size_t kListedFiles = 20;
 
-// Ends the long work however the import ends.
-struct LongWork {
-    IMainWindow& ui;
-    explicit LongWork(IMainWindow& window) : ui(window) {
-        ui.BeginLongWork();
-        ui.SetMainEnabled(false);
-    }
-    ~LongWork() {
-        ui.SetMainEnabled(true);
-        ui.EndLongWork();
-    }
-};
+// After a step that did not finish: says so when the user stopped it (a
+// failure has shown its own message). Always false.
+bool Unfinished(Program& program) {
+    if (!program.ending && program.ui.StopRequested())
+        program.ui.MsgBox(kImportStopped, MsgIcon::Information, kProgramTitle);
+    return false;
+}
 }  // namespace
 
 bool ImportFolder(Program& program) {
@@ -34,10 +29,7 @@ bool ImportFolder(Program& program) {
     if (folder.empty()) return false;
 
     ImportPlan plan;
-    {
-        LongWork work(ui);
-        if (!PlanImport(program, folder, plan)) return false;
-    }
+    if (!PlanImport(program, folder, plan)) return Unfinished(program);
     std::string question = "将替换 " + std::to_string(plan.changed.size()) + " 个对象。";
     if (!plan.unmatched.empty()) {
         question += std::string(kCrLf) + kCrLf + "以下文件没有对应的对象，将被跳过：";
@@ -47,11 +39,9 @@ bool ImportFolder(Program& program) {
             question += std::string(kCrLf) + "……（共 " + std::to_string(plan.unmatched.size()) + " 个）";
     }
     if (!ui.AskYesNo(question, kProgramTitle)) return false;
-    {
-        LongWork work(ui);
-        if (!ApplyImport(program, plan)) return false;
-    }
-    ui.MsgBox(kImportDone, MsgIcon::Information, kProgramTitle);
+    if (!ApplyImport(program, plan)) return Unfinished(program);
+    ui.MsgBox("导入完成，已替换 " + std::to_string(plan.changed.size()) + " 个对象。", MsgIcon::Information,
+              kProgramTitle);
     return true;
 }
 

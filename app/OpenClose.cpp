@@ -107,12 +107,44 @@ void ShowOpenFailure(Program& program, int number, const std::string& descriptio
     }
 }
 
-// A failed open must not keep the archive locked: nothing can close it later,
-// because the close command stays disabled.
-void CloseFailedArchive(Program& program) {
+void CloseArchiveFile(Program& program) {
     if (program.arc.ArcFileNum != 0 && program.files.IsOpen(program.arc.ArcFileNum)) {
         program.files.Close(program.arc.ArcFileNum);
     }
+}
+
+// No archive open: an empty tree, caption and panels as at start, only the
+// open command available, and the archive's file (if open) closed.
+void ShowNoArchiveState(Program& program) {
+    IMainWindow& ui = program.ui;
+    ui.SetPanelText(1, "就绪");
+    ui.SetPanelText(3, "");
+    ui.SetPanelText(2, "");
+    ui.SetCaption(kProgramTitle);
+
+    ui.TreeBeginReset();
+    program.tree.Clear();
+    ui.TreeEndReset();
+
+    program.arc.ArcEntries.clear();
+    program.arc.OpenArcPath.clear();
+
+    ui.SetMenuEnabled("nopen", true);
+    for (const char* item : {"nclose", "nobject", "nexport", "nimport", "nproperty", "nimportdir"}) {
+        ui.SetMenuEnabled(item, false);
+    }
+    ui.SetButtonEnabled(1, true);
+    for (int button : {2, 4, 5, 6, 8}) {
+        ui.SetButtonEnabled(button, false);
+    }
+    CloseArchiveFile(program);
+}
+
+// A failed open keeps nothing of what was read (the entries' data is out of
+// reach) and no lock on the file.
+void ShowFailedOpen(Program& program) {
+    ShowNoArchiveState(program);
+    program.ui.SetProgressVisible(kDirectoryBar, false);
 }
 
 void ShowOpenedState(Program& program, NodeId root) {
@@ -147,7 +179,6 @@ void LoadArcFile(Program& program) {
     const std::string fileName = ArchiveFileName(arc.OpenArcPath);
     ui.SetPanelText(2, "ARC File: " + fileName);
     ui.SetProgressWidth(kDirectoryBar, ui.PanelWidth(1));
-    // The caption names the archive last chosen only, even after a failed open.
     ui.SetCaption(fileName + " - " + kProgramTitle);
 
     OpenReceiver receiver(program);
@@ -178,45 +209,18 @@ void LoadArcFile(Program& program) {
             ShowOpenedState(program, receiver.Root());
             return;
         case ArcReadResult::Status::WrongMagic:
-            CloseFailedArchive(program);
+            CloseArchiveFile(program);  // no lock while the message shows
             ui.MsgBox(kWrongTypeText, MsgIcon::Warning, kWrongTypeTitle);
-            ui.SetProgressVisible(kDirectoryBar, false);
+            ShowFailedOpen(program);
             return;
         case ArcReadResult::Status::Failed:
-            CloseFailedArchive(program);
+            CloseArchiveFile(program);
             ShowOpenFailure(program, result.errorNumber, result.errorDescription);
-            // The partly read tree stays; the bar has nothing more to show.
-            ui.SetProgressVisible(kDirectoryBar, false);
+            ShowFailedOpen(program);
             return;
     }
 }
 
-void UnLoadArcFile(Program& program) {
-    IMainWindow& ui = program.ui;
-    ui.SetPanelText(1, "就绪");
-    ui.SetPanelText(3, "");
-    ui.SetPanelText(2, "");
-    ui.SetCaption(kProgramTitle);
-
-    ui.TreeBeginReset();
-    program.tree.Clear();
-    ui.TreeEndReset();
-
-    program.arc.ArcEntries.clear();
-    program.arc.OpenArcPath.clear();
-
-    ui.SetMenuEnabled("nopen", true);
-    for (const char* item : {"nclose", "nobject", "nexport", "nimport", "nproperty", "nimportdir"}) {
-        ui.SetMenuEnabled(item, false);
-    }
-    ui.SetButtonEnabled(1, true);
-    for (int button : {2, 4, 5, 6, 8}) {
-        ui.SetButtonEnabled(button, false);
-    }
-
-    if (program.files.IsOpen(program.arc.ArcFileNum)) {
-        program.files.Close(program.arc.ArcFileNum);
-    }
-}
+void UnLoadArcFile(Program& program) { ShowNoArchiveState(program); }
 
 }  // namespace tessarin

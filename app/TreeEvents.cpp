@@ -46,6 +46,7 @@ void TreeMouseUp(Program& program, int button, int shift, NodeId nodeUnderPointe
     if (!IsEntryKey(program.tree.Node(selected).key)) {
         return;
     }
+    const RunningCommand running(program);
     const WindowHandle main = program.ui.Handle();
     const TreeMenuChoice choice = program.ui.PopupTreeMenu();
     RunCommand(program, [&] {

@@ -5,7 +5,7 @@
 
 namespace tessarin {
 
-enum class MsgIcon { Information, Warning, Stop };
+enum class MsgIcon { Information, Warning, Stop, Question };
 
 inline constexpr const char* kCrLf = "\r\n";
 inline constexpr const char* kProgramTitle = "Tessarin";

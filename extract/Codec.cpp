@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -13,10 +12,7 @@
 #include <libdeflate.h>
 #endif
 
-#include "core/platform/FileSystem.h"
-#include "core/platform/SafeFolder.h"
 #include "core/platform/VbError.h"
-#include "extract/OutputFile.h"
 
 namespace tessarin {
 
@@ -114,6 +110,14 @@ InflateResult InflateCore(ByteSource* in, const std::uint8_t* directIn, std::int
     } else if (result.code == Z_OK && directOut == nullptr && stream.next_out != region) {
         out->Put(region, static_cast<std::size_t>(stream.next_out - region));
     }
+    if (err == Z_BUF_ERROR && inLeft == 0 && stream.avail_in == 0) {
+        // The input ran out: a stream that still has output makes progress
+        // into one more byte of room; a cut one needs more input.
+        std::uint8_t probe = 0;
+        stream.next_out = &probe;
+        stream.avail_out = 1;
+        result.truncated = inflate(&stream, Z_NO_FLUSH) == Z_BUF_ERROR;
+    }
     return result;
 }
 
@@ -190,73 +194,5 @@ std::string InflateFailureText(int code) {
 }
 
 void ShowInflateFailure(MessageSink& messages, int code) { Warn(messages, InflateFailureText(code)); }
-
-bool UnzipToFile(MessageSink& messages, const std::uint8_t* data, std::int32_t storedSize,
-                 std::int32_t uncompressedSize, const std::string& outputPath) {
-    if (uncompressedSize < 0 || storedSize < 0) {
-        Warn(messages, "记录的文件大小不正确（" + std::to_string(uncompressedSize < 0 ? uncompressedSize : storedSize) +
-                           "），无法解压。");
-        return false;
-    }
-    // Split at the last of any separator the platform reads ("/" too on Windows).
-    std::size_t cut = outputPath.size();
-    while (cut > 0 && !IsNativeSeparator(outputPath[cut - 1])) --cut;
-    const std::string folderPath = cut == 0 ? "." : outputPath.substr(0, cut);
-    const std::string name = outputPath.substr(cut);
-    return WriteOutputFile(messages, folderPath, name, outputPath, [&](OutputFile& file) {
-        InflateResult result;
-        if (storedSize <= kWholeEntryLimit && uncompressedSize <= kWholeEntryLimit) {
-            std::unique_ptr<std::uint8_t[]> plain(new std::uint8_t[static_cast<std::size_t>(uncompressedSize) + 1]);
-            WholeInflater inflater;
-            result = inflater.Inflate(data, static_cast<std::size_t>(storedSize), plain.get(), uncompressedSize);
-            if (result.ok()) file.Put(plain.get(), static_cast<std::size_t>(result.produced));
-        } else {
-            MemorySource source(data, static_cast<std::size_t>(storedSize));
-            result = InflateStream(source, storedSize, uncompressedSize, file);
-        }
-        if (!result.ok()) {
-            ShowInflateFailure(messages, result.code);
-            return false;
-        }
-        // The file has the recorded size, even if the stream was shorter.
-        file.PutZeros(uncompressedSize - result.produced);
-        return true;
-    });
-}
-
-std::int32_t ZipOutputBound(std::int32_t size) {
-    const double bound = std::nearbyint(static_cast<double>(size) * 1.01 + 12.0);
-    if (bound > static_cast<double>(std::numeric_limits<std::int32_t>::max()))
-        return std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(bound);
-}
-
-bool ZipBytes(MessageSink& messages, ZipState& state, const std::uint8_t* data, std::int32_t size) {
-    if (size < 0) {
-        Warn(messages, "Buffer too small");
-        return false;
-    }
-    const std::int32_t bound = ZipOutputBound(size);
-    std::vector<std::uint8_t> output;
-    try {
-        output.assign(static_cast<std::size_t>(bound), 0);
-    } catch (const std::bad_alloc&) {
-        Warn(messages, "Insufficient memory");
-        return false;
-    }
-    static const Bytef kEmpty = 0;
-    uLongf destLen = static_cast<uLongf>(bound);
-    const int result = compress(output.data(), &destLen, size > 0 ? data : &kEmpty, static_cast<uLong>(size));
-    switch (result) {
-        case Z_BUF_ERROR: Warn(messages, "Buffer too small"); return false;
-        case Z_MEM_ERROR: Warn(messages, "Insufficient memory"); return false;
-        default: break;
-    }
-    output.resize(destLen);
-    output.shrink_to_fit();
-    state.ZippedBytes = std::move(output);
-    state.ZippedSize = static_cast<std::int32_t>(destLen);
-    return true;
-}
 
 }  // namespace tessarin

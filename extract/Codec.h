@@ -14,19 +14,6 @@
 
 namespace tessarin {
 
-// The last successful ZipBytes result; read by the replacement.
-struct ZipState {
-    std::vector<std::uint8_t> ZippedBytes;
-    std::int32_t ZippedSize = 0;
-};
-
-// Deflates size bytes into state.ZippedBytes / ZippedSize; a failure shows its
-// message and keeps the previous result.
-bool ZipBytes(MessageSink& messages, ZipState& state, const std::uint8_t* data, std::int32_t size);
-
-// The destination size offered to zlib: size * 1.01 + 12, rounded half to even.
-std::int32_t ZipOutputBound(std::int32_t size);
-
 // Entries whose recorded and stored sizes are both at most this are inflated
 // whole in memory; larger ones are streamed in blocks.
 inline constexpr std::int64_t kWholeEntryLimit = 8 << 20;
@@ -64,6 +51,9 @@ private:
 struct InflateResult {
     int code = 0;
     std::int64_t produced = 0;
+    // The stored bytes ran out before the stream ended (a cut stream, or one
+    // without its Adler-32 trailer), rather than the stream producing more.
+    bool truncated = false;
     bool ok() const { return code == 0; }
 };
 
@@ -100,13 +90,5 @@ void SetFastInflate(bool on);
 std::string InflateFailureText(int code);
 // Shows it as a "Compression Error" warning.
 void ShowInflateFailure(MessageSink& messages, int code);
-
-// Inflates storedSize bytes of data into a file of exactly uncompressedSize
-// bytes (a shorter stream is padded with zero bytes). Codec failures show their
-// "Compression Error" message and return false, leaving any file at outputPath
-// untouched. A file that cannot be written gets a message naming it, and no
-// partial file is left behind. Size 0 gives an empty file.
-bool UnzipToFile(MessageSink& messages, const std::uint8_t* data, std::int32_t storedSize,
-                 std::int32_t uncompressedSize, const std::string& outputPath);
 
 }  // namespace tessarin

@@ -22,12 +22,12 @@
 #include "extract/ExportPaths.h"
 #include "extract/OutputFile.h"
 #include "extract/Pipeline.h"
+#include "state/LongWork.h"
 
 namespace tessarin {
 
 namespace {
 
-constexpr int kExportBar = 2;
 constexpr int kRawExport = 1;  // Check1 ticked: save the stored bytes
 
 constexpr const char* kExtSubPrompt = "选保存文件的目录";
@@ -224,16 +224,6 @@ bool ExportEntryTo(Program& program, MessageSink& messages, const SafeFolder& fo
     return WriteFromArchive(messages, *archive, folder, name, display, offset, size, storedSize, raw);
 }
 
-// Ends the export-all display however the run ends.
-void RestoreWindow(Program& program, bool shown) {
-    if (!shown) {
-        return;
-    }
-    program.ui.EndLongWork();
-    program.ui.SetMainEnabled(true);
-    program.ui.SetProgressVisible(kExportBar, false);
-}
-
 // One export-all run: the chosen folder, the files written so far and the failures.
 class ExportAllRun {
 public:
@@ -241,7 +231,7 @@ public:
         : program_(program), ui_(program.ui), rootText_(rootText), folders_(std::move(root), std::move(rootText)),
           raw_(program.ui.Check1Value() == kRawExport) {}
 
-    bool Run(BinaryFile& archive, std::int64_t length) {
+    bool Run(BinaryFile& archive, std::int64_t length, LongWork& work) {
         const std::size_t count = program_.arc.ArcEntries.size();
         // One flag per entry; where each goes is worked out again when it is written.
         placeable_.resize(count);
@@ -256,13 +246,12 @@ public:
         });
         const auto idle = [this] { ui_.DoEvents(); };
         while (EntryJob* job = pipeline.Next(idle)) {
-            ui_.DoEvents();
-            if (program_.ending) return false;
-            if (ui_.StopRequested()) {
+            if (work.Poll()) {
+                if (program_.ending) return false;
                 stopped_ = true;
                 break;
             }
-            ui_.SetProgressValue(kExportBar, static_cast<int>(job->index) + 1);
+            work.Advance(job->index + 1);
             HeldMessages held;
             bool written = false;
             try {
@@ -368,7 +357,8 @@ private:
         });
     }
 
-    // Shows an entry's messages; after a failure the last one comes with the
+    // Shows an entry's messages. A failure is one box: the last message (the
+    // one naming the entry) first, the reasons before it under it, with the
     // choice how to go on. False when the user chose to stop.
     bool Deliver(const HeldMessages& held, bool written) {
         if (!written) {
@@ -377,14 +367,14 @@ private:
             failures_.push_back(line);
         }
         if (quiet_ || held.messages.empty()) return true;
-        const std::size_t last = held.messages.size() - 1;
-        for (std::size_t i = 0; i < last; ++i)
-            ui_.MsgBox(held.messages[i].text, held.messages[i].icon, held.messages[i].title);
         if (written) {
-            ui_.MsgBox(held.messages[last].text, held.messages[last].icon, held.messages[last].title);
+            for (const auto& message : held.messages) ui_.MsgBox(message.text, message.icon, message.title);
             return true;
         }
-        switch (ui_.AskAfterFailure(held.messages[last].text, held.messages[last].title)) {
+        const std::size_t last = held.messages.size() - 1;
+        std::string text = held.messages[last].text;
+        for (std::size_t i = 0; i < last; ++i) text += std::string(kCrLf) + kCrLf + held.messages[i].text;
+        switch (ui_.AskAfterFailure(text, held.messages[last].title)) {
             case FailureChoice::GoOn: return true;
             case FailureChoice::GoOnQuietly: quiet_ = true; return true;
             case FailureChoice::Stop: return false;
@@ -457,6 +447,11 @@ bool ExtSub(Program& program, WindowHandle hwnd) {
         return false;  // the node has no record; the commands are only offered for entry nodes
     }
     const ARCFileCls found = *entry;
+    // A file in the way is replaced only when the user says so (the companion answers yes).
+    if (FileExists(outputPath) && !program.ui.AskYesNo(std::string("文件已存在，是否替换？") + kCrLf + outputPath,
+                                                       kProgramTitle)) {
+        return false;
+    }
 
     // A file already at the output path is replaced only once the new one is
     // whole: a failed export leaves it as it was.
@@ -506,21 +501,12 @@ bool ExportAllEntries(Program& program) {
         return false;
     }
 
-    ui.SetProgressVisible(kExportBar, true);
-    ui.SetProgressValue(kExportBar, 0);
-    ui.SetProgressMin(kExportBar, 0);
-    ui.SetProgressMax(kExportBar, static_cast<int>(count));
-    ui.SetMainEnabled(false);
-    ui.BeginLongWork();
     bool allWritten = false;
     ExportAllRun run(program, std::move(rootFolder), root);
-    try {
-        allWritten = run.Run(*archive, length);
-    } catch (...) {
-        RestoreWindow(program, true);
-        throw;
+    {
+        LongWork work(program, "正在导出", count);
+        allWritten = run.Run(*archive, length, work);
     }
-    RestoreWindow(program, true);
     if (program.ending) {
         return false;
     }

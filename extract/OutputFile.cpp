@@ -42,16 +42,4 @@ bool WriteOutputFile(MessageSink& messages, const SafeFolder& folder, const std:
     }
 }
 
-bool WriteOutputFile(MessageSink& messages, const std::string& folderPath, const std::string& name,
-                     const std::string& displayPath, const std::function<bool(OutputFile&)>& fill) {
-    SafeFolder folder;
-    try {
-        folder = SafeFolder::Open(folderPath);
-    } catch (const VbError& error) {
-        ShowWriteFailure(messages, displayPath, error);
-        return false;
-    }
-    return WriteOutputFile(messages, folder, name, displayPath, fill);
-}
-
 }  // namespace tessarin

@@ -35,10 +35,6 @@ private:
 bool WriteOutputFile(MessageSink& messages, const SafeFolder& folder, const std::string& name,
                      const std::string& displayPath, const std::function<bool(OutputFile&)>& fill);
 
-// The same in the folder at folderPath, which is taken as the caller chose it.
-bool WriteOutputFile(MessageSink& messages, const std::string& folderPath, const std::string& name,
-                     const std::string& displayPath, const std::function<bool(OutputFile&)>& fill);
-
 // The message for a file that could not be written.
 void ShowWriteFailure(MessageSink& messages, const std::string& displayPath, const VbError& error);
 

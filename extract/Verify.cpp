@@ -8,12 +8,12 @@
 #include "extract/Codec.h"
 #include "extract/EntrySource.h"
 #include "extract/Pipeline.h"
+#include "state/LongWork.h"
 
 namespace tessarin {
 
 namespace {
 
-constexpr int kVerifyBar = 2;
 constexpr const char* kVerifyTitle = "检查档案";
 
 // No zlib stream inflates to more than about 1032 times its size; a recorded
@@ -48,6 +48,7 @@ std::string ProblemBeforeInflating(std::int64_t length, const ARCFileCls& entry,
 }
 
 std::string ResultProblem(const InflateResult& result, std::int32_t size) {
+    if (!result.ok() && result.truncated) return "存储的数据不完整：zlib 数据流在结束（含 Adler-32 校验）之前就已截断";
     if (!result.ok()) return CodecProblem(result.code);
     if (result.produced != size)
         return "解压后只有 " + std::to_string(result.produced) + " 字节，少于记录的原始大小 " + std::to_string(size) +
@@ -128,32 +129,17 @@ bool VerifyArchive(Program& program) {
     BinaryFile& archive = program.files.Get(program.arc.ArcFileNum);
     const ArcEntryList& entries = program.arc.ArcEntries;
     const std::size_t count = entries.size();
-    ui.SetProgressVisible(kVerifyBar, true);
-    ui.SetProgressValue(kVerifyBar, 0);
-    ui.SetProgressMin(kVerifyBar, 0);
-    ui.SetProgressMax(kVerifyBar, static_cast<int>(count));
-    ui.SetMainEnabled(false);
-    ui.BeginLongWork();
     ArchiveCheck check;
-    const auto restore = [&] {
-        ui.EndLongWork();
-        ui.SetMainEnabled(true);
-        ui.SetProgressVisible(kVerifyBar, false);
-    };
-    try {
+    {
+        LongWork work(program, "正在检查", count);
         check = CheckArchive(
             archive, entries,
             [&](std::size_t checked) {
-                ui.SetProgressValue(kVerifyBar, static_cast<int>(checked));
-                ui.DoEvents();
-                return !program.ending && !ui.StopRequested();
+                work.Advance(checked);
+                return !work.Poll();
             },
             [&] { ui.DoEvents(); });
-    } catch (...) {
-        restore();
-        throw;
     }
-    restore();
     if (program.ending) return false;
 
     std::string summary = check.stopped ? "检查已停止：已检查 " + std::to_string(check.checked) + " / " +

@@ -19,14 +19,14 @@
 #include "core/platform/VbError.h"
 #include "extract/ExportPaths.h"
 #include "replace/Replace.h"
+#include "replace/ReplaceMessages.h"
 #include "replace/StoredCompare.h"
 #include "replace/StreamDeflate.h"
+#include "state/LongWork.h"
 
 namespace tessarin {
 
 namespace {
-
-constexpr int kImportBar = 2;
 
 // The user asked to stop; the archive stays as it was.
 struct ImportStopped {};
@@ -38,28 +38,26 @@ void ShowFileFailure(Program& program, const std::string& lead, const std::strin
     program.ui.MsgBox(FileFailureText(lead, path, error), MsgIcon::Stop, kProgramTitle);
 }
 
-void ShowSourceFailure(Program& program, const std::string& path, const std::exception_ptr& failure) {
+// A changed file's failure, as the replacement reports its source's.
+void ShowItemFailure(Program& program, const std::string& path, const std::exception_ptr& failure) {
     try {
         std::rethrow_exception(failure);
     } catch (const SourceTooLarge&) {
-        program.ui.MsgBox(std::string("替换文件太大，无法存入档案：") + kCrLf + path + kCrLf + kCrLf +
-                              "文件大小必须小于 1,073,741,824 字节。",
-                          MsgIcon::Warning, kProgramTitle);
+        ShowSourceTooLarge(program, path);
     } catch (const SourceReadFailure& f) {
-        ShowFileFailure(program, "无法读取替换文件：", path, f.error);
+        ShowSourceFailure(program, path, f.error);
     } catch (const VbError& e) {
-        ShowFileFailure(program, "无法读取替换文件：", path, e);
+        ShowSourceFailure(program, path, e);
     } catch (const DeflateFailure& f) {
-        program.ui.MsgBox(f.code == -4 ? "Insufficient memory" : "Buffer too small", MsgIcon::Warning,
-                          "Compression Error");
+        ShowDeflateFailure(program, f.code);
     } catch (const std::bad_alloc&) {
-        ShowFileFailure(program, "无法读取替换文件：", path, VbError(vberr::OutOfMemory));
+        ShowSourceFailure(program, path, VbError(vberr::OutOfMemory));
     }
 }
 
 void PollStop(Program& program) {
     program.ui.DoEvents();
-    if (program.ui.StopRequested() || program.ending) throw ImportStopped{};
+    if (LongWork::StopWanted(program)) throw ImportStopped{};
 }
 
 // Deflates the changed files on worker threads into nameless scratch files
@@ -165,7 +163,6 @@ std::string ExportedFileOf(const ARCFileCls& entry) {
 }
 
 bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
-    IMainWindow& ui = program.ui;
     plan = ImportPlan{};
     plan.folder = folder;
     FolderListing listing;
@@ -206,14 +203,7 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
     std::sort(plan.unmatched.begin(), plan.unmatched.end());
     std::sort(matched.begin(), matched.end(), [](const ImportItem& a, const ImportItem& b) { return a.index < b.index; });
 
-    ui.SetProgressVisible(kImportBar, true);
-    ui.SetProgressMin(kImportBar, 0);
-    ui.SetProgressMax(kImportBar, static_cast<int>(std::max<std::size_t>(matched.size(), 1)));
-    ui.SetProgressValue(kImportBar, 0);
-    struct HideBar {
-        IMainWindow& ui;
-        ~HideBar() { ui.SetProgressVisible(kImportBar, false); }
-    } hide{ui};
+    LongWork work(program, "正在比较", matched.size());
     try {
         BinaryFile& archive = program.files.Get(program.arc.ArcFileNum);
         for (std::size_t k = 0; k < matched.size(); ++k) {
@@ -224,7 +214,7 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
                 BinaryFile file = OpenFileBelow(folder, item.file);
                 // Refused before a byte of it is read: the format cannot store it.
                 if (file.Length() >= kOrgSizeBias) {
-                    ShowSourceFailure(program, folder + "/" + item.file, std::make_exception_ptr(SourceTooLarge{}));
+                    ShowItemFailure(program, folder + "/" + item.file, std::make_exception_ptr(SourceTooLarge{}));
                     return false;
                 }
                 same = FileEqualsInflatedEntry(archive, entries[item.index], file);
@@ -237,7 +227,7 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
                 }
             }
             if (!same) plan.changed.push_back(std::move(matched[k]));
-            ui.SetProgressValue(kImportBar, static_cast<int>(k) + 1);
+            work.Advance(k + 1);
         }
     } catch (const ImportStopped&) {
         return false;
@@ -257,15 +247,7 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
     RemoveStaleTemporariesBeside(ResolvedPath(program.arc.OpenArcPath));
     if (!CheckImportCanBeApplied(program, plan)) return false;
     if (plan.changed.empty()) return true;
-    IMainWindow& ui = program.ui;
-    ui.SetProgressVisible(kImportBar, true);
-    ui.SetProgressMin(kImportBar, 0);
-    ui.SetProgressMax(kImportBar, static_cast<int>(plan.changed.size()));
-    ui.SetProgressValue(kImportBar, 0);
-    struct HideBar {
-        IMainWindow& ui;
-        ~HideBar() { ui.SetProgressVisible(kImportBar, false); }
-    } hide{ui};
+    LongWork work(program, "正在导入", plan.changed.size());
 
     std::optional<DeflatePipeline> pipeline;
     // Scratch files go beside the archive's real location, where the rewrite
@@ -279,7 +261,8 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
         std::optional<DeflatePipeline>& pipeline;
         const ImportPlan& plan;
         std::string& failedFile;
-    } shared{program, pipeline, plan, failedFile};
+        LongWork& work;
+    } shared{program, pipeline, plan, failedFile, work};
     std::vector<NewEntryData> replacements;
     replacements.reserve(plan.changed.size());
     for (std::size_t k = 0; k < plan.changed.size(); ++k) {
@@ -293,7 +276,7 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
                 std::rethrow_exception(r.failure);
             }
             CopyBetweenFiles(r.scratch, 0, r.sizes.stored, out);
-            s->program.ui.SetProgressValue(kImportBar, static_cast<int>(k) + 1);
+            s->work.Advance(k + 1);
             return static_cast<std::int32_t>(r.sizes.plain);
         };
         replacements.push_back(std::move(data));
@@ -305,7 +288,7 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
             return true;
         } catch (...) {
             if (failedFile.empty()) return false;
-            ShowSourceFailure(program, failedFile, failure);
+            ShowItemFailure(program, failedFile, failure);
             return true;
         }
     });

@@ -1,5 +1,7 @@
 #include "replace/Replace.h"
 
+#include "replace/ReplaceMessages.h"
+
 #include <zlib.h>
 
 #include <climits>
@@ -32,22 +34,6 @@ constexpr std::size_t kMaxListedProblems = 10;
 std::string NodeText(const Program& program) {
     const TreeNode* node = program.SelectedNode();
     return node == nullptr ? std::string() : node->text;
-}
-
-void ShowSourceTooLarge(Program& program, const std::string& path) {
-    program.ui.MsgBox(std::string("替换文件太大，无法存入档案：") + kCrLf + path + kCrLf + kCrLf +
-                          "文件大小必须小于 1,073,741,824 字节。",
-                      MsgIcon::Warning, kProgramTitle);
-}
-
-void ShowSourceFailure(Program& program, const std::string& path, const VbError& error) {
-    program.ui.MsgBox(FileFailureText("无法读取替换文件：", path, error), MsgIcon::Stop, kProgramTitle);
-}
-
-// zlib's failures, with the texts of the one-shot codec.
-void ShowDeflateFailure(Program& program, int code) {
-    program.ui.MsgBox(code == Z_MEM_ERROR ? "Insufficient memory" : "Buffer too small", MsgIcon::Warning,
-                      "Compression Error");
 }
 
 void ShowLayoutRefusal(Program& program, const std::vector<LayoutProblem>& problems) {

@@ -45,6 +45,8 @@ public:
 
     // Status bar panels 1..3; widths in twips.
     virtual void SetPanelText(int panel, const std::string& text) = 0;
+    // A panel's text as last set ("" where the window shows no panels).
+    virtual std::string PanelText(int) const { return {}; }
     virtual int PanelWidth(int panel) const = 0;
 
     // bar 1: ProgressBar1 (reading a directory); bar 2: ProgressBar2 (export all).

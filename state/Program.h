@@ -22,15 +22,25 @@ struct Program {
     EntryTree tree;
     // Set once EndProgram has been asked for: commands stop at once.
     bool ending = false;
+    // Commands running now (nested when one starts from another's event pump).
+    int runningCommands = 0;
 
     // True while the archive's file is open: after a failed open the tree may
     // still show the entries read, but their data can no longer be reached.
     bool ArchiveIsOpen() const { return arc.ArcFileNum != 0 && files.IsOpen(arc.ArcFileNum); }
 
-    // Ends the program at once: every file is closed, nothing else is written,
-    // and the commands that are still running stop.
+    // Ends the program: nothing else is written and running commands stop.
+    // The files go once no command runs any more, never under one that may
+    // still read them (long work's reader threads included).
     void EndProgram() {
         ending = true;
+        if (runningCommands == 0) FinishEnding();
+    }
+
+    // Closes every file and the window, once.
+    void FinishEnding() {
+        if (ended_) return;
+        ended_ = true;
         files.CloseAll();
         ui.EndProgram();
     }
@@ -40,6 +50,24 @@ struct Program {
         const NodeId id = ui.TreeSelected();
         return id >= 0 && static_cast<std::size_t>(id) < tree.Size() ? &tree.Node(id) : nullptr;
     }
+
+private:
+    bool ended_ = false;
+};
+
+// Marks a command as running for its lifetime; the outermost one to unwind
+// after EndProgram closes the files and the window.
+class RunningCommand {
+public:
+    explicit RunningCommand(Program& program) : program_(program) { ++program_.runningCommands; }
+    ~RunningCommand() {
+        if (--program_.runningCommands == 0 && program_.ending) program_.FinishEnding();
+    }
+    RunningCommand(const RunningCommand&) = delete;
+    RunningCommand& operator=(const RunningCommand&) = delete;
+
+private:
+    Program& program_;
 };
 
 }  // namespace tessarin

@@ -16,6 +16,7 @@ QMessageBox::Icon ToQtIcon(MsgIcon icon) {
     case MsgIcon::Information: return QMessageBox::Information;
     case MsgIcon::Warning: return QMessageBox::Warning;
     case MsgIcon::Stop: return QMessageBox::Critical;
+    case MsgIcon::Question: return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
 }

@@ -87,9 +87,8 @@ frmMain::frmMain(QWidget* parent)
     // However the program comes to quit, the files dragged out go with it.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { dragFolder_.RemoveAll(); });
 
+    // Runs once the program has closed its files.
     endAction_ = [this] {
-        // The archive's lock goes first: the program may take a moment to wind down.
-        if (program_) program_->files.CloseAll();
         dragFolder_.RemoveAll();
         for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
         QCoreApplication::exit(0);
@@ -203,11 +202,11 @@ void frmMain::CreateMenus() {
           {"a4", "-", {}, true},
           {"nproperty", "属性(&P)", QKeySequence(Qt::CTRL | Qt::Key_P), false},
           {"a5", "-", {}, true},
-          {"nimportdir", "导入目录…", {}, false},
-          {"nverify", "检查档案", {}, true},
+          {"nimportdir", "导入目录(&D)…", {}, false},
+          {"nverify", "检查档案(&T)", {}, true},
           {"a6", "-", {}, true},
-          {"nfind", "查找…", QKeySequence(Qt::CTRL | Qt::Key_F), true},
-          {"nfindnext", "查找下一个", QKeySequence(Qt::Key_F3), true}}},
+          {"nfind", "查找(&F)…", QKeySequence(Qt::CTRL | Qt::Key_F), true},
+          {"nfindnext", "查找下一个(&N)", QKeySequence(Qt::Key_F3), true}}},
         {"nhelp", "帮助(&H)", true, {{"nabout", "关于Tessarin(&A)...", {}, true}}},
     };
     QList<QKeySequence> shortcuts;

@@ -89,6 +89,7 @@ public:
     std::string Caption() const override { return caption_; }
     void SetCaption(const std::string& caption) override;
     void SetPanelText(int panel, const std::string& text) override;
+    std::string PanelText(int panel) const override;
     int PanelWidth(int panel) const override;
     void SetProgressVisible(int bar, bool visible) override;
     void SetProgressWidth(int bar, int twips) override;

@@ -126,11 +126,13 @@ void frmMain::OnToolbar(int index) {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    // Unload: the program ends at once; every change was already written.
-    // Long work in progress stops after the entry in hand, as if stopped.
+    // Unload: the program ends; every change was already written.
+    // Long work in progress stops after the entry in hand; the files close
+    // once it has returned.
     event->accept();
     RequestStop();
-    EndProgram();
+    if (program_) program_->EndProgram();
+    else EndProgram();
 }
 
 void frmMain::ShowFindDialog() {
@@ -143,6 +145,7 @@ void frmMain::ShowFindDialog() {
 
 void frmMain::FindFromDialog(const QString& text) {
     if (!program_ || !mainEnabled_ || Ending()) return;
+    const RunningCommand running(*program_);
     const std::string wanted = FromQString(text);
     // The same text again goes on to the next match; a new text starts over.
     const FindOutcome outcome =

@@ -83,6 +83,12 @@ void frmMain::SetPanelText(int panel, const std::string& text) {
     if (QLabel* label = Panel(panel)) label->setText(ToQString(text));
 }
 
+std::string frmMain::PanelText(int panel) const {
+    if (panel == 2) return panel2Text_;
+    const QLabel* label = Panel(panel);
+    return label ? FromQString(label->text()) : std::string();
+}
+
 void frmMain::ShowPanel2Text() {
     // The archive's name is cut with "…" to fit, never mid-letter; the tooltip
     // gives the archive's full path.
@@ -308,7 +314,7 @@ FailureChoice frmMain::AskAfterFailure(const std::string& text, const std::strin
 
 bool frmMain::AskYesNo(const std::string& text, const std::string& title) {
     if (Ending()) return false;
-    return prompts_->Choose(DialogParent(), ToQString(WithNewlines(text)), MsgIcon::Information, ToQString(title),
+    return prompts_->Choose(DialogParent(), ToQString(WithNewlines(text)), MsgIcon::Question, ToQString(title),
                             {QStringLiteral("是"), QStringLiteral("否")}) == 0;
 }
 

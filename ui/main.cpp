@@ -2,9 +2,7 @@
 // opened at start exactly as if it had been chosen in the open dialog.
 #include <QAction>
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QTimer>
-#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +11,7 @@
 #include "state/Program.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
+#include "ui/ChineseLocale.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
 
@@ -34,10 +33,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QString("%1.%2.%3").arg(tessarin::kVersionMajor).arg(tessarin::kVersionMinor).arg(tessarin::kVersionRevision));
     QApplication::setDesktopFileName("tessarin");
     // The interface is Simplified Chinese; Qt's own dialogs (the pickers) follow it.
-    QTranslator qtTexts;
-    if (qtTexts.load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    tessarin::UseChineseLocale();
 
     tessarin::frmMain window;
     tessarin::Program program(window);

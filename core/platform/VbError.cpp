@@ -6,24 +6,26 @@ namespace tessarin {
 
 std::string VbErrorDescription(int number) {
     switch (number) {
-    case 5: return "Invalid procedure call or argument";
-    case 6: return "Overflow";
-    case 7: return "Out of memory";
-    case 9: return "Subscript out of range";
-    case 52: return "Bad file name or number";
-    case 53: return "File not found";
-    case 54: return "Bad file mode";
-    case 55: return "File already open";
-    case 57: return "Device I/O error";
-    case 58: return "File already exists";
-    case 61: return "Disk full";
-    case 62: return "Input past end of file";
-    case 63: return "Bad record number";
-    case 67: return "Too many files";
-    case 70: return "Permission denied";
-    case 75: return "Path/File access error";
-    case 76: return "Path not found";
-    default: return "Application-defined or object-defined error";
+    case 5: return "无效的过程调用或参数";
+    case 6: return "溢出";
+    case 7: return "内存溢出";
+    case 9: return "下标越界";
+    case 51: return "内部错误";
+    case 52: return "文件名或文件号错误";
+    case 53: return "文件未找到";
+    case 54: return "文件模式错误";
+    case 55: return "文件已打开";
+    case 57: return "设备 I/O 错误";
+    case 58: return "文件已存在";
+    case 61: return "磁盘已满";
+    case 62: return "输入超出文件尾";
+    case 63: return "记录号错误";
+    case 67: return "文件过多";
+    case 70: return "拒绝的权限";
+    case 71: return "磁盘未准备好";
+    case 75: return "路径/文件访问错误";
+    case 76: return "路径未找到";
+    default: return "应用程序定义的或对象定义的错误";
     }
 }
 

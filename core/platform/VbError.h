@@ -23,7 +23,7 @@ constexpr int PathFileAccess = 75;
 constexpr int PathNotFound = 76;
 }  // namespace vberr
 
-// The classic description of an error number ("Input past end of file", ...).
+// The classic description of an error number ("输入超出文件尾", ...).
 std::string VbErrorDescription(int number);
 
 class VbError : public std::runtime_error {

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "app/Commands.h"
 #include "core/platform/VbError.h"
+#include "state/LongWork.h"
 #include "support/ProgramHarness.h"
 
 namespace tessarin {
@@ -23,6 +26,8 @@ TEST(CommandRouting, MenuItemsAndToolbarButtonsStartTheirCommands) {
         {"nexport", 5, "BrowseForFolder | 4097 | 选保存文件的目录 |  | 64"},
         {"nimport", 6, "ShowOpenDialog | 4097 | 所有文件 *.*|*.* | 替换readme.txt:"},
         {"nproperty", 8, "Showinfo | readme.txt | 20 | txt | "},
+        {"nverify", 0, "SetProgressVisible | 2 | true"},
+        {"nimportdir", 0, "BrowseForFolder | 4097 | 选择要导入的目录（按全部导出的目录结构） |  | 64"},
         {"nexit", 0, "EndProgram"},
         {"nabout", 0, "ShowAbout"},
         {nullptr, 3, ""}, {nullptr, 7, ""}, {nullptr, 0, ""}, {nullptr, 9, ""}, {"nfile", 0, ""}, {"NOPEN", 0, ""},
@@ -49,6 +54,53 @@ TEST(CommandRouting, MenuItemsAndToolbarButtonsStartTheirCommands) {
     }
 }
 
+// Closing the window while long work runs: the work stops, and the archive's
+// file stays open until the command has returned (its reader threads may still
+// read it); then the files and the window close. Nothing is written.
+TEST(CommandRouting, EndingDuringLongWorkClosesTheFilesOnlyOnceTheCommandReturned) {
+    const struct {
+        const char* item;
+        bool afterQuestion;  // import: ask to end only once the rewrite runs
+    } cases[] = {{"nalle", false}, {"nverify", false}, {"nimportdir", false}, {"nimportdir", true}};
+    testing::ArcPlan plan;
+    for (int i = 0; i < 24; ++i) {
+        std::string data(4000 + 97 * i, static_cast<char>('a' + i % 26));
+        plan.records.push_back(testing::Entry("f\\e" + std::to_string(i), 0x20, data));
+    }
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.item) + (c.afterQuestion ? " (rewrite)" : ""));
+        testing::ProgramHarness h;
+        const std::string path = h.OpenArchive(plan);
+        const std::string before = testing::ReadFileBytes(path);
+        std::filesystem::create_directories(h.dir / "in/f");
+        for (int i = 0; i < 24; ++i) testing::WriteFileBytes(h.dir / ("in/f/e" + std::to_string(i) + ".txt"), "new");
+        h.window.folderAnswers.push_back(h.dir / "in");
+        h.window.yesNoAnswers.push_back(true);
+        std::vector<bool> openWhileRunning;
+        h.window.onDoEvents = [&] {
+            if (c.afterQuestion && h.window.Calls("AskYesNo").empty()) return;
+            h.program.EndProgram();
+            openWhileRunning.push_back(h.program.ArchiveIsOpen());
+        };
+        MenuClick(h.program, c.item);
+        EXPECT_FALSE(openWhileRunning.empty());
+        EXPECT_EQ(std::count(openWhileRunning.begin(), openWhileRunning.end(), false), 0);
+        EXPECT_TRUE(h.window.ended);
+        EXPECT_FALSE(h.program.ArchiveIsOpen());
+        EXPECT_EQ(h.window.Calls("MsgBox"), std::vector<std::string>{});
+        EXPECT_EQ(testing::ReadFileBytes(path), before);
+    }
+}
+
+// Status panel 1 during long work: how far it is, and the time left once a
+// second has passed and something is left.
+TEST(LongWorkText, SaysHowFarAndTheTimeLeft) {
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 0, 1500, 0.0), "正在导出 0 / 1500");
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 120, 1500, 1.0), "正在导出 120 / 1500，剩余约 12 秒");
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 750, 1500, 0.5), "正在导出 750 / 1500");
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 1500, 1500, 30.0), "正在导出 1500 / 1500");
+}
+
 // A failure no command handles is shown, never thrown into the window's event loop.
 TEST(CommandRouting, UnhandledFailuresBecomeAMessage) {
     testing::ProgramHarness h;
@@ -56,8 +108,8 @@ TEST(CommandRouting, UnhandledFailuresBecomeAMessage) {
         std::function<void()> command;
         std::string message;
     } cases[] = {
-        {[] { throw VbError(vberr::DiskFull); }, "发现未知的错误,错误编号:61\r\n\r\n错误信息:Disk full"},
-        {[] { throw std::bad_alloc(); }, "发现未知的错误,错误编号:7\r\n\r\n错误信息:Out of memory"},
+        {[] { throw VbError(vberr::DiskFull); }, "发现未知的错误,错误编号:61\r\n\r\n错误信息:磁盘已满"},
+        {[] { throw std::bad_alloc(); }, "发现未知的错误,错误编号:7\r\n\r\n错误信息:内存溢出"},
         {[] { throw std::runtime_error("boom"); }, "发现未知的错误,错误编号:51\r\n\r\n错误信息:boom"},
         {[] {}, ""},
     };

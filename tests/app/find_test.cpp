@@ -48,9 +48,11 @@ TEST(Find, SelectsMatchesInDirectoryOrderAsAClickWould) {
     finder.Find(h.program, "item");
     finder.FindNext(h.program);  // at a\item
     UnLoadArcFile(h.program);
-    plan.records = {testing::Entry("b\\item", 0x20, "4"), testing::Entry("c\\item", 0x20, "5")};
+    // As many entries as before and more, so only the key tells that the last match is gone.
+    plan.records = {testing::Entry("b\\item", 0x20, "4"), testing::Entry("c\\item", 0x20, "5"),
+                    testing::Entry("d\\other", 0x20, "6"), testing::Entry("e\\item", 0x20, "7")};
     h.OpenArchive(plan, "other.ARC");
-    EXPECT_EQ(finder.FindNext(h.program).status, "第 1 个，共 2 个");
+    EXPECT_EQ(finder.FindNext(h.program).status, "第 1 个，共 3 个");
     EXPECT_EQ(selected(), "b\\item.20");
 }
 

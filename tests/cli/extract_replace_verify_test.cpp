@@ -106,7 +106,7 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
         {twoLogos, "extract {arc} {out} --types {types} 'ui\\logo.1A' 'other\\logo.1A' 'ui\\logo.1A'", 1, false,
          "这个文件已由本次导出的另一个条目写入，后一个条目未导出：", {{"logo.png", "logo bytes, logo bytes"}}},
         {damaged, "extract {arc} {out} --types {types}", 1, false,
-         "数组取数据不正确。\n导出文件时发生错误，KEY：ui\\logo.1A",
+         "导出文件时发生错误，KEY：ui\\logo.1A\n\n数组取数据不正确。",
          {{"ui/deep/doc.txt", "a text file"}, {table, std::string(5000, 'z')}}},
         {damaged, "extract {arc} {out} --types {types} 'ui\\logo.1A'", 1, false, "数组取数据不正确。"},
         {layout, "replace {arc} 'ui\\deep\\doc.20' {dir}/src.bin", 0, true, "替换完成。\n", {}, "", {},

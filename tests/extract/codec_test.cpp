@@ -1,10 +1,9 @@
-// The zlib conversions: messages, sizes, what survives a failure, with either inflater.
+// Inflation: results, messages and bytes, with either inflater and streamed.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include "extract/Codec.h"
 #include "support/ArcBuilder.h"
-#include "support/FakeWindow.h"
 
 namespace tessarin::testing {
 namespace {
@@ -18,49 +17,6 @@ struct FastInflateReset {
     ~FastInflateReset() { SetFastInflate(true); }
 };
 
-TEST(CodecTest, UnzipToFileOutcomes) {
-    const std::string plain = "The quick brown fox jumps over the lazy dog. 0123456789";
-    const std::string stream = Deflate(plain), old = "old content";
-    std::string withDictionary = stream;
-    withDictionary[1] = static_cast<char>(0xBB);  // FDICT set, header check still valid (0x78BB % 31 == 0)
-    const auto n = static_cast<std::int32_t>(plain.size());
-    const struct {
-        const char* label;
-        std::string stored;
-        std::int32_t size;
-        std::string message;  // "": none, success
-        std::string written;  // the file afterwards
-    } cases[] = {
-        {"exact size", stream, n, "", plain},
-        {"recorded size larger: zero filled", stream, n + 4, "", plain + std::string(4, '\0')},
-        {"bytes after the stream are ignored", stream + "trailing", n, "", plain},
-        {"recorded size smaller", stream, n - 1, "缓冲过小，请检查。", old},
-        {"not a zlib stream", "definitely not zlib", n, "数组取数据不正确。", old},
-        {"truncated checksum, all data there", stream.substr(0, stream.size() - 2), n, "缓冲过小，请检查。", old},
-        {"preset dictionary asked for", withDictionary, n, "数组取数据不正确。", old},
-        {"empty entry without a stream", "", 0, "", ""},
-        {"empty entry with a stream", Deflate(""), 0, "", ""},
-        {"empty entry whose stream holds a byte", Deflate("x"), 0, "缓冲过小，请检查。", old},
-        {"data without a stream", "", n, "数组取数据不正确。", old},
-        {"negative size", stream, -5, "记录的文件大小不正确（-5），无法解压。", old},
-    };
-    FastInflateReset reset;
-    for (const bool fast : Inflaters()) {
-        SetFastInflate(fast);
-        for (const auto& c : cases) {
-            SCOPED_TRACE(std::string(c.label) + (fast ? " (fast)" : " (zlib)"));
-            TempDir dir;
-            WriteFileBytes(dir / "out.bin", old);
-            FakeWindow window;
-            EXPECT_EQ(UnzipToFile(window, Bytes(c.stored), static_cast<std::int32_t>(c.stored.size()), c.size,
-                                  dir / "out.bin"),
-                      c.message.empty());
-            EXPECT_EQ(window.log, c.message.empty() ? Log{} : Log{"MsgBox | " + c.message + " | Warning | Compression Error"});
-            EXPECT_EQ(ReadFileBytes(dir / "out.bin"), c.written);
-        }
-    }
-}
-
 // Keeps what it is given, and the largest block it was handed.
 struct CollectingSink : ByteSink {
     std::string bytes;
@@ -70,6 +26,58 @@ struct CollectingSink : ByteSink {
         largest = std::max(largest, n);
     }
 };
+
+// What an export is told for each kind of stream, by both whole-entry
+// inflaters and the streamed one: the bytes, the message of a failure, and
+// whether the stored bytes ran out before the stream ended.
+TEST(CodecTest, InflateOutcomes) {
+    const std::string plain = "The quick brown fox jumps over the lazy dog. 0123456789";
+    const std::string stream = Deflate(plain);
+    std::string withDictionary = stream;
+    withDictionary[1] = static_cast<char>(0xBB);  // FDICT set, header check still valid (0x78BB % 31 == 0)
+    const auto n = static_cast<std::int32_t>(plain.size());
+    const struct {
+        const char* label;
+        std::string stored;
+        std::int32_t size;
+        std::string message;  // "": success, with plain's bytes (as many as the size allows)
+        bool truncated = false;
+    } cases[] = {
+        {"exact size", stream, n, ""},
+        {"recorded size larger", stream, n + 4, ""},
+        {"bytes after the stream are ignored", stream + "trailing", n, ""},
+        {"recorded size smaller", stream, n - 1, "缓冲过小，请检查。"},
+        {"not a zlib stream", "definitely not zlib", n, "数组取数据不正确。"},
+        {"checksum cut, all data there", stream.substr(0, stream.size() - 2), n, "缓冲过小，请检查。", true},
+        {"no checksum at all", stream.substr(0, stream.size() - 4), n, "缓冲过小，请检查。", true},
+        {"cut in the data", stream.substr(0, stream.size() / 2), n, "数组取数据不正确。", true},
+        {"preset dictionary asked for", withDictionary, n, "数组取数据不正确。"},
+        {"empty entry without a stream", "", 0, ""},
+        {"empty entry with a stream", Deflate(""), 0, ""},
+        {"empty entry whose stream holds a byte", Deflate("x"), 0, "缓冲过小，请检查。"},
+        {"data without a stream", "", n, "数组取数据不正确。", true},
+    };
+    FastInflateReset reset;
+    WholeInflater inflater;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const auto check = [&](const InflateResult& result, const std::string& bytes, const char* which) {
+            EXPECT_EQ(result.ok() ? "" : InflateFailureText(result.code), c.message) << which;
+            if (result.ok()) EXPECT_EQ(bytes, plain.substr(0, static_cast<std::size_t>(c.size))) << which;
+            else EXPECT_EQ(result.truncated, c.truncated) << which;
+        };
+        for (const bool fast : Inflaters()) {
+            SetFastInflate(fast);
+            std::string out(static_cast<std::size_t>(c.size) + 1, '\0');
+            const InflateResult result = inflater.Inflate(Bytes(c.stored), c.stored.size(),
+                                                          reinterpret_cast<std::uint8_t*>(out.data()), c.size);
+            check(result, out.substr(0, static_cast<std::size_t>(result.produced)), fast ? "fast" : "zlib");
+        }
+        MemorySource source(Bytes(c.stored), c.stored.size());
+        CollectingSink sink;
+        check(InflateStream(source, static_cast<std::int64_t>(c.stored.size()), c.size, sink), sink.bytes, "streamed");
+    }
+}
 
 // zlib's own uncompress decides every stream: both inflaters and the streamed
 // inflation agree with it on the result and the bytes, for whole streams
@@ -115,28 +123,6 @@ TEST(CodecTest, DamagedStreamsGiveUncompressResults) {
             EXPECT_LE(sink.largest, kStreamBlock);
         }
     }
-}
-
-TEST(CodecTest, ZipBytesRoundTripsAndKeepsTheLastResultOnFailure) {
-    FakeWindow window;
-    ZipState state;
-    WholeInflater inflater;
-    std::string noise;  // grows when compressed: the output buffer must allow for that
-    for (std::uint64_t x = 1; noise.size() < 100000;) noise += static_cast<char>((x = x * 6364136223846793005u + 1) >> 56);
-    for (const std::string& plain : {std::string(1000, 'a'), std::string("x"), std::string(), noise}) {
-        ASSERT_TRUE(ZipBytes(window, state, Bytes(plain), static_cast<std::int32_t>(plain.size())));
-        ASSERT_EQ(state.ZippedBytes.size(), static_cast<std::size_t>(state.ZippedSize));
-        std::string back(plain.size() + 1, '\0');
-        const InflateResult result =
-            inflater.Inflate(state.ZippedBytes.data(), state.ZippedBytes.size(),
-                             reinterpret_cast<std::uint8_t*>(back.data()), static_cast<std::int32_t>(plain.size()));
-        EXPECT_TRUE(result.ok());
-        EXPECT_EQ(back.substr(0, static_cast<std::size_t>(result.produced)), plain);
-    }
-    const ZipState before = state;
-    EXPECT_FALSE(ZipBytes(window, state, nullptr, -1));
-    EXPECT_EQ(std::tie(state.ZippedBytes, state.ZippedSize), std::tie(before.ZippedBytes, before.ZippedSize));
-    EXPECT_EQ(window.log, Log{"MsgBox | Buffer too small | Warning | Compression Error"});
 }
 
 }  // namespace

@@ -26,13 +26,18 @@ namespace fs = std::filesystem;
 
 std::string FailureBox(const std::string& lead, const std::string& path, int number) {
     return "MsgBox | " + lead + "\r\n" + path + "\r\n\r\n错误编号:" + std::to_string(number) + "\r\n错误信息:" +
-           (number == 62 ? "Input past end of file" : VbErrorDescription(number)) + " | Stop | Tessarin";
+           (number == 62 ? "输入超出文件尾" : VbErrorDescription(number)) + " | Stop | Tessarin";
 }
 const std::string kReadFailed = "读取归档中的资源数据时出错，文件未导出：";
 std::string Refused(const std::string& name, const std::string& key) {
     return "MsgBox | 文件名可能写到所选目录之外，已拒绝导出：" + name + "\r\n\r\nKEY：" + key + " | Stop | Tessarin";
 }
 const std::string kCorruptBox = "MsgBox | 数组取数据不正确。 | Warning | Compression Error";
+// The text of a recorded message box.
+std::string TextOf(const std::string& box) {
+    const std::size_t start = box.find(" | ") + 3;
+    return box.substr(start, box.rfind(" | ", box.rfind(" | ") - 1) - start);
+}
 
 // Every regular file below root with its bytes, by its path relative to root
 // with "/" between parts (temporaries included, so none may be left).
@@ -71,10 +76,12 @@ Log Filled(Log lines, const std::string& path) {
 }
 
 // Runs either export, the folder picker answering folder ("" cancels): every
-// entry, or the entry with key. The log then holds the export's calls only.
+// entry, or the entry with key (a file in the way is replaced: the user says
+// yes). The log then holds the export's calls only.
 bool Export(ProgramHarness& h, const std::string& folder, bool all, const std::string& key = "top.20") {
     if (!all) h.SelectNode(key);
     h.window.folderAnswers.push_back(folder);
+    h.window.yesNoAnswers.push_back(true);
     h.window.ClearLog();
     return all ? ExportAllEntries(h.program) : ExtSub(h.program, 0x2002);
 }
@@ -91,7 +98,8 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
         const char* label;
         std::string key;
         int check1;
-        std::string existing;  // a file already at out/<node text> ("!" first: read only); "/" a folder; "" none
+        std::string existing;  // a file already at out/<node text> ("!" first: read only, "?": the user
+                               // declines to replace it); "/" a folder; "" none
         bool diskFull;
         Log afterPicker;                      // {p} stands for out/<node text>; none: the picker is cancelled
         std::optional<std::string> content;  // of out/<node text>; nullopt: no file
@@ -99,6 +107,7 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
         {"inflated", logo, 0, "", false, {done}, inflated},
         {"raw replaces longer file", logo, 1, std::string(500, 'z'), false, {done}, Deflate(inflated)},
         {"cancelled", logo, 0, "old", false, {}, "old"},
+        {"existing file kept when the user declines", logo, 0, "?old", false, {}, "old"},
         {"empty inflated", "empty.20", 0, "", false, {done}, ""},
         {"corrupt stream keeps the old file", "corrupt.1A", 0, "old", false, {kCorruptBox}, "old"},
         {"corrupt stream raw is still written", "corrupt.1A", 1, "", false, {done}, "not a zlib stream"},
@@ -121,16 +130,21 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
         fs::create_directory(h.dir / "out");
         const std::string target = h.dir / "out" + kNativeSeparator + h.program.tree.Node(h.window.selected).text;
         const bool readOnly = !c.existing.empty() && c.existing[0] == '!';
+        const bool declined = !c.existing.empty() && c.existing[0] == '?';
         if (c.existing == "/") fs::create_directory(target);
-        else if (!c.existing.empty()) WriteFileBytes(target, c.existing.substr(readOnly));
+        else if (!c.existing.empty()) WriteFileBytes(target, c.existing.substr(readOnly || declined));
         if (readOnly) MakeReadOnly(target, true);
-        if (!c.afterPicker.empty()) h.window.folderAnswers.push_back(h.dir / "out");
+        if (!c.afterPicker.empty() || declined) h.window.folderAnswers.push_back(h.dir / "out");
+        h.window.yesNoAnswers.push_back(!declined);
         h.window.ClearLog();
         if (c.diskFull) faults::FailAt(faults::Op::Write, 1, vberr::DiskFull);
         ExtSub(h.program, 0x2002);
         faults::Reset();
 
         Log expected = Filled(c.afterPicker, target);
+        // A file in the way (not a folder) is replaced only when the user says yes.
+        if (!c.existing.empty() && c.existing != "/" && (!c.afterPicker.empty() || declined))
+            expected.insert(expected.begin(), "AskYesNo | 文件已存在，是否替换？\r\n" + target + " | Tessarin");
         expected.insert(expected.begin(), "BrowseForFolder | 8194 | 选保存文件的目录 |  | 64");
         EXPECT_EQ(h.window.log, expected);
         EXPECT_EQ(fs::is_directory(target), c.existing == "/");
@@ -148,7 +162,10 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
 const std::string kPrompt = "BrowseForFolder | 4097 | 导出全部资源文件： \r\n请选择要保存的资源文件的目录 |  | 64";
 const std::string kAllDone = "MsgBox | 全部资源文件导出完成。 | Information | Tessarin";
 const std::string kStopped = "MsgBox | 已停止导出，已导出的文件保留。 | Information | Tessarin";
-std::string EntryFailed(const std::string& key) { return "AskAfterFailure | 导出文件时发生错误，KEY：" + key + " | Tessarin"; }
+// One box for a failed entry: the entry, then why.
+std::string EntryFailed(const std::string& key, const std::string& reasonBox) {
+    return "AskAfterFailure | 导出文件时发生错误，KEY：" + key + "\r\n\r\n" + TextOf(reasonBox) + " | Tessarin";
+}
 std::string LinkRefused(const std::string& link, const std::string& key) {
     return "AskAfterFailure | 路径经过一个链接，可能写到所选目录之外，已拒绝导出：" + link + "\r\n\r\nKEY：" + key +
            " | Tessarin";
@@ -173,9 +190,9 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
     const auto refused = [](const std::string& name) { return Log{Asked(Refused(name + ".png", name + ".1A"))}; };
     const std::vector<Log> perEntry = {  // messages of each entry ({p}: the chosen folder)
         {}, {}, {}, {"AskAfterFailure | 这个文件已由本次导出的另一个条目写入，后一个条目未导出：{p}/a/x.png\r\n\r\nKEY：a\\x.21\r\n"
-            "已写入的 KEY：a\\x.1A | Tessarin"}, {kCorruptBox, EntryFailed("bad.1A")},
-        {FailureBox(kReadFailed, "{p}/gone.png", 62), EntryFailed("gone.1A")}, {}, {}, {},
-        {FailureBox("无法创建目录，文件未导出：", "{p}/blk/", 75), EntryFailed("blk\\b.1A")}, refused("..\\..\\escape"),
+            "已写入的 KEY：a\\x.1A | Tessarin"}, {EntryFailed("bad.1A", kCorruptBox)},
+        {EntryFailed("gone.1A", FailureBox(kReadFailed, "{p}/gone.png", 62))}, {}, {}, {},
+        {EntryFailed("blk\\b.1A", FailureBox("无法创建目录，文件未导出：", "{p}/blk/", 75))}, refused("..\\..\\escape"),
         refused("\\abs\\escape"), refused("sub/../../../escape"), {}};
     ProgramHarness h;
     AddExtType(h.program.ExtTypes, "21", "png");  // a second code named png
@@ -184,7 +201,11 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
     fs::create_directories(out);
     WriteFileBytes(out + "/blk", "blocker");
     std::size_t events = 0;
-    h.window.onDoEvents = [&] { EXPECT_FALSE(h.window.mainEnabled); ++events; };
+    h.window.onDoEvents = [&] {
+        EXPECT_FALSE(h.window.mainEnabled);
+        EXPECT_EQ(h.window.panels[1].rfind("正在导出 ", 0), 0u) << h.window.panels[1];
+        ++events;
+    };
 
     EXPECT_FALSE(Export(h, out, true));
 
@@ -198,6 +219,8 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
     expected.insert(expected.end(), {"EndLongWork", "SetMainEnabled | true", "SetProgressVisible | 2 | false", kAllDone});
     Log log = h.window.log;
     std::erase(log, "DoEvents");  // they also come while waiting for a worker
+    std::erase_if(log, [](const std::string& line) { return line.rfind("SetPanelText | 1 | ", 0) == 0; });  // timed
+    EXPECT_EQ(h.window.panels[1], "发现 14 个对象");
     EXPECT_EQ(log, expected);
     EXPECT_GE(events, n);
     EXPECT_EQ(TreeOf(out), (Files{{"top.txt", "top text"}, {"a/b/c.png", "deep"}, {"a/x.png", "first"}, {"ok.png", "after"},
@@ -349,7 +372,11 @@ TEST(ExportTest, HostileSizesKeepMemorySmall) {
         // The export runs in a child process whose whole peak is measured: the
         // inflaters' buffers and zlib's own allocations count too.
         const auto exportAsExpected = [&] {
-            if (all) return !Export(h, h.dir.path(), true) && h.window.Calls("MsgBox | " + kReadFailed).size() == 20u;
+            if (all) {
+                if (Export(h, h.dir.path(), true)) return false;
+                const Log asked = h.window.Calls("AskAfterFailure");
+                return std::count_if(asked.begin(), asked.end(), [&](auto& l) { return l.find(kReadFailed) != l.npos; }) == 20;
+            }
             bool expected = true;
             for (const std::string key : {"past0.1A", "bomb.1A", "short.1A"})
                 expected = expected && Export(h, h.dir.path(), false, key) == (key != "past0.1A");
@@ -446,7 +473,11 @@ TEST(ExportAllTest, StopAndFailureChoices) {
         EXPECT_FALSE(Export(h, c.stopAtEntry < 0 ? "" : h.dir / "out", true));
         EXPECT_EQ(TreeOf(h.dir / "out"), c.files);
         EXPECT_EQ(h.window.Calls("AskAfterFailure").size(), c.asked);
-        EXPECT_EQ(h.window.Calls("MsgBox | 数组取数据不正确").size(), c.asked);
+        // One box per failure, naming the entry and giving the inflater's message.
+        const Log asked = h.window.Calls("AskAfterFailure | 导出文件时发生错误，KEY：bad");
+        EXPECT_EQ(std::count_if(asked.begin(), asked.end(), [](auto& l) { return l.find("数组取数据不正确。") != l.npos; }),
+                  static_cast<std::ptrdiff_t>(c.asked));
+        EXPECT_EQ(h.window.Calls("MsgBox | 数组取数据不正确").size(), 0u);
         EXPECT_EQ(h.window.log.back(), c.closing);
         ASSERT_EQ(h.window.reports.size(), c.report.empty() ? 0u : 1u);
         if (!c.report.empty()) {

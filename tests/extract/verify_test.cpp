@@ -8,10 +8,15 @@
 namespace tessarin::testing {
 namespace {
 
+std::string WithoutTrailer(std::string stream) {
+    stream.resize(stream.size() - 4);  // the Adler-32 checksum
+    return stream;
+}
+
 TEST(VerifyArchiveTest, ReportsProblemsOrSoundness) {
     ArcPlan damaged, sound;
     damaged.records = {Entry("good", 0x20, "fine"), Stored("bad", 0x20, "junk", 4), Stored("short", 0x20, Deflate("ab"), 9),
-                       Stored("past", 0x20, "x", 1, 0x7FFFFFF0)};
+                       Stored("cut", 0x20, WithoutTrailer(Deflate("abcd")), 4), Stored("past", 0x20, "x", 1, 0x7FFFFFF0)};
     sound.records = {Entry("a", 0x20, "a"), Entry("b", 0x20, "b")};
     const std::size_t length = BuildArc(damaged).size();  // the layout's line, for the record past the end:
     const std::string past = "条目数据超出文件末尾（结束于 " + std::to_string(length - 1 + 0x7FFFFFF0) + "，文件长 " +
@@ -23,11 +28,12 @@ TEST(VerifyArchiveTest, ReportsProblemsOrSoundness) {
         std::string shown;   // the last call: the report (its title, summary and line count) or the closing message box
         std::vector<std::string> lines = {};  // the report's lines
     } cases[] = {
-        {"damaged", damaged, 0, "ShowReport | 检查档案 | 共 4 个条目，发现 3 处问题。 | 3",
+        {"damaged", damaged, 0, "ShowReport | 检查档案 | 共 5 个条目，发现 4 处问题。 | 4",
          {"存储的数据不是完整的 zlib 数据流（数组取数据不正确。），KEY：bad.20",
-          "解压后只有 2 字节，少于记录的原始大小 9 字节，KEY：short.20", past}},
+          "解压后只有 2 字节，少于记录的原始大小 9 字节，KEY：short.20",
+          "存储的数据不完整：zlib 数据流在结束（含 Adler-32 校验）之前就已截断，KEY：cut.20", past}},
         {"sound", sound, 0, "MsgBox | 共 2 个条目，未发现问题。 | Information | 检查档案"},
-        {"stopped", damaged, 1, "ShowReport | 检查档案 | 检查已停止：已检查 1 / 4 个条目，发现 1 处问题。 | 1", {past}},
+        {"stopped", damaged, 1, "ShowReport | 检查档案 | 检查已停止：已检查 1 / 5 个条目，发现 1 处问题。 | 1", {past}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -35,11 +41,13 @@ TEST(VerifyArchiveTest, ReportsProblemsOrSoundness) {
         h.OpenArchive(c.plan);
         h.window.onDoEvents = [&] {
             EXPECT_FALSE(h.window.mainEnabled);
+            EXPECT_EQ(h.window.panels[1].rfind("正在检查 ", 0), 0u) << h.window.panels[1];
             if (c.stopAt > 0 && h.window.bars[2].value >= c.stopAt) h.window.stopRequested = true;
         };
         EXPECT_EQ(VerifyArchive(h.program), c.lines.empty());
         EXPECT_EQ(h.window.bars[2].max, static_cast<int>(c.plan.records.size()));
         EXPECT_TRUE(h.window.mainEnabled && !h.window.bars[2].visible && !h.window.longWork) << "window left busy";
+        EXPECT_EQ(h.window.panels[1], "发现 " + std::to_string(c.plan.records.size()) + " 个对象");
         EXPECT_EQ(h.window.log.back(), c.shown);
         ASSERT_EQ(h.window.reports.size(), c.lines.empty() ? 0u : 1u);
         if (!c.lines.empty()) {

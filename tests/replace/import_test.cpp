@@ -69,7 +69,9 @@ TEST(ImportTest, ReplacesChangedEntriesInOneRewrite) {
         h.window.folderAnswers.push_back(h.dir / "in");
         h.window.yesNoAnswers.push_back(true);
         h.window.onDoEvents = [&] {  // DoEvents runs while the import plans too: stop only once it was asked
-            if (c.stop && !h.window.Calls("AskYesNo").empty()) h.window.stopRequested = true;
+            const bool asked = !h.window.Calls("AskYesNo").empty();
+            EXPECT_EQ(h.window.panels[1].rfind(asked ? "正在导入 " : "正在比较 ", 0), 0u) << h.window.panels[1];
+            if (c.stop && asked) h.window.stopRequested = true;
         };
         ArcPlan expected = Layout();
         for (const auto& [index, bytes] : c.replaced) {
@@ -83,9 +85,11 @@ TEST(ImportTest, ReplacesChangedEntriesInOneRewrite) {
         EXPECT_EQ(h.window.Calls("AskYesNo"), std::vector<std::string>{question + " | Tessarin"});
         EXPECT_EQ(ReadFileBytes(path), BuildArc(expected));
         EXPECT_EQ(Records(h.program.arc.ArcEntries), RecordsOnDisk(h.program));
-        EXPECT_EQ(h.window.Calls("MsgBox"), c.stop ? std::vector<std::string>{}
-                                                    : std::vector<std::string>{"MsgBox | 导入完成。 | Information | Tessarin"});
+        const std::string end = c.stop ? "已停止导入，档案未作改动。"
+                                       : "导入完成，已替换 " + std::to_string(c.replaced.size()) + " 个对象。";
+        EXPECT_EQ(h.window.Calls("MsgBox"), std::vector<std::string>{"MsgBox | " + end + " | Information | Tessarin"});
         EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"in", "pack.ARC"}));
+        EXPECT_EQ(h.window.panels[1], "发现 4 个对象");
     }
 }
 

@@ -6,6 +6,7 @@ static const char* IconName(MsgIcon icon) {
         case MsgIcon::Information: return "Information";
         case MsgIcon::Warning: return "Warning";
         case MsgIcon::Stop: return "Stop";
+        case MsgIcon::Question: return "Question";
     }
     return "?";
 }

@@ -56,6 +56,7 @@ public:
     std::string Caption() const override { return caption; }
     void SetCaption(const std::string& c) override { Rec("SetCaption", caption = c); }
     void SetPanelText(int panel, const std::string& text) override { Rec("SetPanelText", panel, panels[panel] = text); }
+    std::string PanelText(int panel) const override { return panels[panel]; }
     int PanelWidth(int panel) const override { return panelWidth[panel]; }
     void SetProgressVisible(int bar, bool v) override { Rec("SetProgressVisible", bar, bars[bar].visible = v); }
     void SetProgressWidth(int bar, int twips) override { Rec("SetProgressWidth", bar, bars[bar].width = twips); }

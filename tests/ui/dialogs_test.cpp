@@ -11,10 +11,14 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTranslator>
+#include <QLocale>
+#include <QCoreApplication>
 #include <filesystem>
 
 #include "UiHarness.h"
 #include "app/OpenClose.h"
+#include "ui/ChineseLocale.h"
 
 namespace tessarin::testing {
 namespace {
@@ -36,6 +40,32 @@ TEST(Dialogs, MessageBoxShowsPlainTextWithLineBreaksUnderItsIconAndTitle) {
         });
         ui.window.MsgBox("a\r\nb <b>c</b>\rd", icon, "提示");
     }
+}
+
+// A yes/no question shows the question icon; 是 answers true, 否 false.
+TEST(Dialogs, YesNoQuestionShowsTheQuestionIcon) {
+    UiHarness ui(false);
+    for (const bool yes : {true, false}) {
+        ModalDriver driver("ChoiceBox", [&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            EXPECT_EQ(box->icon(), QMessageBox::Question);
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == QString::fromUtf8(yes ? "是" : "否")) button->click();
+        });
+        EXPECT_EQ(ui.window.AskYesNo("替换？", "Tessarin"), yes);
+    }
+}
+
+// Qt's own texts and formats are Chinese: a standard button, a size, a month.
+TEST(Dialogs, QtTextsAndFormatsAreChinese) {
+    QTranslator* translator = UseChineseLocale();
+    ASSERT_NE(translator, nullptr) << "Qt's zh_CN translations are not installed";
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("取消"));
+    EXPECT_EQ(QLocale().language(), QLocale::Chinese);
+    EXPECT_TRUE(QLocale().monthName(12).contains(QString::fromUtf8("月")));
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+    QLocale::setDefault(QLocale::c());
 }
 
 // The answer is the path, a NUL and filler up to 255 bytes; cancel answers "".
