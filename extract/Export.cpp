@@ -20,6 +20,7 @@
 #include "extract/Codec.h"
 #include "extract/EntrySource.h"
 #include "extract/ExportPaths.h"
+#include "extract/ExportRecord.h"
 #include "extract/OutputFile.h"
 #include "extract/Pipeline.h"
 
@@ -246,7 +247,9 @@ class ExportAllRun {
 public:
     ExportAllRun(Program& program, SafeFolder root, std::string rootText)
         : program_(program), ui_(program.ui), rootText_(rootText), folders_(std::move(root), std::move(rootText)),
-          raw_(program.ui.Check1Value() == kRawExport) {}
+          raw_(program.ui.Check1Value() == kRawExport) {
+        if (!raw_) recorder_.emplace(program, rootText_);
+    }
 
     bool Run(BinaryFile& archive, std::int64_t length) {
         const std::size_t count = program_.arc.ArcEntries.size();
@@ -285,6 +288,11 @@ public:
             }
         }
         return allWritten_ && !stopped_;
+    }
+
+    // The record of an inflated export, for the files written before it ended.
+    void SaveRecord() const {
+        if (recorder_) recorder_->Save();
     }
 
     void Finish() {
@@ -331,6 +339,7 @@ private:
         const bool done = WriteJob(held, archive, *folder, place->name, display, job);
         if (done) {
             written_.emplace(std::move(fileKey), job.index);
+            if (recorder_) recorder_->Written(entry.ArcFileKey, place->folders, place->name);
         } else {
             held.MsgBox(kEntryFailed + entry.ArcFileKey, MsgIcon::Stop, kProgramTitle);
         }
@@ -398,6 +407,7 @@ private:
     std::vector<std::optional<EntryPlace>> places_;
     std::unordered_map<std::string, std::size_t> written_;  // file below the chosen folder -> entry
     std::vector<std::string> failures_;
+    std::optional<ExportRecorder> recorder_;
     bool quiet_ = false;
     bool stopped_ = false;
     bool allWritten_ = true;
@@ -506,6 +516,7 @@ bool ExportAllEntries(Program& program) {
     ExportAllRun run(program, std::move(rootFolder), root);
     try {
         allWritten = run.Run(*archive, length);
+        run.SaveRecord();
     } catch (...) {
         RestoreWindow(program, true);
         throw;

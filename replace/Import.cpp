@@ -12,11 +12,13 @@
 #include "core/ArcFormat.h"
 #include "core/MessageTexts.h"
 #include "core/platform/Cp936.h"
+#include "core/platform/FileStamp.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/FileTransfer.h"
 #include "core/platform/FolderWalk.h"
 #include "core/platform/VbError.h"
 #include "extract/ExportPaths.h"
+#include "extract/ExportRecord.h"
 #include "replace/Replace.h"
 #include "replace/StoredCompare.h"
 #include "replace/StreamDeflate.h"
@@ -69,6 +71,7 @@ public:
     struct Result {
         BinaryFile scratch;
         DeflatedSizes sizes;
+        std::optional<FileStamp> stamp;  // the source's, before it was read
         std::exception_ptr failure;
         bool done = false;
     };
@@ -122,6 +125,7 @@ private:
                 } catch (const VbError& e) {
                     throw SourceReadFailure{e};
                 }
+                r.stamp = StampOfOpenFile(source);
                 r.scratch = CreateScratchFileBeside(archivePath_);
                 r.sizes = DeflateFileInto(source, r.scratch, kOrgSizeBias - 1);
             } catch (...) {
@@ -159,10 +163,11 @@ std::string ExportedFileOf(const ARCFileCls& entry) {
     return relative + AsListed(place->name);
 }
 
-bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
+bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, bool checkAll) {
     IMainWindow& ui = program.ui;
     plan = ImportPlan{};
     plan.folder = folder;
+    plan.record.Load(program, folder, checkAll);
     FolderListing listing;
     try {
         listing = ListFilesBelow(folder);
@@ -179,6 +184,7 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
     }
     std::vector<ImportItem> matched;
     for (const std::string& file : listing.files) {
+        if (file == kExportRecordName) continue;  // the export's record, never an entry's file
         const auto it = owner.find(file);
         if (it == owner.end()) plan.unmatched.push_back(file);
         else matched.push_back({it->second, file});
@@ -200,10 +206,13 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
         for (std::size_t k = 0; k < matched.size(); ++k) {
             PollStop(program);
             const ImportItem& item = matched[k];
-            bool same = false;
-            try {
+            const std::string& key = entries[item.index].ArcFileKey;
+            bool same = plan.record.Unchanged(key, item.file);
+            if (!same) try {
                 BinaryFile file = OpenFileBelow(folder, item.file);
+                const std::optional<FileStamp> stamp = StampOfOpenFile(file);
                 same = FileEqualsInflatedEntry(archive, entries[item.index], file);
+                if (same) plan.record.Holds(key, stamp);
             } catch (const VbError& error) {
                 if (error.number() == vberr::InputPastEnd && entries[item.index].ArcFileZipSize >= 0) {
                     same = false;  // stored data outside the archive: the file replaces it
@@ -242,6 +251,7 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
     // puts its new file and where stale ones are looked for.
     pipeline.emplace(plan, ResolvedPath(program.arc.OpenArcPath));
     std::string failedFile;
+    ImportRecord record = plan.record;
     std::vector<NewEntryData> replacements;
     for (std::size_t k = 0; k < plan.changed.size(); ++k) {
         NewEntryData data;
@@ -254,6 +264,7 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
                 std::rethrow_exception(r.failure);
             }
             CopyBetweenFiles(r.scratch, 0, r.sizes.stored, out);
+            record.Holds(program.arc.ArcEntries[plan.changed[k].index].ArcFileKey, r.stamp);
             ui.SetProgressValue(kImportBar, static_cast<int>(k) + 1);
             return static_cast<std::int32_t>(r.sizes.plain);
         };
@@ -271,6 +282,7 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
         }
     });
     pipeline.reset();
+    if (done) record.Save(program);
     return done;
 }
 

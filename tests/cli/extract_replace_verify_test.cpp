@@ -160,7 +160,8 @@ TEST(CliRunTest, FileSizeLimitFailsLikeAFullDisk) {
         std::vector<std::string> files;  // what dir holds afterwards
     } runs[] = {
         {"extract {arc} {out} --types {types}", "写入文件时出错，文件未导出：",
-         {"out", "out/ui", "out/ui/deep", "out/ui/deep/doc.txt", "out/ui/logo.png", "out/\xE6\x95\xB0\xE6\x8D\xAE"}},
+         {"out", "out/ui", "out/ui/deep", "out/ui/deep/doc.txt", "out/ui/logo.png", "out/\xE6\x95\xB0\xE6\x8D\xAE",
+          "out/.tessarin-export"}},
         {"replace {arc} 'ui\\logo.1A' {dir}/src.bin", "写入新档案时出错，原档案未作改动：", {}},
     };
     for (const auto& r : runs) {

@@ -12,6 +12,7 @@
 #include "core/platform/VbError.h"
 #include "extract/Codec.h"
 #include "extract/Export.h"
+#include "extract/ExportRecord.h"
 #include "HeapPeak.h"
 #include "support/Links.h"
 #include "support/ProgramHarness.h"
@@ -34,11 +35,12 @@ std::string Refused(const std::string& name, const std::string& key) {
 const std::string kCorruptBox = "MsgBox | 数组取数据不正确。 | Warning | Compression Error";
 
 // Every regular file below root with its bytes, by its path relative to root
-// with "/" between parts (temporaries included, so none may be left).
+// with "/" between parts (temporaries included, so none may be left), but for
+// the export's record (its own tests look at it).
 Files TreeOf(const std::string& root) {
     Files files;
     for (const auto& item : fs::recursive_directory_iterator(NativePath(root))) {
-        if (!item.is_regular_file()) continue;
+        if (!item.is_regular_file() || item.path().filename() == kExportRecordName) continue;
         std::string file = PathText(fs::relative(item.path(), NativePath(root)));
         std::replace_if(file.begin(), file.end(), IsNativeSeparator, '/');
         files[file] = ReadFileBytes(root + "/" + file);
