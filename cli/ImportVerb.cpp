@@ -19,7 +19,7 @@ int RunImport(const ImportOptions& options) {
     if (!OpenArchive(program, window, NativeToText(options.archive))) return 1;
 
     ImportPlan plan;
-    if (!PlanImport(program, NativeToText(options.folder), plan)) return 1;
+    if (!PlanImport(program, NativeToText(options.folder), plan, options.checkAll)) return 1;
     for (const std::string& file : plan.unmatched) PrintError("没有对应的对象，已跳过：" + file);
     // A dry run refuses whatever the real run would refuse before writing.
     if (options.dryRun ? !CheckImportCanBeApplied(program, plan) : !ApplyImport(program, plan)) return 1;

@@ -33,6 +33,7 @@ struct ImportOptions {
     std::string folder;
     std::string typesFile;
     bool dryRun = false;
+    bool checkAll = false;  // compare every file by content, whatever the export record says
 };
 int RunImport(const ImportOptions& options);
 

@@ -41,6 +41,7 @@ int RunVerb(int argc, char** argv) {
     importCmd->add_option("FOLDER", import.folder, "Folder laid out as an inflated export writes it")->required();
     importCmd->add_option("--types", import.typesFile, "Type table (default: ExtType.Dll beside the program)");
     importCmd->add_flag("--dry-run", import.dryRun, "Only print what would be replaced");
+    importCmd->add_flag("--check-all", import.checkAll, "Compare every file by content, ignoring the export record");
 
     VerifyOptions verify;
     auto* verifyCmd = app.add_subcommand("verify", "Check every entry and the archive's layout");

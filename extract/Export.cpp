@@ -20,6 +20,7 @@
 #include "extract/Codec.h"
 #include "extract/EntrySource.h"
 #include "extract/ExportPaths.h"
+#include "extract/ExportRecord.h"
 #include "extract/OutputFile.h"
 #include "extract/Pipeline.h"
 #include "state/LongWork.h"
@@ -229,7 +230,9 @@ class ExportAllRun {
 public:
     ExportAllRun(Program& program, SafeFolder root, std::string rootText)
         : program_(program), ui_(program.ui), rootText_(rootText), folders_(std::move(root), std::move(rootText)),
-          raw_(program.ui.Check1Value() == kRawExport) {}
+          raw_(program.ui.Check1Value() == kRawExport) {
+        if (!raw_) recorder_.emplace(program, rootText_);
+    }
 
     bool Run(BinaryFile& archive, std::int64_t length, LongWork& work) {
         const std::size_t count = program_.arc.ArcEntries.size();
@@ -268,6 +271,11 @@ public:
             }
         }
         return allWritten_ && !stopped_;
+    }
+
+    // The record of an inflated export, for the files written before it ended.
+    void SaveRecord() const {
+        if (recorder_) recorder_->Save();
     }
 
     void Finish() {
@@ -311,6 +319,7 @@ private:
         const bool done = WriteJob(held, archive, *folder, place->name, display, job);
         if (done) {
             written_.emplace(std::hash<std::string>{}(fileKey), static_cast<std::uint32_t>(job.index));
+            if (recorder_) recorder_->Written(entry.ArcFileKey, place->folders, place->name);
         } else {
             held.MsgBox(kEntryFailed + entry.ArcFileKey, MsgIcon::Stop, kProgramTitle);
         }
@@ -391,6 +400,7 @@ private:
     // Hash of each file written below the chosen folder -> its entry.
     std::unordered_multimap<std::size_t, std::uint32_t> written_;
     std::vector<std::string> failures_;
+    std::optional<ExportRecorder> recorder_;
     bool quiet_ = false;
     bool stopped_ = false;
     bool allWritten_ = true;
@@ -506,6 +516,7 @@ bool ExportAllEntries(Program& program) {
     {
         LongWork work(program, "正在导出", count);
         allWritten = run.Run(*archive, length, work);
+        run.SaveRecord();
     }
     if (program.ending) {
         return false;

@@ -12,12 +12,14 @@
 #include "core/ArcFormat.h"
 #include "core/MessageTexts.h"
 #include "core/platform/Cp936.h"
+#include "core/platform/FileStamp.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/FileTransfer.h"
 #include "core/platform/FolderWalk.h"
 #include "core/platform/Temporaries.h"
 #include "core/platform/VbError.h"
 #include "extract/ExportPaths.h"
+#include "extract/ExportRecord.h"
 #include "replace/Replace.h"
 #include "replace/ReplaceMessages.h"
 #include "replace/StoredCompare.h"
@@ -69,6 +71,7 @@ public:
     struct Result {
         BinaryFile scratch;
         DeflatedSizes sizes;
+        std::optional<FileStamp> stamp;  // the source's, before it was read
         std::exception_ptr failure;
         bool done = false;
     };
@@ -125,6 +128,7 @@ private:
                 } catch (const VbError& e) {
                     throw SourceReadFailure{e};
                 }
+                r.stamp = StampOfOpenFile(source);
                 r.scratch = CreateScratchFileBeside(archivePath_);
                 r.sizes = DeflateFileInto(source, r.scratch, kOrgSizeBias - 1);
             } catch (...) {
@@ -162,9 +166,10 @@ std::string ExportedFileOf(const ARCFileCls& entry) {
     return relative + AsListed(place->name);
 }
 
-bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
+bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, bool checkAll) {
     plan = ImportPlan{};
     plan.folder = folder;
+    plan.record.Load(program, folder, checkAll);
     FolderListing listing;
     try {
         listing = ListFilesBelow(folder);
@@ -194,6 +199,7 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
     };
     std::vector<ImportItem> matched;
     for (std::string& file : listing.files) {
+        if (file == kExportRecordName) continue;  // the export's record, never an entry's file
         if (const std::optional<std::size_t> owner = ownerOf(file)) matched.push_back({*owner, std::move(file)});
         else plan.unmatched.push_back(std::move(file));
     }
@@ -209,15 +215,18 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
         for (std::size_t k = 0; k < matched.size(); ++k) {
             PollStop(program);
             ImportItem& item = matched[k];
-            bool same = false;
-            try {
+            const std::string& key = entries[item.index].ArcFileKey;
+            bool same = plan.record.Unchanged(key, item.file);
+            if (!same) try {
                 BinaryFile file = OpenFileBelow(folder, item.file);
                 // Refused before a byte of it is read: the format cannot store it.
                 if (file.Length() >= kOrgSizeBias) {
                     ShowItemFailure(program, folder + "/" + item.file, std::make_exception_ptr(SourceTooLarge{}));
                     return false;
                 }
+                const std::optional<FileStamp> stamp = StampOfOpenFile(file);
                 same = FileEqualsInflatedEntry(archive, entries[item.index], file);
+                if (same) plan.record.Holds(key, stamp);
             } catch (const VbError& error) {
                 if (error.number() == vberr::InputPastEnd && entries[item.index].ArcFileZipSize >= 0) {
                     same = false;  // stored data outside the archive: the file replaces it
@@ -254,6 +263,7 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
     // puts its new file and where stale ones are looked for.
     pipeline.emplace(plan, ResolvedPath(program.arc.OpenArcPath));
     std::string failedFile;
+    ImportRecord record = plan.record;
     // What every entry's write needs, in one place: each write then holds a
     // pointer and a number, small enough to need no allocation of its own.
     struct Shared {
@@ -262,7 +272,8 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
         const ImportPlan& plan;
         std::string& failedFile;
         LongWork& work;
-    } shared{program, pipeline, plan, failedFile, work};
+        ImportRecord& record;
+    } shared{program, pipeline, plan, failedFile, work, record};
     std::vector<NewEntryData> replacements;
     replacements.reserve(plan.changed.size());
     for (std::size_t k = 0; k < plan.changed.size(); ++k) {
@@ -276,6 +287,7 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
                 std::rethrow_exception(r.failure);
             }
             CopyBetweenFiles(r.scratch, 0, r.sizes.stored, out);
+            s->record.Holds(s->program.arc.ArcEntries[s->plan.changed[k].index].ArcFileKey, r.stamp);
             s->work.Advance(k + 1);
             return static_cast<std::int32_t>(r.sizes.plain);
         };
@@ -293,6 +305,7 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
         }
     });
     pipeline.reset();
+    if (done) record.Save(program);
     return done;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "replace/ImportRecord.h"
 #include "state/Program.h"
 
 namespace tessarin {
@@ -19,6 +20,7 @@ struct ImportPlan {
     std::string folder;
     std::vector<ImportItem> changed;     // directory order
     std::vector<std::string> unmatched;  // files (and links, never followed) that match no entry
+    ImportRecord record;                 // the folder's export record, and the files known unchanged
 };
 
 // The file an inflated export writes for an entry (see PlaceOf), relative to
@@ -28,10 +30,12 @@ std::string ExportedFileOf(const ARCFileCls& entry);
 
 // Matches the files below folder to the open archive's entries and keeps those
 // whose content differs from what an inflated export of the entry writes
-// (compared block by block, never whole in memory). Polls StopRequested and
-// advances progress bar 2. A file of 1 GiB or more, which the format cannot
-// store, is refused before it is read. False after a message, or when stopped.
-bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan);
+// (compared block by block, never whole in memory). A file the folder's
+// trusted export record shows unchanged is not read, unless checkAll. Polls
+// StopRequested and advances progress bar 2. A file of 1 GiB or more, which the
+// format cannot store, is refused before it is read. False after a message, or
+// when stopped.
+bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, bool checkAll = false);
 
 // Everything ApplyImport checks before it writes (the archive still at its
 // path, its layout, not read only), for a run that only says what it would do.
@@ -39,8 +43,9 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan);
 bool CheckImportCanBeApplied(Program& program, const ImportPlan& plan);
 
 // Deflates the changed files in parallel (a worker per core, a bounded number
-// of finished files waiting) and rewrites the archive once with them. False
-// after a message, or when stopped; the archive is then unchanged.
+// of finished files waiting) and rewrites the archive once with them, then
+// brings the folder's export record up to date. False after a message, or
+// when stopped; the archive is then unchanged.
 bool ApplyImport(Program& program, const ImportPlan& plan);
 
 }  // namespace tessarin

@@ -21,6 +21,7 @@
 #include "core/platform/VbError.h"
 #include "core/ArcWriter.h"
 #include "core/platform/FileIdentity.h"
+#include "replace/BackgroundDeflate.h"
 #include "replace/StreamDeflate.h"
 
 namespace tessarin {
@@ -216,12 +217,11 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
     // Nothing is written unless the whole archive can be rewritten over itself.
     if (!CheckArchiveCanBeRewritten(program)) return false;
 
+    // The source is deflated while the data ahead of the entry is copied.
+    BackgroundDeflate deflate(program.files.Get(sourceNumber), ResolvedPath(arc.OpenArcPath), kOrgSizeBias - 1);
     NewEntryData data;
     data.index = *found;
-    data.write = [&](BinaryFile& out) {
-        const DeflatedSizes sizes = DeflateFileInto(program.files.Get(sourceNumber), out, kOrgSizeBias - 1);
-        return static_cast<std::int32_t>(sizes.plain);
-    };
+    data.write = [&](BinaryFile& out) { return static_cast<std::int32_t>(deflate.CopyInto(out)); };
     return RewriteArchive(program, {data}, [&](std::exception_ptr failure) {
         try {
             std::rethrow_exception(failure);

@@ -18,7 +18,8 @@ struct Stream {
 };
 }  // namespace
 
-DeflatedSizes DeflateFileInto(BinaryFile& source, BinaryFile& out, std::int64_t maxPlain) {
+DeflatedSizes DeflateFileInto(BinaryFile& source, BinaryFile& out, std::int64_t maxPlain,
+                              const std::atomic<bool>* cancel) {
     Stream s;
     // The parameters of zlib's compress(): default level, 15-bit window, memory level 8.
     const int init = deflateInit(&s.z, Z_DEFAULT_COMPRESSION);
@@ -34,6 +35,7 @@ DeflatedSizes DeflateFileInto(BinaryFile& source, BinaryFile& out, std::int64_t 
     }
     bool finished = false;
     while (!finished) {
+        if (cancel != nullptr && cancel->load()) throw DeflateCancelled{};
         std::size_t got = 0;
         try {
             got = source.Read(in.data(), in.size());

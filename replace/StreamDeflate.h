@@ -1,6 +1,7 @@
 #pragma once
 // Deflating a file of any size into another file in bounded blocks: one zlib
 // stream at zlib's default level, the same bytes the one-shot compress gives.
+#include <atomic>
 #include <cstdint>
 
 #include "core/platform/BinaryFile.h"
@@ -18,6 +19,8 @@ struct DeflateFailure {
 struct SourceReadFailure {
     VbError error;
 };
+// The caller no longer wants the result.
+struct DeflateCancelled {};
 
 struct DeflatedSizes {
     std::int64_t plain = 0;   // bytes read from the source
@@ -28,7 +31,9 @@ struct DeflatedSizes {
 // length the file reports, which /proc and /sys files give as 0), into out at
 // its current position. At most maxPlain source bytes are accepted. Memory:
 // zlib's state and two 256 KiB blocks. Throws SourceTooLarge, DeflateFailure,
-// SourceReadFailure, and VbError for writes to out.
-DeflatedSizes DeflateFileInto(BinaryFile& source, BinaryFile& out, std::int64_t maxPlain);
+// SourceReadFailure, and VbError for writes to out. When cancel is given and
+// becomes true, it stops after the block in hand and throws DeflateCancelled.
+DeflatedSizes DeflateFileInto(BinaryFile& source, BinaryFile& out, std::int64_t maxPlain,
+                              const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace tessarin

@@ -13,6 +13,7 @@
 #include "core/platform/VbError.h"
 #include "extract/Codec.h"
 #include "extract/Export.h"
+#include "extract/ExportRecord.h"
 #include "support/ChildPeak.h"
 #include "support/Links.h"
 #include "support/ProgramHarness.h"
@@ -40,11 +41,12 @@ std::string TextOf(const std::string& box) {
 }
 
 // Every regular file below root with its bytes, by its path relative to root
-// with "/" between parts (temporaries included, so none may be left).
+// with "/" between parts (temporaries included, so none may be left), but for
+// the export's record (its own tests look at it).
 Files TreeOf(const std::string& root) {
     Files files;
     for (const auto& item : fs::recursive_directory_iterator(NativePath(root))) {
-        if (!item.is_regular_file()) continue;
+        if (!item.is_regular_file() || item.path().filename() == kExportRecordName) continue;
         std::string file = PathText(fs::relative(item.path(), NativePath(root)));
         std::replace_if(file.begin(), file.end(), IsNativeSeparator, '/');
         files[file] = ReadFileBytes(root + "/" + file);

@@ -1,0 +1,133 @@
+// Import with the export record: which files it reads (counted through the
+// file layer's open seam: every open past the allowed ones fails the plan),
+// what it finds changed, and the record it leaves after a rewrite.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "core/platform/FaultInjection.h"
+#include "core/platform/VbError.h"
+#include "extract/Export.h"
+#include "extract/ExportRecord.h"
+#include "replace/Import.h"
+#include "replace/ReplaceSupport.h"
+
+namespace tessarin::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+ArcPlan Layout() {
+    ArcPlan s;
+    s.records = {Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\deep\\doc", 0x20, Noise(3000, 5)),
+                 Entry("top", 5, "top entry")};
+    return s;
+}
+
+// Opens the archive and exports all of it, inflated, into dir/in; the record
+// then made newer than every file (as it is once the clock has moved on; a
+// time in the future, as some platforms set times to the second only).
+std::string ExportToIn(ProgramHarness& h) {
+    const std::string archive = h.OpenArchive(Layout());
+    fs::create_directory(NativePath(h.dir / "in"));
+    h.window.folderAnswers.push_back(h.dir / "in");
+    EXPECT_TRUE(ExportAllEntries(h.program));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    fs::last_write_time(NativePath(h.dir / ("in/" + std::string(kExportRecordName))),
+                        fs::file_time_type::clock::now() + std::chrono::seconds(2));
+    return archive;
+}
+
+// Plans the import letting `reads` files (and the record, when it is read) be
+// opened and no more.
+bool PlanReading(ProgramHarness& h, int reads, ImportPlan& plan, bool checkAll, bool recordRead = true) {
+    faults::FailAt(faults::Op::Open, 1 + reads + (recordRead ? 1 : 0), vberr::PermissionDenied);
+    const bool planned = PlanImport(h.program, h.dir / "in", plan, checkAll);
+    faults::Reset();
+    return planned;
+}
+
+// Writes the file again with bytes of the same size and sets its modification time back.
+void EditKeepingSizeAndTime(const std::string& path, const std::string& bytes) {
+    const auto p = NativePath(path);
+    const auto modified = fs::last_write_time(p);
+    ASSERT_EQ(fs::file_size(p), bytes.size());
+    WriteFileBytes(path, bytes);
+    fs::last_write_time(p, modified);
+}
+
+TEST(ImportRecordTest, ReadsOnlyWhatTheRecordCannotVouchFor) {
+    const std::string record = std::string("in/") + kExportRecordName;
+    const struct {
+        const char* label;
+        std::function<void(ProgramHarness&, const std::string& archive)> change;
+        int reads;
+        std::vector<std::size_t> changed;
+        bool checkAll = false;
+        bool recordRead = true;
+    } cases[] = {
+        {"nothing edited: nothing read", [](ProgramHarness&, const std::string&) {}, 0, {}},
+        {"edit that keeps size and modification time", [](ProgramHarness& h, const std::string&) {
+             EditKeepingSizeAndTime(h.dir / "in/ui/logo.png", "LOGO");
+         }, 1, {0}},
+        {"check-all", [](ProgramHarness&, const std::string&) {}, 3, {}, true, false},
+        {"no record", [&](ProgramHarness& h, const std::string&) { fs::remove(NativePath(h.dir / record)); }, 3, {},
+         false, false},
+        {"garbage record", [&](ProgramHarness& h, const std::string&) { WriteFileBytes(h.dir / record, "tessarin"); },
+         3, {}},
+        {"record of another archive", [&](ProgramHarness& h, const std::string&) {
+             ExportRecord other = ReadExportRecord(h.dir / "in")->record;
+             other.archivePath += ".other";
+             WriteExportRecord(h.dir / "in", other);
+         }, 3, {}},
+        {"archive changed since (its change time moved on)", [&](ProgramHarness& h, const std::string&) {
+             ExportRecord earlier = ReadExportRecord(h.dir / "in")->record;
+             earlier.archive.changed -= 1;
+             WriteExportRecord(h.dir / "in", earlier);
+         }, 3, {}},
+        {"record not newer than its files", [&](ProgramHarness& h, const std::string&) {
+             fs::last_write_time(NativePath(h.dir / record), fs::file_time_type::clock::now() - std::chrono::hours(1));
+         }, 3, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ProgramHarness h;
+        const std::string archive = ExportToIn(h);
+        c.change(h, archive);
+        ImportPlan plan;
+        ASSERT_TRUE(PlanReading(h, c.reads, plan, c.checkAll, c.recordRead));
+        std::vector<std::size_t> changed;
+        for (const ImportItem& item : plan.changed) changed.push_back(item.index);
+        EXPECT_EQ(changed, c.changed);
+        EXPECT_TRUE(plan.unmatched.empty());  // the record is no stray
+        if (c.reads > 0) {
+            EXPECT_FALSE(PlanReading(h, c.reads - 1, plan, c.checkAll, c.recordRead));
+        }
+    }
+}
+
+// After a rewrite the record names the new archive and the file put in, so the
+// next import reads nothing; a dry run (a plan alone) leaves the record as it was.
+TEST(ImportRecordTest, RewriteBringsTheRecordUpToDate) {
+    ProgramHarness h;
+    ExportToIn(h);
+    WriteFileBytes(h.dir / "in/ui/logo.png", "new logo");
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    const std::string before = ReadFileBytes(h.dir / ("in/" + std::string(kExportRecordName)));
+    ImportPlan plan;
+    ASSERT_TRUE(PlanReading(h, 1, plan, false));
+    EXPECT_EQ(ReadFileBytes(h.dir / ("in/" + std::string(kExportRecordName))), before);
+    ASSERT_TRUE(ApplyImport(h.program, plan));
+
+    const std::optional<StoredExportRecord> after = ReadExportRecord(h.dir / "in");
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->record.archive, StampOfOpenFile(h.program.files.Get(h.program.arc.ArcFileNum)));
+    EXPECT_EQ(after->record.files.size(), 3u);
+    ASSERT_TRUE(PlanReading(h, 0, plan, false));
+    EXPECT_TRUE(plan.changed.empty());
+}
+
+}  // namespace
+}  // namespace tessarin::testing
