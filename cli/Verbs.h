@@ -33,6 +33,7 @@ struct ImportOptions {
     std::string folder;
     std::string typesFile;
     bool dryRun = false;
+    bool add = false;  // the files that match no entry become new entries
 };
 int RunImport(const ImportOptions& options);
 

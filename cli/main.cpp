@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "cli/EditVerbs.h"
 #include "cli/Verbs.h"
 #include "core/platform/FileSystem.h"
 
@@ -38,6 +39,9 @@ int main(int argc, char** argv) {
     importCmd->add_option("FOLDER", import.folder, "Folder laid out as an inflated export writes it")->required();
     importCmd->add_option("--types", import.typesFile, "Type table (default: ExtType.Dll beside the program)");
     importCmd->add_flag("--dry-run", import.dryRun, "Only print what would be replaced");
+    importCmd->add_flag("--add", import.add, "Add the files that match no entry as new entries");
+
+    EditVerbs edit(app);
 
     VerifyOptions verify;
     auto* verifyCmd = app.add_subcommand("verify", "Check every entry and the archive's layout");
@@ -58,5 +62,6 @@ int main(int argc, char** argv) {
     if (*replaceCmd) return RunReplace(replace);
     if (*importCmd) return RunImport(import);
     if (*verifyCmd) return RunVerify(verify);
+    if (const int code = edit.Run(); code >= 0) return code;
     return 1;
 }

@@ -17,6 +17,7 @@
 #include "core/platform/FolderWalk.h"
 #include "core/platform/VbError.h"
 #include "extract/ExportPaths.h"
+#include "replace/DeflatePipeline.h"
 #include "replace/Replace.h"
 #include "replace/StoredCompare.h"
 #include "replace/StreamDeflate.h"
@@ -61,94 +62,6 @@ void PollStop(Program& program) {
     if (program.ui.StopRequested() || program.ending) throw ImportStopped{};
 }
 
-// Deflates the changed files on worker threads into nameless scratch files
-// beside the archive. Workers run at most a window of files ahead of the one
-// the rewrite takes next, so open files and disk use stay bounded.
-class DeflatePipeline {
-public:
-    struct Result {
-        BinaryFile scratch;
-        DeflatedSizes sizes;
-        std::exception_ptr failure;
-        bool done = false;
-    };
-
-    DeflatePipeline(const ImportPlan& plan, const std::string& archivePath)
-        : plan_(plan), archivePath_(archivePath), results_(plan.changed.size()) {
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        window_ = 2 * static_cast<std::size_t>(cores);
-        const std::size_t workers = std::min<std::size_t>(cores, plan.changed.size());
-        for (std::size_t i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
-    }
-    ~DeflatePipeline() {
-        {
-            std::lock_guard lock(mutex_);
-            quit_ = true;
-        }
-        changed_.notify_all();
-        for (auto& t : threads_) t.join();
-    }
-
-    // Waits for item k (pumping the window meanwhile) and hands it over.
-    Result Take(std::size_t k, Program& program) {
-        std::unique_lock lock(mutex_);
-        while (!results_[k].done) {
-            changed_.wait_for(lock, std::chrono::milliseconds(30));
-            lock.unlock();
-            PollStop(program);
-            lock.lock();
-        }
-        Result r = std::move(results_[k]);
-        taken_ = k + 1;
-        changed_.notify_all();
-        return r;
-    }
-
-private:
-    void Work() {
-        for (;;) {
-            std::size_t k;
-            {
-                std::unique_lock lock(mutex_);
-                changed_.wait(lock, [&] { return quit_ || next_ >= results_.size() || next_ < taken_ + window_; });
-                if (quit_ || next_ >= results_.size()) return;
-                k = next_++;
-            }
-            Result r;
-            try {
-                BinaryFile source;
-                try {
-                    source = OpenFileBelow(plan_.folder, plan_.changed[k].file);
-                } catch (const VbError& e) {
-                    throw SourceReadFailure{e};
-                }
-                r.scratch = CreateScratchFileBeside(archivePath_);
-                r.sizes = DeflateFileInto(source, r.scratch, kOrgSizeBias - 1);
-            } catch (...) {
-                r.failure = std::current_exception();
-                r.scratch.Close();
-            }
-            r.done = true;
-            {
-                std::lock_guard lock(mutex_);
-                results_[k] = std::move(r);
-            }
-            changed_.notify_all();
-        }
-    }
-
-    const ImportPlan& plan_;
-    const std::string archivePath_;
-    std::vector<Result> results_;
-    std::vector<std::thread> threads_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::size_t window_ = 2;
-    std::size_t next_ = 0;   // next item a worker takes
-    std::size_t taken_ = 0;  // items the rewrite has taken
-    bool quit_ = false;
-};
-
 }  // namespace
 
 std::string ExportedFileOf(const ARCFileCls& entry) {
@@ -180,8 +93,10 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
     std::vector<ImportItem> matched;
     for (const std::string& file : listing.files) {
         const auto it = owner.find(file);
-        if (it == owner.end()) plan.unmatched.push_back(file);
-        else matched.push_back({it->second, file});
+        if (it == owner.end()) {
+            plan.unmatched.push_back(file);
+            plan.strays.push_back(file);
+        } else matched.push_back({it->second, file});
     }
     for (const std::string& other : listing.skipped) plan.unmatched.push_back(other);
     std::sort(plan.unmatched.begin(), plan.unmatched.end());
@@ -225,41 +140,47 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
 }
 
 bool ApplyImport(Program& program, const ImportPlan& plan) {
-    if (plan.changed.empty()) return true;
+    if (plan.changed.empty() && plan.added.empty()) return true;
     if (!CheckArchiveCanBeRewritten(program)) return false;
     IMainWindow& ui = program.ui;
     ui.SetProgressVisible(kImportBar, true);
     ui.SetProgressMin(kImportBar, 0);
-    ui.SetProgressMax(kImportBar, static_cast<int>(plan.changed.size()));
+    const std::size_t total = plan.changed.size() + plan.added.size();
+    ui.SetProgressMax(kImportBar, static_cast<int>(total));
     ui.SetProgressValue(kImportBar, 0);
     struct HideBar {
         IMainWindow& ui;
         ~HideBar() { ui.SetProgressVisible(kImportBar, false); }
     } hide{ui};
 
+    // The changed files, then the added ones: the order the rewrite takes them in.
+    std::vector<std::string> files;
+    for (const ImportItem& item : plan.changed) files.push_back(item.file);
+    for (const ImportAddition& addition : plan.added) files.push_back(addition.file);
     std::optional<DeflatePipeline> pipeline;
     // Scratch files go beside the archive's real location, where the rewrite
     // puts its new file and where stale ones are looked for.
-    pipeline.emplace(plan, ResolvedPath(program.arc.OpenArcPath));
+    pipeline.emplace(plan.folder, files, ResolvedPath(program.arc.OpenArcPath), kOrgSizeBias - 1);
     std::string failedFile;
-    std::vector<NewEntryData> replacements;
-    for (std::size_t k = 0; k < plan.changed.size(); ++k) {
-        NewEntryData data;
-        data.index = plan.changed[k].index;
-        data.write = [&, k](BinaryFile& out) {
+    auto writeFile = [&](std::size_t k) {
+        return [&, k](BinaryFile& out) {
             PollStop(program);
-            DeflatePipeline::Result r = pipeline->Take(k, program);
+            DeflatePipeline::Result r = pipeline->Take(k, [&] { PollStop(program); });
             if (r.failure) {
-                failedFile = plan.folder + "/" + plan.changed[k].file;
+                failedFile = plan.folder + "/" + files[k];
                 std::rethrow_exception(r.failure);
             }
             CopyBetweenFiles(r.scratch, 0, r.sizes.stored, out);
             ui.SetProgressValue(kImportBar, static_cast<int>(k) + 1);
             return static_cast<std::int32_t>(r.sizes.plain);
         };
-        replacements.push_back(std::move(data));
-    }
-    const bool done = RewriteArchive(program, replacements, [&](std::exception_ptr failure) {
+    };
+    RewritePlan rewrite;
+    for (std::size_t k = 0; k < plan.changed.size(); ++k)
+        rewrite.replacements.push_back({plan.changed[k].index, writeFile(k)});
+    for (std::size_t k = 0; k < plan.added.size(); ++k)
+        rewrite.appended.push_back({plan.added[k].record, writeFile(plan.changed.size() + k)});
+    const bool done = RewriteArchive(program, rewrite, [&](std::exception_ptr failure) {
         try {
             std::rethrow_exception(failure);
         } catch (const ImportStopped&) {

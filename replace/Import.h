@@ -15,10 +15,18 @@ struct ImportItem {
     std::string file;       // below the folder, components joined by "/"
 };
 
+// A file that becomes a new entry, after the existing ones.
+struct ImportAddition {
+    std::string file;  // below the folder, components joined by "/"
+    ARCFileCls record;
+};
+
 struct ImportPlan {
     std::string folder;
     std::vector<ImportItem> changed;     // directory order
     std::vector<std::string> unmatched;  // files (and links, never followed) that match no entry
+    std::vector<std::string> strays;     // the plain files among them
+    std::vector<ImportAddition> added;   // new entries, in this order (left empty by PlanImport)
 };
 
 // The file an inflated export writes for an entry (see PlaceOf), relative to
@@ -32,8 +40,9 @@ std::string ExportedFileOf(const ARCFileCls& entry);
 // advances progress bar 2. False after a message, or when stopped.
 bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan);
 
-// Deflates the changed files in parallel (a worker per core, a bounded number
-// of finished files waiting) and rewrites the archive once with them. False
+// Deflates the changed and the added files in parallel (a worker per core, a
+// bounded number of finished files waiting) and rewrites the archive once with
+// them. False
 // after a message, or when stopped; the archive is then unchanged.
 bool ApplyImport(Program& program, const ImportPlan& plan);
 
