@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <limits>
+#include <set>
 
 #include "core/ArcFormat.h"
 #include "core/EntryNames.h"
@@ -60,27 +61,45 @@ std::optional<ARCFileCls> CheckNewKey(Program& program, const std::string& newKe
 }
 
 bool AddEntry(Program& program, const std::string& key, const std::string& source) {
+    return AddEntries(program, {{key, source}});
+}
+
+bool AddEntries(Program& program, const std::vector<std::pair<std::string, std::string>>& additions) {
     if (!ArchiveOpen(program)) return false;
-    const auto record = CheckNewKey(program, key);
-    if (!record) return false;
-    if (program.arc.ArcEntries.size() >= static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) {
-        program.ui.MsgBox("档案已有 32767 个条目，无法再添加。", MsgIcon::Warning, kProgramTitle);
+    if (program.arc.ArcEntries.size() + additions.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) {
+        program.ui.MsgBox("添加后条目数超过 32767，档案未作改动。", MsgIcon::Warning, kProgramTitle);
         return false;
     }
-    BinaryFile file;
-    try {
-        file = BinaryFile::Open(source, OpenMode::ReadLocked);
-        if (file.Length() >= kOrgSizeBias) throw SourceTooLarge{};
-    } catch (...) {
-        ShowSourceFailure(program, source, std::current_exception());
-        return false;
+    std::set<std::string> newKeys;
+    std::vector<BinaryFile> sources(additions.size());
+    std::string failedSource;  // the source whose reading failed during the rewrite
+    RewritePlan plan;
+    for (std::size_t i = 0; i < additions.size(); ++i) {
+        const auto& [key, source] = additions[i];
+        const auto record = CheckNewKey(program, key);
+        if (!record) return false;
+        if (!newKeys.insert(record->ArcFileKey).second) {
+            ShowKeyRefusal(program, "两个文件对应同一个对象", record->ArcFileKey);
+            return false;
+        }
+        try {
+            sources[i] = BinaryFile::Open(source, OpenMode::ReadLocked);
+            if (sources[i].Length() >= kOrgSizeBias) throw SourceTooLarge{};
+        } catch (...) {
+            ShowSourceFailure(program, source, std::current_exception());
+            return false;
+        }
+        plan.appended.push_back({*record, [&, i](BinaryFile& out) {
+            try {
+                return static_cast<std::int32_t>(DeflateFileInto(sources[i], out, kOrgSizeBias - 1).plain);
+            } catch (...) {
+                failedSource = additions[i].second;
+                throw;
+            }
+        }});
     }
     if (!CheckArchiveCanBeRewritten(program)) return false;
-    RewritePlan plan;
-    plan.appended.push_back({*record, [&](BinaryFile& out) {
-        return static_cast<std::int32_t>(DeflateFileInto(file, out, kOrgSizeBias - 1).plain);
-    }});
-    return Rewrite(program, plan, source);
+    return Rewrite(program, plan, failedSource);
 }
 
 bool DeleteEntries(Program& program, const std::vector<std::string>& keys) {
@@ -102,18 +121,31 @@ bool DeleteEntries(Program& program, const std::vector<std::string>& keys) {
 }
 
 bool RenameEntry(Program& program, const std::string& key, const std::string& newKey) {
+    return RenameEntries(program, {{key, newKey}});
+}
+
+bool RenameEntries(Program& program, const std::vector<std::pair<std::string, std::string>>& renames) {
     if (!ArchiveOpen(program)) return false;
-    const auto index = IndexOfKey(program.arc.ArcEntries, key);
-    if (!index) {
-        ShowKeyRefusal(program, kMissingText, key);
-        return false;
-    }
-    const auto record = CheckNewKey(program, newKey, *index);
-    if (!record) return false;
-    if (record->ArcFileKey == key) return true;  // nothing changes
-    if (!CheckArchiveCanBeRewritten(program)) return false;
     RewritePlan plan;
-    plan.renamed.emplace_back(*index, *record);
+    std::set<std::string> newKeys;
+    for (const auto& [key, newKey] : renames) {
+        const auto index = IndexOfKey(program.arc.ArcEntries, key);
+        if (!index) {
+            ShowKeyRefusal(program, kMissingText, key);
+            return false;
+        }
+        const auto record = CheckNewKey(program, newKey, *index);
+        if (!record) return false;
+        if (!newKeys.insert(record->ArcFileKey).second) {
+            ShowKeyRefusal(program, "两个条目不能改为同一个名称", record->ArcFileKey);
+            return false;
+        }
+        if (record->ArcFileKey != key) plan.renamed.emplace_back(*index, *record);
+    }
+    if (plan.renamed.empty()) return true;  // nothing changes
+    if (!CheckArchiveCanBeRewritten(program)) return false;
+    std::sort(plan.renamed.begin(), plan.renamed.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
     return Rewrite(program, plan);
 }
 
