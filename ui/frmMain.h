@@ -144,6 +144,8 @@ private:
     int PanelPixels(int panel) const;
 
     void OnMenu(const std::string& name);
+    // 添加文件 (a multi-file picker) and 重命名 (the new text) on the selected node.
+    void EditSelected(const std::string& name);
     void OnToolbar(int index);
     QWidget* DialogParent();
     // Ctrl+F and F3: the find dialog and the next match.
