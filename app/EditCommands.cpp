@@ -6,6 +6,7 @@
 #include "core/ArcState.h"
 #include "core/MessageTexts.h"
 #include "core/platform/FileSystem.h"
+#include "edit/CreateArchive.h"
 #include "edit/EditEntries.h"
 #include "edit/FileEntries.h"
 #include "tree/TreeBuilder.h"
@@ -169,6 +170,20 @@ bool AddFilesToSelected(Program& program, const std::vector<std::string>& paths)
     }
     RebuildTree(program, additions.back().first);
     program.ui.SetPanelText(2, "已添加 " + std::to_string(additions.size()) + " 个对象");
+    return true;
+}
+
+bool CreateArchiveFromFolder(Program& program, const std::string& folder, const std::string& archivePath) {
+    CreatePlan plan;
+    {
+        LongWork work(program.ui);
+        if (!PlanCreate(program, folder, plan) || !WriteNewArchive(program, plan, archivePath)) return false;
+    }
+    if (!plan.skipped.empty()) {
+        std::string text = "以下不是普通文件，已跳过：";
+        for (std::size_t i = 0; i < plan.skipped.size() && i < 20; ++i) text += std::string(kCrLf) + plan.skipped[i];
+        program.ui.MsgBox(text, MsgIcon::Information, kProgramTitle);
+    }
     return true;
 }
 

@@ -193,6 +193,7 @@ void frmMain::CreateMenus() {
         {"nfile", "文件(&F)", true,
          {{"nopen", "打开(&O)", QKeySequence(Qt::CTRL | Qt::Key_O), true},
           {"nclose", "关闭(&C)", QKeySequence(Qt::CTRL | Qt::Key_B), false},
+          {"nnew", "新建档案(&N)…", QKeySequence(Qt::CTRL | Qt::Key_N), true},
           {"a1", "-", {}, true},
           {"nexit", "退出(&E)", {}, true}}},
         {"nobject", "对象(&O)", false,

@@ -3,9 +3,11 @@
 // on a neighbour.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "app/EditCommands.h"
+#include "core/platform/FileSystem.h"
 #include "support/ProgramHarness.h"
 
 namespace tessarin::testing {
@@ -86,6 +88,21 @@ TEST(EditCommandsTest, RefusedOrAnsweredNoLeavesTheArchive) {
         EXPECT_EQ(ReadFileBytes(path), before);
         EXPECT_EQ(h.program.arc.ArcEntries.size(), 4u);
     }
+}
+
+TEST(EditCommandsTest, NewArchiveFromAFolderAsLongWork) {
+    ProgramHarness h;
+    h.OpenArchive(Layout());
+    std::filesystem::create_directories(NativePath(h.dir / "src/ui"));
+    WriteFileBytes(h.dir / "src/ui/logo.png", "logo");
+    h.window.ClearLog();
+    ASSERT_TRUE(CreateArchiveFromFolder(h.program, h.dir / "src", h.dir / "new.arc"));
+    ArcPlan expected;
+    expected.records = {Entry("ui\\logo", 0x1A, "logo")};
+    EXPECT_EQ(ReadFileBytes(h.dir / "new.arc"), BuildArc(expected));
+    EXPECT_EQ(h.window.Calls("BeginLongWork").size(), 1u);
+    EXPECT_TRUE(h.window.mainEnabled);
+    EXPECT_FALSE(CreateArchiveFromFolder(h.program, h.dir / "src", h.dir / "new.arc"));  // it exists now
 }
 
 }  // namespace
