@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/EditCommands.h"
 #include "app/Import.h"
 #include "app/OpenClose.h"
 #include "core/MessageTexts.h"
@@ -31,6 +32,8 @@ void RunMenuItem(Program& program, const std::string& item) {
         ExtSub(program, ui.Handle());
     } else if (item == "nimport") {
         ReaplceFile(program, ui.Handle());
+    } else if (item == "ndelete") {
+        DeleteSelected(program);
     } else if (item == "nimportdir") {
         ImportFolder(program);
     } else if (item == "nproperty") {

@@ -1,12 +1,15 @@
 // tessarin-cli import: puts the files of a folder laid out as an inflated
 // export back into the archive, in one rewrite. One line per replaced entry
-// (its key) on stdout; files that match no entry are named on stderr.
+// (its key) on stdout; files that match no entry are named on stderr, or with
+// --add become new entries, listed after them as "+KEY".
 #include <cstdio>
+#include <unordered_set>
 
 #include "cli/Console.h"
 #include "cli/ConsoleWindow.h"
 #include "cli/Verbs.h"
 #include "core/platform/Cp936.h"
+#include "edit/ImportAdditions.h"
 #include "replace/Import.h"
 
 namespace tessarin::cli {
@@ -20,7 +23,10 @@ int RunImport(const ImportOptions& options) {
 
     ImportPlan plan;
     if (!PlanImport(program, NativeToText(options.folder), plan, options.checkAll)) return 1;
-    for (const std::string& file : plan.unmatched) PrintError("没有对应的对象，已跳过：" + file);
+    if (options.add && !PlanImportAdditions(program, plan)) return 1;
+    const std::unordered_set<std::string> added(plan.strays.begin(), options.add ? plan.strays.end() : plan.strays.begin());
+    for (const std::string& file : plan.unmatched)
+        if (added.count(file) == 0) PrintError("没有对应的对象，已跳过：" + file);
     // A dry run refuses whatever the real run would refuse before writing.
     if (options.dryRun ? !CheckImportCanBeApplied(program, plan) : !ApplyImport(program, plan)) return 1;
 
@@ -29,6 +35,7 @@ int RunImport(const ImportOptions& options) {
         lines += TextToNative(program.arc.ArcEntries[item.index].ArcFileKey);
         lines += '\n';
     }
+    for (const ImportAddition& addition : plan.added) lines += "+" + TextToNative(addition.record.ArcFileKey) + "\n";
     std::fwrite(lines.data(), 1, lines.size(), stdout);
     return 0;
 }

@@ -34,6 +34,7 @@ struct ImportOptions {
     std::string typesFile;
     bool dryRun = false;
     bool checkAll = false;  // compare every file by content, whatever the export record says
+    bool add = false;  // the files that match no entry become new entries
 };
 int RunImport(const ImportOptions& options);
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "cli/Console.h"
+#include "cli/EditVerbs.h"
 #include "cli/Verbs.h"
 #include "core/platform/FileSystem.h"
 
@@ -42,6 +43,9 @@ int RunVerb(int argc, char** argv) {
     importCmd->add_option("--types", import.typesFile, "Type table (default: ExtType.Dll beside the program)");
     importCmd->add_flag("--dry-run", import.dryRun, "Only print what would be replaced");
     importCmd->add_flag("--check-all", import.checkAll, "Compare every file by content, ignoring the export record");
+    importCmd->add_flag("--add", import.add, "Add the files that match no entry as new entries");
+
+    EditVerbs edit(app);
 
     VerifyOptions verify;
     auto* verifyCmd = app.add_subcommand("verify", "Check every entry and the archive's layout");
@@ -62,6 +66,7 @@ int RunVerb(int argc, char** argv) {
     if (*replaceCmd) return RunReplace(replace);
     if (*importCmd) return RunImport(import);
     if (*verifyCmd) return RunVerify(verify);
+    if (const int code = edit.Run(); code >= 0) return code;
     return 1;
 }
 

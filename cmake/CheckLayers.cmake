@@ -1,13 +1,15 @@
 # Fails when a folder includes a header from a folder above it. From the bottom:
 # core < tree < state (the program's state and the window interface)
-# < extract, replace < app < ui, cli. Folders of one rank may not include each
-# other, except extract and replace, which share the export's naming rules.
-set(layers core tree state extract replace app ui cli)
+# < extract, replace, edit < app < ui, cli. Folders of one rank may not include
+# each other, except extract, replace and edit, which share the export's naming
+# rules and the rewrite.
+set(layers core tree state extract replace edit app ui cli)
 set(rank_core 0)
 set(rank_tree 1)
 set(rank_state 2)
 set(rank_extract 3)
 set(rank_replace 3)
+set(rank_edit 3)
 set(rank_app 4)
 set(rank_ui 5)
 set(rank_cli 5)

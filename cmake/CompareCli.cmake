@@ -1,7 +1,8 @@
 # Runs the Linux and the Windows tessarin-cli (the latter under Wine) on the same
 # archives and requires the same results: JSON listing, verify report and exit
-# code, every exported file byte for byte, the archive a replacement writes, an
-# export past planted links and the import of an edited export tree.
+# code, every exported file byte for byte, the archive a replacement writes, the
+# archives create, add, rename and delete write, an export past planted links
+# and the import of an edited export tree.
 #   cmake -DLINUX_CLI=... -DWINDOWS_CLI=... -DWINE=... -DWINEPREFIX=... -DARCHIVES="a;b" -DWORK=... -P CompareCli.cmake
 foreach(var LINUX_CLI WINDOWS_CLI WINE WINEPREFIX ARCHIVES WORK)
   if(NOT DEFINED ${var})
@@ -91,6 +92,24 @@ foreach(archive ${ARCHIVES})
   if(NOT lrc STREQUAL wrc OR NOT la STREQUAL wa)
     message(SEND_ERROR "${archive}: replace ${key} differs (Linux ${lrc}: ${lerr}; Windows ${wrc}: ${werr})")
   endif()
+
+  # A new archive built from the export, then an entry added, renamed and
+  # deleted: each archive the same on both, byte for byte.
+  foreach(side linux windows)
+    file(WRITE ${dir}/${side}/added.bin "an added entry, the same on both systems\n")
+  endforeach()
+  foreach(verb "create;new.arc;out" "add;new.arc;added\\one.7;added.bin" "rename;new.arc;added\\one.7;added\\two.8"
+               "delete;new.arc;${key}")
+    execute_process(COMMAND ${LINUX_CLI} ${verb} WORKING_DIRECTORY ${dir}/linux RESULT_VARIABLE lrc ERROR_VARIABLE lerr)
+    execute_process(COMMAND ${WINE} ${WINDOWS_CLI} ${verb} WORKING_DIRECTORY ${dir}/windows
+                    RESULT_VARIABLE wrc ERROR_VARIABLE werr)
+    string(REPLACE ";" " " shown "${verb}")
+    file(SHA256 ${dir}/linux/new.arc la)
+    file(SHA256 ${dir}/windows/new.arc wa)
+    if(NOT lrc EQUAL 0 OR NOT lrc STREQUAL wrc OR NOT la STREQUAL wa)
+      message(SEND_ERROR "${archive}: ${shown} differs or failed (Linux ${lrc}: ${lerr}; Windows ${wrc}: ${werr})")
+    endif()
+  endforeach()
 
   # Links planted in the export folder: a folder link is refused, never entered;
   # a file link is replaced itself. Nothing outside the folder changes.

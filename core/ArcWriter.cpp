@@ -131,47 +131,104 @@ void WriteArcHead(BinaryFile& out, const ArcEntryList& entries) {
     });
 }
 
-std::vector<WrittenRecord> WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
-                                                 const std::vector<NewEntryData>& replacements, BinaryFile& out) {
+ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries, const RewritePlan& plan,
+                                   BinaryFile& out) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-    // Only the numbers change: the names stay in entries, never copied.
-    std::vector<WrittenRecord> written(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        written[i] = {entries[i].ArcFileZipSize, entries[i].ArcFileOrgSize, entries[i].ArcFileOFSET};
-    if (entries.empty()) {
-        WriteArcHead(out, entries);
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::vector<const NewEntryData*> replacementOf(entries.size(), nullptr);
+    for (const NewEntryData& r : plan.replacements) replacementOf.at(r.index) = &r;
+    std::vector<std::size_t> writtenIndex(entries.size(), 0);
+    for (const std::size_t d : plan.dropped) writtenIndex.at(d) = kNone;
+
+    ArcEntryList written;
+    written.reserve(entries.size() + plan.appended.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (writtenIndex[i] == kNone) continue;
+        writtenIndex[i] = written.size();
+        written.push_back(entries[i]);
+    }
+    for (const auto& [index, record] : plan.renamed) {
+        if (writtenIndex.at(index) == kNone) throw VbError(vberr::InternalError);  // renamed and dropped
+        ARCFileCls& w = written[writtenIndex[index]];
+        w.ArcFileName = record.ArcFileName;
+        w.ArcFilePath = record.ArcFilePath;
+        w.ArcFileType = record.ArcFileType;
+        w.ArcFileTypeHex = record.ArcFileTypeHex;
+        w.ArcFileKey = record.ArcFileKey;
+    }
+    for (const AppendedEntry& a : plan.appended) written.push_back(a.record);
+    if (written.empty()) {
+        WriteArcHead(out, written);
         return written;
     }
-    const std::int64_t oldLength = old.Length();
-    std::int64_t from = entries.front().ArcFileOFSET;  // next old byte to carry over
-    std::int64_t delta = 0;                             // how far later data moves
-    std::size_t next = 0;                               // next entry whose offset to set
-    auto shiftUpTo = [&](std::size_t end) {
-        for (; next < end; ++next) {
-            const std::int64_t offset = entries[next].ArcFileOFSET + delta;
-            if (offset < 0 || offset > kMax) throw RewriteOutOfRange{};
-            written[next].ArcFileOFSET = static_cast<std::int32_t>(offset);
-        }
+    if (!entries.empty() && old == nullptr) throw VbError(vberr::InternalError);
+
+    // The gap after the directory keeps its size; the data follows it.
+    const std::int64_t gap =
+        entries.empty() ? 0 : std::max<std::int64_t>(0, entries.front().ArcFileOFSET - WrittenDirectoryEnd(entries));
+    const std::int64_t start = WrittenDirectoryEnd(written) + gap;
+    if (start > kMax) throw RewriteOutOfRange{};
+    out.Seek(start);
+
+    // Old bytes that go over unchanged are gathered into runs, each copied in one go.
+    std::int64_t runFrom = 0, runLength = 0;
+    auto flush = [&] {
+        if (runLength > 0) CopyBetweenFiles(*old, runFrom, runLength, out);
+        runLength = 0;
     };
-    out.Seek(from);
-    for (const NewEntryData& replacement : replacements) {
-        const ARCFileCls& entry = entries.at(replacement.index);
-        if (replacement.index < next) throw VbError(vberr::InternalError);  // not ascending
-        CopyBetweenFiles(old, from, entry.ArcFileOFSET - from, out);
-        shiftUpTo(replacement.index + 1);
-        const std::int64_t start = out.Position();
-        const std::int32_t originalSize = replacement.write(out);
-        const std::int64_t stored = out.Position() - start;
+    auto carry = [&](std::int64_t from, std::int64_t length) {
+        if (length <= 0) return;
+        if (runLength > 0 && runFrom + runLength == from) {
+            runLength += length;
+            return;
+        }
+        flush();
+        runFrom = from;
+        runLength = length;
+    };
+    auto place = [&](ARCFileCls& record) {
+        const std::int64_t offset = out.Position() + runLength;
+        if (offset > kMax) throw RewriteOutOfRange{};
+        record.ArcFileOFSET = static_cast<std::int32_t>(offset);
+    };
+    auto writeNew = [&](ARCFileCls& record, const std::function<std::int32_t(BinaryFile&)>& write) {
+        flush();
+        place(record);
+        const std::int64_t begin = out.Position();
+        const std::int32_t originalSize = write(out);
+        const std::int64_t stored = out.Position() - begin;
         if (stored > kMax) throw RewriteOutOfRange{};
-        written[replacement.index].ArcFileZipSize = static_cast<std::int32_t>(stored);
-        written[replacement.index].ArcFileOrgSize = originalSize;
+        record.ArcFileZipSize = static_cast<std::int32_t>(stored);
+        record.ArcFileOrgSize = originalSize;
+    };
+
+    std::int64_t from = entries.empty() ? 0 : entries.front().ArcFileOFSET;  // next old byte to look at
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const ARCFileCls& entry = entries[i];
+        carry(from, entry.ArcFileOFSET - from);  // the bytes after the previous entry's data
         from = static_cast<std::int64_t>(entry.ArcFileOFSET) + entry.ArcFileZipSize;
-        delta += stored - entry.ArcFileZipSize;
+        if (writtenIndex[i] == kNone) continue;
+        ARCFileCls& record = written[writtenIndex[i]];
+        if (replacementOf[i] != nullptr) {
+            writeNew(record, replacementOf[i]->write);
+        } else {
+            place(record);
+            carry(entry.ArcFileOFSET, entry.ArcFileZipSize);
+        }
     }
-    CopyBetweenFiles(old, from, oldLength - from, out);
-    shiftUpTo(entries.size());
-    WriteHeadWith(out, entries, [&](std::size_t i) { return written[i]; });
+    for (std::size_t k = 0; k < plan.appended.size(); ++k)
+        writeNew(written[written.size() - plan.appended.size() + k], plan.appended[k].write);
+    if (!entries.empty()) carry(from, old->Length() - from);  // what followed the last entry's data
+    flush();
+    WriteArcHead(out, written);
     return written;
+}
+
+ArcEntryList WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
+                                   const std::vector<NewEntryData>& replacements, BinaryFile& out) {
+    RewritePlan plan;
+    plan.replacements = replacements;
+    return WriteRewrittenArchive(&old, entries, plan, out);
 }
 
 }  // namespace tessarin

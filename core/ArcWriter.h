@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/ARCFileCls.h"
@@ -60,17 +61,38 @@ struct WrittenRecord {
 // format's signed 32 bits.
 struct RewriteOutOfRange {};
 
+// A new entry for the end of the directory: its record (key, names, type;
+// sizes and offset are the writer's) and how to write its stored bytes.
+struct AppendedEntry {
+    ARCFileCls record;
+    std::function<std::int32_t(BinaryFile& out)> write;
+};
+
+// What one rewrite does to the entries: every entry not named stays as it is.
+struct RewritePlan {
+    std::vector<NewEntryData> replacements;  // ascending index, each at most once
+    std::vector<std::size_t> dropped;        // ascending index
+    // Entries whose key, names and type change (sizes and offset are kept).
+    std::vector<std::pair<std::size_t, ARCFileCls>> renamed;
+    std::vector<AppendedEntry> appended;     // after the existing entries, in this order
+};
+
 // Writes the whole archive anew into out (an empty new file) from the old file
-// and its records, which must have no layout problems: the data area from the
-// first record's offset, each entry's old stored bytes or, for the entries in
-// replacements (ascending index, each at most once), the new data; the bytes
-// between one entry's data and the next, and after the last, are kept. Then
-// the header and the directory with the new sizes and offsets, and zero bytes
-// up to the data. Memory stays bounded whatever the sizes: data moves between
-// the files in blocks, and the records are not copied. Returns each record's
-// numbers as written. Throws VbError, RewriteOutOfRange, and whatever a write
-// function throws.
-std::vector<WrittenRecord> WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
-                                                 const std::vector<NewEntryData>& replacements, BinaryFile& out);
+// and its records, which must have no layout problems (old may be null when
+// there are no records). The data area keeps the old gap's size after the
+// directory as written; then, in directory order, each kept entry's old stored
+// bytes, each replaced entry's new data, nothing of a dropped entry; the bytes
+// between one entry's data and the next are kept; the appended entries' data
+// comes after the last entry's, before the bytes that followed it. Then the
+// header and the directory, and zero bytes up to the data. Memory stays
+// bounded whatever the sizes: data moves between the files in blocks. Returns
+// the records as written. Throws VbError, RewriteOutOfRange, and whatever a
+// write function throws.
+ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries, const RewritePlan& plan,
+                                   BinaryFile& out);
+
+// The same with new data for some entries only.
+ArcEntryList WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
+                                   const std::vector<NewEntryData>& replacements, BinaryFile& out);
 
 }  // namespace tessarin

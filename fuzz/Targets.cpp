@@ -205,7 +205,7 @@ void ReplaceTarget(const std::uint8_t* data, std::size_t size) {
     change.write = [&](BinaryFile& to) {
         return static_cast<std::int32_t>(DeflateFileInto(source, to, kOrgSizeBias - 1).plain);
     };
-    std::vector<WrittenRecord> written;
+    ArcEntryList written;
     try {
         written = WriteRewrittenArchive(old, entries, {change}, out);
     } catch (const RewriteOutOfRange&) {

@@ -20,6 +20,7 @@
 #include "core/platform/VbError.h"
 #include "extract/ExportPaths.h"
 #include "extract/ExportRecord.h"
+#include "replace/DeflatePipeline.h"
 #include "replace/Replace.h"
 #include "replace/ReplaceMessages.h"
 #include "replace/StoredCompare.h"
@@ -61,100 +62,6 @@ void PollStop(Program& program) {
     program.ui.DoEvents();
     if (LongWork::StopWanted(program)) throw ImportStopped{};
 }
-
-// Deflates the changed files on worker threads into nameless scratch files
-// beside the archive. Workers run at most a window of files ahead of the one
-// the rewrite takes next, so open files, disk use and the results held (a
-// ring of one slot per file in the window) stay bounded.
-class DeflatePipeline {
-public:
-    struct Result {
-        BinaryFile scratch;
-        DeflatedSizes sizes;
-        std::optional<FileStamp> stamp;  // the source's, before it was read
-        std::exception_ptr failure;
-        bool done = false;
-    };
-
-    DeflatePipeline(const ImportPlan& plan, const std::string& archivePath) : plan_(plan), archivePath_(archivePath) {
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        window_ = 2 * static_cast<std::size_t>(cores);
-        results_.resize(window_);
-        const std::size_t workers = std::min<std::size_t>(cores, plan.changed.size());
-        for (std::size_t i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
-    }
-    ~DeflatePipeline() {
-        {
-            std::lock_guard lock(mutex_);
-            quit_ = true;
-        }
-        changed_.notify_all();
-        for (auto& t : threads_) t.join();
-    }
-
-    // Waits for item k (pumping the window meanwhile) and hands it over.
-    Result Take(std::size_t k, Program& program) {
-        std::unique_lock lock(mutex_);
-        Result& slot = results_[k % window_];
-        while (!slot.done) {
-            changed_.wait_for(lock, std::chrono::milliseconds(30));
-            lock.unlock();
-            PollStop(program);
-            lock.lock();
-        }
-        Result r = std::move(slot);
-        slot = Result{};  // free for item k + window
-        taken_ = k + 1;
-        changed_.notify_all();
-        return r;
-    }
-
-private:
-    void Work() {
-        for (;;) {
-            std::size_t k;
-            {
-                std::unique_lock lock(mutex_);
-                const std::size_t count = plan_.changed.size();
-                changed_.wait(lock, [&] { return quit_ || next_ >= count || next_ < taken_ + window_; });
-                if (quit_ || next_ >= count) return;
-                k = next_++;
-            }
-            Result r;
-            try {
-                BinaryFile source;
-                try {
-                    source = OpenFileBelow(plan_.folder, plan_.changed[k].file);
-                } catch (const VbError& e) {
-                    throw SourceReadFailure{e};
-                }
-                r.stamp = StampOfOpenFile(source);
-                r.scratch = CreateScratchFileBeside(archivePath_);
-                r.sizes = DeflateFileInto(source, r.scratch, kOrgSizeBias - 1);
-            } catch (...) {
-                r.failure = std::current_exception();
-                r.scratch.Close();
-            }
-            r.done = true;
-            {
-                std::lock_guard lock(mutex_);
-                results_[k % window_] = std::move(r);
-            }
-            changed_.notify_all();
-        }
-    }
-
-    const ImportPlan& plan_;
-    const std::string archivePath_;
-    std::vector<Result> results_;  // item k in slot k % window_
-    std::vector<std::thread> threads_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::size_t window_ = 2;
-    std::size_t next_ = 0;   // next item a worker takes
-    std::size_t taken_ = 0;  // items the rewrite has taken
-    bool quit_ = false;
-};
 
 }  // namespace
 
@@ -200,8 +107,12 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, b
     std::vector<ImportItem> matched;
     for (std::string& file : listing.files) {
         if (file == kExportRecordName) continue;  // the export's record, never an entry's file
-        if (const std::optional<std::size_t> owner = ownerOf(file)) matched.push_back({*owner, std::move(file)});
-        else plan.unmatched.push_back(std::move(file));
+        if (const std::optional<std::size_t> owner = ownerOf(file)) {
+            matched.push_back({*owner, std::move(file)});
+        } else {
+            plan.strays.push_back(file);
+            plan.unmatched.push_back(std::move(file));
+        }
     }
     for (std::string& other : listing.skipped) plan.unmatched.push_back(std::move(other));
     listing = FolderListing{};
@@ -248,20 +159,25 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, b
 }
 
 bool CheckImportCanBeApplied(Program& program, const ImportPlan& plan) {
-    return plan.changed.empty() || CheckArchiveCanBeRewritten(program);
+    return (plan.changed.empty() && plan.added.empty()) || CheckArchiveCanBeRewritten(program);
 }
 
 bool ApplyImport(Program& program, const ImportPlan& plan) {
     // A killed run's temporaries go whether or not this run writes anything.
     RemoveStaleTemporariesBeside(ResolvedPath(program.arc.OpenArcPath));
     if (!CheckImportCanBeApplied(program, plan)) return false;
-    if (plan.changed.empty()) return true;
-    LongWork work(program, "正在导入", plan.changed.size());
+    if (plan.changed.empty() && plan.added.empty()) return true;
+    LongWork work(program, "正在导入", plan.changed.size() + plan.added.size());
 
+    // The changed files, then the added ones: the order the rewrite takes them in.
+    std::vector<std::string> files;
+    files.reserve(plan.changed.size() + plan.added.size());
+    for (const ImportItem& item : plan.changed) files.push_back(item.file);
+    for (const ImportAddition& addition : plan.added) files.push_back(addition.file);
     std::optional<DeflatePipeline> pipeline;
     // Scratch files go beside the archive's real location, where the rewrite
     // puts its new file and where stale ones are looked for.
-    pipeline.emplace(plan, ResolvedPath(program.arc.OpenArcPath));
+    pipeline.emplace(plan.folder, files, ResolvedPath(program.arc.OpenArcPath), kOrgSizeBias - 1);
     std::string failedFile;
     ImportRecord record = plan.record;
     // What every entry's write needs, in one place: each write then holds a
@@ -270,30 +186,35 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
         Program& program;
         std::optional<DeflatePipeline>& pipeline;
         const ImportPlan& plan;
+        const std::vector<std::string>& files;
         std::string& failedFile;
         LongWork& work;
         ImportRecord& record;
-    } shared{program, pipeline, plan, failedFile, work, record};
-    std::vector<NewEntryData> replacements;
-    replacements.reserve(plan.changed.size());
-    for (std::size_t k = 0; k < plan.changed.size(); ++k) {
-        NewEntryData data;
-        data.index = plan.changed[k].index;
-        data.write = [s = &shared, k](BinaryFile& out) {
+    } shared{program, pipeline, plan, files, failedFile, work, record};
+    const auto writeFile = [s = &shared](std::size_t k) {
+        return [s, k](BinaryFile& out) {
             PollStop(s->program);
-            DeflatePipeline::Result r = s->pipeline->Take(k, s->program);
+            DeflatePipeline::Result r = s->pipeline->Take(k, [s] { PollStop(s->program); });
             if (r.failure) {
-                s->failedFile = s->plan.folder + "/" + s->plan.changed[k].file;
+                s->failedFile = s->plan.folder + "/" + s->files[k];
                 std::rethrow_exception(r.failure);
             }
             CopyBetweenFiles(r.scratch, 0, r.sizes.stored, out);
-            s->record.Holds(s->program.arc.ArcEntries[s->plan.changed[k].index].ArcFileKey, r.stamp);
+            const std::size_t changed = s->plan.changed.size();
+            const std::string& key = k < changed ? s->program.arc.ArcEntries[s->plan.changed[k].index].ArcFileKey
+                                                 : s->plan.added[k - changed].record.ArcFileKey;
+            s->record.Holds(key, r.stamp);
             s->work.Advance(k + 1);
             return static_cast<std::int32_t>(r.sizes.plain);
         };
-        replacements.push_back(std::move(data));
-    }
-    const bool done = RewriteArchive(program, replacements, [&](std::exception_ptr failure) {
+    };
+    RewritePlan rewrite;
+    rewrite.replacements.reserve(plan.changed.size());
+    for (std::size_t k = 0; k < plan.changed.size(); ++k)
+        rewrite.replacements.push_back({plan.changed[k].index, writeFile(k)});
+    for (std::size_t k = 0; k < plan.added.size(); ++k)
+        rewrite.appended.push_back({plan.added[k].record, writeFile(plan.changed.size() + k)});
+    const bool done = RewriteArchive(program, rewrite, [&](std::exception_ptr failure) {
         try {
             std::rethrow_exception(failure);
         } catch (const ImportStopped&) {

@@ -16,10 +16,18 @@ struct ImportItem {
     std::string file;       // below the folder, components joined by "/"
 };
 
+// A file that becomes a new entry, after the existing ones.
+struct ImportAddition {
+    std::string file;  // below the folder, components joined by "/"
+    ARCFileCls record;
+};
+
 struct ImportPlan {
     std::string folder;
     std::vector<ImportItem> changed;     // directory order
     std::vector<std::string> unmatched;  // files (and links, never followed) that match no entry
+    std::vector<std::string> strays;     // the plain files among them
+    std::vector<ImportAddition> added;   // new entries, in this order (left empty by PlanImport)
     ImportRecord record;                 // the folder's export record, and the files known unchanged
 };
 
@@ -42,10 +50,10 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, b
 // Sizes of the sources are checked by PlanImport. False after a message.
 bool CheckImportCanBeApplied(Program& program, const ImportPlan& plan);
 
-// Deflates the changed files in parallel (a worker per core, a bounded number
-// of finished files waiting) and rewrites the archive once with them, then
-// brings the folder's export record up to date. False after a message, or
-// when stopped; the archive is then unchanged.
+// Deflates the changed and the added files in parallel (a worker per core, a
+// bounded number of finished files waiting) and rewrites the archive once with
+// them, then brings the folder's export record up to date. False after a
+// message, or when stopped; the archive is then unchanged.
 bool ApplyImport(Program& program, const ImportPlan& plan);
 
 }  // namespace tessarin

@@ -109,6 +109,12 @@ bool CheckArchiveCanBeRewritten(Program& program) {
 }
 
 bool RewriteArchive(Program& program, const std::vector<NewEntryData>& replacements, const RewriteFailureView& onFailure) {
+    RewritePlan plan;
+    plan.replacements = replacements;
+    return RewriteArchive(program, plan, onFailure);
+}
+
+bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFailureView& onFailure) {
     IMainWindow& ui = program.ui;
     ArcState& arc = program.arc;
     // The new archive goes to a file beside the old one and replaces it in one
@@ -131,12 +137,12 @@ bool RewriteArchive(Program& program, const std::vector<NewEntryData>& replaceme
                   kProgramTitle);
         return false;
     };
-    std::vector<WrittenRecord> written;
+    ArcEntryList written;
     try {
         tempNumber = program.files.FreeFile();
         BinaryFile& out = program.files.Adopt(tempNumber, CreateTemporaryBeside(archivePath, tempPath));
         CopyPermissions(archivePath, out);
-        written = WriteRewrittenArchive(program.files.Get(arc.ArcFileNum), arc.ArcEntries, replacements, out);
+        written = WriteRewrittenArchive(&program.files.Get(arc.ArcFileNum), arc.ArcEntries, plan, out);
         out.Sync();
         // Another program may have put a file at the path meanwhile; it is not overwritten.
         // The new file is gone once this is decided: the rewrite has not happened,
@@ -171,11 +177,7 @@ bool RewriteArchive(Program& program, const std::vector<NewEntryData>& replaceme
     // its blocks is left to a thread of its own, off the user's path.
     program.files.CloseInBackground(arc.ArcFileNum);
     arc.ArcFileNum = tempNumber;
-    for (std::size_t i = 0; i < arc.ArcEntries.size(); ++i) {
-        arc.ArcEntries[i].ArcFileZipSize = written[i].ArcFileZipSize;
-        arc.ArcEntries[i].ArcFileOrgSize = written[i].ArcFileOrgSize;
-        arc.ArcEntries[i].ArcFileOFSET = written[i].ArcFileOFSET;
-    }
+    arc.ArcEntries = std::move(written);
     return true;
 }
 

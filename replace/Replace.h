@@ -33,5 +33,8 @@ using RewriteFailureView = std::function<bool(std::exception_ptr)>;
 // archive then unchanged); the file work's failures have their own messages.
 bool RewriteArchive(Program& program, const std::vector<NewEntryData>& replacements,
                     const RewriteFailureView& onFailure);
+// The same for any plan: entries replaced, dropped, renamed and appended. The
+// records afterwards are the ones written (the tree is the caller's to update).
+bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFailureView& onFailure);
 
 }  // namespace tessarin

@@ -145,6 +145,10 @@ private:
     int PanelPixels(int panel) const;
 
     void OnMenu(const std::string& name);
+    // 添加文件 (a multi-file picker) and 重命名 (the new text) on the selected node.
+    void EditSelected(const std::string& name);
+    // 新建档案: a folder, then where to save; the new archive is then opened.
+    void NewArchive();
     void OnToolbar(int index);
     QWidget* DialogParent();
     // Ctrl+F and F3: the find dialog and the next match.

@@ -1,12 +1,15 @@
 // frmMain's event handlers: load and unload, the menus, the toolbar and the tree.
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QMimeData>
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
 
 #include "app/Commands.h"
+#include "app/EditCommands.h"
 #include "app/OpenClose.h"
 #include "app/TreeEvents.h"
 #include "core/ExtTypes.h"
@@ -116,7 +119,51 @@ void frmMain::OnMenu(const std::string& name) {
         FindNext();
         return;
     }
+    if (name == "nnew") {
+        NewArchive();
+        return;
+    }
+    if (name == "naddfile" || name == "nrename") {
+        EditSelected(name);
+        return;
+    }
     MenuClick(*program_, name);
+}
+
+void frmMain::EditSelected(const std::string& name) {
+    const TreeNode* node = program_->SelectedNode();
+    if (node == nullptr || !program_->ArchiveIsOpen()) return;
+    if (name == "naddfile") {
+        const QStringList files = QFileDialog::getOpenFileNames(this, QString::fromUtf8("添加文件"));
+        std::vector<std::string> paths;
+        for (const QString& file : files) paths.push_back(PathFromQString(file));
+        if (!paths.empty()) RunCommand(*program_, [&] { AddFilesToSelected(*program_, paths); });
+        return;
+    }
+    if (node->key == kRootKey) return;
+    bool ok = false;
+    const QString text = QInputDialog::getText(this, QString::fromUtf8("重命名"), QString::fromUtf8("新名称："),
+                                               QLineEdit::Normal, ToQString(node->text), &ok);
+    if (ok && !text.isEmpty()) RunCommand(*program_, [&] { RenameSelected(*program_, FromQString(text)); });
+}
+
+void frmMain::NewArchive() {
+    const std::string folder =
+        BrowseForFolder(Handle(), "选择要打包成新档案的目录（按全部导出的目录结构）", "", BIF_NEWDIALOGSTYLE);
+    if (folder.empty()) return;
+    const QString chosen = QFileDialog::getSaveFileName(this, QString::fromUtf8("新建档案"), QString(),
+                                                        QString::fromUtf8("ARC文件 (*.ARC)"));
+    if (chosen.isEmpty()) return;
+    const std::string path = PathFromQString(chosen);
+    bool created = false;
+    RunCommand(*program_, [&] { created = CreateArchiveFromFolder(*program_, folder, path); });
+    if (!created || Ending()) return;
+    // The new archive is opened as the open command would, the open one closed first.
+    if (MenuAction("nclose")->isEnabled()) OnMenu("nclose");
+    if (!MenuAction("nopen")->isEnabled() || Ending()) return;
+    startAnswer_ = path;
+    OnMenu("nopen");
+    startAnswer_.reset();
 }
 
 void frmMain::OnToolbar(int index) {

@@ -1,0 +1,32 @@
+#pragma once
+// The window's editing commands on the tree's selected node: delete, rename in
+// place and add files into a folder. Each is one rewrite run as long work; the
+// tree is then built again from the records, the selection on a neighbour.
+#include <string>
+#include <vector>
+
+#include "state/Program.h"
+
+namespace tessarin {
+
+// The keys of the entries a node stands for: an entry node its own, a folder
+// node (or the root) every entry below it, in directory order.
+std::vector<std::string> EntryKeysBelow(const Program& program, NodeId node);
+
+// 删除: asks "删除 N 个对象？" and deletes the selected node's entries.
+bool DeleteSelected(Program& program);
+
+// 重命名: newText is what the user typed over the node's text. An entry node
+// takes it as base name, ".", type name or hexadecimal code; a folder node as
+// the folder's new name, given to every entry below it.
+bool RenameSelected(Program& program, const std::string& newText);
+
+// 添加文件: the files (paths the picker gave) become entries in the selected
+// folder (an entry node: its folder), named by the rules of a new archive.
+bool AddFilesToSelected(Program& program, const std::vector<std::string>& paths);
+
+// 新建档案: a new archive at archivePath from folder (laid out as an inflated
+// export writes it), as long work. Links in it are skipped and named after.
+bool CreateArchiveFromFolder(Program& program, const std::string& folder, const std::string& archivePath);
+
+}  // namespace tessarin

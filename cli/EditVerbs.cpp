@@ -1,0 +1,135 @@
+// tessarin-cli create, add, delete, rename and cat: the editing commands with
+// the arguments as the answers a user would give; messages on stderr.
+#include "cli/EditVerbs.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+#include "cli/Console.h"
+#include "cli/ConsoleWindow.h"
+#include "core/MessageTexts.h"
+#include "core/platform/Cp936.h"
+#include "core/platform/VbError.h"
+#include "edit/CreateArchive.h"
+#include "edit/EditEntries.h"
+#include "extract/EntrySource.h"
+
+namespace tessarin::cli {
+
+namespace {
+
+constexpr const char* kTypesHelp = "Type table (default: ExtType.Dll beside the program)";
+constexpr const char* kKeyHelp = "Entry key (full name, '.', type code)";
+
+int RunCreate(const std::string& archive, const std::string& folder, const std::string& typesFile) {
+    ConsoleWindow window;
+    Program program(window);
+    if (!LoadTypeTable(typesFile, program.ExtTypes)) return 1;
+    CreatePlan plan;
+    if (!PlanCreate(program, NativeToText(folder), plan)) return 1;
+    for (const std::string& file : plan.skipped) PrintError("不是普通文件，已跳过：" + file);
+    return WriteNewArchive(program, plan, NativeToText(archive)) ? 0 : 1;
+}
+
+// Runs command on the archive opened as the window opens it.
+template <typename Command>
+int OnArchive(const std::string& archive, Command command) {
+    ConsoleWindow window;
+    Program program(window);
+    // The type table only names the entries; a missing one is no failure.
+    LoadExtTypes(program.ExtTypes);
+    if (!OpenArchive(program, window, NativeToText(archive))) return 1;
+    return command(program) ? 0 : 1;
+}
+
+// Writes bytes to stdout as they come.
+class StdoutSink : public ByteSink {
+public:
+    void Put(const std::uint8_t* bytes, std::size_t n) override {
+        if (std::fwrite(bytes, 1, n, stdout) != n) throw VbError(vberr::DeviceIO);
+    }
+};
+
+bool CatEntry(Program& program, const std::string& key, bool raw) {
+    const ARCFileCls* entry = FindEntryByKey(program.arc.ArcEntries, key);
+    if (entry == nullptr) {
+        program.ui.MsgBox("档案中没有这个条目，KEY：" + key, MsgIcon::Stop, kProgramTitle);
+        return false;
+    }
+    BinaryFile& archive = program.files.Get(program.arc.ArcFileNum);
+    StdoutSink out;
+    try {
+        if (const auto problem = CheckDataInArchive(archive.Length(), entry->ArcFileOFSET, entry->ArcFileZipSize))
+            throw ArchiveReadFailure{*problem};
+        archive.Seek(entry->ArcFileOFSET);
+        ArchiveSource source(archive);
+        if (raw) {
+            source.CopyTo(out, entry->ArcFileZipSize);
+        } else if (const InflateResult result =
+                       InflateStream(source, entry->ArcFileZipSize, entry->ArcFileOrgSize, out);
+                   !result.ok()) {
+            ShowInflateFailure(program.ui, result.code);
+            return false;
+        }
+    } catch (const ArchiveReadFailure& failure) {
+        program.ui.MsgBox(FileFailureText("无法读取档案：", program.arc.OpenArcPath, failure.error), MsgIcon::Stop,
+                          kProgramTitle);
+        return false;
+    } catch (const VbError& error) {
+        program.ui.MsgBox("无法写到标准输出：" + error.description(), MsgIcon::Stop, kProgramTitle);
+        return false;
+    }
+    return std::fflush(stdout) == 0;
+}
+
+}  // namespace
+
+EditVerbs::EditVerbs(CLI::App& app) {
+    createCmd_ = app.add_subcommand("create", "Build a new archive from a folder laid out as an inflated export");
+    createCmd_->add_option("ARCHIVE", create_.archive, "Archive to write (must not exist)")->required();
+    createCmd_->add_option("FOLDER", create_.folder, "Folder whose files become the entries")->required();
+    createCmd_->add_option("--types", create_.typesFile, kTypesHelp);
+
+    addCmd_ = app.add_subcommand("add", "Add one entry, last in the directory");
+    addCmd_->add_option("ARCHIVE", add_.archive, "Archive to rewrite")->required();
+    addCmd_->add_option("KEY", add_.key, kKeyHelp)->required();
+    addCmd_->add_option("SOURCE", add_.source, "File whose bytes become the entry's data")->required();
+
+    deleteCmd_ = app.add_subcommand("delete", "Remove entries");
+    deleteCmd_->add_option("ARCHIVE", delete_.archive, "Archive to rewrite")->required();
+    deleteCmd_->add_option("KEY", delete_.keys, kKeyHelp)->required();
+
+    renameCmd_ = app.add_subcommand("rename", "Give an entry another name and type code");
+    renameCmd_->add_option("ARCHIVE", rename_.archive, "Archive to rewrite")->required();
+    renameCmd_->add_option("KEY", rename_.key, kKeyHelp)->required();
+    renameCmd_->add_option("NEWKEY", rename_.newKey, "The new key")->required();
+
+    catCmd_ = app.add_subcommand("cat", "Write one entry's data to standard output");
+    catCmd_->add_option("ARCHIVE", cat_.archive, "Archive to read")->required();
+    catCmd_->add_option("KEY", cat_.key, kKeyHelp)->required();
+    catCmd_->add_flag("--raw", cat_.raw, "The stored data, not inflated");
+}
+
+int EditVerbs::Run() const {
+    if (*createCmd_) return RunCreate(create_.archive, create_.folder, create_.typesFile);
+    if (*addCmd_)
+        return OnArchive(add_.archive, [&](Program& p) {
+            return AddEntry(p, NativeToText(add_.key), NativeToText(add_.source));
+        });
+    if (*deleteCmd_)
+        return OnArchive(delete_.archive, [&](Program& p) {
+            std::vector<std::string> keys;
+            for (const std::string& key : delete_.keys) keys.push_back(NativeToText(key));
+            return DeleteEntries(p, keys);
+        });
+    if (*renameCmd_)
+        return OnArchive(rename_.archive, [&](Program& p) {
+            return RenameEntry(p, NativeToText(rename_.key), NativeToText(rename_.newKey));
+        });
+    if (*catCmd_)
+        return OnArchive(cat_.archive, [&](Program& p) { return CatEntry(p, NativeToText(cat_.key), cat_.raw); });
+    return -1;
+}
+
+}  // namespace tessarin::cli

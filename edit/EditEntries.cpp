@@ -1,0 +1,152 @@
+#include "edit/EditEntries.h"
+
+#include <algorithm>
+#include <exception>
+#include <limits>
+#include <set>
+
+#include "core/ArcFormat.h"
+#include "core/EntryNames.h"
+#include "core/MessageTexts.h"
+#include "core/platform/VbError.h"
+#include "edit/EditMessages.h"
+#include "replace/Replace.h"
+#include "replace/StreamDeflate.h"
+
+namespace tessarin {
+
+namespace {
+
+constexpr const char* kMissingText = "档案中没有这个条目";
+
+std::optional<std::size_t> IndexOfKey(const ArcEntryList& entries, const std::string& key) {
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].ArcFileKey == key) return i;
+    return std::nullopt;
+}
+
+bool ArchiveOpen(Program& program) {
+    if (program.ArchiveIsOpen()) return true;
+    program.ui.MsgBox("档案没有成功打开，无法修改。", MsgIcon::Stop, kProgramTitle);
+    return false;
+}
+
+// The rewrite's own failures have their messages; a source's are shown here.
+bool Rewrite(Program& program, const RewritePlan& plan, const std::string& sourcePath = {}) {
+    return RewriteArchive(program, plan, [&](std::exception_ptr failure) {
+        return !sourcePath.empty() && ShowSourceFailure(program, sourcePath, failure);
+    });
+}
+
+}  // namespace
+
+std::optional<ARCFileCls> CheckNewKey(Program& program, const std::string& newKey, std::size_t except) {
+    const auto parsed = ParseNewKey(newKey);
+    if (!parsed) {
+        ShowKeyRefusal(program, "KEY 的格式不正确（应为 名称.十六进制类型代码）", newKey);
+        return std::nullopt;
+    }
+    if (const std::string refusal = NewNameRefusal(parsed->fullName); !refusal.empty()) {
+        ShowKeyRefusal(program, refusal, newKey);
+        return std::nullopt;
+    }
+    const ExtTypeIndex types(program.ExtTypes);
+    ARCFileCls record = NewEntryRecord(parsed->fullName, parsed->code, types);
+    const auto existing = IndexOfKey(program.arc.ArcEntries, record.ArcFileKey);
+    if (existing && *existing != except) {
+        ShowKeyRefusal(program, "档案中已有这个条目", record.ArcFileKey);
+        return std::nullopt;
+    }
+    return record;
+}
+
+bool AddEntry(Program& program, const std::string& key, const std::string& source) {
+    return AddEntries(program, {{key, source}});
+}
+
+bool AddEntries(Program& program, const std::vector<std::pair<std::string, std::string>>& additions) {
+    if (!ArchiveOpen(program)) return false;
+    if (program.arc.ArcEntries.size() + additions.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) {
+        program.ui.MsgBox("添加后条目数超过 32767，档案未作改动。", MsgIcon::Warning, kProgramTitle);
+        return false;
+    }
+    std::set<std::string> newKeys;
+    std::vector<BinaryFile> sources(additions.size());
+    std::string failedSource;  // the source whose reading failed during the rewrite
+    RewritePlan plan;
+    for (std::size_t i = 0; i < additions.size(); ++i) {
+        const auto& [key, source] = additions[i];
+        const auto record = CheckNewKey(program, key);
+        if (!record) return false;
+        if (!newKeys.insert(record->ArcFileKey).second) {
+            ShowKeyRefusal(program, "两个文件对应同一个对象", record->ArcFileKey);
+            return false;
+        }
+        try {
+            sources[i] = BinaryFile::Open(source, OpenMode::ReadLocked);
+            if (sources[i].Length() >= kOrgSizeBias) throw SourceTooLarge{};
+        } catch (...) {
+            ShowSourceFailure(program, source, std::current_exception());
+            return false;
+        }
+        plan.appended.push_back({*record, [&, i](BinaryFile& out) {
+            try {
+                return static_cast<std::int32_t>(DeflateFileInto(sources[i], out, kOrgSizeBias - 1).plain);
+            } catch (...) {
+                failedSource = additions[i].second;
+                throw;
+            }
+        }});
+    }
+    if (!CheckArchiveCanBeRewritten(program)) return false;
+    return Rewrite(program, plan, failedSource);
+}
+
+bool DeleteEntries(Program& program, const std::vector<std::string>& keys) {
+    if (!ArchiveOpen(program)) return false;
+    RewritePlan plan;
+    for (const std::string& key : keys) {
+        const auto index = IndexOfKey(program.arc.ArcEntries, key);
+        if (!index) {
+            ShowKeyRefusal(program, kMissingText, key);
+            return false;
+        }
+        plan.dropped.push_back(*index);
+    }
+    std::sort(plan.dropped.begin(), plan.dropped.end());
+    plan.dropped.erase(std::unique(plan.dropped.begin(), plan.dropped.end()), plan.dropped.end());
+    if (plan.dropped.empty()) return true;
+    if (!CheckArchiveCanBeRewritten(program)) return false;
+    return Rewrite(program, plan);
+}
+
+bool RenameEntry(Program& program, const std::string& key, const std::string& newKey) {
+    return RenameEntries(program, {{key, newKey}});
+}
+
+bool RenameEntries(Program& program, const std::vector<std::pair<std::string, std::string>>& renames) {
+    if (!ArchiveOpen(program)) return false;
+    RewritePlan plan;
+    std::set<std::string> newKeys;
+    for (const auto& [key, newKey] : renames) {
+        const auto index = IndexOfKey(program.arc.ArcEntries, key);
+        if (!index) {
+            ShowKeyRefusal(program, kMissingText, key);
+            return false;
+        }
+        const auto record = CheckNewKey(program, newKey, *index);
+        if (!record) return false;
+        if (!newKeys.insert(record->ArcFileKey).second) {
+            ShowKeyRefusal(program, "两个条目不能改为同一个名称", record->ArcFileKey);
+            return false;
+        }
+        if (record->ArcFileKey != key) plan.renamed.emplace_back(*index, *record);
+    }
+    if (plan.renamed.empty()) return true;  // nothing changes
+    if (!CheckArchiveCanBeRewritten(program)) return false;
+    std::sort(plan.renamed.begin(), plan.renamed.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    return Rewrite(program, plan);
+}
+
+}  // namespace tessarin

@@ -1,0 +1,109 @@
+// The window's delete, rename and add commands on the selected node: the
+// question, the entries afterwards, the tree built again and the selection
+// on a neighbour.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "app/EditCommands.h"
+#include "core/platform/FileSystem.h"
+#include "support/ProgramHarness.h"
+
+namespace tessarin::testing {
+namespace {
+
+ArcPlan Layout() {
+    ArcPlan plan;
+    plan.records = {Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\deep\\doc", 0x20, "doc"), Entry("top", 0x20, "top"),
+                    Entry("z", 0x20, "z")};
+    return plan;
+}
+
+TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
+    const struct {
+        const char* label;
+        std::string select;
+        std::function<bool(ProgramHarness&)> command;
+        std::vector<std::string> keys;  // the records afterwards
+        std::string selected;           // the tree's selected node afterwards
+        std::string question = "";      // the yes/no question asked (answered yes)
+    } rows[] = {
+        {"delete a folder", "ui\\", [](ProgramHarness& h) { return DeleteSelected(h.program); },
+         {"top.20", "z.20"}, "top.20", "AskYesNo | 删除 2 个对象？ | Tessarin"},
+        {"delete an entry", "top.20", [](ProgramHarness& h) { return DeleteSelected(h.program); },
+         {"ui\\logo.1A", "ui\\deep\\doc.20", "z.20"}, "z.20", "AskYesNo | 删除 1 个对象？ | Tessarin"},
+        {"rename an entry with a type name", "ui\\logo.1A",
+         [](ProgramHarness& h) { return RenameSelected(h.program, "icon.TXT"); },
+         {"ui\\icon.20", "ui\\deep\\doc.20", "top.20", "z.20"}, "ui\\icon.20"},
+        {"rename a folder", "ui\\deep\\", [](ProgramHarness& h) { return RenameSelected(h.program, "浅"); },
+         {"ui\\logo.1A", "ui\\浅\\doc.20", "top.20", "z.20"}, "ui\\浅\\"},
+        {"add files into the entry's folder", "ui\\logo.1A",
+         [](ProgramHarness& h) { return AddFilesToSelected(h.program, {h.dir / "new.png", h.dir / "data.7"}); },
+         {"ui\\logo.1A", "ui\\deep\\doc.20", "top.20", "z.20", "ui\\new.1A", "ui\\data.7"}, "ui\\data.7"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        ProgramHarness h;
+        h.OpenArchive(Layout());
+        WriteFileBytes(h.dir / "new.png", "png");
+        WriteFileBytes(h.dir / "data.7", "seven");
+        h.SelectNode(row.select);
+        h.window.ClearLog();
+        h.window.yesNoAnswers.push_back(true);
+        ASSERT_TRUE(row.command(h)) << ::testing::PrintToString(h.window.log);
+        std::vector<std::string> keys;
+        for (const ARCFileCls& e : h.program.arc.ArcEntries) {
+            keys.push_back(e.ArcFileKey);
+            EXPECT_NE(h.program.tree.Find(e.ArcFileKey), kNoNode) << e.ArcFileKey;
+        }
+        EXPECT_EQ(keys, row.keys);
+        ASSERT_NE(h.program.SelectedNode(), nullptr);
+        EXPECT_EQ(h.program.SelectedNode()->key, row.selected);
+        EXPECT_EQ(h.window.Calls("AskYesNo"), row.question.empty() ? std::vector<std::string>{}
+                                                                    : std::vector<std::string>{row.question});
+    }
+}
+
+TEST(EditCommandsTest, RefusedOrAnsweredNoLeavesTheArchive) {
+    const struct {
+        const char* label;
+        std::string select;
+        std::function<bool(ProgramHarness&)> command;
+    } rows[] = {
+        {"delete answered no", "ui\\", [](ProgramHarness& h) { return DeleteSelected(h.program); }},
+        {"rename onto another entry", "top.20", [](ProgramHarness& h) { return RenameSelected(h.program, "z.txt"); }},
+        {"rename without a type", "top.20", [](ProgramHarness& h) { return RenameSelected(h.program, "top"); }},
+        {"add a file of a key already there", "top.20",
+         [](ProgramHarness& h) { return AddFilesToSelected(h.program, {h.dir / "z.txt"}); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        ProgramHarness h;
+        const std::string path = h.OpenArchive(Layout());
+        WriteFileBytes(h.dir / "z.txt", "z");
+        const std::string before = ReadFileBytes(path);
+        h.SelectNode(row.select);
+        EXPECT_FALSE(row.command(h));
+        EXPECT_EQ(ReadFileBytes(path), before);
+        EXPECT_EQ(h.program.arc.ArcEntries.size(), 4u);
+    }
+}
+
+TEST(EditCommandsTest, NewArchiveFromAFolderAsLongWork) {
+    ProgramHarness h;
+    h.OpenArchive(Layout());
+    std::filesystem::create_directories(NativePath(h.dir / "src/ui"));
+    WriteFileBytes(h.dir / "src/ui/logo.png", "logo");
+    h.window.ClearLog();
+    ASSERT_TRUE(CreateArchiveFromFolder(h.program, h.dir / "src", h.dir / "new.arc"));
+    ArcPlan expected;
+    expected.records = {Entry("ui\\logo", 0x1A, "logo")};
+    EXPECT_EQ(ReadFileBytes(h.dir / "new.arc"), BuildArc(expected));
+    EXPECT_EQ(h.window.Calls("BeginLongWork").size(), 1u);
+    EXPECT_TRUE(h.window.mainEnabled);
+    EXPECT_FALSE(CreateArchiveFromFolder(h.program, h.dir / "src", h.dir / "new.arc"));  // it exists now
+}
+
+}  // namespace
+}  // namespace tessarin::testing

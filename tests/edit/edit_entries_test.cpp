@@ -1,0 +1,128 @@
+// Adding, deleting and renaming entries: the rewritten archive byte for byte
+// against one laid out independently, and the refusals, each of which leaves
+// the archive as it was.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "edit/EditEntries.h"
+#include "replace/ReplaceSupport.h"
+
+namespace tessarin::testing {
+namespace {
+
+// A gap after the directory, bytes after the first entry's data and a trailer.
+ArcPlan Layout() {
+    ArcPlan plan;
+    plan.version = 3;
+    plan.records = {Entry("ui\\logo", 0x1A, std::string(300, 'a')), Entry("data\\t", 0x20, "some text"),
+                    Entry("top", 5, Noise(700))};
+    plan.records[0].data += "SLACK";
+    plan.records[0].storedSize = static_cast<std::int32_t>(plan.records[0].data.size() - 5);
+    plan.gap = "GAP";
+    plan.trailer = "TRAILER";
+    return plan;
+}
+
+// What every rewrite does to the layout besides its own change.
+ArcPlan Rewritten(ArcPlan plan) {
+    plan.version = 7;
+    plan.gap.assign(plan.gap.size(), '\0');
+    return plan;
+}
+
+using Command = std::function<bool(Program&)>;
+
+TEST(EditEntriesTest, RewritesTheExpectedArchive) {
+    const ArcPlan layout = Layout();
+    ArcPlan noFirst = Rewritten(layout), noMiddle = noFirst, renamed = noFirst, added = noFirst, empty;
+    noFirst.records.erase(noFirst.records.begin());
+    noFirst.gap.append(5, '\0');  // the first entry's slack falls into the gap
+    noMiddle.records.erase(noMiddle.records.begin() + 1);
+    renamed.records[1].name = "\xCE\xC4\\b2";  // a double-byte name makes the record one byte longer
+    renamed.records[1].typeCode = 0x21;
+    added.records.push_back(Entry("new\\n", 0x20, "added data"));
+    empty.records.clear();
+    const struct {
+        const char* label;
+        Command command;
+        const ArcPlan& expected;
+        std::vector<std::string> keys;  // the records afterwards
+    } rows[] = {
+        {"delete the first", [](Program& p) { return DeleteEntries(p, {"ui\\logo.1A"}); }, noFirst,
+         {"data\\t.20", "top.5"}},
+        {"delete the middle", [](Program& p) { return DeleteEntries(p, {"data\\t.20", "data\\t.20"}); }, noMiddle,
+         {"ui\\logo.1A", "top.5"}},
+        {"delete all", [](Program& p) { return DeleteEntries(p, {"top.5", "ui\\logo.1A", "data\\t.20"}); }, empty, {}},
+        {"rename to a double-byte name and another code", [](Program& p) { return RenameEntry(p, "data\\t.20", "文\\b2.21"); },
+         renamed, {"ui\\logo.1A", "文\\b2.21", "top.5"}},
+        {"add, code with a leading zero", [](Program& p) { return AddEntry(p, "new\\n.020", p.arc.OpenArcPath + ".src"); }, added,
+         {"ui\\logo.1A", "data\\t.20", "top.5", "new\\n.20"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        ProgramHarness h;
+        const std::string path = h.OpenArchive(layout);
+        WriteFileBytes(path + ".src", "added data");
+        ASSERT_TRUE(row.command(h.program)) << ::testing::PrintToString(h.window.log);
+        EXPECT_EQ(ReadFileBytes(path), BuildArc(row.expected));
+        std::vector<std::string> keys;
+        for (const ARCFileCls& e : h.program.arc.ArcEntries) keys.push_back(e.ArcFileKey);
+        EXPECT_EQ(keys, row.keys);
+        EXPECT_EQ(RecordsOnDisk(h.program), Records(h.program.arc.ArcEntries));
+    }
+}
+
+TEST(EditEntriesTest, RefusalsLeaveTheArchiveAsItWas) {
+    const std::string longName(64, 'n');
+    const struct {
+        const char* label;
+        Command command;
+        const char* message;  // part of the one message shown
+    } rows[] = {
+        {"add a key already there", [](Program& p) { return AddEntry(p, "top.5", p.arc.OpenArcPath + ".src"); },
+         "档案中已有这个条目，KEY：top.5"},
+        {"add 64 characters", [&](Program& p) { return AddEntry(p, longName + ".5", p.arc.OpenArcPath + ".src"); },
+         "名称超过 63 个字符"},
+        {"add a character code page 936 lacks", [](Program& p) { return AddEntry(p, "a\xF0\x9F\x98\x80.5", p.arc.OpenArcPath + ".src"); },
+         "代码页 936 无法表示"},
+        {"add an empty folder part", [](Program& p) { return AddEntry(p, "a\\\\b.5", p.arc.OpenArcPath + ".src"); },
+         "空的部分，KEY：a\\\\b.5"},
+        {"add a key without a code", [](Program& p) { return AddEntry(p, "top.png", p.arc.OpenArcPath + ".src"); },
+         "格式不正确（应为 名称.十六进制类型代码），KEY：top.png"},
+        {"add a missing source", [](Program& p) { return AddEntry(p, "b.5", p.arc.OpenArcPath + ".none"); },
+         "无法读取文件："},
+        {"add a source of 1 GiB", [](Program& p) { return AddEntry(p, "b.5", p.arc.OpenArcPath + ".big"); },
+         "文件太大"},
+        {"delete one key of two missing", [](Program& p) { return DeleteEntries(p, {"top.5", "gone.5"}); },
+         "档案中没有这个条目，KEY：gone.5"},
+        {"rename a missing key", [](Program& p) { return RenameEntry(p, "gone.5", "b.5"); },
+         "档案中没有这个条目，KEY：gone.5"},
+        {"rename onto another entry", [](Program& p) { return RenameEntry(p, "top.5", "data\\t.20"); },
+         "档案中已有这个条目，KEY：data\\t.20"},
+        {"rename to a trailing separator", [](Program& p) { return RenameEntry(p, "top.5", "top\\.5"); },
+         "空的部分"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        ProgramHarness h;
+        const std::string path = h.OpenArchive(Layout());
+        WriteFileBytes(path + ".src", "data");
+        WriteFileBytes(path + ".big", "");
+        std::filesystem::resize_file(NativePath(path + ".big"), std::uintmax_t{1} << 30);  // sparse
+        const std::string before = ReadFileBytes(path);
+        const auto records = Records(h.program.arc.ArcEntries);
+        h.window.ClearLog();
+        EXPECT_FALSE(row.command(h.program));
+        const auto boxes = h.window.Calls("MsgBox");
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find(row.message), std::string::npos) << boxes[0];
+        EXPECT_EQ(ReadFileBytes(path), before);
+        EXPECT_EQ(Records(h.program.arc.ArcEntries), records);
+        EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"pack.ARC", "pack.ARC.big", "pack.ARC.src"}));
+    }
+}
+
+}  // namespace
+}  // namespace tessarin::testing
