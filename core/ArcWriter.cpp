@@ -117,7 +117,8 @@ void WriteArcHead(BinaryFile& out, const ArcEntryList& entries) {
 }
 
 ArcEntryList WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
-                                   const std::vector<NewEntryData>& replacements, BinaryFile& out) {
+                                   const std::vector<NewEntryData>& replacements, BinaryFile& out,
+                                   const RewriteProgress& progress) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
     ArcEntryList written = entries;
     if (entries.empty()) {
@@ -135,11 +136,30 @@ ArcEntryList WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
             written[next].ArcFileOFSET = static_cast<std::int32_t>(offset);
         }
     };
+    // Entries lie in directory order: those whose old data ends by a position are written.
+    std::size_t entriesWritten = 0;
+    auto tell = [&](std::int64_t oldPosition) {
+        while (entriesWritten < entries.size() &&
+               static_cast<std::int64_t>(entries[entriesWritten].ArcFileOFSET) +
+                       entries[entriesWritten].ArcFileZipSize <= oldPosition)
+            ++entriesWritten;
+        progress(entriesWritten);
+    };
+    auto carry = [&](std::int64_t start, std::int64_t length) {
+        if (!progress) return CopyBetweenFiles(old, start, length, out);
+        while (length > 0) {
+            const std::int64_t n = std::min(length, kProgressStep);
+            CopyBetweenFiles(old, start, n, out);
+            start += n;
+            length -= n;
+            tell(start);
+        }
+    };
     out.Seek(from);
     for (const NewEntryData& replacement : replacements) {
         const ARCFileCls& entry = entries.at(replacement.index);
         if (replacement.index < next) throw VbError(vberr::InternalError);  // not ascending
-        CopyBetweenFiles(old, from, entry.ArcFileOFSET - from, out);
+        carry(from, entry.ArcFileOFSET - from);
         shiftUpTo(replacement.index + 1);
         const std::int64_t start = out.Position();
         const std::int32_t originalSize = replacement.write(out);
@@ -149,10 +169,12 @@ ArcEntryList WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
         written[replacement.index].ArcFileOrgSize = originalSize;
         from = static_cast<std::int64_t>(entry.ArcFileOFSET) + entry.ArcFileZipSize;
         delta += stored - entry.ArcFileZipSize;
+        if (progress) tell(from);
     }
-    CopyBetweenFiles(old, from, oldLength - from, out);
+    carry(from, oldLength - from);
     shiftUpTo(entries.size());
     WriteArcHead(out, written);
+    if (progress) progress(entries.size());
     return written;
 }
 

@@ -61,8 +61,13 @@ struct RewriteOutOfRange {};
 // the header and the directory with the new sizes and offsets, and zero bytes
 // up to the data. Memory stays bounded whatever the sizes: data moves between
 // the files in blocks. Returns the records as written. Throws VbError,
-// RewriteOutOfRange, and whatever a write function throws.
+// RewriteOutOfRange, and whatever a write function throws. With progress, the
+// old data is carried over in steps of kProgressStep bytes and progress is
+// told after each how many entries (in directory order) are written.
+inline constexpr std::int64_t kProgressStep = 16 << 20;
+using RewriteProgress = std::function<void(std::size_t entriesWritten)>;
 ArcEntryList WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
-                                   const std::vector<NewEntryData>& replacements, BinaryFile& out);
+                                   const std::vector<NewEntryData>& replacements, BinaryFile& out,
+                                   const RewriteProgress& progress = {});
 
 }  // namespace tessarin

@@ -227,16 +227,7 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan) {
 bool ApplyImport(Program& program, const ImportPlan& plan) {
     if (plan.changed.empty()) return true;
     if (!CheckArchiveCanBeRewritten(program)) return false;
-    IMainWindow& ui = program.ui;
-    ui.SetProgressVisible(kImportBar, true);
-    ui.SetProgressMin(kImportBar, 0);
-    ui.SetProgressMax(kImportBar, static_cast<int>(plan.changed.size()));
-    ui.SetProgressValue(kImportBar, 0);
-    struct HideBar {
-        IMainWindow& ui;
-        ~HideBar() { ui.SetProgressVisible(kImportBar, false); }
-    } hide{ui};
-
+    // The rewrite drives the progress bar, entry by entry.
     std::optional<DeflatePipeline> pipeline;
     // Scratch files go beside the archive's real location, where the rewrite
     // puts its new file and where stale ones are looked for.
@@ -254,7 +245,6 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
                 std::rethrow_exception(r.failure);
             }
             CopyBetweenFiles(r.scratch, 0, r.sizes.stored, out);
-            ui.SetProgressValue(kImportBar, static_cast<int>(k) + 1);
             return static_cast<std::int32_t>(r.sizes.plain);
         };
         replacements.push_back(std::move(data));

@@ -28,6 +28,7 @@ namespace {
 constexpr const char* kSourceFilter = "所有文件 *.*|*.*";
 constexpr const char* kDoneText = "替换完成。";
 constexpr std::size_t kMaxListedProblems = 10;
+constexpr int kRewriteBar = 2;  // the long-work bar
 
 std::string NodeText(const Program& program) {
     const TreeNode* node = program.SelectedNode();
@@ -138,12 +139,22 @@ bool RewriteArchive(Program& program, const std::vector<NewEntryData>& replaceme
                   kProgramTitle);
         return false;
     };
+    // The long-work bar follows the entries written.
+    ui.SetProgressVisible(kRewriteBar, true);
+    ui.SetProgressMin(kRewriteBar, 0);
+    ui.SetProgressMax(kRewriteBar, static_cast<int>(arc.ArcEntries.size()));
+    ui.SetProgressValue(kRewriteBar, 0);
+    struct HideBar {
+        IMainWindow& ui;
+        ~HideBar() { ui.SetProgressVisible(kRewriteBar, false); }
+    } hideBar{ui};
     ArcEntryList written;
     try {
         tempNumber = program.files.FreeFile();
         BinaryFile& out = program.files.Adopt(tempNumber, CreateTemporaryBeside(archivePath, tempPath));
         CopyPermissions(archivePath, tempPath);
-        written = WriteRewrittenArchive(program.files.Get(arc.ArcFileNum), arc.ArcEntries, replacements, out);
+        written = WriteRewrittenArchive(program.files.Get(arc.ArcFileNum), arc.ArcEntries, replacements, out,
+                                        [&](std::size_t done) { ui.SetProgressValue(kRewriteBar, static_cast<int>(done)); });
         out.Sync();
         // Another program may have put a file at the path meanwhile; it is not overwritten.
         if (!PathNamesOpenFile(arc.OpenArcPath, program.files.Get(arc.ArcFileNum))) {

@@ -1,0 +1,24 @@
+#include "core/platform/Terminal.h"
+
+#include <io.h>
+#include <stdio.h>
+#include <windows.h>
+
+namespace tessarin {
+
+bool StandardErrorIsTerminal() {
+    if (!::_isatty(::_fileno(stderr))) return false;
+    const HANDLE h = ::GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (h != INVALID_HANDLE_VALUE && ::GetConsoleMode(h, &mode))
+        ::SetConsoleMode(h, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    return true;
+}
+
+std::optional<IoTotals> ProcessIoTotals() {
+    IO_COUNTERS counters{};
+    if (!::GetProcessIoCounters(::GetCurrentProcess(), &counters)) return std::nullopt;
+    return IoTotals{counters.ReadTransferCount, counters.WriteTransferCount};
+}
+
+}  // namespace tessarin
