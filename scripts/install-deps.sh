@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libgl-dev
   nlohmann-json3-dev libcli11-dev
   fonts-noto-cjk xvfb xauth
+  dpkg-dev desktop-file-utils appstream man-db
 )
 if [ "${1:-}" = "windows" ]; then
   packages=(
