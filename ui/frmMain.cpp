@@ -235,6 +235,8 @@ void frmMain::CreateMenus() {
             menuOf_[name] = design.name;
         }
     }
+    QMenu* fileMenu = findChild<QMenu*>("nfile");
+    recent_.AttachMenu(fileMenu, fileMenu->actions().value(2), [this](const QString& path) { OpenRecent(path); });
     // The tree leaves the menu shortcuts to the window (it would take Ctrl+A itself).
     TreeView1->SetWindowShortcuts(shortcuts);
 
