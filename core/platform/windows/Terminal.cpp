@@ -4,6 +4,10 @@
 #include <stdio.h>
 #include <windows.h>
 
+#ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
+#define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
+#endif
+
 namespace tessarin {
 
 bool StandardErrorIsTerminal() {
