@@ -30,22 +30,14 @@ HelpItems ParseHelp(const std::string& help) {
     return items;
 }
 
-// The man page's text with roff's escapes for hyphen and backslash undone and fonts removed.
+// The man page's text with roff's font changes removed and its hyphen and backslash escapes undone.
 std::string ManText(const std::string& page) {
     std::string text = ReadFileBytes(std::string(TESSARIN_SOURCE_DIR) + "/docs/" + page);
-    std::string plain;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size()) {
-            const char next = text[i + 1];
-            if (next == '-') plain += '-', ++i;
-            else if (next == 'e') plain += '\\', ++i;
-            else if (next == 'f' && i + 2 < text.size()) i += 2;
-            else plain += text[i];
-        } else {
-            plain += text[i];
-        }
-    }
-    return plain;
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"\\fB", ""}, {"\\fI", ""}, {"\\fR", ""},
+                                   {"\\fP", ""}, {"\\-", "-"}, {"\\e", "\\"}})
+        for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+            text.replace(at, from.size(), to);
+    return text;
 }
 
 TEST(ManPageTest, EveryVerbAndOptionOfTheHelpIsDocumented) {
@@ -65,9 +57,9 @@ TEST(ManPageTest, EveryVerbAndOptionOfTheHelpIsDocumented) {
         EXPECT_NE(man.find("\n.BI " + verb + " "), std::string::npos) << "not an entry of VERBS";
         const CliRun help = Cli(verb + " --help", dir);
         ASSERT_EQ(help.exitCode, 0) << help.err;
-        // Each option of the verb in its synopsis and in its entry.
+        // Each option of the verb in its entry, which ends where the next verb's
+        // begins (an option's entry begins with "-").
         const std::size_t entry = man.find("\n.BI " + verb + " ");
-        // The entry ends where the next verb's begins (an option's entry begins with "-").
         std::size_t entryEnd = entry;
         do entryEnd = man.find("\n.TP\n.BI ", entryEnd + 1);
         while (entryEnd != std::string::npos && man[entryEnd + 9] == '-');
