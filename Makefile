@@ -2,7 +2,7 @@
 BUILD_DIR := build
 ARCHIVE ?=
 
-.PHONY: deps configure build test run sanitize tsan fuzz bench clean deps-windows windows test-windows
+.PHONY: deps configure build test run sanitize tsan fuzz bench clean deps-windows windows test-windows package package-windows
 
 deps:
 	@bash scripts/install-deps.sh
@@ -64,6 +64,16 @@ windows: deps-windows
 # The comparison with the Linux companion needs the Linux build too.
 test-windows: build windows
 	@ctest --preset windows -j2
+
+# Packages: build/tessarin_VERSION_ARCH.deb and build-windows/tessarin-cli-VERSION-windows-x86_64.zip,
+# each checked for its file list once made.
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB >/dev/null
+	@bash scripts/check-package.sh $$(ls -t $(BUILD_DIR)/tessarin_*.deb | head -1)
+
+package-windows: windows
+	@cd build-windows && cpack -G ZIP >/dev/null
+	@bash scripts/check-package.sh $$(ls -t build-windows/tessarin-cli-*-windows-x86_64.zip | head -1)
 
 # Starts the window on the demo archive made at build time, or on ARCHIVE=path.
 run: build

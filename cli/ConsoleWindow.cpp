@@ -1,10 +1,58 @@
 #include "cli/ConsoleWindow.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
 #include "cli/Console.h"
 #include "core/MessageTexts.h"
+#include "core/platform/Terminal.h"
 #include "app/OpenClose.h"
 
 namespace tessarin::cli {
+
+namespace {
+
+constexpr int kLongWorkBar = 2;
+bool progressShown = true;
+
+double SecondsNow() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+void ConsoleWindow::SetProgressShown(bool shown) { progressShown = shown; }
+
+ConsoleWindow::ConsoleWindow() {
+    if (!progressShown || !StandardErrorIsTerminal()) return;
+    progress_ = std::make_unique<TerminalProgress>(
+        [](const std::string& text) {
+            std::fwrite(text.data(), 1, text.size(), stderr);
+            std::fflush(stderr);
+        },
+        SecondsNow,
+        []() -> std::optional<std::uint64_t> {
+            const auto totals = ProcessIoTotals();
+            if (!totals) return std::nullopt;
+            return std::max(totals->read, totals->written);
+        });
+}
+
+void ConsoleWindow::SetProgressVisible(int bar, bool visible) {
+    HeadlessWindow::SetProgressVisible(bar, visible);
+    if (progress_ && bar == kLongWorkBar && !visible) progress_->Stop();
+}
+
+void ConsoleWindow::SetProgressMax(int bar, int value) {
+    HeadlessWindow::SetProgressMax(bar, value);
+    if (progress_ && bar == kLongWorkBar) progress_->Start(value);
+}
+
+void ConsoleWindow::SetProgressValue(int bar, int value) {
+    HeadlessWindow::SetProgressValue(bar, value);
+    if (progress_ && bar == kLongWorkBar) progress_->Update(value);
+}
 
 bool ConsoleWindow::SelectEntry(const EntryTree& tree, const std::string& key) {
     const NodeId node = tree.Find(key);
@@ -18,6 +66,7 @@ bool ConsoleWindow::SelectEntry(const EntryTree& tree, const std::string& key) {
 
 void ConsoleWindow::MsgBox(const std::string& text, MsgIcon icon, const std::string& title) {
     HeadlessWindow::MsgBox(text, icon, title);
+    if (progress_) progress_->Clear();
     // Texts may begin or end with line breaks meant for a dialog's layout.
     std::string shown = WithNewlines(text);
     const auto first = shown.find_first_not_of('\n');

@@ -3,21 +3,38 @@
 // command's arguments, the selected node is the one of the KEY being worked on,
 // Check1 follows --raw, and message boxes are printed on stderr. The verbs so
 // run the very commands the window runs.
+#include <memory>
 #include <string>
 
+#include "cli/TerminalProgress.h"
 #include "state/HeadlessWindow.h"
 #include "state/Program.h"
 
 namespace tessarin::cli {
 
+//
+// The long work's progress bar (bar 2, which every long command drives) is
+// drawn on stderr while stderr is a terminal, unless switched off (--quiet).
 class ConsoleWindow : public HeadlessWindow {
 public:
+    ConsoleWindow();
+
+    // For every console window made afterwards: draw progress on a terminal or not.
+    static void SetProgressShown(bool shown);
+
     // Selects the entry node with this key; false (after a message) when the
     // archive has no such entry.
     bool SelectEntry(const EntryTree& tree, const std::string& key);
 
     // Records the message and prints it on stderr.
     void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override;
+
+    void SetProgressVisible(int bar, bool visible) override;
+    void SetProgressMax(int bar, int value) override;
+    void SetProgressValue(int bar, int value) override;
+
+private:
+    std::unique_ptr<TerminalProgress> progress_;  // null: nothing is drawn
 };
 
 // Opens the archive at path (program text) with the open command, the console

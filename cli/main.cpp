@@ -4,8 +4,10 @@
 #include <algorithm>
 
 #include "cli/Console.h"
+#include "cli/ConsoleWindow.h"
 #include "cli/EditVerbs.h"
 #include "cli/Verbs.h"
+#include "core/Version.h"
 #include "core/platform/FileSystem.h"
 
 namespace {
@@ -15,6 +17,11 @@ int RunVerb(int argc, char** argv) {
     using namespace tessarin::cli;
     CLI::App app{"Tessarin command-line companion for ARC archives"};
     app.require_subcommand(1);
+    // Global options, also accepted after the verb.
+    app.fallthrough();
+    app.set_version_flag("--version", std::string("tessarin-cli ") + tessarin::kVersionText);
+    bool quiet = false;
+    app.add_flag("-q,--quiet", quiet, "Show no progress on the terminal");
 
     ListOptions list;
     auto* listCmd = app.add_subcommand("list", "List the entries of an archive");
@@ -61,6 +68,7 @@ int RunVerb(int argc, char** argv) {
         return app.exit(e);
     }
 
+    ConsoleWindow::SetProgressShown(!quiet);
     if (*listCmd) return RunList(list);
     if (*extractCmd) return RunExtract(extract);
     if (*replaceCmd) return RunReplace(replace);

@@ -132,7 +132,7 @@ void WriteArcHead(BinaryFile& out, const ArcEntryList& entries) {
 }
 
 ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries, const RewritePlan& plan,
-                                   BinaryFile& out) {
+                                   BinaryFile& out, const RewriteProgress& progress) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
     constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     std::vector<const NewEntryData*> replacementOf(entries.size(), nullptr);
@@ -172,9 +172,25 @@ ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries,
 
     // Old bytes that go over unchanged are gathered into runs, each copied in one go.
     std::int64_t runFrom = 0, runLength = 0;
+    // Old entries lie in directory order: those whose data ends by a position are done.
+    std::size_t entriesDone = 0;
+    auto tell = [&](std::int64_t oldPosition) {
+        if (!progress) return;
+        while (entriesDone < entries.size() &&
+               static_cast<std::int64_t>(entries[entriesDone].ArcFileOFSET) + entries[entriesDone].ArcFileZipSize <=
+                   oldPosition)
+            ++entriesDone;
+        progress(entriesDone);
+    };
     auto flush = [&] {
-        if (runLength > 0) CopyBetweenFiles(*old, runFrom, runLength, out);
-        runLength = 0;
+        // In steps when progress is told, in one go otherwise.
+        while (runLength > 0) {
+            const std::int64_t n = progress ? std::min(runLength, kProgressStep) : runLength;
+            CopyBetweenFiles(*old, runFrom, n, out);
+            runFrom += n;
+            runLength -= n;
+            tell(runFrom);
+        }
     };
     auto carry = [&](std::int64_t from, std::int64_t length) {
         if (length <= 0) return;
@@ -211,6 +227,7 @@ ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries,
         ARCFileCls& record = written[writtenIndex[i]];
         if (replacementOf[i] != nullptr) {
             writeNew(record, replacementOf[i]->write);
+            tell(from);
         } else {
             place(record);
             carry(entry.ArcFileOFSET, entry.ArcFileZipSize);
@@ -221,14 +238,16 @@ ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries,
     if (!entries.empty()) carry(from, old->Length() - from);  // what followed the last entry's data
     flush();
     WriteArcHead(out, written);
+    if (progress) progress(entries.size());
     return written;
 }
 
 ArcEntryList WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
-                                   const std::vector<NewEntryData>& replacements, BinaryFile& out) {
+                                   const std::vector<NewEntryData>& replacements, BinaryFile& out,
+                                   const RewriteProgress& progress) {
     RewritePlan plan;
     plan.replacements = replacements;
-    return WriteRewrittenArchive(&old, entries, plan, out);
+    return WriteRewrittenArchive(&old, entries, plan, out, progress);
 }
 
 }  // namespace tessarin

@@ -77,6 +77,9 @@ struct RewritePlan {
     std::vector<AppendedEntry> appended;     // after the existing entries, in this order
 };
 
+inline constexpr std::int64_t kProgressStep = 16 << 20;
+using RewriteProgress = std::function<void(std::size_t entriesWritten)>;
+
 // Writes the whole archive anew into out (an empty new file) from the old file
 // and its records, which must have no layout problems (old may be null when
 // there are no records). The data area keeps the old gap's size after the
@@ -87,12 +90,15 @@ struct RewritePlan {
 // header and the directory, and zero bytes up to the data. Memory stays
 // bounded whatever the sizes: data moves between the files in blocks. Returns
 // the records as written. Throws VbError, RewriteOutOfRange, and whatever a
-// write function throws.
+// write function throws. With progress, the old data is carried over in steps
+// of kProgressStep bytes and progress is told after each how many of the old
+// entries (in directory order) are done.
 ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries, const RewritePlan& plan,
-                                   BinaryFile& out);
+                                   BinaryFile& out, const RewriteProgress& progress = {});
 
 // The same with new data for some entries only.
 ArcEntryList WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,
-                                   const std::vector<NewEntryData>& replacements, BinaryFile& out);
+                                   const std::vector<NewEntryData>& replacements, BinaryFile& out,
+                                   const RewriteProgress& progress = {});
 
 }  // namespace tessarin

@@ -31,6 +31,7 @@ namespace {
 constexpr const char* kSourceFilter = "所有文件 *.*|*.*";
 constexpr const char* kDoneText = "替换完成。";
 constexpr std::size_t kMaxListedProblems = 10;
+constexpr int kRewriteBar = 2;  // the long-work bar
 
 std::string NodeText(const Program& program) {
     const TreeNode* node = program.SelectedNode();
@@ -137,12 +138,30 @@ bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFail
                   kProgramTitle);
         return false;
     };
+    // The long-work bar follows the entries written, unless long work that
+    // includes this rewrite shows its own progress there.
+    const bool showBar = !program.longWorkShown;
+    if (showBar) {
+        ui.SetProgressVisible(kRewriteBar, true);
+        ui.SetProgressMin(kRewriteBar, 0);
+        ui.SetProgressMax(kRewriteBar, static_cast<int>(arc.ArcEntries.size()));
+        ui.SetProgressValue(kRewriteBar, 0);
+    }
+    struct HideBar {
+        IMainWindow& ui;
+        bool shown;
+        ~HideBar() {
+            if (shown) ui.SetProgressVisible(kRewriteBar, false);
+        }
+    } hideBar{ui, showBar};
+    RewriteProgress progress;
+    if (showBar) progress = [&ui](std::size_t done) { ui.SetProgressValue(kRewriteBar, static_cast<int>(done)); };
     ArcEntryList written;
     try {
         tempNumber = program.files.FreeFile();
         BinaryFile& out = program.files.Adopt(tempNumber, CreateTemporaryBeside(archivePath, tempPath));
         CopyPermissions(archivePath, out);
-        written = WriteRewrittenArchive(&program.files.Get(arc.ArcFileNum), arc.ArcEntries, plan, out);
+        written = WriteRewrittenArchive(&program.files.Get(arc.ArcFileNum), arc.ArcEntries, plan, out, progress);
         out.Sync();
         // Another program may have put a file at the path meanwhile; it is not overwritten.
         // The new file is gone once this is decided: the rewrite has not happened,

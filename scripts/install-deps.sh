@@ -12,6 +12,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev
   fonts-noto-cjk xvfb xauth
   zip unzip
+  dpkg-dev desktop-file-utils appstream man-db
 )
 if [ "${1:-}" = "windows" ]; then
   packages=(

@@ -14,7 +14,9 @@ constexpr double kEstimateAfterSeconds = 1.0;
 }  // namespace
 
 LongWork::LongWork(Program& program, std::string what, std::size_t total)
-    : program_(program), what_(std::move(what)), total_(total), earlierPanel_(program.ui.PanelText(kStatusPanel)) {
+    : program_(program), what_(std::move(what)), total_(total), earlierPanel_(program.ui.PanelText(kStatusPanel)),
+      earlierShown_(program.longWorkShown) {
+    program_.longWorkShown = true;
     IMainWindow& ui = program_.ui;
     ui.SetProgressVisible(kWorkBar, true);
     ui.SetProgressValue(kWorkBar, 0);
@@ -32,6 +34,7 @@ LongWork::~LongWork() {
     ui.SetMainEnabled(true);
     ui.SetProgressVisible(kWorkBar, false);
     ui.SetPanelText(kStatusPanel, earlierPanel_);
+    program_.longWorkShown = earlierShown_;
 }
 
 void LongWork::Advance(std::size_t done) {

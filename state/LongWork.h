@@ -36,6 +36,7 @@ private:
     std::string what_;
     std::size_t total_;
     std::string earlierPanel_;
+    bool earlierShown_ = false;
     Clock::time_point start_ = Clock::now();
     Clock::time_point shown_{};
 };

@@ -24,6 +24,9 @@ struct Program {
     bool ending = false;
     // Commands running now (nested when one starts from another's event pump).
     int runningCommands = 0;
+    // True while long work shows its progress on bar 2 (a rewrite inside it
+    // leaves the bar to it).
+    bool longWorkShown = false;
 
     // True while the archive's file is open: after a failed open the tree may
     // still show the entries read, but their data can no longer be reached.

@@ -55,6 +55,7 @@ QString QtModalPrompts::OpenFile(const OpenFileRequest& request) {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (!request.filters.isEmpty()) dialog.setNameFilters(request.filters);
+    if (!request.initialFolder.isEmpty()) dialog.setDirectory(request.initialFolder);
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList files = dialog.selectedFiles();
     return files.isEmpty() ? QString() : files.first();

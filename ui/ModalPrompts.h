@@ -20,6 +20,7 @@ struct OpenFileRequest {
     QWidget* owner = nullptr;
     QString caption;     // empty: the dialog's default title
     QStringList filters; // Qt name filters, the first one active
+    QString initialFolder;  // empty: the dialog's default folder
 };
 
 struct FolderRequest {

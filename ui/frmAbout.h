@@ -3,13 +3,9 @@
 #include <QDialog>
 
 #include "core/Messages.h"
+#include "core/Version.h"
 
 namespace tessarin {
-
-// The version numbers come from the build (the project's version).
-inline constexpr int kVersionMajor = TESSARIN_VERSION_MAJOR;
-inline constexpr int kVersionMinor = TESSARIN_VERSION_MINOR;
-inline constexpr int kVersionRevision = TESSARIN_VERSION_PATCH;
 
 class frmAbout : public QDialog {
     Q_OBJECT

@@ -239,6 +239,16 @@ void frmMain::CreateMenus() {
             menuOf_[name] = design.name;
         }
     }
+    QMenu* fileMenu = findChild<QMenu*>("nfile");
+    // The recent archives go just before the separator above 退出.
+    QAction* beforeExit = nullptr;
+    for (QAction* action : fileMenu->actions()) {
+        if (action->isSeparator()) {
+            beforeExit = action;
+            break;
+        }
+    }
+    recent_.AttachMenu(fileMenu, beforeExit, [this](const QString& path) { OpenRecent(path); });
     // The tree leaves the menu shortcuts to the window (it would take Ctrl+A itself).
     TreeView1->SetWindowShortcuts(shortcuts);
 

@@ -16,6 +16,7 @@
 #include "app/Find.h"
 #include "state/MainWindow.h"
 #include "state/Program.h"
+#include "ui/RecentArchives.h"
 
 class QAction;
 class QCheckBox;
@@ -166,6 +167,12 @@ private:
     bool Ending() const { return program_ && program_->ending; }
     void ShowPanel2Text();
     void ShowHeldBackProgress();
+    // Opening a file outside the open dialog (a drop, a recent archive): the
+    // open archive is closed, then the open command runs with path as its answer.
+    void OpenInPlaceOfCurrent(const std::string& path);
+    void OpenRecent(const QString& path);
+    // After a command: an archive newly open goes first in the recent list.
+    void NoteOpenedArchive();
 
     Program* program_ = nullptr;
     std::unique_ptr<ModalPrompts> prompts_;
@@ -174,6 +181,8 @@ private:
     // The open dialog's next answer: the archive named at start or dropped,
     // or the file dropped onto an entry.
     std::optional<std::string> startAnswer_;
+    RecentArchives recent_;
+    std::string notedArchive_;  // the open archive last put in the recent list
     bool longWork_ = false;
     bool stopRequested_ = false;
     bool mainEnabled_ = true;

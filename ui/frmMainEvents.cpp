@@ -13,6 +13,8 @@
 #include "app/OpenClose.h"
 #include "app/TreeEvents.h"
 #include "core/ExtTypes.h"
+#include "core/MessageTexts.h"
+#include "core/platform/FileSystem.h"
 #include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
 #include "ui/FindDialog.h"
@@ -128,6 +130,7 @@ void frmMain::OnMenu(const std::string& name) {
         return;
     }
     MenuClick(*program_, name);
+    NoteOpenedArchive();
 }
 
 void frmMain::EditSelected(const std::string& name) {
@@ -170,6 +173,36 @@ void frmMain::OnToolbar(int index) {
     QAction* action = ToolbarAction(index);
     if (!program_ || !action || !action->isEnabled() || !mainEnabled_ || Ending()) return;
     ToolbarClick(*program_, index);
+    NoteOpenedArchive();
+}
+
+void frmMain::NoteOpenedArchive() {
+    if (!program_ || !program_->ArchiveIsOpen()) {
+        notedArchive_.clear();
+        return;
+    }
+    if (program_->arc.OpenArcPath == notedArchive_) return;
+    notedArchive_ = program_->arc.OpenArcPath;
+    recent_.Add(PathToQString(notedArchive_));
+}
+
+void frmMain::OpenRecent(const QString& path) {
+    if (!program_ || !mainEnabled_ || Ending()) return;
+    const std::string file = PathFromQString(path);
+    if (!FileExists(file)) {
+        recent_.Remove(path);
+        MsgBox("档案文件不存在，已从最近打开的档案中移除：" + std::string(kCrLf) + file, MsgIcon::Warning, kProgramTitle);
+        return;
+    }
+    OpenInPlaceOfCurrent(file);
+}
+
+void frmMain::OpenInPlaceOfCurrent(const std::string& path) {
+    if (MenuAction("nclose")->isEnabled()) OnMenu("nclose");
+    if (!MenuAction("nopen")->isEnabled() || Ending()) return;
+    startAnswer_ = path;
+    OnMenu("nopen");
+    startAnswer_.reset();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -257,11 +290,7 @@ void frmMain::RunDrop(NodeId node, const std::string& path) {
         return;
     }
     // Anywhere else: open it as the open command would, closing the open archive first.
-    if (MenuAction("nclose")->isEnabled()) OnMenu("nclose");
-    if (!MenuAction("nopen")->isEnabled() || Ending()) return;
-    startAnswer_ = path;
-    OnMenu("nopen");
-    startAnswer_.reset();
+    OpenInPlaceOfCurrent(path);
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event) {

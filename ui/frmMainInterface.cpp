@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDateTime>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -241,8 +242,13 @@ std::string frmMain::ShowOpenDialog(WindowHandle owner, const std::string& filte
     request.owner = OwnerWidget(owner);
     request.caption = ToQString(title);
     request.filters = ToQtNameFilters(ToQString(filter));
+    // Each picker (told by its filter) starts where it was last used.
+    const QString picker = QStringLiteral("open:") + ToQString(filter);
+    request.initialFolder = recent_.LastFolder(picker);
     const QString path = prompts_->OpenFile(request);
-    return path.isEmpty() ? std::string() : WithBufferFiller(PathFromQString(path));
+    if (path.isEmpty()) return std::string();
+    recent_.SetLastFolder(picker, QFileInfo(path).absolutePath());
+    return WithBufferFiller(PathFromQString(path));
 }
 
 std::string frmMain::BrowseForFolder(WindowHandle owner, const std::string& prompt, const std::string& initialFolder,
@@ -254,9 +260,13 @@ std::string frmMain::BrowseForFolder(WindowHandle owner, const std::string& prom
     request.caption = ToQString(WithNewlines(prompt)).replace(QChar('\n'), QChar(' ')).simplified();
     std::string initial = initialFolder;
     if (initial.size() > 1 && (initial.back() == '\\' || initial.back() == '/')) initial.pop_back();
-    request.initialFolder = initial.empty() ? QString() : PathToQString(initial);
+    // Without a folder of the caller's, each picker (told by its prompt) starts where it was last used.
+    const QString picker = QStringLiteral("folder:") + ToQString(prompt);
+    request.initialFolder = initial.empty() ? recent_.LastFolder(picker) : PathToQString(initial);
     const QString folder = prompts_->Folder(request);
-    return folder.isEmpty() ? std::string() : PathFromQString(folder);
+    if (folder.isEmpty()) return std::string();
+    recent_.SetLastFolder(picker, folder);
+    return PathFromQString(folder);
 }
 
 TreeMenuChoice frmMain::PopupTreeMenu() {

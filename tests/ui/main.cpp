@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 
 int main(int argc, char** argv) {
@@ -11,6 +13,9 @@ int main(int argc, char** argv) {
     // Test discovery runs this binary without the test environment.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // What the window remembers goes to a folder of this run, never the user's.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     // Watchdog: a modal widget left open for 15 seconds fails the test and is closed.
     QPointer<QWidget> seen;
     int seconds = 0;

@@ -1,0 +1,81 @@
+#include "cli/TerminalProgress.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tessarin::cli {
+
+namespace {
+
+constexpr double kRedrawInterval = 0.1;
+constexpr char kEraseLine[] = "\r\033[K";
+
+std::string Duration(double seconds) {
+    const long long s = static_cast<long long>(seconds + 0.5);
+    char text[32];
+    if (s >= 3600)
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
+    else
+        std::snprintf(text, sizeof text, "%02lld:%02lld", s / 60, s % 60);
+    return text;
+}
+
+}  // namespace
+
+TerminalProgress::TerminalProgress(Writer write, Clock clock, ByteCounter bytes)
+    : write_(std::move(write)), clock_(std::move(clock)), bytes_(std::move(bytes)) {}
+
+std::string TerminalProgress::Line(int done, int total, std::optional<double> bytesPerSecond,
+                                   std::optional<double> secondsLeft) {
+    const int percent = total > 0 ? static_cast<int>(100.0 * std::clamp(done, 0, total) / total) : 0;
+    char text[128];
+    std::snprintf(text, sizeof text, "%d/%d 个条目 %3d%%", done, total, percent);
+    std::string line = text;
+    if (bytesPerSecond) {
+        std::snprintf(text, sizeof text, "  %.1f MB/s", *bytesPerSecond / 1e6);
+        line += text;
+    }
+    if (secondsLeft) line += "  剩余 " + Duration(*secondsLeft);
+    return line;
+}
+
+void TerminalProgress::Start(int total) {
+    if (!active_) {
+        active_ = true;
+        started_ = clock_();
+        bytesAtStart_ = bytes_();
+        lastDrawn_.reset();
+    }
+    total_ = total;
+}
+
+void TerminalProgress::Update(int done) {
+    if (!active_) return;
+    const double now = clock_();
+    if (lastDrawn_ && now - *lastDrawn_ < kRedrawInterval) return;
+    lastDrawn_ = now;
+    const double elapsed = now - started_;
+    std::optional<double> rate, left;
+    if (elapsed > 0) {
+        const std::optional<std::uint64_t> bytes = bytes_();
+        if (bytes && bytesAtStart_ && *bytes >= *bytesAtStart_)
+            rate = static_cast<double>(*bytes - *bytesAtStart_) / elapsed;
+        if (done > 0 && done <= total_) left = elapsed * (total_ - done) / done;
+    }
+    write_(kEraseLine + Line(done, total_, rate, left));
+    shown_ = true;
+}
+
+void TerminalProgress::Clear() {
+    if (!shown_) return;
+    write_(kEraseLine);
+    shown_ = false;
+    lastDrawn_.reset();  // redrawn at the next step, after what was printed
+}
+
+void TerminalProgress::Stop() {
+    Clear();
+    active_ = false;
+}
+
+}  // namespace tessarin::cli

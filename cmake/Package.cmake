@@ -1,0 +1,95 @@
+# Installation layout and packages.
+#
+# Linux (make package, a Debian package through CPack): the executables and
+# ExtType.Dll together in /usr/lib/tessarin, where the programs find the type
+# table beside their real executable, with links in /usr/bin; the desktop
+# entry, the icon, the AppStream metadata, the man pages and the bash
+# completion in their usual places. Dependencies come from dpkg-shlibdeps.
+#
+# Windows (make package-windows, a zip through CPack): tessarin-cli.exe with
+# ExtType.Dll beside it, the README and the licences of the libraries linked
+# into the static executable.
+
+include(GNUInstallDirs)
+set(CPACK_PACKAGE_NAME tessarin)
+set(CPACK_PACKAGE_VENDOR "Tessarin")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Browse, export and replace the entries of ARC archives")
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
+set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+  install(TARGETS tessarin-cli RUNTIME DESTINATION .)
+  install(FILES ${CMAKE_SOURCE_DIR}/resources/ExtType.Dll ${CMAKE_SOURCE_DIR}/README.md DESTINATION .)
+  # The libraries compiled into tessarin-cli.exe, with the Debian packages that carry their licences.
+  foreach(pair "zlib=libz-mingw-w64-dev" "CLI11=libcli11-dev" "nlohmann-json=nlohmann-json3-dev"
+               "mingw-w64-runtime=mingw-w64-x86-64-dev" "gcc-runtime=gcc-mingw-w64-base")
+    string(REPLACE "=" ";" pair "${pair}")
+    list(GET pair 0 library)
+    list(GET pair 1 package)
+    set(text /usr/share/doc/${package}/copyright)
+    if(EXISTS ${text})
+      install(FILES ${text} DESTINATION licences RENAME ${library}.txt)
+    else()  # the package's check then finds it missing
+      message(WARNING "${text} not found: the licence of ${library} goes into the Windows package")
+    endif()
+  endforeach()
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME tessarin-cli-${PROJECT_VERSION}-windows-x86_64)
+  include(CPack)
+  return()
+endif()
+
+set(TESSARIN_PROGRAM_DIR lib/tessarin)
+install(TARGETS tessarin-cli RUNTIME DESTINATION ${TESSARIN_PROGRAM_DIR})
+install(FILES ${CMAKE_SOURCE_DIR}/resources/ExtType.Dll DESTINATION ${TESSARIN_PROGRAM_DIR})
+
+# Links in bin to the executables: relative, made here and installed as links.
+set(TESSARIN_LINKS ${CMAKE_BINARY_DIR}/install-links)
+file(MAKE_DIRECTORY ${TESSARIN_LINKS})
+set(programs tessarin-cli)
+if(TESSARIN_BUILD_UI)
+  list(APPEND programs tessarin)
+endif()
+foreach(program ${programs})
+  file(CREATE_LINK ../${TESSARIN_PROGRAM_DIR}/${program} ${TESSARIN_LINKS}/${program} SYMBOLIC)
+  install(FILES ${TESSARIN_LINKS}/${program} DESTINATION ${CMAKE_INSTALL_BINDIR})
+endforeach()
+
+# Man pages, compressed as Debian keeps them.
+foreach(page tessarin.1 tessarin-cli.1)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/man/${page}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+    COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/docs/${page} > ${CMAKE_BINARY_DIR}/man/${page}.gz
+    DEPENDS ${CMAKE_SOURCE_DIR}/docs/${page})
+  list(APPEND TESSARIN_MAN_PAGES ${CMAKE_BINARY_DIR}/man/${page}.gz)
+endforeach()
+add_custom_target(man_pages ALL DEPENDS ${TESSARIN_MAN_PAGES})
+install(FILES ${TESSARIN_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+install(FILES ${CMAKE_SOURCE_DIR}/resources/completion/tessarin-cli
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+
+if(TESSARIN_BUILD_UI)
+  install(TARGETS tessarin RUNTIME DESTINATION ${TESSARIN_PROGRAM_DIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/resources/icons/tessarin.svg
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  install(FILES ${CMAKE_SOURCE_DIR}/resources/tessarin.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  configure_file(${CMAKE_SOURCE_DIR}/resources/io.github.tessarin.Tessarin.metainfo.xml
+    ${CMAKE_BINARY_DIR}/io.github.tessarin.Tessarin.metainfo.xml @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/io.github.tessarin.Tessarin.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endif()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tessarin developers <tessarin@localhost>")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Browse, export and replace the entries of ARC archives
+ Tessarin opens ARC archives (files that hold many zlib-compressed resource
+ files) and shows their entries as a folder tree: export one entry or all of
+ them, replace an entry's data, import an edited export folder, check an
+ archive. Every change is one atomic rewrite. The command-line companion
+ tessarin-cli does the same from a terminal.")
+include(CPack)

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Checks a package made by `make package` (a .deb) or `make package-windows`
+# (a .zip): exactly the expected files, links that lead to files of the
+# package, a valid desktop entry and AppStream metadata, and dependencies.
+set -euo pipefail
+package=$1
+fail() { echo "check-package: $*" >&2; exit 1; }
+
+case $package in
+*.deb)
+  expected="./usr/bin/tessarin -> ../lib/tessarin/tessarin
+./usr/bin/tessarin-cli -> ../lib/tessarin/tessarin-cli
+./usr/lib/tessarin/ExtType.Dll
+./usr/lib/tessarin/tessarin
+./usr/lib/tessarin/tessarin-cli
+./usr/share/applications/tessarin.desktop
+./usr/share/bash-completion/completions/tessarin-cli
+./usr/share/icons/hicolor/scalable/apps/tessarin.svg
+./usr/share/man/man1/tessarin-cli.1.gz
+./usr/share/man/man1/tessarin.1.gz
+./usr/share/metainfo/io.github.tessarin.Tessarin.metainfo.xml"
+  # Files and links (folders left out): the sixth column on is the name.
+  listed=$(dpkg-deb -c "$package" | grep -v '^d' | awk '{ $1=$2=$3=$4=$5=""; sub(/^ +/, ""); print }' | sort)
+  [ "$listed" = "$expected" ] || fail "files differ from the expected list:
+$(diff <(echo "$expected") <(echo "$listed") || true)"
+
+  depends=$(dpkg-deb -f "$package" Depends)
+  for library in libqt6widgets6 libqt6svg6 zlib1g libdeflate0 libc6; do
+    [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
+  done
+
+  tree=$(mktemp -d)
+  trap 'rm -rf "$tree"' EXIT
+  dpkg-deb -x "$package" "$tree"
+  for link in tessarin tessarin-cli; do
+    [ -x "$tree/usr/bin/$(readlink "$tree/usr/bin/$link")" ] || fail "/usr/bin/$link leads nowhere"
+  done
+  desktop-file-validate "$tree/usr/share/applications/tessarin.desktop" || fail "desktop entry not valid"
+  appstreamcli validate --no-net "$tree/usr/share/metainfo/io.github.tessarin.Tessarin.metainfo.xml" >/dev/null ||
+    fail "AppStream metadata not valid"
+  for page in tessarin tessarin-cli; do
+    [ -n "$(man -l "$tree/usr/share/man/man1/$page.1.gz" 2>/dev/null | head -1)" ] || fail "man page $page not readable"
+  done
+  ;;
+*.zip)
+  listed=$(cmake -E tar tf "$package" | sed 's|^[^/]*/||' | grep -v '/$' | sort)
+  expected="ExtType.Dll
+README.md
+licences/CLI11.txt
+licences/gcc-runtime.txt
+licences/mingw-w64-runtime.txt
+licences/nlohmann-json.txt
+licences/zlib.txt
+tessarin-cli.exe"
+  [ "$listed" = "$expected" ] || fail "files differ from the expected list:
+$(diff <(echo "$expected") <(echo "$listed") || true)"
+  ;;
+*) fail "not a .deb or .zip: $package" ;;
+esac
+echo "check-package: $package is complete"
