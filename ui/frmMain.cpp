@@ -16,6 +16,7 @@
 
 #include "app/Commands.h"
 #include "app/TreeEvents.h"
+#include "ui/EntryFilterBox.h"
 #include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
 #include "ui/Icons.h"
@@ -72,6 +73,11 @@ frmMain::frmMain(QWidget* parent)
     // other control that takes focus).
     TreeView1->setFocus();
 
+    // Ctrl+L: the filter box.
+    auto* filterKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    filterKey->setContext(Qt::WindowShortcut);
+    connect(filterKey, &QShortcut::activated, filterBox_, &EntryFilterBox::Activate);
+
     // Esc stops long work, as the stop button does.
     escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape_->setContext(Qt::WindowShortcut);
@@ -89,13 +95,14 @@ frmMain::frmMain(QWidget* parent)
 
     endAction_ = [this] {
         // The archive's lock goes first: the program may take a moment to wind down.
+        StopPreviewReading();
         if (program_) program_->files.CloseAll();
         dragFolder_.RemoveAll();
         for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
         QCoreApplication::exit(0);
     };
 
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    resize(kOpenClientWidth, kClientHeight + menuBar()->sizeHint().height());
     LayoutClient();
     CenterOnScreen();
 }
@@ -171,7 +178,8 @@ void frmMain::CreateStatusBar() {
         label->setIndent(3);
         panels_[i] = label;
     }
-    panels_[0]->setText(QString::fromUtf8("就绪"));
+    panel1Text_ = QString::fromUtf8("就绪");
+    panels_[0]->setText(panel1Text_);
     grip_ = new QSizeGrip(sbStatusBar);
     grip_->setObjectName("SizeGrip");
 }
@@ -180,6 +188,9 @@ void frmMain::CreateTree() {
     TreeView1 = new EntryTreeView(client_);
     TreeView1->setObjectName("TreeView1");
     TreeView1->setGeometry(0, TwipsToPixels(360), TwipsToPixels(8205), TwipsToPixels(4755));
+    // The filter box sits in the toolbar, right of Check1, above the tree.
+    filterBox_ = new EntryFilterBox(TreeView1, tbToolBar);
+    connect(TreeView1, &EntryTreeView::filterTyped, filterBox_, &EntryFilterBox::TypeFromTree);
 }
 
 void frmMain::CreateMenus() {
@@ -202,6 +213,7 @@ void frmMain::CreateMenus() {
           {"nimport", "替换(&I)", QKeySequence(Qt::CTRL | Qt::Key_I), false},
           {"a4", "-", {}, true},
           {"nproperty", "属性(&P)", QKeySequence(Qt::CTRL | Qt::Key_P), false},
+          {"npreview", "预览(&V)", {}, true},
           {"a5", "-", {}, true},
           {"nimportdir", "导入目录…", {}, false},
           {"nverify", "检查档案", {}, true},
@@ -236,6 +248,7 @@ void frmMain::CreateMenus() {
         }
     }
     // The tree leaves the menu shortcuts to the window (it would take Ctrl+A itself).
+    shortcuts.append(QKeySequence(Qt::CTRL | Qt::Key_L));
     TreeView1->SetWindowShortcuts(shortcuts);
 
     tvwmenu = new QMenu(QStringLiteral("tvwmenu"), this);
@@ -244,6 +257,7 @@ void frmMain::CreateMenus() {
     tvwmenu->addAction(QString::fromUtf8("替换文件"))->setObjectName("repalcefile");
     tvwmenu->addSeparator()->setObjectName("a1");
     tvwmenu->addAction(QString::fromUtf8("属性"))->setObjectName("fproperty");
+    tvwmenu->addAction(QString::fromUtf8("预览(&V)"))->setObjectName("npreview");
 }
 
 void frmMain::CenterOnScreen() {

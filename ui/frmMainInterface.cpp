@@ -80,6 +80,7 @@ void frmMain::SetPanelText(int panel, const std::string& text) {
         ShowPanel2Text();
         return;
     }
+    if (panel == 1) panel1Text_ = ToQString(text);
     if (QLabel* label = Panel(panel)) label->setText(ToQString(text));
 }
 
@@ -152,6 +153,7 @@ int frmMain::ProgressValue(int bar) const {
 }
 
 void frmMain::TreeBeginReset() {
+    StopPreviewReading();
     if (model_) model_->BeginReset();
 }
 
@@ -177,7 +179,8 @@ void frmMain::TreeSelect(NodeId node) {
     }
     const QModelIndex index = model_->IndexOf(node);
     if (index.isValid()) {
-        TreeView1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        TreeView1->selectionModel()->setCurrentIndex(index,
+                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 }
 
@@ -261,6 +264,7 @@ TreeMenuChoice frmMain::PopupTreeMenu() {
     if (name == "expfile") return TreeMenuChoice::ExpFile;
     if (name == "repalcefile") return TreeMenuChoice::RepalceFile;
     if (name == "fproperty") return TreeMenuChoice::FProperty;
+    if (name == "npreview") PreviewSelected(true);
     return TreeMenuChoice::None;
 }
 
