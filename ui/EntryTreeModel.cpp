@@ -212,8 +212,18 @@ void EntryTreeModel::EndReset() {
     // Each entry node finds its record once; the folder sums are added up once.
     recordOf_.assign(tree_.Size(), -1);
     if (entries_) {
+        // Entry nodes were added in directory order: the next entry node is
+        // normally the next record's; a key lookup settles any other case.
+        std::size_t next = 0;
         for (std::size_t i = 0; i < entries_->size(); ++i) {
-            const NodeId node = tree_.Find((*entries_)[i].ArcFileKey);
+            const std::string& key = (*entries_)[i].ArcFileKey;
+            while (next < tree_.Size() && !IsEntryKey(tree_.Node(static_cast<NodeId>(next)).key)) ++next;
+            NodeId node = kNoNode;
+            if (next < tree_.Size() && tree_.Node(static_cast<NodeId>(next)).key == key) {
+                node = static_cast<NodeId>(next++);
+            } else {
+                node = tree_.Find(key);
+            }
             if (node != kNoNode && IsEntryKey(tree_.Node(node).key)) recordOf_[static_cast<std::size_t>(node)] =
                 static_cast<std::int32_t>(i);
         }

@@ -94,7 +94,12 @@ void DecodeImage(PreviewContent& content, const QByteArray& format) {
         content.kind = PreviewKind::Image;
         return;
     }
-    QBuffer buffer(&content.bytes);
+    // Qt reads only TGA files with the 2.0 footer; most have none, and the
+    // footer adds nothing to the pixels, so a copy gets an empty one.
+    QByteArray tga;
+    static const QByteArray kTgaFooter("TRUEVISION-XFILE.\0", 18);
+    if (format == "tga" && !content.bytes.endsWith(kTgaFooter)) tga = content.bytes + QByteArray(8, '\0') + kTgaFooter;
+    QBuffer buffer(tga.isEmpty() ? &content.bytes : &tga);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
     reader.setAllocationLimit(static_cast<int>(kPreviewMaxPixelBytes >> 20) + 1);

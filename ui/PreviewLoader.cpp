@@ -66,6 +66,8 @@ PreviewContent LoadPreview(const PreviewRequest& request, const std::atomic<bool
     PreviewContent content = MakePreview(std::move(sink.data), whole, request.size, request.typeName);
     if (!readFailure.isEmpty()) {
         content.message = readFailure;
+    } else if (whole && content.bytes.size() < request.size) {
+        content.message = QStringLiteral("数据只有 %1 字节，比记录的大小 %2 字节短").arg(content.bytes.size()).arg(request.size);
     } else if (!result.ok()) {
         content.message = QStringLiteral("数据流已损坏：") + QString::fromStdString(InflateFailureText(result.code));
         content.kind = content.kind == PreviewKind::Text ? PreviewKind::Text : PreviewKind::Bytes;
