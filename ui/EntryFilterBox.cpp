@@ -45,15 +45,23 @@ void EntryFilterBox::keyPressEvent(QKeyEvent* event) {
 
 void EntryFilterBox::Apply(const QString& text) {
     if (!model_ || model_->Resetting()) return;
-    const bool wasFiltered = !model_->Filter().empty();
+    const std::string before = model_->Filter();
+    const bool wasFiltered = !before.empty();
     if (!wasFiltered) openBefore_ = model_->ExpandedNodes();
     model_->SetFilter(FromQString(text));
     const bool filtered = !model_->Filter().empty();
+    // A longer text shows a part of what was shown: what stood open still does.
+    const bool narrowed = wasFiltered && model_->Filter().find(before) != std::string::npos;
     if (filtered) {
-        // Every folder that leads to a match stands open.
-        view_->expandAll();
-        model_->MarkAllExpanded();
+        if (model_->Matches() <= kUnfoldLimit && !(allOpen_ && narrowed)) {
+            view_->expandAll();
+            model_->MarkAllExpanded();
+            allOpen_ = true;
+        } else if (model_->Matches() > kUnfoldLimit) {
+            allOpen_ = false;
+        }
     } else if (wasFiltered) {
+        allOpen_ = false;
         view_->collapseAll();
         model_->MarkAllCollapsed();
         for (NodeId node : openBefore_) view_->expand(model_->IndexOf(node));

@@ -1,8 +1,9 @@
 #pragma once
 // The filter box above the tree: as the user types, the tree shows only the
 // entries whose full name contains the text (ASCII letters in any case) and
-// the folders that lead to them, all unfolded. Esc clears it, and the folders
-// open before the filter began are opened again, the selection kept in view.
+// the folders that lead to them, unfolded while the matches are few enough to
+// lay out at once. Esc clears it, and the folders open before the filter
+// began are opened again, the selection kept in view.
 #include <QLineEdit>
 #include <vector>
 
@@ -31,8 +32,12 @@ private:
 
     EntryTreeView* view_;
     EntryTreeModel* model_ = nullptr;
+    // Matches that are unfolded at once; more are left as the user opened them.
+    static constexpr std::size_t kUnfoldLimit = 4000;
     // The folders open before the filter began.
     std::vector<NodeId> openBefore_;
+    // Every shown folder stands open: narrowing the text keeps it so.
+    bool allOpen_ = false;
 };
 
 }  // namespace tessarin

@@ -309,6 +309,7 @@ bool EntryTreeModel::Before(NodeId a, NodeId b) const {
 
 void EntryTreeModel::BuildOrder() {
     ordered_ = sortColumn_ >= 0 || !filter_.empty();
+    matches_ = entries_ ? entries_->size() : 0;
     rows_.clear();
     rowOf_.clear();
     shown_.clear();
@@ -317,9 +318,11 @@ void EntryTreeModel::BuildOrder() {
     shown_.assign(n, filter_.empty() ? 1 : 0);
     if (!filter_.empty()) {
         // A matching entry shows itself and every folder above it.
+        matches_ = 0;
         for (std::size_t i = 0; i < n; ++i) {
             const TreeNode& node = tree_.Node(static_cast<NodeId>(i));
             if (!IsEntryKey(node.key) || !ContainsAsciiNoCase(FullNamePart(node.key), filter_)) continue;
+            ++matches_;
             for (NodeId up = static_cast<NodeId>(i); up != kNoNode && !shown_[up]; up = tree_.Node(up).parent) {
                 shown_[static_cast<std::size_t>(up)] = 1;
             }

@@ -61,6 +61,8 @@ public:
     // any case) and the folders that lead to them; "" shows every node.
     void SetFilter(const std::string& text);
     const std::string& Filter() const { return filter_; }
+    // The entries the filter shows (every entry without one).
+    std::size_t Matches() const { return matches_; }
     bool Shown(NodeId node) const;
 
     // The entries at or below node and their original size.
@@ -100,6 +102,7 @@ private:
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
     std::string filter_;
+    std::size_t matches_ = 0;
     // While sorted or filtered: each node's shown children and its row among
     // its parent's; shown_[node] false for a node filtered out.
     bool ordered_ = false;

@@ -20,8 +20,9 @@ ImageView::ImageView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setAutoFillBackground(true);
 }
 
-void ImageView::SetImage(const QImage& image) {
+void ImageView::SetImage(const QImage& image, const QImage& fitted) {
     image_ = image;
+    scaled_ = fitted;
     UpdateScrollBars();
     viewport()->update();
 }
@@ -83,8 +84,16 @@ void ImageView::paintEvent(QPaintEvent*) {
             painter.fillRect(QRect(x, y, kChecker, kChecker).intersected(visible), dark ? kDarkSquare : kLightSquare);
         }
     }
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, Zoom() < 1.0);
-    painter.drawImage(rect, image_);
+    if (rect.size() == image_.size()) {
+        painter.drawImage(rect.topLeft(), image_);
+        return;
+    }
+    if (rect.width() > image_.width()) {
+        painter.drawImage(rect, image_);  // enlarged: square pixels, as they are
+        return;
+    }
+    if (scaled_.size() != rect.size()) scaled_ = image_.scaled(rect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    painter.drawImage(rect.topLeft(), scaled_);
 }
 
 void ImageView::resizeEvent(QResizeEvent* event) {

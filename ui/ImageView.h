@@ -10,7 +10,8 @@ class ImageView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit ImageView(QWidget* parent = nullptr);
-    void SetImage(const QImage& image);
+    // fitted: the image already scaled for the room it fits now, or null.
+    void SetImage(const QImage& image, const QImage& fitted = {});
     const QImage& Image() const { return image_; }
     void FitToWindow();
     void SetZoom(double zoom);  // 1.0: 100 %
@@ -30,6 +31,8 @@ private:
     QRect ImageRect() const;
 
     QImage image_;
+    // The image at a smaller scale, made once per scale rather than per paint.
+    QImage scaled_;
     bool fit_ = true;
     double zoom_ = 1.0;
 };

@@ -167,7 +167,22 @@ QString EncodingName(TextEncoding encoding) {
     return {};
 }
 
-PreviewContent MakePreview(QByteArray bytes, bool complete, qint64 entrySize, const QString& typeName) {
+// The first picture shown is the image fitted to the window: scaled here, off
+// the window's thread.
+void PrepareForDrawing(PreviewContent& content, QSize room) {
+    if (content.kind != PreviewKind::Image) return;
+    if (room.isValid() && (content.image.width() > room.width() || content.image.height() > room.height())) {
+        // A large image first drops to twice the size by picking pixels, then
+        // is smoothed: the smoothing then costs the size shown, not the source.
+        const QSize target = content.image.size().scaled(room, Qt::KeepAspectRatio);
+        const QImage source = content.image.width() > 4 * target.width()
+                                  ? content.image.scaled(target * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                                  : content.image;
+        content.fitted = source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+}
+
+PreviewContent MakePreview(QByteArray bytes, bool complete, qint64 entrySize, const QString& typeName, QSize room) {
     PreviewContent content;
     content.bytes = std::move(bytes);
     content.complete = complete;
@@ -181,6 +196,7 @@ PreviewContent MakePreview(QByteArray bytes, bool complete, qint64 entrySize, co
     if (!format.isEmpty()) {
         if (complete) {
             DecodeImage(content, format);
+            PrepareForDrawing(content, room);
         } else {
             AsBytes(content, QStringLiteral("图像数据超过 %1 MiB，只显示字节").arg(kPreviewReadLimit >> 20));
         }

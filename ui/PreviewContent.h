@@ -22,6 +22,7 @@ enum class TextEncoding { Utf8, Utf16Le, Utf16Be, Cp936 };
 struct PreviewContent {
     PreviewKind kind = PreviewKind::Bytes;
     QImage image;
+    QImage fitted;             // the image already scaled to fit the room asked for, or null
     QString format;            // "PNG", "DXT5", ...
     QByteArray bytes;          // the inflated bytes read
     qint64 entrySize = 0;      // the recorded original size
@@ -33,8 +34,10 @@ struct PreviewContent {
 
 // Whether the first bytes, or else the type name, say image.
 bool LooksLikeImage(const QByteArray& head, const QString& typeName);
-// Decides the kind of bytes read from an entry and decodes them.
-PreviewContent MakePreview(QByteArray bytes, bool complete, qint64 entrySize, const QString& typeName);
+// Decides the kind of bytes read from an entry and decodes them; an image
+// larger than room also comes scaled to fit it.
+PreviewContent MakePreview(QByteArray bytes, bool complete, qint64 entrySize, const QString& typeName,
+                           QSize room = {});
 
 TextEncoding DetectEncoding(const QByteArray& bytes);
 // The bytes as text (BOM dropped), line ends CR LF, LF and CR made into line breaks.

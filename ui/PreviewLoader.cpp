@@ -2,7 +2,9 @@
 
 #include <QMetaObject>
 #include <QPointer>
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "core/platform/BinaryFile.h"
 #include "extract/Codec.h"
@@ -54,7 +56,19 @@ PreviewContent LoadPreview(const PreviewRequest& request, const std::atomic<bool
     InflateResult result;
     QString readFailure;
     try {
-        result = InflateStream(source, request.storedSize, request.size, sink);
+        if (request.storedSize <= kWholeEntryLimit && request.size >= 0 && request.size <= kWholeEntryLimit) {
+            // Small enough to hold whole, as the exports do: read at once and
+            // inflated by the faster whole-entry inflater.
+            std::vector<std::uint8_t> stored(static_cast<std::size_t>(request.storedSize));
+            source.Read(stored.data(), stored.size());
+            sink.data = QByteArray(request.size, Qt::Uninitialized);
+            WholeInflater inflater;
+            result = inflater.Inflate(stored.data(), stored.size(), reinterpret_cast<std::uint8_t*>(sink.data.data()),
+                                      request.size);
+            sink.data.truncate(static_cast<qsizetype>(std::clamp<std::int64_t>(result.produced, 0, request.size)));
+        } else {
+            result = InflateStream(source, request.storedSize, request.size, sink);
+        }
     } catch (const BoundedSink::Stop&) {
         if (!sink.full) return failed;  // cancelled
         result.code = 0;
@@ -63,7 +77,7 @@ PreviewContent LoadPreview(const PreviewRequest& request, const std::atomic<bool
     }
     if (cancelled.load()) return failed;
     const bool whole = readFailure.isEmpty() && result.ok() && !sink.full;
-    PreviewContent content = MakePreview(std::move(sink.data), whole, request.size, request.typeName);
+    PreviewContent content = MakePreview(std::move(sink.data), whole, request.size, request.typeName, request.room);
     if (!readFailure.isEmpty()) {
         content.message = readFailure;
     } else if (whole && content.bytes.size() < request.size) {

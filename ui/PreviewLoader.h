@@ -25,6 +25,7 @@ struct PreviewRequest {
     QString typeName;
     qint64 limit = kPreviewReadLimit;  // inflated bytes read at most (images)
     qint64 plainLimit = kPreviewTextLimit;  // the same for text and bytes
+    QSize room;  // where an image will be fitted
 };
 
 // The work of one request, on the calling thread; stops early (returning

@@ -130,6 +130,7 @@ PreviewWindow::~PreviewWindow() { loader_->Stop(); }
 void PreviewWindow::ShowEntry(const QString& displayName, const PreviewRequest& request) {
     setWindowTitle(QStringLiteral("预览 - ") + displayName);
     request_ = request;
+    request_.room = image_->viewport()->size();
     Request();
     if (!placed_ && parentWidget()) {
         // The first time beside the main window's right edge, on its screen.
@@ -173,7 +174,7 @@ void PreviewWindow::OnLoaded(quint64 ticket, const PreviewContent& content) {
     hex_->SetBytes(content.bytes, content.complete ? content.bytes.size() : content.entrySize);
     if (more) hex_->verticalScrollBar()->setValue(scrolled);
     if (content.kind == PreviewKind::Image) {
-        image_->SetImage(content.image);
+        image_->SetImage(content.image, content.fitted);
         image_->FitToWindow();
     } else {
         image_->SetImage(QImage());
