@@ -2,7 +2,9 @@
 
 #include <squish.h>
 
+#include <algorithm>
 #include <bit>
+#include <thread>
 #include <cstring>
 
 namespace tessarin {
@@ -78,7 +80,22 @@ DdsImage DecodeDds(const std::uint8_t* data, std::size_t size, std::int64_t maxP
         }
         image.format.assign(reinterpret_cast<const char*>(data + 84), 4);
         image.rgba.resize(w * h * 4);
-        squish::DecompressImage(image.rgba.data(), static_cast<int>(width), static_cast<int>(height), pixels, flags);
+        // Bands of block rows decode on their own: a large texture takes both cores.
+        const std::size_t blockRows = (h + 3) / 4;
+        const std::size_t rowBytes = ((w + 3) / 4) * blockBytes;
+        auto decode = [&](std::size_t first, std::size_t last) {
+            const std::size_t top = first * 4;
+            const std::size_t rows = std::min(h, last * 4) - top;
+            squish::DecompressImage(image.rgba.data() + top * w * 4, static_cast<int>(w), static_cast<int>(rows),
+                                    static_cast<int>(w * 4), pixels + first * rowBytes, flags);
+        };
+        if (blockRows >= 64) {
+            std::thread lower(decode, blockRows / 2, blockRows);
+            decode(0, blockRows / 2);
+            lower.join();
+        } else {
+            decode(0, blockRows);
+        }
     } else if ((formatFlags & kPixelFormatRgb) && (bits == 24 || bits == 32)) {
         const std::size_t bytesPerPixel = bits / 8;
         if (w * h * bytesPerPixel > available) {

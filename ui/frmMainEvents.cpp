@@ -60,7 +60,14 @@ void frmMain::Attach(Program& program) {
     TreeView1->setModel(model_);
     filterBox_->SetModel(model_);
     // Space, a double click on an entry, or 预览 open the preview.
-    connect(TreeView1, &EntryTreeView::previewKeyPressed, this, [this] { PreviewSelected(true); });
+    // Space again closes it, as a quick look does.
+    connect(TreeView1, &EntryTreeView::previewKeyPressed, this, [this] {
+        if (preview_ && preview_->isVisible()) {
+            preview_->close();
+        } else {
+            PreviewSelected(true);
+        }
+    });
     connect(TreeView1, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (model_->Record(EntryTreeModel::NodeOf(index))) PreviewSelected(true);
     });

@@ -27,6 +27,7 @@
 #include "ui/FindDialog.h"
 #include "ui/ModalPrompts.h"
 #include "ui/PickerFilter.h"
+#include "ui/PreviewWindow.h"
 #include "ui/QtText.h"
 #include "ui/Twips.h"
 #include "ui/frmAbout.h"
@@ -229,6 +230,11 @@ void frmMain::SetMainEnabled(bool enabled) {
     for (QWidget* w : std::initializer_list<QWidget*>{menuBar(), tbToolBar, TreeView1, sbStatusBar, ProgressBar1})
         w->setEnabled(enabled);
     if (findDialog_) findDialog_->setEnabled(enabled);
+    // Long work may rewrite the archive: the preview stops reading until it ends.
+    if (preview_) {
+        if (!enabled) StopPreviewReading();
+        preview_->setEnabled(enabled);
+    }
 }
 
 std::string frmMain::ShowOpenDialog(WindowHandle owner, const std::string& filter, const std::string& title) {

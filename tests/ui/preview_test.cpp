@@ -138,6 +138,7 @@ TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
         {"webp", 0x99, Saved(Solid(kRed), "WEBP"), "WEBP  8 × 6"},
         {"tga", 0x30, Tga(), "TGA  2 × 1"},  // by the type's name
         {"dxt1", 0x99, Dds(8, 4, "DXT1", 0, nullptr, DxtBlocks("DXT1", 2)), "DDS DXT1  8 × 4"},
+        {"dxt1tall", 0x99, Dds(4, 260, "DXT1", 0, nullptr, DxtBlocks("DXT1", 65)), "DDS DXT1  4 × 260"},
         {"dxt3", 0x99, Dds(4, 4, "DXT3", 0, nullptr, DxtBlocks("DXT3", 1)), "DDS DXT3  4 × 4"},
         {"dxt5", 0x99, Dds(5, 5, "DXT5", 0, nullptr, DxtBlocks("DXT5", 4)), "DDS DXT5  5 × 5"},
         {"argb32", 0x31, Dds(4, 4, nullptr, 32, argb, std::string(64, '\0')),
@@ -265,6 +266,11 @@ TEST(Preview, FollowsTheSelectionClosesWithEscAndKeepsItsPlace) {
     const QRect placed = preview->geometry();
     QTest::keyClick(preview, Qt::Key_Escape);
     EXPECT_FALSE(preview->isVisible());
+    // Space in the tree opens it and closes it again.
+    for (const bool open : {true, false}) {
+        QTest::keyClick(p.ui.window.Tree(), Qt::Key_Space);
+        EXPECT_EQ(preview->isVisible(), open);
+    }
     // Closed, it no longer follows; opened again it is where it was.
     p.ui.window.TreeSelect(p.ui.program.tree.Find("one.20"));
     EXPECT_FALSE(preview->isVisible());
