@@ -31,4 +31,24 @@ void ArchiveSource::CopyTo(ByteSink& out, std::int64_t n) {
     }
 }
 
+std::optional<VbError> ArchiveRangeSource::Check(const BinaryFile& archive, std::int64_t offset,
+                                                std::int64_t storedSize) {
+    try {
+        return CheckDataInArchive(archive.Length(), offset, storedSize);
+    } catch (const VbError& error) {
+        return error;
+    }
+}
+
+void ArchiveRangeSource::Read(std::uint8_t* buffer, std::size_t n) {
+    if (static_cast<std::int64_t>(n) > left_) throw ArchiveReadFailure{VbError(vberr::InputPastEnd)};
+    try {
+        if (n > 0 && archive_.ReadAt(at_, buffer, n) != n) throw VbError(vberr::InputPastEnd);
+    } catch (const VbError& error) {
+        throw ArchiveReadFailure{error};
+    }
+    at_ += static_cast<std::int64_t>(n);
+    left_ -= static_cast<std::int64_t>(n);
+}
+
 }  // namespace tessarin

@@ -32,4 +32,21 @@ private:
     BinaryFile& archive_;
 };
 
+// Reads storedSize bytes at offset with positioned reads, which leave the
+// file's position alone: a reader on another thread can use it while the file
+// stays open. The range is checked against the file's length when made
+// (nullopt when it cannot lie in the file); failures throw ArchiveReadFailure.
+class ArchiveRangeSource : public ByteSource {
+public:
+    static std::optional<VbError> Check(const BinaryFile& archive, std::int64_t offset, std::int64_t storedSize);
+    ArchiveRangeSource(const BinaryFile& archive, std::int64_t offset, std::int64_t storedSize)
+        : archive_(archive), at_(offset), left_(storedSize) {}
+    void Read(std::uint8_t* buffer, std::size_t n) override;
+
+private:
+    const BinaryFile& archive_;
+    std::int64_t at_;
+    std::int64_t left_;
+};
+
 }  // namespace tessarin

@@ -10,6 +10,7 @@ packages=(
   zlib1g-dev libdeflate-dev libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libgl-dev
   nlohmann-json3-dev libcli11-dev
+  libsquish-dev qt6-image-formats-plugins
   fonts-noto-cjk xvfb xauth
   zip unzip
   dpkg-dev desktop-file-utils appstream man-db

@@ -1,6 +1,7 @@
 #include "ui/EntryTreeView.h"
 
 #include <QDrag>
+#include <QHeaderView>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -22,8 +23,14 @@ int ShiftMask(Qt::KeyboardModifiers modifiers) {
 }  // namespace
 
 EntryTreeView::EntryTreeView(QWidget* parent) : QTreeView(parent) {
-    setHeaderHidden(true);
-    setSortingEnabled(false);
+    // The header sorts: a click sorts by its column, a third click goes back
+    // to the archive's order (no column).
+    setHeaderHidden(false);
+    header()->setSortIndicatorClearable(true);
+    header()->setSortIndicator(-1, Qt::AscendingOrder);
+    setSortingEnabled(true);
+    header()->setStretchLastSection(false);
+    header()->setDefaultSectionSize(kColumnWidth);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -38,6 +45,11 @@ EntryTreeView::EntryTreeView(QWidget* parent) : QTreeView(parent) {
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::CopyAction);
+}
+
+void EntryTreeView::setModel(QAbstractItemModel* model) {
+    QTreeView::setModel(model);
+    header()->resizeSection(0, kNameColumnWidth);
 }
 
 QString EntryTreeView::DroppedFile(const QMimeData* data) {
@@ -76,6 +88,19 @@ void EntryTreeView::keyPressEvent(QKeyEvent* event) {
         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
         event->accept();
         emit contextMenuKeyPressed();
+        return;
+    }
+    // Space previews; a letter or digit typed with no command key goes to the filter.
+    const Qt::KeyboardModifiers commandKeys = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (event->key() == Qt::Key_Space && !(event->modifiers() & commandKeys)) {
+        event->accept();
+        emit previewKeyPressed();
+        return;
+    }
+    if (!(event->modifiers() & commandKeys) && event->text().size() == 1 && event->text().at(0).isLetterOrNumber() &&
+        event->text().at(0).unicode() < 0x80) {
+        event->accept();
+        emit filterTyped(event->text());
         return;
     }
     const QModelIndex before = currentIndex();

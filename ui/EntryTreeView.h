@@ -5,7 +5,9 @@
 // window's command shortcuts (Ctrl+A among them) are left to the window
 // instead of being taken by the view's own key handling; Shift+F10 and the
 // Menu key ask for the context menu; an entry dragged out carries the data its
-// owner makes for it, and one file dropped from outside is reported.
+// owner makes for it, and one file dropped from outside is reported; Space and
+// typed letters or digits are reported for the preview and the filter; the
+// header sorts, and keeps its widths and order when the model is reset.
 #include <QKeySequence>
 #include <QList>
 #include <QTreeView>
@@ -19,6 +21,11 @@ class EntryTreeView : public QTreeView {
     Q_OBJECT
 public:
     explicit EntryTreeView(QWidget* parent = nullptr);
+    // The width a column starts with; the name column starts wider.
+    static constexpr int kColumnWidth = 78;
+    static constexpr int kNameColumnWidth = 300;
+
+    void setModel(QAbstractItemModel* model) override;
 
     // Key sequences the view must not consume.
     void SetWindowShortcuts(QList<QKeySequence> shortcuts) { windowShortcuts_ = std::move(shortcuts); }
@@ -36,6 +43,10 @@ signals:
     void keyboardMovedTo(const QModelIndex& index);
     // Shift+F10 or the Menu key.
     void contextMenuKeyPressed();
+    // Space: the preview of the selected entry.
+    void previewKeyPressed();
+    // A letter or digit typed while the tree has the keys: the start of a filter.
+    void filterTyped(const QString& text);
     // One local file dropped from outside: the index under it (invalid over
     // empty space) and its path.
     void fileDropped(const QModelIndex& index, const QString& path);

@@ -16,6 +16,7 @@
 
 #include "app/Commands.h"
 #include "app/TreeEvents.h"
+#include "ui/EntryFilterBox.h"
 #include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
 #include "ui/Icons.h"
@@ -72,6 +73,11 @@ frmMain::frmMain(QWidget* parent)
     // other control that takes focus).
     TreeView1->setFocus();
 
+    // Ctrl+L: the filter box.
+    auto* filterKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    filterKey->setContext(Qt::WindowShortcut);
+    connect(filterKey, &QShortcut::activated, filterBox_, &EntryFilterBox::Activate);
+
     // Esc stops long work, as the stop button does.
     escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape_->setContext(Qt::WindowShortcut);
@@ -89,12 +95,14 @@ frmMain::frmMain(QWidget* parent)
 
     // Runs once the program has closed its files.
     endAction_ = [this] {
+        // The preview's workers are done before anything goes.
+        StopPreviewReading();
         dragFolder_.RemoveAll();
         for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
         QCoreApplication::exit(0);
     };
 
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    resize(kOpenClientWidth, kClientHeight + menuBar()->sizeHint().height());
     LayoutClient();
     CenterOnScreen();
 }
@@ -170,7 +178,8 @@ void frmMain::CreateStatusBar() {
         label->setIndent(3);
         panels_[i] = label;
     }
-    panels_[0]->setText(QString::fromUtf8("就绪"));
+    panel1Text_ = QString::fromUtf8("就绪");
+    panels_[0]->setText(panel1Text_);
     grip_ = new QSizeGrip(sbStatusBar);
     grip_->setObjectName("SizeGrip");
 }
@@ -179,6 +188,9 @@ void frmMain::CreateTree() {
     TreeView1 = new EntryTreeView(client_);
     TreeView1->setObjectName("TreeView1");
     TreeView1->setGeometry(0, TwipsToPixels(360), TwipsToPixels(8205), TwipsToPixels(4755));
+    // The filter box sits in the toolbar, right of Check1, above the tree.
+    filterBox_ = new EntryFilterBox(TreeView1, tbToolBar);
+    connect(TreeView1, &EntryTreeView::filterTyped, filterBox_, &EntryFilterBox::TypeFromTree);
 }
 
 void frmMain::CreateMenus() {
@@ -202,6 +214,7 @@ void frmMain::CreateMenus() {
           {"nimport", "替换(&I)", QKeySequence(Qt::CTRL | Qt::Key_I), false},
           {"a4", "-", {}, true},
           {"nproperty", "属性(&P)", QKeySequence(Qt::CTRL | Qt::Key_P), false},
+          {"npreview", "预览(&V)", {}, true},
           {"a5", "-", {}, true},
           {"naddfile", "添加文件(&W)…", QKeySequence(Qt::Key_Insert), true},
           {"ndelete", "删除(&L)", QKeySequence(Qt::Key_Delete), true},
@@ -250,6 +263,7 @@ void frmMain::CreateMenus() {
     }
     recent_.AttachMenu(fileMenu, beforeExit, [this](const QString& path) { OpenRecent(path); });
     // The tree leaves the menu shortcuts to the window (it would take Ctrl+A itself).
+    shortcuts.append(QKeySequence(Qt::CTRL | Qt::Key_L));
     TreeView1->SetWindowShortcuts(shortcuts);
 
     tvwmenu = new QMenu(QStringLiteral("tvwmenu"), this);
@@ -258,6 +272,7 @@ void frmMain::CreateMenus() {
     tvwmenu->addAction(QString::fromUtf8("替换文件"))->setObjectName("repalcefile");
     tvwmenu->addSeparator()->setObjectName("a1");
     tvwmenu->addAction(QString::fromUtf8("属性"))->setObjectName("fproperty");
+    tvwmenu->addAction(QString::fromUtf8("预览(&V)"))->setObjectName("npreview");
 }
 
 void frmMain::CenterOnScreen() {

@@ -33,8 +33,10 @@ class QToolBar;
 
 namespace tessarin {
 
+class EntryFilterBox;
 class EntryTreeModel;
 class EntryTreeView;
+class PreviewWindow;
 class FindDialog;
 class ModalPrompts;
 
@@ -45,6 +47,8 @@ public:
     // Client area at start: 9480 x 6390 twips.
     static constexpr int kClientWidth = 632;
     static constexpr int kClientHeight = 426;
+    // The width the window opens with: wide enough for the tree's columns.
+    static constexpr int kOpenClientWidth = 820;
 
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
@@ -76,6 +80,13 @@ public:
     QProgressBar* ProgressBar(int bar) const;
     QPushButton* StopButton() const { return stopButton_; }
     FindDialog* Finder() const { return findDialog_; }  // nullptr until first opened
+    EntryFilterBox* FilterBox() const { return filterBox_; }
+    PreviewWindow* Preview() const { return preview_; }  // nullptr until first opened
+
+    // The preview of the selected entry: opened (open) or only followed while
+    // it is open. Its reading stops before any command runs.
+    void PreviewSelected(bool open);
+    void StopPreviewReading();
 
     // Drag and drop: the data of an entry dragged out of the tree (the file is
     // exported when the target asks for it), and a file dropped from outside
@@ -173,6 +184,8 @@ private:
     void OpenRecent(const QString& path);
     // After a command: an archive newly open goes first in the recent list.
     void NoteOpenedArchive();
+    // Panel 1 while a folder or an entry is selected: how many entries and their size.
+    void ShowSelectionTotals();
 
     Program* program_ = nullptr;
     std::unique_ptr<ModalPrompts> prompts_;
@@ -189,6 +202,9 @@ private:
     // Where the context menu opens when asked for from the keyboard.
     std::optional<QPoint> popupAt_;
     std::string panel2Text_;
+    QString panel1Text_;  // the text the commands gave panel 1
+    EntryFilterBox* filterBox_ = nullptr;
+    PreviewWindow* preview_ = nullptr;
     EntryFinder finder_;
     DragExportFolder dragFolder_;
     FindDialog* findDialog_ = nullptr;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMimeData>
 #include <QStringList>
 #include <QTimer>
@@ -15,11 +16,14 @@
 #include "core/ExtTypes.h"
 #include "core/MessageTexts.h"
 #include "core/platform/FileSystem.h"
+#include "extract/EntrySource.h"
+#include "ui/EntryFilterBox.h"
 #include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
 #include "ui/FindDialog.h"
 #include "ui/Icons.h"
 #include "ui/QtText.h"
+#include "ui/PreviewWindow.h"
 #include "ui/frmMain.h"
 
 namespace tessarin {
@@ -57,8 +61,21 @@ private:
 
 void frmMain::Attach(Program& program) {
     program_ = &program;
-    model_ = new EntryTreeModel(program.tree, TreeImages(), this);
+    model_ = new EntryTreeModel(program.tree, TreeImages(), this, &program.arc.ArcEntries);
     TreeView1->setModel(model_);
+    filterBox_->SetModel(model_);
+    // Space, a double click on an entry, or 预览 open the preview.
+    // Space again closes it, as a quick look does.
+    connect(TreeView1, &EntryTreeView::previewKeyPressed, this, [this] {
+        if (preview_ && preview_->isVisible()) {
+            preview_->close();
+        } else {
+            PreviewSelected(true);
+        }
+    });
+    connect(TreeView1, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (model_->Record(EntryTreeModel::NodeOf(index))) PreviewSelected(true);
+    });
     connect(TreeView1, &QTreeView::expanded, model_, [this](const QModelIndex& i) { model_->SetExpanded(i, true); });
     connect(TreeView1, &QTreeView::collapsed, model_, [this](const QModelIndex& i) { model_->SetExpanded(i, false); });
     connect(TreeView1, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
@@ -78,7 +95,10 @@ void frmMain::Attach(Program& program) {
     });
     connect(TreeView1, &EntryTreeView::rightButtonReleased, this,
             [this](const QModelIndex& index, int shift, const QPoint&) {
-                if (program_) TreeMouseUp(*program_, 2, shift, EntryTreeModel::NodeOf(index));
+                if (!program_) return;
+                StopPreviewReading();
+                TreeMouseUp(*program_, 2, shift, EntryTreeModel::NodeOf(index));
+                PreviewSelected(false);
             });
 }
 
@@ -121,16 +141,23 @@ void frmMain::OnMenu(const std::string& name) {
         FindNext();
         return;
     }
+    if (name == "npreview") {
+        PreviewSelected(true);
+        return;
+    }
+    // The preview's workers read the archive: they stop before a command may
+    // close or rewrite it, and the preview reads again afterwards.
+    StopPreviewReading();
     if (name == "nnew") {
         NewArchive();
-        return;
-    }
-    if (name == "naddfile" || name == "nrename") {
+    } else if (name == "naddfile" || name == "nrename") {
         EditSelected(name);
-        return;
+    } else {
+        MenuClick(*program_, name);
     }
-    MenuClick(*program_, name);
     NoteOpenedArchive();
+    if (model_) model_->RecountSums();
+    PreviewSelected(false);
 }
 
 void frmMain::EditSelected(const std::string& name) {
@@ -172,8 +199,11 @@ void frmMain::NewArchive() {
 void frmMain::OnToolbar(int index) {
     QAction* action = ToolbarAction(index);
     if (!program_ || !action || !action->isEnabled() || !mainEnabled_ || Ending()) return;
+    StopPreviewReading();
     ToolbarClick(*program_, index);
     NoteOpenedArchive();
+    if (model_) model_->RecountSums();
+    PreviewSelected(false);
 }
 
 void frmMain::NoteOpenedArchive() {
@@ -211,6 +241,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     // once it has returned.
     event->accept();
     RequestStop();
+    StopPreviewReading();  // its workers read the archive the end closes
     if (program_) program_->EndProgram();
     else EndProgram();
 }
@@ -251,14 +282,50 @@ void frmMain::ContextMenuFromKeyboard() {
     const QRect rect = TreeView1->visualRect(index);
     popupAt_ = TreeView1->viewport()->mapToGlobal(QPoint(rect.left() + 16, rect.bottom()));
     // As a right click on the selected node would.
+    StopPreviewReading();
     TreeMouseUp(*program_, 2, 0, selected);
     popupAt_.reset();
+    PreviewSelected(false);
 }
 
 void frmMain::SelectionChangedByUser() {
     if (!program_ || !model_ || model_->Resetting()) return;
     const NodeId selected = TreeSelected();
     if (selected != kNoNode) NodeClick(*program_, selected);
+    ShowSelectionTotals();
+    PreviewSelected(false);
+}
+
+void frmMain::ShowSelectionTotals() {
+    const NodeId selected = TreeSelected();
+    const bool some = model_ && selected != kNoNode && selected != program_->tree.Root();
+    if (!some) {
+        panels_[0]->setText(panel1Text_);
+        return;
+    }
+    const EntryTreeModel::Totals totals = model_->TotalsOf(selected);
+    QString size = QString::number(totals.size);
+    for (qsizetype at = size.size() - 3; at > (totals.size < 0 ? 1 : 0); at -= 3) size.insert(at, QLatin1Char(','));
+    panels_[0]->setText(QStringLiteral("已选择 %1 个对象，共 %2 字节").arg(totals.entries).arg(size));
+}
+
+void frmMain::PreviewSelected(bool open) {
+    if (!program_ || !model_ || Ending() || (!open && (!preview_ || !preview_->isVisible()))) return;
+    const NodeId node = TreeSelected();
+    const ARCFileCls* record = model_->Record(node);
+    if (!record || !program_->ArchiveIsOpen()) return;
+    if (!preview_) preview_ = new PreviewWindow(this);
+    PreviewRequest request;
+    request.archive = &program_->files.Get(program_->arc.ArcFileNum);
+    request.offset = record->ArcFileOFSET;
+    request.storedSize = record->ArcFileZipSize;
+    request.size = record->ArcFileOrgSize;
+    request.typeName = ToQString(record->ArcFileType);
+    preview_->ShowEntry(ToQString(program_->tree.Node(node).text), request);
+}
+
+void frmMain::StopPreviewReading() {
+    if (preview_) preview_->StopReading();
 }
 
 QMimeData* frmMain::DragDataFor(NodeId node) {
@@ -282,6 +349,7 @@ void frmMain::RunDrop(NodeId node, const std::string& path) {
     if (!program_ || !mainEnabled_ || Ending()) return;
     const bool ontoEntry = node >= 0 && static_cast<std::size_t>(node) < program_->tree.Size() &&
                            IsEntryKey(program_->tree.Node(node).key);
+    StopPreviewReading();
     if (ontoEntry && program_->ArchiveIsOpen()) {
         // The replace command's file picker answers with the dropped file.
         startAnswer_ = path;

@@ -28,6 +28,7 @@
 #include "ui/FindDialog.h"
 #include "ui/ModalPrompts.h"
 #include "ui/PickerFilter.h"
+#include "ui/PreviewWindow.h"
 #include "ui/QtText.h"
 #include "ui/Twips.h"
 #include "ui/frmAbout.h"
@@ -81,6 +82,7 @@ void frmMain::SetPanelText(int panel, const std::string& text) {
         ShowPanel2Text();
         return;
     }
+    if (panel == 1) panel1Text_ = ToQString(text);
     if (QLabel* label = Panel(panel)) label->setText(ToQString(text));
 }
 
@@ -159,6 +161,7 @@ int frmMain::ProgressValue(int bar) const {
 }
 
 void frmMain::TreeBeginReset() {
+    StopPreviewReading();
     if (model_) model_->BeginReset();
 }
 
@@ -184,7 +187,8 @@ void frmMain::TreeSelect(NodeId node) {
     }
     const QModelIndex index = model_->IndexOf(node);
     if (index.isValid()) {
-        TreeView1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        TreeView1->selectionModel()->setCurrentIndex(index,
+                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 }
 
@@ -233,6 +237,11 @@ void frmMain::SetMainEnabled(bool enabled) {
     for (QWidget* w : std::initializer_list<QWidget*>{menuBar(), tbToolBar, TreeView1, sbStatusBar, ProgressBar1})
         w->setEnabled(enabled);
     if (findDialog_) findDialog_->setEnabled(enabled);
+    // Long work may rewrite the archive: the preview stops reading until it ends.
+    if (preview_) {
+        if (!enabled) StopPreviewReading();
+        preview_->setEnabled(enabled);
+    }
 }
 
 std::string frmMain::ShowOpenDialog(WindowHandle owner, const std::string& filter, const std::string& title) {
@@ -277,6 +286,7 @@ TreeMenuChoice frmMain::PopupTreeMenu() {
     if (name == "expfile") return TreeMenuChoice::ExpFile;
     if (name == "repalcefile") return TreeMenuChoice::RepalceFile;
     if (name == "fproperty") return TreeMenuChoice::FProperty;
+    if (name == "npreview") PreviewSelected(true);
     return TreeMenuChoice::None;
 }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/EntryFilterBox.h"
 #include "ui/EntryTreeView.h"
 #include "ui/Twips.h"
 #include "ui/frmMain.h"
@@ -66,6 +67,12 @@ void frmMain::LayoutClient() {
     const QSize check = Check1->sizeHint();
     Check1->setGeometry(kCheck1Left, (kToolbarHeight - check.height()) / 2, std::max(kCheck1Width, check.width()),
                         check.height());
+    // The filter box takes the toolbar's room right of Check1.
+    const int filterLeft = Check1->geometry().right() + 8;
+    const QSize filter = filterBox_->sizeHint();
+    const int filterHeight = std::min(filter.height(), kToolbarHeight - 2);
+    filterBox_->setGeometry(filterLeft, (kToolbarHeight - filterHeight) / 2,
+                            std::max(80, static_cast<int>(W) - filterLeft - 4), filterHeight);
     sbStatusBar->setGeometry(0, static_cast<int>(H) - statusHeight, static_cast<int>(W), statusHeight);
     int x = 0;
     for (int panel = 1; panel <= 3; ++panel) {

@@ -12,6 +12,7 @@
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
 #include "ui/ChineseLocale.h"
+#include "ui/PreviewWindow.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
 
@@ -47,13 +48,28 @@ int main(int argc, char* argv[]) {
         if (program.ending) return 0;
     }
     // The benchmark's cycle (bench_ui_open): once the window has been painted
-    // with the archive, close the archive (Ctrl+B) and the window, as a user would.
+    // with the archive, close the archive (Ctrl+B) and the window, as a user
+    // would. With TESSARIN_BENCH_PREVIEW=KEY (bench_ui_preview) the entry KEY
+    // is previewed first, and the cycle goes on once the preview has shown it.
     if (qEnvironmentVariableIsSet("TESSARIN_BENCH_CYCLE")) {
-        QTimer::singleShot(0, &window, [&window] {
+        const auto finish = [&window] {
             window.repaint();
             window.MenuAction("nclose")->trigger();
             window.repaint();
             window.close();
+        };
+        const std::string previewKey = qEnvironmentVariable("TESSARIN_BENCH_PREVIEW").toStdString();
+        QTimer::singleShot(0, &window, [&window, &program, finish, previewKey] {
+            if (previewKey.empty()) return finish();
+            window.repaint();
+            window.TreeSelect(program.tree.Find(previewKey));
+            window.PreviewSelected(true);
+            tessarin::PreviewWindow* preview = window.Preview();
+            if (!preview) return finish();
+            QObject::connect(preview, &tessarin::PreviewWindow::shown, &window, [preview, finish] {
+                preview->repaint();
+                finish();
+            });
         });
     }
     const int result = QApplication::exec();

@@ -49,6 +49,13 @@ std::size_t BinaryFile::Read(void* buffer, std::size_t n) {
     return ReadSome(buffer, n);
 }
 
+std::size_t BinaryFile::ReadAt(std::int64_t offset, void* buffer, std::size_t n) const {
+    if (offset < 0) {
+        throw VbError(vberr::BadRecordNumber);
+    }
+    return ReadSomeAt(offset, buffer, n);
+}
+
 void BinaryFile::ReadExact(void* buffer, std::size_t n) {
     faults::Check(faults::Op::Read);
     if (ReadSome(buffer, n) != n) {

@@ -42,6 +42,9 @@ public:
     std::size_t Read(void* buffer, std::size_t n);
     // Reads exactly n bytes or throws VbError 62.
     void ReadExact(void* buffer, std::size_t n);
+    // Reads up to n bytes at offset without using or moving the position, so
+    // another thread may read this way while the file is read as usual.
+    std::size_t ReadAt(std::int64_t offset, void* buffer, std::size_t n) const;
     // Writes n bytes at the current position; throws VbError 61 (disk full) or 57.
     void Write(const void* buffer, std::size_t n);
     // Flushes the file's data to the disk.
@@ -65,6 +68,8 @@ public:
 private:
     // Reads until n bytes or the end of the file at pos_; advances pos_ by what was read.
     std::size_t ReadSome(void* buffer, std::size_t n);
+    // The same at offset, moving nothing.
+    std::size_t ReadSomeAt(std::int64_t offset, void* buffer, std::size_t n) const;
 
     NativeHandle handle_ = kNoHandle;
     std::int64_t pos_ = 0;

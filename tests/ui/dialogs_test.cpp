@@ -121,7 +121,7 @@ TEST(Dialogs, ContextMenuReturnsTheChosenItemOrNone) {
             auto* menu = qobject_cast<QMenu*>(w);
             QStringList captions;
             for (const QAction* action : menu->actions()) captions << action->text();
-            EXPECT_EQ(captions.join('|'), QString::fromUtf8("导出文件|替换文件||属性"));
+            EXPECT_EQ(captions.join('|'), QString::fromUtf8("导出文件|替换文件||属性|预览(&V)"));
             if (*item) menu->setActiveAction(menu->findChild<QAction*>(item));
             QTest::keyClick(menu, *item ? Qt::Key_Return : Qt::Key_Escape);
         });

@@ -31,7 +31,7 @@ TEST(MainWindow, StartsWithTheDesignedMenusToolbarCheck1PanelsAndProgressBars) {
     UiHarness ui;
     for (const auto& [menu, items] :
          {std::pair{"nfile", "文件(&F), 打开(&O) Ctrl+O, 关闭(&C) Ctrl+B -, 新建档案(&N)… Ctrl+N, 最近打开的档案(&R), |, 退出(&E)"},
-          {"nobject", "对象(&O) -, 导出全部(&A) Ctrl+A, |, 导出(&E) Ctrl+E -, 替换(&I) Ctrl+I -, |, 属性(&P) Ctrl+P -, |, "
+          {"nobject", "对象(&O) -, 导出全部(&A) Ctrl+A, |, 导出(&E) Ctrl+E -, 替换(&I) Ctrl+I -, |, 属性(&P) Ctrl+P -, 预览(&V), |, "
                       "添加文件(&W)… Ins, 删除(&L) Del, 重命名(&M) F2, |, 导入目录(&D)… -, 检查档案(&T), |, 查找(&F)… Ctrl+F, 查找下一个(&N) F3"},
           {"nhelp", "帮助(&H), 关于Tessarin(&A)..."}}) {
         QStringList shown{Describe(ui.window.MenuAction(menu))};
@@ -58,11 +58,11 @@ TEST(MainWindow, StartsWithTheDesignedMenusToolbarCheck1PanelsAndProgressBars) {
     for (int panel = 1; panel <= 3; ++panel) {
         panels << ui.window.Panel(panel)->text() + ' ' + QString::number(ui.window.PanelWidth(panel));
     }
-    EXPECT_EQ(panels.join(", "), QString::fromUtf8("就绪 5835,  1875,  1440"));
+    EXPECT_EQ(panels.join(", "), QString::fromUtf8("就绪 8655,  1875,  1440"));
     EXPECT_FALSE(ui.window.ProgressBar(1)->isVisible() || ui.window.ProgressBar(2)->isVisible());
     EXPECT_EQ(ui.window.windowTitle(), "Tessarin");
     EXPECT_FALSE(ui.window.windowIcon().isNull());
-    EXPECT_EQ(ui.window.ClientArea()->size(), QSize(632, 426));
+    EXPECT_EQ(ui.window.ClientArea()->size(), QSize(frmMain::kOpenClientWidth, 426));
 
     ui.window.MenuAction("nexit")->trigger();
     EXPECT_EQ(std::pair(ui.ended, ui.program.ending), std::pair(1, true));

@@ -124,8 +124,13 @@ std::int64_t BinaryFile::Length() const {
 }
 
 std::size_t BinaryFile::ReadSome(void* buffer, std::size_t n) {
+    const std::size_t done = ReadSomeAt(pos_, buffer, n);
+    pos_ += static_cast<std::int64_t>(done);
+    return done;
+}
+
+std::size_t BinaryFile::ReadSomeAt(std::int64_t pos, void* buffer, std::size_t n) const {
     const int fd = Fd(handle_);
-    std::int64_t& pos = pos_;
     if (fd < 0) {
         throw VbError(vberr::BadFileNameOrNumber);
     }

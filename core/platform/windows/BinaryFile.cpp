@@ -112,6 +112,12 @@ std::int64_t BinaryFile::Length() const {
 }
 
 std::size_t BinaryFile::ReadSome(void* buffer, std::size_t n) {
+    const std::size_t done = ReadSomeAt(pos_, buffer, n);
+    pos_ += static_cast<std::int64_t>(done);
+    return done;
+}
+
+std::size_t BinaryFile::ReadSomeAt(std::int64_t pos, void* buffer, std::size_t n) const {
     if (handle_ == kNoHandle) {
         throw VbError(vberr::BadFileNameOrNumber);
     }
@@ -119,7 +125,7 @@ std::size_t BinaryFile::ReadSome(void* buffer, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(n - done, kMaxChunk));
-        OVERLAPPED at = At(pos_);
+        OVERLAPPED at = At(pos);
         DWORD got = 0;
         if (!::ReadFile(H(handle_), out + done, chunk, &got, &at)) {
             if (::GetLastError() == ERROR_HANDLE_EOF) {
@@ -131,7 +137,7 @@ std::size_t BinaryFile::ReadSome(void* buffer, std::size_t n) {
             break;
         }
         done += got;
-        pos_ += got;
+        pos += got;
     }
     return done;
 }

@@ -1,0 +1,286 @@
+// The preview window on the offscreen platform: images of every format it
+// reads, text in its encodings, bytes, and entries that are damaged, short,
+// declared huge or inflate without end. Pixels and texts are checked.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include "UiHarness.h"
+#include "core/ExtTypes.h"
+#include "ui/EntryTreeView.h"
+#include "ui/HexView.h"
+#include "ui/ImageView.h"
+#include "ui/PreviewWindow.h"
+
+namespace tessarin::testing {
+namespace {
+
+constexpr QRgb kRed = qRgb(255, 0, 0);
+
+std::string Saved(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&buffer, format)) << format;
+    return bytes.toStdString();
+}
+
+QImage Solid(QRgb color, int w = 8, int h = 6) {
+    QImage image(w, h, QImage::Format_ARGB32);
+    image.fill(color);
+    return image;
+}
+
+void Put32(std::string& s, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
+}
+
+// A DDS file: the header, then data.
+std::string Dds(int w, int h, const char* fourCc, std::uint32_t bits, const std::uint32_t masks[4], const std::string& data) {
+    std::string s(128, '\0');
+    s.replace(0, 4, "DDS ");
+    Put32(s, 4, 124);
+    Put32(s, 8, 0x1007);
+    Put32(s, 12, static_cast<std::uint32_t>(h));
+    Put32(s, 16, static_cast<std::uint32_t>(w));
+    Put32(s, 76, 32);
+    if (fourCc) {
+        Put32(s, 80, 0x4);
+        s.replace(84, 4, fourCc);
+    } else {
+        Put32(s, 80, masks[3] ? 0x41 : 0x40);
+        Put32(s, 88, bits);
+        for (int i = 0; i < 4; ++i) Put32(s, 92 + 4 * i, masks[i]);
+    }
+    return s + data;
+}
+
+// One 4 x 4 block of red in each DXT kind (color0 red, every index 0).
+const std::string kRedColorBlock("\x00\xf8\x1f\x00\x00\x00\x00\x00", 8);
+std::string DxtBlocks(const char* kind, int blocks) {
+    std::string block = kRedColorBlock;
+    if (std::string(kind) == "DXT3") block = std::string(8, '\xff') + block;
+    if (std::string(kind) == "DXT5") block = std::string("\xff\x00", 2) + std::string(6, '\0') + block;
+    std::string out;
+    for (int i = 0; i < blocks; ++i) out += block;
+    return out;
+}
+
+// A 2 x 1 red uncompressed TGA with alpha, rows top down.
+std::string Tga() {
+    std::string s(18, '\0');
+    s[2] = 2;
+    s[12] = 2;
+    s[14] = 1;
+    s[16] = 32;
+    s[17] = 0x28;
+    return s + std::string("\x00\x00\xff\xff\x00\x00\xff\xff", 8);
+}
+
+// A 1 x 1 red GIF (Qt reads GIF but does not write it).
+const std::string kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00"
+                       "\x02\x02\x44\x01\x00;", 35);
+
+struct Previewer {
+    UiHarness ui;
+    explicit Previewer(const std::vector<RecordPlan>& records) {
+        AddExtType(ui.program.ExtTypes, "30", "tga");
+        AddExtType(ui.program.ExtTypes, "31", "dds");
+        ArcPlan plan;
+        plan.records = records;
+        ui.Open(plan);
+        EXPECT_TRUE(ui.program.ArchiveIsOpen()) << ui.prompts->messages.join('|').toStdString();
+    }
+    // Selects the entry, opens (or follows with) the preview, waits for it.
+    PreviewWindow* Show(const std::string& key) {
+        ui.window.TreeSelect(ui.program.tree.Find(key));
+        PreviewWindow* preview = ui.window.Preview();
+        if (!preview || !preview->isVisible()) {
+            ui.window.Tree()->setFocus();
+            QTest::keyClick(ui.window.Tree(), Qt::Key_Space);
+            preview = ui.window.Preview();
+        }
+        EXPECT_NE(preview, nullptr);
+        if (!preview) return nullptr;
+        if (preview->Loading()) {
+            QSignalSpy shown(preview, &PreviewWindow::shown);
+            EXPECT_TRUE(shown.wait(20000)) << key;
+        }
+        return preview;
+    }
+};
+
+bool Reddish(QRgb c) { return qRed(c) > 200 && qGreen(c) < 70 && qBlue(c) < 70; }
+
+TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
+    const std::uint32_t argb[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    const std::uint32_t rgb[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0};
+    const std::string rgb24 = [] {
+        std::string s;
+        for (int i = 0; i < 16; ++i) s += std::string("\x00\x00\xff", 3);
+        return s;
+    }();
+    struct Row { const char* name; int type; std::string bytes; const char* status; };
+    const std::vector<Row> rows = {
+        {"png", 0x1A, Saved(Solid(kRed), "PNG"), "PNG  8 × 6"},
+        {"jpeg", 0x99, Saved(Solid(kRed), "JPEG"), "JPEG  8 × 6"},  // by content, whatever the type
+        {"bmp", 0x99, Saved(Solid(kRed), "BMP"), "BMP  8 × 6"},
+        {"gif", 0x99, kGif, "GIF  1 × 1"},
+        {"tiff", 0x99, Saved(Solid(kRed), "TIFF"), "TIFF  8 × 6"},
+        {"webp", 0x99, Saved(Solid(kRed), "WEBP"), "WEBP  8 × 6"},
+        {"tga", 0x30, Tga(), "TGA  2 × 1"},  // by the type's name
+        {"dxt1", 0x99, Dds(8, 4, "DXT1", 0, nullptr, DxtBlocks("DXT1", 2)), "DDS DXT1  8 × 4"},
+        {"dxt1tall", 0x99, Dds(4, 260, "DXT1", 0, nullptr, DxtBlocks("DXT1", 65)), "DDS DXT1  4 × 260"},
+        {"dxt3", 0x99, Dds(4, 4, "DXT3", 0, nullptr, DxtBlocks("DXT3", 1)), "DDS DXT3  4 × 4"},
+        {"dxt5", 0x99, Dds(5, 5, "DXT5", 0, nullptr, DxtBlocks("DXT5", 4)), "DDS DXT5  5 × 5"},
+        {"argb32", 0x31, Dds(4, 4, nullptr, 32, argb, std::string(64, '\0')),
+         "DDS ARGB32  4 × 4"},
+        {"rgb24", 0x31, Dds(4, 4, nullptr, 24, rgb, rgb24), "DDS RGB24  4 × 4"},
+    };
+    std::vector<RecordPlan> records;
+    for (const Row& row : rows) records.push_back(Entry(row.name, row.type, row.bytes));
+    Previewer p(records);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        PreviewWindow* preview = p.Show(std::string(row.name) + "." + QString::number(row.type, 16).toUpper().toStdString());
+        ASSERT_NE(preview, nullptr);
+        EXPECT_EQ(preview->windowTitle().left(5), QString::fromUtf8("预览 - "));
+        EXPECT_TRUE(preview->Status()->text().startsWith(QString::fromUtf8(row.status))) << preview->Status()->text().toStdString();
+        EXPECT_TRUE(preview->Message()->isHidden()) << preview->Message()->text().toStdString();
+        const QImage shown = preview->Image()->viewport()->grab().toImage();
+        const QRgb centre = shown.pixel(shown.width() / 2, shown.height() / 2);
+        if (std::string(row.name) == "argb32") {
+            // Fully transparent: the checkerboard shows through.
+            EXPECT_TRUE(centre == qRgb(255, 255, 255) || centre == qRgb(0xCC, 0xCC, 0xCC)) << std::hex << centre;
+        } else {
+            EXPECT_TRUE(Reddish(centre)) << std::hex << centre;
+        }
+    }
+    // 1 shows 100 %, 0 fits again.
+    PreviewWindow* preview = p.ui.window.Preview();
+    QTest::keyClick(preview, Qt::Key_1);
+    EXPECT_TRUE(preview->Status()->text().endsWith("100%")) << preview->Status()->text().toStdString();
+    QTest::keyClick(preview, Qt::Key_0);
+    EXPECT_TRUE(preview->Image()->Fitted());
+}
+
+TEST(Preview, TextInItsDetectedEncodingWithLineEndsAndAChoiceToSwitch) {
+    const std::string chinese = "\xe4\xb8\xad\xe6\x96\x87";  // 中文 in UTF-8
+    struct Row { const char* name; std::string bytes; const char* status; const char* encoding; };
+    const std::vector<Row> rows = {
+        {"bom8", "\xef\xbb\xbf" + chinese + "\r\nline", "UTF-8  CR LF", "UTF-8"},
+        {"plain8", chinese + "\nline", "UTF-8  LF", "UTF-8"},
+        {"utf16", std::string("\xff\xfe\x2d\x4e\x87\x65\x0d\x00l\x00i\x00n\x00" "e\x00", 16), "UTF-16LE  CR", "UTF-16LE"},
+        {"gbk", "\xd6\xd0\xce\xc4\r\nline", "GBK (936)  CR LF", "GBK (936)"},
+    };
+    std::vector<RecordPlan> records;
+    for (const Row& row : rows) records.push_back(Entry(row.name, 0x20, row.bytes));
+    Previewer p(records);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        PreviewWindow* preview = p.Show(std::string(row.name) + ".20");
+        ASSERT_NE(preview, nullptr);
+        EXPECT_EQ(preview->Text()->toPlainText(), QString::fromUtf8("中文\nline"));
+        EXPECT_TRUE(preview->Text()->isReadOnly() && preview->Text()->isVisible());
+        EXPECT_TRUE(preview->Status()->text().startsWith(QString::fromUtf8(row.status))) << preview->Status()->text().toStdString();
+        EXPECT_EQ(preview->Encoding()->currentText(), QString::fromUtf8(row.encoding));
+    }
+    // The code page 936 text read as UTF-8 is not the same text; back again it is.
+    PreviewWindow* preview = p.ui.window.Preview();
+    preview->Encoding()->setCurrentIndex(0);
+    emit preview->Encoding()->activated(0);
+    EXPECT_NE(preview->Text()->toPlainText(), QString::fromUtf8("中文\nline"));
+    preview->Encoding()->setCurrentIndex(3);
+    emit preview->Encoding()->activated(3);
+    EXPECT_EQ(preview->Text()->toPlainText(), QString::fromUtf8("中文\nline"));
+    // The bytes of the same text on request.
+    preview->HexToggle()->click();
+    EXPECT_TRUE(preview->Hex()->isVisible());
+    EXPECT_EQ(preview->Hex()->RowText(0).left(22), "00000000  D6 D0 CE C4 ");
+}
+
+TEST(Preview, BytesAndFailuresShowWhatCouldBeReadWithAMessage) {
+    const std::string binary = std::string("\x00\x01\x02" "ABCDEFGHIJKLMNOPQRSTUVWXYZ", 29);
+    const std::string zeros(80 << 20, '\0');
+    const std::string bomb = Deflate(zeros);
+    const std::string damaged = Deflate(std::string(300000, 'q')).substr(0, 2) + std::string(64, '\xff');
+    const std::string cut = Deflate(binary + std::string(1 << 20, 'z')).substr(0, 40);
+    struct Row { const char* name; RecordPlan record; const char* message; qsizetype bytes; const char* row0; };
+    std::vector<Row> rows = {
+        {"binary", Entry("binary", 0x99, binary), "", 29, "00000000  00 01 02 41 42 43 44 45  46 47"},
+        {"damaged", Stored("damaged", 0x99, damaged, 300000), "数据流已损坏", 66, "00000000  78 9C FF FF"},
+        {"cut", Stored("cut", 0x99, cut, 29 + (1 << 20)), "数据流已损坏", -1, "00000000  00 01 02 41"},
+        {"short", Stored("short", 0x99, Deflate(binary), 1000000000), "数据只有 29 字节", 29, "00000000  00 01 02"},
+        {"bomb", Stored("bomb", 0x99, bomb, 80 << 20), "", 8 << 20, "00000000  00 00 00"},
+        {"imagebomb", Stored("imagebomb", 0x1A, bomb, 80 << 20), "图像数据超过 64 MiB", 64 << 20, "00000000  00 00"},
+        {"notimage", Entry("notimage", 0x1A, "not an image at all"), "无法识别的图像格式", 19, "00000000  6E 6F 74"},
+        {"hugedds", Entry("hugedds", 0x99, Dds(20000, 20000, "DXT1", 0, nullptr, DxtBlocks("DXT1", 4))), "图像过大", 160,
+         "00000000  44 44 53 20"},
+        {"offset", Stored("offset", 0x99, "xx", 5, 2, 1 << 30), "无法读取数据", 0, nullptr},
+    };
+    std::vector<RecordPlan> records;
+    for (const Row& row : rows) records.push_back(row.record);
+    Previewer p(records);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        PreviewWindow* preview = p.Show(std::string(row.name) + (row.record.typeCode == 0x1A ? ".1A" : ".99"));
+        ASSERT_NE(preview, nullptr);
+        EXPECT_TRUE(preview->Hex()->isVisible());
+        EXPECT_TRUE(preview->Message()->text().contains(QString::fromUtf8(row.message))) << preview->Message()->text().toStdString();
+        EXPECT_EQ(preview->Message()->isVisible(), *row.message != '\0') << preview->Message()->text().toStdString();
+        if (row.bytes >= 0) EXPECT_EQ(preview->Content().bytes.size(), row.bytes);
+        if (row.row0) {
+            EXPECT_TRUE(preview->Hex()->RowText(0).startsWith(row.row0)) << preview->Hex()->RowText(0).toStdString();
+        } else {
+            EXPECT_EQ(preview->Hex()->Rows(), 0);
+        }
+    }
+    // Scrolled to its end, the bytes view reads further into the bomb.
+    PreviewWindow* preview = p.Show("bomb.99");
+    QSignalSpy shown(preview, &PreviewWindow::shown);
+    preview->Hex()->verticalScrollBar()->setValue(preview->Hex()->verticalScrollBar()->maximum());
+    ASSERT_TRUE(shown.wait(20000));
+    EXPECT_EQ(preview->Content().bytes.size(), 16 << 20);
+    EXPECT_TRUE(preview->Status()->text().contains(QString::fromUtf8("已读 16,777,216 字节")));
+}
+
+TEST(Preview, FollowsTheSelectionClosesWithEscAndKeepsItsPlace) {
+    Previewer p({Entry("one", 0x20, "first"), Entry("two", 0x20, "second")});
+    PreviewWindow* preview = p.Show("one.20");
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->windowTitle(), QString::fromUtf8("预览 - one.txt"));
+    p.ui.window.TreeSelect(p.ui.program.tree.Find("two.20"));
+    QSignalSpy shown(preview, &PreviewWindow::shown);
+    ASSERT_TRUE(shown.count() > 0 || shown.wait(5000));
+    EXPECT_EQ(preview->windowTitle(), QString::fromUtf8("预览 - two.txt"));
+    EXPECT_EQ(preview->Text()->toPlainText(), "second");
+    preview->setGeometry(QRect(30, 40, 500, 300));
+    const QRect placed = preview->geometry();
+    QTest::keyClick(preview, Qt::Key_Escape);
+    EXPECT_FALSE(preview->isVisible());
+    // Space in the tree opens it and closes it again.
+    for (const bool open : {true, false}) {
+        QTest::keyClick(p.ui.window.Tree(), Qt::Key_Space);
+        EXPECT_EQ(preview->isVisible(), open);
+    }
+    // Closed, it no longer follows; opened again it is where it was.
+    p.ui.window.TreeSelect(p.ui.program.tree.Find("one.20"));
+    EXPECT_FALSE(preview->isVisible());
+    p.ui.window.MenuAction("npreview")->trigger();
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_EQ(preview->geometry(), placed);
+    // Closing the archive stops the reading first and leaves nothing running.
+    p.ui.window.MenuAction("nclose")->trigger();
+    EXPECT_FALSE(preview->Loading());
+}
+
+}  // namespace
+}  // namespace tessarin::testing

@@ -1,0 +1,214 @@
+#include "ui/PreviewContent.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QStringDecoder>
+#include <cstring>
+
+#include "ui/DdsImage.h"
+#include "ui/QtText.h"
+
+namespace tessarin {
+
+namespace {
+
+const char* const kUnknownImage = "无法识别的图像格式";
+
+struct Magic {
+    const char* bytes;
+    int size;
+    int at;
+    const char* format;
+};
+
+// Qt's format names by the bytes a file starts with.
+const Magic kMagics[] = {
+    {"\x89PNG\r\n\x1a\n", 8, 0, "png"}, {"\xff\xd8\xff", 3, 0, "jpeg"}, {"GIF87a", 6, 0, "gif"},
+    {"GIF89a", 6, 0, "gif"}, {"BM", 2, 0, "bmp"}, {"II*\0", 4, 0, "tiff"}, {"MM\0*", 4, 0, "tiff"},
+    {"WEBP", 4, 8, "webp"},
+};
+
+QByteArray FormatByMagic(const QByteArray& head) {
+    for (const Magic& m : kMagics) {
+        if (head.size() >= m.at + m.size && head.mid(m.at, m.size) == QByteArray(m.bytes, m.size)) {
+            if (QByteArray(m.format) == "webp" && !head.startsWith("RIFF")) continue;
+            return m.format;
+        }
+    }
+    return {};
+}
+
+QByteArray FormatByType(const QString& typeName) {
+    const QString type = typeName.toLower();
+    for (const char* name : {"png", "jpg", "jpeg", "bmp", "gif", "tga", "tif", "tiff", "webp", "dds"}) {
+        if (type == QLatin1String(name)) return type == "jpg" ? "jpeg" : type == "tif" ? "tiff" : type.toLatin1();
+    }
+    return {};
+}
+
+bool TextByType(const QString& typeName) {
+    const QString type = typeName.toLower();
+    for (const char* name : {"txt", "xml", "ini", "lua", "csv", "json", "htm", "html", "cfg", "log", "inf", "js"}) {
+        if (type == QLatin1String(name)) return true;
+    }
+    return false;
+}
+
+// Text has no NUL bytes and few control characters other than tab and line ends.
+bool LooksLikeText(const QByteArray& bytes) {
+    const qsizetype n = std::min<qsizetype>(bytes.size(), 64 << 10);
+    qsizetype controls = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c == 0) return false;
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') ++controls;
+    }
+    return controls * 50 <= n;
+}
+
+qsizetype InvalidCount(const QString& text) {
+    qsizetype bad = 0;
+    for (QChar c : text) bad += c == QChar::ReplacementCharacter || c.isLowSurrogate() || c.isHighSurrogate();
+    return bad;
+}
+
+void AsBytes(PreviewContent& content, const QString& message) {
+    content.kind = PreviewKind::Bytes;
+    content.image = QImage();
+    if (!message.isEmpty()) content.message = message;
+}
+
+void DecodeImage(PreviewContent& content, const QByteArray& format) {
+    if (format == "dds") {
+        const DdsImage dds = DecodeDds(reinterpret_cast<const std::uint8_t*>(content.bytes.constData()),
+                                       static_cast<std::size_t>(content.bytes.size()), kPreviewMaxPixelBytes / 4);
+        if (!dds.error.empty()) return AsBytes(content, QString::fromUtf8(dds.error));
+        if (dds.width > kPreviewMaxSide || dds.height > kPreviewMaxSide) return AsBytes(content, "图像过大");
+        QImage image(dds.width, dds.height, QImage::Format_RGBA8888);
+        for (int y = 0; y < dds.height; ++y) {
+            std::memcpy(image.scanLine(y), dds.rgba.data() + static_cast<std::size_t>(y) * dds.width * 4,
+                        static_cast<std::size_t>(dds.width) * 4);
+        }
+        content.image = std::move(image);
+        content.format = QStringLiteral("DDS ") + QString::fromStdString(dds.format);
+        content.kind = PreviewKind::Image;
+        return;
+    }
+    // Qt reads only TGA files with the 2.0 footer; most have none, and the
+    // footer adds nothing to the pixels, so a copy gets an empty one.
+    QByteArray tga;
+    static const QByteArray kTgaFooter("TRUEVISION-XFILE.\0", 18);
+    if (format == "tga" && !content.bytes.endsWith(kTgaFooter)) tga = content.bytes + QByteArray(8, '\0') + kTgaFooter;
+    QBuffer buffer(tga.isEmpty() ? &content.bytes : &tga);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAllocationLimit(static_cast<int>(kPreviewMaxPixelBytes >> 20) + 1);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > kPreviewMaxSide || size.height() > kPreviewMaxSide ||
+                           qint64{size.width()} * size.height() * 4 > kPreviewMaxPixelBytes)) {
+        return AsBytes(content, QStringLiteral("图像过大 (%1 × %2)，只显示字节").arg(size.width()).arg(size.height()));
+    }
+    QImage image = reader.read();
+    if (image.isNull()) return AsBytes(content, QString::fromUtf8(kUnknownImage));
+    content.image = std::move(image);
+    content.format = QString::fromLatin1(format).toUpper();
+    content.kind = PreviewKind::Image;
+}
+
+}  // namespace
+
+bool LooksLikeImage(const QByteArray& head, const QString& typeName) {
+    return IsDds(reinterpret_cast<const std::uint8_t*>(head.constData()), static_cast<std::size_t>(head.size())) ||
+           !FormatByMagic(head).isEmpty() || !FormatByType(typeName).isEmpty();
+}
+
+TextEncoding DetectEncoding(const QByteArray& bytes) {
+    if (bytes.startsWith("\xef\xbb\xbf")) return TextEncoding::Utf8;
+    if (bytes.startsWith("\xff\xfe")) return TextEncoding::Utf16Le;
+    if (bytes.startsWith("\xfe\xff")) return TextEncoding::Utf16Be;
+    // Valid UTF-8 (plain ASCII included) is UTF-8; anything else is taken as code page 936.
+    const QByteArray sample = bytes.left(1 << 20);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString decoded = utf8.decode(sample);
+    // A sample cut in the middle of a character is still UTF-8.
+    if (!utf8.hasError() || InvalidCount(decoded) <= 1) return TextEncoding::Utf8;
+    return TextEncoding::Cp936;
+}
+
+QString DecodeText(const QByteArray& bytes, TextEncoding encoding) {
+    QString text;
+    switch (encoding) {
+    case TextEncoding::Utf8:
+        text = QString::fromUtf8(bytes.startsWith("\xef\xbb\xbf") ? bytes.mid(3) : bytes);
+        break;
+    case TextEncoding::Utf16Le:
+    case TextEncoding::Utf16Be: {
+        QStringDecoder decoder(encoding == TextEncoding::Utf16Le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        text = decoder.decode(bytes);
+        if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+        break;
+    }
+    case TextEncoding::Cp936:
+        text = ToQString(Cp936ToText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+        break;
+    }
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QChar('\r'), QChar('\n'));
+    return text;
+}
+
+QString EncodingName(TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Utf8: return QStringLiteral("UTF-8");
+    case TextEncoding::Utf16Le: return QStringLiteral("UTF-16LE");
+    case TextEncoding::Utf16Be: return QStringLiteral("UTF-16BE");
+    case TextEncoding::Cp936: return QStringLiteral("GBK (936)");
+    }
+    return {};
+}
+
+// The first picture shown is the image fitted to the window: scaled here, off
+// the window's thread.
+void PrepareForDrawing(PreviewContent& content, QSize room) {
+    if (content.kind != PreviewKind::Image) return;
+    if (room.isValid() && (content.image.width() > room.width() || content.image.height() > room.height())) {
+        // A large image first drops to twice the size by picking pixels, then
+        // is smoothed: the smoothing then costs the size shown, not the source.
+        const QSize target = content.image.size().scaled(room, Qt::KeepAspectRatio);
+        const QImage source = content.image.width() > 4 * target.width()
+                                  ? content.image.scaled(target * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                                  : content.image;
+        content.fitted = source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+}
+
+PreviewContent MakePreview(QByteArray bytes, bool complete, qint64 entrySize, const QString& typeName, QSize room) {
+    PreviewContent content;
+    content.bytes = std::move(bytes);
+    content.complete = complete;
+    content.entrySize = entrySize;
+    const QByteArray head = content.bytes.left(16);
+    QByteArray format = FormatByMagic(head);
+    if (IsDds(reinterpret_cast<const std::uint8_t*>(head.constData()), static_cast<std::size_t>(head.size()))) {
+        format = "dds";
+    }
+    if (format.isEmpty()) format = FormatByType(typeName);
+    if (!format.isEmpty()) {
+        if (complete) {
+            DecodeImage(content, format);
+            PrepareForDrawing(content, room);
+        } else {
+            AsBytes(content, QStringLiteral("图像数据超过 %1 MiB，只显示字节").arg(kPreviewReadLimit >> 20));
+        }
+        return content;
+    }
+    const bool bom = head.startsWith("\xef\xbb\xbf") || head.startsWith("\xff\xfe") || head.startsWith("\xfe\xff");
+    if (bom || TextByType(typeName) || (!content.bytes.isEmpty() && LooksLikeText(content.bytes))) {
+        content.kind = PreviewKind::Text;
+        content.encoding = DetectEncoding(content.bytes);
+        content.text = DecodeText(content.bytes.left(kPreviewTextLimit), content.encoding);
+    }
+    return content;
+}
+
+}  // namespace tessarin

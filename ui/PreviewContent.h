@@ -1,0 +1,47 @@
+#pragma once
+// What the preview makes of an entry's inflated bytes: an image (by its magic
+// bytes first, then by the type's name), text in a detected encoding, or the
+// bytes themselves. Pure functions, safe on any thread.
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <cstdint>
+
+namespace tessarin {
+
+// Bounds of one preview: inflated bytes read at most, text shown at most, and
+// the largest image decoded (a side, and its pixels' bytes).
+inline constexpr qint64 kPreviewReadLimit = 64 << 20;
+inline constexpr qint64 kPreviewTextLimit = 8 << 20;
+inline constexpr int kPreviewMaxSide = 16384;
+inline constexpr qint64 kPreviewMaxPixelBytes = qint64{256} << 20;
+
+enum class PreviewKind { Image, Text, Bytes };
+enum class TextEncoding { Utf8, Utf16Le, Utf16Be, Cp936 };
+
+struct PreviewContent {
+    PreviewKind kind = PreviewKind::Bytes;
+    QImage image;
+    QImage fitted;             // the image already scaled to fit the room asked for, or null
+    QString format;            // "PNG", "DXT5", ...
+    QByteArray bytes;          // the inflated bytes read
+    qint64 entrySize = 0;      // the recorded original size
+    bool complete = true;      // bytes hold the whole entry
+    QString message;           // what went wrong, or why something is not shown
+    TextEncoding encoding = TextEncoding::Utf8;
+    QString text;              // kind Text: bytes decoded
+};
+
+// Whether the first bytes, or else the type name, say image.
+bool LooksLikeImage(const QByteArray& head, const QString& typeName);
+// Decides the kind of bytes read from an entry and decodes them; an image
+// larger than room also comes scaled to fit it.
+PreviewContent MakePreview(QByteArray bytes, bool complete, qint64 entrySize, const QString& typeName,
+                           QSize room = {});
+
+TextEncoding DetectEncoding(const QByteArray& bytes);
+// The bytes as text (BOM dropped), line ends CR LF, LF and CR made into line breaks.
+QString DecodeText(const QByteArray& bytes, TextEncoding encoding);
+QString EncodingName(TextEncoding encoding);
+
+}  // namespace tessarin

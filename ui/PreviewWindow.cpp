@@ -1,0 +1,244 @@
+#include "ui/PreviewWindow.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "ui/HexView.h"
+#include "ui/ImageView.h"
+
+namespace tessarin {
+
+namespace {
+
+constexpr TextEncoding kEncodings[] = {TextEncoding::Utf8, TextEncoding::Utf16Le, TextEncoding::Utf16Be,
+                                       TextEncoding::Cp936};
+
+QString Grouped(qint64 value) {
+    QString digits = QString::number(value);
+    for (qsizetype at = digits.size() - 3; at > (value < 0 ? 1 : 0); at -= 3) digits.insert(at, QLatin1Char(','));
+    return digits;
+}
+
+// The line ends a text uses: "CR LF", "LF", "CR", several, or none.
+QString LineEnds(const QByteArray& bytes, TextEncoding encoding) {
+    const int step = encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be ? 2 : 1;
+    const int low = encoding == TextEncoding::Utf16Be ? 1 : 0;
+    bool crlf = false, lf = false, cr = false;
+    const qsizetype n = std::min<qsizetype>(bytes.size(), kPreviewTextLimit);
+    for (qsizetype i = low; i < n; i += step) {
+        if (step == 2 && bytes[i + (low ? -1 : 1)] != 0) continue;
+        if (bytes[i] == '\r') {
+            const bool pair = i + step < n && bytes[i + step] == '\n';
+            (pair ? crlf : cr) = true;
+            if (pair) i += step;
+        } else if (bytes[i] == '\n') {
+            lf = true;
+        }
+    }
+    QStringList kinds;
+    if (crlf) kinds << QStringLiteral("CR LF");
+    if (lf) kinds << QStringLiteral("LF");
+    if (cr) kinds << QStringLiteral("CR");
+    return kinds.isEmpty() ? QStringLiteral("无换行") : kinds.join(QStringLiteral(" + "));
+}
+
+enum Page { kImagePage, kTextPage, kHexPage };
+
+}  // namespace
+
+PreviewWindow::PreviewWindow(QWidget* owner) : QWidget(owner, Qt::Window), loader_(new PreviewLoader(this)) {
+    setObjectName("PreviewWindow");
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    resize(640, 480);
+
+    message_ = new QLabel(this);
+    message_->setObjectName("PreviewMessage");
+    message_->setTextFormat(Qt::PlainText);
+    message_->setWordWrap(true);
+    message_->setStyleSheet(QStringLiteral("color: #b00000;"));
+    message_->hide();
+
+    pages_ = new QStackedWidget(this);
+    image_ = new ImageView(pages_);
+    text_ = new QPlainTextEdit(pages_);
+    text_->setObjectName("PreviewText");
+    text_->setReadOnly(true);
+    text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    hex_ = new HexView(pages_);
+    pages_->insertWidget(kImagePage, image_);
+    pages_->insertWidget(kTextPage, text_);
+    pages_->insertWidget(kHexPage, hex_);
+
+    status_ = new QLabel(this);
+    status_->setObjectName("PreviewStatus");
+    status_->setTextFormat(Qt::PlainText);
+    encoding_ = new QComboBox(this);
+    encoding_->setObjectName("PreviewEncoding");
+    for (TextEncoding encoding : kEncodings) encoding_->addItem(EncodingName(encoding));
+    encoding_->setFocusPolicy(Qt::NoFocus);
+    hexToggle_ = new QToolButton(this);
+    hexToggle_->setObjectName("PreviewHexToggle");
+    hexToggle_->setText(QStringLiteral("十六进制"));
+    hexToggle_->setCheckable(true);
+    hexToggle_->setFocusPolicy(Qt::NoFocus);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(status_, 1);
+    bottom->addWidget(encoding_);
+    bottom->addWidget(hexToggle_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(message_);
+    layout->addWidget(pages_, 1);
+    layout->addLayout(bottom);
+
+    // Esc and Space close, 0 fits the image to the window, 1 shows it at 100 %.
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Space}) {
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, &QWidget::close);
+    }
+    connect(new QShortcut(QKeySequence(Qt::Key_0), this), &QShortcut::activated, this, [this] {
+        if (pages_->currentIndex() == kImagePage) image_->FitToWindow();
+    });
+    connect(new QShortcut(QKeySequence(Qt::Key_1), this), &QShortcut::activated, this, [this] {
+        if (pages_->currentIndex() == kImagePage) image_->SetZoom(1.0);
+    });
+    connect(loader_, &PreviewLoader::loaded, this, &PreviewWindow::OnLoaded);
+    connect(hexToggle_, &QToolButton::toggled, this, [this] { ShowContent(); });
+    connect(encoding_, &QComboBox::activated, this, [this](int index) {
+        content_.encoding = kEncodings[index];
+        content_.text = DecodeText(content_.bytes.left(kPreviewTextLimit), content_.encoding);
+        ShowText();
+        UpdateStatus();
+    });
+    connect(hex_, &HexView::moreWanted, this, &PreviewWindow::MoreBytes);
+    connect(image_, &ImageView::zoomChanged, this, &PreviewWindow::UpdateStatus);
+}
+
+PreviewWindow::~PreviewWindow() { loader_->Stop(); }
+
+void PreviewWindow::ShowEntry(const QString& displayName, const PreviewRequest& request) {
+    setWindowTitle(QStringLiteral("预览 - ") + displayName);
+    request_ = request;
+    request_.room = image_->viewport()->size();
+    Request();
+    if (!placed_ && parentWidget()) {
+        // The first time beside the main window's right edge, on its screen.
+        const QRect owner = parentWidget()->window()->frameGeometry();
+        move(owner.right() - width() / 2, owner.top() + 40);
+        placed_ = true;
+    }
+    if (!isVisible()) show();
+}
+
+void PreviewWindow::Request() {
+    ++ticket_;
+    loading_ = true;
+    status_->setText(QStringLiteral("正在读取…"));
+    loader_->Start(request_, ticket_);
+}
+
+void PreviewWindow::StopReading() {
+    loader_->Stop();
+    loading_ = false;
+}
+
+void PreviewWindow::MoreBytes() {
+    // The bytes view reads further, twice as far each time, up to the bound.
+    if (loading_ || content_.complete || request_.plainLimit >= kPreviewReadLimit) return;
+    request_.plainLimit = std::min(request_.plainLimit * 2, kPreviewReadLimit);
+    Request();
+}
+
+void PreviewWindow::OnLoaded(quint64 ticket, const PreviewContent& content) {
+    if (ticket != ticket_) return;
+    loading_ = false;
+    const bool more = content_.entrySize == content.entrySize && content.kind == PreviewKind::Bytes &&
+                      content_.kind == PreviewKind::Bytes && content.bytes.startsWith(content_.bytes.left(64));
+    const int scrolled = hex_->verticalScrollBar()->value();
+    content_ = content;
+    message_->setText(content.message);
+    message_->setVisible(!content.message.isEmpty());
+    hexToggle_->setEnabled(content.kind != PreviewKind::Bytes);
+    if (content.kind == PreviewKind::Bytes) hexToggle_->setChecked(false);
+    hex_->SetBytes(content.bytes, content.complete ? content.bytes.size() : content.entrySize);
+    if (more) hex_->verticalScrollBar()->setValue(scrolled);
+    if (content.kind == PreviewKind::Image) {
+        image_->SetImage(content.image, content.fitted);
+        image_->FitToWindow();
+    } else {
+        image_->SetImage(QImage());
+    }
+    if (content.kind == PreviewKind::Text) {
+        encoding_->setCurrentIndex(static_cast<int>(std::find(std::begin(kEncodings), std::end(kEncodings),
+                                                              content.encoding) - std::begin(kEncodings)));
+        ShowText();
+    } else {
+        text_->clear();
+    }
+    ShowContent();
+    UpdateStatus();
+    emit shown();
+}
+
+void PreviewWindow::ShowText() {
+    text_->setPlainText(content_.text);
+    if (content_.bytes.size() > kPreviewTextLimit || !content_.complete) {
+        const QString note = QStringLiteral("只显示前 %1 MiB").arg(kPreviewTextLimit >> 20);
+        if (!content_.message.contains(note)) content_.message += (content_.message.isEmpty() ? "" : "\n") + note;
+        message_->setText(content_.message);
+        message_->show();
+    }
+}
+
+void PreviewWindow::ShowContent() {
+    encoding_->setVisible(content_.kind == PreviewKind::Text && !hexToggle_->isChecked());
+    if (hexToggle_->isChecked() || content_.kind == PreviewKind::Bytes) {
+        pages_->setCurrentIndex(kHexPage);
+    } else {
+        pages_->setCurrentIndex(content_.kind == PreviewKind::Image ? kImagePage : kTextPage);
+    }
+}
+
+void PreviewWindow::UpdateStatus() {
+    if (loading_) return;
+    const QString size = Grouped(content_.entrySize) + QStringLiteral(" 字节");
+    switch (content_.kind) {
+    case PreviewKind::Image:
+        status_->setText(QStringLiteral("%1  %2 × %3  %4  %5%")
+                             .arg(content_.format)
+                             .arg(content_.image.width())
+                             .arg(content_.image.height())
+                             .arg(size)
+                             .arg(qRound(image_->Zoom() * 100)));
+        break;
+    case PreviewKind::Text:
+        status_->setText(EncodingName(content_.encoding) + QStringLiteral("  ") +
+                         LineEnds(content_.bytes, content_.encoding) + QStringLiteral("  ") + size);
+        break;
+    case PreviewKind::Bytes:
+        status_->setText(content_.complete ? size
+                                           : size + QStringLiteral("（已读 ") + Grouped(content_.bytes.size()) +
+                                                 QStringLiteral(" 字节）"));
+        break;
+    }
+}
+
+void PreviewWindow::closeEvent(QCloseEvent* event) {
+    // Hidden, not destroyed: the next preview opens where this one was.
+    loader_->Stop();
+    loading_ = false;
+    event->accept();
+}
+
+}  // namespace tessarin

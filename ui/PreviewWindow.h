@@ -1,0 +1,76 @@
+#pragma once
+// The preview: a window beside the main window that shows the selected entry
+// as an image, as text or as bytes, and follows the selection while it is
+// open. Reading and decoding run on worker threads (PreviewLoader); the window
+// shows "正在读取…" until the newest request answers. Closing only hides it,
+// so its size and place hold for the run.
+#include <QWidget>
+
+#include "ui/PreviewLoader.h"
+
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QStackedWidget;
+class QToolButton;
+
+namespace tessarin {
+
+class HexView;
+class ImageView;
+
+class PreviewWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit PreviewWindow(QWidget* owner);
+    ~PreviewWindow() override;
+
+    // Shows the window (when asked to open it) with this entry.
+    void ShowEntry(const QString& displayName, const PreviewRequest& request);
+    // Cancels the reading and waits for the workers: before the archive closes.
+    void StopReading();
+    bool Loading() const { return loading_; }
+
+    // Parts, for the keys and for tests.
+    ImageView* Image() const { return image_; }
+    HexView* Hex() const { return hex_; }
+    QPlainTextEdit* Text() const { return text_; }
+    QLabel* Status() const { return status_; }
+    QLabel* Message() const { return message_; }
+    QComboBox* Encoding() const { return encoding_; }
+    QToolButton* HexToggle() const { return hexToggle_; }
+    const PreviewContent& Content() const { return content_; }
+
+signals:
+    // A request was answered and shown.
+    void shown();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Request();
+    void OnLoaded(quint64 ticket, const PreviewContent& content);
+    void ShowContent();
+    void ShowText();
+    void UpdateStatus();
+    void MoreBytes();
+
+    PreviewLoader* loader_;
+    PreviewRequest request_;
+    quint64 ticket_ = 0;
+    bool loading_ = false;
+    bool placed_ = false;
+    PreviewContent content_;
+
+    QLabel* message_;
+    QStackedWidget* pages_;
+    ImageView* image_;
+    QPlainTextEdit* text_;
+    HexView* hex_;
+    QLabel* status_;
+    QComboBox* encoding_;
+    QToolButton* hexToggle_;
+};
+
+}  // namespace tessarin
