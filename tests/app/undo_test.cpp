@@ -111,20 +111,31 @@ TEST(UndoTest, PreviousVersionLivesWhileTheArchiveIsOpen) {
     EXPECT_FALSE(Exists(killed.undoPath));
 }
 
-TEST(UndoTest, FailedPutBackLeavesTheArchive) {
-    Opened o;
-    const std::string before = ReadFileBytes(o.path);
-    o.Menu("ndelete");
-    const std::string changed = ReadFileBytes(o.path);
-    o.h.window.ClearLog();
-    faults::FailAt(faults::Op::Rename, 1, vberr::DeviceIO);
-    o.Menu("nundo");
-    faults::Reset();
-    EXPECT_EQ(o.h.window.Calls("MsgBox").size(), 1u);
-    EXPECT_EQ(ReadFileBytes(o.path), changed);
-    EXPECT_EQ(o.h.program.arc.ArcEntries.size(), 2u);
-    o.Menu("nundo");  // still there to be undone
-    EXPECT_EQ(ReadFileBytes(o.path), before);
+// Each file operation of the put-back fails in turn until undo no longer
+// reaches it: the archive and its records stay, and undo is still there.
+TEST(UndoTest, FailureAtEachStepLeavesTheArchive) {
+    for (const auto op : {faults::Op::Open, faults::Op::Read, faults::Op::Write, faults::Op::Sync, faults::Op::Rename}) {
+        int failures = 0;
+        for (int nth = 1; nth <= 16; ++nth) {
+            SCOPED_TRACE("operation kind " + std::to_string(static_cast<int>(op)) + " #" + std::to_string(nth));
+            Opened o;
+            const std::string before = ReadFileBytes(o.path);
+            o.Menu("ndelete");
+            const std::string changed = ReadFileBytes(o.path);
+            o.h.window.ClearLog();
+            faults::FailAt(op, nth, vberr::DeviceIO);
+            o.Menu("nundo");
+            faults::Reset();
+            if (ReadFileBytes(o.path) == before) break;  // undo has fewer operations of this kind
+            ++failures;
+            EXPECT_EQ(o.h.window.Calls("MsgBox").size(), 1u);
+            EXPECT_EQ(ReadFileBytes(o.path), changed);
+            EXPECT_EQ(o.h.program.arc.ArcEntries.size(), 2u);
+            o.Menu("nundo");
+            EXPECT_EQ(ReadFileBytes(o.path), before);
+        }
+        if (op == faults::Op::Read || op == faults::Op::Rename) EXPECT_GT(failures, 0);
+    }
 }
 
 }  // namespace
