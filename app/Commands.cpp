@@ -22,6 +22,8 @@ void RunMenuItem(Program& program, const std::string& item) {
         LoadArcFile(program);
     } else if (item == "nclose") {
         UnLoadArcFile(program);
+    } else if (item == "nundo") {
+        UndoLastChange(program);
     } else if (item == "nexit") {
         program.EndProgram();
     } else if (item == "nalle") {
@@ -61,6 +63,16 @@ void RunCommand(Program& program, const std::function<void()>& command) {
     const RunningCommand running(program);
     int number = 0;
     std::string description;
+    // 撤销 is offered exactly while a previous version is kept, whatever ran.
+    struct OfferUndo {
+        Program& program;
+        ~OfferUndo() {
+            const bool available = program.undo.fileNum != 0;
+            if (program.ending || available == program.undo.offered) return;
+            program.undo.offered = available;
+            program.ui.SetMenuEnabled("nundo", available);
+        }
+    } offerUndo{program};
     try {
         command();
         return;

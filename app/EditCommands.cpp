@@ -9,6 +9,7 @@
 #include "edit/CreateArchive.h"
 #include "edit/EditEntries.h"
 #include "edit/FileEntries.h"
+#include "replace/UndoCopy.h"
 #include "tree/TreeBuilder.h"
 
 namespace tessarin {
@@ -170,6 +171,17 @@ bool AddFilesToSelected(Program& program, const std::vector<std::string>& paths)
     }
     RebuildTree(program, additions.back().first);
     program.ui.SetPanelText(2, "已添加 " + std::to_string(additions.size()) + " 个对象");
+    return true;
+}
+
+bool UndoLastChange(Program& program) {
+    if (!program.ArchiveIsOpen() || program.undo.fileNum == 0) return false;
+    const std::string what = program.undo.what;
+    const TreeNode* selected = program.SelectedNode();
+    const std::string selectKey = selected == nullptr ? std::string(kRootKey) : selected->key;
+    if (!PutBackUndoCopy(program)) return false;
+    RebuildTree(program, selectKey);
+    program.ui.SetPanelText(1, "已撤销：" + what);
     return true;
 }
 

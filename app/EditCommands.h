@@ -25,6 +25,10 @@ bool RenameSelected(Program& program, const std::string& newText);
 // folder (an entry node: its folder), named by the rules of a new archive.
 bool AddFilesToSelected(Program& program, const std::vector<std::string>& paths);
 
+// 撤销: the archive as it was before the window's last change, once; the
+// tree rebuilt and status panel 1 saying what was undone.
+bool UndoLastChange(Program& program);
+
 // 新建档案: a new archive at archivePath from folder (laid out as an inflated
 // export writes it), as long work. Links in it are skipped and named after.
 bool CreateArchiveFromFolder(Program& program, const std::string& folder, const std::string& archivePath);

@@ -8,6 +8,7 @@
 #include "core/platform/FileIdentity.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
+#include "replace/UndoCopy.h"
 #include "tree/TreeBuilder.h"
 
 namespace tessarin {
@@ -221,6 +222,10 @@ void LoadArcFile(Program& program) {
     }
 }
 
-void UnLoadArcFile(Program& program) { ShowNoArchiveState(program); }
+void UnLoadArcFile(Program& program) {
+    // The previous version lives only as long as the archive is open.
+    DropUndoCopy(program);
+    ShowNoArchiveState(program);
+}
 
 }  // namespace tessarin

@@ -23,6 +23,7 @@
 #include "core/platform/FileIdentity.h"
 #include "replace/BackgroundDeflate.h"
 #include "replace/StreamDeflate.h"
+#include "replace/UndoCopy.h"
 
 namespace tessarin {
 
@@ -157,6 +158,7 @@ bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFail
     RewriteProgress progress;
     if (showBar) progress = [&ui](std::size_t done) { ui.SetProgressValue(kRewriteBar, static_cast<int>(done)); };
     ArcEntryList written;
+    PendingUndo pending;
     try {
         tempNumber = program.files.FreeFile();
         BinaryFile& out = program.files.Adopt(tempNumber, CreateTemporaryBeside(archivePath, tempPath));
@@ -171,14 +173,20 @@ bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFail
             ShowArchiveMoved(program);
             return false;
         }
+        // The window keeps the archive as it is now, to put it back on 撤销.
+        pending = PrepareUndoCopy(program, archivePath);
         ReplaceOpenFile(tempPath, archivePath, program.files.Get(arc.ArcFileNum));
     } catch (const VbError& error) {
         // Only a failure to sync the folder comes after the rename: then the new
         // archive is already in place and the replacement stands.
         const bool renamed = tempNumber != 0 && program.files.IsOpen(tempNumber) && !tempPath.empty() &&
                              !FileExists(tempPath);
-        if (!renamed) return abandon(error);
+        if (!renamed) {
+            AbandonUndoCopy(pending);
+            return abandon(error);
+        }
     } catch (const std::bad_alloc&) {
+        AbandonUndoCopy(pending);
         return abandon(VbError(vberr::OutOfMemory));
     } catch (const RewriteOutOfRange&) {
         discard();
@@ -192,10 +200,12 @@ bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFail
     }
 
     // The file under tempNumber is now the archive, still locked: the old number
-    // (the replaced file) can go without leaving the archive unlocked. Freeing
-    // its blocks is left to a thread of its own, off the user's path.
-    program.files.CloseInBackground(arc.ArcFileNum);
+    // (the replaced file) can go without leaving the archive unlocked, unless
+    // it stays as the previous version. Freeing its blocks is left to a thread
+    // of its own, off the user's path.
+    const std::int16_t oldNumber = arc.ArcFileNum;
     arc.ArcFileNum = tempNumber;
+    KeepUndoCopy(program, pending, oldNumber, DescribeChange(plan));
     arc.ArcEntries = std::move(written);
     return true;
 }

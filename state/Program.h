@@ -10,6 +10,23 @@
 
 namespace tessarin {
 
+// The archive as it was before the window's last change, kept beside it under
+// its undo name and held open (locked) under fileNum, so no sweep takes it.
+struct UndoCopy {
+    bool kept = false;         // only the window keeps one; the companion does not
+    std::int16_t fileNum = 0;  // 0 when there is nothing to undo
+    std::string path;
+    std::string what;  // the change, as the status bar names it
+    bool offered = false;  // whether the window's 撤销 is enabled now
+
+    // Nothing to undo any more (whether one is kept and offered stays).
+    void Forget() {
+        fileNum = 0;
+        path.clear();
+        what.clear();
+    }
+};
+
 struct Program {
     explicit Program(IMainWindow& window) : ui(window) {}
     Program(const Program&) = delete;
@@ -20,6 +37,7 @@ struct Program {
     ExtTypeTable ExtTypes;
     ArcState arc;
     EntryTree tree;
+    UndoCopy undo;
     // Set once EndProgram has been asked for: commands stop at once.
     bool ending = false;
     // Commands running now (nested when one starts from another's event pump).

@@ -205,6 +205,7 @@ void frmMain::CreateMenus() {
          {{"nopen", "打开(&O)", QKeySequence(Qt::CTRL | Qt::Key_O), true},
           {"nclose", "关闭(&C)", QKeySequence(Qt::CTRL | Qt::Key_B), false},
           {"nnew", "新建档案(&N)…", QKeySequence(Qt::CTRL | Qt::Key_N), true},
+          {"nundo", "撤销(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z), false},
           {"a1", "-", {}, true},
           {"nexit", "退出(&E)", {}, true}}},
         {"nobject", "对象(&O)", false,

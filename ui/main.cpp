@@ -38,6 +38,8 @@ int main(int argc, char* argv[]) {
 
     tessarin::frmMain window;
     tessarin::Program program(window);
+    // The window keeps the previous version of the archive for 撤销.
+    program.undo.kept = true;
     window.Attach(program);
     window.Load();
     if (program.ending) return 0;

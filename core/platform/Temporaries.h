@@ -14,8 +14,14 @@ class SafeFolder;
 // The temporary name number n of process pid for name (native bytes).
 std::string TemporaryName(std::string_view name, unsigned long pid, int n);
 
-// True when file (native bytes) is a temporary name, of name when name is not
-// empty, of any file otherwise.
+// The previous version of name kept while it is open, so one change can be
+// taken back: ".NAME.tessarin-undo", held locked like a temporary; and the
+// name it is made under before it takes that place.
+std::string UndoName(std::string_view name);
+std::string UndoNewName(std::string_view name);
+
+// True when file (native bytes) is a temporary or undo name, of name when name
+// is not empty, of any file otherwise.
 bool IsTemporaryName(std::string_view file, std::string_view name = {});
 
 // Removes the temporaries of path that lie beside it and that no open file
