@@ -53,19 +53,30 @@ if(TESSARIN_WINE)
   set(TESSARIN_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
   set(CMAKE_CROSSCOMPILING_EMULATOR
     ${CMAKE_COMMAND} -E env WINEPREFIX=${TESSARIN_WINEPREFIX} WINEDEBUG=-all ${TESSARIN_WINE})
-  if(NOT EXISTS ${TESSARIN_WINEPREFIX}/system.reg)
-    # The first run creates the prefix; done once here so that parallel test runs never race for it.
+  # The first run creates the prefix; done here, once, so that parallel test
+  # runs never race for it. A prefix whose system folder was left half made
+  # (wineboot cut short on a loaded machine) loads no program: it is made anew.
+  find_program(TESSARIN_WINESERVER NAMES wineserver64 wineserver
+    PATHS /usr/lib/wine /usr/lib64/wine /usr/lib/x86_64-linux-gnu/wine /opt/wine-stable/bin)
+  set(wine_kernel32 ${TESSARIN_WINEPREFIX}/drive_c/windows/system32/kernel32.dll)
+  foreach(attempt 1 2)
+    if(EXISTS ${wine_kernel32})
+      break()
+    endif()
     message(STATUS "Creating the Wine prefix in ${TESSARIN_WINEPREFIX}")
+    file(REMOVE_RECURSE ${TESSARIN_WINEPREFIX})
     execute_process(COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} wineboot --init
       RESULT_VARIABLE wineboot_result OUTPUT_QUIET ERROR_QUIET)
-    if(NOT wineboot_result EQUAL 0)
-      message(WARNING "wineboot failed (${wineboot_result}): the tests will create the prefix on first use")
+    if(TESSARIN_WINESERVER)  # wait until the prefix is written out
+      execute_process(COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${TESSARIN_WINEPREFIX} ${TESSARIN_WINESERVER} -w
+        OUTPUT_QUIET ERROR_QUIET)
     endif()
+  endforeach()
+  if(NOT EXISTS ${wine_kernel32})
+    message(WARNING "wineboot failed (${wineboot_result}): the tests will create the prefix on first use")
   endif()
   # One Wine server for the whole test run, started by a test every other one
   # requires (see WineServer.cmake).
-  find_program(TESSARIN_WINESERVER NAMES wineserver64 wineserver
-    PATHS /usr/lib/wine /usr/lib64/wine /usr/lib/x86_64-linux-gnu/wine /opt/wine-stable/bin)
   if(TESSARIN_WINESERVER)
     # Deferred, like the comparison below: tests exist only once testing is enabled.
     cmake_language(DEFER CALL add_test NAME WineServerStart COMMAND ${CMAKE_COMMAND} -DWINE=${TESSARIN_WINE}
