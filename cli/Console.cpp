@@ -11,7 +11,9 @@
 
 namespace tessarin::cli {
 
-void PrintError(const std::string& text) { std::cerr << WithNewlines(text) << std::endl; }
+// Names in messages are written as the bytes they stand for (bytes that are not
+// valid code page 936 included), so the file they name can be found.
+void PrintError(const std::string& text) { std::cerr << TextToNative(WithNewlines(text)) << std::endl; }
 
 int FinishOutput(int code) {
     std::cout.flush();

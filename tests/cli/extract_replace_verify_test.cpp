@@ -172,6 +172,15 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
 }
 
 #ifndef _WIN32
+// A key of bytes that are not valid code page 936 is named in the message by
+// those bytes, not by their escapes, so the user can find what it names.
+TEST(CliRunTest, MessagesNameKeysByTheirOwnBytes) {
+    Fixture f(Archive());
+    const CliRun run = Cli("cat " + Q(f.archive) + " 'a\x80\xFF.1A'", f.dir);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("KEY：a\x80\xFF.1A"), std::string::npos) << run.err;
+}
+
 // Under a file-size limit a write fails like a full disk: the file-failure
 // message, exit code 1, and no file (not even a temporary) left behind.
 TEST(CliRunTest, FileSizeLimitFailsLikeAFullDisk) {
