@@ -25,7 +25,7 @@ namespace {
 
 void Reject(QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); }
 
-TEST(Dialogs, MessageBoxShowsPlainTextWithLineBreaksUnderItsIconAndTitle) {
+TEST(Dialogs, MessageBoxesShowPlainTextWithLineBreaksUnderTheirIconAndTitle) {
     UiHarness ui(false);
     for (const auto& [icon, qtIcon] : {std::pair{MsgIcon::Information, QMessageBox::Information},
                                        {MsgIcon::Warning, QMessageBox::Warning},
@@ -40,11 +40,7 @@ TEST(Dialogs, MessageBoxShowsPlainTextWithLineBreaksUnderItsIconAndTitle) {
         });
         ui.window.MsgBox("a\r\nb <b>c</b>\rd", icon, "提示");
     }
-}
-
-// A yes/no question shows the question icon; 是 answers true, 否 false.
-TEST(Dialogs, YesNoQuestionShowsTheQuestionIcon) {
-    UiHarness ui(false);
+    // A yes/no question shows the question icon; 是 answers true, 否 false.
     for (const bool yes : {true, false}) {
         ModalDriver driver("ChoiceBox", [&](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);

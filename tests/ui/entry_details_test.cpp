@@ -40,23 +40,22 @@ TEST(EntryDetails, ColumnsShowTheRecordAndFoldersTheirSums) {
     UiHarness ui;
     QAbstractItemModelTester tester(ui.window.Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     ui.Open(SampleArchive());
-    const auto stored = [](std::string_view plain) { return QString::number(Deflate(plain).size()); };
-    const auto offset = [&](const char* key) {
-        return QString::number(FindEntryByKey(ui.program.arc.ArcEntries, key)->ArcFileOFSET);
+    // Size as shown, stored size, ratio; then type and offset for an entry, nothing for a folder.
+    const auto sums = [](const char* size, qsizetype stored, double plain) {
+        return size + ("|" + QString::number(stored) + "|" + QString::number(100.0 * stored / plain, 'f', 1) + "%|");
+    };
+    const auto entry = [&](const char* key, const char* size, const std::string& plain, const char* type) {
+        return sums(size, Deflate(plain).size(), plain.size()) + type + "|" +
+               QString::number(FindEntryByKey(ui.program.arc.ArcEntries, key)->ArcFileOFSET);
     };
     const qsizetype foldersStored = Deflate("read me").size() + Deflate(std::string(3000, 'x')).size() + Deflate("raw").size();
     const qsizetype allStored = foldersStored + Deflate("top data").size();
     const struct { const char* key; QString cells; } rows[] = {
-        {"top.1A", "8|" + stored("top data") + "|" + QString::number(100.0 * Deflate("top data").size() / 8, 'f', 1) +
-                       "%|png|1A|" + offset("top.1A")},
-        {"a\\b\\logo.1A", "3,000|" + stored(std::string(3000, 'x')) + "|" +
-                              QString::number(100.0 * Deflate(std::string(3000, 'x')).size() / 3000, 'f', 1) + "%|png|1A|" +
-                              offset("a\\b\\logo.1A")},
-        {"a\\b\\c\\raw.99", "3|" + stored("raw") + "|" + QString::number(100.0 * Deflate("raw").size() / 3, 'f', 1) +
-                                "%|99|99|" + offset("a\\b\\c\\raw.99")},
-        {"a\\", "3,010|" + QString::number(foldersStored) + "|" + QString::number(100.0 * foldersStored / 3010, 'f', 1) +
-                    "%|||"},
-        {"Root", "3,018|" + QString::number(allStored) + "|" + QString::number(100.0 * allStored / 3018, 'f', 1) + "%|||"},
+        {"top.1A", entry("top.1A", "8", "top data", "png|1A")},
+        {"a\\b\\logo.1A", entry("a\\b\\logo.1A", "3,000", std::string(3000, 'x'), "png|1A")},
+        {"a\\b\\c\\raw.99", entry("a\\b\\c\\raw.99", "3", "raw", "99|99")},
+        {"a\\", sums("3,010", foldersStored, 3010) + "||"},
+        {"Root", sums("3,018", allStored, 3018) + "||"},
     };
     for (const auto& row : rows) EXPECT_EQ(Cells(ui, row.key), row.cells) << row.key;
     // The headers, and the window wide enough for every column.

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "DdsBuilder.h"
 #include "UiHarness.h"
 #include "core/ExtTypes.h"
 #include "ui/EntryTreeView.h"
@@ -37,30 +38,6 @@ QImage Solid(QRgb color, int w = 8, int h = 6) {
     QImage image(w, h, QImage::Format_ARGB32);
     image.fill(color);
     return image;
-}
-
-void Put32(std::string& s, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
-}
-
-// A DDS file: the header, then data.
-std::string Dds(int w, int h, const char* fourCc, std::uint32_t bits, const std::uint32_t masks[4], const std::string& data) {
-    std::string s(128, '\0');
-    s.replace(0, 4, "DDS ");
-    Put32(s, 4, 124);
-    Put32(s, 8, 0x1007);
-    Put32(s, 12, static_cast<std::uint32_t>(h));
-    Put32(s, 16, static_cast<std::uint32_t>(w));
-    Put32(s, 76, 32);
-    if (fourCc) {
-        Put32(s, 80, 0x4);
-        s.replace(84, 4, fourCc);
-    } else {
-        Put32(s, 80, masks[3] ? 0x41 : 0x40);
-        Put32(s, 88, bits);
-        for (int i = 0; i < 4; ++i) Put32(s, 92 + 4 * i, masks[i]);
-    }
-    return s + data;
 }
 
 // One 4 x 4 block of red in each DXT kind (color0 red, every index 0).
@@ -152,7 +129,6 @@ TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
         SCOPED_TRACE(row.name);
         PreviewWindow* preview = p.Show(std::string(row.name) + "." + QString::number(row.type, 16).toUpper().toStdString());
         ASSERT_NE(preview, nullptr);
-        EXPECT_EQ(preview->windowTitle().left(5), QString::fromUtf8("预览 - "));
         EXPECT_TRUE(preview->Status()->text().startsWith(QString::fromUtf8(row.status))) << preview->Status()->text().toStdString();
         EXPECT_TRUE(preview->Message()->isHidden()) << preview->Message()->text().toStdString();
         const QImage shown = preview->Image()->viewport()->grab().toImage();

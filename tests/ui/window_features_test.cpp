@@ -22,10 +22,6 @@
 namespace tessarin::testing {
 namespace {
 
-bool EntryControlsEnabled(const UiHarness& ui) {
-    return ui.window.MenuAction("nexport")->isEnabled() && ui.window.ToolbarAction(5)->isEnabled();
-}
-
 // Entries: top, a\readme, a\b\logo, a\b\c\raw; the searches run in that order.
 TEST(Find, SelectsAndRevealsMatchesInDirectoryOrderAndWraps) {
     UiHarness ui;
@@ -62,7 +58,7 @@ TEST(Find, SelectsAndRevealsMatchesInDirectoryOrderAndWraps) {
         // Revealed, and the entry controls follow as after a click.
         const QModelIndex index = ui.window.Model()->IndexOf(ui.program.tree.Find(step.selected));
         EXPECT_TRUE(index.parent().isValid() && ui.window.Tree()->isExpanded(index.parent()));
-        EXPECT_TRUE(EntryControlsEnabled(ui));
+        EXPECT_TRUE(ui.window.MenuAction("nexport")->isEnabled() && ui.window.ToolbarAction(5)->isEnabled());
     }
 }
 
