@@ -114,6 +114,7 @@ foreach(archive ${ARCHIVES})
   # Links planted in the export folder: a folder link is refused, never entered;
   # a file link is replaced itself. Nothing outside the folder changes.
   file(GLOB_RECURSE exported RELATIVE ${dir}/linux/out ${dir}/linux/out/*)
+  list(REMOVE_ITEM exported .tessarin-export)
   list(SORT exported)
   set(folder "")
   set(top "")
