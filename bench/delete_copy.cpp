@@ -18,40 +18,22 @@
 
 #include "bench/ChildProcess.h"
 #include "core/platform/FileSystem.h"
+#include "bench/StoredArchive.h"
 #include "support/ArcBuilder.h"
 
 namespace {
 
 using namespace tessarin::testing;
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::int64_t mib = argc > 1 ? std::atoll(argv[1]) : 1024;
     TempDir dir;
-    // 64 entries of incompressible-looking data, the directory by the builder.
+    // 64 entries of incompressible-looking data.
+    tessarin::bench::RandomBlocks random;
     const int count = 64;
-    const std::int64_t entrySize = (mib << 20) / count;
-    ArcPlan plan;
-    const std::int64_t dataStart = 8 + 80LL * count;
-    for (int i = 0; i < count; ++i)
-        plan.records.push_back(Stored("bench\\e" + std::to_string(i), 1, "", 1, static_cast<std::int32_t>(entrySize),
-                                      static_cast<std::int32_t>(dataStart + i * entrySize)));
-    std::FILE* out = std::fopen((dir / "pack.arc").c_str(), "wb");
-    const std::string head = BuildArc(plan);
-    std::fwrite(head.data(), 1, head.size(), out);
-    std::vector<std::uint64_t> block(1 << 17);
-    std::uint64_t x = 88172645463325252ull;
-    for (std::int64_t written = 0; written < count * entrySize; written += 1 << 20) {
-        for (auto& word : block) x ^= x << 13, x ^= x >> 7, x ^= x << 17, word = x;
-        std::fwrite(block.data(), 1, 1 << 20, out);
-    }
-    std::fclose(out);
+    tessarin::bench::WriteStoredArchive(dir / "pack.arc", count, mib << 20, random);
     const std::string cli = tessarin::ProgramFolder() + "/tessarin-cli";
 
     std::vector<double> copies, deletes;
@@ -69,7 +51,7 @@ int main(int argc, char** argv) {
         deletes.push_back(run.ms);
         peakKiB = std::max(peakKiB, run.peakKiB);
     }
-    const double copy = Median(copies), del = Median(deletes);
+    const double copy = tessarin::bench::Median(copies), del = tessarin::bench::Median(deletes);
     std::printf("archive: %lld MiB, %d entries\n", static_cast<long long>(mib), count);
     std::printf("cp + fsync of the copy: %.0f ms (median of 3)\n", copy);
     std::printf("delete one entry: %.0f ms (median of 3) = %.2fx (goal <= 1.3x), peak %.1f MiB (goal < 32 MiB)\n", del,

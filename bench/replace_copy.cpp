@@ -19,6 +19,7 @@
 
 #include "bench/ChildProcess.h"
 #include "core/platform/FileSystem.h"
+#include "bench/StoredArchive.h"
 #include "support/ArcBuilder.h"
 
 namespace {
@@ -37,11 +38,6 @@ double RunMs(const std::vector<std::string>& args, const std::string& syncAfter 
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -50,31 +46,12 @@ int main(int argc, char** argv) {
     TempDir dir;
     // 1,024 entries of incompressible-looking data; the one replaced is in the middle.
     const int count = 1024;
-    const std::int64_t entrySize = (mib << 20) / count;
-    // The directory by the builder, the data written block by block after it.
-    ArcPlan plan;
-    const std::int64_t dataStart = 8 + 80LL * count;
-    for (int i = 0; i < count; ++i)
-        plan.records.push_back(Stored("bench\\e" + std::to_string(i), 1, "", 1, static_cast<std::int32_t>(entrySize),
-                                      static_cast<std::int32_t>(dataStart + i * entrySize)));
-    std::FILE* out = std::fopen((dir / "pack.arc").c_str(), "wb");
-    const std::string head = BuildArc(plan);
-    std::fwrite(head.data(), 1, head.size(), out);
-    std::vector<std::uint64_t> block(1 << 17);
-    std::uint64_t x = 88172645463325252ull;
-    auto fill = [&] {
-        for (auto& word : block) x ^= x << 13, x ^= x >> 7, x ^= x << 17, word = x;
-    };
-    for (std::int64_t written = 0; written < count * entrySize; written += 1 << 20) {
-        fill();
-        std::fwrite(block.data(), 1, 1 << 20, out);
-    }
-    std::fclose(out);
+    tessarin::bench::RandomBlocks random;
+    tessarin::bench::WriteStoredArchive(dir / "pack.arc", count, mib << 20, random);
     // Random data, which deflate cannot shrink: its slowest case.
     std::string source;
     while (static_cast<std::int64_t>(source.size()) < (sourceKiB << 10)) {
-        fill();
-        source.append(reinterpret_cast<const char*>(block.data()),
+        source.append(random.Next(),
                       std::min<std::size_t>(1 << 20, static_cast<std::size_t>((sourceKiB << 10) - source.size())));
     }
     WriteFileBytes(dir / "source.bin", source);
@@ -89,7 +66,7 @@ int main(int argc, char** argv) {
         ::sync();
         replaces.push_back(RunMs({cli, "replace", dir / "pack.arc", "bench\\e" + std::to_string(count / 2) + ".1", dir / "source.bin"}));
     }
-    const double copy = Median(copies), replace = Median(replaces);
+    const double copy = tessarin::bench::Median(copies), replace = tessarin::bench::Median(replaces);
     std::printf("archive: %lld MiB, %d entries; source: %lld KiB of random data\n", static_cast<long long>(mib),
                 count, static_cast<long long>(sourceKiB));
     std::printf("cp + fsync of the copy: %.0f ms (median of 3)\n", copy);
