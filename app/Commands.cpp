@@ -8,6 +8,7 @@
 #include "core/MessageTexts.h"
 #include "core/platform/VbError.h"
 #include "extract/Export.h"
+#include "extract/ExportSelection.h"
 #include "extract/Verify.h"
 #include "replace/Properties.h"
 #include "replace/Replace.h"
@@ -31,7 +32,7 @@ void RunMenuItem(Program& program, const std::string& item) {
     } else if (item == "nverify") {
         VerifyArchive(program);
     } else if (item == "nexport") {
-        ExtSub(program, ui.Handle());
+        ExportSelection(program, ui.Handle());
     } else if (item == "nimport") {
         ReaplceFile(program, ui.Handle());
     } else if (item == "ndelete") {
@@ -50,7 +51,7 @@ void RunToolbarButton(Program& program, int index) {
         case 1: LoadArcFile(program); break;
         case 2: UnLoadArcFile(program); break;
         case 4: ExportAllEntries(program); break;
-        case 5: ExtSub(program, program.ui.Handle()); break;
+        case 5: ExportSelection(program, program.ui.Handle()); break;
         case 6: ReaplceFile(program, program.ui.Handle()); break;
         case 8: ShowinfoSub(program); break;
         default: break;  // 3 and 7 are separators

@@ -151,8 +151,13 @@ bool RenameSelected(Program& program, const std::string& newText) {
 }
 
 bool AddFilesToSelected(Program& program, const std::vector<std::string>& paths) {
+    return AddFilesToNode(program, program.ui.TreeSelected(), paths);
+}
+
+bool AddFilesToNode(Program& program, NodeId target, const std::vector<std::string>& paths) {
+    if (target < 0 || static_cast<std::size_t>(target) >= program.tree.Size()) return false;
     if (!ArchiveReady(program) || paths.empty()) return false;
-    const std::string folder = FolderOf(program, program.ui.TreeSelected());
+    const std::string folder = FolderOf(program, target);
     const ExtTypeIndex types(program.ExtTypes);
     std::vector<std::pair<std::string, std::string>> additions;
     for (const std::string& path : paths) {

@@ -24,6 +24,8 @@ bool RenameSelected(Program& program, const std::string& newText);
 // 添加文件: the files (paths the picker gave) become entries in the selected
 // folder (an entry node: its folder), named by the rules of a new archive.
 bool AddFilesToSelected(Program& program, const std::vector<std::string>& paths);
+// The same into the folder target stands for (files dropped onto a node).
+bool AddFilesToNode(Program& program, NodeId target, const std::vector<std::string>& paths);
 
 // 撤销: the archive as it was before the window's last change, once; the
 // tree rebuilt and status panel 1 saying what was undone.

@@ -1,7 +1,7 @@
 #include "app/TreeEvents.h"
 
 #include "app/Commands.h"
-#include "extract/Export.h"
+#include "extract/ExportSelection.h"
 #include "replace/Properties.h"
 #include "replace/Replace.h"
 
@@ -15,13 +15,15 @@ bool IsNode(const Program& program, NodeId node) {
     return node >= 0 && static_cast<std::size_t>(node) < program.tree.Size();
 }
 
-void SetEntryCommandsEnabled(IMainWindow& ui, bool enabled) {
-    for (const char* item : {"nexport", "nimport", "nproperty"}) {
-        ui.SetMenuEnabled(item, enabled);
-    }
-    for (int button : {5, 6, 8}) {
-        ui.SetButtonEnabled(button, enabled);
-    }
+// 导出 also takes a folder node or several nodes; replace and properties
+// only ever the one entry.
+void SetEntryCommandsEnabled(IMainWindow& ui, bool entry, bool exportable) {
+    ui.SetMenuEnabled("nexport", exportable);
+    ui.SetMenuEnabled("nimport", entry);
+    ui.SetMenuEnabled("nproperty", entry);
+    ui.SetButtonEnabled(5, exportable);
+    ui.SetButtonEnabled(6, entry);
+    ui.SetButtonEnabled(8, entry);
 }
 
 }  // namespace
@@ -30,7 +32,8 @@ void NodeClick(Program& program, NodeId node) {
     if (!IsNode(program, node)) {
         return;
     }
-    SetEntryCommandsEnabled(program.ui, IsEntryKey(program.tree.Node(node).key));
+    const std::string& key = program.tree.Node(node).key;
+    SetEntryCommandsEnabled(program.ui, IsEntryKey(key), key != kRootKey || program.ui.TreeSelection().size() > 1);
 }
 
 void TreeMouseUp(Program& program, int button, int shift, NodeId nodeUnderPointer) {
@@ -51,7 +54,7 @@ void TreeMouseUp(Program& program, int button, int shift, NodeId nodeUnderPointe
     const TreeMenuChoice choice = program.ui.PopupTreeMenu();
     RunCommand(program, [&] {
         switch (choice) {
-            case TreeMenuChoice::ExpFile: ExtSub(program, main); break;
+            case TreeMenuChoice::ExpFile: ExportSelection(program, main); break;
             case TreeMenuChoice::RepalceFile: ReaplceFile(program, main); break;
             case TreeMenuChoice::FProperty: ShowinfoSub(program); break;
             case TreeMenuChoice::None: break;

@@ -5,7 +5,8 @@
 namespace tessarin {
 
 // A left click on a node: enables the per-entry commands for an entry node,
-// disables them for a folder or the root.
+// disables them for a folder or the root; 导出 stays enabled for a folder, and
+// for the root while other nodes are selected with it.
 void NodeClick(Program& program, NodeId node);
 
 // Mouse-up on the tree: button 1 left, 2 right; nodeUnderPointer is the hit test

@@ -225,22 +225,24 @@ bool ExportEntryTo(Program& program, MessageSink& messages, const SafeFolder& fo
     return WriteFromArchive(messages, *archive, folder, name, display, offset, size, storedSize, raw);
 }
 
-// One export-all run: the chosen folder, the files written so far and the failures.
+// One export-all run (or of some entries, see EntrySubset): the chosen
+// folder, the files written so far and the failures.
 class ExportAllRun {
 public:
-    ExportAllRun(Program& program, SafeFolder root, std::string rootText)
+    ExportAllRun(Program& program, SafeFolder root, std::string rootText, const EntrySubset* subset)
         : program_(program), ui_(program.ui), rootText_(rootText), folders_(std::move(root), std::move(rootText)),
-          raw_(program.ui.Check1Value() == kRawExport) {
-        if (!raw_) recorder_.emplace(program, rootText_);
+          raw_(program.ui.Check1Value() == kRawExport), subset_(subset) {
+        // The record describes a whole export: an import reads it for the archive's own layout.
+        if (!raw_ && subset_ == nullptr) recorder_.emplace(program, rootText_);
     }
 
     bool Run(BinaryFile& archive, std::int64_t length, LongWork& work) {
-        const std::size_t count = program_.arc.ArcEntries.size();
+        const std::size_t count = subset_ ? subset_->indices.size() : program_.arc.ArcEntries.size();
         // One flag per entry; where each goes is worked out again when it is written.
         placeable_.resize(count);
-        for (std::size_t i = 0; i < count; ++i) placeable_[i] = PlaceOf(program_.arc.ArcEntries[i]).has_value();
+        for (std::size_t i = 0; i < count; ++i) placeable_[i] = Place(EntryAt(i)).has_value();
         EntryPipeline pipeline(archive, length, count, [this](EntryJob& job) {
-            const ARCFileCls& entry = program_.arc.ArcEntries[job.index];
+            const ARCFileCls& entry = EntryAt(job.index);
             job.offset = entry.ArcFileOFSET;
             job.storedSize = entry.ArcFileZipSize;
             job.size = entry.ArcFileOrgSize;
@@ -261,8 +263,7 @@ public:
                 written = ExportJob(held, archive, *job);
             } catch (const std::exception&) {
                 // Anything unforeseen costs this entry only, never the run.
-                held.MsgBox(kEntryFailed + program_.arc.ArcEntries[job->index].ArcFileKey, MsgIcon::Stop,
-                            kProgramTitle);
+                held.MsgBox(kEntryFailed + EntryAt(job->index).ArcFileKey, MsgIcon::Stop, kProgramTitle);
             }
             if (!written) allWritten_ = false;
             if (!Deliver(held, written)) {
@@ -279,7 +280,7 @@ public:
     }
 
     void Finish() {
-        const std::string done = stopped_ ? kExportAllStopped : kExportAllDone;
+        const std::string done = stopped_ ? kExportAllStopped : subset_ ? kExportDone : kExportAllDone;
         if (quiet_ && !failures_.empty()) {
             ui_.ShowReport(kProgramTitle,
                            done + kCrLf + std::to_string(failures_.size()) + " 个条目未能导出：", failures_);
@@ -289,10 +290,17 @@ public:
     }
 
 private:
+    // The run's i-th entry, in directory order.
+    std::size_t IndexAt(std::size_t i) const { return subset_ ? subset_->indices[i] : i; }
+    const ARCFileCls& EntryAt(std::size_t i) const { return program_.arc.ArcEntries[IndexAt(i)]; }
+    std::optional<EntryPlace> Place(const ARCFileCls& entry) const {
+        return PlaceOf(entry, subset_ ? subset_->skippedFolderChars : 0);
+    }
+
     // Writes one entry's file; its messages go to held. True when written.
     bool ExportJob(HeldMessages& held, BinaryFile& archive, EntryJob& job) {
-        const ARCFileCls& entry = program_.arc.ArcEntries[job.index];
-        const std::optional<EntryPlace> place = PlaceOf(entry);
+        const ARCFileCls& entry = EntryAt(job.index);
+        const std::optional<EntryPlace> place = Place(entry);
         if (!place) {
             ShowUnsafeName(held, entry.ArcFilePath + entry.ArcFileName, entry.ArcFileKey);
             return false;
@@ -318,7 +326,7 @@ private:
         }
         const bool done = WriteJob(held, archive, *folder, place->name, display, job);
         if (done) {
-            written_.emplace(std::hash<std::string>{}(fileKey), static_cast<std::uint32_t>(job.index));
+            written_.emplace(std::hash<std::string>{}(fileKey), static_cast<std::uint32_t>(IndexAt(job.index)));
             if (recorder_) recorder_->Written(entry.ArcFileKey, place->folders, place->name);
         } else {
             held.MsgBox(kEntryFailed + entry.ArcFileKey, MsgIcon::Stop, kProgramTitle);
@@ -331,7 +339,7 @@ private:
     std::optional<std::size_t> WrittenBefore(const std::string& fileKey) const {
         const auto [from, to] = written_.equal_range(std::hash<std::string>{}(fileKey));
         for (auto it = from; it != to; ++it) {
-            const std::optional<EntryPlace> other = PlaceOf(program_.arc.ArcEntries[it->second]);
+            const std::optional<EntryPlace> other = Place(program_.arc.ArcEntries[it->second]);
             if (other && FileNameCaseKey(other->folderKey + other->name) == fileKey) return it->second;
         }
         return std::nullopt;
@@ -396,6 +404,7 @@ private:
     std::string rootText_;
     FolderCache folders_;
     bool raw_;
+    const EntrySubset* subset_;  // nullptr: every entry
     std::vector<bool> placeable_;  // entries whose name stays inside the chosen folder
     // Hash of each file written below the chosen folder -> its entry.
     std::unordered_multimap<std::size_t, std::uint32_t> written_;
@@ -481,17 +490,16 @@ bool ExtSub(Program& program, WindowHandle hwnd) {
     return true;
 }
 
-bool ExportAllEntries(Program& program) {
+namespace {
+
+// Exports every entry, or those of subset, below the folder picked.
+bool ExportInto(Program& program, const std::string& picked, const EntrySubset* subset) {
     IMainWindow& ui = program.ui;
-    const std::string picked = ui.BrowseForFolder(ui.Handle(), ExportAllPrompt(), "", BIF_NEWDIALOGSTYLE);
-    if (picked.empty()) {
-        return false;
-    }
     const std::string root = FolderWithSeparator(picked);
-    const std::size_t count = program.arc.ArcEntries.size();
+    const std::size_t count = subset ? subset->indices.size() : program.arc.ArcEntries.size();
     if (count == 0) {
         // With no entries the progress range would be empty: go straight to the end.
-        ui.MsgBox(kExportAllDone, MsgIcon::Information, kProgramTitle);
+        ui.MsgBox(subset ? kExportDone : kExportAllDone, MsgIcon::Information, kProgramTitle);
         return true;
     }
     SafeFolder rootFolder;
@@ -512,7 +520,7 @@ bool ExportAllEntries(Program& program) {
     }
 
     bool allWritten = false;
-    ExportAllRun run(program, std::move(rootFolder), root);
+    ExportAllRun run(program, std::move(rootFolder), root, subset);
     {
         LongWork work(program, "正在导出", count);
         allWritten = run.Run(*archive, length, work);
@@ -523,6 +531,23 @@ bool ExportAllEntries(Program& program) {
     }
     run.Finish();
     return allWritten;
+}
+
+}  // namespace
+
+bool ExportAllEntries(Program& program) {
+    IMainWindow& ui = program.ui;
+    const std::string picked = ui.BrowseForFolder(ui.Handle(), ExportAllPrompt(), "", BIF_NEWDIALOGSTYLE);
+    return !picked.empty() && ExportInto(program, picked, nullptr);
+}
+
+bool ExportEntrySubset(Program& program, WindowHandle hwnd, const EntrySubset& subset) {
+    if (!program.ArchiveIsOpen()) {
+        program.ui.MsgBox("档案没有成功打开，无法导出。", MsgIcon::Stop, kProgramTitle);
+        return false;
+    }
+    const std::string picked = program.ui.BrowseForFolder(hwnd, kExtSubPrompt, "", BIF_NEWDIALOGSTYLE);
+    return !picked.empty() && ExportInto(program, picked, &subset);
 }
 
 }  // namespace tessarin

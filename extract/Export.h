@@ -2,6 +2,7 @@
 // Exporting one entry or all of them.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "state/Program.h"
 
@@ -23,5 +24,20 @@ void ShowCollision(MessageSink& messages, const std::string& path, const std::st
 // Exports every entry under a folder the user picks, in the archive's folder
 // structure. True when every entry's file was written.
 bool ExportAllEntries(Program& program);
+
+// Some entries of the open archive: their indices in ArcEntries, in directory
+// order, and how much of each one's folder path to leave out (a folder key
+// they all begin with), so that the files land below the chosen folder in the
+// structure below that archive folder.
+struct EntrySubset {
+    std::vector<std::size_t> indices;
+    std::size_t skippedFolderChars = 0;
+};
+
+// Exports the entries of subset under a folder the user picks (owner: hwnd)
+// as the export of all entries does: files in the way are replaced, progress
+// and stop as long work, raw or inflated as Check1 says. True when every
+// entry's file was written.
+bool ExportEntrySubset(Program& program, WindowHandle hwnd, const EntrySubset& subset);
 
 }  // namespace tessarin

@@ -1,14 +1,17 @@
 #include "extract/ExportPaths.h"
 
+#include <algorithm>
+
 #include "core/platform/FileSystem.h"
 
 namespace tessarin {
 
 bool IsSafeExportName(std::string_view text) { return IsSafeNativeName(text); }
 
-std::optional<EntryPlace> PlaceOf(const ARCFileCls& entry) {
+std::optional<EntryPlace> PlaceOf(const ARCFileCls& entry, std::size_t skippedFolderChars) {
     EntryPlace place;
     std::string_view folders = entry.ArcFilePath;
+    folders.remove_prefix(std::min(skippedFolderChars, folders.size()));
     while (!folders.empty()) {
         const auto cut = folders.find('\\');
         // A folder path ends in "\"; a last part without one is still a folder.

@@ -23,6 +23,8 @@ struct EntryPlace {
 };
 
 // nullopt when any part of the entry's name could lead outside the chosen folder.
-std::optional<EntryPlace> PlaceOf(const ARCFileCls& entry);
+// The first skippedFolderChars characters of the entry's folder path (a folder
+// key it begins with) are left out: the place below that folder.
+std::optional<EntryPlace> PlaceOf(const ARCFileCls& entry, std::size_t skippedFolderChars = 0);
 
 }  // namespace tessarin

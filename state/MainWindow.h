@@ -65,8 +65,13 @@ public:
     virtual void TreeSelect(NodeId node) = 0;
     virtual void TreeEnsureVisible(NodeId node) = 0;
     virtual void TreeExpand(NodeId node) = 0;
-    // The selected node, or kNoNode.
+    // The selected node, or kNoNode. Where several are selected: the current one.
     virtual NodeId TreeSelected() const = 0;
+    // Every selected node (the current one among them), in no set order.
+    virtual std::vector<NodeId> TreeSelection() const {
+        const NodeId node = TreeSelected();
+        return node == kNoNode ? std::vector<NodeId>{} : std::vector<NodeId>{node};
+    }
 
     // Menu items by name ("nopen", "nclose", "nobject", "nexport", "nimport",
     // "nproperty") and toolbar buttons by 1-based index.

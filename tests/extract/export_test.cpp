@@ -1,4 +1,5 @@
-// Exporting the selected entry (ExtSub) and every entry (ExportAllEntries).
+// Exporting the selected entry (ExtSub), every entry (ExportAllEntries) and a
+// selection of several nodes (ExportSelection).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include "extract/Codec.h"
 #include "extract/Export.h"
 #include "extract/ExportRecord.h"
+#include "extract/ExportSelection.h"
 #include "support/ChildPeak.h"
 #include "support/Links.h"
 #include "support/ProgramHarness.h"
@@ -486,6 +488,45 @@ TEST(ExportAllTest, StopAndFailureChoices) {
             EXPECT_EQ(h.window.reports[0].lines, c.report);
         }
         EXPECT_TRUE(h.window.mainEnabled && !h.window.longWork) << "window left busy";
+    }
+}
+
+// A folder node or several nodes: their entries below the selected folder (or
+// the one holding them all), as export all writes them; one entry as before.
+TEST(ExportSelectionTest, WritesTheEntriesBelowTheSelectedFolder) {
+    ArcPlan plan;
+    plan.records = {Entry("top", 0x20, "top"), Entry("a\\readme", 0x20, "readme"), Entry("a\\b\\logo", 0x1A, "logo"),
+                    Entry("a\\b\\c\\raw", 0x1A, "raw"), Entry("a\\..\\..\\up", 0x20, "escape")};
+    const struct { std::vector<std::string> keys; int check1; Files written; } rows[] = {
+        {{"a\\b\\"}, 0, {{"logo.png", "logo"}, {"c/raw.png", "raw"}}},
+        {{"a\\b\\c\\"}, 1, {{"raw.png", Deflate("raw")}}},
+        {{"a\\readme.20", "a\\b\\logo.1A"}, 0, {{"readme.txt", "readme"}, {"b/logo.png", "logo"}}},
+        {{"a\\b\\", "a\\b\\c\\raw.1A"}, 0, {{"b/logo.png", "logo"}, {"b/c/raw.png", "raw"}}},  // raw once
+        {{"a\\b\\c\\", "top.20"}, 0, {{"a/b/c/raw.png", "raw"}, {"top.txt", "top"}}},
+        {{"a\\"}, 0, {{"readme.txt", "readme"}, {"b/logo.png", "logo"}, {"b/c/raw.png", "raw"}}},  // up refused
+        {{"a\\b\\logo.1A"}, 0, {}},  // one entry: asked before replacing, and the answer is no
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.keys.front() + " and " + std::to_string(row.keys.size() - 1) + " more");
+        ProgramHarness h;
+        h.OpenArchive(plan);
+        h.window.check1 = row.check1;
+        const std::string out = h.dir / "x/y/out";  // deep, so that escapes have somewhere to land
+        fs::create_directories(out);
+        WriteFileBytes(out + "/logo.png", "old");
+        h.SelectNode(row.keys.front());
+        for (std::size_t i = 1; i < row.keys.size(); ++i)
+            h.window.alsoSelected.push_back(h.program.tree.Find(row.keys[i]));
+        h.window.folderAnswers.push_back(out);
+        h.window.ClearLog();
+        EXPECT_EQ(ExportSelection(h.program, FakeWindow::kMainHandle), !row.written.empty() && row.keys[0] != "a\\");
+        Files expected = row.written;
+        expected.emplace("logo.png", "old");  // kept only where no entry is written over it
+        EXPECT_EQ(TreeOf(out), expected);
+        EXPECT_EQ(TreeOf(h.dir.path()).size(), expected.size() + 1);  // and the archive: nothing elsewhere
+        EXPECT_FALSE(fs::exists(NativePath(out + "/" + kExportRecordName)));  // only a whole export has one
+        EXPECT_EQ(h.window.Calls("BeginLongWork").size(), row.written.empty() ? 0u : 1u);
+        EXPECT_EQ(h.window.Calls("AskYesNo").size(), row.written.empty() ? 1u : 0u);
     }
 }
 

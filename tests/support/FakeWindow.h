@@ -38,6 +38,7 @@ public:
     std::map<int, bool> buttonEnabled;
     int check1 = 0;
     NodeId selected = kNoNode;
+    std::vector<NodeId> alsoSelected;  // selected besides the current node
     bool mainEnabled = true;
     bool ended = false;
     bool longWork = false;  // between BeginLongWork and EndLongWork
@@ -70,6 +71,12 @@ public:
     void TreeEnsureVisible(NodeId node) override { Rec("TreeEnsureVisible", node); }
     void TreeExpand(NodeId node) override { Rec("TreeExpand", node); }
     NodeId TreeSelected() const override { return selected; }
+    // The selection is the selected node unless alsoSelected names more.
+    std::vector<NodeId> TreeSelection() const override {
+        std::vector<NodeId> nodes = alsoSelected;
+        if (selected != kNoNode) nodes.insert(nodes.begin(), selected);
+        return nodes;
+    }
     void SetMenuEnabled(const std::string& name, bool on) override { Rec("SetMenuEnabled", name, menuEnabled[name] = on); }
     void SetButtonEnabled(int index, bool on) override { Rec("SetButtonEnabled", index, buttonEnabled[index] = on); }
     int Check1Value() const override { return check1; }
