@@ -31,7 +31,7 @@ EntryTreeView::EntryTreeView(QWidget* parent) : QTreeView(parent) {
     setSortingEnabled(true);
     header()->setStretchLastSection(false);
     header()->setDefaultSectionSize(kColumnWidth);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Every row has the same height: lets the view lay out tens of thousands
@@ -53,10 +53,18 @@ void EntryTreeView::setModel(QAbstractItemModel* model) {
 }
 
 QString EntryTreeView::DroppedFile(const QMimeData* data) {
+    const QStringList files = DroppedFiles(data);
+    return files.size() == 1 ? files.first() : QString();
+}
+
+QStringList EntryTreeView::DroppedFiles(const QMimeData* data) {
     if (!data || !data->hasUrls()) return {};
-    const QList<QUrl> urls = data->urls();
-    if (urls.size() != 1 || !urls.first().isLocalFile()) return {};
-    return urls.first().toLocalFile();
+    QStringList files;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) return {};
+        files << url.toLocalFile();
+    }
+    return files;
 }
 
 bool EntryTreeView::IsWindowShortcut(const QKeyEvent* event) const {
@@ -156,7 +164,7 @@ void EntryTreeView::startDrag(Qt::DropActions) {
 
 bool EntryTreeView::AcceptsDrop(QDropEvent* event) const {
     // The view's own drags (an entry dragged back in) are never dropped here.
-    return event->source() == nullptr && !DroppedFile(event->mimeData()).isEmpty();
+    return event->source() == nullptr && !DroppedFiles(event->mimeData()).isEmpty();
 }
 
 void EntryTreeView::dragEnterEvent(QDragEnterEvent* event) {
@@ -184,7 +192,7 @@ void EntryTreeView::dropEvent(QDropEvent* event) {
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    emit fileDropped(indexAt(event->position().toPoint()), DroppedFile(event->mimeData()));
+    emit filesDropped(indexAt(event->position().toPoint()), DroppedFiles(event->mimeData()));
 }
 
 }  // namespace tessarin

@@ -5,9 +5,11 @@
 // window's command shortcuts (Ctrl+A among them) are left to the window
 // instead of being taken by the view's own key handling; Shift+F10 and the
 // Menu key ask for the context menu; an entry dragged out carries the data its
-// owner makes for it, and one file dropped from outside is reported; Space and
+// owner makes for it, and the files dropped from outside are reported; Space and
 // typed letters or digits are reported for the preview and the filter; the
 // header sorts, and keeps its widths and order when the model is reset.
+// Several nodes can be selected (Ctrl and Shift with a click or the arrows);
+// the current node stays the one the entry commands act on.
 #include <QKeySequence>
 #include <QList>
 #include <QTreeView>
@@ -34,6 +36,8 @@ public:
 
     // The one local file a drag from outside carries, or empty.
     static QString DroppedFile(const QMimeData* data);
+    // The local files a drag from outside carries; empty when any is not local.
+    static QStringList DroppedFiles(const QMimeData* data);
 
 signals:
     // Mouse-up of the right button: the index under the pointer (invalid over
@@ -47,9 +51,9 @@ signals:
     void previewKeyPressed();
     // A letter or digit typed while the tree has the keys: the start of a filter.
     void filterTyped(const QString& text);
-    // One local file dropped from outside: the index under it (invalid over
-    // empty space) and its path.
-    void fileDropped(const QModelIndex& index, const QString& path);
+    // Local files dropped from outside: the index under them (invalid over
+    // empty space) and their paths.
+    void filesDropped(const QModelIndex& index, const QStringList& paths);
 
 protected:
     bool event(QEvent* event) override;

@@ -89,11 +89,12 @@ public:
     void StopPreviewReading();
 
     // Drag and drop: the data of an entry dragged out of the tree (the file is
-    // exported when the target asks for it), and a file dropped from outside
-    // onto index (invalid: not onto an entry). The drop's work runs once the
-    // drop itself has finished.
+    // exported when the target asks for it), and files dropped from outside
+    // onto node (kNoNode: empty space). The drop's work runs once the drop
+    // itself has finished.
     QMimeData* DragDataFor(NodeId node);
-    void DropFile(NodeId node, const std::string& path);
+    void DropFiles(NodeId node, const std::vector<std::string>& paths);
+    void DropFile(NodeId node, const std::string& path) { DropFiles(node, {path}); }
 
     // IMainWindow
     void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override;
@@ -115,6 +116,7 @@ public:
     void TreeEnsureVisible(NodeId node) override;
     void TreeExpand(NodeId node) override;
     NodeId TreeSelected() const override;
+    std::vector<NodeId> TreeSelection() const override;
     void SetMenuEnabled(const std::string& name, bool enabled) override;
     void SetButtonEnabled(int index, bool enabled) override;
     int Check1Value() const override;
@@ -172,8 +174,8 @@ private:
     // The user's changes of the selection (mouse drags included) update the
     // entry controls as a click does.
     void SelectionChangedByUser();
-    // Runs the drop of a file once the drag and drop has ended.
-    void RunDrop(NodeId node, const std::string& path);
+    // Runs the drop of files once the drag and drop has ended.
+    void RunDrop(NodeId node, const std::vector<std::string>& paths);
     // True once the program is ending: no more dialogs.
     bool Ending() const { return program_ && program_->ending; }
     void ShowPanel2Text();
@@ -184,7 +186,7 @@ private:
     void OpenRecent(const QString& path);
     // After a command: an archive newly open goes first in the recent list.
     void NoteOpenedArchive();
-    // Panel 1 while a folder or an entry is selected: how many entries and their size.
+    // Panel 1 while a folder or entries are selected: how many entries and their size.
     void ShowSelectionTotals();
 
     Program* program_ = nullptr;

@@ -8,8 +8,10 @@
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
+#include <unordered_set>
 
 #include "app/Commands.h"
+#include "app/DropFiles.h"
 #include "app/EditCommands.h"
 #include "app/OpenClose.h"
 #include "app/TreeEvents.h"
@@ -78,21 +80,28 @@ void frmMain::Attach(Program& program) {
     });
     connect(TreeView1, &QTreeView::expanded, model_, [this](const QModelIndex& i) { model_->SetExpanded(i, true); });
     connect(TreeView1, &QTreeView::collapsed, model_, [this](const QModelIndex& i) { model_->SetExpanded(i, false); });
-    connect(TreeView1, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
-        if (program_ && index.isValid()) NodeClick(*program_, EntryTreeModel::NodeOf(index));
-    });
+    // A click or a key counts for the node the commands act on: the clicked
+    // one, unless Ctrl took it out of the selection.
+    const auto clickSelected = [this](const QModelIndex& index) {
+        const NodeId selected = TreeSelected();
+        if (program_ && index.isValid() && selected != kNoNode) NodeClick(*program_, selected);
+    };
+    connect(TreeView1, &QAbstractItemView::clicked, this, clickSelected);
     // A press, a drag or a key that moves the selection counts as a click on
     // the newly selected node.
     connect(TreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &frmMain::SelectionChangedByUser);
+    // A drag over several rows selects them before it moves the current node.
+    connect(TreeView1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &frmMain::SelectionChangedByUser);
     connect(TreeView1, &EntryTreeView::contextMenuKeyPressed, this, &frmMain::ContextMenuFromKeyboard);
     TreeView1->SetDragData([this](const QModelIndex& index) { return DragDataFor(EntryTreeModel::NodeOf(index)); });
-    connect(TreeView1, &EntryTreeView::fileDropped, this, [this](const QModelIndex& index, const QString& path) {
-        DropFile(EntryTreeModel::NodeOf(index), PathFromQString(path));
+    connect(TreeView1, &EntryTreeView::filesDropped, this, [this](const QModelIndex& index, const QStringList& files) {
+        std::vector<std::string> paths;
+        for (const QString& file : files) paths.push_back(PathFromQString(file));
+        DropFiles(index.isValid() ? EntryTreeModel::NodeOf(index) : kNoNode, paths);
     });
-    connect(TreeView1, &EntryTreeView::keyboardMovedTo, this, [this](const QModelIndex& index) {
-        if (program_ && index.isValid()) NodeClick(*program_, EntryTreeModel::NodeOf(index));
-    });
+    connect(TreeView1, &EntryTreeView::keyboardMovedTo, this, clickSelected);
     connect(TreeView1, &EntryTreeView::rightButtonReleased, this,
             [this](const QModelIndex& index, int shift, const QPoint&) {
                 if (!program_) return;
@@ -297,13 +306,27 @@ void frmMain::SelectionChangedByUser() {
 }
 
 void frmMain::ShowSelectionTotals() {
-    const NodeId selected = TreeSelected();
-    const bool some = model_ && selected != kNoNode && selected != program_->tree.Root();
+    const std::vector<NodeId> selected = TreeSelection();
+    const bool some =
+        model_ && (selected.size() > 1 || (selected.size() == 1 && selected[0] != program_->tree.Root()));
     if (!some) {
         panels_[0]->setText(panel1Text_);
         return;
     }
-    const EntryTreeModel::Totals totals = model_->TotalsOf(selected);
+    // A node inside a selected folder is counted with the folder.
+    const std::unordered_set<NodeId> chosen(selected.begin(), selected.end());
+    const auto insideChosen = [&](NodeId node) {
+        for (NodeId up = program_->tree.Node(node).parent; up != kNoNode; up = program_->tree.Node(up).parent)
+            if (chosen.count(up)) return true;
+        return false;
+    };
+    EntryTreeModel::Totals totals;
+    for (const NodeId node : chosen) {
+        if (insideChosen(node)) continue;
+        const EntryTreeModel::Totals part = model_->TotalsOf(node);
+        totals.entries += part.entries;
+        totals.size += part.size;
+    }
     QString size = QString::number(totals.size);
     for (qsizetype at = size.size() - 3; at > (totals.size < 0 ? 1 : 0); at -= 3) size.insert(at, QLatin1Char(','));
     panels_[0]->setText(QStringLiteral("已选择 %1 个对象，共 %2 字节").arg(totals.entries).arg(size));
@@ -339,26 +362,33 @@ QMimeData* frmMain::DragDataFor(NodeId node) {
     });
 }
 
-void frmMain::DropFile(NodeId node, const std::string& path) {
-    if (!program_ || path.empty() || !mainEnabled_ || Ending()) return;
+void frmMain::DropFiles(NodeId node, const std::vector<std::string>& paths) {
+    if (!program_ || paths.empty() || !mainEnabled_ || Ending()) return;
     // Questions and messages wait until the file manager has finished its drag.
-    QTimer::singleShot(0, this, [this, node, path] { RunDrop(node, path); });
+    QTimer::singleShot(0, this, [this, node, paths] { RunDrop(node, paths); });
 }
 
-void frmMain::RunDrop(NodeId node, const std::string& path) {
+void frmMain::RunDrop(NodeId node, const std::vector<std::string>& paths) {
     if (!program_ || !mainEnabled_ || Ending()) return;
-    const bool ontoEntry = node >= 0 && static_cast<std::size_t>(node) < program_->tree.Size() &&
-                           IsEntryKey(program_->tree.Node(node).key);
     StopPreviewReading();
-    if (ontoEntry && program_->ArchiveIsOpen()) {
-        // The replace command's file picker answers with the dropped file.
-        startAnswer_ = path;
-        RunCommand(*program_, [&] { ReplaceEntryWithDroppedFile(*program_, node, path); });
-        startAnswer_.reset();
-        return;
+    switch (DropActionFor(*program_, node, paths.size())) {
+        case DropAction::ReplaceEntry:
+            // The replace command's file picker answers with the dropped file.
+            startAnswer_ = paths.front();
+            RunCommand(*program_, [&] { ReplaceEntryWithDroppedFile(*program_, node, paths.front()); });
+            startAnswer_.reset();
+            break;
+        case DropAction::AddToFolder:
+            RunCommand(*program_, [&] { AddFilesToNode(*program_, node, paths); });
+            if (model_) model_->RecountSums();
+            break;
+        case DropAction::OpenArchive:
+            // Open it as the open command would, closing the open archive first.
+            OpenInPlaceOfCurrent(paths.front());
+            break;
+        case DropAction::None:
+            break;
     }
-    // Anywhere else: open it as the open command would, closing the open archive first.
-    OpenInPlaceOfCurrent(path);
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event) {

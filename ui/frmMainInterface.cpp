@@ -215,8 +215,23 @@ void frmMain::TreeExpand(NodeId node) {
 NodeId frmMain::TreeSelected() const {
     if (!model_) return kNoNode;
     if (model_->Resetting()) return pendingSelect_;
-    const QModelIndexList selected = TreeView1->selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? kNoNode : EntryTreeModel::NodeOf(selected.first());
+    // The current node while it is selected; else (Ctrl+click took it out of
+    // the selection) a node still selected.
+    const QItemSelectionModel* selection = TreeView1->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    if (current.isValid() && selection->isRowSelected(current.row(), current.parent()))
+        return EntryTreeModel::NodeOf(current);
+    const QModelIndexList rows = selection->selectedRows();
+    return rows.isEmpty() ? kNoNode : EntryTreeModel::NodeOf(rows.first());
+}
+
+std::vector<NodeId> frmMain::TreeSelection() const {
+    if (!model_) return {};
+    if (model_->Resetting()) return IMainWindow::TreeSelection();
+    std::vector<NodeId> nodes;
+    for (const QModelIndex& row : TreeView1->selectionModel()->selectedRows())
+        nodes.push_back(EntryTreeModel::NodeOf(row));
+    return nodes;
 }
 
 void frmMain::SetMenuEnabled(const std::string& name, bool enabled) {

@@ -90,13 +90,12 @@ TEST(DragAndDrop, AnEntryDraggedOutOffersItsExportedFile) {
     }
 }
 
-// A file dropped onto an entry replaces it after a yes; anywhere else it is
-// opened as an archive, the open one closed first.
+// A file dropped onto an entry replaces it after a yes; onto empty space it is
+// opened as an archive, the open one closed first (onto a folder: see below).
 TEST(DragAndDrop, DroppedFileReplacesTheEntryOrOpensAsArchive) {
     struct Row { const char* onto; int answer; const char* readmeAfter; const char* opened; };
     const Row rows[] = {{"a\\readme.20", 0, "new text", "pack.ARC"},  // yes: replaced
                         {"a\\readme.20", 1, "read me", "pack.ARC"},   // no: nothing changes
-                        {"a\\", -1, nullptr, "other.ARC"},            // a folder: opened as archive
                         {"", -1, nullptr, "other.ARC"}};              // empty space
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.onto << " answer " << row.answer);
@@ -122,17 +121,19 @@ TEST(DragAndDrop, DroppedFileReplacesTheEntryOrOpensAsArchive) {
     }
 }
 
-// The tree accepts one local file from outside, never its own drags.
-TEST(DragAndDrop, OnlyOneLocalFileCounts) {
-    struct Row { QList<QUrl> urls; bool accepted; };
-    const Row rows[] = {{{QUrl::fromLocalFile("/tmp/a.arc")}, true},
-                        {{QUrl::fromLocalFile("/tmp/a.arc"), QUrl::fromLocalFile("/tmp/b.arc")}, false},
-                        {{QUrl("https://example.org/a.arc")}, false},
-                        {{}, false}};
+// The window opens one local file from outside; the tree takes local files, never its own drags.
+TEST(DragAndDrop, OnlyLocalFilesCount) {
+    struct Row { QList<QUrl> urls; bool accepted; qsizetype files; };
+    const Row rows[] = {{{QUrl::fromLocalFile("/tmp/a.arc")}, true, 1},
+                        {{QUrl::fromLocalFile("/tmp/a.arc"), QUrl::fromLocalFile("/tmp/b.arc")}, false, 2},
+                        {{QUrl::fromLocalFile("/tmp/a.arc"), QUrl("https://example.org/a.arc")}, false, 0},
+                        {{QUrl("https://example.org/a.arc")}, false, 0},
+                        {{}, false, 0}};
     for (const Row& row : rows) {
         QMimeData data;
         data.setUrls(row.urls);
         EXPECT_EQ(!EntryTreeView::DroppedFile(&data).isEmpty(), row.accepted) << row.urls.size();
+        EXPECT_EQ(EntryTreeView::DroppedFiles(&data).size(), row.files) << row.urls.size();
     }
 }
 
