@@ -234,6 +234,8 @@ private:
 
     // Asked for while the tree was being reset; applied when the reset ends.
     NodeId pendingSelect_ = kNoNode;
+    // The current node the last change of the selection was handled for.
+    NodeId handledCurrent_ = kNoNode;
     NodeId pendingVisible_ = kNoNode;
     std::vector<NodeId> pendingExpands_;
 

@@ -92,8 +92,9 @@ void frmMain::Attach(Program& program) {
     connect(TreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &frmMain::SelectionChangedByUser);
     // A drag over several rows selects them before it moves the current node.
-    connect(TreeView1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &frmMain::SelectionChangedByUser);
+    connect(TreeView1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
+        if (TreeSelected() != handledCurrent_) SelectionChangedByUser();
+    });
     connect(TreeView1, &EntryTreeView::contextMenuKeyPressed, this, &frmMain::ContextMenuFromKeyboard);
     TreeView1->SetDragData([this](const QModelIndex& index) { return DragDataFor(EntryTreeModel::NodeOf(index)); });
     connect(TreeView1, &EntryTreeView::filesDropped, this, [this](const QModelIndex& index, const QStringList& files) {
@@ -300,6 +301,7 @@ void frmMain::ContextMenuFromKeyboard() {
 void frmMain::SelectionChangedByUser() {
     if (!program_ || !model_ || model_->Resetting()) return;
     const NodeId selected = TreeSelected();
+    handledCurrent_ = selected;
     if (selected != kNoNode) NodeClick(*program_, selected);
     ShowSelectionTotals();
     PreviewSelected(false);

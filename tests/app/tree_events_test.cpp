@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "support/ProgramHarness.h"
-#include "app/DropFiles.h"
 #include "app/TreeEvents.h"
 
 namespace tessarin {
@@ -32,19 +31,14 @@ struct TreeEventsTest : ::testing::Test {
     }
 };
 
-// Replace and properties follow the clicked node alone; 导出 also takes a
-// folder, and the root while other nodes are selected with it.
+// 导出 also takes a folder, and the root while another node is selected with it.
 TEST_F(TreeEventsTest, NodeClickSwitchesTheEntryCommands) {
-    const struct { int clicked; int alsoSelected; bool entry, exportable; } rows[] = {
-        {kEntry, kNone, true, true},  {kFolder, kNone, false, true}, {kEntry, kNone, true, true},
-        {kRoot, kNone, false, false}, {kRoot, kEntry, false, true},  {kEntry, kFolder, true, true}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(&row - rows);
-        const std::string v = row.entry ? "true" : "false", e = row.exportable ? "true" : "false";
-        window.selected = node[row.clicked];
-        window.alsoSelected = row.alsoSelected == kNone ? std::vector<NodeId>{} : std::vector{node[row.alsoSelected]};
+    for (const int clicked : {kEntry, kFolder, kEntry, kRoot, kNone}) {
+        const std::string v = clicked == kEntry ? "true" : "false", e = clicked != kRoot ? "true" : "false";
+        if (clicked == kNone) window.selected = node[kRoot];  // the root again, with an entry
+        if (clicked == kNone) window.alsoSelected = {node[kEntry]};
         window.ClearLog();
-        NodeClick(program, node[row.clicked]);
+        NodeClick(program, node[clicked == kNone ? kRoot : clicked]);
         EXPECT_EQ(window.log, (Log{"SetMenuEnabled | nexport | " + e, "SetMenuEnabled | nimport | " + v,
                                    "SetMenuEnabled | nproperty | " + v, "SetButtonEnabled | 5 | " + e,
                                    "SetButtonEnabled | 6 | " + v, "SetButtonEnabled | 8 | " + v}));
@@ -87,21 +81,6 @@ TEST_F(TreeEventsTest, MenuChoiceRunsItsCommandForTheMainWindow) {
             EXPECT_EQ(window.log[1].substr(0, firstCall.size()), firstCall);
         }
     }
-}
-
-// One file on an entry replaces it; files on a folder or the root (or several
-// on an entry) are added there; one file elsewhere, or with no archive, opens.
-TEST_F(TreeEventsTest, DroppedFilesReplaceAddOrOpen) {
-    const struct { int onto; std::size_t files; DropAction action; } rows[] = {
-        {kEntry, 1, DropAction::ReplaceEntry}, {kEntry, 2, DropAction::AddToFolder},
-        {kFolder, 1, DropAction::AddToFolder}, {kRoot, 3, DropAction::AddToFolder},
-        {kNone, 1, DropAction::OpenArchive},   {kNone, 2, DropAction::None},
-        {kFolder, 0, DropAction::None}};
-    for (const auto& row : rows) {
-        EXPECT_EQ(DropActionFor(program, node[row.onto], row.files), row.action) << &row - rows;
-    }
-    program.files.CloseAll();
-    EXPECT_EQ(DropActionFor(program, node[kFolder], 1), DropAction::OpenArchive);
 }
 
 }  // namespace

@@ -19,56 +19,43 @@ TEST(Selection, CtrlAndShiftSelectSeveralWhileTheCurrentNodeDrivesTheControls) {
     UiHarness ui;
     ui.Open(SampleArchive());
     ui.window.Tree()->expandAll();
-    QWidget* viewport = ui.window.Tree()->viewport();
     const auto centre = [&](const char* key) {
         return ui.window.Tree()->visualRect(ui.window.Model()->IndexOf(ui.program.tree.Find(key))).center();
     };
-    enum How { Click, CtrlClick, ShiftClick, ShiftUp, RightClick };
-    const struct {
-        How how;
-        const char* key;
-        const char* current;
-        std::size_t selected;
-        const char* panel;
-    } steps[] = {
-        {Click, "top.1A", "top.1A", 1, "已选择 1 个对象，共 8 字节"},
-        {CtrlClick, "a\\readme.20", "a\\readme.20", 2, "已选择 2 个对象，共 15 字节"},
-        {CtrlClick, "a\\", "a\\", 3, "已选择 4 个对象，共 3,018 字节"},  // readme counts with its folder
-        {RightClick, "top.1A", "a\\", 3, "已选择 4 个对象，共 3,018 字节"},
-        {Click, "a\\b\\logo.1A", "a\\b\\logo.1A", 1, "已选择 1 个对象，共 3,000 字节"},
-        {ShiftClick, "a\\b\\c\\raw.99", "a\\b\\c\\raw.99", 3, "已选择 2 个对象，共 3,003 字节"},
-        {ShiftUp, nullptr, "a\\b\\c\\", 2, "已选择 2 个对象，共 3,003 字节"},
-        {CtrlClick, "a\\b\\c\\", "a\\b\\logo.1A", 1, "已选择 1 个对象，共 3,000 字节"},  // taken out again
+    // how: ' ' click, 'c' Ctrl+click, 's' Shift+click, 'r' right click, 'u' Shift+Up.
+    const struct { char how; const char *key, *current; std::size_t n; const char* panel; } steps[] = {
+        {' ', "top.1A", "top.1A", 1, "已选择 1 个对象，共 8 字节"},
+        {'c', "a\\readme.20", "a\\readme.20", 2, "已选择 2 个对象，共 15 字节"},
+        {'c', "a\\", "a\\", 3, "已选择 4 个对象，共 3,018 字节"},  // readme counted once, with its folder
+        {'r', "top.1A", "a\\", 3, "已选择 4 个对象，共 3,018 字节"},
+        {' ', "a\\b\\logo.1A", "a\\b\\logo.1A", 1, "已选择 1 个对象，共 3,000 字节"},
+        {'s', "a\\b\\c\\raw.99", "a\\b\\c\\raw.99", 3, "已选择 2 个对象，共 3,003 字节"},
+        {'u', nullptr, "a\\b\\c\\", 2, "已选择 2 个对象，共 3,003 字节"},
+        {'c', "a\\b\\c\\", "a\\b\\logo.1A", 1, "已选择 1 个对象，共 3,000 字节"},  // taken out again
     };
     for (const auto& step : steps) {
-        SCOPED_TRACE(::testing::Message() << step.how << " " << (step.key ? step.key : "up"));
-        if (step.how == ShiftUp) QTest::keyClick(ui.window.Tree(), Qt::Key_Up, Qt::ShiftModifier);
-        else if (step.how == RightClick) QTest::mouseClick(viewport, Qt::RightButton, {}, centre(step.key));
-        else QTest::mouseClick(viewport, Qt::LeftButton, step.how == CtrlClick ? Qt::ControlModifier
-                                                          : step.how == ShiftClick ? Qt::ShiftModifier
-                                                                                   : Qt::NoModifier, centre(step.key));
+        SCOPED_TRACE(::testing::Message() << &step - steps);
+        const Qt::KeyboardModifiers keys = step.how == 'c' ? Qt::ControlModifier
+                                           : step.how == 's' || step.how == 'u' ? Qt::ShiftModifier
+                                                                                : Qt::NoModifier;
+        if (step.how == 'u') QTest::keyClick(ui.window.Tree(), Qt::Key_Up, keys);
+        else QTest::mouseClick(ui.window.Tree()->viewport(), step.how == 'r' ? Qt::RightButton : Qt::LeftButton, keys,
+                               centre(step.key));
         EXPECT_EQ(ui.SelectedKey(), step.current);
-        EXPECT_EQ(ui.window.TreeSelection().size(), step.selected);
+        EXPECT_EQ(ui.window.TreeSelection().size(), step.n);
         EXPECT_EQ(ui.window.Panel(1)->text(), QString::fromUtf8(step.panel));
-        const bool entry = IsEntryKey(step.current);
-        EXPECT_EQ(ui.window.MenuAction("nproperty")->isEnabled(), entry);
-        EXPECT_EQ(ui.window.ToolbarAction(6)->isEnabled(), entry);
+        EXPECT_EQ(ui.window.MenuAction("nproperty")->isEnabled() && ui.window.ToolbarAction(6)->isEnabled(),
+                  IsEntryKey(step.current));
         EXPECT_TRUE(ui.window.MenuAction("nexport")->isEnabled());
     }
     EXPECT_EQ(ui.prompts->popups, 0);  // the right click was not on the current node
-}
 
-TEST(Selection, FilesDroppedOntoAFolderAreAddedThere) {
-    UiHarness ui;
-    ui.Open(SampleArchive());
-    WriteFileBytes(ui.dir / "one.7", "one");
-    WriteFileBytes(ui.dir / "two.8", "two");
+    // Files dropped onto a folder are added there.
+    for (const char* name : {"one.7", "two.8"}) WriteFileBytes(ui.dir / name, name);
     ui.window.DropFiles(ui.program.tree.Find("a\\b\\"), {ui.dir / "one.7", ui.dir / "two.8"});
     QTest::qWait(20);  // the drop's work runs after the drop
     EXPECT_EQ(ui.program.arc.ArcEntries.size(), 6u);
-    EXPECT_NE(ui.program.tree.Find("a\\b\\one.7"), kNoNode);
-    EXPECT_NE(ui.program.tree.Find("a\\b\\two.8"), kNoNode);
-    EXPECT_EQ(ui.window.Caption(), "pack.ARC - Tessarin");
+    EXPECT_TRUE(ui.program.tree.Find("a\\b\\one.7") != kNoNode && ui.program.tree.Find("a\\b\\two.8") != kNoNode);
 }
 
 }  // namespace
