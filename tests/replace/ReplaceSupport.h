@@ -4,8 +4,6 @@
 // leave, built independently with ArcBuilder.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
