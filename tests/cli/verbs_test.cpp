@@ -3,6 +3,7 @@
 // exit codes and what the program prints.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -49,15 +50,11 @@ struct Fixture {
 
 // The fixture's paths in place of their placeholders; 'words' quoted for this platform's shell.
 std::string Substitute(std::string args, const Fixture& f) {
-    const std::string quote = Q("");
-    for (char& c : args) {
-        if (c == '\'') c = quote[0];
-    }
+    std::replace(args.begin(), args.end(), '\'', Q("")[0]);
     for (const auto& [name, value] : {std::pair<std::string, std::string>{"{arc}", Q(f.archive)},
                                       {"{out}", Q(f.dir / "out")}, {"{types}", Q(f.types)},
-                                      {"{dir}", Q(f.dir.path())}}) {
+                                      {"{dir}", Q(f.dir.path())}})
         for (std::size_t at; (at = args.find(name)) != std::string::npos;) args.replace(at, name.size(), value);
-    }
     return args;
 }
 
