@@ -229,11 +229,7 @@ TEST(ExportAllTest, NamesDifferingOnlyInCaseAreOneFileWhereTheFileSystemSaysSo) 
                     Entry("\xA7\xA5", 0x20, "first 2"), Entry("\xA7\xD5", 0x20, "second 2"),
                     Entry("\xA3\xC1", 0x20, "first 3"), Entry("\xA3\xE1", 0x20, "second 3"),
                     Entry("A", 0x20, "first 4"), Entry("a", 0x20, "second 4")};
-#ifdef _WIN32
-    const bool oneFile = true;
-#else
-    const bool oneFile = false;
-#endif
+    const bool oneFile = kNativeSeparator == '\\';  // Windows
     ProgramHarness h;
     h.OpenArchive(plan);
     const std::string out = h.dir / "out";
