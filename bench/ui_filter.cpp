@@ -8,12 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "state/Program.h"
+#include "bench/QuietWindow.h"
 #include "support/ArcBuilder.h"
 #include "ui/EntryFilterBox.h"
 #include "ui/EntryTreeView.h"
-#include "ui/ModalPrompts.h"
-#include "ui/frmMain.h"
 
 namespace {
 
@@ -36,17 +34,6 @@ ArcPlan MakeArchive() {
     return archive;
 }
 
-struct NoPrompts : tessarin::ModalPrompts {
-    void Message(QWidget*, const QString& text, tessarin::MsgIcon, const QString&) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    int Choose(QWidget*, const QString&, tessarin::MsgIcon, const QString&, const QStringList&) override { return -1; }
-    QString OpenFile(const tessarin::OpenFileRequest&) override { return {}; }
-    QString Folder(const tessarin::FolderRequest&) override { return {}; }
-    QAction* Popup(QMenu&, const QPoint&) override { return nullptr; }
-    int Exec(QDialog&) override { return 0; }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -56,15 +43,8 @@ int main(int argc, char** argv) {
     const std::string path = dir / "deep.arc";
     tessarin::testing::WriteFileBytes(path, tessarin::testing::BuildArc(MakeArchive()));
 
-    tessarin::frmMain window;
-    tessarin::Program program(window);
-    window.SetPrompts(std::make_unique<NoPrompts>());
-    window.SetEndAction([] {});
-    window.Attach(program);
-    window.show();
-    window.OpenAtStart(path);
-    QApplication::processEvents();
-    window.grab();
+    tessarin::bench::QuietWindow quiet(path);
+    tessarin::frmMain& window = quiet.window;
 
     // Narrowing letter by letter (the first letter matches every entry), then
     // widening again, then clearing as Esc does.
@@ -83,6 +63,5 @@ int main(int argc, char** argv) {
     std::sort(times.begin(), times.end());
     std::printf("ui_filter %d entries: median %.1f ms, worst %.1f ms a keystroke; goal <= 50 ms%s\n", kEntries,
                 times[times.size() / 2], times.back(), times.back() <= 50 ? "" : "  SLOW");
-    program.files.CloseAll();
     return 0;
 }

@@ -18,13 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "state/Program.h"
+#include "bench/QuietWindow.h"
 #include "core/platform/FileSystem.h"
 #include "support/ArcBuilder.h"
 #include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
-#include "ui/ModalPrompts.h"
-#include "ui/frmMain.h"
 
 namespace {
 
@@ -88,32 +86,9 @@ Figures TimeFreshProcess(const std::string& program, const std::string& path) {
     return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
 }
 
-// Nothing modal may stop the measurement.
-class SilentPrompts : public tessarin::ModalPrompts {
-public:
-    void Message(QWidget*, const QString& text, tessarin::MsgIcon, const QString&) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    int Choose(QWidget*, const QString& text, tessarin::MsgIcon, const QString&, const QStringList&) override {
-        std::fprintf(stderr, "question: %s\n", qPrintable(text));
-        return -1;
-    }
-    QString OpenFile(const tessarin::OpenFileRequest&) override { return {}; }
-    QString Folder(const tessarin::FolderRequest&) override { return {}; }
-    QAction* Popup(QMenu&, const QPoint&) override { return nullptr; }
-    int Exec(QDialog&) override { return 0; }
-};
-
 double TimeScrollAndClick(const std::string& path, bool flat) {
-    tessarin::frmMain window;
-    tessarin::Program program(window);
-    window.SetPrompts(std::make_unique<SilentPrompts>());
-    window.SetEndAction([] {});
-    window.Attach(program);
-    window.show();
-    window.OpenAtStart(path);
-    QApplication::processEvents();
-    window.grab();
+    tessarin::bench::QuietWindow quiet(path);
+    tessarin::frmMain& window = quiet.window;
 
     QElapsedTimer timer;
     timer.start();
@@ -124,9 +99,7 @@ double TimeScrollAndClick(const std::string& path, bool flat) {
     const QModelIndex last = tree->indexAt(QPoint(5, tree->viewport()->height() - 5));
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(last).center());
     window.grab();
-    const double ms = timer.nsecsElapsed() / 1e6;
-    program.files.CloseAll();
-    return ms;
+    return timer.nsecsElapsed() / 1e6;
 }
 
 }  // namespace

@@ -83,30 +83,34 @@ bool CatEntry(Program& program, const std::string& key, bool raw) {
     return std::fflush(stdout) == 0;
 }
 
+// A verb whose first argument is the archive it works on.
+CLI::App* AddArchiveVerb(CLI::App& app, const char* name, const char* help, std::string& archive,
+                         const char* archiveHelp = "Archive to rewrite") {
+    CLI::App* verb = app.add_subcommand(name, help);
+    verb->add_option("ARCHIVE", archive, archiveHelp)->required();
+    return verb;
+}
+
 }  // namespace
 
 EditVerbs::EditVerbs(CLI::App& app) {
-    createCmd_ = app.add_subcommand("create", "Build a new archive from a folder laid out as an inflated export");
-    createCmd_->add_option("ARCHIVE", create_.archive, "Archive to write (must not exist)")->required();
+    createCmd_ = AddArchiveVerb(app, "create", "Build a new archive from a folder laid out as an inflated export",
+                                create_.archive, "Archive to write (must not exist)");
     createCmd_->add_option("FOLDER", create_.folder, "Folder whose files become the entries")->required();
     createCmd_->add_option("--types", create_.typesFile, kTypesHelp);
 
-    addCmd_ = app.add_subcommand("add", "Add one entry, last in the directory");
-    addCmd_->add_option("ARCHIVE", add_.archive, "Archive to rewrite")->required();
+    addCmd_ = AddArchiveVerb(app, "add", "Add one entry, last in the directory", add_.archive);
     addCmd_->add_option("KEY", add_.key, kKeyHelp)->required();
     addCmd_->add_option("SOURCE", add_.source, "File whose bytes become the entry's data")->required();
 
-    deleteCmd_ = app.add_subcommand("delete", "Remove entries");
-    deleteCmd_->add_option("ARCHIVE", delete_.archive, "Archive to rewrite")->required();
+    deleteCmd_ = AddArchiveVerb(app, "delete", "Remove entries", delete_.archive);
     deleteCmd_->add_option("KEY", delete_.keys, kKeyHelp)->required();
 
-    renameCmd_ = app.add_subcommand("rename", "Give an entry another name and type code");
-    renameCmd_->add_option("ARCHIVE", rename_.archive, "Archive to rewrite")->required();
+    renameCmd_ = AddArchiveVerb(app, "rename", "Give an entry another name and type code", rename_.archive);
     renameCmd_->add_option("KEY", rename_.key, kKeyHelp)->required();
     renameCmd_->add_option("NEWKEY", rename_.newKey, "The new key")->required();
 
-    catCmd_ = app.add_subcommand("cat", "Write one entry's data to standard output");
-    catCmd_->add_option("ARCHIVE", cat_.archive, "Archive to read")->required();
+    catCmd_ = AddArchiveVerb(app, "cat", "Write one entry's data to standard output", cat_.archive, "Archive to read");
     catCmd_->add_option("KEY", cat_.key, kKeyHelp)->required();
     catCmd_->add_flag("--raw", cat_.raw, "The stored data, not inflated");
 }

@@ -28,12 +28,15 @@ inline std::string Q(const std::string& s) { return "\"" + s + "\""; }
 inline std::string Q(const std::string& s) { return "'" + s + "'"; }
 #endif
 
+inline std::string CliProgram() {
+    const char* bin = std::getenv("TESSARIN_BIN_DIR");
+    return (bin ? std::string(bin) : ProgramFolder()) + "/tessarin-cli";
+}
+
 // Runs `tessarin-cli args` (args already quoted with Q); stderr goes through dir.
 // shell runs first in the same shell (a limit to set, say).
 inline CliRun Cli(const std::string& args, const TempDir& dir, const std::string& shell = "") {
-    const char* bin = std::getenv("TESSARIN_BIN_DIR");
-    const std::string command = shell +
-        Q((bin ? std::string(bin) : ProgramFolder()) + "/tessarin-cli") + " " + args + " 2>" + Q(dir / "stderr.txt");
+    const std::string command = shell + Q(CliProgram()) + " " + args + " 2>" + Q(dir / "stderr.txt");
     CliRun run;
 #ifdef _WIN32
     // cmd /c drops the outermost quotes: one more pair keeps the command's own.

@@ -74,9 +74,8 @@ TEST(ManPageTest, EveryVerbAndOptionOfTheHelpIsDocumented) {
 
 // COMPREPLY of the completion for these words, the last one being completed.
 std::vector<std::string> Complete(const std::vector<std::string>& words, const TempDir& dir) {
-    const char* bin = std::getenv("TESSARIN_BIN_DIR");
     std::string script = "source " + Q(std::string(TESSARIN_SOURCE_DIR) + "/resources/completion/tessarin-cli") +
-                         "\nCOMP_WORDS=(" + Q((bin ? std::string(bin) : ProgramFolder()) + "/tessarin-cli");
+                         "\nCOMP_WORDS=(" + Q(CliProgram());
     for (const std::string& w : words) {
         std::string quoted;
         for (char c : w) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);

@@ -53,8 +53,7 @@ ArcPlan ManyEntries() {
 std::string OnTerminal(std::vector<std::string> args, int& exitCode) {
     int master = -1, slave = -1;
     if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return "openpty failed";
-    const char* bin = std::getenv("TESSARIN_BIN_DIR");
-    args.insert(args.begin(), (bin ? std::string(bin) : ProgramFolder()) + "/tessarin-cli");
+    args.insert(args.begin(), CliProgram());
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(slave, STDERR_FILENO);

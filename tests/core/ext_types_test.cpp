@@ -60,11 +60,10 @@ TEST(ExtTypesTest, LineRules) {
 
 TEST(ExtTypesTest, MissingFileOrFolderGivesEmptyTable) {
     TempDir dir;
-    ExtTypeTable table;
-    EXPECT_TRUE(LoadExtTypes(table, dir / "absent.Dll").error.empty());
-    EXPECT_TRUE(table.empty());
-    EXPECT_TRUE(LoadExtTypes(table, dir.path()).error.empty());
-    EXPECT_TRUE(table.empty());
+    for (const std::string& path : {dir / "absent.Dll", dir.path()}) {
+        ExtTypeTable table;
+        EXPECT_TRUE(LoadExtTypes(table, path).error.empty() && table.empty()) << path;
+    }
 }
 
 TEST(ExtTypesTest, LookupIsExactAndTakesTheFirstRow) {

@@ -1,6 +1,6 @@
 // Binary files and file-system helpers: classic error numbers, the exclusive lock,
-// positioned reads and writes, file numbers, deletion, folders, the atomic replace
-// and the fault-injection seam.
+// positioned reads and writes, file numbers, deletion, folders, the atomic replace,
+// the fault-injection seam and the lock taken on the file a path names.
 #include <gtest/gtest.h>
 #ifdef _WIN32
 #include <windows.h>
@@ -19,6 +19,7 @@
 #include "core/platform/BinaryFile.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/FaultInjection.h"
+#include "core/platform/FileIdentity.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/SafeFolder.h"
 #include "core/platform/Temporaries.h"
@@ -251,6 +252,37 @@ TEST(FileSystemTest, PathRulesPerPlatform) {
     };
     for (const auto& [group, safe] : names) {
         for (const auto& name : group) EXPECT_EQ(IsSafeNativeName(name), safe) << "\"" << name << "\"";
+    }
+}
+
+// Opening an archive locked: a file renamed over the path between the open and
+// the lock is noticed, and the file the path names now is taken instead.
+TEST(FileIdentityTest, LockIsTakenOnTheFileThePathNames) {
+    for (const int renames : {0, 1, 100}) {
+        SCOPED_TRACE(renames);
+        testing::TempDir dir;
+        const std::string path = dir / "a.arc";
+        WriteFileBytes(path, "old");
+        int left = renames;
+        SetAfterLockHookForTesting([&] {
+            if (left-- <= 0) return;
+            // The held file is moved away first: Windows renames nothing over an open file.
+            WriteFileBytes(dir / "next", "new");
+            std::filesystem::rename(NativePath(path), NativePath(dir / ("held" + std::to_string(left))));
+            std::filesystem::rename(NativePath(dir / "next"), NativePath(path));
+        });
+        try {
+            BinaryFile file = OpenLockedCurrent(path, OpenMode::ReadLocked);
+            EXPECT_LT(renames, 100);
+            EXPECT_TRUE(PathNamesOpenFile(path, file));
+            char bytes[3];
+            file.ReadExact(bytes, 3);
+            EXPECT_EQ(std::string(bytes, 3), renames == 0 ? "old" : "new");
+        } catch (const VbError& error) {
+            EXPECT_EQ(renames, 100);
+            EXPECT_EQ(error.number(), vberr::PermissionDenied);
+        }
+        SetAfterLockHookForTesting(nullptr);
     }
 }
 

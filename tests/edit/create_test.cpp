@@ -10,20 +10,12 @@
 #include "edit/CreateArchive.h"
 #include "extract/Export.h"
 #include "replace/ReplaceSupport.h"
-#include "extract/ExportRecord.h"
 #include "support/Links.h"
 
 namespace tessarin::testing {
 namespace {
 
 using Files = std::vector<std::pair<std::string, std::string>>;  // "/"-joined path, contents
-
-void WriteTree(const std::string& root, const Files& files) {
-    for (const auto& [path, bytes] : files) {
-        std::filesystem::create_directories(NativePath(ParentFolder(root + "/" + path)));
-        WriteFileBytes(root + "/" + path, bytes);
-    }
-}
 
 bool Create(ProgramHarness& h, const std::string& folder, const std::string& archive) {
     CreatePlan plan;
@@ -40,7 +32,7 @@ TEST(CreateArchiveTest, EntriesInNameOrderRightAfterTheDirectory) {
     for (const bool reversed : {false, true}) {
         SCOPED_TRACE(reversed ? "files written in reverse" : "files written in order");
         ProgramHarness h;
-        WriteTree(h.dir / "src", reversed ? Files(files.rbegin(), files.rend()) : files);
+        WriteFiles(h.dir / "src", reversed ? Files(files.rbegin(), files.rend()) : files);
         ASSERT_TRUE(Create(h, h.dir / "src", h.dir / "new.arc")) << ::testing::PrintToString(h.window.log);
         EXPECT_EQ(ReadFileBytes(h.dir / "new.arc"), BuildArc(expected));
         EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"new.arc", "src"}));
@@ -69,17 +61,8 @@ TEST(CreateArchiveTest, ExportCreateExportGivesTheSameTree) {
     ASSERT_TRUE(second.program.ArchiveIsOpen());
     second.window.folderAnswers.push_back(first.dir / "out2");
     ASSERT_TRUE(ExportAllEntries(second.program));
-    const auto tree = [](const std::string& root) {
-        Files files;
-        for (const auto& item : std::filesystem::recursive_directory_iterator(NativePath(root)))
-            if (item.is_regular_file() && item.path().filename() != kExportRecordName)  // its stamps differ
-                files.emplace_back(PathText(std::filesystem::relative(item.path(), NativePath(root))),
-                                   ReadFileBytes(TextToNative(PathText(item.path()))));
-        std::sort(files.begin(), files.end());
-        return files;
-    };
-    EXPECT_EQ(tree(first.dir / "out1").size(), plan.records.size());
-    EXPECT_EQ(tree(first.dir / "out1"), tree(first.dir / "out2"));
+    EXPECT_EQ(FilesBelow(first.dir / "out1").size(), plan.records.size());
+    EXPECT_EQ(FilesBelow(first.dir / "out1"), FilesBelow(first.dir / "out2"));
 }
 
 TEST(CreateArchiveTest, RefusalsLeaveNothingBehind) {
@@ -103,7 +86,7 @@ TEST(CreateArchiveTest, RefusalsLeaveNothingBehind) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         ProgramHarness h;
-        WriteTree(h.dir / "src", row.files);
+        WriteFiles(h.dir / "src", row.files);
         const bool exists = std::string(row.label) == "the archive exists";
         if (exists) WriteFileBytes(h.dir / "new.arc", "precious");
         if (row.files[0].first == "big.txt")
@@ -133,7 +116,7 @@ TEST(CreateArchiveTest, MoreEntriesThanADirectoryHolds) {
 
 TEST(CreateArchiveTest, LinksAreNamedAndSkipped) {
     ProgramHarness h;
-    WriteTree(h.dir / "src", {{"a.txt", "kept"}});
+    WriteFiles(h.dir / "src", {{"a.txt", "kept"}});
     WriteFileBytes(h.dir / "outside.txt", "never read");
     if (const std::string why = MakeLink(h.dir / "outside.txt", h.dir / "src/link.txt", false); !why.empty())
         GTEST_SKIP() << why;

@@ -75,34 +75,28 @@ TEST(EditEntriesTest, RewritesTheExpectedArchive) {
 }
 
 TEST(EditEntriesTest, RefusalsLeaveTheArchiveAsItWas) {
-    const std::string longName(64, 'n');
+    // Adds key from the archive's path + source.
+    const auto add = [](std::string key, std::string source = ".src") -> Command {
+        return [=](Program& p) { return AddEntry(p, key, p.arc.OpenArcPath + source); };
+    };
     const struct {
         const char* label;
         Command command;
         const char* message;  // part of the one message shown
     } rows[] = {
-        {"add a key already there", [](Program& p) { return AddEntry(p, "top.5", p.arc.OpenArcPath + ".src"); },
-         "档案中已有这个条目，KEY：top.5"},
-        {"add 64 characters", [&](Program& p) { return AddEntry(p, longName + ".5", p.arc.OpenArcPath + ".src"); },
-         "名称超过 63 个字符"},
-        {"add a character code page 936 lacks", [](Program& p) { return AddEntry(p, "a\xF0\x9F\x98\x80.5", p.arc.OpenArcPath + ".src"); },
-         "代码页 936 无法表示"},
-        {"add an empty folder part", [](Program& p) { return AddEntry(p, "a\\\\b.5", p.arc.OpenArcPath + ".src"); },
-         "空的部分，KEY：a\\\\b.5"},
-        {"add a key without a code", [](Program& p) { return AddEntry(p, "top.png", p.arc.OpenArcPath + ".src"); },
-         "格式不正确（应为 名称.十六进制类型代码），KEY：top.png"},
-        {"add a missing source", [](Program& p) { return AddEntry(p, "b.5", p.arc.OpenArcPath + ".none"); },
-         "无法读取文件："},
-        {"add a source of 1 GiB", [](Program& p) { return AddEntry(p, "b.5", p.arc.OpenArcPath + ".big"); },
-         "文件太大"},
+        {"add a key already there", add("top.5"), "档案中已有这个条目，KEY：top.5"},
+        {"add 64 characters", add(std::string(64, 'n') + ".5"), "名称超过 63 个字符"},
+        {"add a character code page 936 lacks", add("a\xF0\x9F\x98\x80.5"), "代码页 936 无法表示"},
+        {"add an empty folder part", add("a\\\\b.5"), "空的部分，KEY：a\\\\b.5"},
+        {"add a key without a code", add("top.png"), "格式不正确（应为 名称.十六进制类型代码），KEY：top.png"},
+        {"add a missing source", add("b.5", ".none"), "无法读取文件："},
+        {"add a source of 1 GiB", add("b.5", ".big"), "文件太大"},
         {"delete one key of two missing", [](Program& p) { return DeleteEntries(p, {"top.5", "gone.5"}); },
          "档案中没有这个条目，KEY：gone.5"},
-        {"rename a missing key", [](Program& p) { return RenameEntry(p, "gone.5", "b.5"); },
-         "档案中没有这个条目，KEY：gone.5"},
+        {"rename a missing key", [](Program& p) { return RenameEntry(p, "gone.5", "b.5"); }, "档案中没有这个条目，KEY：gone.5"},
         {"rename onto another entry", [](Program& p) { return RenameEntry(p, "top.5", "data\\t.20"); },
          "档案中已有这个条目，KEY：data\\t.20"},
-        {"rename to a trailing separator", [](Program& p) { return RenameEntry(p, "top.5", "top\\.5"); },
-         "空的部分"},
+        {"rename to a trailing separator", [](Program& p) { return RenameEntry(p, "top.5", "top\\.5"); }, "空的部分"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);

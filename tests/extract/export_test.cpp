@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <set>
 
@@ -17,14 +16,15 @@
 #include "extract/ExportRecord.h"
 #include "extract/ExportSelection.h"
 #include "support/ChildPeak.h"
+#include "support/FaultSweep.h"
 #include "support/Links.h"
+#include "support/Listings.h"
 #include "support/ProgramHarness.h"
 
 namespace tessarin::testing {
 namespace {
 
 using Log = std::vector<std::string>;
-using Files = std::map<std::string, std::string>;  // path below a folder ("/" between parts) -> bytes
 namespace fs = std::filesystem;
 
 std::string FailureBox(const std::string& lead, const std::string& path, int number) {
@@ -40,20 +40,6 @@ const std::string kCorruptBox = "MsgBox | 数组取数据不正确。 | Warning 
 std::string TextOf(const std::string& box) {
     const std::size_t start = box.find(" | ") + 3;
     return box.substr(start, box.rfind(" | ", box.rfind(" | ") - 1) - start);
-}
-
-// Every regular file below root with its bytes, by its path relative to root
-// with "/" between parts (temporaries included, so none may be left), but for
-// the export's record (its own tests look at it).
-Files TreeOf(const std::string& root) {
-    Files files;
-    for (const auto& item : fs::recursive_directory_iterator(NativePath(root))) {
-        if (!item.is_regular_file() || item.path().filename() == kExportRecordName) continue;
-        std::string file = PathText(fs::relative(item.path(), NativePath(root)));
-        std::replace_if(file.begin(), file.end(), IsNativeSeparator, '/');
-        files[file] = ReadFileBytes(root + "/" + file);
-    }
-    return files;
 }
 
 // Takes away (or gives back) every write permission of a file: the read-only
@@ -156,9 +142,9 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
             EXPECT_TRUE(MakeReadOnly(target, false)) << "still read only";
         }
         // Only that one file, straight in the chosen folder; nothing anywhere else.
-        Files files = {{"pack.ARC", ReadFileBytes(h.dir / "pack.ARC")}};
+        FileTree files = {{"pack.ARC", ReadFileBytes(h.dir / "pack.ARC")}};
         if (c.content) files["out/" + fs::path(target).filename().string()] = *c.content;
-        EXPECT_EQ(TreeOf(h.dir.path()), files);
+        EXPECT_EQ(FilesBelow(h.dir.path()), files);
         EXPECT_FALSE(fs::exists(h.dir / "out/slash"));
     }
 }
@@ -227,13 +213,13 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
     EXPECT_EQ(h.window.panels[1], "发现 14 个对象");
     EXPECT_EQ(log, expected);
     EXPECT_GE(events, n);
-    EXPECT_EQ(TreeOf(out), (Files{{"top.txt", "top text"}, {"a/b/c.png", "deep"}, {"a/x.png", "first"}, {"ok.png", "after"},
+    EXPECT_EQ(FilesBelow(out), (FileTree{{"top.txt", "top text"}, {"a/b/c.png", "deep"}, {"a/x.png", "first"}, {"ok.png", "after"},
                                   {"pad.txt", std::string("short\0\0\0", 8)}, {"empty.txt", ""}, {"blk", "blocker"},
                                   {"ok/fine.png", "4"}}));
     // Nothing was written anywhere else: beside the chosen folder's files there is only the archive, as it was.
-    Files everything = {{"pack.ARC", BuildArc(plan)}};
-    for (const auto& [file, bytes] : TreeOf(out)) everything["x/y/out/" + file] = bytes;
-    EXPECT_EQ(TreeOf(h.dir.path()), everything);
+    FileTree everything = {{"pack.ARC", BuildArc(plan)}};
+    for (const auto& [file, bytes] : FilesBelow(out)) everything["x/y/out/" + file] = bytes;
+    EXPECT_EQ(FilesBelow(h.dir.path()), everything);
 }
 
 // Names that differ only in letter case are one file where the file system
@@ -246,11 +232,7 @@ TEST(ExportAllTest, NamesDifferingOnlyInCaseAreOneFileWhereTheFileSystemSaysSo) 
                     Entry("\xA7\xA5", 0x20, "first 2"), Entry("\xA7\xD5", 0x20, "second 2"),
                     Entry("\xA3\xC1", 0x20, "first 3"), Entry("\xA3\xE1", 0x20, "second 3"),
                     Entry("A", 0x20, "first 4"), Entry("a", 0x20, "second 4")};
-#ifdef _WIN32
-    const bool oneFile = true;
-#else
-    const bool oneFile = false;
-#endif
+    const bool oneFile = kNativeSeparator == '\\';  // Windows
     ProgramHarness h;
     h.OpenArchive(plan);
     const std::string out = h.dir / "out";
@@ -260,7 +242,7 @@ TEST(ExportAllTest, NamesDifferingOnlyInCaseAreOneFileWhereTheFileSystemSaysSo) 
     EXPECT_EQ(refusals.size(), oneFile ? 4u : 0u);
     for (const std::string& box : refusals) EXPECT_NE(box.find("这个文件已由本次导出的另一个条目写入"), std::string::npos);
     std::multiset<std::string> contents;
-    for (const auto& [file, bytes] : TreeOf(out)) contents.insert(bytes);
+    for (const auto& [file, bytes] : FilesBelow(out)) contents.insert(bytes);
     std::multiset<std::string> expected = {"first 1", "first 2", "first 3", "first 4"};
     if (!oneFile) expected.insert({"second 1", "second 2", "second 3", "second 4"});
     EXPECT_EQ(contents, expected);
@@ -284,7 +266,7 @@ TEST(ExportTest, LinksInTheChosenFolderAreNeverFollowed) {
         bool all;
         std::string link;  // below out/: a folder link to outside, or a file link to outside/victim.txt
         Log messages;      // {p}: out
-        Files out;
+        FileTree out;
     } cases[] = {
         {"folder link, export all", true, "ui",
          {LinkRefused("{p}/ui", "ui\\logo.1A"), LinkRefused("{p}/ui", "ui\\deep\\doc.20")},
@@ -308,8 +290,8 @@ TEST(ExportTest, LinksInTheChosenFolderAreNeverFollowed) {
         if (!why.empty()) GTEST_SKIP() << why;
         EXPECT_EQ(Export(h, out, c.all), c.messages.empty());
         EXPECT_EQ(h.window.Calls("AskAfterFailure"), Filled(c.messages, out));
-        EXPECT_EQ(TreeOf(outside), (Files{{"logo.png", "precious"}, {"victim.txt", "precious"}}));
-        auto written = TreeOf(out);
+        EXPECT_EQ(FilesBelow(outside), (FileTree{{"logo.png", "precious"}, {"victim.txt", "precious"}}));
+        auto written = FilesBelow(out);
         if (c.link == "ui") {
             // The link stays as it was, untouched; the tree seen through it is the outside folder's.
             EXPECT_TRUE(fs::is_symlink(out + "/ui"));
@@ -320,43 +302,32 @@ TEST(ExportTest, LinksInTheChosenFolderAreNeverFollowed) {
     }
 }
 
-// Each file operation of either export fails at its 1st, 2nd, ... occurrence
-// until the export no longer reaches it: the failure is reported with its
-// number, a file that was there stays whole, no temporary is left, and the same
-// export then writes everything.
+// Either export broken at each step: the failure is reported once with its
+// number (in a message or with the choice), a file that was there stays whole,
+// no temporary is left, and the same export then writes everything.
 TEST(ExportTest, FailureAtEachStepKeepsWhatWasThere) {
     ArcPlan plan;
     const std::string big(300000, 't');  // inflated in blocks
     plan.records = {Entry("ui\\logo", 0x1A, "new logo"), Entry("top", 0x20, big)};
-    const Files whole = {{"ui/logo.png", "new logo"}, {"top.txt", big}};
+    const FileTree whole = {{"ui/logo.png", "new logo"}, {"top.txt", big}};
     for (const bool all : {false, true}) {
-        for (const auto op : {faults::Op::Open, faults::Op::Read, faults::Op::Write, faults::Op::Sync, faults::Op::Rename}) {
-            SCOPED_TRACE(::testing::Message() << (all ? "export all" : "export one") << ", operation kind " << int(op));
-            int failures = 0;
-            for (int nth = 1; nth <= 64; ++nth) {
-                SCOPED_TRACE(nth);
-                ProgramHarness h;
-                h.OpenArchive(plan);
-                const std::string out = h.dir / "out";
-                fs::create_directory(out);
-                WriteFileBytes(out + "/top.txt", "old");  // replaced: synced before the rename
-                faults::FailAt(op, nth, vberr::DeviceIO);
-                const bool written = Export(h, out, all);
-                faults::Reset();
-                if (written) break;  // the export has fewer operations of this kind
-                ++failures;
-                const Log& log = h.window.log;  // the failure is reported once, in a message or with the choice
-                EXPECT_EQ(std::count_if(log.begin(), log.end(), [](auto& l) { return l.find("错误编号:57") != l.npos; }), 1)
-                    << ::testing::PrintToString(log);
-                const Files kept = TreeOf(out);  // each file whole; top.txt the new one or as it was
-                for (const auto& [file, bytes] : kept)
-                    EXPECT_TRUE(whole.count(file) && (bytes == whole.at(file) || (file == "top.txt" && bytes == "old"))) << file;
-                EXPECT_EQ(kept.count("top.txt"), 1u);
-                EXPECT_TRUE(Export(h, out, all));
-                EXPECT_EQ(TreeOf(out), all ? whole : (Files{{"top.txt", big}}));
-            }
-            EXPECT_GT(failures, 0) << "never reached";
-        }
+        SweepFileFaults(all ? "export all" : "export one", [&](const FailingRun& failing) {
+            ProgramHarness h;
+            h.OpenArchive(plan);
+            const std::string out = h.dir / "out";
+            WriteFiles(out, {{"top.txt", "old"}});  // replaced: synced before the rename
+            if (failing([&] { return Export(h, out, all); })) return true;
+            const Log& log = h.window.log;
+            EXPECT_EQ(std::count_if(log.begin(), log.end(), [](auto& l) { return l.find("错误编号:57") != l.npos; }), 1)
+                << ::testing::PrintToString(log);
+            const FileTree kept = FilesBelow(out);  // each file whole; top.txt the new one or as it was
+            for (const auto& [file, bytes] : kept)
+                EXPECT_TRUE(whole.count(file) && (bytes == whole.at(file) || (file == "top.txt" && bytes == "old"))) << file;
+            EXPECT_EQ(kept.count("top.txt"), 1u);
+            EXPECT_TRUE(Export(h, out, all));
+            EXPECT_EQ(FilesBelow(out), all ? whole : (FileTree{{"top.txt", big}}));
+            return false;
+        });
     }
 }
 
@@ -405,7 +376,7 @@ TEST(ExportTest, HostileSizesKeepMemorySmall) {
 TEST(ExportAllTest, BothInflatersWriteTheSameTreeBeyondTheBufferBudget) {
     const std::size_t sizes[] = {7 << 20, 300 << 10, 5 << 20, 8 << 20, 1, 6 << 20, 64 << 10, 8 << 20, 0, 3 << 20, 7 << 20};
     ArcPlan plan;
-    Files expected;
+    FileTree expected;
     for (std::size_t i = 0; i < std::size(sizes); ++i) {
         std::string plain(sizes[i], static_cast<char>('a' + i));
         for (std::size_t at = 0; at + 16 <= plain.size(); at += 4096) {
@@ -423,7 +394,7 @@ TEST(ExportAllTest, BothInflatersWriteTheSameTreeBeyondTheBufferBudget) {
                                              Stored("over", 0x20, stream, 5), Stored("cut", 0x20, stream.substr(0, 9), 12),
                                              Stored("dict", 0x20, dictionary, 12)});
     expected["pad.txt"] = "short stream" + std::string(28, '\0');
-    Files trees[2];
+    FileTree trees[2];
     Log logs[2];
     for (const bool fast : {false, true}) {
         if (fast && !FastInflateAvailable()) break;  // built without the fast inflater
@@ -432,7 +403,7 @@ TEST(ExportAllTest, BothInflatersWriteTheSameTreeBeyondTheBufferBudget) {
         h.OpenArchive(plan);
         fs::create_directory(h.dir / "out");
         EXPECT_FALSE(Export(h, h.dir / "out", true));
-        trees[fast] = TreeOf(h.dir / "out");
+        trees[fast] = FilesBelow(h.dir / "out");
         logs[fast] = h.window.Calls("AskAfterFailure");
         for (const std::string& line : h.window.Calls("MsgBox")) logs[fast].push_back(line);
         for (const auto& [file, bytes] : expected) EXPECT_TRUE(trees[fast][file] == bytes) << file;
@@ -455,7 +426,7 @@ TEST(ExportAllTest, StopAndFailureChoices) {
         const char* label;
         std::deque<FailureChoice> answers;
         int stopAtEntry;  // stop requested while this entry (1-based) is shown; 0: never; -1: no folder picked
-        Files files;
+        FileTree files;
         std::size_t asked;
         std::string closing;  // the last call: the closing message box or report
         Log report = {};      // the report's lines
@@ -475,7 +446,7 @@ TEST(ExportAllTest, StopAndFailureChoices) {
         h.window.failureAnswers = c.answers;
         h.window.onDoEvents = [&] { h.window.stopRequested |= c.stopAtEntry > 0 && h.window.bars[2].value == c.stopAtEntry; };
         EXPECT_FALSE(Export(h, c.stopAtEntry < 0 ? "" : h.dir / "out", true));
-        EXPECT_EQ(TreeOf(h.dir / "out"), c.files);
+        EXPECT_EQ(FilesBelow(h.dir / "out"), c.files);
         EXPECT_EQ(h.window.Calls("AskAfterFailure").size(), c.asked);
         // One box per failure, naming the entry and giving the inflater's message.
         const Log asked = h.window.Calls("AskAfterFailure | 导出文件时发生错误，KEY：bad");
@@ -497,7 +468,7 @@ TEST(ExportSelectionTest, WritesTheEntriesBelowTheSelectedFolder) {
     ArcPlan plan;
     plan.records = {Entry("top", 0x20, "top"), Entry("a\\readme", 0x20, "readme"), Entry("a\\b\\logo", 0x1A, "logo"),
                     Entry("a\\b\\c\\raw", 0x1A, "raw"), Entry("a\\..\\..\\up", 0x20, "escape")};
-    const struct { std::vector<std::string> keys; int check1; Files written; } rows[] = {
+    const struct { std::vector<std::string> keys; int check1; FileTree written; } rows[] = {
         {{"a\\b\\"}, 0, {{"logo.png", "logo"}, {"c/raw.png", "raw"}}},
         {{"a\\b\\c\\"}, 1, {{"raw.png", Deflate("raw")}}},
         {{"a\\readme.20", "a\\b\\logo.1A"}, 0, {{"readme.txt", "readme"}, {"b/logo.png", "logo"}}},
@@ -520,10 +491,10 @@ TEST(ExportSelectionTest, WritesTheEntriesBelowTheSelectedFolder) {
         h.window.folderAnswers.push_back(out);
         h.window.ClearLog();
         EXPECT_EQ(ExportSelection(h.program, FakeWindow::kMainHandle), !row.written.empty() && row.keys[0] != "a\\");
-        Files expected = row.written;
+        FileTree expected = row.written;
         expected.emplace("logo.png", "old");  // kept only where no entry is written over it
-        EXPECT_EQ(TreeOf(out), expected);
-        EXPECT_EQ(TreeOf(h.dir.path()).size(), expected.size() + 1);  // and the archive: nothing elsewhere
+        EXPECT_EQ(FilesBelow(out), expected);
+        EXPECT_EQ(FilesBelow(h.dir.path()).size(), expected.size() + 1);  // and the archive: nothing elsewhere
         EXPECT_FALSE(fs::exists(NativePath(out + "/" + kExportRecordName)));  // only a whole export has one
         EXPECT_EQ(h.window.Calls("BeginLongWork").size(), row.written.empty() ? 0u : 1u);
         EXPECT_EQ(h.window.Calls("AskYesNo").size(), row.written.empty() ? 1u : 0u);

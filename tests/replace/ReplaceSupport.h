@@ -4,8 +4,6 @@
 // leave, built independently with ArcBuilder.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +12,7 @@
 #include "core/platform/FileSystem.h"
 #include "replace/Replace.h"
 #include "support/ArcBuilder.h"
+#include "support/Listings.h"
 #include "support/ProgramHarness.h"
 
 namespace tessarin::testing {
@@ -54,16 +53,6 @@ inline void RunReplace(ProgramHarness& h, const std::string& sourcePath) {
     ReaplceFile(h.program, FakeWindow::kMainHandle);
 }
 
-// Every field a replacement may change or must keep, one line per record.
-inline std::vector<std::string> Records(const ArcEntryList& entries) {
-    std::vector<std::string> out;
-    for (const auto& e : entries)
-        out.push_back(e.ArcFileKey + " | " + e.ArcFileName + " | " + e.ArcFileTypeHex + " | " +
-                      std::to_string(e.ArcFileZipSize) + " | " + std::to_string(e.ArcFileOrgSize) + " | " +
-                      std::to_string(e.ArcFileOFSET));
-    return out;
-}
-
 // The directory as read back through the program's own open file number.
 inline std::vector<std::string> RecordsOnDisk(Program& program) {
     ArcEntryList entries;
@@ -71,14 +60,6 @@ inline std::vector<std::string> RecordsOnDisk(Program& program) {
     EXPECT_EQ(ReadArcDirectory(program.files.Get(program.arc.ArcFileNum), program.ExtTypes, entries, ignore).status,
               ArcReadResult::Status::Ok);
     return Records(entries);
-}
-
-// Names in a folder, sorted.
-inline std::vector<std::string> FolderListing(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& item : std::filesystem::directory_iterator(NativePath(folder))) names.push_back(PathText(item.path().filename()));
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 }  // namespace tessarin::testing

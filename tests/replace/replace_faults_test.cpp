@@ -9,11 +9,10 @@
 #include <unistd.h>
 #endif
 
-#include "core/platform/FaultInjection.h"
-#include "core/platform/VbError.h"
 #include "extract/Export.h"
 #include "replace/Import.h"
 #include "replace/ReplaceSupport.h"
+#include "support/FaultSweep.h"
 
 namespace tessarin::testing {
 namespace {
@@ -46,54 +45,21 @@ bool RunWriting(ProgramHarness& h, const std::string& command) {
     return command == "export one" ? ExtSub(h.program, 1) : ExportAllEntries(h.program);
 }
 
-struct ReplaceFaults : ::testing::Test {
-    void TearDown() override { faults::Reset(); }
-};
-
-// Each kind of file operation fails at its 1st, 2nd, ... occurrence until the
-// command no longer reaches that occurrence: a replacement of one entry, and an
-// import that changes two entries and copies the large one.
-TEST_F(ReplaceFaults, FailureAtEachStepKeepsTheOriginal) {
+// A replacement of one entry, and an import that changes two entries and copies the large one.
+TEST(ReplaceFaults, FailureAtEachStepKeepsTheOriginal) {
     const std::string source = Noise(100000);
-    for (const std::string command : {"replace", "import"}) {
+    for (const std::string name : {"replace", "import"}) {
         ArcPlan expected = ExpectedAfterReplace(Archive(), 1, source);
-        if (command == "import") expected = ExpectedAfterReplace(expected, 2, "changed third");
-        for (const auto op : {faults::Op::Open, faults::Op::Read, faults::Op::Write, faults::Op::Sync, faults::Op::Rename}) {
-            const std::string opName = command + ", operation kind " + std::to_string(static_cast<int>(op));
-            int failures = 0;
-            for (int nth = 1; nth <= 64; ++nth) {
-                SCOPED_TRACE(opName + " #" + std::to_string(nth));
-                ProgramHarness h;
-                const std::string path = h.OpenArchive(Archive());
-                WriteFileBytes(h.dir / "source.bin", source);
-                std::filesystem::create_directories(NativePath(h.dir / "in/a"));
-                WriteFileBytes(h.dir / "in/a/second.txt", source);
-                WriteFileBytes(h.dir / "in/third.3", "changed third");
-                const std::string before = ReadFileBytes(path);
-                const auto records = Records(h.program.arc.ArcEntries);
-                const std::int16_t number = h.program.arc.ArcFileNum;
-                h.SelectNode("a\\second.20");
-
-                faults::FailAt(op, nth, vberr::DeviceIO);
-                const bool done = RunWriting(h, command);
-                faults::Reset();
-                if (done) break;  // the command has fewer operations of this kind
-                ++failures;
-                const auto boxes = h.window.Calls("MsgBox");
-                ASSERT_EQ(boxes.size(), 1u);
-                EXPECT_NE(boxes[0].find("错误编号:57"), std::string::npos) << boxes[0];
-                EXPECT_NE(boxes[0].find(" | Stop | Tessarin"), std::string::npos) << boxes[0];
-                EXPECT_EQ(ReadFileBytes(path), before);
-                EXPECT_EQ(Records(h.program.arc.ArcEntries), records);
-                EXPECT_EQ(h.program.arc.ArcFileNum, number);
-                EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"in", "pack.ARC", "source.bin"}));
-
-                // Nothing is left half done: the same command now succeeds.
-                EXPECT_TRUE(RunWriting(h, command)) << ::testing::PrintToString(h.window.log);
-                EXPECT_EQ(ReadFileBytes(path), BuildArc(expected));
-            }
-            EXPECT_GT(failures, 0) << opName << " never reached by the command";
-        }
+        if (name == "import") expected = ExpectedAfterReplace(expected, 2, "changed third");
+        const ArchiveCommand command{[&](ProgramHarness& h) {
+                                         h.OpenArchive(Archive());
+                                         WriteFileBytes(h.dir / "source.bin", source);
+                                         WriteFiles(h.dir / "in", {{"a/second.txt", source}, {"third.3", "changed third"}});
+                                         h.SelectNode("a\\second.20");
+                                     },
+                                     [name](ProgramHarness& h) { return RunWriting(h, name); },
+                                     {"in", "pack.ARC", "source.bin"}};
+        ExpectEachFaultChangesNothing(name, command, BuildArc(expected));
     }
 }
 
@@ -101,7 +67,7 @@ TEST_F(ReplaceFaults, FailureAtEachStepKeepsTheOriginal) {
 // writing command writes in the same place (an import that finds nothing to
 // change included); one another run holds stays.
 // Replace and import write next to the archive, the exports below out/.
-TEST_F(ReplaceFaults, KilledRunsTemporariesGoBeforeTheNextWrite) {
+TEST(ReplaceFaults, KilledRunsTemporariesGoBeforeTheNextWrite) {
     ArcPlan plan;
     plan.records = {Entry("top", 0x20, "old")};
     for (const std::string command : {"replace", "import", "import, nothing changed", "export one", "export all"}) {
@@ -117,8 +83,7 @@ TEST_F(ReplaceFaults, KilledRunsTemporariesGoBeforeTheNextWrite) {
         WriteFileBytes(folder + "/" + live, "being written");
         BinaryFile writer = BinaryFile::Open(folder + "/" + live, OpenMode::ReadWriteLocked);
         WriteFileBytes(h.dir / "source.bin", "new");
-        std::filesystem::create_directories(NativePath(h.dir / "in"));
-        WriteFileBytes(h.dir / "in/top.txt", command == "import, nothing changed" ? "old" : "new");
+        WriteFiles(h.dir / "in", {{"top.txt", command == "import, nothing changed" ? "old" : "new"}});
         EXPECT_TRUE(RunWriting(h, command)) << ::testing::PrintToString(h.window.log);
         const auto names = FolderListing(folder);
         EXPECT_EQ(std::count(names.begin(), names.end(), stale), 0);
@@ -129,7 +94,7 @@ TEST_F(ReplaceFaults, KilledRunsTemporariesGoBeforeTheNextWrite) {
 #ifndef _WIN32
 // A real full disk: the child process may not grow any file past a limit just
 // above the original archive's size, so the new archive cannot be written.
-TEST_F(ReplaceFaults, FullDiskKeepsTheOriginal) {
+TEST(ReplaceFaults, FullDiskKeepsTheOriginal) {
     ProgramHarness h;
     const std::string path = h.OpenArchive(Archive());
     WriteFileBytes(h.dir / "source.bin", Noise(64 << 10));

@@ -1,17 +1,16 @@
-// tessarin-cli extract, replace, import and verify, run as a process on
-// archives built byte by byte: the files written, the archive rewritten, the
-// problems found, the exit codes and what the program prints.
+// tessarin-cli's verbs, run as a process on archives built byte by byte: the
+// files written, the archive rewritten or created, the problems found, the
+// exit codes and what the program prints.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <set>
 
 #include "cli/CliRunner.h"
-#include "core/platform/Cp936.h"
-#include "core/platform/FileSystem.h"
-#include "extract/ExportRecord.h"
+#include "support/Listings.h"
 
 namespace tessarin::testing {
 namespace {
@@ -24,15 +23,18 @@ ArcPlan Archive() {
     return layout;
 }
 
-// The archive after a rewrite: the gap zeroed and these records in place of the old ones.
-ArcPlan Rewritten(const std::vector<std::pair<std::size_t, std::string>>& plain) {
+// The archive after a rewrite: the gap zeroed, then changed by edit.
+ArcPlan Rewritten(const std::function<void(ArcPlan&)>& edit) {
     ArcPlan layout = Archive();
     layout.gap = std::string(4, '\0');
-    for (const auto& [i, bytes] : plain) {
-        const RecordPlan old = layout.records[i];
-        layout.records[i] = Entry(old.name, old.typeCode, bytes);
-    }
+    edit(layout);
     return layout;
+}
+// ... with these entries given new bytes.
+ArcPlan Replaced(const std::vector<std::pair<std::size_t, std::string>>& plain) {
+    return Rewritten([&](ArcPlan& p) {
+        for (const auto& [i, bytes] : plain) p.records[i] = Entry(p.records[i].name, p.records[i].typeCode, bytes);
+    });
 }
 
 struct Fixture {
@@ -42,20 +44,17 @@ struct Fixture {
     explicit Fixture(const ArcPlan& layout) {
         WriteFileBytes(archive, BuildArc(layout));
         WriteFileBytes(types, "1A:png\r\n20:txt\r\n");
+        WriteFileBytes(dir / "src.bin", "new");
     }
 };
 
 // The fixture's paths in place of their placeholders; 'words' quoted for this platform's shell.
 std::string Substitute(std::string args, const Fixture& f) {
-    const std::string quote = Q("");
-    for (char& c : args) {
-        if (c == '\'') c = quote[0];
-    }
+    std::replace(args.begin(), args.end(), '\'', Q("")[0]);
     for (const auto& [name, value] : {std::pair<std::string, std::string>{"{arc}", Q(f.archive)},
                                       {"{out}", Q(f.dir / "out")}, {"{types}", Q(f.types)},
-                                      {"{dir}", Q(f.dir.path())}}) {
+                                      {"{dir}", Q(f.dir.path())}})
         for (std::size_t at; (at = args.find(name)) != std::string::npos;) args.replace(at, name.size(), value);
-    }
     return args;
 }
 
@@ -63,7 +62,7 @@ std::string Substitute(std::string args, const Fixture& f) {
 // files it writes under dest and the archive afterwards. Extract writes all
 // entries into the archive's folders, inflated or raw, and named keys straight
 // into dest; failures still do the rest. Import replaces the entries whose
-// exported file changed, in one rewrite.
+// exported file changed, in one rewrite; with --add it adds the others.
 TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
     const ArcPlan layout = Archive();
     ArcPlan damaged = Archive();
@@ -83,6 +82,9 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
     const std::size_t length = BuildArc(problems).size(), end = length - Deflate("beyond").size() + 4000;
     const std::string table = "\xE6\x95\xB0\xE6\x8D\xAE/\xE8\xA1\xA8.77";  // 数据/表.77
     using Files = std::vector<std::pair<std::string, std::string>>;
+    const Files toAdd = {{"ui/logo.png", "new"}, {"extra/x.txt", "x"}};
+    ArcPlan created;  // from toAdd
+    created.records = {Entry("extra\\x", 0x20, "x"), Entry("ui\\logo", 0x1A, "new")};
     const struct {
         ArcPlan layout;
         std::string args;  // {arc}, {out}, {types} and {dir} stand for the fixture's paths
@@ -93,6 +95,7 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
         std::string out = "";               // the whole of stdout
         Files in = {};                      // written under {dir}/in beforehand
         std::optional<ArcPlan> after = {};  // the archive afterwards; none: left as it was
+        std::string written = "pack.ARC";   // the archive written, in {dir}
     } runs[] = {
         {layout, "extract {arc} {out} --types {types}", 0, true, "全部资源文件导出完成。\n",
          {{"ui/logo.png", "logo bytes, logo bytes"}, {"ui/deep/doc.txt", "a text file"}, {table, std::string(5000, 'z')}}},
@@ -111,13 +114,13 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
          {{"ui/deep/doc.txt", "a text file"}, {table, std::string(5000, 'z')}}},
         {damaged, "extract {arc} {out} --types {types} 'ui\\logo.1A'", 1, false, "数组取数据不正确。"},
         {layout, "replace {arc} 'ui\\deep\\doc.20' {dir}/src.bin", 0, true, "替换完成。\n", {}, "", {},
-         Rewritten({{1, "new"}})},
+         Replaced({{1, "new"}})},
         {layout, "replace {arc} nope.1A {dir}/src.bin", 1, false, "档案中没有这个条目，KEY：nope.1A"},
         {outOfOrder, "replace {arc} 'ui\\logo.1A' {dir}/src.bin", 1, false,
          "档案的数据布局不符合替换的要求，档案未作改动："},
         {layout, "replace {arc} 'ui\\logo.1A' {dir}/absent", 1, false, "无法读取替换文件："},
         {layout, "import {arc} {dir}/in --types {types}", 0, true, "", {}, "ui\\logo.1A\n数据\\表.77\n",
-         {{"ui/logo.png", "new"}, {"ui/deep/doc.txt", "a text file"}, {table, "t2"}}, Rewritten({{0, "new"}, {2, "t2"}})},
+         {{"ui/logo.png", "new"}, {"ui/deep/doc.txt", "a text file"}, {table, "t2"}}, Replaced({{0, "new"}, {2, "t2"}})},
         {layout, "import {arc} {dir}/in --types {types} --dry-run", 0, true, "", {}, "ui\\logo.1A\n",
          {{"ui/logo.png", "new"}}},
         {outOfOrder, "import {arc} {dir}/in --types {types} --dry-run", 1, false,
@@ -137,15 +140,31 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
         {wrongMagic, "replace {arc} a.1 {dir}/src.bin", 1, true, "文件类型不正确\n"},
         {wrongMagic, "verify {arc}", 1, true, "文件类型不正确\n"},
         {layout, "verify {dir}/absent.ARC", 1, false, "发现未知的错误,错误编号:53"},
+        {layout, "add {arc} 'new\\n.20' {dir}/src.bin", 0, true, "", {}, "", {},
+         Rewritten([](ArcPlan& p) { p.records.push_back(Entry("new\\n", 0x20, "new")); })},
+        {layout, "add {arc} 'ui\\logo.1a' {dir}/src.bin", 1, false, "档案中已有这个条目"},
+        {layout, "delete {arc} 'ui\\logo.1A'", 0, true, "", {}, "", {},
+         Rewritten([](ArcPlan& p) { p.records.erase(p.records.begin()); })},
+        {layout, "delete {arc} 'ui\\logo.1A' nope.1", 1, false, "KEY：nope.1"},
+        {layout, "rename {arc} 'ui\\logo.1A' 'ui\\icon.1B'", 0, true, "", {}, "", {},
+         Rewritten([](ArcPlan& p) { p.records[0].name = "ui\\icon", p.records[0].typeCode = 0x1B; })},
+        {layout, "cat {arc} 'ui\\deep\\doc.20'", 0, true, "", {}, "a text file"},
+        {layout, "cat {arc} 'ui\\logo.1A' --raw", 0, true, "", {}, layout.records[0].data},
+        {layout, "cat {arc} nope.1A", 1, false, "KEY：nope.1A"},
+        {layout, "import {arc} {dir}/in --types {types} --add", 0, true, "", {}, "ui\\logo.1A\n+extra\\x.20\n", toAdd,
+         Rewritten([](ArcPlan& p) {
+             p.records[0] = Entry("ui\\logo", 0x1A, "new");
+             p.records.push_back(Entry("extra\\x", 0x20, "x"));
+         })},
+        {layout, "import {arc} {dir}/in --types {types} --add --dry-run", 0, true, "", {}, "ui\\logo.1A\n+extra\\x.20\n",
+         toAdd},
+        {layout, "create {dir}/new.arc {dir}/in --types {types}", 0, true, "", {}, "", toAdd, created, "new.arc"},
+        {layout, "create {arc} {dir}/in --types {types}", 1, false, "档案已存在，不会覆盖", {}, "", toAdd},
     };
     for (const auto& r : runs) {
         SCOPED_TRACE(r.args);
         Fixture f(r.layout);
-        WriteFileBytes(f.dir / "src.bin", "new");
-        for (const auto& [name, bytes] : r.in) {
-            std::filesystem::create_directories(NativePath(NativeToText(f.dir / ("in/" + name))).parent_path());
-            WriteFileBytes(f.dir / ("in/" + name), bytes);
-        }
+        WriteFiles(f.dir / "in", r.in);
         const CliRun run = Cli(Substitute(r.args, f), f.dir);
         EXPECT_EQ(run.exitCode, r.exitCode) << run.err;
         if (r.wholeErr) {
@@ -154,20 +173,9 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
             EXPECT_NE(run.err.find(r.err), std::string::npos) << run.err;
         }
         EXPECT_EQ(run.out, r.out);
-        // Exactly the files listed, nothing else below dest (but for the
-        // export's record, whose stamps its own tests check).
-        std::set<std::pair<std::string, std::string>> written;
-        if (std::filesystem::exists(NativePath(f.dir / "out"))) {
-            for (const auto& item : std::filesystem::recursive_directory_iterator(NativePath(f.dir / "out"))) {
-                if (!item.is_regular_file()) continue;
-                std::string relative = PathText(std::filesystem::relative(item.path(), NativePath(f.dir / "out")));
-                std::replace(relative.begin(), relative.end(), kNativeSeparator, '/');
-                if (relative == kExportRecordName) continue;
-                written.emplace(relative, ReadFileBytes(PathText(item.path())));
-            }
-        }
-        EXPECT_EQ(written, (std::set<std::pair<std::string, std::string>>(r.files.begin(), r.files.end())));
-        EXPECT_EQ(ReadFileBytes(f.archive), BuildArc(r.after.value_or(r.layout)));
+        // Exactly the files listed, nothing else below dest.
+        EXPECT_EQ(FilesBelow(f.dir / "out"), FileTree(r.files.begin(), r.files.end()));
+        EXPECT_EQ(ReadFileBytes(f.dir / r.written), BuildArc(r.after.value_or(r.layout)));
     }
 }
 
