@@ -19,6 +19,7 @@ namespace {
 // Inflated through a cursor: its first block tells an image from the rest,
 // and so how far to read now; the bytes view reads on from the same cursor.
 QByteArray ReadHead(InflateCursor& cursor, const PreviewRequest& request, const std::atomic<bool>& cancelled) {
+    if (request.size <= 0) return {};
     const qint64 first = std::min<qint64>(kStreamBlock, request.size);
     QByteArray data(first, Qt::Uninitialized);
     auto* bytes = reinterpret_cast<std::uint8_t*>(data.data());
@@ -53,29 +54,12 @@ PreviewContent LoadPreview(const PreviewRequest& request, const std::atomic<bool
         failed.message = QStringLiteral("无法读取数据：") + QString::fromUtf8(error->what());
         return failed;
     }
-    QByteArray data;
-    InflateEnd end;
-    std::shared_ptr<InflateCursor> cursor;
-    if (request.storedSize <= kWholeEntryLimit && request.size >= 0 && request.size <= kWholeEntryLimit) {
-        // Small enough to hold whole, as the exports do: read at once and
-        // inflated by the faster whole-entry inflater.
-        try {
-            std::vector<std::uint8_t> stored(static_cast<std::size_t>(request.storedSize));
-            ArchiveRangeSource(*request.archive, request.offset, request.storedSize).Read(stored.data(), stored.size());
-            data = QByteArray(request.size, Qt::Uninitialized);
-            WholeInflater inflater;
-            const InflateResult result = inflater.Inflate(stored.data(), stored.size(),
-                                                          reinterpret_cast<std::uint8_t*>(data.data()), request.size);
-            data.truncate(static_cast<qsizetype>(std::clamp<std::int64_t>(result.produced, 0, request.size)));
-            end = {data.size(), result.code, {}};
-        } catch (const ArchiveReadFailure& failure) {
-            end = {0, 0, failure.error.what()};
-        }
-    } else {
-        cursor = std::make_shared<InflateCursor>(*request.archive, request.offset, request.storedSize, request.size);
-        data = ReadHead(*cursor, request, cancelled);
-        end = cursor->End();
-    }
+    // Every entry goes through a cursor: its blocks are small and used again,
+    // where reading the stored bytes whole first would touch as much memory
+    // again; the bytes view reads on from the same cursor.
+    auto cursor = std::make_shared<InflateCursor>(*request.archive, request.offset, request.storedSize, request.size);
+    QByteArray data = ReadHead(*cursor, request, cancelled);
+    const InflateEnd end = cursor->End();
     if (cancelled.load()) return failed;
     // Whole: everything the entry has was read, and nothing broke.
     const bool whole = end.at == data.size() && end.code == 0 && end.readFailure.empty();

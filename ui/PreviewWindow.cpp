@@ -131,9 +131,6 @@ PreviewWindow::~PreviewWindow() { loader_->Stop(); }
 
 void PreviewWindow::ShowEntry(const QString& displayName, const PreviewRequest& request) {
     setWindowTitle(QStringLiteral("预览 - ") + displayName);
-    request_ = request;
-    request_.room = image_->viewport()->size();
-    Request();
     if (!placed_ && parentWidget()) {
         // The first time beside the main window's right edge, on its screen.
         const QRect owner = parentWidget()->window()->frameGeometry();
@@ -141,6 +138,13 @@ void PreviewWindow::ShowEntry(const QString& displayName, const PreviewRequest& 
         placed_ = true;
     }
     if (!isVisible()) show();
+    // The image comes fitted to the room it will have (the pages' room, laid
+    // out now: the window may just have been shown, the image page hidden).
+    layout()->activate();
+    const int frame = 2 * image_->frameWidth();
+    request_ = request;
+    request_.room = pages_->size() - QSize(frame, frame);
+    Request();
 }
 
 void PreviewWindow::Request() {

@@ -148,6 +148,16 @@ TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
     EXPECT_TRUE(preview->Image()->Fitted());
 }
 
+TEST(Preview, ALargeImageComesFittedToTheWindowItFirstOpensIn) {
+    Previewer p({Entry("wide", 0x1A, Saved(Solid(kRed, 3000, 1500), "PNG"))});
+    PreviewWindow* preview = p.Show("wide.1A");
+    ASSERT_NE(preview, nullptr);
+    const QSize room = preview->Image()->viewport()->size();
+    const QSize fitted = preview->Content().fitted.size();
+    EXPECT_TRUE(std::abs(fitted.width() - room.width()) <= 1 || std::abs(fitted.height() - room.height()) <= 1)
+        << fitted.width() << "x" << fitted.height() << " in " << room.width() << "x" << room.height();
+}
+
 TEST(Preview, TextInItsDetectedEncodingWithLineEndsAndAChoiceToSwitch) {
     const std::string chinese = "\xe4\xb8\xad\xe6\x96\x87";  // 中文 in UTF-8
     struct Row { const char* name; std::string bytes; const char* status; const char* encoding; };
