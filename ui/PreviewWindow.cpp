@@ -131,6 +131,15 @@ PreviewWindow::~PreviewWindow() { loader_->Stop(); }
 
 void PreviewWindow::ShowEntry(const QString& displayName, const PreviewRequest& request) {
     setWindowTitle(QStringLiteral("预览 - ") + displayName);
+    // The image comes fitted to the room it will have: the pages' room, laid
+    // out now (the window may not be shown yet, the image page hidden). The
+    // reading starts before the window is shown, which takes a while the
+    // first time.
+    layout()->activate();
+    const int frame = 2 * image_->frameWidth();
+    request_ = request;
+    request_.room = pages_->size() - QSize(frame, frame);
+    Request();
     if (!placed_ && parentWidget()) {
         // The first time beside the main window's right edge, on its screen.
         const QRect owner = parentWidget()->window()->frameGeometry();
@@ -138,13 +147,6 @@ void PreviewWindow::ShowEntry(const QString& displayName, const PreviewRequest& 
         placed_ = true;
     }
     if (!isVisible()) show();
-    // The image comes fitted to the room it will have (the pages' room, laid
-    // out now: the window may just have been shown, the image page hidden).
-    layout()->activate();
-    const int frame = 2 * image_->frameWidth();
-    request_ = request;
-    request_.room = pages_->size() - QSize(frame, frame);
-    Request();
 }
 
 void PreviewWindow::Request() {
