@@ -3,6 +3,8 @@
 #include <QFontDatabase>
 #include <QPainter>
 #include <QScrollBar>
+#include <cstdlib>
+#include <limits>
 
 namespace tessarin {
 
@@ -13,27 +15,67 @@ HexView::HexView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setAutoFillBackground(true);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
         viewport()->update();
-        CheckNeedMore();
+        AskForMissing();
     });
 }
 
 int HexView::RowHeight() const { return fontMetrics().height(); }
 
-void HexView::SetBytes(const QByteArray& bytes, qint64 total) {
-    bytes_ = bytes;
-    total_ = total;
+void HexView::SetBytes(const QByteArray& head, qint64 total) {
+    head_ = head;
+    blocks_.clear();
+    total_ = std::max<qint64>(total, 0);
+    asked_ = -1;
+    readUpTo_ = 0;
     UpdateScrollBar();
     viewport()->update();
 }
 
+void HexView::AddBytes(qint64 at, const QByteArray& bytes) {
+    if (bytes.isEmpty()) return;  // nothing there (the end is told apart): not asked again
+    if (at / kBlock == asked_) asked_ = -1;
+    for (qsizetype from = 0; from < bytes.size(); from += kBlock) {
+        blocks_[(at + from) / kBlock] = bytes.mid(from, kBlock);
+    }
+    readUpTo_ = std::max(readUpTo_, at + bytes.size());
+    DropFarBlocks();
+    viewport()->update();
+    AskForMissing();
+}
+
+void HexView::SetTotal(qint64 total) {
+    if (total == total_) return;
+    total_ = std::max<qint64>(total, 0);
+    UpdateScrollBar();
+    viewport()->update();
+}
+
+qint64 HexView::HeldBytes() const {
+    qint64 held = 0;
+    for (const auto& [block, bytes] : blocks_) held += bytes.size();
+    return held;
+}
+
+bool HexView::Held(qint64 block) const {
+    return std::min(total_, (block + 1) * kBlock) <= head_.size() || blocks_.count(block) != 0;
+}
+
+int HexView::ByteAt(qint64 at) const {
+    if (at < head_.size()) return static_cast<unsigned char>(head_[at]);
+    const auto block = blocks_.find(at / kBlock);
+    if (block == blocks_.end() || at % kBlock >= block->second.size()) return -1;
+    return static_cast<unsigned char>(block->second[at % kBlock]);
+}
+
 QString HexView::RowText(qint64 row) const {
     const qint64 start = row * 16;
-    if (row < 0 || start >= bytes_.size()) return {};
+    if (row < 0 || start >= total_) return {};
     QString text = QStringLiteral("%1  ").arg(start, 8, 16, QChar('0')).toUpper();
     QString chars;
     for (int i = 0; i < 16; ++i) {
-        if (start + i < bytes_.size()) {
-            const auto b = static_cast<unsigned char>(bytes_[start + i]);
+        if (start + i < total_) {
+            const int b = ByteAt(start + i);
+            if (b < 0) return text + QStringLiteral("…");
             text += QStringLiteral("%1 ").arg(b, 2, 16, QChar('0')).toUpper();
             chars += b >= 0x20 && b < 0x7F ? QChar(b) : QChar('.');
         } else {
@@ -46,20 +88,39 @@ QString HexView::RowText(qint64 row) const {
 
 void HexView::UpdateScrollBar() {
     const int visibleRows = std::max(1, viewport()->height() / RowHeight());
-    // Rows are scrolled one by one; the range is capped by the int scroll bar.
+    // Rows are scrolled one by one: an entry's size fits an int of rows.
     const qint64 rows = Rows();
     verticalScrollBar()->setRange(0, static_cast<int>(std::min<qint64>(std::max<qint64>(0, rows - visibleRows),
                                                                        std::numeric_limits<int>::max())));
     verticalScrollBar()->setPageStep(visibleRows);
     horizontalScrollBar()->setRange(0, std::max(0, fontMetrics().horizontalAdvance(QString(78, QChar('0'))) -
                                                        viewport()->width()));
-    CheckNeedMore();
+    AskForMissing();
 }
 
-void HexView::CheckNeedMore() {
-    if (bytes_.size() >= total_) return;
-    const qint64 lastShown = verticalScrollBar()->value() + 2 * verticalScrollBar()->pageStep();
-    if (lastShown >= Rows()) emit moreWanted();
+void HexView::AskForMissing() {
+    const qint64 first = verticalScrollBar()->value() * qint64{16};
+    const qint64 last = std::min(total_, first + (verticalScrollBar()->pageStep() + 1) * qint64{16});
+    for (qint64 block = first / kBlock; block * kBlock < last; ++block) {
+        if (Held(block)) continue;
+        if (block != asked_) {
+            asked_ = block;
+            // The block after it too: scrolling on needs it next.
+            emit bytesWanted(block * kBlock, 2 * kBlock);
+        }
+        return;
+    }
+}
+
+void HexView::DropFarBlocks() {
+    const qint64 shown = verticalScrollBar()->value() * qint64{16} / kBlock;
+    while (blocks_.size() > kKeptBlocks) {
+        // The first or the last block held, whichever lies farther from the view.
+        const auto firstBlock = blocks_.begin();
+        const auto lastBlock = std::prev(blocks_.end());
+        blocks_.erase(std::llabs(firstBlock->first - shown) > std::llabs(lastBlock->first - shown) ? firstBlock
+                                                                                                    : lastBlock);
+    }
 }
 
 void HexView::paintEvent(QPaintEvent*) {

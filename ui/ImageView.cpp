@@ -5,6 +5,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace tessarin {
 
@@ -92,8 +93,12 @@ void ImageView::paintEvent(QPaintEvent*) {
         painter.drawImage(rect, image_);  // enlarged: square pixels, as they are
         return;
     }
-    if (scaled_.size() != rect.size()) scaled_ = image_.scaled(rect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    painter.drawImage(rect.topLeft(), scaled_);
+    // A picture scaled for this size (the first one comes scaled already) is
+    // kept; one a pixel off from rounding is stretched rather than made again.
+    if (std::abs(scaled_.width() - rect.width()) > 1 || std::abs(scaled_.height() - rect.height()) > 1) {
+        scaled_ = image_.scaled(rect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    painter.drawImage(rect, scaled_);
 }
 
 void ImageView::resizeEvent(QResizeEvent* event) {

@@ -4,6 +4,7 @@
 #include <QImageReader>
 #include <QStringDecoder>
 #include <cstring>
+#include <vector>
 
 #include "ui/DdsImage.h"
 #include "ui/QtText.h"
@@ -80,16 +81,15 @@ void AsBytes(PreviewContent& content, const QString& message) {
 
 void DecodeImage(PreviewContent& content, const QByteArray& format) {
     if (format == "dds") {
-        const DdsImage dds = DecodeDds(reinterpret_cast<const std::uint8_t*>(content.bytes.constData()),
-                                       static_cast<std::size_t>(content.bytes.size()), kPreviewMaxPixelBytes / 4);
+        DdsImage dds = DecodeDds(reinterpret_cast<const std::uint8_t*>(content.bytes.constData()),
+                                 static_cast<std::size_t>(content.bytes.size()), kPreviewMaxPixelBytes / 4);
         if (!dds.error.empty()) return AsBytes(content, QString::fromUtf8(dds.error));
         if (dds.width > kPreviewMaxSide || dds.height > kPreviewMaxSide) return AsBytes(content, "图像过大");
-        QImage image(dds.width, dds.height, QImage::Format_RGBA8888);
-        for (int y = 0; y < dds.height; ++y) {
-            std::memcpy(image.scanLine(y), dds.rgba.data() + static_cast<std::size_t>(y) * dds.width * 4,
-                        static_cast<std::size_t>(dds.width) * 4);
-        }
-        content.image = std::move(image);
+        // The image takes over the decoded pixels rather than copying them.
+        auto* pixels = new std::vector<std::uint8_t>(std::move(dds.rgba));
+        content.image = QImage(
+            pixels->data(), dds.width, dds.height, static_cast<qsizetype>(dds.width) * 4, QImage::Format_RGBA8888,
+            [](void* held) { delete static_cast<std::vector<std::uint8_t>*>(held); }, pixels);
         content.format = QStringLiteral("DDS ") + QString::fromStdString(dds.format);
         content.kind = PreviewKind::Image;
         return;
@@ -175,7 +175,7 @@ void PrepareForDrawing(PreviewContent& content, QSize room) {
         // A large image first drops to twice the size by picking pixels, then
         // is smoothed: the smoothing then costs the size shown, not the source.
         const QSize target = content.image.size().scaled(room, Qt::KeepAspectRatio);
-        const QImage source = content.image.width() > 4 * target.width()
+        const QImage source = content.image.width() > 2 * target.width() || content.image.height() > 2 * target.height()
                                   ? content.image.scaled(target * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)
                                   : content.image;
         content.fitted = source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

@@ -6,8 +6,11 @@
 #include <QImage>
 #include <QString>
 #include <cstdint>
+#include <memory>
 
 namespace tessarin {
+
+class InflateCursor;
 
 // Bounds of one preview: inflated bytes read at most, text shown at most, and
 // the largest image decoded (a side, and its pixels' bytes).
@@ -30,6 +33,9 @@ struct PreviewContent {
     QString message;           // what went wrong, or why something is not shown
     TextEncoding encoding = TextEncoding::Utf8;
     QString text;              // kind Text: bytes decoded
+    // Where the bytes after `bytes` are read from, as far as the bytes view is
+    // scrolled (null when bytes hold all there is to read).
+    std::shared_ptr<InflateCursor> rest;
 };
 
 // Whether the first bytes, or else the type name, say image.

@@ -4,41 +4,44 @@
 #include <QPointer>
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "core/platform/BinaryFile.h"
 #include "extract/Codec.h"
 #include "extract/EntrySource.h"
+#include "extract/InflateCursor.h"
 
 namespace tessarin {
 
 namespace {
 
-// Collects inflated bytes up to a limit that the first bytes decide; stops
-// the inflation (by throwing) at the limit or once cancelled.
-struct BoundedSink : ByteSink {
-    struct Stop {};
-    BoundedSink(const PreviewRequest& r, const std::atomic<bool>& c) : request(r), cancelled(c) {}
-    void Put(const std::uint8_t* bytes, std::size_t n) override {
-        if (cancelled.load(std::memory_order_relaxed)) throw Stop{};
-        if (limit < 0) {
-            const QByteArray head(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(std::min<std::size_t>(n, 16)));
-            limit = LooksLikeImage(head, request.typeName) ? request.limit : request.plainLimit;
-            data.reserve(static_cast<qsizetype>(std::min<qint64>(limit, request.size)));
-        }
-        const qint64 room = limit - data.size();
-        data.append(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(std::min<qint64>(room, n)));
-        if (static_cast<qint64>(n) > room) {
-            full = true;
-            throw Stop{};
-        }
+// Inflated through a cursor: its first block tells an image from the rest,
+// and so how far to read now; the bytes view reads on from the same cursor.
+QByteArray ReadHead(InflateCursor& cursor, const PreviewRequest& request, const std::atomic<bool>& cancelled) {
+    if (request.size <= 0) return {};
+    const qint64 first = std::min<qint64>(kStreamBlock, request.size);
+    QByteArray data(first, Qt::Uninitialized);
+    auto* bytes = reinterpret_cast<std::uint8_t*>(data.data());
+    auto n = static_cast<qint64>(cursor.Read(0, bytes, static_cast<std::size_t>(first), cancelled));
+    if (n == first) {
+        const qint64 limit = LooksLikeImage(data.left(16), request.typeName) ? request.limit : request.plainLimit;
+        data.resize(std::max(first, std::min<qint64>(limit, request.size)));
+        bytes = reinterpret_cast<std::uint8_t*>(data.data());
+        n += static_cast<qint64>(cursor.Read(n, bytes + n, static_cast<std::size_t>(data.size() - n), cancelled));
     }
-    const PreviewRequest& request;
-    const std::atomic<bool>& cancelled;
-    qint64 limit = -1;
-    QByteArray data;
-    bool full = false;
-};
+    data.truncate(n);
+    return data;
+}
+
+QString EndMessage(const InflateEnd& end, qint64 size) {
+    if (!end.readFailure.empty()) return QStringLiteral("无法读取数据：") + QString::fromStdString(end.readFailure);
+    if (end.code != 0) return QStringLiteral("数据流已损坏：") + QString::fromStdString(InflateFailureText(end.code));
+    if (end.at >= 0 && end.at < size) {
+        return QStringLiteral("数据只有 %1 字节，比记录的大小 %2 字节短").arg(end.at).arg(size);
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -51,39 +54,23 @@ PreviewContent LoadPreview(const PreviewRequest& request, const std::atomic<bool
         failed.message = QStringLiteral("无法读取数据：") + QString::fromUtf8(error->what());
         return failed;
     }
-    ArchiveRangeSource source(*request.archive, request.offset, request.storedSize);
-    BoundedSink sink(request, cancelled);
-    InflateResult result;
-    QString readFailure;
-    try {
-        if (request.storedSize <= kWholeEntryLimit && request.size >= 0 && request.size <= kWholeEntryLimit) {
-            // Small enough to hold whole, as the exports do: read at once and
-            // inflated by the faster whole-entry inflater.
-            std::vector<std::uint8_t> stored(static_cast<std::size_t>(request.storedSize));
-            source.Read(stored.data(), stored.size());
-            sink.data = QByteArray(request.size, Qt::Uninitialized);
-            WholeInflater inflater;
-            result = inflater.Inflate(stored.data(), stored.size(), reinterpret_cast<std::uint8_t*>(sink.data.data()),
-                                      request.size);
-            sink.data.truncate(static_cast<qsizetype>(std::clamp<std::int64_t>(result.produced, 0, request.size)));
-        } else {
-            result = InflateStream(source, request.storedSize, request.size, sink);
-        }
-    } catch (const BoundedSink::Stop&) {
-        if (!sink.full) return failed;  // cancelled
-        result.code = 0;
-    } catch (const ArchiveReadFailure& failure) {
-        readFailure = QStringLiteral("无法读取数据：") + QString::fromUtf8(failure.error.what());
-    }
+    // Every entry goes through a cursor: its blocks are small and used again,
+    // where reading the stored bytes whole first would touch as much memory
+    // again; the bytes view reads on from the same cursor.
+    auto cursor = std::make_shared<InflateCursor>(*request.archive, request.offset, request.storedSize, request.size);
+    QByteArray data = ReadHead(*cursor, request, cancelled);
+    const InflateEnd end = cursor->End();
     if (cancelled.load()) return failed;
-    const bool whole = readFailure.isEmpty() && result.ok() && !sink.full;
-    PreviewContent content = MakePreview(std::move(sink.data), whole, request.size, request.typeName, request.room);
-    if (!readFailure.isEmpty()) {
-        content.message = readFailure;
-    } else if (whole && content.bytes.size() < request.size) {
-        content.message = QStringLiteral("数据只有 %1 字节，比记录的大小 %2 字节短").arg(content.bytes.size()).arg(request.size);
-    } else if (!result.ok()) {
-        content.message = QStringLiteral("数据流已损坏：") + QString::fromStdString(InflateFailureText(result.code));
+    // Whole: everything the entry has was read, and nothing broke.
+    const bool whole = end.at == data.size() && end.code == 0 && end.readFailure.empty();
+    PreviewContent content = MakePreview(std::move(data), whole, request.size, request.typeName, request.room);
+    if (!whole) content.rest = std::move(cursor);
+    if (content.kind != PreviewKind::Image && content.rest && content.bytes.size() > request.plainLimit) {
+        content.bytes.truncate(request.plainLimit);  // the bytes view reads the rest again as it is scrolled to
+    }
+    const QString message = EndMessage(end, request.size);
+    if (!message.isEmpty()) content.message = message;
+    if (end.code != 0 && end.readFailure.empty()) {
         content.kind = content.kind == PreviewKind::Text ? PreviewKind::Text : PreviewKind::Bytes;
         if (content.bytes.isEmpty() && request.storedSize > 0) {
             // Nothing could be inflated: the stored bytes are what there is to see.
@@ -93,6 +80,7 @@ PreviewContent LoadPreview(const PreviewRequest& request, const std::atomic<bool
                 ArchiveRangeSource(*request.archive, request.offset, n)
                     .Read(reinterpret_cast<std::uint8_t*>(stored.data()), static_cast<std::size_t>(n));
                 content.bytes = std::move(stored);
+                content.rest.reset();
                 content.message += QStringLiteral("（以下为存储的字节）");
             } catch (const ArchiveReadFailure&) {
             }
@@ -118,27 +106,48 @@ void PreviewLoader::Reap(bool wait) {
     }
 }
 
-void PreviewLoader::Start(const PreviewRequest& request, quint64 ticket) {
+void PreviewLoader::Launch(std::function<std::function<void()>(const std::atomic<bool>&)> work) {
     for (Worker& w : workers_) w.cancelled->store(true);
     Reap(false);
     Worker worker;
     worker.cancelled = std::make_shared<std::atomic<bool>>(false);
     worker.done = std::make_shared<std::atomic<bool>>(false);
     QPointer<PreviewLoader> self(this);
-    worker.thread = std::thread([this, self, request, ticket, cancelled = worker.cancelled, done = worker.done] {
-        PreviewContent content = LoadPreview(request, *cancelled);
-        if (!cancelled->load()) {
+    worker.thread = std::thread([this, self, work = std::move(work), cancelled = worker.cancelled, done = worker.done] {
+        std::function<void()> deliver = work(*cancelled);
+        if (!cancelled->load() && deliver) {
             // The loader outlives its workers (Stop joins them), so this is safe.
             QMetaObject::invokeMethod(
                 this,
-                [self, ticket, cancelled, content = std::move(content)] {
-                    if (self && !cancelled->load()) emit self->loaded(ticket, content);
+                [self, cancelled, deliver = std::move(deliver)] {
+                    if (self && !cancelled->load()) deliver();
                 },
                 Qt::QueuedConnection);
         }
         done->store(true);
     });
     workers_.push_back(std::move(worker));
+}
+
+void PreviewLoader::Start(const PreviewRequest& request, quint64 ticket) {
+    Launch([this, request, ticket](const std::atomic<bool>& cancelled) -> std::function<void()> {
+        PreviewContent content = LoadPreview(request, cancelled);
+        return [this, ticket, content = std::move(content)] { emit loaded(ticket, content); };
+    });
+}
+
+void PreviewLoader::StartBytes(std::shared_ptr<InflateCursor> cursor, qint64 at, qint64 count, qint64 size,
+                               quint64 ticket) {
+    Launch([this, cursor = std::move(cursor), at, count, size, ticket](const std::atomic<bool>& cancelled)
+               -> std::function<void()> {
+        QByteArray bytes(count, Qt::Uninitialized);
+        bytes.truncate(static_cast<qsizetype>(
+            cursor->Read(at, reinterpret_cast<std::uint8_t*>(bytes.data()), static_cast<std::size_t>(count), cancelled)));
+        const InflateEnd end = cursor->End();
+        return [this, ticket, at, bytes = std::move(bytes), end = end.at, message = EndMessage(end, size)] {
+            emit bytesLoaded(ticket, at, bytes, end, message);
+        };
+    });
 }
 
 void PreviewLoader::Stop() {

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "extract/InflateCursor.h"
 #include "ui/HexView.h"
 #include "ui/ImageView.h"
 
@@ -121,7 +122,8 @@ PreviewWindow::PreviewWindow(QWidget* owner) : QWidget(owner, Qt::Window), loade
         ShowText();
         UpdateStatus();
     });
-    connect(hex_, &HexView::moreWanted, this, &PreviewWindow::MoreBytes);
+    connect(loader_, &PreviewLoader::bytesLoaded, this, &PreviewWindow::OnBytes);
+    connect(hex_, &HexView::bytesWanted, this, &PreviewWindow::ReadBytes);
     connect(image_, &ImageView::zoomChanged, this, &PreviewWindow::UpdateStatus);
 }
 
@@ -129,8 +131,14 @@ PreviewWindow::~PreviewWindow() { loader_->Stop(); }
 
 void PreviewWindow::ShowEntry(const QString& displayName, const PreviewRequest& request) {
     setWindowTitle(QStringLiteral("预览 - ") + displayName);
+    // The image comes fitted to the room it will have: the pages' room, laid
+    // out now (the window may not be shown yet, the image page hidden). The
+    // reading starts before the window is shown, which takes a while the
+    // first time.
+    layout()->activate();
+    const int frame = 2 * image_->frameWidth();
     request_ = request;
-    request_.room = image_->viewport()->size();
+    request_.room = pages_->size() - QSize(frame, frame);
     Request();
     if (!placed_ && parentWidget()) {
         // The first time beside the main window's right edge, on its screen.
@@ -151,28 +159,57 @@ void PreviewWindow::Request() {
 void PreviewWindow::StopReading() {
     loader_->Stop();
     loading_ = false;
+    // What follows may close or rewrite the archive: the bytes view reads no
+    // further until the entry is read again.
+    content_.rest.reset();
 }
 
-void PreviewWindow::MoreBytes() {
-    // The bytes view reads further, twice as far each time, up to the bound.
-    if (loading_ || content_.complete || request_.plainLimit >= kPreviewReadLimit) return;
-    request_.plainLimit = std::min(request_.plainLimit * 2, kPreviewReadLimit);
-    Request();
+void PreviewWindow::Clear() {
+    StopReading();
+    ++ticket_;
+    content_ = PreviewContent();
+    setWindowTitle(QStringLiteral("预览"));
+    message_->clear();
+    message_->hide();
+    image_->SetImage(QImage());
+    text_->clear();
+    hex_->SetBytes({}, 0);
+    status_->clear();
+}
+
+void PreviewWindow::ReadBytes(qint64 at, qint64 count) {
+    if (loading_ || !content_.rest) return;
+    loader_->StartBytes(content_.rest, at, count, content_.entrySize, ticket_);
+}
+
+void PreviewWindow::OnBytes(quint64 ticket, qint64 at, const QByteArray& bytes, qint64 end, const QString& message) {
+    if (ticket != ticket_ || loading_) return;
+    if (end >= 0) hex_->SetTotal(end);
+    hex_->AddBytes(at, bytes);
+    if (!message.isEmpty()) AddMessage(message);
+    UpdateStatus();
+    emit bytesShown();
+}
+
+void PreviewWindow::AddMessage(const QString& message) {
+    if (content_.message.contains(message)) return;
+    content_.message += (content_.message.isEmpty() ? "" : "\n") + message;
+    message_->setText(content_.message);
+    message_->show();
 }
 
 void PreviewWindow::OnLoaded(quint64 ticket, const PreviewContent& content) {
     if (ticket != ticket_) return;
     loading_ = false;
-    const bool more = content_.entrySize == content.entrySize && content.kind == PreviewKind::Bytes &&
-                      content_.kind == PreviewKind::Bytes && content.bytes.startsWith(content_.bytes.left(64));
-    const int scrolled = hex_->verticalScrollBar()->value();
     content_ = content;
     message_->setText(content.message);
     message_->setVisible(!content.message.isEmpty());
     hexToggle_->setEnabled(content.kind != PreviewKind::Bytes);
     if (content.kind == PreviewKind::Bytes) hexToggle_->setChecked(false);
-    hex_->SetBytes(content.bytes, content.complete ? content.bytes.size() : content.entrySize);
-    if (more) hex_->verticalScrollBar()->setValue(scrolled);
+    // With more to read the rows cover the entry (as far as its end is known).
+    const qint64 end = content.rest ? content.rest->End().at : -1;
+    hex_->SetBytes(content.bytes, !content.rest ? content.bytes.size() : end >= 0 ? end : content.entrySize);
+    hex_->verticalScrollBar()->setValue(0);
     if (content.kind == PreviewKind::Image) {
         image_->SetImage(content.image, content.fitted);
         image_->FitToWindow();
@@ -194,10 +231,7 @@ void PreviewWindow::OnLoaded(quint64 ticket, const PreviewContent& content) {
 void PreviewWindow::ShowText() {
     text_->setPlainText(content_.text);
     if (content_.bytes.size() > kPreviewTextLimit || !content_.complete) {
-        const QString note = QStringLiteral("只显示前 %1 MiB").arg(kPreviewTextLimit >> 20);
-        if (!content_.message.contains(note)) content_.message += (content_.message.isEmpty() ? "" : "\n") + note;
-        message_->setText(content_.message);
-        message_->show();
+        AddMessage(QStringLiteral("只显示前 %1 MiB").arg(kPreviewTextLimit >> 20));
     }
 }
 
@@ -228,7 +262,7 @@ void PreviewWindow::UpdateStatus() {
         break;
     case PreviewKind::Bytes:
         status_->setText(content_.complete ? size
-                                           : size + QStringLiteral("（已读 ") + Grouped(content_.bytes.size()) +
+                                           : size + QStringLiteral("（已读 ") + Grouped(hex_->ReadUpTo()) +
                                                  QStringLiteral(" 字节）"));
         break;
     }

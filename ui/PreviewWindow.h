@@ -29,6 +29,8 @@ public:
     void ShowEntry(const QString& displayName, const PreviewRequest& request);
     // Cancels the reading and waits for the workers: before the archive closes.
     void StopReading();
+    // Forgets the entry shown: its archive is closed or read anew.
+    void Clear();
     bool Loading() const { return loading_; }
 
     // Parts, for the keys and for tests.
@@ -44,6 +46,8 @@ public:
 signals:
     // A request was answered and shown.
     void shown();
+    // Bytes read further on were shown.
+    void bytesShown();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -54,7 +58,9 @@ private:
     void ShowContent();
     void ShowText();
     void UpdateStatus();
-    void MoreBytes();
+    void ReadBytes(qint64 at, qint64 count);
+    void OnBytes(quint64 ticket, qint64 at, const QByteArray& bytes, qint64 end, const QString& message);
+    void AddMessage(const QString& message);
 
     PreviewLoader* loader_;
     PreviewRequest request_;

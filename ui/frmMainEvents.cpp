@@ -336,9 +336,17 @@ void frmMain::ShowSelectionTotals() {
 
 void frmMain::PreviewSelected(bool open) {
     if (!program_ || !model_ || Ending() || (!open && (!preview_ || !preview_->isVisible()))) return;
+    if (!program_->ArchiveIsOpen()) {
+        // Nothing left to show: the archive closed.
+        if (preview_) {
+            preview_->Clear();
+            preview_->close();
+        }
+        return;
+    }
     const NodeId node = TreeSelected();
     const ARCFileCls* record = model_->Record(node);
-    if (!record || !program_->ArchiveIsOpen()) return;
+    if (!record) return;
     if (!preview_) preview_ = new PreviewWindow(this);
     PreviewRequest request;
     request.archive = &program_->files.Get(program_->arc.ArcFileNum);

@@ -23,6 +23,7 @@
 #include "core/MessageTexts.h"
 #include "extract/Export.h"
 #include "replace/Replace.h"
+#include "ui/EntryFilterBox.h"
 #include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
 #include "ui/FindDialog.h"
@@ -161,7 +162,8 @@ int frmMain::ProgressValue(int bar) const {
 }
 
 void frmMain::TreeBeginReset() {
-    StopPreviewReading();
+    // The tree is read anew (another archive, or none): the preview forgets its entry.
+    if (preview_) preview_->Clear();
     if (model_) model_->BeginReset();
 }
 
@@ -185,7 +187,13 @@ void frmMain::TreeSelect(NodeId node) {
         pendingSelect_ = node;
         return;
     }
-    const QModelIndex index = model_->IndexOf(node);
+    QModelIndex index = model_->IndexOf(node);
+    if (!index.isValid() && !model_->Filter().empty() && node >= 0 &&
+        static_cast<std::size_t>(node) < program_->tree.Size()) {
+        // A node the filter hides (one found, say) is shown by clearing the filter.
+        filterBox_->clear();
+        index = model_->IndexOf(node);
+    }
     if (index.isValid()) {
         TreeView1->selectionModel()->setCurrentIndex(index,
                                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -56,6 +57,19 @@ std::string BuildArc(const ArcPlan& plan) {
     for (const auto& r : plan.records) out += r.data;
     out += plan.trailer;
     return out;
+}
+
+std::string StoredBlocks(std::string_view plain) {
+    std::string s("\x78\x01", 2);
+    for (std::size_t at = 0; at < plain.size(); at += 65535) {
+        const std::size_t n = std::min<std::size_t>(65535, plain.size() - at);
+        const char header[5] = {static_cast<char>(at + n == plain.size()), static_cast<char>(n),
+                                static_cast<char>(n >> 8), static_cast<char>(~n), static_cast<char>(~n >> 8)};
+        s.append(header, 5).append(plain.substr(at, n));
+    }
+    const uLong sum = adler32(1, reinterpret_cast<const Bytef*>(plain.data()), static_cast<uInt>(plain.size()));
+    for (int shift : {24, 16, 8, 0}) s.push_back(static_cast<char>(sum >> shift));
+    return s;
 }
 
 std::string Deflate(std::string_view plain) {

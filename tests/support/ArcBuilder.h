@@ -35,6 +35,10 @@ std::string BuildArc(const ArcPlan& plan);
 std::string NameField(std::string_view nameBytes);
 // A zlib stream of plain (zlib's default level).
 std::string Deflate(std::string_view plain);
+// A zlib stream of plain in stored blocks of 65535 bytes: block k starts at
+// stream byte StoredBlockStart(k), so a break can be put after known bytes.
+std::string StoredBlocks(std::string_view plain);
+constexpr std::int64_t StoredBlockStart(int k) { return 2 + std::int64_t{k} * 65540; }
 // A record plan whose data is plain deflated, with orgSize set.
 RecordPlan Entry(std::string name, std::int32_t typeCode, std::string_view plain);
 // A record plan whose stored bytes are data as given, optionally with another stored size and offset.

@@ -148,6 +148,16 @@ TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
     EXPECT_TRUE(preview->Image()->Fitted());
 }
 
+TEST(Preview, ALargeImageComesFittedToTheWindowItFirstOpensIn) {
+    Previewer p({Entry("wide", 0x1A, Saved(Solid(kRed, 3000, 1500), "PNG"))});
+    PreviewWindow* preview = p.Show("wide.1A");
+    ASSERT_NE(preview, nullptr);
+    const QSize room = preview->Image()->viewport()->size();
+    const QSize fitted = preview->Content().fitted.size();
+    EXPECT_TRUE(std::abs(fitted.width() - room.width()) <= 1 || std::abs(fitted.height() - room.height()) <= 1)
+        << fitted.width() << "x" << fitted.height() << " in " << room.width() << "x" << room.height();
+}
+
 TEST(Preview, TextInItsDetectedEncodingWithLineEndsAndAChoiceToSwitch) {
     const std::string chinese = "\xe4\xb8\xad\xe6\x96\x87";  // 中文 in UTF-8
     struct Row { const char* name; std::string bytes; const char* status; const char* encoding; };
@@ -196,7 +206,7 @@ TEST(Preview, BytesAndFailuresShowWhatCouldBeReadWithAMessage) {
         {"cut", Stored("cut", 0x99, cut, 29 + (1 << 20)), "数据流已损坏", -1, "00000000  00 01 02 41"},
         {"short", Stored("short", 0x99, Deflate(binary), 1000000000), "数据只有 29 字节", 29, "00000000  00 01 02"},
         {"bomb", Stored("bomb", 0x99, bomb, 80 << 20), "", 8 << 20, "00000000  00 00 00"},
-        {"imagebomb", Stored("imagebomb", 0x1A, bomb, 80 << 20), "图像数据超过 64 MiB", 64 << 20, "00000000  00 00"},
+        {"imagebomb", Stored("imagebomb", 0x1A, bomb, 80 << 20), "图像数据超过 64 MiB", 8 << 20, "00000000  00 00"},
         {"notimage", Entry("notimage", 0x1A, "not an image at all"), "无法识别的图像格式", 19, "00000000  6E 6F 74"},
         {"hugedds", Entry("hugedds", 0x99, Dds(20000, 20000, "DXT1", 0, nullptr, DxtBlocks("DXT1", 4))), "图像过大", 160,
          "00000000  44 44 53 20"},
@@ -219,13 +229,55 @@ TEST(Preview, BytesAndFailuresShowWhatCouldBeReadWithAMessage) {
             EXPECT_EQ(preview->Hex()->Rows(), 0);
         }
     }
-    // Scrolled to its end, the bytes view reads further into the bomb.
-    PreviewWindow* preview = p.Show("bomb.99");
-    QSignalSpy shown(preview, &PreviewWindow::shown);
-    preview->Hex()->verticalScrollBar()->setValue(preview->Hex()->verticalScrollBar()->maximum());
-    ASSERT_TRUE(shown.wait(20000));
-    EXPECT_EQ(preview->Content().bytes.size(), 16 << 20);
-    EXPECT_TRUE(preview->Status()->text().contains(QString::fromUtf8("已读 16,777,216 字节")));
+}
+
+// The offset and first byte a row of plain starts with.
+QString RowStart(const std::string& plain, qint64 row) {
+    return QStringLiteral("%1  %2").arg(row * 16, 8, 16, QChar('0')).toUpper()
+        .arg(static_cast<unsigned char>(plain[static_cast<std::size_t>(row * 16)]), 2, 16, QChar('0')).toUpper();
+}
+
+TEST(Preview, BytesScrollThroughTheWholeEntryUpToWhereItBreaks) {
+    const std::string big = std::string(72 << 20, '\0') + "the very last bytes!";
+    std::string pattern(12 << 20, '\0');
+    for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<char>((i % 251) ^ (i >> 14));
+    const std::string blocks = StoredBlocks(pattern);
+    std::string far = blocks;
+    far[static_cast<std::size_t>(StoredBlockStart(150))] = '\x06';  // block type 3 does not exist
+    const auto size = [](const std::string& s) { return static_cast<std::int32_t>(s.size()); };
+    // The break is found on opening (near) or once scrolled to (far); the
+    // rows end with the last byte before it.
+    const struct { const char* key; RecordPlan record; const std::string& plain; qint64 end; const char* message; } rows[] = {
+        {"big.99", Stored("big", 0x99, Deflate(big), size(big)), big, size(big), ""},
+        {"near.99", Stored("near", 0x99, blocks.substr(0, static_cast<std::size_t>(StoredBlockStart(60)) + 5 + 1234),
+                           size(pattern)), pattern, 60 * 65535 + 1234, "数据流已损坏"},
+        {"far.99", Stored("far", 0x99, far, size(pattern)), pattern, 150 * 65535, "数据流已损坏"},
+    };
+    std::vector<RecordPlan> records;
+    for (const auto& row : rows) records.push_back(row.record);
+    Previewer p(records);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.key);
+        PreviewWindow* preview = p.Show(row.key);
+        ASSERT_NE(preview, nullptr);
+        HexView* hex = preview->Hex();
+        EXPECT_EQ(preview->Content().bytes.size(), std::min<qint64>(row.end, 8 << 20));
+        QScrollBar* bar = hex->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        const qint64 lastRow = (row.end - 1) / 16;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return hex->Rows() == lastRow + 1 && !hex->RowText(lastRow).endsWith(u'…'); },
+                                    20000)) << hex->RowText(hex->Rows() - 1).toStdString();
+        EXPECT_TRUE(hex->RowText(lastRow).startsWith(RowStart(row.plain, lastRow))) << hex->RowText(lastRow).toStdString();
+        EXPECT_TRUE(preview->Message()->text().contains(QString::fromUtf8(row.message)));
+        // Back in the middle: read again from the nearest saved point.
+        const qint64 middle = row.end / 32 + 4097;
+        bar->setValue(static_cast<int>(middle));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !hex->RowText(middle).endsWith(u'…'); }, 20000));
+        EXPECT_TRUE(hex->RowText(middle).startsWith(RowStart(row.plain, middle))) << hex->RowText(middle).toStdString();
+        // Held: the first bytes, the blocks near the view, the saved points.
+        EXPECT_LE(hex->HeldBytes(), static_cast<qint64>(HexView::kKeptBlocks) * HexView::kBlock);
+    }
+    EXPECT_TRUE(p.ui.window.Preview()->Status()->text().contains(QString::fromUtf8("已读")));
 }
 
 TEST(Preview, FollowsTheSelectionClosesWithEscAndKeepsItsPlace) {
@@ -256,6 +308,11 @@ TEST(Preview, FollowsTheSelectionClosesWithEscAndKeepsItsPlace) {
     // Closing the archive stops the reading first and leaves nothing running.
     p.ui.window.MenuAction("nclose")->trigger();
     EXPECT_FALSE(preview->Loading());
+    // Nothing of the closed archive stays shown.
+    EXPECT_FALSE(preview->isVisible());
+    EXPECT_EQ(preview->windowTitle(), QString::fromUtf8("预览"));
+    EXPECT_TRUE(preview->Text()->toPlainText().isEmpty());
+    EXPECT_TRUE(preview->Content().bytes.isEmpty());
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "UiHarness.h"
 #include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
+#include "ui/EntryFilterBox.h"
 #include "ui/FindDialog.h"
 
 namespace tessarin::testing {
@@ -60,6 +61,12 @@ TEST(Find, SelectsAndRevealsMatchesInDirectoryOrderAndWraps) {
         EXPECT_TRUE(index.parent().isValid() && ui.window.Tree()->isExpanded(index.parent()));
         EXPECT_TRUE(ui.window.MenuAction("nexport")->isEnabled() && ui.window.ToolbarAction(5)->isEnabled());
     }
+    // A match the filter hides: the filter is cleared and the match selected.
+    ui.window.FilterBox()->setText("raw");
+    text->setText("readme");
+    dialog->findChild<QPushButton*>("FindNextButton")->click();
+    EXPECT_EQ(ui.SelectedKey(), "a\\readme.20");
+    EXPECT_TRUE(ui.window.FilterBox()->text().isEmpty());
 }
 
 // The file a drag offers, exported when the target asks: inflated, or stored
