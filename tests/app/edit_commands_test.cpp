@@ -1,9 +1,10 @@
 // The window's delete, rename and add commands on the selected node: the
-// question, the entries afterwards, the tree built again and the selection
-// on a neighbour.
+// question, the entries afterwards, the tree changed where the edit changed it
+// and the selection on a neighbour; a rewrite the user stops changes nothing.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <functional>
 
 #include "app/EditCommands.h"
@@ -12,6 +13,15 @@
 
 namespace tessarin::testing {
 namespace {
+
+// Names in a folder, sorted.
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(NativePath(folder)))
+        names.push_back(PathText(item.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 ArcPlan Layout() {
     ArcPlan plan;
@@ -33,6 +43,10 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
          {"top.20", "z.20"}, "top.20", "AskYesNo | 删除 2 个对象？ | Tessarin"},
         {"delete an entry", "top.20", [](ProgramHarness& h) { return DeleteSelected(h.program); },
          {"ui\\logo.1A", "ui\\deep\\doc.20", "z.20"}, "z.20", "AskYesNo | 删除 1 个对象？ | Tessarin"},
+        {"delete the last entry of a folder", "ui\\deep\\doc.20", [](ProgramHarness& h) { return DeleteSelected(h.program); },
+         {"ui\\logo.1A", "top.20", "z.20"}, "ui\\logo.1A", "AskYesNo | 删除 1 个对象？ | Tessarin"},
+        {"delete everything", "Root", [](ProgramHarness& h) { return DeleteSelected(h.program); },
+         {}, "Root", "AskYesNo | 删除 4 个对象？ | Tessarin"},
         {"rename an entry with a type name", "ui\\logo.1A",
          [](ProgramHarness& h) { return RenameSelected(h.program, "icon.TXT"); },
          {"ui\\icon.20", "ui\\deep\\doc.20", "top.20", "z.20"}, "ui\\icon.20"},
@@ -58,6 +72,21 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
             EXPECT_NE(h.program.tree.Find(e.ArcFileKey), kNoNode) << e.ArcFileKey;
         }
         EXPECT_EQ(keys, row.keys);
+        // Changed in place: one entry node per record, no folder left empty.
+        EXPECT_EQ(h.window.Calls("TreeBeginReset").size(), 0u) << ::testing::PrintToString(h.window.log);
+        EXPECT_EQ(h.window.Calls("TreeBeginEdit").size(), 1u);
+        std::size_t entryNodes = 0;
+        for (NodeId id = 0; static_cast<std::size_t>(id) < h.program.tree.Size(); ++id) {
+            if (!h.program.tree.Alive(id)) continue;
+            const TreeNode& node = h.program.tree.Node(id);
+            EXPECT_EQ(h.program.tree.Find(node.key), id) << node.key;
+            if (IsEntryKey(node.key)) {
+                ++entryNodes;
+            } else if (id != h.program.tree.Root()) {
+                EXPECT_FALSE(node.children.empty()) << node.key;
+            }
+        }
+        EXPECT_EQ(entryNodes, keys.size());
         ASSERT_NE(h.program.SelectedNode(), nullptr);
         EXPECT_EQ(h.program.SelectedNode()->key, row.selected);
         EXPECT_EQ(h.window.Calls("AskYesNo"), row.question.empty() ? std::vector<std::string>{}
@@ -87,6 +116,98 @@ TEST(EditCommandsTest, RefusedOrAnsweredNoLeavesTheArchive) {
         EXPECT_FALSE(row.command(h));
         EXPECT_EQ(ReadFileBytes(path), before);
         EXPECT_EQ(h.program.arc.ArcEntries.size(), 4u);
+    }
+}
+
+// Where the tree is built again (a folder merged with another by its new
+// name, undo), the folders that were expanded are expanded again.
+TEST(EditCommandsTest, TreeBuiltAgainKeepsTheExpandedFolders) {
+    const struct {
+        const char* label;
+        std::function<void(ProgramHarness&)> command;
+        std::vector<std::string> expandedAfter;
+        std::string selected;
+    } rows[] = {
+        {"a folder renamed onto its sibling", [](ProgramHarness& h) { RenameSelected(h.program, "ui"); },
+         {"Root", "ui\\", "ui\\deep\\"}, "ui\\"},
+        {"undo", [](ProgramHarness& h) { h.SelectNode("top.20"); h.window.yesNoAnswers.push_back(true);
+                                        DeleteSelected(h.program); UndoLastChange(h.program); },
+         {"Root", "ui\\", "ui\\deep\\", "uj\\"}, "z.20"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        ProgramHarness h;
+        h.program.undo.kept = true;
+        ArcPlan plan = Layout();
+        plan.records.push_back(Entry("uj\\deep\\more", 0x20, "more"));
+        h.OpenArchive(plan);
+        for (const char* key : {"ui\\", "ui\\deep\\", "uj\\"}) h.window.expanded.push_back(h.program.tree.Find(key));
+        h.SelectNode("uj\\");
+        h.window.ClearLog();
+        row.command(h);
+        std::vector<std::string> expanded;
+        for (const std::string& call : h.window.Calls("TreeExpand | "))
+            expanded.push_back(h.program.tree.Node(std::stoi(call.substr(13))).key);
+        std::sort(expanded.begin(), expanded.end());
+        expanded.erase(std::unique(expanded.begin(), expanded.end()), expanded.end());
+        EXPECT_EQ(expanded, row.expandedAfter);
+        ASSERT_NE(h.program.SelectedNode(), nullptr);
+        EXPECT_EQ(h.program.SelectedNode()->key, row.selected);
+    }
+}
+
+// The rewrite offers the stop: stopped (or the program ending) at an event
+// pump during the copy, the archive stays byte for byte, no new file is left
+// beside it and the tree and records are as they were.
+TEST(EditCommandsTest, StoppedRewriteLeavesTheArchiveAsItWas) {
+    const struct {
+        const char* label;
+        std::string select;
+        std::function<bool(ProgramHarness&)> command;
+    } commands[] = {
+        {"delete", "ui\\", [](ProgramHarness& h) { return DeleteSelected(h.program); }},
+        {"rename", "ui\\deep\\", [](ProgramHarness& h) { return RenameSelected(h.program, "flat"); }},
+        {"add", "top.20", [](ProgramHarness& h) { return AddFilesToSelected(h.program, {h.dir / "new.png"}); }},
+    };
+    for (const bool ending : {false, true}) {
+        for (const auto& c : commands) {
+            SCOPED_TRACE(std::string(c.label) + (ending ? " (ending)" : ""));
+            ProgramHarness h;
+            h.program.undo.kept = true;
+            const std::string path = h.OpenArchive(Layout());
+            WriteFileBytes(h.dir / "new.png", "png");
+            const std::string before = ReadFileBytes(path);
+            const std::size_t treeSize = h.program.tree.Size();
+            h.SelectNode(c.select);
+            h.window.yesNoAnswers.push_back(true);
+            h.window.ClearLog();
+            h.window.onDoEvents = [&] {
+                EXPECT_TRUE(h.window.longWork);
+                EXPECT_FALSE(h.window.mainEnabled);
+                if (ending) h.program.EndProgram();
+                else h.window.stopRequested = true;
+            };
+            bool done = true;
+            {
+                const RunningCommand running(h.program);
+                done = c.command(h);
+                EXPECT_TRUE(h.program.ArchiveIsOpen());  // the files close once the command has returned
+            }
+            EXPECT_FALSE(done);
+            EXPECT_FALSE(h.window.Calls("DoEvents").empty());
+            EXPECT_EQ(ReadFileBytes(path), before);
+            EXPECT_EQ(Listing(h.dir.path()), (std::vector<std::string>{"new.png", "pack.ARC"}));
+            EXPECT_EQ(h.window.Calls("MsgBox"),
+                      ending ? std::vector<std::string>{}
+                             : std::vector<std::string>{"MsgBox | 已停止，档案未作改动。 | Information | Tessarin"});
+            EXPECT_EQ(h.program.arc.ArcEntries.size(), 4u);
+            EXPECT_EQ(h.program.tree.Size(), treeSize);
+            EXPECT_TRUE(h.window.Calls("TreeBegin").empty());
+            EXPECT_EQ(h.program.undo.fileNum, 0);
+            EXPECT_FALSE(h.window.longWork);
+            EXPECT_TRUE(h.window.mainEnabled);
+            EXPECT_EQ(h.window.ended, ending);
+        }
     }
 }
 

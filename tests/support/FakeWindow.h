@@ -38,6 +38,7 @@ public:
     std::map<int, bool> buttonEnabled;
     int check1 = 0;
     NodeId selected = kNoNode;
+    std::vector<NodeId> expanded;  // what TreeExpandedNodes answers
     bool mainEnabled = true;
     bool ended = false;
     bool longWork = false;  // between BeginLongWork and EndLongWork
@@ -70,6 +71,14 @@ public:
     void TreeEnsureVisible(NodeId node) override { Rec("TreeEnsureVisible", node); }
     void TreeExpand(NodeId node) override { Rec("TreeExpand", node); }
     NodeId TreeSelected() const override { return selected; }
+    void TreeBeginEdit() override { Rec("TreeBeginEdit"); }
+    void TreeEndEdit() override { Rec("TreeEndEdit"); }
+    void TreeBeginRemove(NodeId node) override { Rec("TreeBeginRemove", node); }
+    void TreeEndRemove() override { Rec("TreeEndRemove"); }
+    void TreeBeginInsert(NodeId parent) override { Rec("TreeBeginInsert", parent); }
+    void TreeEndInsert() override { Rec("TreeEndInsert"); }
+    void TreeNodeChanged(NodeId node) override { Rec("TreeNodeChanged", node); }
+    std::vector<NodeId> TreeExpandedNodes() const override { return expanded; }
     void SetMenuEnabled(const std::string& name, bool on) override { Rec("SetMenuEnabled", name, menuEnabled[name] = on); }
     void SetButtonEnabled(int index, bool on) override { Rec("SetButtonEnabled", index, buttonEnabled[index] = on); }
     int Check1Value() const override { return check1; }
