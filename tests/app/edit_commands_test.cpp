@@ -9,6 +9,7 @@
 
 #include "app/EditCommands.h"
 #include "core/platform/FileSystem.h"
+#include "replace/Replace.h"
 #include "support/ProgramHarness.h"
 
 namespace tessarin::testing {
@@ -168,6 +169,10 @@ TEST(EditCommandsTest, StoppedRewriteLeavesTheArchiveAsItWas) {
         {"delete", "ui\\", [](ProgramHarness& h) { return DeleteSelected(h.program); }},
         {"rename", "ui\\deep\\", [](ProgramHarness& h) { return RenameSelected(h.program, "flat"); }},
         {"add", "top.20", [](ProgramHarness& h) { return AddFilesToSelected(h.program, {h.dir / "new.png"}); }},
+        {"replace", "top.20", [](ProgramHarness& h) {
+             h.window.openAnswers.push_back(h.dir / "new.png");
+             return ReaplceFile(h.program, h.window.Handle());
+         }},
     };
     for (const bool ending : {false, true}) {
         for (const auto& c : commands) {
