@@ -73,17 +73,17 @@ void SelectInTree(Program& program, std::string key) {
 }
 
 void RemoveFromTree(Program& program, NodeId top) {
-    EntryTree& tree = program.tree;
+    // Everything gone: the tree is the root alone, built anew at once rather
+    // than taken apart row by row.
+    if (top == program.tree.Root()) {
+        RebuildTree(program, {});
+        return;
+    }
     {
         const TreeEdit edit(program.ui);
-        // The root stays: everything below it goes, the last child first.
-        const bool all = top == tree.Root();
-        while (all ? !tree.Node(top).children.empty() : tree.Alive(top)) {
-            const NodeId node = all ? tree.Node(top).children.back() : top;
-            program.ui.TreeBeginRemove(node);
-            tree.RemoveSubtree(node);
-            program.ui.TreeEndRemove();
-        }
+        program.ui.TreeBeginRemove(top);
+        program.tree.RemoveSubtree(top);
+        program.ui.TreeEndRemove();
     }
     ShowEntryCount(program);
 }
@@ -109,6 +109,9 @@ bool RenameFolderInTree(Program& program, NodeId folder, const std::string& newN
 }
 
 bool AddLastEntriesToTree(Program& program, std::size_t count) {
+    // Thousands of rows are shown sooner by one new tree than one by one.
+    constexpr std::size_t kMostAddedInPlace = 1000;
+    if (count > kMostAddedInPlace) return false;
     const ArcEntryList& entries = program.arc.ArcEntries;
     bool all = true;
     {

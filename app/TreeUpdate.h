@@ -21,7 +21,7 @@ void RebuildTree(Program& program, const std::vector<std::string>& expandedKeys)
 void SelectInTree(Program& program, std::string key);
 
 // The entries below top were deleted: top and everything below it go (for
-// the root, everything below it).
+// the root, everything below it, the tree being built again).
 void RemoveFromTree(Program& program, NodeId top);
 
 // The entry of node was renamed to the record with newKey: the node takes its
@@ -34,7 +34,8 @@ bool RenameEntryInTree(Program& program, NodeId node, const std::string& newKey)
 bool RenameFolderInTree(Program& program, NodeId folder, const std::string& newName);
 
 // The last count records were appended: their nodes (and folders they need)
-// join the tree. False when the tree refused one (the others are in).
+// join the tree. False when they are too many to add one by one (the tree is
+// then unchanged) or the tree refused one (the others are in).
 bool AddLastEntriesToTree(Program& program, std::size_t count);
 
 }  // namespace tessarin
