@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/TreeEvents.h"
+#include "app/TreeUpdate.h"
 #include "core/ArcState.h"
 #include "core/MessageTexts.h"
 #include "core/platform/FileSystem.h"
@@ -10,13 +10,14 @@
 #include "edit/EditEntries.h"
 #include "edit/FileEntries.h"
 #include "replace/UndoCopy.h"
-#include "tree/TreeBuilder.h"
+#include "tree/TreeEdit.h"
 
 namespace tessarin {
 
 namespace {
 
-// Long work with the stop control and the window disabled, however it ends.
+// Long work with the stop control and the window disabled, however it ends
+// (the rewrites of the archive are long work of their own).
 struct LongWork {
     IMainWindow& ui;
     explicit LongWork(IMainWindow& window) : ui(window) {
@@ -28,50 +29,6 @@ struct LongWork {
         ui.EndLongWork();
     }
 };
-
-// The tree built again from the records, as an open builds it; then the node
-// with selectKey, or the nearest of its parents still there, is selected.
-void RebuildTree(Program& program, std::string selectKey) {
-    IMainWindow& ui = program.ui;
-    ui.TreeBeginReset();
-    program.tree.Clear();
-    const NodeId root = program.tree.AddRoot(kRootKey, program.arc.OpenArcPath, kImageArchive);
-    for (const ARCFileCls& entry : program.arc.ArcEntries) {
-        try {
-            AddItemNodes(program.tree, FullNameOfKey(entry.ArcFileKey), kRootKey, entry.ArcFileTypeHex,
-                         entry.ArcFileName);
-        } catch (...) {
-            // The edits refuse keys already there; a node the tree refuses is left out.
-        }
-    }
-    ui.TreeEndReset();
-    ui.TreeExpand(root);
-    ui.SetPanelText(1, "发现 " + std::to_string(program.arc.ArcEntries.size()) + " 个对象");
-    NodeId node = program.tree.Find(selectKey);
-    while (node == kNoNode && !selectKey.empty()) {
-        // The parent folder: the key up to the "\" before its last part.
-        const std::string trimmed = selectKey.back() == '\\' ? selectKey.substr(0, selectKey.size() - 1) : selectKey;
-        const auto slash = trimmed.rfind('\\');
-        selectKey = slash == std::string::npos ? std::string() : trimmed.substr(0, slash + 1);
-        node = selectKey.empty() ? root : program.tree.Find(selectKey);
-    }
-    if (node == kNoNode) node = root;
-    ui.TreeSelect(node);
-    ui.TreeEnsureVisible(node);
-    NodeClick(program, node);
-}
-
-// The key of the node that takes the selection when node goes: the next
-// sibling, else the one before, else the parent.
-std::string NeighbourKey(const Program& program, NodeId node) {
-    const TreeNode& n = program.tree.Node(node);
-    if (n.parent == kNoNode) return kRootKey;
-    const auto& siblings = program.tree.Node(n.parent).children;
-    const auto at = std::find(siblings.begin(), siblings.end(), node);
-    if (at != siblings.end() && at + 1 != siblings.end()) return program.tree.Node(*(at + 1)).key;
-    if (at != siblings.begin()) return program.tree.Node(*(at - 1)).key;
-    return program.tree.Node(n.parent).key;
-}
 
 // The archive folder a node stands for: "" for the root, a folder node's key,
 // an entry's folder path.
@@ -105,12 +62,12 @@ bool DeleteSelected(Program& program) {
     const std::vector<std::string> keys = EntryKeysBelow(program, node);
     if (keys.empty()) return false;
     if (!program.ui.AskYesNo("删除 " + std::to_string(keys.size()) + " 个对象？", kProgramTitle)) return false;
-    const std::string neighbour = NeighbourKey(program, node);
-    {
-        LongWork work(program.ui);
-        if (!DeleteEntries(program, keys)) return false;
-    }
-    RebuildTree(program, neighbour);
+    // The node that goes may be a folder above it left empty.
+    const NodeId top = RemovalTop(program.tree, node);
+    const std::string neighbour = NeighbourKey(program.tree, top);
+    if (!DeleteEntries(program, keys)) return false;
+    RemoveFromTree(program, top);
+    SelectInTree(program, neighbour);
     program.ui.SetPanelText(2, "已删除 " + std::to_string(keys.size()) + " 个对象");
     return true;
 }
@@ -119,7 +76,8 @@ bool RenameSelected(Program& program, const std::string& newText) {
     if (!ArchiveReady(program)) return false;
     const NodeId node = program.ui.TreeSelected();
     const std::string key = program.tree.Node(node).key;
-    if (key == kRootKey) return false;
+    // The root has no name of its own; the same text again changes nothing.
+    if (key == kRootKey || newText == program.tree.Node(node).text) return false;
     std::vector<std::pair<std::string, std::string>> renames;
     std::string selectKey;
     if (IsEntryKey(key)) {
@@ -142,11 +100,19 @@ bool RenameSelected(Program& program, const std::string& newText) {
         for (const std::string& old : EntryKeysBelow(program, node))
             renames.emplace_back(old, selectKey + old.substr(key.size()));
     }
-    {
-        LongWork work(program.ui);
-        if (!RenameEntries(program, renames)) return false;
+    const std::vector<std::string> expanded = ExpandedKeys(program);
+    if (!RenameEntries(program, renames)) return false;
+    const bool local = IsEntryKey(key) ? RenameEntryInTree(program, node, selectKey)
+                                       : RenameFolderInTree(program, node, newText);
+    if (!local) {
+        // Into another folder, or merged with one already there: built again,
+        // what was expanded below the old name expanded below the new one.
+        std::vector<std::string> keep;
+        for (const std::string& k : expanded)
+            keep.push_back(k.compare(0, key.size(), key) == 0 ? selectKey + k.substr(key.size()) : k);
+        RebuildTree(program, keep);
     }
-    RebuildTree(program, selectKey);
+    SelectInTree(program, selectKey);
     return true;
 }
 
@@ -170,11 +136,10 @@ bool AddFilesToNode(Program& program, NodeId target, const std::vector<std::stri
         }
         additions.emplace_back(folder + entry->record.ArcFileKey, path);
     }
-    {
-        LongWork work(program.ui);
-        if (!AddEntries(program, additions)) return false;
-    }
-    RebuildTree(program, additions.back().first);
+    const std::vector<std::string> expanded = ExpandedKeys(program);
+    if (!AddEntries(program, additions)) return false;
+    if (!AddLastEntriesToTree(program, additions.size())) RebuildTree(program, expanded);
+    SelectInTree(program, program.arc.ArcEntries.back().ArcFileKey);
     program.ui.SetPanelText(2, "已添加 " + std::to_string(additions.size()) + " 个对象");
     return true;
 }
@@ -184,8 +149,10 @@ bool UndoLastChange(Program& program) {
     const std::string what = program.undo.what;
     const TreeNode* selected = program.SelectedNode();
     const std::string selectKey = selected == nullptr ? std::string(kRootKey) : selected->key;
+    const std::vector<std::string> expanded = ExpandedKeys(program);
     if (!PutBackUndoCopy(program)) return false;
-    RebuildTree(program, selectKey);
+    RebuildTree(program, expanded);
+    SelectInTree(program, selectKey);
     program.ui.SetPanelText(1, "已撤销：" + what);
     return true;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The window's editing commands on the tree's selected node: delete, rename in
-// place and add files into a folder. Each is one rewrite run as long work; the
-// tree is then built again from the records, the selection on a neighbour.
+// place and add files into a folder. Each is one rewrite run as long work the
+// user can stop; the tree then changes where the edit changed it (expanded
+// folders stay expanded), the selection on a neighbour or the renamed node.
 #include <string>
 #include <vector>
 
@@ -16,7 +17,8 @@ std::vector<std::string> EntryKeysBelow(const Program& program, NodeId node);
 // 删除: asks "删除 N 个对象？" and deletes the selected node's entries.
 bool DeleteSelected(Program& program);
 
-// 重命名: newText is what the user typed over the node's text. An entry node
+// 重命名: newText is what the user typed over the node's text (the same text
+// changes nothing). An entry node
 // takes it as base name, ".", type name or hexadecimal code; a folder node as
 // the folder's new name, given to every entry below it.
 bool RenameSelected(Program& program, const std::string& newText);
@@ -28,7 +30,8 @@ bool AddFilesToSelected(Program& program, const std::vector<std::string>& paths)
 bool AddFilesToNode(Program& program, NodeId target, const std::vector<std::string>& paths);
 
 // 撤销: the archive as it was before the window's last change, once; the
-// tree rebuilt and status panel 1 saying what was undone.
+// tree rebuilt with the same folders expanded and status panel 1 saying what
+// was undone.
 bool UndoLastChange(Program& program);
 
 // 新建档案: a new archive at archivePath from folder (laid out as an inflated

@@ -4,6 +4,8 @@
 #include <exception>
 #include <limits>
 #include <set>
+#include <string_view>
+#include <unordered_map>
 
 #include "core/ArcFormat.h"
 #include "core/EntryNames.h"
@@ -19,11 +21,21 @@ namespace {
 
 constexpr const char* kMissingText = "档案中没有这个条目";
 
-std::optional<std::size_t> IndexOfKey(const ArcEntryList& entries, const std::string& key) {
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (entries[i].ArcFileKey == key) return i;
-    return std::nullopt;
-}
+// Each key's first record: a batch of keys is looked up without a scan each.
+class KeyIndex {
+public:
+    explicit KeyIndex(const ArcEntryList& entries) {
+        index_.reserve(entries.size());
+        for (std::size_t i = 0; i < entries.size(); ++i) index_.emplace(entries[i].ArcFileKey, i);
+    }
+    std::optional<std::size_t> Of(std::string_view key) const {
+        const auto found = index_.find(key);
+        return found == index_.end() ? std::nullopt : std::optional<std::size_t>(found->second);
+    }
+
+private:
+    std::unordered_map<std::string_view, std::size_t> index_;
+};
 
 bool ArchiveOpen(Program& program) {
     if (program.ArchiveIsOpen()) return true;
@@ -40,7 +52,11 @@ bool Rewrite(Program& program, const RewritePlan& plan, const std::string& sourc
 
 }  // namespace
 
-std::optional<ARCFileCls> CheckNewKey(Program& program, const std::string& newKey, std::size_t except) {
+namespace {
+
+// CheckNewKey with the type table's index and the key index made once for a batch.
+std::optional<ARCFileCls> CheckKeyWith(Program& program, const std::string& newKey, std::size_t except,
+                                       const ExtTypeIndex& types, const KeyIndex& keys) {
     const auto parsed = ParseNewKey(newKey);
     if (!parsed) {
         ShowKeyRefusal(program, "KEY 的格式不正确（应为 名称.十六进制类型代码）", newKey);
@@ -50,14 +66,19 @@ std::optional<ARCFileCls> CheckNewKey(Program& program, const std::string& newKe
         ShowKeyRefusal(program, refusal, newKey);
         return std::nullopt;
     }
-    const ExtTypeIndex types(program.ExtTypes);
     ARCFileCls record = NewEntryRecord(parsed->fullName, parsed->code, types);
-    const auto existing = IndexOfKey(program.arc.ArcEntries, record.ArcFileKey);
+    const auto existing = keys.Of(record.ArcFileKey);
     if (existing && *existing != except) {
         ShowKeyRefusal(program, "档案中已有这个条目", record.ArcFileKey);
         return std::nullopt;
     }
     return record;
+}
+
+}  // namespace
+
+std::optional<ARCFileCls> CheckNewKey(Program& program, const std::string& newKey, std::size_t except) {
+    return CheckKeyWith(program, newKey, except, ExtTypeIndex(program.ExtTypes), KeyIndex(program.arc.ArcEntries));
 }
 
 bool AddEntry(Program& program, const std::string& key, const std::string& source) {
@@ -71,12 +92,14 @@ bool AddEntries(Program& program, const std::vector<std::pair<std::string, std::
         return false;
     }
     std::set<std::string> newKeys;
+    const ExtTypeIndex types(program.ExtTypes);
+    const KeyIndex keys(program.arc.ArcEntries);
     std::vector<BinaryFile> sources(additions.size());
     std::string failedSource;  // the source whose reading failed during the rewrite
     RewritePlan plan;
     for (std::size_t i = 0; i < additions.size(); ++i) {
         const auto& [key, source] = additions[i];
-        const auto record = CheckNewKey(program, key);
+        const auto record = CheckKeyWith(program, key, static_cast<std::size_t>(-1), types, keys);
         if (!record) return false;
         if (!newKeys.insert(record->ArcFileKey).second) {
             ShowKeyRefusal(program, "两个文件对应同一个对象", record->ArcFileKey);
@@ -105,8 +128,9 @@ bool AddEntries(Program& program, const std::vector<std::pair<std::string, std::
 bool DeleteEntries(Program& program, const std::vector<std::string>& keys) {
     if (!ArchiveOpen(program)) return false;
     RewritePlan plan;
+    const KeyIndex indexOf(program.arc.ArcEntries);
     for (const std::string& key : keys) {
-        const auto index = IndexOfKey(program.arc.ArcEntries, key);
+        const auto index = indexOf.Of(key);
         if (!index) {
             ShowKeyRefusal(program, kMissingText, key);
             return false;
@@ -128,13 +152,15 @@ bool RenameEntries(Program& program, const std::vector<std::pair<std::string, st
     if (!ArchiveOpen(program)) return false;
     RewritePlan plan;
     std::set<std::string> newKeys;
+    const ExtTypeIndex types(program.ExtTypes);
+    const KeyIndex keys(program.arc.ArcEntries);
     for (const auto& [key, newKey] : renames) {
-        const auto index = IndexOfKey(program.arc.ArcEntries, key);
+        const auto index = keys.Of(key);
         if (!index) {
             ShowKeyRefusal(program, kMissingText, key);
             return false;
         }
-        const auto record = CheckNewKey(program, newKey, *index);
+        const auto record = CheckKeyWith(program, newKey, *index, types, keys);
         if (!record) return false;
         if (!newKeys.insert(record->ArcFileKey).second) {
             ShowKeyRefusal(program, "两个条目不能改为同一个名称", record->ArcFileKey);

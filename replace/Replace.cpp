@@ -24,6 +24,7 @@
 #include "replace/BackgroundDeflate.h"
 #include "replace/StreamDeflate.h"
 #include "replace/UndoCopy.h"
+#include "state/LongWork.h"
 
 namespace tessarin {
 
@@ -32,7 +33,11 @@ namespace {
 constexpr const char* kSourceFilter = "所有文件 *.*|*.*";
 constexpr const char* kDoneText = "替换完成。";
 constexpr std::size_t kMaxListedProblems = 10;
-constexpr int kRewriteBar = 2;  // the long-work bar
+constexpr const char* kRewriteWork = "正在写入档案";
+constexpr const char* kStoppedText = "已停止，档案未作改动。";
+
+// Thrown from the copy's progress when the user stops the rewrite.
+struct RewriteStopped {};
 
 std::string NodeText(const Program& program) {
     const TreeNode* node = program.SelectedNode();
@@ -127,7 +132,12 @@ bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFail
     RemoveStaleTemporariesBeside(archivePath);
     std::string tempPath;  // set once the new file exists
     std::int16_t tempNumber = 0;
+    // The rewrite is long work of its own (bar, stop control, window disabled)
+    // unless it runs inside long work that shows its own progress.
+    std::optional<LongWork> work;
+    const bool ownWork = !program.longWorkShown;
     auto discard = [&] {
+        work.reset();
         if (tempNumber != 0) program.files.Close(tempNumber);
         if (!tempPath.empty()) TryDeleteFile(tempPath);
         return false;
@@ -139,24 +149,14 @@ bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFail
                   kProgramTitle);
         return false;
     };
-    // The long-work bar follows the entries written, unless long work that
-    // includes this rewrite shows its own progress there.
-    const bool showBar = !program.longWorkShown;
-    if (showBar) {
-        ui.SetProgressVisible(kRewriteBar, true);
-        ui.SetProgressMin(kRewriteBar, 0);
-        ui.SetProgressMax(kRewriteBar, static_cast<int>(arc.ArcEntries.size()));
-        ui.SetProgressValue(kRewriteBar, 0);
-    }
-    struct HideBar {
-        IMainWindow& ui;
-        bool shown;
-        ~HideBar() {
-            if (shown) ui.SetProgressVisible(kRewriteBar, false);
-        }
-    } hideBar{ui, showBar};
-    RewriteProgress progress;
-    if (showBar) progress = [&ui](std::size_t done) { ui.SetProgressValue(kRewriteBar, static_cast<int>(done)); };
+    if (ownWork) work.emplace(program, kRewriteWork, arc.ArcEntries.size());
+    // Told between steps of the copy, all before the rename: a stop asked for
+    // there abandons the new file, and none can come after it.
+    const RewriteProgress progress = [&](std::size_t done) {
+        if (work) work->Advance(done);
+        ui.DoEvents();
+        if (LongWork::StopWanted(program)) throw RewriteStopped{};
+    };
     ArcEntryList written;
     PendingUndo pending;
     try {
@@ -188,6 +188,11 @@ bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFail
     } catch (const std::bad_alloc&) {
         AbandonUndoCopy(pending);
         return abandon(VbError(vberr::OutOfMemory));
+    } catch (const RewriteStopped&) {
+        discard();
+        // Long work around this rewrite says so itself; nothing is shown once the program ends.
+        if (ownWork && !program.ending) ui.MsgBox(kStoppedText, MsgIcon::Information, kProgramTitle);
+        return false;
     } catch (const RewriteOutOfRange&) {
         discard();
         ui.MsgBox("替换后的数据偏移超出档案格式的范围（2,147,483,647 字节），档案未作改动。", MsgIcon::Warning,

@@ -31,6 +31,9 @@ using RewriteFailureView = std::function<bool(std::exception_ptr)>;
 // then renamed over it, unless the path names another file by then. Afterwards the archive is open, locked, under a new file number and
 // the records carry the new sizes and offsets. False after a message (the
 // archive then unchanged); the file work's failures have their own messages.
+// It runs as long work (unless inside long work of the caller's) and lets
+// window events run while it copies: a stop asked for then (or the program
+// ending) abandons the new file; the stop is only looked at before the rename.
 bool RewriteArchive(Program& program, const std::vector<NewEntryData>& replacements,
                     const RewriteFailureView& onFailure);
 // The same for any plan: entries replaced, dropped, renamed and appended. The

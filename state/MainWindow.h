@@ -73,6 +73,23 @@ public:
         return node == kNoNode ? std::vector<NodeId>{} : std::vector<NodeId>{node};
     }
 
+    // A local change of the tree instead of a reset, so the window keeps what
+    // is expanded and selected. Between TreeBeginEdit and TreeEndEdit the
+    // commands change nodes, each change told: a node about to be removed with
+    // everything below it (then TreeEndRemove), one node about to be appended
+    // to parent's children, with anything below it (then TreeEndInsert), and
+    // a node whose key or text changed, with those below it. A window that
+    // shows no tree, or only knows resets, takes the whole edit as a reset.
+    virtual void TreeBeginEdit() { TreeBeginReset(); }
+    virtual void TreeEndEdit() { TreeEndReset(); }
+    virtual void TreeBeginRemove(NodeId /*node*/) {}
+    virtual void TreeEndRemove() {}
+    virtual void TreeBeginInsert(NodeId /*parent*/) {}
+    virtual void TreeEndInsert() {}
+    virtual void TreeNodeChanged(NodeId /*node*/) {}
+    // The nodes shown expanded (none where the window does not show a tree).
+    virtual std::vector<NodeId> TreeExpandedNodes() const { return {}; }
+
     // Menu items by name ("nopen", "nclose", "nobject", "nexport", "nimport",
     // "nproperty") and toolbar buttons by 1-based index.
     virtual void SetMenuEnabled(const std::string& name, bool enabled) = 0;
@@ -99,7 +116,8 @@ public:
     // Shows the about box modally.
     virtual void ShowAbout() = 0;
 
-    // Long work that can be stopped (export all, import, verify). BeginLongWork
+    // Long work that can be stopped (export all, import, verify, a rewrite of
+    // the archive). BeginLongWork
     // clears any earlier stop request and offers the stop control; the work
     // polls StopRequested between entries (true once the user pressed Esc or
     // the stop button, or closed the window); EndLongWork withdraws the control.

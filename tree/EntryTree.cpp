@@ -62,7 +62,7 @@ NodeId EntryTree::AddRoot(const std::string& key, const std::string& text, int i
         throw std::logic_error("the tree already has its top-level node");
     }
     if (slots_.empty()) Grow(64);
-    Append(TreeNode{key, text, image, 0, kNoNode, {}});
+    Append(TreeNode{key, text, image, 0, kNoNode, false, {}});
     const std::uint32_t hash = Hash(key);
     slots_[SlotOf(key, hash)] = Slot{hash, 0};
     rowOf_.push_back(0);
@@ -80,7 +80,7 @@ NodeId EntryTree::AddChild(NodeId parent, std::string key, std::string text, int
         throw DuplicateNodeKey{std::move(key)};
     }
     const auto id = static_cast<NodeId>(size_);
-    Append(TreeNode{std::move(key), std::move(text), image, expandedImage, parent, {}});
+    Append(TreeNode{std::move(key), std::move(text), image, expandedImage, parent, false, {}});
     slots_[slot] = Slot{hash, id};
     auto& siblings = At(static_cast<std::size_t>(parent)).children;
     rowOf_.push_back(static_cast<int>(siblings.size()));
@@ -95,8 +95,59 @@ NodeId EntryTree::Find(std::string_view key) const {
     return slots_[SlotOf(key, Hash(key))].id;
 }
 
+void EntryTree::Unindex(std::size_t slot) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t hole = slot;
+    for (std::size_t i = (slot + 1) & mask; slots_[i].id != kNoNode; i = (i + 1) & mask) {
+        // A key whose home lies cyclically after the hole (up to i) stays put;
+        // any other moves into the hole, which then moves to its old place.
+        const std::size_t home = slots_[i].hash & mask;
+        const bool staysPut = hole <= i ? (hole < home && home <= i) : (hole < home || home <= i);
+        if (staysPut) continue;
+        slots_[hole] = slots_[i];
+        hole = i;
+    }
+    slots_[hole] = Slot{};
+}
+
+void EntryTree::RemoveSubtree(NodeId node) {
+    if (!Alive(node) || node == Root()) throw std::out_of_range("tree node cannot be removed");
+    TreeNode& top = At(static_cast<std::size_t>(node));
+    auto& siblings = At(static_cast<std::size_t>(top.parent)).children;
+    const auto row = static_cast<std::size_t>(rowOf_[static_cast<std::size_t>(node)]);
+    siblings.erase(siblings.begin() + static_cast<std::ptrdiff_t>(row));
+    for (std::size_t r = row; r < siblings.size(); ++r) rowOf_[static_cast<std::size_t>(siblings[r])] = static_cast<int>(r);
+    std::vector<NodeId> pending{node};
+    while (!pending.empty()) {
+        TreeNode& n = At(static_cast<std::size_t>(pending.back()));
+        pending.pop_back();
+        pending.insert(pending.end(), n.children.begin(), n.children.end());
+        Unindex(SlotOf(n.key, Hash(n.key)));
+        n = TreeNode{};
+        n.removed = true;
+        n.parent = kNoNode;
+    }
+    // The hint may have named a node that is gone.
+    lastEntryParent = kNoNode;
+}
+
+void EntryTree::Rekey(NodeId node, std::string key, std::string text) {
+    if (!Alive(node)) throw std::out_of_range("tree node does not exist");
+    TreeNode& n = At(static_cast<std::size_t>(node));
+    if (key != n.key) {
+        const std::uint32_t hash = Hash(key);
+        const std::size_t slot = SlotOf(key, hash);
+        if (slots_[slot].id != kNoNode) throw DuplicateNodeKey{std::move(key)};
+        Unindex(SlotOf(n.key, Hash(n.key)));
+        n.key = std::move(key);
+        // The hole closed above may have moved the free slot found before.
+        slots_[SlotOf(n.key, hash)] = Slot{hash, node};
+    }
+    n.text = std::move(text);
+}
+
 int EntryTree::RowOf(NodeId id) const {
-    if (id < 0 || static_cast<std::size_t>(id) >= rowOf_.size()) {
+    if (id < 0 || static_cast<std::size_t>(id) >= rowOf_.size() || !Alive(id)) {
         return -1;
     }
     return rowOf_[static_cast<std::size_t>(id)];

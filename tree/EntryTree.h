@@ -27,6 +27,7 @@ struct TreeNode {
     int image = 0;
     int expandedImage = 0;  // 0: none
     NodeId parent = kNoNode;
+    bool removed = false;  // taken out of the tree; its id is not used again
     std::vector<NodeId> children;
 };
 
@@ -51,6 +52,18 @@ public:
     NodeId Find(std::string_view key) const;
     // Index of id among its parent's children (0 for the root).
     int RowOf(NodeId id) const;
+    // A node of the tree that has not been removed.
+    bool Alive(NodeId id) const {
+        return id >= 0 && static_cast<std::size_t>(id) < size_ && !At(static_cast<std::size_t>(id)).removed;
+    }
+
+    // Takes node and everything below it out of the tree (not the root). The
+    // ids stay taken, marked removed, so ids held elsewhere never name
+    // another node; Size() still counts them.
+    void RemoveSubtree(NodeId node);
+    // Gives node a new key and text; throws DuplicateNodeKey (nothing
+    // changed) when another node has the key.
+    void Rekey(NodeId node, std::string key, std::string text);
 
     // Prepares room for about this many nodes (a hint; the tree grows past it).
     void Reserve(std::size_t nodes);
@@ -67,6 +80,9 @@ private:
         NodeId id = kNoNode;
     };
     std::size_t SlotOf(std::string_view key, std::uint32_t hash) const;
+    // Takes the slot of a key out of the index, closing the gap behind it so
+    // later probes still find their keys.
+    void Unindex(std::size_t slot);
     void Grow(std::size_t minimumSlots);
     static std::uint32_t Hash(std::string_view key);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "ui/QtText.h"
 
@@ -51,9 +52,7 @@ EntryTreeModel::EntryTreeModel(const EntryTree& tree, std::vector<QIcon> images,
                                const ArcEntryList* entries)
     : QAbstractItemModel(parent), tree_(tree), entries_(entries), images_(std::move(images)) {}
 
-bool EntryTreeModel::Valid(NodeId node) const {
-    return node >= 0 && static_cast<std::size_t>(node) < tree_.Size();
-}
+bool EntryTreeModel::Valid(NodeId node) const { return tree_.Alive(node); }
 
 bool EntryTreeModel::Shown(NodeId node) const {
     if (resetting_ || !Valid(node)) return false;
@@ -168,6 +167,7 @@ QVariant EntryTreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
+    case Qt::EditRole:
         return ToQString(n.text);
     case Qt::DecorationRole: {
         const int image = n.expandedImage != 0 && expanded_.contains(node) ? n.expandedImage : n.image;
@@ -197,7 +197,19 @@ Qt::ItemFlags EntryTreeModel::flags(const QModelIndex& index) const {
     if (!resetting_ && Valid(node) && IsEntryKey(tree_.Node(node).key)) {
         result |= Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
     }
+    // Names of entries and folders can be edited in place (the view starts it).
+    if (!resetting_ && Valid(node) && node != tree_.Root() && index.column() == kNameColumn) {
+        result |= Qt::ItemIsEditable;
+    }
     return result;
+}
+
+bool EntryTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    const NodeId node = NodeOf(index);
+    if (role != Qt::EditRole || resetting_ || editing_ || !Valid(node) || node == tree_.Root()) return false;
+    const QString text = value.toString();
+    if (text != ToQString(tree_.Node(node).text)) emit renameRequested(node, text);
+    return false;
 }
 
 void EntryTreeModel::BeginReset() {
@@ -209,35 +221,40 @@ void EntryTreeModel::BeginReset() {
 void EntryTreeModel::EndReset() {
     if (!resetting_) return;
     expanded_.clear();
-    // Each entry node finds its record once; the folder sums are added up once.
-    recordOf_.assign(tree_.Size(), -1);
-    if (entries_) {
-        // Entry nodes were added in directory order: the next entry node is
-        // normally the next record's; a key lookup settles any other case.
-        std::size_t next = 0;
-        for (std::size_t i = 0; i < entries_->size(); ++i) {
-            const std::string& key = (*entries_)[i].ArcFileKey;
-            while (next < tree_.Size() && !IsEntryKey(tree_.Node(static_cast<NodeId>(next)).key)) ++next;
-            NodeId node = kNoNode;
-            if (next < tree_.Size() && tree_.Node(static_cast<NodeId>(next)).key == key) {
-                node = static_cast<NodeId>(next++);
-            } else {
-                node = tree_.Find(key);
-            }
-            if (node != kNoNode && IsEntryKey(tree_.Node(node).key)) recordOf_[static_cast<std::size_t>(node)] =
-                static_cast<std::int32_t>(i);
-        }
-    }
+    MapRecords();
     RecountSums();
     BuildOrder();
     resetting_ = false;
     endResetModel();
 }
 
-void EntryTreeModel::RecountSums() {
+void EntryTreeModel::MapRecords() {
+    // Each entry node finds its record once.
+    recordOf_.assign(tree_.Size(), -1);
+    if (!entries_) return;
+    // Entry nodes are mostly in directory order: the next entry node is
+    // normally the next record's; a key lookup settles any other case.
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < entries_->size(); ++i) {
+        const std::string& key = (*entries_)[i].ArcFileKey;
+        while (next < tree_.Size() && (!tree_.Alive(static_cast<NodeId>(next)) ||
+                                       !IsEntryKey(tree_.Node(static_cast<NodeId>(next)).key)))
+            ++next;
+        NodeId node = kNoNode;
+        if (next < tree_.Size() && tree_.Node(static_cast<NodeId>(next)).key == key) {
+            node = static_cast<NodeId>(next++);
+        } else {
+            node = tree_.Find(key);
+        }
+        if (node != kNoNode && IsEntryKey(tree_.Node(node).key)) recordOf_[static_cast<std::size_t>(node)] =
+            static_cast<std::int32_t>(i);
+    }
+}
+
+void EntryTreeModel::SumUp() {
     totals_.assign(tree_.Size(), Totals{});
     // A parent is always added before its children: one pass from the last
-    // node back carries every sum up to the root.
+    // node back carries every sum up to the root (removed nodes have no parent).
     for (std::size_t i = tree_.Size(); i-- > 0;) {
         const NodeId node = static_cast<NodeId>(i);
         if (const ARCFileCls* record = RecordOf(node)) {
@@ -253,13 +270,75 @@ void EntryTreeModel::RecountSums() {
             up.stored += totals_[i].stored;
         }
     }
-    if (resetting_ || tree_.Empty()) return;
+}
+
+void EntryTreeModel::RecountSums() {
+    SumUp();
+    if (resetting_ || editing_ || tree_.Empty()) return;
     // Sorted by a figure, the rows may move; otherwise only the texts change.
     if (sortColumn_ > kNameColumn) {
         Reorder();
     } else {
         emit dataChanged(index(0, kSizeColumn), index(0, kColumnCount - 1));
     }
+}
+
+void EntryTreeModel::BeginEdit() {
+    if (resetting_ || editing_) return;
+    editing_ = true;
+    editTouched_.clear();
+    // Sorted or filtered rows are worked out again at the end: one layout change.
+    if (ordered_) {
+        emit layoutAboutToBeChanged();
+        editBefore_ = persistentIndexList();
+    }
+}
+
+void EntryTreeModel::BeginRemove(NodeId node) {
+    if (!editing_ || !Valid(node) || node == tree_.Root()) return;
+    const NodeId parent = tree_.Node(node).parent;
+    editTouched_.push_back(parent);
+    if (!ordered_) beginRemoveRows(IndexOf(parent), RowOf(node), RowOf(node));
+}
+
+void EntryTreeModel::EndRemove() {
+    if (editing_ && !ordered_) endRemoveRows();
+}
+
+void EntryTreeModel::BeginInsert(NodeId parent) {
+    if (!editing_ || !Valid(parent)) return;
+    editTouched_.push_back(parent);
+    const int row = static_cast<int>(tree_.Node(parent).children.size());
+    if (!ordered_) beginInsertRows(IndexOf(parent), row, row);
+}
+
+void EntryTreeModel::EndInsert() {
+    if (editing_ && !ordered_) endInsertRows();
+}
+
+void EntryTreeModel::NodeChanged(NodeId node) {
+    if (editing_) editTouched_.push_back(node);
+}
+
+void EntryTreeModel::EndEdit() {
+    if (!editing_) return;
+    editing_ = false;
+    std::erase_if(expanded_, [this](NodeId node) { return !tree_.Alive(node); });
+    MapRecords();
+    SumUp();
+    if (ordered_) {
+        FinishReorder(std::exchange(editBefore_, {}));
+        return;
+    }
+    // The touched rows and, for their sums, every folder above them.
+    std::unordered_set<NodeId> told;
+    for (NodeId node : editTouched_) {
+        for (; Valid(node) && told.insert(node).second; node = tree_.Node(node).parent) {
+            const QModelIndex first = IndexOf(node);
+            emit dataChanged(first, first.siblingAtColumn(columnCount() - 1));
+        }
+    }
+    editTouched_.clear();
 }
 
 void EntryTreeModel::SetExpanded(const QModelIndex& index, bool expanded) {
@@ -321,7 +400,7 @@ void EntryTreeModel::BuildOrder() {
         matches_ = 0;
         for (std::size_t i = 0; i < n; ++i) {
             const TreeNode& node = tree_.Node(static_cast<NodeId>(i));
-            if (!IsEntryKey(node.key) || !ContainsAsciiNoCase(FullNamePart(node.key), filter_)) continue;
+            if (node.removed || !IsEntryKey(node.key) || !ContainsAsciiNoCase(FullNamePart(node.key), filter_)) continue;
             ++matches_;
             for (NodeId up = static_cast<NodeId>(i); up != kNoNode && !shown_[up]; up = tree_.Node(up).parent) {
                 shown_[static_cast<std::size_t>(up)] = 1;
@@ -345,9 +424,12 @@ void EntryTreeModel::BuildOrder() {
 }
 
 void EntryTreeModel::Reorder() {
-    if (resetting_) return;
+    if (resetting_ || editing_) return;
     emit layoutAboutToBeChanged();
-    const QModelIndexList before = persistentIndexList();
+    FinishReorder(persistentIndexList());
+}
+
+void EntryTreeModel::FinishReorder(const QModelIndexList& before) {
     BuildOrder();
     QModelIndexList after;
     after.reserve(before.size());

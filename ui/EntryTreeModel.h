@@ -50,6 +50,23 @@ public:
     void EndReset();
     bool Resetting() const { return resetting_; }
 
+    // A local change of the tree: between BeginEdit and EndEdit the owner
+    // removes a node with everything below it (between BeginRemove and
+    // EndRemove), appends one node to parent's children (between BeginInsert
+    // and EndInsert), or changes keys and texts (NodeChanged afterwards). The
+    // view keeps its expanded nodes and selection; records and sums are read
+    // again at EndEdit. While sorted or filtered the edit is one layout change.
+    void BeginEdit();
+    void EndEdit();
+    bool Editing() const { return editing_; }
+    void BeginRemove(NodeId node);
+    void EndRemove();
+    void BeginInsert(NodeId parent);
+    void EndInsert();
+    void NodeChanged(NodeId node);
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
     // The view reports expansion so that folders show their expanded image.
     void SetExpanded(const QModelIndex& index, bool expanded);
     // After the view unfolded or folded everything at once (it says nothing then).
@@ -77,6 +94,11 @@ public:
     // Reads the folder sums from the records again (after a replacement).
     void RecountSums();
 
+signals:
+    // The name of node edited in place to text (a different text): the
+    // tree itself changes only once the rename has been done.
+    void renameRequested(NodeId node, const QString& text);
+
 private:
     bool Valid(NodeId node) const;
     const ARCFileCls* RecordOf(NodeId node) const;
@@ -86,6 +108,12 @@ private:
     // Recomputes the shown children of every node and moves the view's
     // persistent indexes along.
     void Reorder();
+    // The second half of a layout change begun with the persistent indexes before.
+    void FinishReorder(const QModelIndexList& before);
+    // Each entry node's record, looked up again.
+    void MapRecords();
+    // The folder sums added up again, nothing told to the view.
+    void SumUp();
     void BuildOrder();
     bool Before(NodeId a, NodeId b) const;
 
@@ -94,6 +122,9 @@ private:
     std::vector<QIcon> images_;
     std::unordered_set<NodeId> expanded_;
     bool resetting_ = false;
+    bool editing_ = false;
+    QModelIndexList editBefore_;         // persistent indexes when an ordered edit began
+    std::vector<NodeId> editTouched_;    // nodes whose row or sums an edit changed
 
     // Per node, filled once per open: its record (-1 for a folder) and sums.
     std::vector<std::int32_t> recordOf_;

@@ -117,6 +117,14 @@ public:
     void TreeExpand(NodeId node) override;
     NodeId TreeSelected() const override;
     std::vector<NodeId> TreeSelection() const override;
+    void TreeBeginEdit() override;
+    void TreeEndEdit() override;
+    void TreeBeginRemove(NodeId node) override;
+    void TreeEndRemove() override;
+    void TreeBeginInsert(NodeId parent) override;
+    void TreeEndInsert() override;
+    void TreeNodeChanged(NodeId node) override;
+    std::vector<NodeId> TreeExpandedNodes() const override;
     void SetMenuEnabled(const std::string& name, bool enabled) override;
     void SetButtonEnabled(int index, bool enabled) override;
     int Check1Value() const override;
@@ -159,8 +167,12 @@ private:
     int PanelPixels(int panel) const;
 
     void OnMenu(const std::string& name);
-    // 添加文件 (a multi-file picker) and 重命名 (the new text) on the selected node.
+    // 添加文件 (a multi-file picker) and 重命名 (the name edited in place in
+    // the tree) on the selected node.
     void EditSelected(const std::string& name);
+    // A name edited in place was committed: the node with key is renamed to
+    // text, once the editor has closed.
+    void RenameEdited(const std::string& key, const std::string& text);
     // 新建档案: a folder, then where to save; the new archive is then opened.
     void NewArchive();
     void OnToolbar(int index);

@@ -2,7 +2,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMimeData>
 #include <QStringList>
@@ -77,6 +76,13 @@ void frmMain::Attach(Program& program) {
     });
     connect(TreeView1, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (model_->Record(EntryTreeModel::NodeOf(index))) PreviewSelected(true);
+    });
+    // The editor has closed by the time the rename runs (it may rebuild the tree).
+    connect(model_, &EntryTreeModel::renameRequested, this, [this](NodeId node, const QString& text) {
+        if (!program_ || !program_->tree.Alive(node)) return;
+        const std::string key = program_->tree.Node(node).key;
+        const std::string name = FromQString(text);
+        QTimer::singleShot(0, this, [this, key, name] { RenameEdited(key, name); });
     });
     connect(TreeView1, &QTreeView::expanded, model_, [this](const QModelIndex& i) { model_->SetExpanded(i, true); });
     connect(TreeView1, &QTreeView::collapsed, model_, [this](const QModelIndex& i) { model_->SetExpanded(i, false); });
@@ -180,11 +186,24 @@ void frmMain::EditSelected(const std::string& name) {
         if (!paths.empty()) RunCommand(*program_, [&] { AddFilesToSelected(*program_, paths); });
         return;
     }
-    if (node->key == kRootKey) return;
-    bool ok = false;
-    const QString text = QInputDialog::getText(this, QString::fromUtf8("重命名"), QString::fromUtf8("新名称："),
-                                               QLineEdit::Normal, ToQString(node->text), &ok);
-    if (ok && !text.isEmpty()) RunCommand(*program_, [&] { RenameSelected(*program_, FromQString(text)); });
+    // The name is edited in the tree; committing it renames (see RenameEdited).
+    const QModelIndex index = model_ ? model_->IndexOf(TreeSelected()) : QModelIndex();
+    if (node->key == kRootKey || !index.isValid()) return;
+    TreeView1->scrollTo(index);
+    TreeView1->setFocus();
+    TreeView1->edit(index);
+}
+
+void frmMain::RenameEdited(const std::string& key, const std::string& text) {
+    if (!program_ || !mainEnabled_ || Ending() || !program_->ArchiveIsOpen()) return;
+    const NodeId node = program_->tree.Find(key);
+    if (node == kNoNode) return;
+    // The command renames the selected node: the one edited.
+    if (TreeSelected() != node) TreeSelect(node);
+    StopPreviewReading();
+    RunCommand(*program_, [&] { RenameSelected(*program_, text); });
+    if (model_) model_->RecountSums();
+    PreviewSelected(false);
 }
 
 void frmMain::NewArchive() {
@@ -299,7 +318,7 @@ void frmMain::ContextMenuFromKeyboard() {
 }
 
 void frmMain::SelectionChangedByUser() {
-    if (!program_ || !model_ || model_->Resetting()) return;
+    if (!program_ || !model_ || model_->Resetting() || model_->Editing()) return;
     const NodeId selected = TreeSelected();
     handledCurrent_ = selected;
     if (selected != kNoNode) NodeClick(*program_, selected);

@@ -242,6 +242,39 @@ std::vector<NodeId> frmMain::TreeSelection() const {
     return nodes;
 }
 
+void frmMain::TreeBeginEdit() {
+    StopPreviewReading();
+    if (model_) model_->BeginEdit();
+}
+
+void frmMain::TreeEndEdit() {
+    if (model_) model_->EndEdit();
+}
+
+void frmMain::TreeBeginRemove(NodeId node) {
+    if (model_) model_->BeginRemove(node);
+}
+
+void frmMain::TreeEndRemove() {
+    if (model_) model_->EndRemove();
+}
+
+void frmMain::TreeBeginInsert(NodeId parent) {
+    if (model_) model_->BeginInsert(parent);
+}
+
+void frmMain::TreeEndInsert() {
+    if (model_) model_->EndInsert();
+}
+
+void frmMain::TreeNodeChanged(NodeId node) {
+    if (model_) model_->NodeChanged(node);
+}
+
+std::vector<NodeId> frmMain::TreeExpandedNodes() const {
+    return model_ && !model_->Resetting() ? model_->ExpandedNodes() : std::vector<NodeId>{};
+}
+
 void frmMain::SetMenuEnabled(const std::string& name, bool enabled) {
     if (QAction* action = MenuAction(name)) action->setEnabled(enabled);
 }

@@ -1,13 +1,15 @@
 // The window's delete, rename and add commands on the selected node: the
-// question, the entries afterwards, the tree built again and the selection
-// on a neighbour.
+// question, the entries afterwards, the tree changed where the edit changed it
+// and the selection on a neighbour; a rewrite the user stops changes nothing.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <functional>
 
 #include "app/EditCommands.h"
 #include "core/platform/FileSystem.h"
+#include "replace/Replace.h"
 #include "support/ProgramHarness.h"
 
 namespace tessarin::testing {
@@ -33,6 +35,8 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
          {"top.20", "z.20"}, "top.20", "AskYesNo | 删除 2 个对象？ | Tessarin"},
         {"delete an entry", "top.20", [](ProgramHarness& h) { return DeleteSelected(h.program); },
          {"ui\\logo.1A", "ui\\deep\\doc.20", "z.20"}, "z.20", "AskYesNo | 删除 1 个对象？ | Tessarin"},
+        {"delete the last entry of a folder", "ui\\deep\\doc.20", [](ProgramHarness& h) { return DeleteSelected(h.program); },
+         {"ui\\logo.1A", "top.20", "z.20"}, "ui\\logo.1A", "AskYesNo | 删除 1 个对象？ | Tessarin"},
         {"rename an entry with a type name", "ui\\logo.1A",
          [](ProgramHarness& h) { return RenameSelected(h.program, "icon.TXT"); },
          {"ui\\icon.20", "ui\\deep\\doc.20", "top.20", "z.20"}, "ui\\icon.20"},
@@ -58,6 +62,12 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
             EXPECT_NE(h.program.tree.Find(e.ArcFileKey), kNoNode) << e.ArcFileKey;
         }
         EXPECT_EQ(keys, row.keys);
+        // Changed in place, one live entry node per record.
+        EXPECT_EQ(h.window.Calls("TreeBeginE"), std::vector<std::string>{"TreeBeginEdit"});
+        std::size_t entryNodes = 0;
+        for (NodeId id = 0; static_cast<std::size_t>(id) < h.program.tree.Size(); ++id)
+            entryNodes += h.program.tree.Alive(id) && IsEntryKey(h.program.tree.Node(id).key);
+        EXPECT_EQ(entryNodes, keys.size());
         ASSERT_NE(h.program.SelectedNode(), nullptr);
         EXPECT_EQ(h.program.SelectedNode()->key, row.selected);
         EXPECT_EQ(h.window.Calls("AskYesNo"), row.question.empty() ? std::vector<std::string>{}
@@ -87,6 +97,62 @@ TEST(EditCommandsTest, RefusedOrAnsweredNoLeavesTheArchive) {
         EXPECT_FALSE(row.command(h));
         EXPECT_EQ(ReadFileBytes(path), before);
         EXPECT_EQ(h.program.arc.ArcEntries.size(), 4u);
+    }
+}
+
+// The rewrite offers the stop: stopped (or the program ending) at an event
+// pump during the copy, the archive stays byte for byte, no new file is left
+// beside it and the tree and records are as they were.
+TEST(EditCommandsTest, StoppedRewriteLeavesTheArchiveAsItWas) {
+    const struct {
+        const char* label;
+        std::string select;
+        std::function<bool(ProgramHarness&)> command;
+    } commands[] = {
+        {"delete", "ui\\", [](ProgramHarness& h) { return DeleteSelected(h.program); }},
+        {"rename", "ui\\deep\\", [](ProgramHarness& h) { return RenameSelected(h.program, "flat"); }},
+        {"add", "top.20", [](ProgramHarness& h) { return AddFilesToSelected(h.program, {h.dir / "new.png"}); }},
+        {"replace", "top.20", [](ProgramHarness& h) {
+             h.window.openAnswers.push_back(h.dir / "new.png");
+             return ReaplceFile(h.program, h.window.Handle());
+         }},
+    };
+    for (const bool ending : {false, true}) {
+        for (const auto& c : commands) {
+            SCOPED_TRACE(std::string(c.label) + (ending ? " (ending)" : ""));
+            ProgramHarness h;
+            h.program.undo.kept = true;
+            const std::string path = h.OpenArchive(Layout());
+            WriteFileBytes(h.dir / "new.png", "png");
+            const std::string before = ReadFileBytes(path);
+            const std::size_t treeSize = h.program.tree.Size();
+            h.SelectNode(c.select);
+            h.window.yesNoAnswers.push_back(true);
+            h.window.ClearLog();
+            h.window.onDoEvents = [&] {
+                EXPECT_TRUE(h.window.longWork && !h.window.mainEnabled);
+                if (ending) h.program.EndProgram();
+                else h.window.stopRequested = true;
+            };
+            bool done = true;
+            {
+                const RunningCommand running(h.program);
+                done = c.command(h);
+                EXPECT_TRUE(h.program.ArchiveIsOpen());  // the files close once the command has returned
+            }
+            EXPECT_FALSE(done);
+            EXPECT_EQ(ReadFileBytes(path), before);
+            const std::filesystem::directory_iterator files(NativePath(h.dir.path()));
+            EXPECT_EQ(std::distance(files, {}), 2);  // pack.ARC and new.png only
+            EXPECT_EQ(h.window.Calls("MsgBox"),
+                      ending ? std::vector<std::string>{}
+                             : std::vector<std::string>{"MsgBox | 已停止，档案未作改动。 | Information | Tessarin"});
+            EXPECT_EQ(std::pair(h.program.arc.ArcEntries.size(), h.program.tree.Size()), std::pair(std::size_t{4}, treeSize));
+            EXPECT_TRUE(h.window.Calls("TreeBegin").empty());
+            EXPECT_EQ(h.program.undo.fileNum, 0);
+            EXPECT_TRUE(!h.window.longWork && h.window.mainEnabled);
+            EXPECT_EQ(h.window.ended, ending);
+        }
     }
 }
 

@@ -39,6 +39,7 @@ public:
     int check1 = 0;
     NodeId selected = kNoNode;
     std::vector<NodeId> alsoSelected;  // selected besides the current node
+    std::vector<NodeId> expanded;  // what TreeExpandedNodes answers
     bool mainEnabled = true;
     bool ended = false;
     bool longWork = false;  // between BeginLongWork and EndLongWork
@@ -77,6 +78,14 @@ public:
         if (selected != kNoNode) nodes.insert(nodes.begin(), selected);
         return nodes;
     }
+    void TreeBeginEdit() override { Rec("TreeBeginEdit"); }
+    void TreeEndEdit() override { Rec("TreeEndEdit"); }
+    void TreeBeginRemove(NodeId node) override { Rec("TreeBeginRemove", node); }
+    void TreeEndRemove() override { Rec("TreeEndRemove"); }
+    void TreeBeginInsert(NodeId parent) override { Rec("TreeBeginInsert", parent); }
+    void TreeEndInsert() override { Rec("TreeEndInsert"); }
+    void TreeNodeChanged(NodeId node) override { Rec("TreeNodeChanged", node); }
+    std::vector<NodeId> TreeExpandedNodes() const override { return expanded; }
     void SetMenuEnabled(const std::string& name, bool on) override { Rec("SetMenuEnabled", name, menuEnabled[name] = on); }
     void SetButtonEnabled(int index, bool on) override { Rec("SetButtonEnabled", index, buttonEnabled[index] = on); }
     int Check1Value() const override { return check1; }
