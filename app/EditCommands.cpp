@@ -1,6 +1,7 @@
 #include "app/EditCommands.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "app/TreeUpdate.h"
 #include "core/ArcState.h"
@@ -58,15 +59,20 @@ std::vector<std::string> EntryKeysBelow(const Program& program, NodeId node) {
 
 bool DeleteSelected(Program& program) {
     if (!ArchiveReady(program)) return false;
-    const NodeId node = program.ui.TreeSelected();
-    const std::vector<std::string> keys = EntryKeysBelow(program, node);
+    // Every selected node's entries, once each (an entry inside a selected
+    // folder goes with it), in directory order.
+    std::vector<NodeId> nodes = program.ui.TreeSelection();
+    std::unordered_set<std::string> chosen;
+    for (const NodeId node : nodes)
+        for (std::string& key : EntryKeysBelow(program, node)) chosen.insert(std::move(key));
+    std::vector<std::string> keys;
+    for (const ARCFileCls& entry : program.arc.ArcEntries)
+        if (chosen.count(entry.ArcFileKey) != 0) keys.push_back(entry.ArcFileKey);
     if (keys.empty()) return false;
     if (!program.ui.AskYesNo("删除 " + std::to_string(keys.size()) + " 个对象？", kProgramTitle)) return false;
-    // The node that goes may be a folder above it left empty.
-    const NodeId top = RemovalTop(program.tree, node);
-    const std::string neighbour = NeighbourKey(program.tree, top);
+    const std::string neighbour = NeighbourKey(program.tree, program.ui.TreeSelected(), chosen);
     if (!DeleteEntries(program, keys)) return false;
-    RemoveFromTree(program, top);
+    RemoveFromTree(program, nodes);
     SelectInTree(program, neighbour);
     program.ui.SetPanelText(2, "已删除 " + std::to_string(keys.size()) + " 个对象");
     return true;

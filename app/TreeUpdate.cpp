@@ -1,5 +1,7 @@
 #include "app/TreeUpdate.h"
 
+#include <algorithm>
+
 #include "app/TreeEvents.h"
 #include "core/ArcState.h"
 #include "tree/TreeBuilder.h"
@@ -72,18 +74,25 @@ void SelectInTree(Program& program, std::string key) {
     NodeClick(program, node);
 }
 
-void RemoveFromTree(Program& program, NodeId top) {
+void RemoveFromTree(Program& program, const std::vector<NodeId>& nodes) {
     // Everything gone: the tree is the root alone, built anew at once rather
     // than taken apart row by row.
-    if (top == program.tree.Root()) {
+    const NodeId root = program.tree.Root();
+    if (program.arc.ArcEntries.empty() || std::find(nodes.begin(), nodes.end(), root) != nodes.end()) {
         RebuildTree(program, {});
         return;
     }
     {
         const TreeEdit edit(program.ui);
-        program.ui.TreeBeginRemove(top);
-        program.tree.RemoveSubtree(top);
-        program.ui.TreeEndRemove();
+        // One node after another with the folders it leaves empty; a node
+        // already gone with a folder above it is passed over.
+        for (const NodeId node : nodes) {
+            if (!program.tree.Alive(node)) continue;
+            const NodeId top = RemovalTop(program.tree, node);
+            program.ui.TreeBeginRemove(top);
+            program.tree.RemoveSubtree(top);
+            program.ui.TreeEndRemove();
+        }
     }
     ShowEntryCount(program);
 }

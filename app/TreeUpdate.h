@@ -20,9 +20,10 @@ void RebuildTree(Program& program, const std::vector<std::string>& expandedKeys)
 // it and treats it as clicked.
 void SelectInTree(Program& program, std::string key);
 
-// The entries below top were deleted: top and everything below it go (for
-// the root, everything below it, the tree being built again).
-void RemoveFromTree(Program& program, NodeId top);
+// The entries below nodes were deleted: each node goes with everything below
+// it and the folders it leaves empty (for the root, or when no entry is left,
+// the tree is built again).
+void RemoveFromTree(Program& program, const std::vector<NodeId>& nodes);
 
 // The entry of node was renamed to the record with newKey: the node takes its
 // key and name. False (nothing changed) when the record is not there or lies

@@ -5,6 +5,19 @@
 
 namespace tessarin {
 
+namespace {
+
+// Whether every entry below node is among keys.
+bool AllChosen(const EntryTree& tree, NodeId node, const std::unordered_set<std::string>& keys) {
+    const TreeNode& n = tree.Node(node);
+    if (IsEntryKey(n.key)) return keys.count(n.key) != 0;
+    for (const NodeId child : n.children)
+        if (tree.Alive(child) && !AllChosen(tree, child, keys)) return false;
+    return true;
+}
+
+}  // namespace
+
 NodeId RemovalTop(const EntryTree& tree, NodeId node) {
     NodeId top = node;
     while (true) {
@@ -14,14 +27,18 @@ NodeId RemovalTop(const EntryTree& tree, NodeId node) {
     }
 }
 
-std::string NeighbourKey(const EntryTree& tree, NodeId node) {
-    const TreeNode& n = tree.Node(node);
-    if (n.parent == kNoNode) return kRootKey;
-    const auto& siblings = tree.Node(n.parent).children;
-    const auto at = std::find(siblings.begin(), siblings.end(), node);
-    if (at != siblings.end() && at + 1 != siblings.end()) return tree.Node(*(at + 1)).key;
-    if (at != siblings.begin()) return tree.Node(*(at - 1)).key;
-    return tree.Node(n.parent).key;
+std::string NeighbourKey(const EntryTree& tree, NodeId current, const std::unordered_set<std::string>& keys) {
+    NodeId top = current;
+    while (tree.Node(top).parent != kNoNode && AllChosen(tree, tree.Node(top).parent, keys)) top = tree.Node(top).parent;
+    const NodeId parent = tree.Node(top).parent;
+    if (parent == kNoNode) return kRootKey;
+    const auto& siblings = tree.Node(parent).children;
+    const auto at = std::find(siblings.begin(), siblings.end(), top);
+    for (auto it = at; it != siblings.end(); ++it)
+        if (tree.Alive(*it) && !AllChosen(tree, *it, keys)) return tree.Node(*it).key;
+    for (auto it = at; it != siblings.begin();)
+        if (--it, tree.Alive(*it) && !AllChosen(tree, *it, keys)) return tree.Node(*it).key;
+    return tree.Node(parent).key;
 }
 
 NodeId InsertionParent(const EntryTree& tree, const std::string& fullName) {

@@ -3,6 +3,7 @@
 // deleted, renamed or added: the tree comes out with the nodes a build from
 // the new records would have, while every other node keeps its id and place.
 #include <string>
+#include <unordered_set>
 
 #include "tree/EntryTree.h"
 
@@ -13,9 +14,10 @@ namespace tessarin {
 // has no node). The root for the root.
 NodeId RemovalTop(const EntryTree& tree, NodeId node);
 
-// The key of the node that takes the selection when node goes: the next
-// sibling, else the one before, else the parent.
-std::string NeighbourKey(const EntryTree& tree, NodeId node);
+// The key of the node that takes the selection when the entries with
+// goingKeys go: beside the highest node above current that goes whole, the
+// next sibling that stays, else the one before, else the parent.
+std::string NeighbourKey(const EntryTree& tree, NodeId current, const std::unordered_set<std::string>& goingKeys);
 
 // The node under which AddItemNodes puts the first new node for an entry of
 // this full name: its folder's node when that exists, else the deepest

@@ -30,6 +30,7 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
         std::vector<std::string> keys;  // the records afterwards
         std::string selected;           // the tree's selected node afterwards
         std::string question = "";      // the yes/no question asked (answered yes)
+        std::vector<std::string> also = {};  // selected besides the current node
     } rows[] = {
         {"delete a folder", "ui\\", [](ProgramHarness& h) { return DeleteSelected(h.program); },
          {"top.20", "z.20"}, "top.20", "AskYesNo | 删除 2 个对象？ | Tessarin"},
@@ -37,6 +38,9 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
          {"ui\\logo.1A", "ui\\deep\\doc.20", "z.20"}, "z.20", "AskYesNo | 删除 1 个对象？ | Tessarin"},
         {"delete the last entry of a folder", "ui\\deep\\doc.20", [](ProgramHarness& h) { return DeleteSelected(h.program); },
          {"ui\\logo.1A", "top.20", "z.20"}, "ui\\logo.1A", "AskYesNo | 删除 1 个对象？ | Tessarin"},
+        {"delete several nodes, one inside another and two emptying a folder", "ui\\logo.1A",
+         [](ProgramHarness& h) { return DeleteSelected(h.program); }, {"top.20"}, "top.20",
+         "AskYesNo | 删除 3 个对象？ | Tessarin", {"z.20", "ui\\deep\\", "ui\\deep\\doc.20"}},
         {"rename an entry with a type name", "ui\\logo.1A",
          [](ProgramHarness& h) { return RenameSelected(h.program, "icon.TXT"); },
          {"ui\\icon.20", "ui\\deep\\doc.20", "top.20", "z.20"}, "ui\\icon.20"},
@@ -53,6 +57,7 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
         WriteFileBytes(h.dir / "new.png", "png");
         WriteFileBytes(h.dir / "data.7", "seven");
         h.SelectNode(row.select);
+        for (const std::string& key : row.also) h.window.alsoSelected.push_back(h.program.tree.Find(key));
         h.window.ClearLog();
         h.window.yesNoAnswers.push_back(true);
         ASSERT_TRUE(row.command(h)) << ::testing::PrintToString(h.window.log);
