@@ -117,12 +117,12 @@ TEST(ImportTest, TheWalkGivesEachFilesStamp) {
     WriteExport(dir, {{"ui/deep/doc.txt", "doc"}, {"ui/logo.png", "logo"}, {"top.5", "top"}});
     const tessarin::FolderListing listing = ListFilesBelow(dir / "in");
     ASSERT_EQ(listing.files.size(), 3u);
-    ASSERT_EQ(listing.stamps.size(), listing.files.size());
-    for (std::size_t i = 0; i < listing.files.size(); ++i) {
+    ASSERT_EQ(listing.stamps.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
 #ifndef _WIN32
         ASSERT_TRUE(listing.stamps[i]) << listing.files[i];
 #endif
-        if (listing.stamps[i]) EXPECT_EQ(listing.stamps[i], StampOfFileBelow(dir / "in", listing.files[i])) << listing.files[i];
+        if (listing.stamps[i]) EXPECT_EQ(listing.stamps[i], StampOfFileBelow(dir / "in", listing.files[i]));
     }
 }
 
