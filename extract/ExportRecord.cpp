@@ -164,7 +164,12 @@ void WriteExportRecord(const std::string& folder, const ExportRecord& record) {
     const SafeFolder target = SafeFolder::Open(folder);
     FolderFile file = target.CreateTemporaryFor(kExportRecordName);
     file.Write(text.data(), text.size());
-    file.CommitAs(kExportRecordName);
+    // Not synced before it replaces the old record: a record a crash leaves
+    // cut short or zeroed does not parse (the header, the "end" line and its
+    // count), and one that is missing or not trusted costs only a comparison of
+    // every file by content. A sync here would add a disk round trip to every
+    // export and import. The archive the record names is synced before.
+    file.CommitUnsyncedAs(kExportRecordName);
 }
 
 std::optional<ExportRecord> RecordForOpenArchive(Program& program) {

@@ -49,7 +49,7 @@ struct StoredExportRecord {
 std::optional<StoredExportRecord> ReadExportRecord(const std::string& folder);
 
 // Writes the record into folder as a whole: a temporary beside it, renamed over
-// the old one. Throws VbError.
+// the old one without waiting for the disk. Throws VbError.
 void WriteExportRecord(const std::string& folder, const ExportRecord& record);
 
 // An empty record for the open archive as it stands now; nullopt when its stamp

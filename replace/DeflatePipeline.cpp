@@ -48,6 +48,7 @@ DeflatePipeline::Result DeflatePipeline::Take(std::size_t k, const std::function
 }
 
 void DeflatePipeline::Work() {
+    FileDeflater deflater;
     for (;;) {
         std::size_t k;
         {
@@ -67,7 +68,7 @@ void DeflatePipeline::Work() {
             }
             r.stamp = StampOfOpenFile(source);
             r.scratch = CreateScratchFileBeside(scratchBeside_);
-            r.sizes = DeflateFileInto(source, r.scratch, maxPlain_);
+            r.sizes = deflater.Deflate(source, r.scratch, maxPlain_);
         } catch (...) {
             r.failure = std::current_exception();
             r.scratch.Close();

@@ -104,11 +104,17 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, b
         }
         return first;
     };
-    std::vector<ImportItem> matched;
-    for (std::string& file : listing.files) {
+    // A matched file with the stamp the walk saw, if it saw one.
+    struct Matched {
+        ImportItem item;
+        std::optional<FileStamp> listed;
+    };
+    std::vector<Matched> matched;
+    for (std::size_t i = 0; i < listing.files.size(); ++i) {
+        std::string& file = listing.files[i];
         if (file == kExportRecordName) continue;  // the export's record, never an entry's file
         if (const std::optional<std::size_t> owner = ownerOf(file)) {
-            matched.push_back({*owner, std::move(file)});
+            matched.push_back({{*owner, std::move(file)}, listing.stamps[i]});
         } else {
             plan.strays.push_back(file);
             plan.unmatched.push_back(std::move(file));
@@ -118,16 +124,17 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, b
     listing = FolderListing{};
     byHash = {};
     std::sort(plan.unmatched.begin(), plan.unmatched.end());
-    std::sort(matched.begin(), matched.end(), [](const ImportItem& a, const ImportItem& b) { return a.index < b.index; });
+    std::sort(matched.begin(), matched.end(),
+              [](const Matched& a, const Matched& b) { return a.item.index < b.item.index; });
 
     LongWork work(program, "正在比较", matched.size());
     try {
         BinaryFile& archive = program.files.Get(program.arc.ArcFileNum);
         for (std::size_t k = 0; k < matched.size(); ++k) {
             PollStop(program);
-            ImportItem& item = matched[k];
+            ImportItem& item = matched[k].item;
             const std::string& key = entries[item.index].ArcFileKey;
-            bool same = plan.record.Unchanged(key, item.file);
+            bool same = plan.record.Unchanged(key, item.file, matched[k].listed);
             if (!same) try {
                 BinaryFile file = OpenFileBelow(folder, item.file);
                 // Refused before a byte of it is read: the format cannot store it.
@@ -146,7 +153,7 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, b
                     return false;
                 }
             }
-            if (!same) plan.changed.push_back(std::move(matched[k]));
+            if (!same) plan.changed.push_back(std::move(item));
             work.Advance(k + 1);
         }
     } catch (const ImportStopped&) {

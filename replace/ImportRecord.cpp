@@ -22,14 +22,15 @@ void ImportRecord::Load(Program& program, const std::string& folder, bool checkA
     for (auto& [key, stamp] : stored->record.files) recorded_.emplace(std::move(key), stamp);
 }
 
-bool ImportRecord::Unchanged(const std::string& key, const std::string& relative) {
+bool ImportRecord::Unchanged(const std::string& key, const std::string& relative,
+                             const std::optional<FileStamp>& listed) {
     if (!trusted_) return false;
     const auto it = recorded_.find(key);
     if (it == recorded_.end()) return false;
     // A file changed in the same tick of the file system's clock as the record
     // was written could keep every time it had: such files are read.
     if (it->second.changed >= writtenAt_) return false;
-    const std::optional<FileStamp> stamp = StampOfFileBelow(folder_, relative);
+    const std::optional<FileStamp> stamp = listed ? listed : StampOfFileBelow(folder_, relative);
     if (!stamp || *stamp != it->second) return false;
     holds_[key] = *stamp;
     return true;

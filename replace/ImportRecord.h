@@ -23,8 +23,10 @@ public:
     bool Trusted() const { return trusted_; }
 
     // True when the file at relative below folder has the stamp recorded for
-    // key; the file is then not read, and stays in the record.
-    bool Unchanged(const std::string& key, const std::string& relative);
+    // key; the file is then not read, and stays in the record. listed: the
+    // stamp the folder's walk saw, when it had one (else it is looked up).
+    bool Unchanged(const std::string& key, const std::string& relative,
+                   const std::optional<FileStamp>& listed = std::nullopt);
 
     // A file found to hold key's data, or put into the archive as key's data,
     // with its stamp taken before it was read (nullopt: left out of the record).

@@ -3,6 +3,7 @@
 // stream at zlib's default level, the same bytes the one-shot compress gives.
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "core/platform/BinaryFile.h"
 #include "core/platform/VbError.h"
@@ -35,5 +36,23 @@ struct DeflatedSizes {
 // becomes true, it stops after the block in hand and throws DeflateCancelled.
 DeflatedSizes DeflateFileInto(BinaryFile& source, BinaryFile& out, std::int64_t maxPlain,
                               const std::atomic<bool>* cancel = nullptr);
+
+// The same for many files in turn: zlib's state and the blocks are set up once
+// and reset for each file, instead of being allocated and cleared anew.
+class FileDeflater {
+public:
+    FileDeflater();
+    ~FileDeflater();
+    FileDeflater(const FileDeflater&) = delete;
+    FileDeflater& operator=(const FileDeflater&) = delete;
+
+    // As DeflateFileInto; the stream is fresh each time, whatever became of the last one.
+    DeflatedSizes Deflate(BinaryFile& source, BinaryFile& out, std::int64_t maxPlain,
+                          const std::atomic<bool>* cancel = nullptr);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 }  // namespace tessarin

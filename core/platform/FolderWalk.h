@@ -1,10 +1,12 @@
 #pragma once
 // The files below a folder the user chose, reached without ever following a
 // link: a link (to a file or a folder) inside it is reported, never entered.
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/platform/BinaryFile.h"
+#include "core/platform/FileStamp.h"
 #include "core/platform/VbError.h"
 
 namespace tessarin {
@@ -13,6 +15,10 @@ struct FolderListing {
     // Regular files, as paths relative to the folder: their components (the
     // platform's bytes as program text) joined by "/".
     std::vector<std::string> files;
+    // stamps[i]: files[i]'s stamp as the walk saw it, where the system tells it
+    // along with the listing (POSIX); nullopt where it would take a file's
+    // opening (Windows). Saves looking each file up again by its path.
+    std::vector<std::optional<FileStamp>> stamps;
     // Links and other things that are not plain files or folders, relative too.
     std::vector<std::string> skipped;
 };

@@ -63,7 +63,11 @@ public:
     // Closes the file and renames it over name in its folder: a file there is
     // replaced whole, a link there is replaced itself and never written
     // through, a folder there throws VbError 75. On a failure the temporary is removed.
-    void CommitAs(const std::string& name);
+    void CommitAs(const std::string& name) { Commit(name, true); }
+    // The same without putting the new file on the disk before it replaces the
+    // old one: quicker, but a crash soon after can leave neither whole. Only
+    // for a file whose reader finds out when it is not whole and can do without it.
+    void CommitUnsyncedAs(const std::string& name) { Commit(name, false); }
     // Closes and removes the file (also done by the destructor when not committed).
     void Discard();
 
@@ -71,6 +75,7 @@ public:
 
 private:
     friend class SafeFolder;
+    void Commit(const std::string& name, bool syncFirst);
     SafeFolder::Handle folder_ = SafeFolder::kNoHandle;  // not owned
     SafeFolder::Handle handle_ = SafeFolder::kNoHandle;
     std::string tempName_;  // native bytes

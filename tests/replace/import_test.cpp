@@ -110,6 +110,22 @@ TEST(ImportTest, LinksAreNotFollowed) {
     EXPECT_EQ(plan.unmatched, (std::vector<std::string>{"linked.png", "ui"}));
 }
 
+// The walk hands over each file's stamp where the system lists it (POSIX),
+// the same that a look-up by the file's path gives.
+TEST(ImportTest, TheWalkGivesEachFilesStamp) {
+    const TempDir dir;
+    WriteExport(dir, {{"ui/deep/doc.txt", "doc"}, {"ui/logo.png", "logo"}, {"top.5", "top"}});
+    const tessarin::FolderListing listing = ListFilesBelow(dir / "in");
+    ASSERT_EQ(listing.files.size(), 3u);
+    ASSERT_EQ(listing.stamps.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+#ifndef _WIN32
+        ASSERT_TRUE(listing.stamps[i]) << listing.files[i];
+#endif
+        if (listing.stamps[i]) EXPECT_EQ(listing.stamps[i], StampOfFileBelow(dir / "in", listing.files[i]));
+    }
+}
+
 // Whatever the rewrite would refuse before writing, the check a dry run makes
 // refuses too, with the same message; a source the format cannot hold is
 // refused while planning. Nothing is written either way.

@@ -11,6 +11,7 @@
 #include "core/platform/BinaryFile.h"
 #include "core/platform/VbError.h"
 #include "replace/ReplaceSupport.h"
+#include "replace/StreamDeflate.h"
 
 namespace tessarin::testing {
 namespace {
@@ -226,6 +227,33 @@ TEST(ReplaceTest, ArchiveReplacedDuringTheRewriteIsNotOverwritten) {
     EXPECT_EQ(ReadFileBytes(path), "the other program's archive");
     EXPECT_EQ(ReadFileBytes(aside / "older"), original);
     EXPECT_EQ(FolderListing(h.dir.path()), std::vector<std::string>{"pack.ARC"}) << "no temporary left";
+}
+
+// One deflater used file after file, also after a file it gave up on midway,
+// gives each the bytes of zlib's one-shot compress.
+TEST(ReplaceTest, OneDeflaterGivesEachFileTheOneShotBytes) {
+    const TempDir dir;
+    FileDeflater deflater;
+    const struct {
+        const char* label;
+        std::string plain;
+        std::int64_t limit;
+    } files[] = {{"text", std::string(70000, 'a') + "end", 1 << 30},
+                 {"too large, given up midway", Noise(600000, 3), 300000},
+                 {"noise after that", Noise(400000, 7), 1 << 30}};
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.label);
+        WriteFileBytes(dir / "source", f.plain);
+        BinaryFile source = BinaryFile::Open(dir / "source", OpenMode::ReadShared);
+        BinaryFile out = BinaryFile::Open(dir / "out", OpenMode::CreateLocked);
+        if (static_cast<std::int64_t>(f.plain.size()) > f.limit) {
+            EXPECT_THROW(deflater.Deflate(source, out, f.limit), SourceTooLarge);
+            continue;
+        }
+        EXPECT_EQ(deflater.Deflate(source, out, f.limit).plain, static_cast<std::int64_t>(f.plain.size()));
+        out.Close();
+        EXPECT_EQ(ReadFileBytes(dir / "out"), Deflate(f.plain));
+    }
 }
 
 #ifndef _WIN32

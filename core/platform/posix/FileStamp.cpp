@@ -1,4 +1,5 @@
 #include "core/platform/FileStamp.h"
+#include "core/platform/posix/StatStamp.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,16 +15,6 @@ namespace {
 
 constexpr std::int64_t kNanos = 1000000000;
 
-FileStamp FromStat(const struct stat& st) {
-    FileStamp stamp;
-    stamp.size = static_cast<std::int64_t>(st.st_size);
-    stamp.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * kNanos + st.st_mtim.tv_nsec;
-    stamp.changed = static_cast<std::int64_t>(st.st_ctim.tv_sec) * kNanos + st.st_ctim.tv_nsec;
-    stamp.device = static_cast<std::uint64_t>(st.st_dev);
-    stamp.index = static_cast<std::uint64_t>(st.st_ino);
-    return stamp;
-}
-
 struct Fd {
     int fd = -1;
     ~Fd() {
@@ -33,10 +24,20 @@ struct Fd {
 
 }  // namespace
 
+FileStamp StampOfStat(const struct stat& st) {
+    FileStamp stamp;
+    stamp.size = static_cast<std::int64_t>(st.st_size);
+    stamp.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * kNanos + st.st_mtim.tv_nsec;
+    stamp.changed = static_cast<std::int64_t>(st.st_ctim.tv_sec) * kNanos + st.st_ctim.tv_nsec;
+    stamp.device = static_cast<std::uint64_t>(st.st_dev);
+    stamp.index = static_cast<std::uint64_t>(st.st_ino);
+    return stamp;
+}
+
 std::optional<FileStamp> StampOfOpenFile(const BinaryFile& file) {
     struct stat st {};
     if (!file.IsOpen() || ::fstat(static_cast<int>(file.Handle()), &st) != 0) return std::nullopt;
-    return FromStat(st);
+    return StampOfStat(st);
 }
 
 std::optional<FileStamp> StampOfFileBelow(const std::string& folder, const std::string& relative) {
@@ -52,7 +53,7 @@ std::optional<FileStamp> StampOfFileBelow(const std::string& folder, const std::
             struct stat st {};
             if (::fstatat(current.fd, part.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
                 return std::nullopt;
-            return FromStat(st);
+            return StampOfStat(st);
         }
         Fd next;
         do {

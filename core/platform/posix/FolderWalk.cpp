@@ -11,6 +11,7 @@
 #include "core/platform/FaultInjection.h"
 #include "core/platform/FolderWalk.h"
 #include "core/platform/VbError.h"
+#include "core/platform/posix/StatStamp.h"
 
 namespace tessarin {
 
@@ -68,6 +69,7 @@ void Walk(int dirFd, const std::string& prefix, int depthLeft, FolderListing& ou
         }
         if (S_ISREG(st.st_mode)) {
             out.files.push_back(relative);
+            out.stamps.push_back(StampOfStat(st));
         } else if (S_ISDIR(st.st_mode) && depthLeft > 0) {
             Fd sub{OpenDirAt(dirFd, name)};
             if (sub.fd < 0) {

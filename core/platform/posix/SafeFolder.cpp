@@ -156,7 +156,7 @@ void FolderFile::Write(const void* bytes, std::size_t n) {
     }
 }
 
-void FolderFile::CommitAs(const std::string& name) {
+void FolderFile::Commit(const std::string& name, bool syncFirst) {
     try {
         const std::string native = TextToNative(name);
         const int folder = static_cast<int>(folder_);
@@ -177,11 +177,13 @@ void FolderFile::CommitAs(const std::string& name) {
             if (IsReadOnlyFile(existing)) throw VbError(vberr::PermissionDenied);
             // The file that is replaced is lost with the rename: the new one is
             // on the disk before, so a crash leaves one of the two whole.
-            faults::Check(faults::Op::Sync);
-            int rc;
-            while ((rc = ::fsync(static_cast<int>(handle_))) != 0 && errno == EINTR) {
+            if (syncFirst) {
+                faults::Check(faults::Op::Sync);
+                int rc;
+                while ((rc = ::fsync(static_cast<int>(handle_))) != 0 && errno == EINTR) {
+                }
+                if (rc != 0 && errno != EINVAL && errno != EROFS) throw VbError(VbErrorFromErrno(errno));
             }
-            if (rc != 0 && errno != EINVAL && errno != EROFS) throw VbError(VbErrorFromErrno(errno));
         }
         if (::renameat(folder, tempName_.c_str(), folder, native.c_str()) != 0) {
             const int err = errno;

@@ -47,6 +47,7 @@ void Walk(HANDLE folder, const std::string& prefix, int depthLeft, FolderListing
             out.skipped.push_back(relative);
         } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             out.files.push_back(relative);
+            out.stamps.push_back(std::nullopt);  // the listing lacks the change time and the file index
         } else if (depthLeft > 0) {
             // Opened again without following it: what was listed may have changed since.
             win::Kind kind;

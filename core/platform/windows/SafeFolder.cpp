@@ -122,7 +122,7 @@ void FolderFile::Write(const void* bytes, std::size_t n) {
     }
 }
 
-void FolderFile::CommitAs(const std::string& name) {
+void FolderFile::Commit(const std::string& name, bool syncFirst) {
     try {
         const std::wstring folder = win::FolderPath(H(folder_));
         const std::wstring target = folder + L'\\' + Component(name);
@@ -133,8 +133,10 @@ void FolderFile::CommitAs(const std::string& name) {
             if ((existing & FILE_ATTRIBUTE_READONLY) != 0) throw VbError(vberr::PermissionDenied);
             // The file that is replaced is lost with the rename: the new one is
             // on the disk before, so a crash leaves one of the two whole.
-            faults::Check(faults::Op::Sync);
-            if (!::FlushFileBuffers(H(handle_))) throw VbError(VbErrorFromWin32(::GetLastError()));
+            if (syncFirst) {
+                faults::Check(faults::Op::Sync);
+                if (!::FlushFileBuffers(H(handle_))) throw VbError(VbErrorFromWin32(::GetLastError()));
+            }
         }
         faults::Check(faults::Op::Rename);
         // The rename replaces a file, or a link itself, at the name; never a folder.
