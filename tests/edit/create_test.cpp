@@ -98,7 +98,9 @@ TEST(CreateArchiveTest, RefusalsLeaveNothingBehind) {
         const std::vector<std::string> left = exists ? std::vector<std::string>{"new.arc", "src"}
                                                      : std::vector<std::string>{"src"};
         EXPECT_EQ(FolderListing(h.dir.path()), left);
-        if (exists) EXPECT_EQ(ReadFileBytes(h.dir / "new.arc"), "precious");
+        if (exists) {
+            EXPECT_EQ(ReadFileBytes(h.dir / "new.arc"), "precious");
+        }
     }
 }
 
