@@ -1,14 +1,8 @@
 #include "UiHarness.h"
 
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QPushButton>
-#include <QTest>
 #include <QTimer>
-
-#include "ui/EntryTreeModel.h"
-#include "ui/EntryTreeView.h"
 
 namespace tessarin::testing {
 
@@ -66,9 +60,8 @@ std::string UiHarness::SelectedKey() const {
 void UiHarness::Click(Qt::MouseButton button, const std::string& key) {
     QPoint pos(10, window.Tree()->viewport()->height() - 3);
     if (!key.empty()) {
-        const QModelIndex index = window.Model()->IndexOf(program.tree.Find(key));
-        ASSERT_TRUE(index.isValid()) << key;
-        pos = window.Tree()->visualRect(index).center();
+        ASSERT_TRUE(IndexOf(key).isValid()) << key;
+        pos = Centre(key);
     }
     QTest::mouseClick(window.Tree()->viewport(), button, Qt::NoModifier, pos);
 }

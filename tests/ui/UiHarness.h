@@ -1,7 +1,12 @@
 #pragma once
 // A real main window on the offscreen platform attached to a program, the
 // prompts that answer it at once, and a driver for the real modal dialogs.
+#include <gtest/gtest.h>
+
+#include <QAction>
 #include <QDialog>
+#include <QLabel>
+#include <QTest>
 #include <deque>
 #include <functional>
 #include <ostream>
@@ -9,6 +14,8 @@
 
 #include "state/Program.h"
 #include "support/ArcBuilder.h"
+#include "ui/EntryTreeModel.h"
+#include "ui/EntryTreeView.h"
 #include "ui/ModalPrompts.h"
 #include "ui/frmMain.h"
 
@@ -22,14 +29,15 @@ namespace tessarin::testing {
 struct ScriptedPrompts : ModalPrompts {
     int opens = 0, folders = 0, popups = 0, dialogs = 0;
     int chooseAnswer = -1;         // the button every question answers (-1: dismissed)
-    QStringList messages, questions;
+    QString file, folder;          // what the pickers answer
+    QStringList messages, questions, fileStarts, folderStarts;  // where each picker started
     void Message(QWidget*, const QString& text, MsgIcon, const QString&) override { messages << text; }
     int Choose(QWidget*, const QString& text, MsgIcon, const QString&, const QStringList&) override {
         questions << text;
         return chooseAnswer;
     }
-    QString OpenFile(const OpenFileRequest&) override { ++opens; return {}; }
-    QString Folder(const FolderRequest&) override { ++folders; return {}; }
+    QString OpenFile(const OpenFileRequest& r) override { ++opens; fileStarts << r.initialFolder; return file; }
+    QString Folder(const FolderRequest& r) override { ++folders; folderStarts << r.initialFolder; return folder; }
     QAction* Popup(QMenu&, const QPoint&) override { ++popups; return nullptr; }
     int Exec(QDialog& dialog) override { ++dialogs; return dialog.result(); }
 };
@@ -55,6 +63,8 @@ private:
 
 void Press(QWidget* dialog, const char* button);
 
+inline ArcPlan Archive(std::vector<RecordPlan> records) { ArcPlan plan; plan.records = std::move(records); return plan; }
+
 // Entries: top.1A   a\readme.20   a\b\logo.1A   a\b\c\raw.99
 ArcPlan SampleArchive();
 
@@ -70,8 +80,11 @@ public:
     int ended = 0;                       // times the end action ran
 
     // Writes the archive into dir and opens it as the command line does.
-    void Open(const ArcPlan& archive, const std::string& name = "pack.ARC");
+    void Open(const ArcPlan& archive = SampleArchive(), const std::string& name = "pack.ARC");
     std::string SelectedKey() const;  // "" when nothing is selected
+    void Select(const std::string& key) { window.TreeSelect(program.tree.Find(key)); }
+    QModelIndex IndexOf(const std::string& key) const { return window.Model()->IndexOf(program.tree.Find(key)); }
+    QPoint Centre(const std::string& key) const { return window.Tree()->visualRect(IndexOf(key)).center(); }
     void Click(Qt::MouseButton button, const std::string& key);  // "": empty space below the rows
 };
 

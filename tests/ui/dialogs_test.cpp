@@ -1,16 +1,12 @@
 // The real dialogs, answered by a ModalDriver: message boxes, the two pickers
 // with their filters, the context menu, the properties dialog and the about box.
 // Checks run inside the driver's steps; a step that never ran fails the test.
-#include <gtest/gtest.h>
-
 #include <QAbstractItemView>
 #include <QFileDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTest>
 #include <QTranslator>
 #include <QLocale>
 #include <QCoreApplication>

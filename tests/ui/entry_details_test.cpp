@@ -1,16 +1,16 @@
-// The tree's columns, sorting, filter and selection totals: real widgets on
-// the offscreen platform, with Qt's model tester watching the model.
-#include <gtest/gtest.h>
-
+// The tree's columns, sorting and filter, and edits that change it in place:
+// real widgets on the offscreen platform, with Qt's model tester watching.
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QHeaderView>
-#include <QLabel>
-#include <QTest>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <functional>
 
 #include "UiHarness.h"
+#include "app/Commands.h"
+#include "app/EditCommands.h"
 #include "ui/EntryFilterBox.h"
-#include "ui/EntryTreeModel.h"
-#include "ui/EntryTreeView.h"
 
 namespace tessarin::testing {
 namespace {
@@ -28,18 +28,16 @@ QStringList ShownKeys(const UiHarness& ui, const QModelIndex& parent = {}) {
 }
 
 QString Cells(const UiHarness& ui, const std::string& key) {
-    const QModelIndex first = ui.window.Model()->IndexOf(ui.program.tree.Find(key));
     QStringList cells;
-    for (int column = 1; column < EntryTreeModel::kColumnCount; ++column) {
-        cells << first.siblingAtColumn(column).data().toString();
-    }
+    for (int column = 1; column < EntryTreeModel::kColumnCount; ++column)
+        cells << ui.IndexOf(key).siblingAtColumn(column).data().toString();
     return cells.join('|');
 }
 
 TEST(EntryDetails, ColumnsShowTheRecordAndFoldersTheirSums) {
     UiHarness ui;
     QAbstractItemModelTester tester(ui.window.Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-    ui.Open(SampleArchive());
+    ui.Open();
     // Size as shown, stored size, ratio; then type and offset for an entry, nothing for a folder.
     const auto sums = [](const char* size, qsizetype stored, double plain) {
         return size + ("|" + QString::number(stored) + "|" + QString::number(100.0 * stored / plain, 'f', 1) + "%|");
@@ -60,9 +58,8 @@ TEST(EntryDetails, ColumnsShowTheRecordAndFoldersTheirSums) {
     for (const auto& row : rows) EXPECT_EQ(Cells(ui, row.key), row.cells) << row.key;
     // The headers, and the window wide enough for every column.
     QStringList headers;
-    for (int column = 0; column < EntryTreeModel::kColumnCount; ++column) {
+    for (int column = 0; column < EntryTreeModel::kColumnCount; ++column)
         headers << ui.window.Model()->headerData(column, Qt::Horizontal).toString();
-    }
     EXPECT_EQ(headers.join('|'), QString::fromUtf8("名称|大小|压缩后|比率|类型|类型代码|偏移"));
     EXPECT_GE(ui.window.Tree()->viewport()->width(), ui.window.Tree()->header()->length());
 }
@@ -71,8 +68,7 @@ TEST(EntryDetails, HeaderSortsWithinEachFolderFoldersFirstAndKeepsWidthsAndOrder
     UiHarness ui;
     QAbstractItemModelTester tester(ui.window.Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     ArcPlan plan = SampleArchive();
-    plan.records.push_back(Entry("a\\big", 0x20, std::string(5000, 'y')));
-    plan.records.push_back(Entry("a\\Alpha", 0x1A, "zz"));
+    plan.records.insert(plan.records.end(), {Entry("a\\big", 0x20, std::string(5000, 'y')), Entry("a\\Alpha", 0x1A, "zz")});
     ui.Open(plan);
     const struct { int column; Qt::SortOrder order; const char* keys; } rows[] = {
         {-1, Qt::AscendingOrder, "Root top.1A a\\ a\\readme.20 a\\b\\ a\\b\\logo.1A a\\b\\c\\ a\\b\\c\\raw.99 a\\big.20 a\\Alpha.1A"},
@@ -86,27 +82,25 @@ TEST(EntryDetails, HeaderSortsWithinEachFolderFoldersFirstAndKeepsWidthsAndOrder
         EXPECT_EQ(ShownKeys(ui).join(' '), QString::fromUtf8(row.keys)) << row.column;
     }
     // The selection and the open folders survive a sort.
-    ui.window.TreeSelect(ui.program.tree.Find("a\\b\\logo.1A"));
+    ui.Select("a\\b\\logo.1A");
     ui.window.Tree()->sortByColumn(1, Qt::DescendingOrder);
     EXPECT_EQ(ui.SelectedKey(), "a\\b\\logo.1A");
-    EXPECT_TRUE(ui.window.Tree()->isExpanded(ui.window.Model()->IndexOf(ui.program.tree.Find("a\\b\\"))));
+    EXPECT_TRUE(ui.window.Tree()->isExpanded(ui.IndexOf("a\\b\\")));
 
     ui.window.Tree()->header()->resizeSection(2, 123);
     ui.window.MenuAction("nclose")->trigger();
     ui.Open(plan, "again.ARC");
     EXPECT_EQ(ui.window.Tree()->header()->sectionSize(2), 123);
     EXPECT_EQ(ui.window.Tree()->header()->sortIndicatorSection(), 1);
-    EXPECT_EQ(ShownKeys(ui).join(' ').toStdString(),
-              "Root a\\ a\\b\\ a\\b\\c\\ a\\b\\c\\raw.99 a\\b\\logo.1A a\\big.20 a\\readme.20 a\\Alpha.1A top.1A");
+    EXPECT_EQ(ShownKeys(ui).join(' '), QString::fromUtf8(rows[2].keys));  // sorted as before
 }
 
 TEST(EntryDetails, FilterKeepsMatchesWithTheirFoldersAndEscRestoresTheTree) {
     UiHarness ui;
     QAbstractItemModelTester tester(ui.window.Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-    ui.Open(SampleArchive());
+    ui.Open();
     EntryFilterBox* box = ui.window.FilterBox();
-    const QModelIndex b = ui.window.Model()->IndexOf(ui.program.tree.Find("a\\b\\"));
-    ui.window.Tree()->collapse(b);
+    ui.window.Tree()->collapse(ui.IndexOf("a\\b\\"));
     const struct { const char* text; const char* keys; } rows[] = {
         {"LOGO", "Root a\\ a\\b\\ a\\b\\logo.1A"},
         {"a\\B", "Root a\\ a\\b\\ a\\b\\logo.1A a\\b\\c\\ a\\b\\c\\raw.99"},
@@ -118,9 +112,7 @@ TEST(EntryDetails, FilterKeepsMatchesWithTheirFoldersAndEscRestoresTheTree) {
     for (const auto& row : rows) {
         box->setText(QString::fromUtf8(row.text));
         EXPECT_EQ(ShownKeys(ui).join(' '), QString::fromUtf8(row.keys)) << row.text;
-        if (*row.text && std::string(row.keys) != "Root") {
-            EXPECT_TRUE(ui.window.Tree()->isExpanded(ui.window.Model()->IndexOf(ui.program.tree.Find("a\\b\\"))));
-        }
+        EXPECT_TRUE(!*row.text || std::string(row.keys) == "Root" || ui.window.Tree()->isExpanded(ui.IndexOf("a\\b\\")));
     }
     // Typing in the tree starts the filter, Esc clears it and closes what was closed.
     ui.window.Tree()->setFocus();
@@ -129,24 +121,72 @@ TEST(EntryDetails, FilterKeepsMatchesWithTheirFoldersAndEscRestoresTheTree) {
     EXPECT_EQ(ShownKeys(ui).join(' ').toStdString(), "Root a\\ a\\b\\ a\\b\\c\\ a\\b\\c\\raw.99");
     QTest::keyClick(box, Qt::Key_Escape);
     EXPECT_TRUE(box->text().isEmpty());
-    EXPECT_FALSE(ui.window.Tree()->isExpanded(ui.window.Model()->IndexOf(ui.program.tree.Find("a\\b\\"))));
-    EXPECT_TRUE(ui.window.Tree()->isExpanded(ui.window.Model()->IndexOf(ui.program.tree.Find("a\\"))));
+    EXPECT_FALSE(ui.window.Tree()->isExpanded(ui.IndexOf("a\\b\\")));
+    EXPECT_TRUE(ui.window.Tree()->isExpanded(ui.IndexOf("a\\")));
     EXPECT_TRUE(ui.window.Tree()->hasFocus());
     QTest::keySequence(ui.window.Tree(), QKeySequence("Ctrl+L"));
     EXPECT_TRUE(box->hasFocus());
 }
 
-TEST(EntryDetails, PanelOneCountsTheSelectedEntriesAndTheirSize) {
-    UiHarness ui;
-    ui.Open(SampleArchive());
-    const struct { const char* key; const char* panel; } rows[] = {
-        {"a\\", "已选择 3 个对象，共 3,010 字节"},
-        {"a\\b\\logo.1A", "已选择 1 个对象，共 3,000 字节"},
-        {"Root", "发现 4 个对象"},
+// Edits change the tree in place: expanded folders stay expanded, collapsed
+// ones collapsed, the selection moves on and the folder sums follow.
+TEST(TreeEdit, DeleteAddAndUndoKeepExpandedFoldersSortedOrNot) {
+    // selected: afterwards; sumOfA: the size column of a\ .
+    const struct { const char* label; std::string select; std::function<void(UiHarness&)> edit; std::string selected;
+                   QString sumOfA; int resets; } rows[] = {
+        {"delete", "a\\b\\logo.1A", [](UiHarness& ui) { ui.window.MenuAction("ndelete")->trigger(); }, "a\\b\\c\\", "10", 0},
+        {"add", "a\\b\\", [](UiHarness& ui) { RunCommand(ui.program, [&] { AddFilesToSelected(ui.program, {ui.dir / "n.txt"}); }); },
+         "a\\b\\n.20", "3,015", 0},
+        {"undo", "a\\b\\logo.1A", [](UiHarness& ui) { ui.window.MenuAction("ndelete")->trigger(); ui.window.MenuAction("nundo")->trigger(); },
+         "a\\b\\c\\", "3,010", 1},
     };
+    for (const bool sorted : {false, true}) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(std::string(row.label) + (sorted ? " (sorted)" : ""));
+            UiHarness ui;
+            ui.program.undo.kept = true;
+            QAbstractItemModelTester tester(ui.window.Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+            ui.Open();
+            WriteFileBytes(ui.dir / "n.txt", "added");
+            ui.window.Tree()->collapse(ui.IndexOf("a\\b\\c\\"));
+            if (sorted) ui.window.Tree()->sortByColumn(EntryTreeModel::kNameColumn, Qt::DescendingOrder);
+            ui.Select(row.select);
+            ui.prompts->chooseAnswer = 0;  // yes, delete
+            QSignalSpy resets(ui.window.Model(), &QAbstractItemModel::modelReset);
+            row.edit(ui);
+            EXPECT_EQ(resets.count(), row.resets);
+            EXPECT_EQ(ui.SelectedKey(), row.selected);
+            for (const char* key : {"Root", "a\\", "a\\b\\"}) EXPECT_TRUE(ui.window.Tree()->isExpanded(ui.IndexOf(key)));
+            EXPECT_FALSE(ui.window.Tree()->isExpanded(ui.IndexOf("a\\b\\c\\")));
+            EXPECT_EQ(ui.IndexOf("a\\").siblingAtColumn(EntryTreeModel::kSizeColumn).data().toString(), row.sumOfA);
+        }
+    }
+}
+
+// F2 edits the selected node's name in the tree: Enter renames, Esc does not.
+TEST(TreeEdit, NamesAreEditedInPlace) {
+    // selected: afterwards, the archive changed unless it is select.
+    const struct { std::string select; QString typed; Qt::Key key; std::string selected; } rows[] = {{"a\\readme.20", "notes.png", Qt::Key_Return, "a\\notes.1A"},
+                {"a\\b\\", "新", Qt::Key_Enter, "a\\新\\"},
+                {"a\\readme.20", "notes.png", Qt::Key_Escape, "a\\readme.20"}};
     for (const auto& row : rows) {
-        ui.window.TreeSelect(ui.program.tree.Find(row.key));
-        EXPECT_EQ(ui.window.Panel(1)->text(), QString::fromUtf8(row.panel)) << row.key;
+        SCOPED_TRACE(row.selected);
+        UiHarness ui;
+        ui.Open();
+        const std::string before = ReadFileBytes(ui.dir / "pack.ARC");
+        const TreeNode& node = ui.program.tree.Node(ui.program.tree.Find(row.select));
+        ui.Select(row.select);
+        QTest::keyClick(ui.window.Tree(), Qt::Key_F2);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(editor->text().toStdString(), node.text);
+        editor->setText(row.typed);  // typed (QTest types ASCII only)
+        QTest::keyClick(editor, row.key);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ui.program.tree.Find(row.selected) != kNoNode; }, 2000));
+        QTest::qWait(20);
+        EXPECT_EQ(ReadFileBytes(ui.dir / "pack.ARC") != before, row.selected != row.select);
+        EXPECT_EQ(ui.SelectedKey(), row.selected);
+        EXPECT_TRUE(ui.window.Tree()->isExpanded(ui.IndexOf("a\\")));
     }
 }
 

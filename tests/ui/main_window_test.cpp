@@ -1,19 +1,13 @@
 // The main window: its state at start, its layout on resize, its shortcuts,
-// clicks, keys and drags in the tree, its context menu, and the item model.
-#include <gtest/gtest.h>
-
+// clicks, keys and drags in the tree (several nodes selected with Ctrl and
+// Shift too), its context menu, and the item model.
 #include <QAbstractItemModelTester>
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
-#include <QTest>
 
 #include "UiHarness.h"
-#include "ui/EntryTreeModel.h"
-#include "ui/EntryTreeView.h"
 
 namespace tessarin::testing {
 namespace {
@@ -55,9 +49,8 @@ TEST(MainWindow, StartsWithTheDesignedMenusToolbarCheck1PanelsAndProgressBars) {
     EXPECT_EQ(ui.window.Check1Value(), 0);
 
     QStringList panels;  // text and width in twips
-    for (int panel = 1; panel <= 3; ++panel) {
+    for (int panel = 1; panel <= 3; ++panel)
         panels << ui.window.Panel(panel)->text() + ' ' + QString::number(ui.window.PanelWidth(panel));
-    }
     EXPECT_EQ(panels.join(", "), QString::fromUtf8("就绪 8655,  1875,  1440"));
     EXPECT_FALSE(ui.window.ProgressBar(1)->isVisible() || ui.window.ProgressBar(2)->isVisible());
     EXPECT_EQ(ui.window.windowTitle(), "Tessarin");
@@ -106,7 +99,7 @@ TEST(MainWindow, ShortcutsReachTheirCommandsOnlyWhileEnabledEvenWithFocusInTheTr
             const Setup setup = enabled ? row.enabledIn : row.disabledIn;
             SCOPED_TRACE(::testing::Message() << row.key << " setup " << setup);
             UiHarness ui;
-            if (setup != Start) ui.Open(SampleArchive());
+            if (setup != Start) ui.Open();
             if (setup == Clicked) ui.Click(Qt::LeftButton, "a\\readme.20");
             ui.window.Tree()->setFocus();
             const std::string selected = ui.SelectedKey();
@@ -119,41 +112,66 @@ TEST(MainWindow, ShortcutsReachTheirCommandsOnlyWhileEnabledEvenWithFocusInTheTr
     }
 }
 
-// Clicks, arrow keys and a left drag select as a click would: an entry enables
-// the entry controls, a folder or the root disables them (导出 stays for a
-// folder). The tree has the focus after an open, so the first arrow key moves
-// on from the root.
-TEST(TreeEvents, ClicksKeysAndDragsSwitchTheEntryControls) {
+// Clicks, arrow keys and a left drag select as a click would, Ctrl and Shift
+// several nodes: the current node drives the entry controls (an entry enables
+// them, a folder or the root disables them; 导出 stays for a folder) and panel
+// 1 counts the selection. The tree has the focus after an open, so the first
+// arrow key moves on from the root.
+// Entries: top.1A (8 bytes), a\readme.20 (7), a\b\logo.1A (3000), a\b\c\raw.99 (3).
+TEST(TreeEvents, ClicksKeysAndDragsSelectAndSwitchTheEntryControls) {
     UiHarness ui;
-    ui.Open(SampleArchive());
+    ui.Open();
     EXPECT_EQ(ui.SelectedKey(), "Root");
     QApplication::processEvents();
     ASSERT_NE(QApplication::focusWidget(), nullptr);
     QWidget* viewport = ui.window.Tree()->viewport();
-    const auto centre = [&](const char* key) {
-        return ui.window.Tree()->visualRect(ui.window.Model()->IndexOf(ui.program.tree.Find(key))).center();
+    // Down: from the step before; Press: the left button goes down; Drag: moved there from the press and released;
+    // Right: a right click; ShiftUp: Shift+Up from the step before. n: the nodes selected (0: not checked).
+    enum How { Click, Down, Press, Drag, Ctrl, Shift, Right, ShiftUp };
+    const struct { How how; const char *key, *current; std::size_t n; const char* panel; } steps[] = {
+        {Down, "top.1A", "top.1A", 1, nullptr},  {Click, "a\\b\\logo.1A", "a\\b\\logo.1A", 1, nullptr},
+        {Click, "Root", "Root", 1, "发现 4 个对象"}, {Click, "top.1A", "top.1A", 1, "已选择 1 个对象，共 8 字节"},
+        {Down, "a\\", "a\\", 1, "已选择 3 个对象，共 3,010 字节"}, {Down, "a\\readme.20", "a\\readme.20", 1, nullptr},
+        {Press, "a\\b\\", "a\\b\\", 1, nullptr}, {Drag, "a\\b\\logo.1A", "a\\b\\logo.1A", 0, nullptr},
+        {Click, "a\\b\\", "a\\b\\", 1, nullptr},
+        {Click, "top.1A", "top.1A", 1, "已选择 1 个对象，共 8 字节"},
+        {Ctrl, "a\\readme.20", "a\\readme.20", 2, "已选择 2 个对象，共 15 字节"},
+        {Ctrl, "a\\", "a\\", 3, "已选择 4 个对象，共 3,018 字节"},  // readme counted once, with its folder
+        {Right, "top.1A", "a\\", 3, "已选择 4 个对象，共 3,018 字节"},  // not the current node: no menu either
+        {Click, "a\\b\\logo.1A", "a\\b\\logo.1A", 1, "已选择 1 个对象，共 3,000 字节"},
+        {Shift, "a\\b\\c\\raw.99", "a\\b\\c\\raw.99", 3, "已选择 2 个对象，共 3,003 字节"},
+        {ShiftUp, nullptr, "a\\b\\c\\", 2, "已选择 2 个对象，共 3,003 字节"},
+        {Ctrl, "a\\b\\c\\", "a\\b\\logo.1A", 1, "已选择 1 个对象，共 3,000 字节"},  // taken out again
     };
-    // Down: from the step before; Press: the left button goes down; Drag: moved there from the press and released.
-    enum How { Click, Down, Press, Drag };
-    struct Step { How how; const char* key; bool enabled; };
-    const Step steps[] = {{Down, "top.1A", true},       {Click, "a\\b\\logo.1A", true}, {Click, "Root", false},
-                          {Click, "top.1A", true},      {Down, "a\\", false},          {Down, "a\\readme.20", true},
-                          {Press, "a\\b\\", false},     {Drag, "a\\b\\logo.1A", true},  {Click, "a\\b\\", false}};
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.key);
-        if (step.how == Click) ui.Click(Qt::LeftButton, step.key);
+    for (const auto& step : steps) {
+        SCOPED_TRACE(::testing::Message() << &step - steps);
+        const Qt::KeyboardModifiers keys = step.how == Ctrl ? Qt::ControlModifier
+                                           : step.how == Shift || step.how == ShiftUp ? Qt::ShiftModifier
+                                                                                      : Qt::NoModifier;
         if (step.how == Down) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);  // where a key press goes
-        if (step.how == Press) QTest::mousePress(viewport, Qt::LeftButton, {}, centre(step.key));
-        if (step.how == Drag) QTest::mouseMove(viewport, centre(step.key));
-        if (step.how == Drag) QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre(step.key));
-        EXPECT_EQ(ui.SelectedKey(), step.key);
-        const bool exportable = step.enabled || std::string(step.key) != "Root";  // 导出 also takes a folder
-        EXPECT_EQ(ui.window.MenuAction("nexport")->isEnabled() && ui.window.ToolbarAction(5)->isEnabled(), exportable);
-        for (const char* item : {"nimport", "nproperty"}) {
-            EXPECT_EQ(ui.window.MenuAction(item)->isEnabled(), step.enabled) << item;
-        }
-        for (int button : {6, 8}) EXPECT_EQ(ui.window.ToolbarAction(button)->isEnabled(), step.enabled) << button;
+        if (step.how == ShiftUp) QTest::keyClick(ui.window.Tree(), Qt::Key_Up, keys);
+        if (step.how == Press) QTest::mousePress(viewport, Qt::LeftButton, {}, ui.Centre(step.key));
+        if (step.how == Drag) QTest::mouseMove(viewport, ui.Centre(step.key));
+        if (step.how == Drag) QTest::mouseRelease(viewport, Qt::LeftButton, {}, ui.Centre(step.key));
+        if (step.how == Click || step.how == Ctrl || step.how == Shift || step.how == Right)
+            QTest::mouseClick(viewport, step.how == Right ? Qt::RightButton : Qt::LeftButton, keys, ui.Centre(step.key));
+        EXPECT_EQ(ui.SelectedKey(), step.current);
+        EXPECT_EQ(step.n ? ui.window.TreeSelection().size() : 0, step.n);
+        EXPECT_EQ(step.panel ? ui.window.Panel(1)->text() : QString(), QString::fromUtf8(step.panel));
+        const bool entry = IsEntryKey(step.current);
+        EXPECT_EQ(ui.window.MenuAction("nexport")->isEnabled() && ui.window.ToolbarAction(5)->isEnabled(),
+                  std::string(step.current) != "Root");  // 导出 also takes a folder
+        for (const char* item : {"nimport", "nproperty"}) EXPECT_EQ(ui.window.MenuAction(item)->isEnabled(), entry) << item;
+        for (int button : {6, 8}) EXPECT_EQ(ui.window.ToolbarAction(button)->isEnabled(), entry) << button;
     }
+    EXPECT_EQ(ui.prompts->popups, 0);
+
+    // Files dropped onto a folder are added there.
+    for (const char* name : {"one.7", "two.8"}) WriteFileBytes(ui.dir / name, name);
+    ui.window.DropFiles(ui.program.tree.Find("a\\b\\"), {ui.dir / "one.7", ui.dir / "two.8"});
+    QTest::qWait(20);  // the drop's work runs after the drop
+    EXPECT_EQ(ui.program.arc.ArcEntries.size(), 6u);
+    EXPECT_TRUE(ui.program.tree.Find("a\\b\\one.7") != kNoNode && ui.program.tree.Find("a\\b\\two.8") != kNoNode);
 }
 
 // A right click on the selected entry, Shift+F10 or the Menu key opens the
@@ -167,10 +185,9 @@ TEST(TreeEvents, ContextMenuOpensOnlyForTheSelectedEntryAndNeverChangesTheSelect
                         {"top.1A", nullptr, shiftF10, 1},    {"top.1A", nullptr, menuKey, 1},
                         {"a\\", nullptr, menuKey, 0},        {"Root", nullptr, shiftF10, 0}};
     for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << row.selected << " / " << (row.rightClicked ? row.rightClicked : "key")
-                                          << " " << row.key.toString().toStdString());
+        SCOPED_TRACE(::testing::Message() << "row " << &row - rows);
         UiHarness ui;
-        ui.Open(SampleArchive());
+        ui.Open();
         ui.Click(Qt::LeftButton, row.selected);
         const QModelIndex current = ui.window.Tree()->currentIndex();
         if (row.rightClicked) ui.Click(Qt::RightButton, row.rightClicked);
@@ -191,10 +208,8 @@ TEST(EntryTreeModel, PassesQtsModelTesterAcrossOpenCloseAndReopen) {
     {
         QAbstractItemModelTester tester(ui.window.Model(), QAbstractItemModelTester::FailureReportingMode::Warning);
         ArcPlan deep = SampleArchive();
-        for (int i = 0; i < 40; ++i) {  // 5 folders of 3 sub-folders
-            const QString name = QString("d%1\\e%2\\f%3").arg(i % 5).arg(i % 3).arg(i);
-            deep.records.push_back(Entry(name.toStdString(), 0x20, "x"));
-        }
+        for (int i = 0; i < 40; ++i)  // 5 folders of 3 sub-folders
+            deep.records.push_back(Entry(QString("d%1\\e%2\\f%3").arg(i % 5).arg(i % 3).arg(i).toStdString(), 0x20, "x"));
         ui.Open(deep);
         ui.window.Tree()->collapseAll();
         ui.window.Tree()->expandAll();

@@ -1,24 +1,22 @@
 // The preview window on the offscreen platform: images of every format it
 // reads, text in its encodings, bytes, and entries that are damaged, short,
-// declared huge or inflate without end. Pixels and texts are checked.
-#include <gtest/gtest.h>
-
+// declared huge or inflate without end. Pixels and texts are checked. Then
+// its decisions on bytes alone: DDS files that cannot be decoded, the
+// encoding text is detected in, and what kind of view an entry gets.
 #include <QBuffer>
 #include <QComboBox>
 #include <QImage>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTest>
 #include <QToolButton>
 
-#include "DdsBuilder.h"
 #include "UiHarness.h"
 #include "core/ExtTypes.h"
-#include "ui/EntryTreeView.h"
+#include "ui/DdsImage.h"
 #include "ui/HexView.h"
 #include "ui/ImageView.h"
+#include "ui/PreviewContent.h"
 #include "ui/PreviewWindow.h"
 
 namespace tessarin::testing {
@@ -26,7 +24,25 @@ namespace {
 
 constexpr QRgb kRed = qRgb(255, 0, 0);
 
-std::string Saved(const QImage& image, const char* format) {
+// A DDS file: the header, then data.
+std::string Dds(int w, int h, const char* fourCc, std::uint32_t bits, const std::uint32_t masks[4], const std::string& data) {
+    std::string s = "DDS " + std::string(124, '\0');
+    const auto put = [&s](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
+    };
+    using U = std::uint32_t;
+    for (const auto& [at, v] : {std::pair<std::size_t, U>{4, 124}, {8, 0x1007}, {12, U(h)}, {16, U(w)}, {76, 32}}) put(at, v);
+    put(80, fourCc ? 0x4 : masks[3] ? 0x41 : 0x40);
+    if (fourCc) s.replace(84, 4, fourCc);
+    if (!fourCc) put(88, bits);
+    for (int i = 0; i < 4 && !fourCc; ++i) put(92 + 4 * i, masks[i]);
+    return s + data;
+}
+
+// A red image in the given format.
+std::string Red(const char* format, int w = 8, int h = 6) {
+    QImage image(w, h, QImage::Format_ARGB32);
+    image.fill(kRed);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -34,33 +50,18 @@ std::string Saved(const QImage& image, const char* format) {
     return bytes.toStdString();
 }
 
-QImage Solid(QRgb color, int w = 8, int h = 6) {
-    QImage image(w, h, QImage::Format_ARGB32);
-    image.fill(color);
-    return image;
-}
-
 // One 4 x 4 block of red in each DXT kind (color0 red, every index 0).
 const std::string kRedColorBlock("\x00\xf8\x1f\x00\x00\x00\x00\x00", 8);
-std::string DxtBlocks(const char* kind, int blocks) {
-    std::string block = kRedColorBlock;
-    if (std::string(kind) == "DXT3") block = std::string(8, '\xff') + block;
-    if (std::string(kind) == "DXT5") block = std::string("\xff\x00", 2) + std::string(6, '\0') + block;
+std::string DxtBlocks(const std::string& kind, int blocks) {
+    const std::string block =
+        (kind == "DXT3" ? std::string(8, '\xff') : kind == "DXT5" ? std::string("\xff\0\0\0\0\0\0\0", 8) : "") + kRedColorBlock;
     std::string out;
     for (int i = 0; i < blocks; ++i) out += block;
     return out;
 }
 
 // A 2 x 1 red uncompressed TGA with alpha, rows top down.
-std::string Tga() {
-    std::string s(18, '\0');
-    s[2] = 2;
-    s[12] = 2;
-    s[14] = 1;
-    s[16] = 32;
-    s[17] = 0x28;
-    return s + std::string("\x00\x00\xff\xff\x00\x00\xff\xff", 8);
-}
+const std::string kTga("\0\0\x02\0\0\0\0\0\0\0\0\0\x02\0\x01\0\x20\x28" "\0\0\xff\xff\0\0\xff\xff", 26);
 
 // A 1 x 1 red GIF (Qt reads GIF but does not write it).
 const std::string kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00"
@@ -71,26 +72,18 @@ struct Previewer {
     explicit Previewer(const std::vector<RecordPlan>& records) {
         AddExtType(ui.program.ExtTypes, "30", "tga");
         AddExtType(ui.program.ExtTypes, "31", "dds");
-        ArcPlan plan;
-        plan.records = records;
-        ui.Open(plan);
+        ui.Open(Archive(records));
         EXPECT_TRUE(ui.program.ArchiveIsOpen()) << ui.prompts->messages.join('|').toStdString();
     }
     // Selects the entry, opens (or follows with) the preview, waits for it.
     PreviewWindow* Show(const std::string& key) {
-        ui.window.TreeSelect(ui.program.tree.Find(key));
-        PreviewWindow* preview = ui.window.Preview();
-        if (!preview || !preview->isVisible()) {
+        ui.Select(key);
+        if (!ui.window.Preview() || !ui.window.Preview()->isVisible()) {
             ui.window.Tree()->setFocus();
             QTest::keyClick(ui.window.Tree(), Qt::Key_Space);
-            preview = ui.window.Preview();
         }
-        EXPECT_NE(preview, nullptr);
-        if (!preview) return nullptr;
-        if (preview->Loading()) {
-            QSignalSpy shown(preview, &PreviewWindow::shown);
-            EXPECT_TRUE(shown.wait(20000)) << key;
-        }
+        PreviewWindow* preview = ui.window.Preview();
+        if (preview && preview->Loading() && !QSignalSpy(preview, &PreviewWindow::shown).wait(20000)) ADD_FAILURE() << key;
         return preview;
     }
 };
@@ -100,26 +93,22 @@ bool Reddish(QRgb c) { return qRed(c) > 200 && qGreen(c) < 70 && qBlue(c) < 70; 
 TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
     const std::uint32_t argb[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
     const std::uint32_t rgb[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0};
-    const std::string rgb24 = [] {
-        std::string s;
-        for (int i = 0; i < 16; ++i) s += std::string("\x00\x00\xff", 3);
-        return s;
-    }();
+    std::string rgb24;
+    for (int i = 0; i < 16; ++i) rgb24 += std::string("\0\0\xff", 3);
     struct Row { const char* name; int type; std::string bytes; const char* status; };
     const std::vector<Row> rows = {
-        {"png", 0x1A, Saved(Solid(kRed), "PNG"), "PNG  8 × 6"},
-        {"jpeg", 0x99, Saved(Solid(kRed), "JPEG"), "JPEG  8 × 6"},  // by content, whatever the type
-        {"bmp", 0x99, Saved(Solid(kRed), "BMP"), "BMP  8 × 6"},
+        {"wide", 0x1A, Red("PNG", 3000, 1500), "PNG  3000 × 1500"},  // first shown: comes fitted
+        {"jpeg", 0x99, Red("JPEG"), "JPEG  8 × 6"},  // by content, whatever the type
+        {"bmp", 0x99, Red("BMP"), "BMP  8 × 6"},
         {"gif", 0x99, kGif, "GIF  1 × 1"},
-        {"tiff", 0x99, Saved(Solid(kRed), "TIFF"), "TIFF  8 × 6"},
-        {"webp", 0x99, Saved(Solid(kRed), "WEBP"), "WEBP  8 × 6"},
-        {"tga", 0x30, Tga(), "TGA  2 × 1"},  // by the type's name
+        {"tiff", 0x99, Red("TIFF"), "TIFF  8 × 6"},
+        {"webp", 0x99, Red("WEBP"), "WEBP  8 × 6"},
+        {"tga", 0x30, kTga, "TGA  2 × 1"},  // by the type's name
         {"dxt1", 0x99, Dds(8, 4, "DXT1", 0, nullptr, DxtBlocks("DXT1", 2)), "DDS DXT1  8 × 4"},
         {"dxt1tall", 0x99, Dds(4, 260, "DXT1", 0, nullptr, DxtBlocks("DXT1", 65)), "DDS DXT1  4 × 260"},
         {"dxt3", 0x99, Dds(4, 4, "DXT3", 0, nullptr, DxtBlocks("DXT3", 1)), "DDS DXT3  4 × 4"},
         {"dxt5", 0x99, Dds(5, 5, "DXT5", 0, nullptr, DxtBlocks("DXT5", 4)), "DDS DXT5  5 × 5"},
-        {"argb32", 0x31, Dds(4, 4, nullptr, 32, argb, std::string(64, '\0')),
-         "DDS ARGB32  4 × 4"},
+        {"argb32", 0x31, Dds(4, 4, nullptr, 32, argb, std::string(64, '\0')), "DDS ARGB32  4 × 4"},
         {"rgb24", 0x31, Dds(4, 4, nullptr, 24, rgb, rgb24), "DDS RGB24  4 × 4"},
     };
     std::vector<RecordPlan> records;
@@ -131,6 +120,11 @@ TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
         ASSERT_NE(preview, nullptr);
         EXPECT_TRUE(preview->Status()->text().startsWith(QString::fromUtf8(row.status))) << preview->Status()->text().toStdString();
         EXPECT_TRUE(preview->Message()->isHidden()) << preview->Message()->text().toStdString();
+        if (&row == &rows.front()) {
+            const QSize room = preview->Image()->viewport()->size(), fitted = preview->Content().fitted.size();
+            EXPECT_TRUE(std::abs(fitted.width() - room.width()) <= 1 || std::abs(fitted.height() - room.height()) <= 1)
+                << fitted.width() << "x" << fitted.height() << " in " << room.width() << "x" << room.height();
+        }
         const QImage shown = preview->Image()->viewport()->grab().toImage();
         const QRgb centre = shown.pixel(shown.width() / 2, shown.height() / 2);
         if (std::string(row.name) == "argb32") {
@@ -146,16 +140,6 @@ TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
     EXPECT_TRUE(preview->Status()->text().endsWith("100%")) << preview->Status()->text().toStdString();
     QTest::keyClick(preview, Qt::Key_0);
     EXPECT_TRUE(preview->Image()->Fitted());
-}
-
-TEST(Preview, ALargeImageComesFittedToTheWindowItFirstOpensIn) {
-    Previewer p({Entry("wide", 0x1A, Saved(Solid(kRed, 3000, 1500), "PNG"))});
-    PreviewWindow* preview = p.Show("wide.1A");
-    ASSERT_NE(preview, nullptr);
-    const QSize room = preview->Image()->viewport()->size();
-    const QSize fitted = preview->Content().fitted.size();
-    EXPECT_TRUE(std::abs(fitted.width() - room.width()) <= 1 || std::abs(fitted.height() - room.height()) <= 1)
-        << fitted.width() << "x" << fitted.height() << " in " << room.width() << "x" << room.height();
 }
 
 TEST(Preview, TextInItsDetectedEncodingWithLineEndsAndAChoiceToSwitch) {
@@ -181,12 +165,11 @@ TEST(Preview, TextInItsDetectedEncodingWithLineEndsAndAChoiceToSwitch) {
     }
     // The code page 936 text read as UTF-8 is not the same text; back again it is.
     PreviewWindow* preview = p.ui.window.Preview();
-    preview->Encoding()->setCurrentIndex(0);
-    emit preview->Encoding()->activated(0);
-    EXPECT_NE(preview->Text()->toPlainText(), QString::fromUtf8("中文\nline"));
-    preview->Encoding()->setCurrentIndex(3);
-    emit preview->Encoding()->activated(3);
-    EXPECT_EQ(preview->Text()->toPlainText(), QString::fromUtf8("中文\nline"));
+    for (const int index : {0, 3}) {
+        preview->Encoding()->setCurrentIndex(index);
+        emit preview->Encoding()->activated(index);
+        EXPECT_EQ(preview->Text()->toPlainText() == QString::fromUtf8("中文\nline"), index == 3) << index;
+    }
     // The bytes of the same text on request.
     preview->HexToggle()->click();
     EXPECT_TRUE(preview->Hex()->isVisible());
@@ -222,12 +205,9 @@ TEST(Preview, BytesAndFailuresShowWhatCouldBeReadWithAMessage) {
         EXPECT_TRUE(preview->Hex()->isVisible());
         EXPECT_TRUE(preview->Message()->text().contains(QString::fromUtf8(row.message))) << preview->Message()->text().toStdString();
         EXPECT_EQ(preview->Message()->isVisible(), *row.message != '\0') << preview->Message()->text().toStdString();
-        if (row.bytes >= 0) EXPECT_EQ(preview->Content().bytes.size(), row.bytes);
-        if (row.row0) {
-            EXPECT_TRUE(preview->Hex()->RowText(0).startsWith(row.row0)) << preview->Hex()->RowText(0).toStdString();
-        } else {
-            EXPECT_EQ(preview->Hex()->Rows(), 0);
-        }
+        EXPECT_EQ(row.bytes >= 0 ? preview->Content().bytes.size() : -1, row.bytes);
+        EXPECT_TRUE(row.row0 ? preview->Hex()->RowText(0).startsWith(row.row0) : preview->Hex()->Rows() == 0)
+            << preview->Hex()->RowText(0).toStdString();
     }
 }
 
@@ -285,9 +265,7 @@ TEST(Preview, FollowsTheSelectionClosesWithEscAndKeepsItsPlace) {
     PreviewWindow* preview = p.Show("one.20");
     ASSERT_NE(preview, nullptr);
     EXPECT_EQ(preview->windowTitle(), QString::fromUtf8("预览 - one.txt"));
-    p.ui.window.TreeSelect(p.ui.program.tree.Find("two.20"));
-    QSignalSpy shown(preview, &PreviewWindow::shown);
-    ASSERT_TRUE(shown.count() > 0 || shown.wait(5000));
+    ASSERT_EQ(p.Show("two.20"), preview);
     EXPECT_EQ(preview->windowTitle(), QString::fromUtf8("预览 - two.txt"));
     EXPECT_EQ(preview->Text()->toPlainText(), "second");
     preview->setGeometry(QRect(30, 40, 500, 300));
@@ -300,7 +278,7 @@ TEST(Preview, FollowsTheSelectionClosesWithEscAndKeepsItsPlace) {
         EXPECT_EQ(preview->isVisible(), open);
     }
     // Closed, it no longer follows; opened again it is where it was.
-    p.ui.window.TreeSelect(p.ui.program.tree.Find("one.20"));
+    p.ui.Select("one.20");
     EXPECT_FALSE(preview->isVisible());
     p.ui.window.MenuAction("npreview")->trigger();
     EXPECT_TRUE(preview->isVisible());
@@ -309,10 +287,55 @@ TEST(Preview, FollowsTheSelectionClosesWithEscAndKeepsItsPlace) {
     p.ui.window.MenuAction("nclose")->trigger();
     EXPECT_FALSE(preview->Loading());
     // Nothing of the closed archive stays shown.
-    EXPECT_FALSE(preview->isVisible());
-    EXPECT_EQ(preview->windowTitle(), QString::fromUtf8("预览"));
-    EXPECT_TRUE(preview->Text()->toPlainText().isEmpty());
-    EXPECT_TRUE(preview->Content().bytes.isEmpty());
+    EXPECT_TRUE(!preview->isVisible() && preview->Content().bytes.isEmpty());
+    EXPECT_EQ(preview->windowTitle() + preview->Text()->toPlainText(), QString::fromUtf8("预览"));
+}
+
+TEST(DdsImage, RefusesWhatItCannotDecodeWithItsReason) {
+    const std::uint32_t red[4] = {0xF800, 0, 0, 0};
+    const struct { const char* name; std::string bytes; const char* error; } rows[] = {
+        {"short header", std::string("DDS ") + std::string(20, '\0'), "DDS 文件头不完整"},
+        {"header size", Dds(4, 4, "DXT1", 0, nullptr, "").replace(5, 1, "\x01", 1), "DDS 文件头不完整"},
+        {"no width", Dds(0, 4, "DXT1", 0, nullptr, std::string(8, '\0')), "DDS 图像尺寸无效"},
+        {"huge", Dds(100000, 100000, "DXT1", 0, nullptr, ""), "图像过大"},
+        {"blocks cut", Dds(8, 8, "DXT5", 0, nullptr, std::string(63, '\0')), "DDS 数据不完整"},
+        {"BC7", Dds(4, 4, "DX10", 0, nullptr, std::string(16, '\0')), "不支持的 DDS 压缩格式"},
+        {"16-bit", Dds(4, 4, nullptr, 16, red, std::string(32, '\0')), "不支持的 DDS 像素格式"},
+        {"pixels cut", Dds(4, 4, nullptr, 24, red, std::string(47, '\0')), "DDS 数据不完整"},
+    };
+    for (const auto& row : rows) {
+        const DdsImage image = DecodeDds(reinterpret_cast<const std::uint8_t*>(row.bytes.data()), row.bytes.size(),
+                                         std::int64_t{64} << 20);
+        EXPECT_EQ(image.error, row.error) << row.name << " " << row.bytes.size();
+        EXPECT_TRUE(image.rgba.empty()) << row.name;
+    }
+    // Exactly enough blocks decode.
+    const std::string whole = Dds(8, 8, "DXT5", 0, nullptr, std::string(64, '\0'));
+    const DdsImage image = DecodeDds(reinterpret_cast<const std::uint8_t*>(whole.data()), whole.size(), 64);
+    EXPECT_EQ(std::tuple(image.error, image.width, image.height, image.rgba.size()),
+              std::tuple(std::string(), 8, 8, std::size_t{256}));
+}
+
+TEST(PreviewContent, DetectsTheEncodingAndTheKindOfView) {
+    const struct { const char* name; QByteArray bytes; const char* type; PreviewKind kind; TextEncoding encoding; } rows[] = {
+        {"ascii", "plain words\n", "99", PreviewKind::Text, TextEncoding::Utf8},
+        {"utf-8", "\xe4\xb8\xad\xe6\x96\x87", "99", PreviewKind::Text, TextEncoding::Utf8},
+        {"gbk", "\xd6\xd0\xce\xc4 text", "99", PreviewKind::Text, TextEncoding::Cp936},
+        {"utf-16be bom", QByteArray("\xfe\xff\x00h\x00i", 6), "99", PreviewKind::Text, TextEncoding::Utf16Be},
+        {"binary", QByteArray("\x01\x02\x00\x03", 4), "99", PreviewKind::Bytes, TextEncoding::Utf8},
+        {"binary named txt", QByteArray("\x01\x02\x00\x03", 4), "txt", PreviewKind::Text, TextEncoding::Utf8},
+        {"empty", QByteArray(), "99", PreviewKind::Bytes, TextEncoding::Utf8},
+        {"png name, no image", "hello", "PNG", PreviewKind::Bytes, TextEncoding::Utf8},
+    };
+    for (const auto& row : rows) {
+        const PreviewContent content = MakePreview(row.bytes, true, row.bytes.size(), row.type);
+        EXPECT_EQ(content.kind, row.kind) << row.name;
+        EXPECT_EQ(content.kind == PreviewKind::Text ? content.encoding : row.encoding, row.encoding) << row.name;
+    }
+    // An image cut short by the read bound is never decoded.
+    const PreviewContent cut = MakePreview(QByteArray("\x89PNG\r\n\x1a\n", 8), false, 1 << 30, "99");
+    EXPECT_EQ(cut.kind, PreviewKind::Bytes);
+    EXPECT_TRUE(cut.message.contains("64 MiB"));
 }
 
 }  // namespace

@@ -1,24 +1,25 @@
-// Find, drag and drop, stopping long work, and the archive's name in the
-// caption and status bar: real widgets on the offscreen platform.
-#include <gtest/gtest.h>
-
-#include <QAction>
+// Find, drag and drop, stopping long work, the archive's name in the caption
+// and status bar, and what the window remembers between runs (the recent
+// archives under 文件, each picker's last folder; the settings are in a folder
+// of the test run): real widgets on the offscreen platform.
 #include <QCheckBox>
-#include <QLabel>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QSettings>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTest>
 #include <QUrl>
 #include <QWindow>
 
 #include "UiHarness.h"
-#include "ui/EntryTreeModel.h"
-#include "ui/EntryTreeView.h"
+#include "core/platform/FileSystem.h"
 #include "ui/EntryFilterBox.h"
 #include "ui/FindDialog.h"
+#include "ui/QtText.h"
 
 namespace tessarin::testing {
 namespace {
@@ -26,13 +27,12 @@ namespace {
 // Entries: top, a\readme, a\b\logo, a\b\c\raw; the searches run in that order.
 TEST(Find, SelectsAndRevealsMatchesInDirectoryOrderAndWraps) {
     UiHarness ui;
-    ui.Open(SampleArchive());
+    ui.Open();
     ui.window.Tree()->collapseAll();
     ui.window.Tree()->setFocus();
     QTest::keySequence(ui.window.Tree(), QKeySequence("Ctrl+F"));
     FindDialog* dialog = ui.window.Finder();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(dialog->isVisible());
+    ASSERT_TRUE(dialog && dialog->isVisible());
     EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("查找"));
     auto* text = dialog->findChild<QLineEdit*>("FindText");
     auto* status = dialog->findChild<QLabel*>("FindStatus");
@@ -79,16 +79,13 @@ TEST(DragAndDrop, AnEntryDraggedOutOffersItsExportedFile) {
                         {"a\\b\\", false, nullptr, ""},
                         {"Root", false, nullptr, ""}};
     UiHarness ui;
-    ui.Open(SampleArchive());
+    ui.Open();
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.key << " check1 " << row.check1);
         ui.window.findChild<QCheckBox*>("Check1")->setChecked(row.check1);
         std::unique_ptr<QMimeData> data(ui.window.DragDataFor(ui.program.tree.Find(row.key)));
-        if (!row.name) {
-            EXPECT_EQ(data, nullptr);
-            continue;
-        }
-        ASSERT_NE(data, nullptr);
+        ASSERT_EQ(data == nullptr, !row.name);
+        if (!row.name) continue;
         const QList<QUrl> urls = data->urls();
         ASSERT_EQ(urls.size(), 1);
         EXPECT_EQ(urls[0].fileName(), row.name);
@@ -107,12 +104,10 @@ TEST(DragAndDrop, DroppedFileReplacesTheEntryOrOpensAsArchive) {
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.onto << " answer " << row.answer);
         UiHarness ui;
-        ui.Open(SampleArchive());
+        ui.Open();
         ui.prompts->chooseAnswer = row.answer;
         const std::string dropped = row.readmeAfter ? ui.dir / "new.txt" : ui.dir / "other.ARC";
-        ArcPlan other;
-        other.records = {Entry("only", 0x20, "x")};
-        WriteFileBytes(dropped, row.readmeAfter ? std::string("new text") : BuildArc(other));
+        WriteFileBytes(dropped, row.readmeAfter ? std::string("new text") : BuildArc(Archive({Entry("only", 0x20, "x")})));
         ui.window.DropFile(*row.onto ? ui.program.tree.Find(row.onto) : kNoNode, dropped);
         QTest::qWait(20);  // the drop's work runs after the drop
         EXPECT_EQ(ui.window.Caption(), std::string(row.opened) + " - Tessarin");
@@ -149,7 +144,7 @@ TEST(LongWork, StopButtonAndEscStopItAndTheBarStaysReadable) {
     for (const How how : {Button, Esc, CloseBox}) {
         SCOPED_TRACE(how);
         UiHarness ui;
-        ui.Open(SampleArchive());
+        ui.Open();
         QPushButton* stop = ui.window.StopButton();
         EXPECT_FALSE(stop->isVisible());
         ui.window.BeginLongWork();
@@ -160,10 +155,8 @@ TEST(LongWork, StopButtonAndEscStopItAndTheBarStaysReadable) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return ui.window.ProgressBar(2)->value() == 40; }, 1000));
         EXPECT_TRUE(stop->isVisible());
         // Only the bar and the stop button (clicked below) stay enabled: the bar is drawn as usual.
-        EXPECT_TRUE(ui.window.ProgressBar(2)->isEnabled());
-        EXPECT_FALSE(ui.window.Tree()->isEnabled());
-        EXPECT_FALSE(ui.window.menuBar()->isEnabled());
-        EXPECT_FALSE(ui.window.StopRequested());
+        EXPECT_EQ(std::tuple(ui.window.ProgressBar(2)->isEnabled(), ui.window.Tree()->isEnabled(),
+                             ui.window.menuBar()->isEnabled(), ui.window.StopRequested()), std::tuple(true, false, false, false));
         if (how == Button) QTest::mouseClick(stop, Qt::LeftButton);
         if (how == Esc) QTest::keyClick(&ui.window, Qt::Key_Escape);
         if (how == CloseBox) ui.window.close();
@@ -177,8 +170,7 @@ TEST(LongWork, StopButtonAndEscStopItAndTheBarStaysReadable) {
         }
         ui.window.SetMainEnabled(true);
         ui.window.EndLongWork();
-        EXPECT_FALSE(stop->isVisible());
-        EXPECT_TRUE(ui.window.Tree()->isEnabled());
+        EXPECT_EQ(std::pair(stop->isVisible(), ui.window.Tree()->isEnabled()), std::pair(false, true));
     }
 }
 
@@ -195,8 +187,107 @@ TEST(StatusBar, ArchiveNameInTheCaptionAndElidedWithTheFullPathAsTooltip) {
     EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->width());
     EXPECT_EQ(panel->toolTip().toStdString(), ui.dir / name);
     ui.window.MenuAction("nclose")->trigger();
-    EXPECT_EQ(panel->text(), "");
-    EXPECT_EQ(panel->toolTip(), "");
+    EXPECT_EQ(panel->text() + panel->toolTip(), "");
+}
+
+// A fresh settings file for each test (the settings folder is the run's).
+void ForgetEverything() { QSettings(QSettings::UserScope, "Tessarin", "Tessarin").clear(); }
+
+QStringList RecentItems(const UiHarness& ui) {
+    QStringList texts;
+    for (QAction* item : ui.window.findChild<QMenu*>("nrecent")->actions())
+        if (item->objectName().startsWith("nrecent")) texts << item->text();
+    return texts;
+}
+
+QString Item(int n, const std::string& path) { return QStringLiteral("&%1 ").arg(n) + PathToQString(path); }
+
+// Writes bytes (an archive of one entry by default) to ui.dir/name and opens it
+// with the open command, the archive open so far closed first.
+void OpenNamed(UiHarness& ui, const std::string& name, std::string bytes = "") {
+    WriteFileBytes(ui.dir / name, bytes.empty() ? BuildArc(Archive({Entry("only", 0x20, name)})) : bytes);
+    if (ui.window.MenuAction("nclose")->isEnabled()) ui.window.MenuAction("nclose")->trigger();
+    ui.window.OpenAtStart(ui.dir / name);
+}
+
+TEST(RecentArchives, LastFiveMostRecentFirstOpenedLikeThePicker) {
+    ForgetEverything();
+    UiHarness ui;
+    EXPECT_TRUE(RecentItems(ui).isEmpty());
+    for (const char* name : {"1.ARC", "2.ARC", "3.ARC", "4.ARC", "5.ARC", "6.ARC", "3.ARC"}) OpenNamed(ui, name);
+    EXPECT_EQ(RecentItems(ui), (QStringList{Item(1, ui.dir / "3.ARC"), Item(2, ui.dir / "6.ARC"), Item(3, ui.dir / "5.ARC"),
+                                            Item(4, ui.dir / "4.ARC"), Item(5, ui.dir / "2.ARC")}));
+    // A failed open is not listed.
+    OpenNamed(ui, "bad.ARC", "not an archive");
+    EXPECT_EQ(RecentItems(ui).value(0), Item(1, ui.dir / "3.ARC"));
+
+    // Choosing an item opens it in place of the open archive, as the picker's answer would.
+    OpenNamed(ui, "1.ARC");
+    ui.window.findChild<QAction*>("nrecent3")->trigger();  // 6.ARC
+    QTest::qWait(20);
+    EXPECT_EQ(ui.program.arc.OpenArcPath, ui.dir / "6.ARC");
+    EXPECT_EQ(ui.prompts->opens, 0);
+    EXPECT_EQ(RecentItems(ui).value(0), Item(1, ui.dir / "6.ARC"));
+
+    // A file gone since: taken off the list, with a message, and nothing else changes.
+    DeleteFile(ui.dir / "3.ARC");
+    ui.window.findChild<QAction*>("nrecent3")->trigger();  // 3.ARC
+    QTest::qWait(20);
+    EXPECT_EQ(ui.program.arc.OpenArcPath, ui.dir / "6.ARC");
+    ASSERT_EQ(ui.prompts->messages.size(), 2);  // the bad archive's, then this one
+    EXPECT_EQ(ui.prompts->messages.last(),
+              QString::fromUtf8("档案文件不存在，已从最近打开的档案中移除：\n") + PathToQString(ui.dir / "3.ARC"));
+    EXPECT_FALSE(RecentItems(ui).join("|").contains("3.ARC"));
+    EXPECT_EQ(RecentItems(ui).size(), 4);
+
+    // The next run finds the same list.
+    UiHarness next;
+    EXPECT_EQ(RecentItems(next), RecentItems(ui));
+}
+
+TEST(RecentArchives, EachPickerStartsWhereItWasLastUsed) {
+    ForgetEverything();
+    UiHarness ui;
+    CreateDirectories(ui.dir / "arcs");
+    CreateDirectories(ui.dir / "out");
+    WriteFileBytes(ui.dir / "arcs/a.ARC", BuildArc(SampleArchive()));
+
+    ui.prompts->file = PathToQString(ui.dir / "arcs/a.ARC");
+    ui.window.MenuAction("nopen")->trigger();
+    ASSERT_EQ(ui.program.arc.OpenArcPath, ui.dir / "arcs/a.ARC");
+    ui.prompts->folder = PathToQString(ui.dir / "out");
+    ui.window.MenuAction("nalle")->trigger();
+    ui.window.MenuAction("nalle")->trigger();
+    ui.window.MenuAction("nclose")->trigger();
+    ui.prompts->file.clear();
+    ui.window.MenuAction("nopen")->trigger();  // cancelled
+    EXPECT_EQ(ui.prompts->fileStarts, (QStringList{"", PathToQString(ui.dir / "arcs")}));
+    EXPECT_EQ(ui.prompts->folderStarts, (QStringList{"", PathToQString(ui.dir / "out")}));
+}
+
+// Unwritable even for root: a plain file where the settings' folder would be.
+TEST(RecentArchives, CorruptOrUnwritableSettingsChangeNothing) {
+    const QString file = QSettings(QSettings::UserScope, "Tessarin", "Tessarin").fileName();
+    const QString folder = QFileInfo(file).absolutePath();
+    const struct { const char* label; bool blocked; QByteArray content; } rows[] = {
+        {"corrupt", false, QByteArray("\x00\xff[recent\narchives=@Variant(\x01\x02\n\n[[[", 34)},
+        {"unwritable", true, QByteArray()},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        ForgetEverything();
+        QDir(folder).removeRecursively();
+        if (!row.blocked) QDir().mkpath(folder);
+        WriteFileBytes((row.blocked ? folder : file).toStdString(), row.content.toStdString());
+        {
+            UiHarness ui;
+            OpenNamed(ui, "x.ARC");
+            EXPECT_EQ(ui.program.arc.OpenArcPath, ui.dir / "x.ARC");
+            EXPECT_TRUE(ui.prompts->messages.isEmpty()) << ui.prompts->messages.join("\n").toStdString();
+            EXPECT_EQ(RecentItems(ui).value(0), Item(1, ui.dir / "x.ARC"));
+        }
+        QFile::remove(folder);
+    }
 }
 
 }  // namespace
