@@ -22,32 +22,47 @@ ArcPlan Layout() {
     return plan;
 }
 
+using Command = std::function<bool(ProgramHarness&)>;
+bool Delete(ProgramHarness& h) { return DeleteSelected(h.program); }
+Command Rename(const std::string& name) {
+    return [=](ProgramHarness& h) { return RenameSelected(h.program, name); };
+}
+Command Add(const std::vector<std::string>& names) {
+    return [=](ProgramHarness& h) {
+        std::vector<std::string> paths;
+        for (const std::string& name : names) paths.push_back(h.dir / name);
+        return AddFilesToSelected(h.program, paths);
+    };
+}
+
+// A command run on the node selected.
+struct OnNode {
+    const char* label;
+    std::string select;
+    Command command;
+};
+
 TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
     const struct {
         const char* label;
         std::string select;
-        std::function<bool(ProgramHarness&)> command;
+        Command command;
         std::vector<std::string> keys;  // the records afterwards
         std::string selected;           // the tree's selected node afterwards
         std::string question = "";      // the yes/no question asked (answered yes)
         std::vector<std::string> also = {};  // selected besides the current node
     } rows[] = {
-        {"delete a folder", "ui\\", [](ProgramHarness& h) { return DeleteSelected(h.program); },
-         {"top.20", "z.20"}, "top.20", "AskYesNo | 删除 2 个对象？ | Tessarin"},
-        {"delete an entry", "top.20", [](ProgramHarness& h) { return DeleteSelected(h.program); },
-         {"ui\\logo.1A", "ui\\deep\\doc.20", "z.20"}, "z.20", "AskYesNo | 删除 1 个对象？ | Tessarin"},
-        {"delete the last entry of a folder", "ui\\deep\\doc.20", [](ProgramHarness& h) { return DeleteSelected(h.program); },
-         {"ui\\logo.1A", "top.20", "z.20"}, "ui\\logo.1A", "AskYesNo | 删除 1 个对象？ | Tessarin"},
-        {"delete several nodes, one inside another and two emptying a folder", "ui\\logo.1A",
-         [](ProgramHarness& h) { return DeleteSelected(h.program); }, {"top.20"}, "top.20",
-         "AskYesNo | 删除 3 个对象？ | Tessarin", {"z.20", "ui\\deep\\", "ui\\deep\\doc.20"}},
-        {"rename an entry with a type name", "ui\\logo.1A",
-         [](ProgramHarness& h) { return RenameSelected(h.program, "icon.TXT"); },
+        {"delete a folder", "ui\\", Delete, {"top.20", "z.20"}, "top.20", "AskYesNo | 删除 2 个对象？ | Tessarin"},
+        {"delete an entry", "top.20", Delete, {"ui\\logo.1A", "ui\\deep\\doc.20", "z.20"}, "z.20",
+         "AskYesNo | 删除 1 个对象？ | Tessarin"},
+        {"delete the last entry of a folder", "ui\\deep\\doc.20", Delete, {"ui\\logo.1A", "top.20", "z.20"},
+         "ui\\logo.1A", "AskYesNo | 删除 1 个对象？ | Tessarin"},
+        {"delete several nodes, one inside another and two emptying a folder", "ui\\logo.1A", Delete, {"top.20"},
+         "top.20", "AskYesNo | 删除 3 个对象？ | Tessarin", {"z.20", "ui\\deep\\", "ui\\deep\\doc.20"}},
+        {"rename an entry with a type name", "ui\\logo.1A", Rename("icon.TXT"),
          {"ui\\icon.20", "ui\\deep\\doc.20", "top.20", "z.20"}, "ui\\icon.20"},
-        {"rename a folder", "ui\\deep\\", [](ProgramHarness& h) { return RenameSelected(h.program, "浅"); },
-         {"ui\\logo.1A", "ui\\浅\\doc.20", "top.20", "z.20"}, "ui\\浅\\"},
-        {"add files into the entry's folder", "ui\\logo.1A",
-         [](ProgramHarness& h) { return AddFilesToSelected(h.program, {h.dir / "new.png", h.dir / "data.7"}); },
+        {"rename a folder", "ui\\deep\\", Rename("浅"), {"ui\\logo.1A", "ui\\浅\\doc.20", "top.20", "z.20"}, "ui\\浅\\"},
+        {"add files into the entry's folder", "ui\\logo.1A", Add({"new.png", "data.7"}),
          {"ui\\logo.1A", "ui\\deep\\doc.20", "top.20", "z.20", "ui\\new.1A", "ui\\data.7"}, "ui\\data.7"},
     };
     for (const auto& row : rows) {
@@ -81,16 +96,11 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
 }
 
 TEST(EditCommandsTest, RefusedOrAnsweredNoLeavesTheArchive) {
-    const struct {
-        const char* label;
-        std::string select;
-        std::function<bool(ProgramHarness&)> command;
-    } rows[] = {
-        {"delete answered no", "ui\\", [](ProgramHarness& h) { return DeleteSelected(h.program); }},
-        {"rename onto another entry", "top.20", [](ProgramHarness& h) { return RenameSelected(h.program, "z.txt"); }},
-        {"rename without a type", "top.20", [](ProgramHarness& h) { return RenameSelected(h.program, "top"); }},
-        {"add a file of a key already there", "top.20",
-         [](ProgramHarness& h) { return AddFilesToSelected(h.program, {h.dir / "z.txt"}); }},
+    const OnNode rows[] = {
+        {"delete answered no", "ui\\", Delete},
+        {"rename onto another entry", "top.20", Rename("z.txt")},
+        {"rename without a type", "top.20", Rename("top")},
+        {"add a file of a key already there", "top.20", Add({"z.txt"})},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
@@ -109,14 +119,10 @@ TEST(EditCommandsTest, RefusedOrAnsweredNoLeavesTheArchive) {
 // pump during the copy, the archive stays byte for byte, no new file is left
 // beside it and the tree and records are as they were.
 TEST(EditCommandsTest, StoppedRewriteLeavesTheArchiveAsItWas) {
-    const struct {
-        const char* label;
-        std::string select;
-        std::function<bool(ProgramHarness&)> command;
-    } commands[] = {
-        {"delete", "ui\\", [](ProgramHarness& h) { return DeleteSelected(h.program); }},
-        {"rename", "ui\\deep\\", [](ProgramHarness& h) { return RenameSelected(h.program, "flat"); }},
-        {"add", "top.20", [](ProgramHarness& h) { return AddFilesToSelected(h.program, {h.dir / "new.png"}); }},
+    const OnNode commands[] = {
+        {"delete", "ui\\", Delete},
+        {"rename", "ui\\deep\\", Rename("flat")},
+        {"add", "top.20", Add({"new.png"})},
         {"replace", "top.20", [](ProgramHarness& h) {
              h.window.openAnswers.push_back(h.dir / "new.png");
              return ReaplceFile(h.program, h.window.Handle());

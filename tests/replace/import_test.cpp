@@ -6,7 +6,6 @@
 #include <filesystem>
 #ifndef _WIN32
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -14,6 +13,7 @@
 #include "core/platform/FolderWalk.h"
 #include "replace/Import.h"
 #include "replace/ReplaceSupport.h"
+#include "support/ChildPeak.h"
 #include "support/Links.h"
 
 namespace tessarin::testing {
@@ -195,22 +195,16 @@ TEST(ImportTest, UnreadableFolderFailsTheImport) {
     ASSERT_EQ(::chmod(h.dir.path().c_str(), 0755), 0);
     ASSERT_EQ(::chmod((h.dir / "in/locked").c_str(), 0), 0);
     h.window.ClearLog();
-    const pid_t child = ::fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    const ChildPeak child = RunMeasuredInChild([&]() -> int {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 2;
         ImportPlan plan;
         const bool planned = PlanImport(h.program, h.dir / "in", plan);
         const auto boxes = h.window.Calls("MsgBox");
-        const bool named = boxes.size() == 1 && boxes[0].rfind("MsgBox | 无法读取目录：", 0) == 0 &&
-                           boxes[0].find(h.dir / "in/locked") != std::string::npos &&
-                           boxes[0].find("错误编号:70") != std::string::npos;
-        ::_exit(!planned && named ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+        return !planned && boxes.size() == 1 && boxes[0].rfind("MsgBox | 无法读取目录：", 0) == 0 &&
+               boxes[0].find(h.dir / "in/locked") != std::string::npos && boxes[0].find("错误编号:70") != std::string::npos;
+    });
     ::chmod((h.dir / "in/locked").c_str(), 0755);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the import did not fail naming the folder";
+    EXPECT_TRUE(child.ran && child.result == 1) << "the import did not fail naming the folder";
 }
 #endif
 
