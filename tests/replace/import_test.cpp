@@ -30,13 +30,7 @@ ArcPlan Layout() {
     return s;
 }
 
-// Files as an inflated export names them (1A is png, 20 is txt, 5 has no name).
-void WriteExport(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
-    for (const auto& [name, bytes] : files) {
-        std::filesystem::create_directories(std::filesystem::path(dir / ("in/" + name)).parent_path());
-        WriteFileBytes(dir / ("in/" + name), bytes);
-    }
-}
+// Files below in/ are named as an inflated export names them (1A is png, 20 is txt, 5 has no name).
 
 // The window command: the question (how many entries change, the files that
 // match nothing), the archive as the same replacements one by one leave it, and
@@ -65,7 +59,7 @@ TEST(ImportTest, ReplacesChangedEntriesInOneRewrite) {
         SCOPED_TRACE(c.label);
         ProgramHarness h;
         const std::string path = h.OpenArchive(Layout());
-        WriteExport(h.dir, c.files);
+        WriteFiles(h.dir / "in", c.files);
         h.window.folderAnswers.push_back(h.dir / "in");
         h.window.yesNoAnswers.push_back(true);
         h.window.onDoEvents = [&] {  // DoEvents runs while the import plans too: stop only once it was asked
@@ -97,7 +91,7 @@ TEST(ImportTest, ReplacesChangedEntriesInOneRewrite) {
 TEST(ImportTest, LinksAreNotFollowed) {
     ProgramHarness h;
     h.OpenArchive(Layout());
-    WriteExport(h.dir, {{"top.5", "top entry"}});
+    WriteFiles(h.dir / "in", {{"top.5", "top entry"}});
     std::filesystem::create_directory(h.dir / "elsewhere");
     WriteFileBytes(h.dir / "elsewhere/logo.png", "outside");
     for (const std::string& why : {MakeLink(h.dir / "elsewhere", h.dir / "in/ui", true),
@@ -114,7 +108,7 @@ TEST(ImportTest, LinksAreNotFollowed) {
 // the same that a look-up by the file's path gives.
 TEST(ImportTest, TheWalkGivesEachFilesStamp) {
     const TempDir dir;
-    WriteExport(dir, {{"ui/deep/doc.txt", "doc"}, {"ui/logo.png", "logo"}, {"top.5", "top"}});
+    WriteFiles(dir / "in", {{"ui/deep/doc.txt", "doc"}, {"ui/logo.png", "logo"}, {"top.5", "top"}});
     const tessarin::FolderListing listing = ListFilesBelow(dir / "in");
     ASSERT_EQ(listing.files.size(), 3u);
     ASSERT_EQ(listing.stamps.size(), 3u);
@@ -148,7 +142,7 @@ TEST(ImportTest, ChecksBeforeWritingAreTheSameForADryRun) {
         ArcPlan layout = Layout();
         if (c.outOfOrder) layout.records[2].offset = 8 + 4 * 80;  // inside the gap, before the first entry's data
         const std::string path = h.OpenArchive(layout);
-        WriteExport(h.dir, {{"ui/none", ""}});
+        WriteFiles(h.dir / "in", {{"ui/none", ""}});
         if (*c.file) WriteFileBytes(h.dir / "in/" + c.file, "changed");
         if (std::string(c.file) == "top.5") std::filesystem::resize_file(NativePath(h.dir / "in/top.5"), 0x40000000);
         if (c.readOnly) std::filesystem::permissions(NativePath(path), std::filesystem::perms::owner_read);
@@ -176,7 +170,7 @@ TEST(ImportTest, ChecksBeforeWritingAreTheSameForADryRun) {
 TEST(ImportTest, SourcesAreSharedWithOtherReaders) {
     ProgramHarness h;
     const std::string path = h.OpenArchive(Layout());
-    WriteExport(h.dir, {{"ui/logo.png", "shared"}});
+    WriteFiles(h.dir / "in", {{"ui/logo.png", "shared"}});
     BinaryFile otherImport = OpenFileBelow(h.dir / "in", "ui/logo.png");
     ImportPlan plan;
     ASSERT_TRUE(PlanImport(h.program, h.dir / "in", plan)) << ::testing::PrintToString(h.window.log);
@@ -191,7 +185,7 @@ TEST(ImportTest, SourcesAreSharedWithOtherReaders) {
 TEST(ImportTest, UnreadableFolderFailsTheImport) {
     ProgramHarness h;
     h.OpenArchive(Layout());
-    WriteExport(h.dir, {{"ui/logo.png", "changed"}, {"locked/file.bin", "hidden"}});
+    WriteFiles(h.dir / "in", {{"ui/logo.png", "changed"}, {"locked/file.bin", "hidden"}});
     ASSERT_EQ(::chmod(h.dir.path().c_str(), 0755), 0);
     ASSERT_EQ(::chmod((h.dir / "in/locked").c_str(), 0), 0);
     h.window.ClearLog();
