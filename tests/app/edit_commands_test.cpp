@@ -22,45 +22,67 @@ ArcPlan Layout() {
     return plan;
 }
 
+using Command = std::function<bool(ProgramHarness&)>;
+bool Delete(ProgramHarness& h) { return DeleteSelected(h.program); }
+Command Rename(const std::string& name) {
+    return [=](ProgramHarness& h) { return RenameSelected(h.program, name); };
+}
+Command Add(const std::vector<std::string>& names) {
+    return [=](ProgramHarness& h) {
+        std::vector<std::string> paths;
+        for (const std::string& name : names) paths.push_back(h.dir / name);
+        return AddFilesToSelected(h.program, paths);
+    };
+}
+
+// A command run on the node selected.
+struct OnNode {
+    const char* label;
+    std::string select;
+    Command command;
+};
+
+// Each command on the selected node; one refused or answered no changes nothing, not a byte.
 TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
+    const std::vector<std::string> kAll = {"ui\\logo.1A", "ui\\deep\\doc.20", "top.20", "z.20"};
     const struct {
         const char* label;
         std::string select;
-        std::function<bool(ProgramHarness&)> command;
+        Command command;
         std::vector<std::string> keys;  // the records afterwards
         std::string selected;           // the tree's selected node afterwards
-        std::string question = "";      // the yes/no question asked (answered yes)
+        int deleting = 0;               // the nodes the delete question counts (answered yes); 0: none asked
         std::vector<std::string> also = {};  // selected besides the current node
+        bool refused = false;
     } rows[] = {
-        {"delete a folder", "ui\\", [](ProgramHarness& h) { return DeleteSelected(h.program); },
-         {"top.20", "z.20"}, "top.20", "AskYesNo | 删除 2 个对象？ | Tessarin"},
-        {"delete an entry", "top.20", [](ProgramHarness& h) { return DeleteSelected(h.program); },
-         {"ui\\logo.1A", "ui\\deep\\doc.20", "z.20"}, "z.20", "AskYesNo | 删除 1 个对象？ | Tessarin"},
-        {"delete the last entry of a folder", "ui\\deep\\doc.20", [](ProgramHarness& h) { return DeleteSelected(h.program); },
-         {"ui\\logo.1A", "top.20", "z.20"}, "ui\\logo.1A", "AskYesNo | 删除 1 个对象？ | Tessarin"},
-        {"delete several nodes, one inside another and two emptying a folder", "ui\\logo.1A",
-         [](ProgramHarness& h) { return DeleteSelected(h.program); }, {"top.20"}, "top.20",
-         "AskYesNo | 删除 3 个对象？ | Tessarin", {"z.20", "ui\\deep\\", "ui\\deep\\doc.20"}},
-        {"rename an entry with a type name", "ui\\logo.1A",
-         [](ProgramHarness& h) { return RenameSelected(h.program, "icon.TXT"); },
+        {"delete a folder", "ui\\", Delete, {"top.20", "z.20"}, "top.20", 2},
+        {"delete an entry", "top.20", Delete, {"ui\\logo.1A", "ui\\deep\\doc.20", "z.20"}, "z.20", 1},
+        {"delete the last entry of a folder", "ui\\deep\\doc.20", Delete, {"ui\\logo.1A", "top.20", "z.20"}, "ui\\logo.1A", 1},
+        {"delete several nodes, one inside another and two emptying a folder", "ui\\logo.1A", Delete, {"top.20"},
+         "top.20", 3, {"z.20", "ui\\deep\\", "ui\\deep\\doc.20"}},
+        {"rename an entry with a type name", "ui\\logo.1A", Rename("icon.TXT"),
          {"ui\\icon.20", "ui\\deep\\doc.20", "top.20", "z.20"}, "ui\\icon.20"},
-        {"rename a folder", "ui\\deep\\", [](ProgramHarness& h) { return RenameSelected(h.program, "浅"); },
-         {"ui\\logo.1A", "ui\\浅\\doc.20", "top.20", "z.20"}, "ui\\浅\\"},
-        {"add files into the entry's folder", "ui\\logo.1A",
-         [](ProgramHarness& h) { return AddFilesToSelected(h.program, {h.dir / "new.png", h.dir / "data.7"}); },
+        {"rename a folder", "ui\\deep\\", Rename("浅"), {"ui\\logo.1A", "ui\\浅\\doc.20", "top.20", "z.20"}, "ui\\浅\\"},
+        {"add files into the entry's folder", "ui\\logo.1A", Add({"new.png", "data.7"}),
          {"ui\\logo.1A", "ui\\deep\\doc.20", "top.20", "z.20", "ui\\new.1A", "ui\\data.7"}, "ui\\data.7"},
+        {"delete answered no", "ui\\", Delete, kAll, "ui\\", 2, {}, true},
+        {"rename onto another entry", "top.20", Rename("z.txt"), kAll, "top.20", 0, {}, true},
+        {"rename without a type", "top.20", Rename("top"), kAll, "top.20", 0, {}, true},
+        {"add a file of a key already there", "top.20", Add({"z.txt"}), kAll, "top.20", 0, {}, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         ProgramHarness h;
-        h.OpenArchive(Layout());
+        const std::string path = h.OpenArchive(Layout()), before = ReadFileBytes(path);
         WriteFileBytes(h.dir / "new.png", "png");
         WriteFileBytes(h.dir / "data.7", "seven");
+        WriteFileBytes(h.dir / "z.txt", "z");
         h.SelectNode(row.select);
         for (const std::string& key : row.also) h.window.alsoSelected.push_back(h.program.tree.Find(key));
         h.window.ClearLog();
-        h.window.yesNoAnswers.push_back(true);
-        ASSERT_TRUE(row.command(h)) << ::testing::PrintToString(h.window.log);
+        h.window.yesNoAnswers.push_back(!row.refused);
+        ASSERT_EQ(row.command(h), !row.refused) << ::testing::PrintToString(h.window.log);
+        if (row.refused) { EXPECT_EQ(ReadFileBytes(path), before); }
         std::vector<std::string> keys;
         for (const ARCFileCls& e : h.program.arc.ArcEntries) {
             keys.push_back(e.ArcFileKey);
@@ -68,40 +90,15 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
         }
         EXPECT_EQ(keys, row.keys);
         // Changed in place, one live entry node per record.
-        EXPECT_EQ(h.window.Calls("TreeBeginE"), std::vector<std::string>{"TreeBeginEdit"});
+        EXPECT_EQ(h.window.Calls("TreeBeginE"), row.refused ? std::vector<std::string>{} : std::vector<std::string>{"TreeBeginEdit"});
         std::size_t entryNodes = 0;
         for (NodeId id = 0; static_cast<std::size_t>(id) < h.program.tree.Size(); ++id)
             entryNodes += h.program.tree.Alive(id) && IsEntryKey(h.program.tree.Node(id).key);
         EXPECT_EQ(entryNodes, keys.size());
         ASSERT_NE(h.program.SelectedNode(), nullptr);
         EXPECT_EQ(h.program.SelectedNode()->key, row.selected);
-        EXPECT_EQ(h.window.Calls("AskYesNo"), row.question.empty() ? std::vector<std::string>{}
-                                                                    : std::vector<std::string>{row.question});
-    }
-}
-
-TEST(EditCommandsTest, RefusedOrAnsweredNoLeavesTheArchive) {
-    const struct {
-        const char* label;
-        std::string select;
-        std::function<bool(ProgramHarness&)> command;
-    } rows[] = {
-        {"delete answered no", "ui\\", [](ProgramHarness& h) { return DeleteSelected(h.program); }},
-        {"rename onto another entry", "top.20", [](ProgramHarness& h) { return RenameSelected(h.program, "z.txt"); }},
-        {"rename without a type", "top.20", [](ProgramHarness& h) { return RenameSelected(h.program, "top"); }},
-        {"add a file of a key already there", "top.20",
-         [](ProgramHarness& h) { return AddFilesToSelected(h.program, {h.dir / "z.txt"}); }},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.label);
-        ProgramHarness h;
-        const std::string path = h.OpenArchive(Layout());
-        WriteFileBytes(h.dir / "z.txt", "z");
-        const std::string before = ReadFileBytes(path);
-        h.SelectNode(row.select);
-        EXPECT_FALSE(row.command(h));
-        EXPECT_EQ(ReadFileBytes(path), before);
-        EXPECT_EQ(h.program.arc.ArcEntries.size(), 4u);
+        const std::string question = "AskYesNo | 删除 " + std::to_string(row.deleting) + " 个对象？ | Tessarin";
+        EXPECT_EQ(h.window.Calls("AskYesNo"), row.deleting ? std::vector<std::string>{question} : std::vector<std::string>{});
     }
 }
 
@@ -109,14 +106,10 @@ TEST(EditCommandsTest, RefusedOrAnsweredNoLeavesTheArchive) {
 // pump during the copy, the archive stays byte for byte, no new file is left
 // beside it and the tree and records are as they were.
 TEST(EditCommandsTest, StoppedRewriteLeavesTheArchiveAsItWas) {
-    const struct {
-        const char* label;
-        std::string select;
-        std::function<bool(ProgramHarness&)> command;
-    } commands[] = {
-        {"delete", "ui\\", [](ProgramHarness& h) { return DeleteSelected(h.program); }},
-        {"rename", "ui\\deep\\", [](ProgramHarness& h) { return RenameSelected(h.program, "flat"); }},
-        {"add", "top.20", [](ProgramHarness& h) { return AddFilesToSelected(h.program, {h.dir / "new.png"}); }},
+    const OnNode commands[] = {
+        {"delete", "ui\\", Delete},
+        {"rename", "ui\\deep\\", Rename("flat")},
+        {"add", "top.20", Add({"new.png"})},
         {"replace", "top.20", [](ProgramHarness& h) {
              h.window.openAnswers.push_back(h.dir / "new.png");
              return ReaplceFile(h.program, h.window.Handle());

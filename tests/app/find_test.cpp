@@ -14,9 +14,7 @@ TEST(Find, MatchesIgnoreTheCaseOfAsciiLettersOnly) {
         {"\xE8\xB5\x84\xE6\xBA\x90\\A", "\xE6\xBA\x90\\a", true},  // 资源\A
         {"abc", "", true}, {"", "a", false}, {"ab", "abc", false},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ContainsIgnoringAsciiCase(c.name, c.text), c.found) << c.name << " / " << c.text;
-    }
+    for (const auto& c : cases) EXPECT_EQ(ContainsIgnoringAsciiCase(c.name, c.text), c.found) << c.name << " / " << c.text;
 }
 
 // Matches come in directory order and wrap; each is selected as a click

@@ -35,8 +35,7 @@ struct TreeEventsTest : ::testing::Test {
 TEST_F(TreeEventsTest, NodeClickSwitchesTheEntryCommands) {
     for (const int clicked : {kEntry, kFolder, kEntry, kRoot, kNone}) {
         const std::string v = clicked == kEntry ? "true" : "false", e = clicked != kRoot ? "true" : "false";
-        if (clicked == kNone) window.selected = node[kRoot];  // the root again, with an entry
-        if (clicked == kNone) window.alsoSelected = {node[kEntry]};
+        if (clicked == kNone) window.selected = node[kRoot], window.alsoSelected = {node[kEntry]};  // root and an entry
         window.ClearLog();
         NodeClick(program, node[clicked == kNone ? kRoot : clicked]);
         EXPECT_EQ(window.log, (Log{"SetMenuEnabled | nexport | " + e, "SetMenuEnabled | nimport | " + v,
@@ -77,9 +76,7 @@ TEST_F(TreeEventsTest, MenuChoiceRunsItsCommandForTheMainWindow) {
         TreeMouseUp(program, 2, 0, node[kEntry]);
         ASSERT_EQ(window.log.size(), firstCall.empty() ? 1u : 2u) << firstCall;
         EXPECT_EQ(window.log[0], "PopupTreeMenu");
-        if (!firstCall.empty()) {
-            EXPECT_EQ(window.log[1].substr(0, firstCall.size()), firstCall);
-        }
+        if (!firstCall.empty()) { EXPECT_EQ(window.log[1].substr(0, firstCall.size()), firstCall); }
     }
 }
 

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #ifndef _WIN32
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -14,6 +14,7 @@
 #include "core/platform/FolderWalk.h"
 #include "replace/Import.h"
 #include "replace/ReplaceSupport.h"
+#include "support/ChildPeak.h"
 #include "support/Links.h"
 
 namespace tessarin::testing {
@@ -30,13 +31,7 @@ ArcPlan Layout() {
     return s;
 }
 
-// Files as an inflated export names them (1A is png, 20 is txt, 5 has no name).
-void WriteExport(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
-    for (const auto& [name, bytes] : files) {
-        std::filesystem::create_directories(std::filesystem::path(dir / ("in/" + name)).parent_path());
-        WriteFileBytes(dir / ("in/" + name), bytes);
-    }
-}
+// Files below in/ are named as an inflated export names them (1A is png, 20 is txt, 5 has no name).
 
 // The window command: the question (how many entries change, the files that
 // match nothing), the archive as the same replacements one by one leave it, and
@@ -49,6 +44,7 @@ TEST(ImportTest, ReplacesChangedEntriesInOneRewrite) {
         std::vector<std::pair<std::size_t, std::string>> replaced;  // in directory order
         std::string unmatched;  // as the question lists them
         bool stop = false;
+        bool held = false;  // another import reads ui/logo.png meanwhile: sources are only read, shared
     } cases[] = {
         {"identical files change nothing",
          {{"ui/logo.png", "logo"}, {"ui/deep/doc.txt", Noise(3000, 5)}, {"empty.txt", ""}}, {}, ""},
@@ -60,12 +56,15 @@ TEST(ImportTest, ReplacesChangedEntriesInOneRewrite) {
         {"unmatched files are listed, not imported", {{"ui/logo.5", "x"}, {"extra/file", "y"}, {"ui/deep/doc.txt", ""}},
          {{1, ""}}, "\r\nextra/file\r\nui/logo.5"},
         {"stopped", {{"ui/logo.png", "changed"}, {"stray.bin", "?"}}, {{0, "changed"}}, "\r\nstray.bin", true},
+        {"a source another import holds open", {{"ui/logo.png", "shared"}}, {{0, "shared"}}, "", false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         ProgramHarness h;
         const std::string path = h.OpenArchive(Layout());
-        WriteExport(h.dir, c.files);
+        WriteFiles(h.dir / "in", c.files);
+        std::optional<BinaryFile> otherImport;
+        if (c.held) otherImport.emplace(OpenFileBelow(h.dir / "in", "ui/logo.png"));
         h.window.folderAnswers.push_back(h.dir / "in");
         h.window.yesNoAnswers.push_back(true);
         h.window.onDoEvents = [&] {  // DoEvents runs while the import plans too: stop only once it was asked
@@ -97,7 +96,7 @@ TEST(ImportTest, ReplacesChangedEntriesInOneRewrite) {
 TEST(ImportTest, LinksAreNotFollowed) {
     ProgramHarness h;
     h.OpenArchive(Layout());
-    WriteExport(h.dir, {{"top.5", "top entry"}});
+    WriteFiles(h.dir / "in", {{"top.5", "top entry"}});
     std::filesystem::create_directory(h.dir / "elsewhere");
     WriteFileBytes(h.dir / "elsewhere/logo.png", "outside");
     for (const std::string& why : {MakeLink(h.dir / "elsewhere", h.dir / "in/ui", true),
@@ -114,7 +113,7 @@ TEST(ImportTest, LinksAreNotFollowed) {
 // the same that a look-up by the file's path gives.
 TEST(ImportTest, TheWalkGivesEachFilesStamp) {
     const TempDir dir;
-    WriteExport(dir, {{"ui/deep/doc.txt", "doc"}, {"ui/logo.png", "logo"}, {"top.5", "top"}});
+    WriteFiles(dir / "in", {{"ui/deep/doc.txt", "doc"}, {"ui/logo.png", "logo"}, {"top.5", "top"}});
     const tessarin::FolderListing listing = ListFilesBelow(dir / "in");
     ASSERT_EQ(listing.files.size(), 3u);
     ASSERT_EQ(listing.stamps.size(), 3u);
@@ -148,7 +147,7 @@ TEST(ImportTest, ChecksBeforeWritingAreTheSameForADryRun) {
         ArcPlan layout = Layout();
         if (c.outOfOrder) layout.records[2].offset = 8 + 4 * 80;  // inside the gap, before the first entry's data
         const std::string path = h.OpenArchive(layout);
-        WriteExport(h.dir, {{"ui/none", ""}});
+        WriteFiles(h.dir / "in", {{"ui/none", ""}});
         if (*c.file) WriteFileBytes(h.dir / "in/" + c.file, "changed");
         if (std::string(c.file) == "top.5") std::filesystem::resize_file(NativePath(h.dir / "in/top.5"), 0x40000000);
         if (c.readOnly) std::filesystem::permissions(NativePath(path), std::filesystem::perms::owner_read);
@@ -171,19 +170,6 @@ TEST(ImportTest, ChecksBeforeWritingAreTheSameForADryRun) {
     }
 }
 
-// Sources are only read: another import reading the same files at the same
-// time does not keep this one out.
-TEST(ImportTest, SourcesAreSharedWithOtherReaders) {
-    ProgramHarness h;
-    const std::string path = h.OpenArchive(Layout());
-    WriteExport(h.dir, {{"ui/logo.png", "shared"}});
-    BinaryFile otherImport = OpenFileBelow(h.dir / "in", "ui/logo.png");
-    ImportPlan plan;
-    ASSERT_TRUE(PlanImport(h.program, h.dir / "in", plan)) << ::testing::PrintToString(h.window.log);
-    EXPECT_TRUE(ApplyImport(h.program, plan)) << ::testing::PrintToString(h.window.log);
-    EXPECT_EQ(ReadFileBytes(path), BuildArc(ExpectedAfterReplace(Layout(), 0, "shared")));
-}
-
 #ifndef _WIN32
 // A folder inside the import folder that cannot be read would hide its files:
 // the import fails naming it, it does not skip it. Run by an unprivileged
@@ -191,26 +177,20 @@ TEST(ImportTest, SourcesAreSharedWithOtherReaders) {
 TEST(ImportTest, UnreadableFolderFailsTheImport) {
     ProgramHarness h;
     h.OpenArchive(Layout());
-    WriteExport(h.dir, {{"ui/logo.png", "changed"}, {"locked/file.bin", "hidden"}});
+    WriteFiles(h.dir / "in", {{"ui/logo.png", "changed"}, {"locked/file.bin", "hidden"}});
     ASSERT_EQ(::chmod(h.dir.path().c_str(), 0755), 0);
     ASSERT_EQ(::chmod((h.dir / "in/locked").c_str(), 0), 0);
     h.window.ClearLog();
-    const pid_t child = ::fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    const ChildPeak child = RunMeasuredInChild([&]() -> int {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 2;
         ImportPlan plan;
         const bool planned = PlanImport(h.program, h.dir / "in", plan);
         const auto boxes = h.window.Calls("MsgBox");
-        const bool named = boxes.size() == 1 && boxes[0].rfind("MsgBox | 无法读取目录：", 0) == 0 &&
-                           boxes[0].find(h.dir / "in/locked") != std::string::npos &&
-                           boxes[0].find("错误编号:70") != std::string::npos;
-        ::_exit(!planned && named ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+        return !planned && boxes.size() == 1 && boxes[0].rfind("MsgBox | 无法读取目录：", 0) == 0 &&
+               boxes[0].find(h.dir / "in/locked") != std::string::npos && boxes[0].find("错误编号:70") != std::string::npos;
+    });
     ::chmod((h.dir / "in/locked").c_str(), 0755);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the import did not fail naming the folder";
+    EXPECT_TRUE(child.ran && child.result == 1) << "the import did not fail naming the folder";
 }
 #endif
 

@@ -5,13 +5,12 @@
 #ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 #include "extract/Export.h"
 #include "replace/Import.h"
 #include "replace/ReplaceSupport.h"
+#include "support/ChildPeak.h"
 #include "support/FaultSweep.h"
 
 namespace tessarin::testing {
@@ -102,23 +101,17 @@ TEST(ReplaceFaults, FullDiskKeepsTheOriginal) {
     h.SelectNode("third.3");
     h.window.ClearLog();
 
-    const pid_t child = ::fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
+    const ChildPeak child = RunMeasuredInChild([&] {
         ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG instead of killing
         const rlim_t limit = before.size() + 1000;
         const rlimit rl{limit, limit};
         ::setrlimit(RLIMIT_FSIZE, &rl);
         RunReplace(h, h.dir / "source.bin");
         const auto boxes = h.window.Calls("MsgBox");
-        const bool reported = boxes.size() == 1 &&
-                              boxes[0].rfind("MsgBox | 写入新档案时出错，原档案未作改动：", 0) == 0 &&
-                              boxes[0].find("错误编号:61") != std::string::npos;
-        ::_exit(reported ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child did not report the full disk";
+        return boxes.size() == 1 && boxes[0].rfind("MsgBox | 写入新档案时出错，原档案未作改动：", 0) == 0 &&
+               boxes[0].find("错误编号:61") != std::string::npos;
+    });
+    EXPECT_TRUE(child.ran && child.result == 1) << "the child did not report the full disk";
     EXPECT_EQ(ReadFileBytes(path), before);
     EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"pack.ARC", "source.bin"}));
 }

@@ -30,11 +30,8 @@ inline std::string MakeLink(const std::string& target, const std::string& link, 
     return {};
 #else
     std::error_code ec;
-    if (folder) {
-        std::filesystem::create_directory_symlink(NativePath(target), NativePath(link), ec);
-    } else {
-        std::filesystem::create_symlink(NativePath(target), NativePath(link), ec);
-    }
+    if (folder) std::filesystem::create_directory_symlink(NativePath(target), NativePath(link), ec);
+    else std::filesystem::create_symlink(NativePath(target), NativePath(link), ec);
     return ec ? "cannot make a symbolic link: " + ec.message() : std::string();
 #endif
 }
