@@ -121,7 +121,9 @@ TEST(ImportTest, TheWalkGivesEachFilesStamp) {
 #ifndef _WIN32
         ASSERT_TRUE(listing.stamps[i]) << listing.files[i];
 #endif
-        if (listing.stamps[i]) EXPECT_EQ(listing.stamps[i], StampOfFileBelow(dir / "in", listing.files[i]));
+        if (listing.stamps[i]) {
+            EXPECT_EQ(listing.stamps[i], StampOfFileBelow(dir / "in", listing.files[i]));
+        }
     }
 }
 

@@ -268,7 +268,9 @@ TEST(ReplaceTest, NewArchiveHasTheOldModeFromTheStartAndKeepsItsOwner) {
     const mode_t oldMask = ::umask(022);
     ASSERT_EQ(::chmod(path.c_str(), 0620), 0);
     const bool root = ::geteuid() == 0;
-    if (root) ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
+    if (root) {
+        ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
+    }
     struct stat before {};
     ASSERT_EQ(::stat(path.c_str(), &before), 0);
     struct stat whileWritten {};
