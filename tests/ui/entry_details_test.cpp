@@ -163,6 +163,26 @@ TEST(TreeEdit, DeleteAddAndUndoKeepExpandedFoldersSortedOrNot) {
     }
 }
 
+// Several selected nodes go in one edit, with the folder they leave empty.
+TEST(TreeEdit, SeveralSelectedNodesGoInOneEdit) {
+    for (const bool sorted : {false, true}) {
+        SCOPED_TRACE(sorted ? "sorted" : "unsorted");
+        UiHarness ui;
+        QAbstractItemModelTester tester(ui.window.Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+        ui.Open();
+        if (sorted) ui.window.Tree()->sortByColumn(EntryTreeModel::kNameColumn, Qt::DescendingOrder);
+        ui.Select("a\\b\\logo.1A");
+        ui.window.Tree()->selectionModel()->select(ui.IndexOf("a\\b\\c\\raw.99"),
+                                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        ui.prompts->chooseAnswer = 0;  // yes, delete
+        QSignalSpy resets(ui.window.Model(), &QAbstractItemModel::modelReset);
+        ui.window.MenuAction("ndelete")->trigger();
+        EXPECT_EQ(std::tuple(resets.count(), ui.SelectedKey(), ui.IndexOf("a\\b\\").isValid()),
+                  std::tuple(0, std::string("a\\readme.20"), false));
+        EXPECT_EQ(ui.IndexOf("a\\").siblingAtColumn(EntryTreeModel::kSizeColumn).data().toString(), "7");
+    }
+}
+
 // F2 edits the selected node's name in the tree: Enter renames, Esc does not.
 TEST(TreeEdit, NamesAreEditedInPlace) {
     // selected: afterwards, the archive changed unless it is select.
