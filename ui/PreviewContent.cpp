@@ -101,7 +101,13 @@ void DecodeImage(PreviewContent& content, const QByteArray& format) {
     if (format == "tga" && !content.bytes.endsWith(kTgaFooter)) tga = content.bytes + QByteArray(8, '\0') + kTgaFooter;
     QBuffer buffer(tga.isEmpty() ? &content.bytes : &tga);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
+    ReadImage(content, buffer, format);
+}
+
+}  // namespace
+
+void ReadImage(PreviewContent& content, QIODevice& device, const QByteArray& format) {
+    QImageReader reader(&device, format);
     reader.setAllocationLimit(static_cast<int>(kPreviewMaxPixelBytes >> 20) + 1);
     const QSize size = reader.size();
     if (size.isValid() && (size.width() > kPreviewMaxSide || size.height() > kPreviewMaxSide ||
@@ -115,7 +121,10 @@ void DecodeImage(PreviewContent& content, const QByteArray& format) {
     content.kind = PreviewKind::Image;
 }
 
-}  // namespace
+QByteArray StreamedImageFormat(const QByteArray& head) {
+    const QByteArray format = FormatByMagic(head);
+    return format == "png" ? format : QByteArray();
+}
 
 bool LooksLikeImage(const QByteArray& head, const QString& typeName) {
     return IsDds(reinterpret_cast<const std::uint8_t*>(head.constData()), static_cast<std::size_t>(head.size())) ||

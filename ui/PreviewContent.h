@@ -3,6 +3,7 @@
 // bytes first, then by the type's name), text in a detected encoding, or the
 // bytes themselves. Pure functions, safe on any thread.
 #include <QByteArray>
+#include <QIODevice>
 #include <QImage>
 #include <QString>
 #include <cstdint>
@@ -44,6 +45,15 @@ bool LooksLikeImage(const QByteArray& head, const QString& typeName);
 // larger than room also comes scaled to fit it.
 PreviewContent MakePreview(QByteArray bytes, bool complete, qint64 entrySize, const QString& typeName,
                            QSize room = {});
+
+// Decodes an image of a format Qt reads from device into content, within the
+// preview's bounds, or leaves content as bytes with the reason.
+void ReadImage(PreviewContent& content, QIODevice& device, const QByteArray& format);
+// The format of an image that can be decoded while its bytes still arrive
+// (read front to back, never seeking), by its first bytes; empty for others.
+QByteArray StreamedImageFormat(const QByteArray& head);
+// Scales an image larger than room to fit it, into content.fitted.
+void PrepareForDrawing(PreviewContent& content, QSize room);
 
 TextEncoding DetectEncoding(const QByteArray& bytes);
 // The bytes as text (BOM dropped), line ends CR LF, LF and CR made into line breaks.

@@ -5,33 +5,67 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <optional>
+#include <thread>
 #include <vector>
 
 #include "core/platform/BinaryFile.h"
 #include "extract/Codec.h"
 #include "extract/EntrySource.h"
 #include "extract/InflateCursor.h"
+#include "ui/ArrivingBytes.h"
 
 namespace tessarin {
 
 namespace {
 
+// Reads on from the cursor into data, from have up to data's size; returns
+// how far it got. With arriving, the bytes are published as they land.
+qint64 ReadOn(InflateCursor& cursor, char* data, qint64 have, qint64 size, const std::atomic<bool>& cancelled,
+              ArrivingBytes* arriving = nullptr) {
+    while (have < size && !cancelled.load()) {
+        const auto step = static_cast<std::size_t>(std::min<qint64>(kStreamBlock, size - have));
+        const std::size_t n = cursor.Read(have, reinterpret_cast<std::uint8_t*>(data + have), step, cancelled);
+        have += static_cast<qint64>(n);
+        if (arriving) arriving->Publish(have);
+        if (n < step) break;
+    }
+    if (arriving) arriving->Finish();
+    return have;
+}
+
 // Inflated through a cursor: its first block tells an image from the rest,
-// and so how far to read now; the bytes view reads on from the same cursor.
+// and so how far to read.
 QByteArray ReadHead(InflateCursor& cursor, const PreviewRequest& request, const std::atomic<bool>& cancelled) {
     if (request.size <= 0) return {};
     const qint64 first = std::min<qint64>(kStreamBlock, request.size);
     QByteArray data(first, Qt::Uninitialized);
     auto* bytes = reinterpret_cast<std::uint8_t*>(data.data());
-    auto n = static_cast<qint64>(cursor.Read(0, bytes, static_cast<std::size_t>(first), cancelled));
-    if (n == first) {
-        const qint64 limit = LooksLikeImage(data.left(16), request.typeName) ? request.limit : request.plainLimit;
-        data.resize(std::max(first, std::min<qint64>(limit, request.size)));
-        bytes = reinterpret_cast<std::uint8_t*>(data.data());
-        n += static_cast<qint64>(cursor.Read(n, bytes + n, static_cast<std::size_t>(data.size() - n), cancelled));
-    }
-    data.truncate(n);
+    data.truncate(static_cast<qsizetype>(cursor.Read(0, bytes, static_cast<std::size_t>(first), cancelled)));
     return data;
+}
+
+// An image that decodes front to back is decoded while a second thread still
+// inflates the rest of the entry into data, so the two take the time of the
+// longer rather than of both. data ends up holding what was read; whether the
+// image stands depends on how the stream ended, which the caller judges.
+PreviewContent DecodeWhileInflating(InflateCursor& cursor, QByteArray& data, const QByteArray& format,
+                                    qint64 size, const std::atomic<bool>& cancelled) {
+    const qint64 have = data.size();
+    data.resize(size);
+    char* raw = data.data();  // detached here, before two threads share it
+    ArrivingBytes arriving(raw, size);
+    arriving.Publish(have);
+    qint64 got = have;
+    PreviewContent content;
+    content.entrySize = size;
+    {
+        // Joined on every way out of this block, before arriving and data go.
+        std::jthread inflating([&] { got = ReadOn(cursor, raw, have, size, cancelled, &arriving); });
+        ReadImage(content, arriving, format);
+    }
+    data.truncate(static_cast<qsizetype>(got));
+    return content;
 }
 
 QString EndMessage(const InflateEnd& end, qint64 size) {
@@ -59,11 +93,33 @@ PreviewContent LoadPreview(const PreviewRequest& request, const std::atomic<bool
     // again; the bytes view reads on from the same cursor.
     auto cursor = std::make_shared<InflateCursor>(*request.archive, request.offset, request.storedSize, request.size);
     QByteArray data = ReadHead(*cursor, request, cancelled);
+    std::optional<PreviewContent> decoded;
+    if (data.size() == std::min<qint64>(kStreamBlock, request.size) && data.size() < request.size) {
+        const QByteArray head = data.left(16);
+        const QByteArray streamed = request.size <= request.limit ? StreamedImageFormat(head) : QByteArray();
+        if (!streamed.isEmpty()) {
+            decoded = DecodeWhileInflating(*cursor, data, streamed, request.size, cancelled);
+        } else {
+            const qint64 have = data.size();
+            data.resize(std::min<qint64>(LooksLikeImage(head, request.typeName) ? request.limit : request.plainLimit,
+                                         request.size));
+            data.truncate(static_cast<qsizetype>(ReadOn(*cursor, data.data(), have, data.size(), cancelled)));
+        }
+    }
     const InflateEnd end = cursor->End();
     if (cancelled.load()) return failed;
     // Whole: everything the entry has was read, and nothing broke.
     const bool whole = end.at == data.size() && end.code == 0 && end.readFailure.empty();
-    PreviewContent content = MakePreview(std::move(data), whole, request.size, request.typeName, request.room);
+    PreviewContent content;
+    // An image that did not decode as it arrived gets a second chance from the
+    // whole bytes (Qt forgives some faults only where it can seek).
+    if (decoded && whole && decoded->kind == PreviewKind::Image) {
+        content = std::move(*decoded);
+        content.bytes = std::move(data);
+        PrepareForDrawing(content, request.room);
+    } else {
+        content = MakePreview(std::move(data), whole, request.size, request.typeName, request.room);
+    }
     if (!whole) content.rest = std::move(cursor);
     if (content.kind != PreviewKind::Image && content.rest && content.bytes.size() > request.plainLimit) {
         content.bytes.truncate(request.plainLimit);  // the bytes view reads the rest again as it is scrolled to

@@ -50,6 +50,25 @@ std::string Red(const char* format, int w = 8, int h = 6) {
     return bytes.toStdString();
 }
 
+// A red image with noise in every pixel, so that its PNG is larger than the
+// first block read and decodes while the rest is still being inflated.
+std::string NoisyRedPng(int w = 600, int h = 400) {
+    QImage image(w, h, QImage::Format_ARGB32);
+    std::uint32_t seed = 1;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            seed = seed * 1103515245 + 12345;
+            image.setPixel(x, y, qRgb(215 + int(seed >> 26), int(seed >> 10) % 50, int(seed >> 18) % 50));
+        }
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&buffer, "PNG"));
+    EXPECT_GT(bytes.size(), 512 << 10);
+    return bytes.toStdString();
+}
+
 // One 4 x 4 block of red in each DXT kind (color0 red, every index 0).
 const std::string kRedColorBlock("\x00\xf8\x1f\x00\x00\x00\x00\x00", 8);
 std::string DxtBlocks(const std::string& kind, int blocks) {
@@ -98,6 +117,7 @@ TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
     struct Row { const char* name; int type; std::string bytes; const char* status; };
     const std::vector<Row> rows = {
         {"wide", 0x1A, Red("PNG", 3000, 1500), "PNG  3000 × 1500"},  // first shown: comes fitted
+        {"noisy", 0x1A, NoisyRedPng(), "PNG  600 × 400"},
         {"jpeg", 0x99, Red("JPEG"), "JPEG  8 × 6"},  // by content, whatever the type
         {"bmp", 0x99, Red("BMP"), "BMP  8 × 6"},
         {"gif", 0x99, kGif, "GIF  1 × 1"},
@@ -182,11 +202,14 @@ TEST(Preview, BytesAndFailuresShowWhatCouldBeReadWithAMessage) {
     const std::string bomb = Deflate(zeros);
     const std::string damaged = Deflate(std::string(300000, 'q')).substr(0, 2) + std::string(64, '\xff');
     const std::string cut = Deflate(binary + std::string(1 << 20, 'z')).substr(0, 40);
+    const std::string png = NoisyRedPng();
     struct Row { const char* name; RecordPlan record; const char* message; qsizetype bytes; const char* row0; };
     std::vector<Row> rows = {
         {"binary", Entry("binary", 0x99, binary), "", 29, "00000000  00 01 02 41 42 43 44 45  46 47"},
         {"damaged", Stored("damaged", 0x99, damaged, 300000), "数据流已损坏", 66, "00000000  78 9C FF FF"},
         {"cut", Stored("cut", 0x99, cut, 29 + (1 << 20)), "数据流已损坏", -1, "00000000  00 01 02 41"},
+        {"cutpng", Stored("cutpng", 0x1A, Deflate(png).substr(0, png.size() / 2), png.size()), "数据流已损坏", -1,
+         "00000000  89 50 4E 47"},
         {"short", Stored("short", 0x99, Deflate(binary), 1000000000), "数据只有 29 字节", 29, "00000000  00 01 02"},
         {"bomb", Stored("bomb", 0x99, bomb, 80 << 20), "", 8 << 20, "00000000  00 00 00"},
         {"imagebomb", Stored("imagebomb", 0x1A, bomb, 80 << 20), "图像数据超过 64 MiB", 8 << 20, "00000000  00 00"},
