@@ -77,7 +77,6 @@ struct Previewer {
     explicit Previewer(const Rows& rows) : Previewer(std::vector<RecordPlan>(std::begin(rows), std::end(rows))) {}
     explicit Previewer(const std::vector<RecordPlan>& records) {
         AddExtType(ui.program.ExtTypes, "30", "tga");
-        AddExtType(ui.program.ExtTypes, "31", "dds");
         ui.Open(Archive(records));
         EXPECT_TRUE(ui.program.ArchiveIsOpen()) << ui.prompts->messages.join('|').toStdString();
     }
@@ -115,8 +114,8 @@ TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
         {Entry("dxt1tall", 0x99, Dds(4, 260, "DXT1", 0, nullptr, DxtBlocks("DXT1", 65))), "DDS DXT1  4 × 260"},
         {Entry("dxt3", 0x99, Dds(4, 4, "DXT3", 0, nullptr, DxtBlocks("DXT3", 1))), "DDS DXT3  4 × 4"},
         {Entry("dxt5", 0x99, Dds(5, 5, "DXT5", 0, nullptr, DxtBlocks("DXT5", 4))), "DDS DXT5  5 × 5"},
-        {Entry("argb32", 0x31, Dds(4, 4, nullptr, 32, argb, std::string(64, '\0'))), "DDS ARGB32  4 × 4"},
-        {Entry("rgb24", 0x31, Dds(4, 4, nullptr, 24, rgb, rgb24)), "DDS RGB24  4 × 4"},
+        {Entry("argb32", 0x99, Dds(4, 4, nullptr, 32, argb, std::string(64, '\0'))), "DDS ARGB32  4 × 4"},
+        {Entry("rgb24", 0x99, Dds(4, 4, nullptr, 24, rgb, rgb24)), "DDS RGB24  4 × 4"},
     };
     Previewer p(rows);
     for (const Row& row : rows) {
