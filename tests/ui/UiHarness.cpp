@@ -39,6 +39,8 @@ UiHarness::UiHarness(bool scripted) {
     if (scripted) window.SetPrompts(std::unique_ptr<ScriptedPrompts>(prompts = new ScriptedPrompts));
     window.SetEndAction([this] { ++ended; });
     window.Attach(program);
+    modelTester = std::make_unique<QAbstractItemModelTester>(window.Model(),
+                                                             QAbstractItemModelTester::FailureReportingMode::Fatal);
     AddExtType(program.ExtTypes, "1A", "png");
     AddExtType(program.ExtTypes, "20", "txt");
     window.show();

@@ -3,12 +3,14 @@
 // prompts that answer it at once, and a driver for the real modal dialogs.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QDialog>
 #include <QLabel>
 #include <QTest>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -77,6 +79,8 @@ public:
     frmMain window;
     Program program{window};
     ScriptedPrompts* prompts = nullptr;  // owned by the window
+    // Qt's model tester watches the tree's model through every test; a fault aborts the run.
+    std::unique_ptr<QAbstractItemModelTester> modelTester;
     int ended = 0;                       // times the end action ran
 
     // Writes the archive into dir and opens it as the command line does.

@@ -1,8 +1,7 @@
 // The preview window on the offscreen platform: images of every format it
 // reads, text in its encodings, bytes, and entries that are damaged, short,
-// declared huge or inflate without end. Pixels and texts are checked. Then
-// its decisions on bytes alone: DDS files that cannot be decoded, the
-// encoding text is detected in, and what kind of view an entry gets.
+// declared huge, inflate without end or hold DDS files that cannot be decoded.
+// Pixels, texts and messages are checked.
 #include <QBuffer>
 #include <QComboBox>
 #include <QImage>
@@ -13,7 +12,6 @@
 
 #include "UiHarness.h"
 #include "core/ExtTypes.h"
-#include "ui/DdsImage.h"
 #include "ui/HexView.h"
 #include "ui/ImageView.h"
 #include "ui/PreviewContent.h"
@@ -86,11 +84,18 @@ const std::string kTga("\0\0\x02\0\0\0\0\0\0\0\0\0\x02\0\x01\0\x20\x28" "\0\0\xf
 const std::string kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00"
                        "\x02\x02\x44\x01\x00;", 35);
 
+// An entry's key: its name, "." and its type code.
+std::string Key(const RecordPlan& record) {
+    return record.name + "." + QString::number(record.typeCode, 16).toUpper().toStdString();
+}
+
 struct Previewer {
     UiHarness ui;
+    // An archive of the rows, each a record plan with what it should show.
+    template <class Rows>
+    explicit Previewer(const Rows& rows) : Previewer(std::vector<RecordPlan>(std::begin(rows), std::end(rows))) {}
     explicit Previewer(const std::vector<RecordPlan>& records) {
         AddExtType(ui.program.ExtTypes, "30", "tga");
-        AddExtType(ui.program.ExtTypes, "31", "dds");
         ui.Open(Archive(records));
         EXPECT_TRUE(ui.program.ArchiveIsOpen()) << ui.prompts->messages.join('|').toStdString();
     }
@@ -114,40 +119,39 @@ TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
     const std::uint32_t rgb[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0};
     std::string rgb24;
     for (int i = 0; i < 16; ++i) rgb24 += std::string("\0\0\xff", 3);
-    struct Row { const char* name; int type; std::string bytes; const char* status; };
-    const std::vector<Row> rows = {
-        {"wide", 0x1A, Red("PNG", 3000, 1500), "PNG  3000 × 1500"},  // first shown: comes fitted
-        {"noisy", 0x1A, NoisyRedPng(), "PNG  600 × 400"},
-        {"jpeg", 0x99, Red("JPEG"), "JPEG  8 × 6"},  // by content, whatever the type
-        {"bmp", 0x99, Red("BMP"), "BMP  8 × 6"},
-        {"gif", 0x99, kGif, "GIF  1 × 1"},
-        {"tiff", 0x99, Red("TIFF"), "TIFF  8 × 6"},
-        {"webp", 0x99, Red("WEBP"), "WEBP  8 × 6"},
-        {"tga", 0x30, kTga, "TGA  2 × 1"},  // by the type's name
-        {"dxt1", 0x99, Dds(8, 4, "DXT1", 0, nullptr, DxtBlocks("DXT1", 2)), "DDS DXT1  8 × 4"},
-        {"dxt1tall", 0x99, Dds(4, 260, "DXT1", 0, nullptr, DxtBlocks("DXT1", 65)), "DDS DXT1  4 × 260"},
-        {"dxt3", 0x99, Dds(4, 4, "DXT3", 0, nullptr, DxtBlocks("DXT3", 1)), "DDS DXT3  4 × 4"},
-        {"dxt5", 0x99, Dds(5, 5, "DXT5", 0, nullptr, DxtBlocks("DXT5", 4)), "DDS DXT5  5 × 5"},
-        {"argb32", 0x31, Dds(4, 4, nullptr, 32, argb, std::string(64, '\0')), "DDS ARGB32  4 × 4"},
-        {"rgb24", 0x31, Dds(4, 4, nullptr, 24, rgb, rgb24), "DDS RGB24  4 × 4"},
+    struct Row : RecordPlan { const char* status; };
+    // DDS blocks and pixels exactly as many as the size needs.
+    const Row rows[] = {
+        {Entry("wide", 0x1A, Red("PNG", 3000, 1500)), "PNG  3000 × 1500"},  // first shown: comes fitted
+        {Entry("noisy", 0x1A, NoisyRedPng()), "PNG  600 × 400"},  // decoded while it is inflated
+        {Entry("jpeg", 0x99, Red("JPEG")), "JPEG  8 × 6"},  // by content, whatever the type
+        {Entry("bmp", 0x99, Red("BMP")), "BMP  8 × 6"},
+        {Entry("gif", 0x99, kGif), "GIF  1 × 1"},
+        {Entry("tiff", 0x99, Red("TIFF")), "TIFF  8 × 6"},
+        {Entry("webp", 0x99, Red("WEBP")), "WEBP  8 × 6"},
+        {Entry("tga", 0x30, kTga), "TGA  2 × 1"},  // by the type's name
+        {Entry("dxt1", 0x99, Dds(8, 4, "DXT1", 0, nullptr, DxtBlocks("DXT1", 2))), "DDS DXT1  8 × 4"},
+        {Entry("dxt1tall", 0x99, Dds(4, 260, "DXT1", 0, nullptr, DxtBlocks("DXT1", 65))), "DDS DXT1  4 × 260"},
+        {Entry("dxt3", 0x99, Dds(4, 4, "DXT3", 0, nullptr, DxtBlocks("DXT3", 1))), "DDS DXT3  4 × 4"},
+        {Entry("dxt5", 0x99, Dds(5, 5, "DXT5", 0, nullptr, DxtBlocks("DXT5", 4))), "DDS DXT5  5 × 5"},
+        {Entry("argb32", 0x99, Dds(4, 4, nullptr, 32, argb, std::string(64, '\0'))), "DDS ARGB32  4 × 4"},
+        {Entry("rgb24", 0x99, Dds(4, 4, nullptr, 24, rgb, rgb24)), "DDS RGB24  4 × 4"},
     };
-    std::vector<RecordPlan> records;
-    for (const Row& row : rows) records.push_back(Entry(row.name, row.type, row.bytes));
-    Previewer p(records);
+    Previewer p(rows);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        PreviewWindow* preview = p.Show(std::string(row.name) + "." + QString::number(row.type, 16).toUpper().toStdString());
+        PreviewWindow* preview = p.Show(Key(row));
         ASSERT_NE(preview, nullptr);
         EXPECT_TRUE(preview->Status()->text().startsWith(QString::fromUtf8(row.status))) << preview->Status()->text().toStdString();
         EXPECT_TRUE(preview->Message()->isHidden()) << preview->Message()->text().toStdString();
-        if (&row == &rows.front()) {
+        if (&row == rows) {
             const QSize room = preview->Image()->viewport()->size(), fitted = preview->Content().fitted.size();
             EXPECT_TRUE(std::abs(fitted.width() - room.width()) <= 1 || std::abs(fitted.height() - room.height()) <= 1)
                 << fitted.width() << "x" << fitted.height() << " in " << room.width() << "x" << room.height();
         }
         const QImage shown = preview->Image()->viewport()->grab().toImage();
         const QRgb centre = shown.pixel(shown.width() / 2, shown.height() / 2);
-        if (std::string(row.name) == "argb32") {
+        if (row.name == "argb32") {
             // Fully transparent: the checkerboard shows through.
             EXPECT_TRUE(centre == qRgb(255, 255, 255) || centre == qRgb(0xCC, 0xCC, 0xCC)) << std::hex << centre;
         } else {
@@ -162,23 +166,23 @@ TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
     EXPECT_TRUE(preview->Image()->Fitted());
 }
 
+// Text by a byte order mark, by its look, or (gbk, with a control character) by the type's name.
 TEST(Preview, TextInItsDetectedEncodingWithLineEndsAndAChoiceToSwitch) {
     const std::string chinese = "\xe4\xb8\xad\xe6\x96\x87";  // 中文 in UTF-8
-    struct Row { const char* name; std::string bytes; const char* status; const char* encoding; };
-    const std::vector<Row> rows = {
-        {"bom8", "\xef\xbb\xbf" + chinese + "\r\nline", "UTF-8  CR LF", "UTF-8"},
-        {"plain8", chinese + "\nline", "UTF-8  LF", "UTF-8"},
-        {"utf16", std::string("\xff\xfe\x2d\x4e\x87\x65\x0d\x00l\x00i\x00n\x00" "e\x00", 16), "UTF-16LE  CR", "UTF-16LE"},
-        {"gbk", "\xd6\xd0\xce\xc4\r\nline", "GBK (936)  CR LF", "GBK (936)"},
+    struct Row : RecordPlan { const char* status; const char* encoding; const char* text = "中文\nline"; };
+    const Row rows[] = {
+        {Entry("bom8", 0x99, "\xef\xbb\xbf" + chinese + "\r\nline"), "UTF-8  CR LF", "UTF-8"},
+        {Entry("plain8", 0x99, chinese + "\nline"), "UTF-8  LF", "UTF-8"},
+        {Entry("utf16", 0x99, std::string("\xff\xfe\x2d\x4e\x87\x65\x0d\x00l\x00i\x00n\x00" "e\x00", 16)), "UTF-16LE  CR", "UTF-16LE"},
+        {Entry("utf16be", 0x99, std::string("\xfe\xff\x4e\x2d\x65\x87\x00\x0a\x00l\x00i\x00n\x00" "e", 16)), "UTF-16BE  LF", "UTF-16BE"},
+        {Entry("gbk", 0x20, "\xd6\xd0\xce\xc4\r\nline\x01"), "GBK (936)  CR LF", "GBK (936)", "中文\nline\x01"},
     };
-    std::vector<RecordPlan> records;
-    for (const Row& row : rows) records.push_back(Entry(row.name, 0x20, row.bytes));
-    Previewer p(records);
+    Previewer p(rows);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        PreviewWindow* preview = p.Show(std::string(row.name) + ".20");
+        PreviewWindow* preview = p.Show(Key(row));
         ASSERT_NE(preview, nullptr);
-        EXPECT_EQ(preview->Text()->toPlainText(), QString::fromUtf8("中文\nline"));
+        EXPECT_EQ(preview->Text()->toPlainText(), QString::fromUtf8(row.text));
         EXPECT_TRUE(preview->Text()->isReadOnly() && preview->Text()->isVisible());
         EXPECT_TRUE(preview->Status()->text().startsWith(QString::fromUtf8(row.status))) << preview->Status()->text().toStdString();
         EXPECT_EQ(preview->Encoding()->currentText(), QString::fromUtf8(row.encoding));
@@ -188,7 +192,7 @@ TEST(Preview, TextInItsDetectedEncodingWithLineEndsAndAChoiceToSwitch) {
     for (const int index : {0, 3}) {
         preview->Encoding()->setCurrentIndex(index);
         emit preview->Encoding()->activated(index);
-        EXPECT_EQ(preview->Text()->toPlainText() == QString::fromUtf8("中文\nline"), index == 3) << index;
+        EXPECT_EQ(preview->Text()->toPlainText() == QString::fromUtf8(rows[4].text), index == 3) << index;
     }
     // The bytes of the same text on request.
     preview->HexToggle()->click();
@@ -203,27 +207,35 @@ TEST(Preview, BytesAndFailuresShowWhatCouldBeReadWithAMessage) {
     const std::string damaged = Deflate(std::string(300000, 'q')).substr(0, 2) + std::string(64, '\xff');
     const std::string cut = Deflate(binary + std::string(1 << 20, 'z')).substr(0, 40);
     const std::string png = NoisyRedPng();
-    struct Row { const char* name; RecordPlan record; const char* message; qsizetype bytes; const char* row0; };
-    std::vector<Row> rows = {
-        {"binary", Entry("binary", 0x99, binary), "", 29, "00000000  00 01 02 41 42 43 44 45  46 47"},
-        {"damaged", Stored("damaged", 0x99, damaged, 300000), "数据流已损坏", 66, "00000000  78 9C FF FF"},
-        {"cut", Stored("cut", 0x99, cut, 29 + (1 << 20)), "数据流已损坏", -1, "00000000  00 01 02 41"},
-        {"cutpng", Stored("cutpng", 0x1A, Deflate(png).substr(0, png.size() / 2), png.size()), "数据流已损坏", -1,
-         "00000000  89 50 4E 47"},
-        {"short", Stored("short", 0x99, Deflate(binary), 1000000000), "数据只有 29 字节", 29, "00000000  00 01 02"},
-        {"bomb", Stored("bomb", 0x99, bomb, 80 << 20), "", 8 << 20, "00000000  00 00 00"},
-        {"imagebomb", Stored("imagebomb", 0x1A, bomb, 80 << 20), "图像数据超过 64 MiB", 8 << 20, "00000000  00 00"},
-        {"notimage", Entry("notimage", 0x1A, "not an image at all"), "无法识别的图像格式", 19, "00000000  6E 6F 74"},
-        {"hugedds", Entry("hugedds", 0x99, Dds(20000, 20000, "DXT1", 0, nullptr, DxtBlocks("DXT1", 4))), "图像过大", 160,
-         "00000000  44 44 53 20"},
-        {"offset", Stored("offset", 0x99, "xx", 5, 2, 1 << 30), "无法读取数据", 0, nullptr},
+    const std::uint32_t red16[4] = {0xF800, 0, 0, 0};
+    const char* const dds = "00000000  44 44 53 20";
+    // row0: how the first row of bytes starts (nullptr: no rows).
+    struct Row : RecordPlan { const char* message; qsizetype bytes; const char* row0; };
+    const Row rows[] = {
+        {Entry("binary", 0x99, binary), "", 29, "00000000  00 01 02 41 42 43 44 45  46 47"},
+        {Entry("empty", 0x99, ""), "", 0, nullptr},
+        {Stored("damaged", 0x99, damaged, 300000), "数据流已损坏", 66, "00000000  78 9C FF FF"},
+        {Stored("cut", 0x99, cut, 29 + (1 << 20)), "数据流已损坏", -1, "00000000  00 01 02 41"},
+        {Stored("cutpng", 0x1A, Deflate(png).substr(0, png.size() / 2), png.size()), "数据流已损坏", -1, "00000000  89 50 4E 47"},
+        {Stored("short", 0x99, Deflate(binary), 1000000000), "数据只有 29 字节", 29, "00000000  00 01 02"},
+        {Stored("bomb", 0x99, bomb, 80 << 20), "", 8 << 20, "00000000  00 00 00"},
+        {Stored("imagebomb", 0x1A, bomb, 80 << 20), "图像数据超过 64 MiB", 8 << 20, "00000000  00 00"},  // never decoded
+        {Entry("notimage", 0x1A, "not an image at all"), "无法识别的图像格式", 19, "00000000  6E 6F 74"},
+        {Stored("offset", 0x99, "xx", 5, 2, 1 << 30), "无法读取数据", 0, nullptr},
+        // DDS files that cannot be decoded.
+        {Entry("ddsshort", 0x99, "DDS " + std::string(20, '\0')), "DDS 文件头不完整", 24, dds},
+        {Entry("ddsheader", 0x99, Dds(4, 4, "DXT1", 0, nullptr, "").replace(5, 1, "\x01", 1)), "DDS 文件头不完整", 128, dds},
+        {Entry("ddsnowidth", 0x99, Dds(0, 4, "DXT1", 0, nullptr, std::string(8, '\0'))), "DDS 图像尺寸无效", 136, dds},
+        {Entry("ddshuge", 0x99, Dds(20000, 20000, "DXT1", 0, nullptr, DxtBlocks("DXT1", 4))), "图像过大", 160, dds},
+        {Entry("ddsblockscut", 0x99, Dds(8, 8, "DXT5", 0, nullptr, std::string(63, '\0'))), "DDS 数据不完整", 191, dds},
+        {Entry("ddsbc7", 0x99, Dds(4, 4, "DX10", 0, nullptr, std::string(16, '\0'))), "不支持的 DDS 压缩格式", 144, dds},
+        {Entry("dds16", 0x99, Dds(4, 4, nullptr, 16, red16, std::string(32, '\0'))), "不支持的 DDS 像素格式", 160, dds},
+        {Entry("ddspixelscut", 0x99, Dds(4, 4, nullptr, 24, red16, std::string(47, '\0'))), "DDS 数据不完整", 175, dds},
     };
-    std::vector<RecordPlan> records;
-    for (const Row& row : rows) records.push_back(row.record);
-    Previewer p(records);
+    Previewer p(rows);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        PreviewWindow* preview = p.Show(std::string(row.name) + (row.record.typeCode == 0x1A ? ".1A" : ".99"));
+        PreviewWindow* preview = p.Show(Key(row));
         ASSERT_NE(preview, nullptr);
         EXPECT_TRUE(preview->Hex()->isVisible());
         EXPECT_TRUE(preview->Message()->text().contains(QString::fromUtf8(row.message))) << preview->Message()->text().toStdString();
@@ -250,18 +262,17 @@ TEST(Preview, BytesScrollThroughTheWholeEntryUpToWhereItBreaks) {
     const auto size = [](const std::string& s) { return static_cast<std::int32_t>(s.size()); };
     // The break is found on opening (near) or once scrolled to (far); the
     // rows end with the last byte before it.
-    const struct { const char* key; RecordPlan record; const std::string& plain; qint64 end; const char* message; } rows[] = {
-        {"big.99", Stored("big", 0x99, Deflate(big), size(big)), big, size(big), ""},
-        {"near.99", Stored("near", 0x99, blocks.substr(0, static_cast<std::size_t>(StoredBlockStart(60)) + 5 + 1234),
-                           size(pattern)), pattern, 60 * 65535 + 1234, "数据流已损坏"},
-        {"far.99", Stored("far", 0x99, far, size(pattern)), pattern, 150 * 65535, "数据流已损坏"},
+    struct Row : RecordPlan { const std::string& plain; qint64 end; const char* message; };
+    const Row rows[] = {
+        {Stored("big", 0x99, Deflate(big), size(big)), big, size(big), ""},
+        {Stored("near", 0x99, blocks.substr(0, static_cast<std::size_t>(StoredBlockStart(60)) + 5 + 1234), size(pattern)),
+         pattern, 60 * 65535 + 1234, "数据流已损坏"},
+        {Stored("far", 0x99, far, size(pattern)), pattern, 150 * 65535, "数据流已损坏"},
     };
-    std::vector<RecordPlan> records;
-    for (const auto& row : rows) records.push_back(row.record);
-    Previewer p(records);
+    Previewer p(rows);
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.key);
-        PreviewWindow* preview = p.Show(row.key);
+        SCOPED_TRACE(row.name);
+        PreviewWindow* preview = p.Show(Key(row));
         ASSERT_NE(preview, nullptr);
         HexView* hex = preview->Hex();
         EXPECT_EQ(preview->Content().bytes.size(), std::min<qint64>(row.end, 8 << 20));
@@ -312,53 +323,6 @@ TEST(Preview, FollowsTheSelectionClosesWithEscAndKeepsItsPlace) {
     // Nothing of the closed archive stays shown.
     EXPECT_TRUE(!preview->isVisible() && preview->Content().bytes.isEmpty());
     EXPECT_EQ(preview->windowTitle() + preview->Text()->toPlainText(), QString::fromUtf8("预览"));
-}
-
-TEST(DdsImage, RefusesWhatItCannotDecodeWithItsReason) {
-    const std::uint32_t red[4] = {0xF800, 0, 0, 0};
-    const struct { const char* name; std::string bytes; const char* error; } rows[] = {
-        {"short header", std::string("DDS ") + std::string(20, '\0'), "DDS 文件头不完整"},
-        {"header size", Dds(4, 4, "DXT1", 0, nullptr, "").replace(5, 1, "\x01", 1), "DDS 文件头不完整"},
-        {"no width", Dds(0, 4, "DXT1", 0, nullptr, std::string(8, '\0')), "DDS 图像尺寸无效"},
-        {"huge", Dds(100000, 100000, "DXT1", 0, nullptr, ""), "图像过大"},
-        {"blocks cut", Dds(8, 8, "DXT5", 0, nullptr, std::string(63, '\0')), "DDS 数据不完整"},
-        {"BC7", Dds(4, 4, "DX10", 0, nullptr, std::string(16, '\0')), "不支持的 DDS 压缩格式"},
-        {"16-bit", Dds(4, 4, nullptr, 16, red, std::string(32, '\0')), "不支持的 DDS 像素格式"},
-        {"pixels cut", Dds(4, 4, nullptr, 24, red, std::string(47, '\0')), "DDS 数据不完整"},
-    };
-    for (const auto& row : rows) {
-        const DdsImage image = DecodeDds(reinterpret_cast<const std::uint8_t*>(row.bytes.data()), row.bytes.size(),
-                                         std::int64_t{64} << 20);
-        EXPECT_EQ(image.error, row.error) << row.name << " " << row.bytes.size();
-        EXPECT_TRUE(image.rgba.empty()) << row.name;
-    }
-    // Exactly enough blocks decode.
-    const std::string whole = Dds(8, 8, "DXT5", 0, nullptr, std::string(64, '\0'));
-    const DdsImage image = DecodeDds(reinterpret_cast<const std::uint8_t*>(whole.data()), whole.size(), 64);
-    EXPECT_EQ(std::tuple(image.error, image.width, image.height, image.rgba.size()),
-              std::tuple(std::string(), 8, 8, std::size_t{256}));
-}
-
-TEST(PreviewContent, DetectsTheEncodingAndTheKindOfView) {
-    const struct { const char* name; QByteArray bytes; const char* type; PreviewKind kind; TextEncoding encoding; } rows[] = {
-        {"ascii", "plain words\n", "99", PreviewKind::Text, TextEncoding::Utf8},
-        {"utf-8", "\xe4\xb8\xad\xe6\x96\x87", "99", PreviewKind::Text, TextEncoding::Utf8},
-        {"gbk", "\xd6\xd0\xce\xc4 text", "99", PreviewKind::Text, TextEncoding::Cp936},
-        {"utf-16be bom", QByteArray("\xfe\xff\x00h\x00i", 6), "99", PreviewKind::Text, TextEncoding::Utf16Be},
-        {"binary", QByteArray("\x01\x02\x00\x03", 4), "99", PreviewKind::Bytes, TextEncoding::Utf8},
-        {"binary named txt", QByteArray("\x01\x02\x00\x03", 4), "txt", PreviewKind::Text, TextEncoding::Utf8},
-        {"empty", QByteArray(), "99", PreviewKind::Bytes, TextEncoding::Utf8},
-        {"png name, no image", "hello", "PNG", PreviewKind::Bytes, TextEncoding::Utf8},
-    };
-    for (const auto& row : rows) {
-        const PreviewContent content = MakePreview(row.bytes, true, row.bytes.size(), row.type);
-        EXPECT_EQ(content.kind, row.kind) << row.name;
-        EXPECT_EQ(content.kind == PreviewKind::Text ? content.encoding : row.encoding, row.encoding) << row.name;
-    }
-    // An image cut short by the read bound is never decoded.
-    const PreviewContent cut = MakePreview(QByteArray("\x89PNG\r\n\x1a\n", 8), false, 1 << 30, "99");
-    EXPECT_EQ(cut.kind, PreviewKind::Bytes);
-    EXPECT_TRUE(cut.message.contains("64 MiB"));
 }
 
 }  // namespace
