@@ -10,7 +10,12 @@
 #include <QSignalSpy>
 #include <QToolButton>
 
+#include <QImageReader>
+#include <cstring>
+#include <thread>
+
 #include "UiHarness.h"
+#include "ui/ArrivingBytes.h"
 #include "core/ExtTypes.h"
 #include "ui/HexView.h"
 #include "ui/ImageView.h"
@@ -323,6 +328,38 @@ TEST(Preview, FollowsTheSelectionClosesWithEscAndKeepsItsPlace) {
     // Nothing of the closed archive stays shown.
     EXPECT_TRUE(!preview->isVisible() && preview->Content().bytes.isEmpty());
     EXPECT_EQ(preview->windowTitle() + preview->Text()->toPlainText(), QString::fromUtf8("预览"));
+}
+
+// A reader on one thread takes the bytes another thread fills in steps: it
+// gets them in order, waits for what has not arrived, and ends where the
+// filling ends instead of waiting for bytes that never come.
+TEST(ArrivingBytes, ReadsWaitForTheFillingAndEndWhereItEnds) {
+    const QByteArray png = QByteArray::fromStdString(NoisyRedPng());
+    const struct { const char* name; qsizetype filled; bool asImage; } rows[] = {
+        {"an image decoded as it arrives", png.size(), true},
+        {"the filling ends early", png.size() / 2, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QByteArray target(png.size(), '\0');
+        char* raw = target.data();
+        ArrivingBytes device(raw, target.size());
+        std::jthread filling([&] {
+            // Small steps, so that the reader often finds less than it asks for.
+            for (qsizetype at = 0; at < row.filled; at += 97) {
+                const qsizetype n = std::min<qsizetype>(97, row.filled - at);
+                std::memcpy(raw + at, png.constData() + at, static_cast<std::size_t>(n));
+                device.Publish(at + n);
+                std::this_thread::yield();
+            }
+            device.Finish();
+        });
+        if (row.asImage) {
+            EXPECT_EQ(QImageReader(&device, "png").read(), QImage::fromData(png));
+        } else {
+            EXPECT_EQ(device.readAll(), png.left(row.filled));
+        }
+    }
 }
 
 }  // namespace
