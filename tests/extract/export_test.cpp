@@ -158,11 +158,6 @@ std::string LinkRefused(const std::string& link, const std::string& key) {
     return "AskAfterFailure | 路径经过一个链接，可能写到所选目录之外，已拒绝导出：" + link + "\r\n\r\nKEY：" + key +
            " | Tessarin";
 }
-// The last message of a failed entry comes with the choice how to go on.
-std::string Asked(std::string box) {
-    box.replace(0, 6, "AskAfterFailure");
-    return box.substr(0, box.rfind(" | Stop | ")) + " | Tessarin";
-}
 
 // One run over entries of every kind: nested folders, damaged and short entries
 // among good ones, one that would write over an earlier entry's file, a folder
@@ -175,7 +170,9 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
                     Entry("ok", 0x1A, "after"), Stored("pad", 0x20, Deflate("short"), 8), Stored("empty", 0x20, "", 0),
                     Entry("blk\\b", 0x1A, "blocked"), Entry("..\\..\\escape", 0x1A, "1"), Entry("\\abs\\escape", 0x1A, "2"),
                     Entry("sub/../../../escape", 0x1A, "3"), Entry("ok\\fine", 0x1A, "4")};
-    const auto refused = [](const std::string& name) { return Log{Asked(Refused(name + ".png", name + ".1A"))}; };
+    const auto refused = [](const std::string& name) {  // with the choice how to go on
+        return Log{"AskAfterFailure | 文件名可能写到所选目录之外，已拒绝导出：" + name + ".png\r\n\r\nKEY：" + name + ".1A | Tessarin"};
+    };
     const std::vector<Log> perEntry = {  // messages of each entry ({p}: the chosen folder)
         {}, {}, {}, {"AskAfterFailure | 这个文件已由本次导出的另一个条目写入，后一个条目未导出：{p}/a/x.png\r\n\r\nKEY：a\\x.21\r\n"
             "已写入的 KEY：a\\x.1A | Tessarin"}, {EntryFailed("bad.1A", kCorruptBox)},
