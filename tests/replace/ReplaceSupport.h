@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "core/ArcReader.h"
-#include "core/platform/FileSystem.h"
 #include "replace/Replace.h"
 #include "support/ArcBuilder.h"
 #include "support/Listings.h"
