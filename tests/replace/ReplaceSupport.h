@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "core/ArcReader.h"
-#include "core/platform/FileSystem.h"
 #include "replace/Replace.h"
 #include "support/ArcBuilder.h"
 #include "support/Listings.h"
@@ -45,6 +44,19 @@ inline ArcPlan ExpectedAfterReplace(ArcPlan layout, std::size_t target, const st
     r.orgSize = static_cast<std::int32_t>(source.size());
     r.orgField.reset();
     return layout;
+}
+
+// The archive the import tests start from: nested folders, a type code with
+// no name (5), bytes after an entry's data, an empty entry, a gap and a trailer.
+inline ArcPlan ImportLayout() {
+    ArcPlan s;
+    s.records = {Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\deep\\doc", 0x20, Noise(3000, 5)),
+                 Entry("top", 5, "top entry"), Stored("empty", 0x20, "", 0)};
+    s.records[2].data += "KEPT";
+    s.records[2].storedSize = static_cast<std::int32_t>(s.records[2].data.size() - 4);
+    s.gap = "GAP";
+    s.trailer = "TRAILER";
+    return s;
 }
 
 // Answers the picker with path (NUL and filler after it, as the dialog does) and runs the command.

@@ -62,9 +62,9 @@ TEST(ReplaceFaults, FailureAtEachStepKeepsTheOriginal) {
     }
 }
 
-// Temporaries a killed run left (unlocked) go before the next run of any
-// writing command writes in the same place (an import that finds nothing to
-// change included); one another run holds stays.
+// Temporaries a killed run left go before the next run of any writing command
+// writes in the same place (an import that finds nothing to change included);
+// which ones count as left is the platform tests' business.
 // Replace and import write next to the archive, the exports below out/.
 TEST(ReplaceFaults, KilledRunsTemporariesGoBeforeTheNextWrite) {
     ArcPlan plan;
@@ -77,16 +77,12 @@ TEST(ReplaceFaults, KilledRunsTemporariesGoBeforeTheNextWrite) {
         const bool exporting = command.rfind("export", 0) == 0;
         const std::string folder = exporting ? h.dir / "out" : h.dir.path(), name = exporting ? "top.txt" : "pack.ARC";
         std::filesystem::create_directories(NativePath(folder));
-        const std::string stale = "." + name + ".tessarin-99999-1.tmp", live = "." + name + ".tessarin-99999-2.tmp";
+        const std::string stale = "." + name + ".tessarin-99999-1.tmp";
         WriteFileBytes(folder + "/" + stale, "left by a killed run");
-        WriteFileBytes(folder + "/" + live, "being written");
-        BinaryFile writer = BinaryFile::Open(folder + "/" + live, OpenMode::ReadWriteLocked);
         WriteFileBytes(h.dir / "source.bin", "new");
         WriteFiles(h.dir / "in", {{"top.txt", command == "import, nothing changed" ? "old" : "new"}});
         EXPECT_TRUE(RunWriting(h, command)) << ::testing::PrintToString(h.window.log);
-        const auto names = FolderListing(folder);
-        EXPECT_EQ(std::count(names.begin(), names.end(), stale), 0);
-        EXPECT_EQ(std::count(names.begin(), names.end(), live), 1);
+        EXPECT_FALSE(std::filesystem::exists(NativePath(folder + "/" + stale)));
     }
 }
 
