@@ -36,29 +36,27 @@ using Command = std::function<bool(Program&)>;
 
 TEST(EditEntriesTest, RewritesTheExpectedArchive) {
     const ArcPlan layout = Layout();
-    ArcPlan noFirst = Rewritten(layout), noMiddle = noFirst, renamed = noFirst, added = noFirst, empty;
+    ArcPlan noFirst = Rewritten(layout), noMiddle = noFirst, renamed = noFirst, added = noFirst;
+    const ArcPlan empty;  // no gap or trailer is kept once no data is left
     noFirst.records.erase(noFirst.records.begin());
     noFirst.gap.append(5, '\0');  // the first entry's slack falls into the gap
     noMiddle.records.erase(noMiddle.records.begin() + 1);
     renamed.records[1].name = "\xCE\xC4\\b2";  // a double-byte name makes the record one byte longer
     renamed.records[1].typeCode = 0x21;
     added.records.push_back(Entry("new\\n", 0x20, "added data"));
-    empty.records.clear();
+    // The records in memory are checked against those read back, so they match the expected ones too.
     const struct {
         const char* label;
         Command command;
         const ArcPlan& expected;
-        std::vector<std::string> keys;  // the records afterwards
     } rows[] = {
-        {"delete the first", [](Program& p) { return DeleteEntries(p, {"ui\\logo.1A"}); }, noFirst,
-         {"data\\t.20", "top.5"}},
-        {"delete the middle", [](Program& p) { return DeleteEntries(p, {"data\\t.20", "data\\t.20"}); }, noMiddle,
-         {"ui\\logo.1A", "top.5"}},
-        {"delete all", [](Program& p) { return DeleteEntries(p, {"top.5", "ui\\logo.1A", "data\\t.20"}); }, empty, {}},
-        {"rename to a double-byte name and another code", [](Program& p) { return RenameEntry(p, "data\\t.20", "文\\b2.21"); },
-         renamed, {"ui\\logo.1A", "文\\b2.21", "top.5"}},
-        {"add, code with a leading zero", [](Program& p) { return AddEntry(p, "new\\n.020", p.arc.OpenArcPath + ".src"); }, added,
-         {"ui\\logo.1A", "data\\t.20", "top.5", "new\\n.20"}},
+        {"delete the first", [](Program& p) { return DeleteEntries(p, {"ui\\logo.1A"}); }, noFirst},
+        {"delete the middle", [](Program& p) { return DeleteEntries(p, {"data\\t.20", "data\\t.20"}); }, noMiddle},
+        {"delete all", [](Program& p) { return DeleteEntries(p, {"top.5", "ui\\logo.1A", "data\\t.20"}); }, empty},
+        {"rename to a double-byte name and another code",
+         [](Program& p) { return RenameEntry(p, "data\\t.20", "文\\b2.21"); }, renamed},
+        {"add, code with a leading zero",
+         [](Program& p) { return AddEntry(p, "new\\n.020", p.arc.OpenArcPath + ".src"); }, added},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
@@ -67,9 +65,6 @@ TEST(EditEntriesTest, RewritesTheExpectedArchive) {
         WriteFileBytes(path + ".src", "added data");
         ASSERT_TRUE(row.command(h.program)) << ::testing::PrintToString(h.window.log);
         EXPECT_EQ(ReadFileBytes(path), BuildArc(row.expected));
-        std::vector<std::string> keys;
-        for (const ARCFileCls& e : h.program.arc.ArcEntries) keys.push_back(e.ArcFileKey);
-        EXPECT_EQ(keys, row.keys);
         EXPECT_EQ(RecordsOnDisk(h.program), Records(h.program.arc.ArcEntries));
     }
 }

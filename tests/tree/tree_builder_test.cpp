@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/platform/VbError.h"
@@ -27,41 +28,21 @@ TEST(EntryTreeTest, RowsRepeatedKeysChildrenAndClear) {
     const NodeId c = tree.AddChild(a, "a\\c.1A", "c.png", kImageFile);
     EXPECT_EQ((std::vector<int>{tree.RowOf(root), tree.RowOf(a), tree.RowOf(b), tree.RowOf(c)}),
               (std::vector<int>{0, 0, 1, 0}));
-    const std::pair<const char*, bool> checks[] = {{"Root", true}, {"a\\", true},       {"A\\", false},
-                                                   {"a", false},   {"a\\c.1A", false}, {"", false},
-                                                   {"missing\\", false}};
-    for (const auto& [key, expected] : checks) EXPECT_EQ(HasChildren(tree, key), expected) << key;
+    // Each row: key, whether its node has children, whether it names an entry.
+    const std::tuple<const char*, bool, bool> keys[] = {
+        {"Root", true, false},      {"a\\", true, false},     {"A\\", false, false}, {"a", false, true},
+        {"a\\c.1A", false, true}, {"", false, true},        {"missing\\", false, false}, {".1A", false, true},
+        {"root", false, true},    {"Root\\", false, false}, {"\\", false, false}};
+    for (const auto& [key, children, entry] : keys) {
+        EXPECT_EQ(HasChildren(tree, key), children) << key;
+        EXPECT_EQ(IsEntryKey(key), entry) << key;
+    }
     EXPECT_THROW(tree.AddChild(a, "b.1A", "x", kImageFile), DuplicateNodeKey);
     EXPECT_EQ(tree.Size(), 4u);  // the refused node left the tree as it was
     EXPECT_EQ(tree.Node(a).children, std::vector<NodeId>{c});
     tree.Clear();
     EXPECT_TRUE(tree.Empty());
     EXPECT_EQ(tree.AddRoot(kRootKey, "q", kImageArchive), 0);
-}
-
-// Past the first block of nodes and several growths of the key index.
-TEST(EntryTreeTest, ThousandsOfNodesKeepTheirKeysParentsAndRows) {
-    EntryTree tree;
-    const NodeId root = tree.AddRoot(kRootKey, "p", kImageArchive);
-    const NodeId folder = tree.AddChild(root, "f\\", "f", kImageFolder, kImageFolderOpen);
-    for (int i = 0; i < 5000; ++i) tree.AddChild(i % 2 ? folder : root, "f\\e" + std::to_string(i), "e", kImageFile);
-    for (int i = 0; i < 5000; i += 7) {
-        const NodeId id = tree.Find("f\\e" + std::to_string(i));
-        ASSERT_EQ(id, i + 2);
-        EXPECT_EQ(tree.Node(id).key, "f\\e" + std::to_string(i));
-        EXPECT_EQ(tree.Node(id).parent, i % 2 ? folder : root);
-        EXPECT_EQ(tree.RowOf(id), i % 2 ? i / 2 : i / 2 + 1);
-    }
-    EXPECT_EQ(tree.Find("f\\e5000"), kNoNode);
-    EXPECT_THROW(tree.AddChild(root, "f\\e4999", "x", kImageFile), DuplicateNodeKey);
-    EXPECT_EQ(tree.Size(), 5002u);
-}
-
-TEST(EntryTreeTest, TellsEntryKeysFromFolderAndRootKeys) {
-    const std::pair<const char*, bool> cases[] = {{"Root", false}, {"ui\\", false},        {"\\", false},
-                                                  {".1A", true},   {"ui\\logo.1A", true}, {"root", true},
-                                                  {"Root\\", false}};
-    for (const auto& [key, entry] : cases) EXPECT_EQ(IsEntryKey(key), entry) << key;
 }
 
 struct AddItemTest : ::testing::Test {
@@ -113,8 +94,9 @@ TEST_F(AddItemTest, ChildlessFolderNodeInTheWayReachesTheCaller) {
     EXPECT_THROW(Add("logo", "1A", "logo.png"), EntryNodeRefused);  // a repeated entry key
 }
 
-// Local changes of a built tree: removals from a large key index (which closes
-// its probe chains behind each removed key), renames and refusals.
+// Thousands of nodes, past the first block of nodes and several growths of the
+// key index; then local changes: removals (which close the index's probe chains
+// behind each removed key), renames and refusals.
 TEST(TreeEditTest, RemovedAndRenamedNodesLeaveEveryOtherKeyFound) {
     EntryTree tree;
     tree.AddRoot(kRootKey, "p", kImageArchive);
@@ -130,6 +112,7 @@ TEST(TreeEditTest, RemovedAndRenamedNodesLeaveEveryOtherKeyFound) {
         EXPECT_EQ(tree.Node(tree.Node(node).parent).key, folder + "\\");
         EXPECT_EQ(tree.Node(tree.Node(node).parent).children.at(tree.RowOf(node)), node);
     }
+    EXPECT_THROW(AddItemNodes(tree, "f4\\e4", kRootKey, "1", "e"), EntryNodeRefused);
     EXPECT_EQ(tree.Find("f3\\"), kNoNode);
     EXPECT_EQ(tree.Node(tree.Find("新\\")).text, "新");
 }
