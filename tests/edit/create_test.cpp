@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "app/OpenClose.h"
-#include "core/platform/Cp936.h"
 #include "edit/CreateArchive.h"
 #include "extract/Export.h"
 #include "replace/ReplaceSupport.h"

@@ -45,15 +45,9 @@ TEST(EntryTreeTest, RowsRepeatedKeysChildrenAndClear) {
     EXPECT_EQ(tree.AddRoot(kRootKey, "q", kImageArchive), 0);
 }
 
-struct AddItemTest : ::testing::Test {
+TEST(AddItemNodesTest, AddsFolderAndEntryNodesInOrder) {
     EntryTree tree;
-    NodeId root = tree.AddRoot(kRootKey, "/data/pack.ARC", kImageArchive);
-    void Add(const std::string& path, const std::string& hex, const std::string& name) {
-        AddItemNodes(tree, path, kRootKey, hex, name);
-    }
-};
-
-TEST_F(AddItemTest, AddsFolderAndEntryNodesInOrder) {
+    const NodeId root = tree.AddRoot(kRootKey, "/data/pack.ARC", kImageArchive);
     // Top level, empty path, shared folders then diverging below a shared prefix,
     // leading/double/trailing backslash, same path with another code, folders
     // differing in case.
@@ -73,7 +67,7 @@ TEST_F(AddItemTest, AddsFolderAndEntryNodesInOrder) {
         {"\\a\\\\", "", "\\a\\"}, {"\\a\\\\b.1A", "b.png", "\\a\\\\"}, {"dir\\", "dir", "Root"},
         {"dir\\.20", ".txt", "dir\\"}, {"a\\", "a", "Root"}, {"a\\x.1A", "x.png", "a\\"},
         {"a\\x.20", "x.txt", "a\\"}, {"A\\", "A", "Root"}, {"A\\x.1A", "x.png", "A\\"}};
-    for (const auto& a : added) Add(a[0], a[1], a[2]);
+    for (const auto& a : added) AddItemNodes(tree, a[0], kRootKey, a[1], a[2]);
     ASSERT_EQ(tree.Size(), nodes.size() + 1);
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         const TreeNode& node = tree.Node(static_cast<NodeId>(i + 1));
@@ -84,14 +78,11 @@ TEST_F(AddItemTest, AddsFolderAndEntryNodesInOrder) {
         EXPECT_EQ(node.image, folder ? 2 : 6) << nodes[i][0];
         EXPECT_EQ(node.expandedImage, folder ? 4 : 0) << nodes[i][0];
     }
-}
-
-TEST_F(AddItemTest, ChildlessFolderNodeInTheWayReachesTheCaller) {
-    tree.AddChild(root, "ui\\", "ui", kImageFolder, kImageFolderOpen);
-    EXPECT_THAT([&] { Add("ui\\logo", "1A", "logo.png"); },
+    // A folder node without children in the way reaches the caller as the tree control's error.
+    tree.AddChild(root, "empty\\", "empty", kImageFolder, kImageFolderOpen);
+    EXPECT_THAT([&] { AddItemNodes(tree, "empty\\logo", kRootKey, "1A", "logo.png"); },
                 ::testing::Throws<VbError>(::testing::Property(&VbError::number, 35602)));
-    Add("logo", "1A", "logo.png");
-    EXPECT_THROW(Add("logo", "1A", "logo.png"), EntryNodeRefused);  // a repeated entry key
+    EXPECT_THROW(AddItemNodes(tree, "logo", kRootKey, "1A", "logo.png"), EntryNodeRefused);  // a repeated entry key
 }
 
 // Thousands of nodes, past the first block of nodes and several growths of the
