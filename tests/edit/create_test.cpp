@@ -63,8 +63,7 @@ TEST(CreateArchiveTest, ExportCreateExportGivesTheSameTree) {
 #endif
     ProgramHarness first;
     first.OpenArchive(plan);
-    std::filesystem::create_directories(NativePath(first.dir / "out1"));
-    std::filesystem::create_directories(NativePath(first.dir / "out2"));
+    for (const char* out : {"out1", "out2"}) std::filesystem::create_directories(NativePath(first.dir / out));
     first.window.folderAnswers.push_back(first.dir / "out1");
     ASSERT_TRUE(ExportAllEntries(first.program)) << ::testing::PrintToString(first.window.Calls("MsgBox"));
     ASSERT_TRUE(Create(first, first.dir / "out1", first.dir / "new.arc")) << ::testing::PrintToString(first.window.log);
