@@ -9,25 +9,17 @@ namespace {
 
 using testing::TempDir;
 
-struct Loaded {
-    ExtTypeTable table;
-    ExtTypeLoadReport report;
-};
-
-Loaded LoadText(const std::string& content) {
-    TempDir dir;
-    testing::WriteFileBytes(dir / "ExtType.Dll", content);
-    Loaded loaded;
-    loaded.report = LoadExtTypes(loaded.table, dir / "ExtType.Dll");
-    return loaded;
-}
-
 using RowList = std::vector<std::pair<std::string, std::string>>;
 
-RowList Rows(const ExtTypeTable& table) {
+// The rows loaded from a type table file of this content, and the lines it skipped.
+std::pair<RowList, std::vector<int>> LoadText(const std::string& content) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "ExtType.Dll", content);
+    ExtTypeTable table;
+    const ExtTypeLoadReport report = LoadExtTypes(table, dir / "ExtType.Dll");
     RowList rows;
     for (const auto& row : table) rows.emplace_back(row.ClassExtkey, row.ClassExttype);
-    return rows;
+    return {rows, report.skippedLines};
 }
 
 TEST(ExtTypesTest, LineRules) {
@@ -51,11 +43,7 @@ TEST(ExtTypesTest, LineRules) {
         {"a line without a colon is skipped and reported", "1A:png\r\nnonsense\r\n1B:bmp\r\n",
          {{"1A", "png"}, {"1B", "bmp"}}, {2}},
     };
-    for (const auto& c : cases) {
-        Loaded loaded = LoadText(c.content);
-        EXPECT_EQ(Rows(loaded.table), c.rows) << c.label;
-        EXPECT_EQ(loaded.report.skippedLines, c.skippedLines) << c.label;
-    }
+    for (const auto& c : cases) EXPECT_EQ(LoadText(c.content), std::pair(c.rows, c.skippedLines)) << c.label;
 }
 
 TEST(ExtTypesTest, MissingFileOrFolderGivesEmptyTable) {

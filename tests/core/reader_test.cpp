@@ -19,7 +19,10 @@ namespace {
 using testing::RecordPlan;
 using testing::BuildArc;
 
-struct Recorder : ArcReadReceiver {
+// What a read gave, and what it told its receiver on the way.
+struct Read : ArcReadReceiver {
+    ArcReadResult result;
+    ArcEntryList entries;
     std::vector<std::string> events;
     std::vector<std::string> rawNames;
     void MagicAccepted() override { events.push_back("magic"); }
@@ -32,18 +35,12 @@ struct Recorder : ArcReadReceiver {
     }
 };
 
-struct Read {
-    ArcReadResult result;
-    ArcEntryList entries;
-    Recorder recorder;
-};
-
 // Reads bytes written as a file, or a file that is not there when there are none.
 Read ReadBytes(const std::optional<std::string>& bytes, const ExtTypeTable& types = {}) {
     testing::TempDir dir;
     if (bytes) testing::WriteFileBytes(dir / "a.arc", *bytes);
     Read read;
-    read.result = ReadArcFile(dir / "a.arc", types, read.entries, read.recorder);
+    read.result = ReadArcFile(dir / "a.arc", types, read.entries, read);
     return read;
 }
 
@@ -73,7 +70,7 @@ TEST(ReaderTest, WorkedExampleGivesEveryField) {
         EXPECT_EQ(read.result.version, 7);
         ASSERT_EQ(read.entries.size(), 1u);
         EXPECT_EQ(Fields(read.entries[0]), fields);
-        EXPECT_EQ(read.recorder.events,
+        EXPECT_EQ(read.events,
                   (std::vector<std::string>{"magic", "version 7", "count 1", "record 1", "entry ui\\logo.1A"}));
     }
 }
@@ -105,7 +102,7 @@ TEST(ReaderTest, NameAndNumberFieldRulesAndOffsets) {
         Read read = ReadBytes(BuildArc({.records = {record, testing::Entry("next", 2, "x")}}));
         ASSERT_EQ(read.entries.size(), 2u) << fields;
         const ARCFileCls& e = read.entries[0];
-        EXPECT_EQ(e.ArcFileKey + " | " + e.ArcFilePath + " | " + read.recorder.rawNames[0] + " | " + e.ArcFileTypeHex +
+        EXPECT_EQ(e.ArcFileKey + " | " + e.ArcFilePath + " | " + read.rawNames[0] + " | " + e.ArcFileTypeHex +
                       " | " + std::to_string(e.ArcFileOrgSize) + " | " + std::to_string(e.ArcFileOFSET),
                   fields);
         EXPECT_EQ(read.entries[1].ArcFileKey, "next.2") << fields;

@@ -6,8 +6,8 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 
 #include "core/platform/Cp936.h"
@@ -33,30 +33,22 @@ std::string NameField(std::string_view name) {
 }
 
 std::string BuildArc(const ArcPlan& plan) {
-    std::string dir;
-    std::vector<std::string> fields;
-    std::size_t dirSize = 8;
-    for (const auto& r : plan.records) {
-        fields.push_back(r.pad ? NameField(r.name) : r.name);
-        dirSize += fields.back().size() + 16;
-    }
-    std::int64_t next = static_cast<std::int64_t>(dirSize + plan.gap.size());
-    std::string out = plan.magic;
+    const auto field = [](const RecordPlan& r) { return r.pad ? NameField(r.name) : r.name; };
+    std::int64_t next = 8 + static_cast<std::int64_t>(plan.gap.size());  // where the first record's data goes
+    for (const auto& r : plan.records) next += static_cast<std::int64_t>(field(r).size()) + 16;
+    std::string out = plan.magic, data = plan.gap;
     PutLE(out, static_cast<std::uint16_t>(plan.version), 2);
     PutLE(out, static_cast<std::uint16_t>(plan.count.value_or(static_cast<std::int16_t>(plan.records.size()))), 2);
-    for (std::size_t i = 0; i < plan.records.size(); ++i) {
-        const auto& r = plan.records[i];
-        out += fields[i];
+    for (const auto& r : plan.records) {
+        out += field(r);
         PutLE(out, static_cast<std::uint32_t>(r.typeCode), 4);
         PutLE(out, static_cast<std::uint32_t>(r.storedSize.value_or(static_cast<std::int32_t>(r.data.size()))), 4);
         PutLE(out, static_cast<std::uint32_t>(r.orgField.value_or(r.orgSize + 0x40000000)), 4);
         PutLE(out, static_cast<std::uint32_t>(r.offset.value_or(static_cast<std::int32_t>(next))), 4);
         next += static_cast<std::int64_t>(r.data.size());
+        data += r.data;
     }
-    out += plan.gap;
-    for (const auto& r : plan.records) out += r.data;
-    out += plan.trailer;
-    return out;
+    return out + data + plan.trailer;
 }
 
 std::string StoredBlocks(std::string_view plain) {
@@ -83,12 +75,7 @@ std::string Deflate(std::string_view plain) {
 }
 
 RecordPlan Entry(std::string name, std::int32_t typeCode, std::string_view plain) {
-    RecordPlan r;
-    r.name = std::move(name);
-    r.typeCode = typeCode;
-    r.data = Deflate(plain);
-    r.orgSize = static_cast<std::int32_t>(plain.size());
-    return r;
+    return Stored(std::move(name), typeCode, Deflate(plain), static_cast<std::int32_t>(plain.size()));
 }
 
 // Test paths are program text or raw name bytes; both name the same file the
@@ -96,9 +83,7 @@ RecordPlan Entry(std::string name, std::int32_t typeCode, std::string_view plain
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(NativePath(NativeToText(path)), std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteFileBytes(const std::string& path, std::string_view bytes) {

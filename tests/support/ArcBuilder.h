@@ -44,14 +44,8 @@ RecordPlan Entry(std::string name, std::int32_t typeCode, std::string_view plain
 // A record plan whose stored bytes are data as given, optionally with another stored size and offset.
 inline RecordPlan Stored(std::string name, std::int32_t typeCode, std::string data, std::int32_t orgSize,
                          std::optional<std::int32_t> storedSize = {}, std::optional<std::int32_t> offset = {}) {
-    RecordPlan r;
-    r.name = std::move(name);
-    r.typeCode = typeCode;
-    r.data = std::move(data);
-    r.orgSize = orgSize;
-    r.storedSize = storedSize;
-    r.offset = offset;
-    return r;
+    return {.name = std::move(name), .typeCode = typeCode, .data = std::move(data), .orgSize = orgSize,
+            .orgField = {}, .storedSize = storedSize, .offset = offset, .pad = true};
 }
 
 std::string ReadFileBytes(const std::string& path);

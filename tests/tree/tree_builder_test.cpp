@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/platform/VbError.h"
@@ -27,10 +28,15 @@ TEST(EntryTreeTest, RowsRepeatedKeysChildrenAndClear) {
     const NodeId c = tree.AddChild(a, "a\\c.1A", "c.png", kImageFile);
     EXPECT_EQ((std::vector<int>{tree.RowOf(root), tree.RowOf(a), tree.RowOf(b), tree.RowOf(c)}),
               (std::vector<int>{0, 0, 1, 0}));
-    const std::pair<const char*, bool> checks[] = {{"Root", true}, {"a\\", true},       {"A\\", false},
-                                                   {"a", false},   {"a\\c.1A", false}, {"", false},
-                                                   {"missing\\", false}};
-    for (const auto& [key, expected] : checks) EXPECT_EQ(HasChildren(tree, key), expected) << key;
+    // Each row: key, whether its node has children, whether it names an entry.
+    const std::tuple<const char*, bool, bool> keys[] = {
+        {"Root", true, false},      {"a\\", true, false},     {"A\\", false, false}, {"a", false, true},
+        {"a\\c.1A", false, true}, {"", false, true},        {"missing\\", false, false}, {".1A", false, true},
+        {"root", false, true},    {"Root\\", false, false}, {"\\", false, false}};
+    for (const auto& [key, children, entry] : keys) {
+        EXPECT_EQ(HasChildren(tree, key), children) << key;
+        EXPECT_EQ(IsEntryKey(key), entry) << key;
+    }
     EXPECT_THROW(tree.AddChild(a, "b.1A", "x", kImageFile), DuplicateNodeKey);
     EXPECT_EQ(tree.Size(), 4u);  // the refused node left the tree as it was
     EXPECT_EQ(tree.Node(a).children, std::vector<NodeId>{c});
@@ -39,40 +45,9 @@ TEST(EntryTreeTest, RowsRepeatedKeysChildrenAndClear) {
     EXPECT_EQ(tree.AddRoot(kRootKey, "q", kImageArchive), 0);
 }
 
-// Past the first block of nodes and several growths of the key index.
-TEST(EntryTreeTest, ThousandsOfNodesKeepTheirKeysParentsAndRows) {
+TEST(AddItemNodesTest, AddsFolderAndEntryNodesInOrder) {
     EntryTree tree;
-    const NodeId root = tree.AddRoot(kRootKey, "p", kImageArchive);
-    const NodeId folder = tree.AddChild(root, "f\\", "f", kImageFolder, kImageFolderOpen);
-    for (int i = 0; i < 5000; ++i) tree.AddChild(i % 2 ? folder : root, "f\\e" + std::to_string(i), "e", kImageFile);
-    for (int i = 0; i < 5000; i += 7) {
-        const NodeId id = tree.Find("f\\e" + std::to_string(i));
-        ASSERT_EQ(id, i + 2);
-        EXPECT_EQ(tree.Node(id).key, "f\\e" + std::to_string(i));
-        EXPECT_EQ(tree.Node(id).parent, i % 2 ? folder : root);
-        EXPECT_EQ(tree.RowOf(id), i % 2 ? i / 2 : i / 2 + 1);
-    }
-    EXPECT_EQ(tree.Find("f\\e5000"), kNoNode);
-    EXPECT_THROW(tree.AddChild(root, "f\\e4999", "x", kImageFile), DuplicateNodeKey);
-    EXPECT_EQ(tree.Size(), 5002u);
-}
-
-TEST(EntryTreeTest, TellsEntryKeysFromFolderAndRootKeys) {
-    const std::pair<const char*, bool> cases[] = {{"Root", false}, {"ui\\", false},        {"\\", false},
-                                                  {".1A", true},   {"ui\\logo.1A", true}, {"root", true},
-                                                  {"Root\\", false}};
-    for (const auto& [key, entry] : cases) EXPECT_EQ(IsEntryKey(key), entry) << key;
-}
-
-struct AddItemTest : ::testing::Test {
-    EntryTree tree;
-    NodeId root = tree.AddRoot(kRootKey, "/data/pack.ARC", kImageArchive);
-    void Add(const std::string& path, const std::string& hex, const std::string& name) {
-        AddItemNodes(tree, path, kRootKey, hex, name);
-    }
-};
-
-TEST_F(AddItemTest, AddsFolderAndEntryNodesInOrder) {
+    const NodeId root = tree.AddRoot(kRootKey, "/data/pack.ARC", kImageArchive);
     // Top level, empty path, shared folders then diverging below a shared prefix,
     // leading/double/trailing backslash, same path with another code, folders
     // differing in case.
@@ -92,7 +67,7 @@ TEST_F(AddItemTest, AddsFolderAndEntryNodesInOrder) {
         {"\\a\\\\", "", "\\a\\"}, {"\\a\\\\b.1A", "b.png", "\\a\\\\"}, {"dir\\", "dir", "Root"},
         {"dir\\.20", ".txt", "dir\\"}, {"a\\", "a", "Root"}, {"a\\x.1A", "x.png", "a\\"},
         {"a\\x.20", "x.txt", "a\\"}, {"A\\", "A", "Root"}, {"A\\x.1A", "x.png", "A\\"}};
-    for (const auto& a : added) Add(a[0], a[1], a[2]);
+    for (const auto& a : added) AddItemNodes(tree, a[0], kRootKey, a[1], a[2]);
     ASSERT_EQ(tree.Size(), nodes.size() + 1);
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         const TreeNode& node = tree.Node(static_cast<NodeId>(i + 1));
@@ -103,18 +78,16 @@ TEST_F(AddItemTest, AddsFolderAndEntryNodesInOrder) {
         EXPECT_EQ(node.image, folder ? 2 : 6) << nodes[i][0];
         EXPECT_EQ(node.expandedImage, folder ? 4 : 0) << nodes[i][0];
     }
-}
-
-TEST_F(AddItemTest, ChildlessFolderNodeInTheWayReachesTheCaller) {
-    tree.AddChild(root, "ui\\", "ui", kImageFolder, kImageFolderOpen);
-    EXPECT_THAT([&] { Add("ui\\logo", "1A", "logo.png"); },
+    // A folder node without children in the way reaches the caller as the tree control's error.
+    tree.AddChild(root, "empty\\", "empty", kImageFolder, kImageFolderOpen);
+    EXPECT_THAT([&] { AddItemNodes(tree, "empty\\logo", kRootKey, "1A", "logo.png"); },
                 ::testing::Throws<VbError>(::testing::Property(&VbError::number, 35602)));
-    Add("logo", "1A", "logo.png");
-    EXPECT_THROW(Add("logo", "1A", "logo.png"), EntryNodeRefused);  // a repeated entry key
+    EXPECT_THROW(AddItemNodes(tree, "logo", kRootKey, "1A", "logo.png"), EntryNodeRefused);  // a repeated entry key
 }
 
-// Local changes of a built tree: removals from a large key index (which closes
-// its probe chains behind each removed key), renames and refusals.
+// Thousands of nodes, past the first block of nodes and several growths of the
+// key index; then local changes: removals (which close the index's probe chains
+// behind each removed key), renames and refusals.
 TEST(TreeEditTest, RemovedAndRenamedNodesLeaveEveryOtherKeyFound) {
     EntryTree tree;
     tree.AddRoot(kRootKey, "p", kImageArchive);
@@ -130,6 +103,7 @@ TEST(TreeEditTest, RemovedAndRenamedNodesLeaveEveryOtherKeyFound) {
         EXPECT_EQ(tree.Node(tree.Node(node).parent).key, folder + "\\");
         EXPECT_EQ(tree.Node(tree.Node(node).parent).children.at(tree.RowOf(node)), node);
     }
+    EXPECT_THROW(AddItemNodes(tree, "f4\\e4", kRootKey, "1", "e"), EntryNodeRefused);
     EXPECT_EQ(tree.Find("f3\\"), kNoNode);
     EXPECT_EQ(tree.Node(tree.Find("新\\")).text, "新");
 }
