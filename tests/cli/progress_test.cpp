@@ -1,5 +1,5 @@
 // The progress line of long verbs: its text and pace with a clock of the
-// test's own, and the real program on a pseudo-terminal, a pipe and --quiet.
+// test's own, and the real program on a pseudo-terminal and with --quiet.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
@@ -107,12 +107,7 @@ TEST(CliProgressTest, DrawnOnATerminalOnlyAndErasedBeforeTheMessage) {
         quiet.insert(quiet.begin(), "--quiet");
         EXPECT_EQ(OnTerminal(quiet, code), onTerminal);
         EXPECT_EQ(code, 0);
-
-        std::string words;
-        for (const std::string& a : row.args) words += " " + Q(a);
-        const CliRun piped = Cli(words, dir);
-        EXPECT_EQ(piped.err, row.finalText);
-        EXPECT_EQ(piped.exitCode, 0);
+        // On a pipe nothing is drawn: the verbs' own tests read the whole of stderr.
     }
 }
 #endif

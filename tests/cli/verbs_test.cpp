@@ -166,7 +166,7 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
 #endif
     };
     for (const auto& r : runs) {
-        SCOPED_TRACE(r.args);
+        SCOPED_TRACE(r.shell + r.args);
         Fixture f(r.layout);
         WriteFiles(f.dir / "in", r.in);
         const CliRun run = Cli(Substitute(r.args, f), f.dir, r.shell);
