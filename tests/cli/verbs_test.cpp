@@ -128,10 +128,9 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
         {layout, "verify {arc}", 0, true, "", {}, "共 3 个条目，未发现问题。\n"},
         {problem, "verify {arc}", 1, true, "", {},
          "解压后的数据多于记录的原始大小（缓冲过小，请检查。），KEY：数据\\表.77\n共 3 个条目，发现 1 处问题。\n"},
-        // Every verb shows the opening texts.
+        // The verbs show the opening texts.
         {wrongMagic, "extract {arc} {out}", 1, true, "文件类型不正确\n"},
         {wrongMagic, "replace {arc} a.1 {dir}/src.bin", 1, true, "文件类型不正确\n"},
-        {wrongMagic, "verify {arc}", 1, true, "文件类型不正确\n"},
         {layout, "verify {dir}/absent.ARC", 1, false, "发现未知的错误,错误编号:53"},
         {layout, "add {arc} 'new\\n.20' {dir}/src.bin", 0, true, "", {}, "", {},
          Rewritten([](ArcPlan& p) { p.records.push_back(Entry("new\\n", 0x20, "new")); })},
