@@ -6,7 +6,6 @@
 #include <functional>
 
 #include "app/EditCommands.h"
-#include "core/platform/FileSystem.h"
 #include "replace/Replace.h"
 #include "support/Listings.h"
 #include "support/ProgramHarness.h"

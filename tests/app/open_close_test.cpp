@@ -5,18 +5,13 @@
 #include <vector>
 
 #include "app/OpenClose.h"
-#include "extract/Export.h"
-#include "replace/Replace.h"
 #include "core/platform/BinaryFile.h"
 #include "core/platform/VbError.h"
 #include "support/ProgramHarness.h"
 
-namespace tessarin {
+namespace tessarin::testing {
 namespace {
 
-using testing::ArcPlan;
-using testing::Entry;
-using testing::ProgramHarness;
 using Log = std::vector<std::string>;
 
 // Three entries: one in nested folders, one whose code has no name, one at the top.
@@ -129,13 +124,13 @@ TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
     } cases[] = {
         {"wrong magic", std::string("ARX\0\7\0\0\0", 8), {"MsgBox | 文件类型不正确 | Warning | 错误提示"}, false},
         {"shorter than the magic", "AR", {UnknownError(vberr::InputPastEnd)}, false},
-        {"count one higher than the records", testing::BuildArc(countOneHigher),
+        {"count one higher than the records", BuildArc(countOneHigher),
          Concat(ReadDirectory(7, 4, 4), {UnknownError(vberr::InputPastEnd)}), false},
         // No record after the refused one is read, and its node is not added: root, a\, a\x.1A, a\y.1A.
-        {"repeated entry key", testing::BuildArc(repeatedKey),
+        {"repeated entry key", BuildArc(repeatedKey),
          Concat(ReadDirectory(7, 4, 3), {"MsgBox | \r\n添加信息时出错,程序将退出,详细检查扩展信息文件.\r\n\r\nPath=[a\\x] "
                                          "\r\n\r\nExt=[png] | Stop | 错误信息提示"}), true},
-        {"locked by another program", testing::BuildArc(ThreeEntries()),
+        {"locked by another program", BuildArc(ThreeEntries()),
          {"MsgBox | \r\n文件可能被其它应用程序占用,请关闭后再重试.\r\n\r\n<path> | Stop | Tessarin"}, false, File::LockedElsewhere},
         {"missing", "", {UnknownError(vberr::FileNotFound)}, false, File::Missing},
     };
@@ -146,7 +141,7 @@ TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
         h.program.tree.AddRoot(kRootKey, "earlier", kImageArchive);
         AddArcEntry(h.program.arc.ArcEntries, "x.png", "", "x", "png", 1, 1, 0, "1A");
         const std::string path = h.dir / "bad.ARC";
-        if (c.file != File::Missing) testing::WriteFileBytes(path, c.bytes);
+        if (c.file != File::Missing) WriteFileBytes(path, c.bytes);
         std::optional<BinaryFile> other;
         if (c.file == File::LockedElsewhere) other.emplace(BinaryFile::Open(path, OpenMode::ReadLocked));
         h.window.openAnswers.push_back(path + std::string(1, '\0'));
@@ -169,4 +164,4 @@ TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
 }
 
 }  // namespace
-}  // namespace tessarin
+}  // namespace tessarin::testing

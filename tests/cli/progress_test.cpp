@@ -42,12 +42,6 @@ TEST(TerminalProgressTest, RedrawsAtMostTenTimesASecondAndErasesOnce) {
 }
 
 #ifndef _WIN32
-ArcPlan ManyEntries() {
-    ArcPlan layout;
-    for (int i = 0; i < 300; ++i) layout.records.push_back(Entry("f\\" + std::to_string(i), 0x1A, std::string(2000, 'a' + i % 26)));
-    return layout;
-}
-
 // Runs tessarin-cli with stderr on a new pseudo-terminal (stdout to /dev/null);
 // what the terminal received.
 std::string OnTerminal(std::vector<std::string> args, int& exitCode) {
@@ -78,7 +72,9 @@ std::string OnTerminal(std::vector<std::string> args, int& exitCode) {
 TEST(CliProgressTest, DrawnOnATerminalOnlyAndErasedBeforeTheMessage) {
     TempDir dir;
     const std::string archive = dir / "many.ARC";
-    WriteFileBytes(archive, BuildArc(ManyEntries()));
+    ArcPlan many;
+    for (int i = 0; i < 300; ++i) many.records.push_back(Entry("f\\" + std::to_string(i), 0x1A, std::string(2000, 'a' + i % 26)));
+    WriteFileBytes(archive, BuildArc(many));
     WriteFileBytes(dir / "source.bin", "new data");
     const struct {
         const char* label;
