@@ -1,6 +1,7 @@
 // The window's delete, rename and add commands on the selected node: the
 // question, the entries afterwards, the tree changed where the edit changed it
-// and the selection on a neighbour; a rewrite the user stops changes nothing.
+// and the selection on a neighbour; a rewrite the user stops (the replace
+// command's too) changes nothing.
 #include <gtest/gtest.h>
 
 #include <functional>
