@@ -1,15 +1,14 @@
 // The window's delete, rename and add commands on the selected node: the
 // question, the entries afterwards, the tree changed where the edit changed it
-// and the selection on a neighbour; a rewrite the user stops changes nothing.
+// and the selection on a neighbour; a rewrite the user stops (the replace
+// command's too) changes nothing.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <algorithm>
 #include <functional>
 
 #include "app/EditCommands.h"
-#include "core/platform/FileSystem.h"
 #include "replace/Replace.h"
+#include "support/Listings.h"
 #include "support/ProgramHarness.h"
 
 namespace tessarin::testing {
@@ -35,14 +34,18 @@ Command Add(const std::vector<std::string>& names) {
     };
 }
 
-// A command run on the node selected.
-struct OnNode {
-    const char* label;
-    std::string select;
-    Command command;
-};
+bool Replace(ProgramHarness& h) {
+    h.window.openAnswers.push_back(h.dir / "new.png");
+    return ReaplceFile(h.program, h.window.Handle());
+}
 
-// Each command on the selected node; one refused or answered no changes nothing, not a byte.
+// Where long work is cut short: the user stops it, or the program ends, at an event pump.
+enum class Halt { No, Stop, End };
+
+// Each command on the selected node; one refused or answered no changes nothing,
+// not a byte. The rewrites offer the stop: stopped (or the program ending) at an
+// event pump during the copy, the archive stays byte for byte, no new file is
+// left beside it and the tree and records are as they were.
 TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
     const std::vector<std::string> kAll = {"ui\\logo.1A", "ui\\deep\\doc.20", "top.20", "z.20"};
     const struct {
@@ -51,9 +54,10 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
         Command command;
         std::vector<std::string> keys;  // the records afterwards
         std::string selected;           // the tree's selected node afterwards
-        int deleting = 0;               // the nodes the delete question counts (answered yes); 0: none asked
+        int deleting = 0;               // the nodes the delete question counts; 0: none asked
         std::vector<std::string> also = {};  // selected besides the current node
-        bool refused = false;
+        bool refused = false;           // returns false (a delete question is answered no unless halted)
+        Halt halt = Halt::No;
     } rows[] = {
         {"delete a folder", "ui\\", Delete, {"top.20", "z.20"}, "top.20", 2},
         {"delete an entry", "top.20", Delete, {"ui\\logo.1A", "ui\\deep\\doc.20", "z.20"}, "z.20", 1},
@@ -69,20 +73,43 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
         {"rename onto another entry", "top.20", Rename("z.txt"), kAll, "top.20", 0, {}, true},
         {"rename without a type", "top.20", Rename("top"), kAll, "top.20", 0, {}, true},
         {"add a file of a key already there", "top.20", Add({"z.txt"}), kAll, "top.20", 0, {}, true},
+        {"delete stopped", "ui\\", Delete, kAll, "ui\\", 2, {}, true, Halt::Stop},
+        {"rename stopped", "ui\\deep\\", Rename("flat"), kAll, "ui\\deep\\", 0, {}, true, Halt::Stop},
+        {"add stopped", "top.20", Add({"new.png"}), kAll, "top.20", 0, {}, true, Halt::Stop},
+        {"replace stopped", "top.20", Replace, kAll, "top.20", 0, {}, true, Halt::Stop},
+        {"delete, program ending", "ui\\", Delete, kAll, "ui\\", 2, {}, true, Halt::End},
+        {"rename, program ending", "ui\\deep\\", Rename("flat"), kAll, "ui\\deep\\", 0, {}, true, Halt::End},
+        {"add, program ending", "top.20", Add({"new.png"}), kAll, "top.20", 0, {}, true, Halt::End},
+        {"replace, program ending", "top.20", Replace, kAll, "top.20", 0, {}, true, Halt::End},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         ProgramHarness h;
+        h.program.undo.kept = row.halt != Halt::No;  // the halted rewrite leaves no previous version either
         const std::string path = h.OpenArchive(Layout()), before = ReadFileBytes(path);
-        WriteFileBytes(h.dir / "new.png", "png");
-        WriteFileBytes(h.dir / "data.7", "seven");
-        WriteFileBytes(h.dir / "z.txt", "z");
+        WriteFiles(h.dir.path(), {{"new.png", "png"}, {"data.7", "seven"}, {"z.txt", "z"}});
+        const std::size_t treeSize = h.program.tree.Size();
         h.SelectNode(row.select);
         for (const std::string& key : row.also) h.window.alsoSelected.push_back(h.program.tree.Find(key));
         h.window.ClearLog();
-        h.window.yesNoAnswers.push_back(!row.refused);
-        ASSERT_EQ(row.command(h), !row.refused) << ::testing::PrintToString(h.window.log);
-        if (row.refused) { EXPECT_EQ(ReadFileBytes(path), before); }
+        h.window.yesNoAnswers.push_back(!row.refused || row.halt != Halt::No);
+        h.window.onDoEvents = [&] {
+            if (row.halt == Halt::No) return;
+            EXPECT_TRUE(h.window.longWork && !h.window.mainEnabled);
+            if (row.halt == Halt::End) h.program.EndProgram();
+            else h.window.stopRequested = true;
+        };
+        {
+            const RunningCommand running(h.program);
+            ASSERT_EQ(row.command(h), !row.refused) << ::testing::PrintToString(h.window.log);
+            EXPECT_TRUE(h.program.ArchiveIsOpen());  // the files close once the command has returned
+        }
+        EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"data.7", "new.png", "pack.ARC", "z.txt"}));
+        if (row.refused) {
+            EXPECT_EQ(ReadFileBytes(path), before);
+            EXPECT_EQ(h.program.tree.Size(), treeSize);
+            EXPECT_EQ(h.program.undo.fileNum, 0);
+        }
         std::vector<std::string> keys;
         for (const ARCFileCls& e : h.program.arc.ArcEntries) {
             keys.push_back(e.ArcFileKey);
@@ -90,7 +117,8 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
         }
         EXPECT_EQ(keys, row.keys);
         // Changed in place, one live entry node per record.
-        EXPECT_EQ(h.window.Calls("TreeBeginE"), row.refused ? std::vector<std::string>{} : std::vector<std::string>{"TreeBeginEdit"});
+        EXPECT_EQ(h.window.Calls(row.refused ? "TreeBegin" : "TreeBeginE"),
+                  row.refused ? std::vector<std::string>{} : std::vector<std::string>{"TreeBeginEdit"});
         std::size_t entryNodes = 0;
         for (NodeId id = 0; static_cast<std::size_t>(id) < h.program.tree.Size(); ++id)
             entryNodes += h.program.tree.Alive(id) && IsEntryKey(h.program.tree.Node(id).key);
@@ -99,66 +127,20 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
         EXPECT_EQ(h.program.SelectedNode()->key, row.selected);
         const std::string question = "AskYesNo | 删除 " + std::to_string(row.deleting) + " 个对象？ | Tessarin";
         EXPECT_EQ(h.window.Calls("AskYesNo"), row.deleting ? std::vector<std::string>{question} : std::vector<std::string>{});
-    }
-}
-
-// The rewrite offers the stop: stopped (or the program ending) at an event
-// pump during the copy, the archive stays byte for byte, no new file is left
-// beside it and the tree and records are as they were.
-TEST(EditCommandsTest, StoppedRewriteLeavesTheArchiveAsItWas) {
-    const OnNode commands[] = {
-        {"delete", "ui\\", Delete},
-        {"rename", "ui\\deep\\", Rename("flat")},
-        {"add", "top.20", Add({"new.png"})},
-        {"replace", "top.20", [](ProgramHarness& h) {
-             h.window.openAnswers.push_back(h.dir / "new.png");
-             return ReaplceFile(h.program, h.window.Handle());
-         }},
-    };
-    for (const bool ending : {false, true}) {
-        for (const auto& c : commands) {
-            SCOPED_TRACE(std::string(c.label) + (ending ? " (ending)" : ""));
-            ProgramHarness h;
-            h.program.undo.kept = true;
-            const std::string path = h.OpenArchive(Layout());
-            WriteFileBytes(h.dir / "new.png", "png");
-            const std::string before = ReadFileBytes(path);
-            const std::size_t treeSize = h.program.tree.Size();
-            h.SelectNode(c.select);
-            h.window.yesNoAnswers.push_back(true);
-            h.window.ClearLog();
-            h.window.onDoEvents = [&] {
-                EXPECT_TRUE(h.window.longWork && !h.window.mainEnabled);
-                if (ending) h.program.EndProgram();
-                else h.window.stopRequested = true;
-            };
-            bool done = true;
-            {
-                const RunningCommand running(h.program);
-                done = c.command(h);
-                EXPECT_TRUE(h.program.ArchiveIsOpen());  // the files close once the command has returned
-            }
-            EXPECT_FALSE(done);
-            EXPECT_EQ(ReadFileBytes(path), before);
-            const std::filesystem::directory_iterator files(NativePath(h.dir.path()));
-            EXPECT_EQ(std::distance(files, {}), 2);  // pack.ARC and new.png only
+        if (row.halt != Halt::No) {
             EXPECT_EQ(h.window.Calls("MsgBox"),
-                      ending ? std::vector<std::string>{}
-                             : std::vector<std::string>{"MsgBox | 已停止，档案未作改动。 | Information | Tessarin"});
-            EXPECT_EQ(std::pair(h.program.arc.ArcEntries.size(), h.program.tree.Size()), std::pair(std::size_t{4}, treeSize));
-            EXPECT_TRUE(h.window.Calls("TreeBegin").empty());
-            EXPECT_EQ(h.program.undo.fileNum, 0);
-            EXPECT_TRUE(!h.window.longWork && h.window.mainEnabled);
-            EXPECT_EQ(h.window.ended, ending);
+                      row.halt == Halt::End ? std::vector<std::string>{}
+                                            : std::vector<std::string>{"MsgBox | 已停止，档案未作改动。 | Information | Tessarin"});
         }
+        EXPECT_TRUE(!h.window.longWork && h.window.mainEnabled);
+        EXPECT_EQ(h.window.ended, row.halt == Halt::End);
     }
 }
 
 TEST(EditCommandsTest, NewArchiveFromAFolderAsLongWork) {
     ProgramHarness h;
     h.OpenArchive(Layout());
-    std::filesystem::create_directories(NativePath(h.dir / "src/ui"));
-    WriteFileBytes(h.dir / "src/ui/logo.png", "logo");
+    WriteFiles(h.dir / "src", {{"ui/logo.png", "logo"}});
     h.window.ClearLog();
     ASSERT_TRUE(CreateArchiveFromFolder(h.program, h.dir / "src", h.dir / "new.arc"));
     ArcPlan expected;

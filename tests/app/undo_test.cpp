@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 
 #include "app/Commands.h"
@@ -23,8 +22,6 @@ std::vector<std::string> TreeKeys(const Program& program) {
     return keys;
 }
 
-bool Exists(const std::string& path) { return std::filesystem::exists(NativePath(path)); }
-
 // An archive open in a window that keeps undo, with files to add and import.
 struct Opened {
     ProgramHarness h;
@@ -35,9 +32,7 @@ struct Opened {
         plan.records = {Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\deep\\doc", 0x20, "doc"), Entry("top", 0x20, "top")};
         path = h.OpenArchive(plan);
         undoPath = h.dir / UndoName("pack.ARC");
-        WriteFileBytes(h.dir / "new.png", "new png");
-        std::filesystem::create_directories(NativePath(h.dir / "in"));
-        WriteFileBytes(h.dir / "in/top.txt", "changed top");
+        WriteFiles(h.dir.path(), {{"new.png", "new png"}, {"in/top.txt", "changed top"}});
         h.SelectNode(select);
     }
     void Menu(const std::string& item, bool yes = true) {
@@ -78,7 +73,7 @@ TEST(UndoTest, PutsBackTheArchiveAndTheTreeOnce) {
         EXPECT_EQ(o.h.window.panels[1], row.said);
         EXPECT_TRUE(o.h.window.Calls("MsgBox").empty()) << ::testing::PrintToString(o.h.window.log);
         EXPECT_FALSE(o.h.window.menuEnabled["nundo"]);
-        EXPECT_FALSE(Exists(o.undoPath));
+        EXPECT_FALSE(FileExists(o.undoPath));
         o.Menu("nundo");  // once only
         EXPECT_EQ(ReadFileBytes(o.path), before);
     }
@@ -102,16 +97,16 @@ TEST(UndoTest, PreviousVersionLivesWhileTheArchiveIsOpenAndSurvivesAFailedPutBac
     o.Menu("nundo");
     EXPECT_EQ(ReadFileBytes(o.path), afterFirst);
     o.Menu("ndelete");
-    ASSERT_TRUE(Exists(o.undoPath));
+    ASSERT_TRUE(FileExists(o.undoPath));
     o.Menu("nclose");
-    EXPECT_FALSE(Exists(o.undoPath));
+    EXPECT_FALSE(FileExists(o.undoPath));
     EXPECT_FALSE(o.h.window.menuEnabled["nundo"]);
 
     Opened killed;
     killed.Menu("ndelete");
     killed.h.program.files.CloseAll();
     EXPECT_EQ(RemoveStaleTemporariesBeside(killed.path), 1u);
-    EXPECT_FALSE(Exists(killed.undoPath));
+    EXPECT_FALSE(FileExists(killed.undoPath));
 
     // Each file operation of the put-back fails in turn until undo no longer
     // reaches it: the archive and its records stay, and undo is still there.

@@ -33,10 +33,9 @@ inline std::string CliProgram() {
     return (bin ? std::string(bin) : ProgramFolder()) + "/tessarin-cli";
 }
 
-// Runs `tessarin-cli args` (args already quoted with Q); stderr goes through dir.
-// shell runs first in the same shell (a limit to set, say).
-inline CliRun Cli(const std::string& args, const TempDir& dir, const std::string& shell = "") {
-    const std::string command = shell + Q(CliProgram()) + " " + args + " 2>" + Q(dir / "stderr.txt");
+// Runs a shell command line; its stderr goes through dir.
+inline CliRun RunShell(const std::string& commandLine, const TempDir& dir) {
+    const std::string command = commandLine + " 2>" + Q(dir / "stderr.txt");
     CliRun run;
 #ifdef _WIN32
     // cmd /c drops the outermost quotes: one more pair keeps the command's own.
@@ -57,6 +56,12 @@ inline CliRun Cli(const std::string& args, const TempDir& dir, const std::string
 #endif
     run.err = ReadFileBytes(dir / "stderr.txt");
     return run;
+}
+
+// Runs `tessarin-cli args` (args already quoted with Q); shell runs first in the
+// same shell (a limit to set, say).
+inline CliRun Cli(const std::string& args, const TempDir& dir, const std::string& shell = "") {
+    return RunShell(shell + Q(CliProgram()) + " " + args, dir);
 }
 
 }  // namespace tessarin::testing

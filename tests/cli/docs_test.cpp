@@ -83,13 +83,8 @@ std::vector<std::string> Complete(const std::vector<std::string>& words, const T
     }
     script += ")\nCOMP_CWORD=" + std::to_string(words.size()) + "\n_tessarin_cli\nprintf '%s\\n' \"${COMPREPLY[@]}\"\n";
     WriteFileBytes(dir / "complete.sh", script);
-    std::string out;
-    FILE* pipe = popen(("bash " + Q(dir / "complete.sh")).c_str(), "r");
-    char buffer[4096];
-    for (std::size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    if (pipe) pclose(pipe);
     std::vector<std::string> replies;
-    std::istringstream lines(out);
+    std::istringstream lines(RunShell("bash " + Q(dir / "complete.sh"), TempDir()).out);  // stderr elsewhere
     for (std::string line; std::getline(lines, line);)
         if (!line.empty()) replies.push_back(line);
     std::sort(replies.begin(), replies.end());

@@ -1,5 +1,5 @@
 // The progress line of long verbs: its text and pace with a clock of the
-// test's own, and the real program on a pseudo-terminal, a pipe and --quiet.
+// test's own, and the real program on a pseudo-terminal and with --quiet.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
@@ -42,12 +42,6 @@ TEST(TerminalProgressTest, RedrawsAtMostTenTimesASecondAndErasesOnce) {
 }
 
 #ifndef _WIN32
-ArcPlan ManyEntries() {
-    ArcPlan layout;
-    for (int i = 0; i < 300; ++i) layout.records.push_back(Entry("f\\" + std::to_string(i), 0x1A, std::string(2000, 'a' + i % 26)));
-    return layout;
-}
-
 // Runs tessarin-cli with stderr on a new pseudo-terminal (stdout to /dev/null);
 // what the terminal received.
 std::string OnTerminal(std::vector<std::string> args, int& exitCode) {
@@ -78,7 +72,9 @@ std::string OnTerminal(std::vector<std::string> args, int& exitCode) {
 TEST(CliProgressTest, DrawnOnATerminalOnlyAndErasedBeforeTheMessage) {
     TempDir dir;
     const std::string archive = dir / "many.ARC";
-    WriteFileBytes(archive, BuildArc(ManyEntries()));
+    ArcPlan many;
+    for (int i = 0; i < 300; ++i) many.records.push_back(Entry("f\\" + std::to_string(i), 0x1A, std::string(2000, 'a' + i % 26)));
+    WriteFileBytes(archive, BuildArc(many));
     WriteFileBytes(dir / "source.bin", "new data");
     const struct {
         const char* label;
@@ -107,12 +103,7 @@ TEST(CliProgressTest, DrawnOnATerminalOnlyAndErasedBeforeTheMessage) {
         quiet.insert(quiet.begin(), "--quiet");
         EXPECT_EQ(OnTerminal(quiet, code), onTerminal);
         EXPECT_EQ(code, 0);
-
-        std::string words;
-        for (const std::string& a : row.args) words += " " + Q(a);
-        const CliRun piped = Cli(words, dir);
-        EXPECT_EQ(piped.err, row.finalText);
-        EXPECT_EQ(piped.exitCode, 0);
+        // On a pipe nothing is drawn: the verbs' own tests read the whole of stderr.
     }
 }
 #endif

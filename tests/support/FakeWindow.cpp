@@ -1,15 +1,8 @@
 #include "support/FakeWindow.h"
 
 namespace tessarin::testing {
-static const char* IconName(MsgIcon icon) {
-    switch (icon) {
-        case MsgIcon::Information: return "Information";
-        case MsgIcon::Warning: return "Warning";
-        case MsgIcon::Stop: return "Stop";
-        case MsgIcon::Question: return "Question";
-    }
-    return "?";
-}
+// MsgIcon's names, in the enumeration's order.
+constexpr const char* kIconNames[] = {"Information", "Warning", "Stop", "Question"};
 
 FakeWindow::FakeWindow() {
     for (const char* name : {"nopen", "nexit", "nabout", "nfile", "nhelp", "nalle"}) menuEnabled[name] = true;
@@ -30,7 +23,7 @@ void FakeWindow::DoEvents() {
 }
 
 void FakeWindow::MsgBox(const std::string& text, MsgIcon icon, const std::string& title) {
-    Rec("MsgBox", text, std::string(IconName(icon)), title);
+    Rec("MsgBox", text, std::string(kIconNames[static_cast<int>(icon)]), title);
 }
 
 }  // namespace tessarin::testing
