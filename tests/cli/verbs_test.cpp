@@ -146,6 +146,11 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
          {{"ui/logo.png", "logo bytes, logo bytes"}, {"ui/deep/doc.txt", "a text file"}}, "", {}, {}, "pack.ARC", limit},
         {layout, "replace {arc} 'ui\\logo.1A' {dir}/in/noise", 1, false, "错误编号:61", {}, "", {{"noise", noise}}, {},
          "pack.ARC", limit},
+        {layout, "list pack.ARC --types types.txt", 0, true, "", {},
+         "ARC File: pack.ARC\nARC Version: 7\n发现 3 个对象\nui\\logo.1A\tlogo.png\tstored 22\toriginal 22\toffset 255\n"
+         "ui\\deep\\doc.20\tdoc.txt\tstored 19\toriginal 11\toffset 277\n"
+         "数据\\表.77\t表.77\tstored 28\toriginal 5000\toffset 296\n",
+         {}, {}, "pack.ARC", "cd {dir} && "},
         // Output cut short on a full device, through stdio and through iostreams.
         {layout, "list {arc} --types {types} >/dev/full", 1, false, "无法写出标准输出，输出不完整。"},
         {layout, "verify {arc} >/dev/full", 1, false, "无法写出标准输出，输出不完整。"},
@@ -156,7 +161,7 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
         TempDir dir;
         WriteFiles(dir.path(), {{"pack.ARC", BuildArc(r.layout)}, {"types.txt", "1A:png\r\n20:txt\r\n"}, {"src.bin", "new"}});
         WriteFiles(dir / "in", r.in);
-        const CliRun run = Cli(Substitute(r.args, dir), dir, r.shell);
+        const CliRun run = Cli(Substitute(r.args, dir), dir, Substitute(r.shell, dir));
         EXPECT_EQ(run.exitCode, r.exitCode) << run.err;
         if (r.wholeErr) {
             EXPECT_EQ(run.err, r.err);
