@@ -111,11 +111,5 @@ TEST(LayoutProblemsTest, EdgesOfTheLayout) {
     }
 }
 
-TEST(NameFieldTest, SixtyFourCharactersAtMost) {
-    // Padding is checked byte for byte through the golden archives written above; here the refusals.
-    EXPECT_FALSE(NameFieldBytes(std::string(65, 'n')).has_value());
-    EXPECT_FALSE(NameFieldBytes(Cp936ToText(std::string(63, 'n') + "\xB1\xED\xB1\xED")).has_value());
-}
-
 }  // namespace
 }  // namespace tessarin

@@ -1,5 +1,5 @@
-// Reading the header and directory: the worked one-entry archive byte for byte,
-// the field rules, and every truncation of a valid archive.
+// Reading the header and directory: every field of a one-entry archive, the
+// field rules, and every truncation of a valid archive.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -44,14 +44,8 @@ Read ReadBytes(const std::optional<std::string>& bytes, const ExtTypeTable& type
     return read;
 }
 
-// One entry ui\logo, type 26, 16 stored bytes, 32 original bytes, laid out by hand.
-const std::string kWorkedExample = std::string("ARC\0" "\x07\0" "\x01\0", 8)  // magic, version 7, one entry
-                                   + "ui\\logo" + std::string(57, '\0')          // name padded to 64 characters
-                                   + std::string("\x1A\0\0\0"                   // type code 26 -> "1A"
-                                                 "\x10\0\0\0"                   // stored size 16
-                                                 "\x20\0\0\x40"                 // original size field 0x40000020 -> 32
-                                                 "\x58\0\0\0", 16)              // data offset 88
-                                   + "0123456789abcdef";  // entry data, never looked at by the directory reader
+// One entry ui\logo, type 26, 16 stored bytes, 32 original bytes, its data at 88.
+const std::string kOneEntry = BuildArc({.records = {testing::Stored("ui\\logo", 0x1A, "0123456789abcdef", 32)}});
 
 // Every field of the first entry, one line.
 std::string Fields(const ARCFileCls& e) {
@@ -60,12 +54,12 @@ std::string Fields(const ARCFileCls& e) {
            " | " + std::to_string(e.ArcFileOFSET);
 }
 
-TEST(ReaderTest, WorkedExampleGivesEveryField) {
+TEST(ReaderTest, OneEntryGivesEveryField) {
     // An unnamed type keeps its code and the same key.
     for (const auto& [types, fields] :
          {std::pair(ExtTypeTable{{"1A", "png"}}, "ui\\logo.1A | logo.png | ui\\ | png | 1A | 16 | 32 | 88"),
           std::pair(ExtTypeTable{}, "ui\\logo.1A | logo.1A | ui\\ | 1A | 1A | 16 | 32 | 88")}) {
-        Read read = ReadBytes(kWorkedExample, types);
+        Read read = ReadBytes(kOneEntry, types);
         ASSERT_EQ(read.result.status, ArcReadResult::Status::Ok);
         EXPECT_EQ(read.result.version, 7);
         ASSERT_EQ(read.entries.size(), 1u);

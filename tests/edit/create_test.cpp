@@ -1,13 +1,12 @@
 // A new archive from a folder: the bytes against an archive laid out
-// independently, whatever order the files were written in; the round trip
-// through an export; the refusals, after which nothing is left behind.
+// independently, whatever order the files were written in; the refusals, after
+// which nothing is left behind.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "app/OpenClose.h"
 #include "edit/CreateArchive.h"
-#include "extract/Export.h"
+#include "extract/ExportRecord.h"
 #include "replace/ReplaceSupport.h"
 #include "support/Links.h"
 
@@ -30,13 +29,21 @@ Files Numbered(int n) {
 }
 #endif
 
+// An export's record beside the files is no entry; names of deep folders and,
+// where the system keeps them as bytes, names no code page 936 text gives come back.
 TEST(CreateArchiveTest, EntriesInNameOrderRightAfterTheDirectoryLinksSkipped) {
-    const Files files = {{"b.txt", "bee"},        {"a/z.7", Noise(3000)},  {"中/文.png", "图"},
-                         {"a/z.TXT", "upper"},    {"a.FFFFFFFF", ""},      {"a/y.1b", std::string(500, 'y')}};
+    Files files = {{"b.txt", "bee"},          {"a/z.7", Noise(3000)},     {"中/文.png", "图"},
+                   {"a/z.TXT", "upper"},      {"a.FFFFFFFF", ""},         {"a/b/c/y.1b", std::string(500, 'y')},
+                   {kExportRecordName, "record"}};
     ArcPlan expected;  // code page 936 byte order, the type code between equal names
-    expected.records = {Entry("a", -1, ""),          Entry("a\\y", 0x1B, std::string(500, 'y')),
+    expected.records = {Entry("a", -1, ""),          Entry("a\\b\\c\\y", 0x1B, std::string(500, 'y')),
                         Entry("a\\z", 7, Noise(3000)), Entry("a\\z", 0x20, "upper"),
                         Entry("b", 0x20, "bee"),     Entry("\xD6\xD0\\\xCE\xC4", 0x1A, "图")};
+#ifndef _WIN32
+    // Wine cannot create the names such bytes give on Windows (lone surrogates).
+    files.emplace_back("odd/\x80\xFF.33", "invalid bytes");
+    expected.records.insert(expected.records.begin() + 5, Entry("odd\\\x80\xFF", 0x33, "invalid bytes"));
+#endif
     for (const bool reversed : {false, true}) {
         SCOPED_TRACE(reversed ? "files written in reverse" : "files written in order");
         ProgramHarness h;
@@ -51,31 +58,6 @@ TEST(CreateArchiveTest, EntriesInNameOrderRightAfterTheDirectoryLinksSkipped) {
         EXPECT_EQ(ReadFileBytes(h.dir / "new.arc"), BuildArc(expected));
         EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"new.arc", "outside.txt", "src"}));
     }
-}
-
-TEST(CreateArchiveTest, ExportCreateExportGivesTheSameTree) {
-    ArcPlan plan;
-    plan.records = {Entry("ui\\logo", 0x1A, Noise(5000)), Entry("\xCA\xFD\\\xB1\xED", 0x20, "gb text"),
-                    Entry("top", 0, ""), Entry("deep\\a\\b\\c", -2, std::string(100000, 'c'))};
-#ifndef _WIN32
-    // Wine cannot create the names such bytes give on Windows (lone surrogates).
-    plan.records.push_back(Entry("odd\\\x80\xFF", 0x33, "invalid bytes"));
-#endif
-    ProgramHarness first;
-    first.OpenArchive(plan);
-    for (const char* out : {"out1", "out2"}) std::filesystem::create_directories(NativePath(first.dir / out));
-    first.window.folderAnswers.push_back(first.dir / "out1");
-    ASSERT_TRUE(ExportAllEntries(first.program)) << ::testing::PrintToString(first.window.Calls("MsgBox"));
-    ASSERT_TRUE(Create(first, first.dir / "out1", first.dir / "new.arc")) << ::testing::PrintToString(first.window.log);
-
-    ProgramHarness second;
-    second.window.openAnswers.push_back(first.dir / "new.arc" + std::string(1, '\0'));
-    LoadArcFile(second.program);
-    ASSERT_TRUE(second.program.ArchiveIsOpen());
-    second.window.folderAnswers.push_back(first.dir / "out2");
-    ASSERT_TRUE(ExportAllEntries(second.program));
-    EXPECT_EQ(FilesBelow(first.dir / "out1").size(), plan.records.size());
-    EXPECT_EQ(FilesBelow(first.dir / "out1"), FilesBelow(first.dir / "out2"));
 }
 
 TEST(CreateArchiveTest, RefusalsLeaveNothingBehind) {

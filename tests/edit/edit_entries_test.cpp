@@ -12,26 +12,6 @@
 namespace tessarin::testing {
 namespace {
 
-// A gap after the directory, bytes after the first entry's data and a trailer.
-ArcPlan Layout() {
-    ArcPlan plan;
-    plan.version = 3;
-    plan.records = {Entry("ui\\logo", 0x1A, std::string(300, 'a')), Entry("data\\t", 0x20, "some text"),
-                    Entry("top", 5, Noise(700))};
-    plan.records[0].data += "SLACK";
-    plan.records[0].storedSize = static_cast<std::int32_t>(plan.records[0].data.size() - 5);
-    plan.gap = "GAP";
-    plan.trailer = "TRAILER";
-    return plan;
-}
-
-// What every rewrite does to the layout besides its own change.
-ArcPlan Rewritten(ArcPlan plan) {
-    plan.version = 7;
-    plan.gap.assign(plan.gap.size(), '\0');
-    return plan;
-}
-
 using Command = std::function<bool(Program&)>;
 
 // Adds key from the archive's path + source.
@@ -40,8 +20,19 @@ Command Add(std::string key, std::string source = ".src") {
 }
 
 TEST(EditEntriesTest, EachEditWritesTheExpectedArchiveOrLeavesItAsItWas) {
-    const ArcPlan layout = Layout();
-    ArcPlan noFirst = Rewritten(layout), noMiddle = noFirst, renamed = noFirst, added = noFirst;
+    // A gap after the directory, bytes after the first entry's data and a trailer.
+    ArcPlan layout;
+    layout.version = 3;
+    layout.records = {Entry("ui\\logo", 0x1A, std::string(300, 'a')), Entry("data\\t", 0x20, "some text"),
+                      Entry("top", 5, Noise(700))};
+    layout.records[0].data += "SLACK";
+    layout.records[0].storedSize = static_cast<std::int32_t>(layout.records[0].data.size() - 5);
+    layout.gap = "GAP";
+    layout.trailer = "TRAILER";
+    ArcPlan noFirst = layout;  // what every rewrite does besides its own change
+    noFirst.version = 7;
+    noFirst.gap.assign(noFirst.gap.size(), '\0');
+    ArcPlan noMiddle = noFirst, renamed = noFirst, added = noFirst;
     const ArcPlan empty;  // no gap or trailer is kept once no entry is left
     noFirst.records.erase(noFirst.records.begin());
     noFirst.gap.append(5, '\0');  // the first entry's slack falls into the gap
@@ -62,7 +53,6 @@ TEST(EditEntriesTest, EachEditWritesTheExpectedArchiveOrLeavesItAsItWas) {
          [](Program& p) { return RenameEntry(p, "data\\t.20", "文\\b2.21"); }, &renamed},
         {"add, code with a leading zero", Add("new\\n.020"), &added},
         {"add a key already there", Add("top.5"), nullptr, "档案中已有这个条目，KEY：top.5"},
-        {"add 64 characters", Add(std::string(64, 'n') + ".5"), nullptr, "名称超过 63 个字符"},
         {"add a character code page 936 lacks", Add("a\xF0\x9F\x98\x80.5"), nullptr, "代码页 936 无法表示"},
         {"add an empty folder part", Add("a\\\\b.5"), nullptr, "空的部分，KEY：a\\\\b.5"},
         {"add a key without a code", Add("top.png"), nullptr, "格式不正确（应为 名称.十六进制类型代码），KEY：top.png"},
@@ -74,8 +64,6 @@ TEST(EditEntriesTest, EachEditWritesTheExpectedArchiveOrLeavesItAsItWas) {
          "档案中没有这个条目，KEY：gone.5"},
         {"rename onto another entry", [](Program& p) { return RenameEntry(p, "top.5", "data\\t.20"); }, nullptr,
          "档案中已有这个条目，KEY：data\\t.20"},
-        {"rename to a trailing separator", [](Program& p) { return RenameEntry(p, "top.5", "top\\.5"); }, nullptr,
-         "空的部分"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);

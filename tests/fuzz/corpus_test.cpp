@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <vector>
 
 #include "fuzz/Targets.h"
+#include "support/ArcBuilder.h"
 
 namespace {
 
@@ -25,9 +23,9 @@ TEST(FuzzCorpusTest, EveryKeptInputPasses) {
         std::size_t inputs = 0;
         for (const auto& item : std::filesystem::directory_iterator(std::string(TESSARIN_FUZZ_CORPUS) + "/" + t.folder)) {
             SCOPED_TRACE(item.path().string());
-            std::ifstream in(item.path(), std::ios::binary);
-            const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            t.target(bytes.data(), bytes.size());  // aborts the test on a broken promise
+            const std::string bytes = tessarin::testing::ReadFileBytes(item.path().string());
+            // Aborts the test on a broken promise.
+            t.target(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
             ++inputs;
         }
         EXPECT_GE(inputs, 3u) << t.folder;

@@ -19,15 +19,17 @@ namespace tessarin::testing {
 // Runs a command with the one file operation of this step failing; what it returned.
 using FailingRun = std::function<bool(const std::function<bool()>& command)>;
 
+// Every kind of file operation a sweep breaks.
+inline const std::vector<faults::Op> kFileOps = {faults::Op::Open, faults::Op::Read, faults::Op::Write,
+                                                 faults::Op::Sync, faults::Op::Rename};
+
 // For each step, attempt prepares a fresh run, hands its command to the failing
 // run, checks what the failure left and returns what the command returned: a
 // success means the command has fewer operations of that kind and ends the
 // sweep of that kind. A kind in mustFail that never failed the command fails the test.
 inline void SweepFileFaults(const std::string& what, const std::function<bool(const FailingRun&)>& attempt,
-                            const std::vector<faults::Op>& mustFail = {faults::Op::Open, faults::Op::Read,
-                                                                       faults::Op::Write, faults::Op::Sync,
-                                                                       faults::Op::Rename}) {
-    for (const auto op : {faults::Op::Open, faults::Op::Read, faults::Op::Write, faults::Op::Sync, faults::Op::Rename}) {
+                            const std::vector<faults::Op>& mustFail = kFileOps) {
+    for (const auto op : kFileOps) {
         const std::string kind = what + ", operation kind " + std::to_string(static_cast<int>(op));
         int failures = 0;
         for (int nth = 1; nth <= 64; ++nth) {
