@@ -1,8 +1,6 @@
-// Create and add broken at each step of their file work: the archive stays
-// byte for byte as it was (a new one is not left at all), no temporary file
-// remains, and the same command then succeeds. Delete and rename rewrite the
-// archive the way add does; the rewrite's own failures are swept with the
-// replacement's.
+// Create, add, delete and rename broken at each step of their file work: the
+// archive stays byte for byte as it was (a new one is not left at all), no
+// temporary file remains, and the same command then succeeds.
 #include <gtest/gtest.h>
 
 #include "edit/CreateArchive.h"
@@ -19,14 +17,16 @@ bool RunEdit(ProgramHarness& h, const std::string& command) {
         CreatePlan plan;
         return PlanCreate(h.program, h.dir / "in", plan) && WriteNewArchive(h.program, plan, h.dir / "new.arc");
     }
-    return AddEntry(h.program, "a\\added.20", h.dir / "in/a/second.txt");
+    if (command == "add") return AddEntry(h.program, "a\\added.20", h.dir / "in/a/second.txt");
+    if (command == "delete") return DeleteEntries(h.program, {"a\\second.20"});
+    return RenameEntry(h.program, "a\\second.20", "b\\renamed.1A");
 }
 
 TEST(EditFaults, FailureAtEachStepChangesNothing) {
     ArcPlan layout;  // the first entry spans several copy blocks
     layout.records = {Entry("a\\first", 0x1A, Noise((5 << 20) / 2, 777)), Entry("a\\second", 0x20, Noise(5000, 1)),
                       Entry("third", 3, Noise(100, 2))};
-    for (const std::string name : {"create", "add"}) {
+    for (const std::string name : {"create", "add", "delete", "rename"}) {
         const ArchiveCommand command{[&](ProgramHarness& h) {
                                          h.OpenArchive(layout);
                                          WriteFiles(h.dir / "in", {{"a/second.txt", Noise(100000)}, {"third.3", "third"}});
