@@ -8,7 +8,6 @@
 #include <optional>
 #include <set>
 
-#include "core/platform/FaultInjection.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
 #include "extract/Codec.h"
@@ -90,25 +89,23 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
         int check1;
         std::string existing;  // a file already at out/<node text> ("!" first: read only, "?": the user
                                // declines to replace it); "/" a folder; "" none
-        bool diskFull;
         Log afterPicker;                      // {p} stands for out/<node text>; none: the picker is cancelled
         std::optional<std::string> content;  // of out/<node text>; nullopt: no file
     } cases[] = {
-        {"inflated", logo, 0, "", false, {done}, inflated},
-        {"raw replaces longer file", logo, 1, std::string(500, 'z'), false, {done}, Deflate(inflated)},
-        {"cancelled", logo, 0, "old", false, {}, "old"},
-        {"existing file kept when the user declines", logo, 0, "?old", false, {}, "old"},
-        {"empty inflated", "empty.20", 0, "", false, {done}, ""},
-        {"corrupt stream keeps the old file", "corrupt.1A", 0, "old", false, {kCorruptBox}, "old"},
-        {"corrupt stream raw is still written", "corrupt.1A", 1, "", false, {done}, "not a zlib stream"},
-        {"read past end", "past.1A", 1, "", false, {FailureBox(kReadFailed, "{p}", 62)}, std::nullopt},
-        {"negative stored size", "negative.20", 1, "", false,
+        {"inflated", logo, 0, "", {done}, inflated},
+        {"raw replaces longer file", logo, 1, std::string(500, 'z'), {done}, Deflate(inflated)},
+        {"cancelled", logo, 0, "old", {}, "old"},
+        {"existing file kept when the user declines", logo, 0, "?old", {}, "old"},
+        {"empty inflated", "empty.20", 0, "", {done}, ""},
+        {"corrupt stream keeps the old file", "corrupt.1A", 0, "old", {kCorruptBox}, "old"},
+        {"corrupt stream raw is still written", "corrupt.1A", 1, "", {done}, "not a zlib stream"},
+        {"read past end", "past.1A", 1, "", {FailureBox(kReadFailed, "{p}", 62)}, std::nullopt},
+        {"negative stored size", "negative.20", 1, "",
          {"MsgBox | " + kReadFailed + "\r\n{p}\r\n\r\n错误编号:62\r\n错误信息:记录的存储大小无效 (-5) | Stop | Tessarin"},
          std::nullopt},
-        {"disk full keeps the old file", logo, 0, "old", true, {FailureBox(writeFailed, "{p}", 61)}, "old"},
-        {"read-only file kept", logo, 0, "!old", false, {FailureBox(writeFailed, "{p}", 70)}, "old"},
-        {"folder in the way, raw", logo, 1, "/", false, {FailureBox(writeFailed, "{p}", 75)}, std::nullopt},
-        {"display name leaving the folder", "slash/../../up.1A", 0, "", false,
+        {"read-only file kept", logo, 0, "!old", {FailureBox(writeFailed, "{p}", 70)}, "old"},
+        {"folder in the way, raw", logo, 1, "/", {FailureBox(writeFailed, "{p}", 75)}, std::nullopt},
+        {"display name leaving the folder", "slash/../../up.1A", 0, "",
          {Refused("slash/../../up.png", "slash/../../up.1A")}, std::nullopt},
     };
     for (const auto& c : cases) {
@@ -125,9 +122,7 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
         else if (!c.existing.empty()) WriteFileBytes(target, c.existing.substr(readOnly || declined));
         if (readOnly) MakeReadOnly(target, true);
         const bool cancelled = c.afterPicker.empty() && !declined;
-        if (c.diskFull) faults::FailAt(faults::Op::Write, 1, vberr::DiskFull);
         Export(h, cancelled ? "" : h.dir / "out", false, c.key, !declined);
-        faults::Reset();
 
         Log expected = Filled(c.afterPicker, target);
         // A file in the way (not a folder) is replaced only when the user says yes.

@@ -98,23 +98,19 @@ TEST(ImportTest, LinksAreNotFollowed) {
     EXPECT_EQ(plan.unmatched, (std::vector<std::string>{"linked.png", "ui"}));
 }
 
-// The walk hands over each file's stamp where the system lists it (POSIX),
-// the same that a look-up by the file's path gives.
+#ifndef _WIN32
+// The walk hands over each file's stamp where the system lists it, so that an
+// import with a record looks no file up again (that the stamps are the ones
+// the record holds, the record's tests show: nothing is read there).
 TEST(ImportTest, TheWalkGivesEachFilesStamp) {
     const TempDir dir;
     WriteFiles(dir / "in", {{"ui/deep/doc.txt", "doc"}, {"ui/logo.png", "logo"}, {"top.5", "top"}});
     const tessarin::FolderListing listing = ListFilesBelow(dir / "in");
     ASSERT_EQ(listing.files.size(), 3u);
     ASSERT_EQ(listing.stamps.size(), 3u);
-    for (std::size_t i = 0; i < 3; ++i) {
-#ifndef _WIN32
-        ASSERT_TRUE(listing.stamps[i]) << listing.files[i];
-#endif
-        if (listing.stamps[i]) {
-            EXPECT_EQ(listing.stamps[i], StampOfFileBelow(dir / "in", listing.files[i]));
-        }
-    }
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_TRUE(listing.stamps[i]) << listing.files[i];
 }
+#endif
 
 // Whatever the rewrite would refuse before writing (the same check as a
 // replacement's, whose tests go through its reasons), the check a dry run makes
