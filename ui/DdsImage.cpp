@@ -79,14 +79,14 @@ DdsImage DecodeDds(const std::uint8_t* data, std::size_t size, std::int64_t maxP
             return image;
         }
         image.format.assign(reinterpret_cast<const char*>(data + 84), 4);
-        image.rgba.resize(w * h * 4);
+        image.rgba = AllocateLargeBlock(w * h * 4);
         // Bands of block rows decode on their own: a large texture takes both cores.
         const std::size_t blockRows = (h + 3) / 4;
         const std::size_t rowBytes = ((w + 3) / 4) * blockBytes;
         auto decode = [&](std::size_t first, std::size_t last) {
             const std::size_t top = first * 4;
             const std::size_t rows = std::min(h, last * 4) - top;
-            squish::DecompressImage(image.rgba.data() + top * w * 4, static_cast<int>(w), static_cast<int>(rows),
+            squish::DecompressImage(image.rgba.get() + top * w * 4, static_cast<int>(w), static_cast<int>(rows),
                                     static_cast<int>(w * 4), pixels + first * rowBytes, flags);
         };
         if (blockRows >= 64) {
@@ -105,8 +105,8 @@ DdsImage DecodeDds(const std::uint8_t* data, std::size_t size, std::int64_t maxP
         const std::uint32_t masks[4] = {U32(data + 92), U32(data + 96), U32(data + 100),
                                         (formatFlags & kPixelFormatAlpha) ? U32(data + 104) : 0};
         image.format = masks[3] != 0 ? "ARGB32" : bits == 32 ? "XRGB32" : "RGB24";
-        image.rgba.resize(w * h * 4);
-        std::uint8_t* out = image.rgba.data();
+        image.rgba = AllocateLargeBlock(w * h * 4);
+        std::uint8_t* out = image.rgba.get();
         for (std::size_t i = 0; i < w * h; ++i, out += 4) {
             const std::uint8_t* p = pixels + i * bytesPerPixel;
             const std::uint32_t pixel = bytesPerPixel == 4 ? U32(p) : (p[0] | p[1] << 8 | p[2] << 16);

@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
+
+#include "core/platform/LargeBlock.h"
 
 namespace tessarin {
 
@@ -13,7 +14,7 @@ struct DdsImage {
     int width = 0;
     int height = 0;
     std::string format;               // "DXT1", "DXT3", "DXT5", "RGB24", "ARGB32", ...
-    std::vector<std::uint8_t> rgba;   // width * height * 4, rows top down; empty on failure
+    LargeBlock rgba;                  // width * height * 4, rows top down; null on failure
     std::string error;                // why nothing was decoded
 };
 

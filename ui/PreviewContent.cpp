@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/platform/LargeBlock.h"
 #include "ui/DdsImage.h"
 #include "ui/QtText.h"
 
@@ -79,6 +80,22 @@ void AsBytes(PreviewContent& content, const QString& message) {
     if (!message.isEmpty()) content.message = message;
 }
 
+// A large 32-bit picture is decoded into a block backed by huge pages where
+// the system has them: its first touch then costs a few page faults instead
+// of thousands. The reader fills an image of the size and format it would
+// make itself; otherwise it makes its own, and this one goes unused.
+QImage BlankOnLargePages(QSize size, QImage::Format format) {
+    if (!size.isValid() || format == QImage::Format_Invalid || QImage::toPixelFormat(format).bitsPerPixel() != 32) {
+        return {};
+    }
+    const qsizetype bytes = qsizetype{size.width()} * size.height() * 4;
+    if (bytes < (qsizetype{4} << 20)) return {};
+    auto* block = AllocateLargeBlock(static_cast<std::size_t>(bytes)).release();
+    return QImage(
+        block, size.width(), size.height(), qsizetype{size.width()} * 4, format,
+        [](void* held) { LargeBlockDeleter()(static_cast<std::uint8_t*>(held)); }, block);
+}
+
 void DecodeImage(PreviewContent& content, const QByteArray& format) {
     if (format == "dds") {
         DdsImage dds = DecodeDds(reinterpret_cast<const std::uint8_t*>(content.bytes.constData()),
@@ -86,10 +103,10 @@ void DecodeImage(PreviewContent& content, const QByteArray& format) {
         if (!dds.error.empty()) return AsBytes(content, QString::fromUtf8(dds.error));
         if (dds.width > kPreviewMaxSide || dds.height > kPreviewMaxSide) return AsBytes(content, "图像过大");
         // The image takes over the decoded pixels rather than copying them.
-        auto* pixels = new std::vector<std::uint8_t>(std::move(dds.rgba));
+        std::uint8_t* pixels = dds.rgba.release();
         content.image = QImage(
-            pixels->data(), dds.width, dds.height, static_cast<qsizetype>(dds.width) * 4, QImage::Format_RGBA8888,
-            [](void* held) { delete static_cast<std::vector<std::uint8_t>*>(held); }, pixels);
+            pixels, dds.width, dds.height, static_cast<qsizetype>(dds.width) * 4, QImage::Format_RGBA8888,
+            [](void* held) { LargeBlockDeleter()(static_cast<std::uint8_t*>(held)); }, pixels);
         content.format = QStringLiteral("DDS ") + QString::fromStdString(dds.format);
         content.kind = PreviewKind::Image;
         return;
@@ -114,8 +131,8 @@ void ReadImage(PreviewContent& content, QIODevice& device, const QByteArray& for
                            qint64{size.width()} * size.height() * 4 > kPreviewMaxPixelBytes)) {
         return AsBytes(content, QStringLiteral("图像过大 (%1 × %2)，只显示字节").arg(size.width()).arg(size.height()));
     }
-    QImage image = reader.read();
-    if (image.isNull()) return AsBytes(content, QString::fromUtf8(kUnknownImage));
+    QImage image = BlankOnLargePages(size, reader.imageFormat());
+    if (!reader.read(&image) || image.isNull()) return AsBytes(content, QString::fromUtf8(kUnknownImage));
     content.image = std::move(image);
     content.format = QString::fromLatin1(format).toUpper();
     content.kind = PreviewKind::Image;
