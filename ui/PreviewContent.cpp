@@ -4,6 +4,7 @@
 #include <QImageReader>
 #include <QStringDecoder>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "core/platform/LargeBlock.h"
@@ -90,7 +91,12 @@ QImage BlankOnLargePages(QSize size, QImage::Format format) {
     }
     const qsizetype bytes = qsizetype{size.width()} * size.height() * 4;
     if (bytes < (qsizetype{4} << 20)) return {};
-    auto* block = AllocateLargeBlock(static_cast<std::size_t>(bytes)).release();
+    std::uint8_t* block = nullptr;
+    try {
+        block = AllocateLargeBlock(static_cast<std::size_t>(bytes)).release();
+    } catch (const std::bad_alloc&) {
+        return {};  // the reader then tries its own allocation, and says when that fails
+    }
     return QImage(
         block, size.width(), size.height(), qsizetype{size.width()} * 4, format,
         [](void* held) { LargeBlockDeleter()(static_cast<std::uint8_t*>(held)); }, block);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -187,7 +188,15 @@ void PreviewLoader::Launch(std::function<std::function<void()>(const std::atomic
 
 void PreviewLoader::Start(const PreviewRequest& request, quint64 ticket) {
     Launch([this, request, ticket](const std::atomic<bool>& cancelled) -> std::function<void()> {
-        PreviewContent content = LoadPreview(request, cancelled);
+        PreviewContent content;
+        try {
+            content = LoadPreview(request, cancelled);
+        } catch (const std::bad_alloc&) {
+            // Bounded as the reading is, memory can still run out: the window says so.
+            content.entrySize = request.size;
+            content.complete = false;
+            content.message = QStringLiteral("内存不足，无法预览");
+        }
         return [this, ticket, content = std::move(content)] { emit loaded(ticket, content); };
     });
 }
