@@ -5,7 +5,6 @@
 #include <QStringDecoder>
 #include <cstring>
 #include <new>
-#include <vector>
 
 #include "core/platform/LargeBlock.h"
 #include "ui/DdsImage.h"
@@ -81,6 +80,14 @@ void AsBytes(PreviewContent& content, const QString& message) {
     if (!message.isEmpty()) content.message = message;
 }
 
+// An image over pixels in a large block, which it takes over and frees.
+QImage ImageOver(LargeBlock pixels, int width, int height, QImage::Format format) {
+    std::uint8_t* held = pixels.release();
+    return QImage(
+        held, width, height, qsizetype{width} * 4, format,
+        [](void* block) { LargeBlockDeleter()(static_cast<std::uint8_t*>(block)); }, held);
+}
+
 // A large 32-bit picture is decoded into a block backed by huge pages where
 // the system has them: its first touch then costs a few page faults instead
 // of thousands. The reader fills an image of the size and format it would
@@ -91,15 +98,11 @@ QImage BlankOnLargePages(QSize size, QImage::Format format) {
     }
     const qsizetype bytes = qsizetype{size.width()} * size.height() * 4;
     if (bytes < (qsizetype{4} << 20)) return {};
-    std::uint8_t* block = nullptr;
     try {
-        block = AllocateLargeBlock(static_cast<std::size_t>(bytes)).release();
+        return ImageOver(AllocateLargeBlock(static_cast<std::size_t>(bytes)), size.width(), size.height(), format);
     } catch (const std::bad_alloc&) {
         return {};  // the reader then tries its own allocation, and says when that fails
     }
-    return QImage(
-        block, size.width(), size.height(), qsizetype{size.width()} * 4, format,
-        [](void* held) { LargeBlockDeleter()(static_cast<std::uint8_t*>(held)); }, block);
 }
 
 void DecodeImage(PreviewContent& content, const QByteArray& format) {
@@ -109,10 +112,7 @@ void DecodeImage(PreviewContent& content, const QByteArray& format) {
         if (!dds.error.empty()) return AsBytes(content, QString::fromUtf8(dds.error));
         if (dds.width > kPreviewMaxSide || dds.height > kPreviewMaxSide) return AsBytes(content, "图像过大");
         // The image takes over the decoded pixels rather than copying them.
-        std::uint8_t* pixels = dds.rgba.release();
-        content.image = QImage(
-            pixels, dds.width, dds.height, static_cast<qsizetype>(dds.width) * 4, QImage::Format_RGBA8888,
-            [](void* held) { LargeBlockDeleter()(static_cast<std::uint8_t*>(held)); }, pixels);
+        content.image = ImageOver(std::move(dds.rgba), dds.width, dds.height, QImage::Format_RGBA8888);
         content.format = QStringLiteral("DDS ") + QString::fromStdString(dds.format);
         content.kind = PreviewKind::Image;
         return;

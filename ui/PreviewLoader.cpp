@@ -35,8 +35,8 @@ qint64 ReadOn(InflateCursor& cursor, char* data, qint64 have, qint64 size, const
     return have;
 }
 
-// Inflated through a cursor: its first block tells an image from the rest,
-// and so how far to read.
+// The first block of an entry, inflated through the cursor: it tells an image
+// from the rest, and so how far to read on.
 QByteArray ReadHead(InflateCursor& cursor, const PreviewRequest& request, const std::atomic<bool>& cancelled) {
     if (request.size <= 0) return {};
     const qint64 first = std::min<qint64>(kStreamBlock, request.size);
