@@ -1,12 +1,16 @@
 #pragma once
 // Runs tessarin-cli as a process, built beside the test binaries (TESSARIN_BIN_DIR
 // when set), with its stdout, stderr and exit code.
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #endif
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "core/platform/Cp936.h"
@@ -40,21 +44,34 @@ inline CliRun RunShell(const std::string& commandLine, const TempDir& dir) {
 #ifdef _WIN32
     // cmd /c drops the outermost quotes: one more pair keeps the command's own.
     const std::u16string wide = TextToUtf16("\"" + command + "\"");
-    FILE* pipe = _wpopen(reinterpret_cast<const wchar_t*>(wide.c_str()), L"rb");
+    // Under Wine on a loaded machine, starting cmd.exe now and then fails before
+    // anything runs; nothing has happened yet, so it is tried again.
+    FILE* pipe = nullptr;
+    for (int attempt = 0; attempt < 5 && !pipe; ++attempt) {
+        if (attempt > 0) Sleep(200 * attempt);
+        pipe = _wpopen(reinterpret_cast<const wchar_t*>(wide.c_str()), L"rb");
+    }
 #else
     FILE* pipe = popen(command.c_str(), "r");
 #endif
-    if (!pipe) return run;
+    if (!pipe) {
+        run.err = std::string("the shell could not be started: ") + std::strerror(errno);
+        return run;
+    }
     char buffer[4096];
     std::size_t n;
     while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
 #ifdef _WIN32
     run.exitCode = _pclose(pipe);
+    const int waitError = run.exitCode == -1 ? errno : 0;
 #else
     const int status = pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
     run.err = ReadFileBytes(dir / "stderr.txt");
+#ifdef _WIN32
+    if (waitError != 0) run.err += std::string("[the shell's end was not seen: ") + std::strerror(waitError) + "]";
+#endif
     return run;
 }
 
