@@ -27,10 +27,7 @@ void ConsoleWindow::SetProgressShown(bool shown) { progressShown = shown; }
 ConsoleWindow::ConsoleWindow() {
     if (!progressShown || !StandardErrorIsTerminal()) return;
     progress_ = std::make_unique<TerminalProgress>(
-        [](const std::string& text) {
-            std::fwrite(text.data(), 1, text.size(), stderr);
-            std::fflush(stderr);
-        },
+        [](const std::string& text) { WriteText(stderr, text); },
         SecondsNow,
         []() -> std::optional<std::uint64_t> {
             const auto totals = ProcessIoTotals();

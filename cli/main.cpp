@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "cli/Console.h"
+#include "cli/ConsoleStreams.h"
 #include "cli/ConsoleWindow.h"
 #include "cli/EditVerbs.h"
 #include "cli/Verbs.h"
@@ -22,6 +23,10 @@ int RunVerb(int argc, char** argv) {
     app.set_version_flag("--version", std::string("tessarin-cli ") + tessarin::kVersionText);
     bool quiet = false;
     app.add_flag("-q,--quiet", quiet, "Show no progress on the terminal");
+#ifdef _WIN32
+    app.footer("Text goes to a console as UTF-16, so it reads right whatever the code page;\n"
+               "redirected to a file or a pipe, it is written as UTF-8.");
+#endif
 
     ListOptions list;
     auto* listCmd = app.add_subcommand("list", "List the entries of an archive");
@@ -60,6 +65,7 @@ int RunVerb(int argc, char** argv) {
 
     // Arguments as program text on every platform; CLI11 takes them last first.
     tessarin::UseBinaryStandardStreams();
+    RouteStandardStreamsToConsole();
     std::vector<std::string> args = tessarin::CommandLineArguments(argc, argv);
     std::reverse(args.begin(), args.end());
     try {
