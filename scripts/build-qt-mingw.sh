@@ -134,7 +134,7 @@ copy_licences() {
     mkdir -p "$dest/$dir"
     cp "$f" "$dest/$dir/"
     # The files an attribution names as the licence.
-    grep '"LicenseFile' "$f" | sed 's/^[^:]*://' | grep -o '"[^"]*"' | tr -d '"' |
+    { grep '"LicenseFile' "$f" || true; } | sed 's/^[^:]*://' | { grep -o '"[^"]*"' || true; } | tr -d '"' |
       while IFS= read -r licence; do
         if [ -f "$(dirname "$f")/$licence" ]; then cp "$(dirname "$f")/$licence" "$dest/$dir/"; fi
       done
