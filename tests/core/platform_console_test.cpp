@@ -50,9 +50,16 @@ std::wstring WithoutSpaces(const std::wstring& text) {
 
 TEST(ConsoleText, ConsoleShowsTheCharactersWhateverTheCodePage) {
     HANDLE console = OpenConsoleOutput();
-    // A process Wine started without a terminal holds a console without a screen: a new one is made.
-    if (console == INVALID_HANDLE_VALUE && (::FreeConsole(), ::AllocConsole())) console = OpenConsoleOutput();
     CONSOLE_SCREEN_BUFFER_INFO screen{};
+    // A process Wine started without a terminal holds a console without a screen:
+    // a new one is made (its window can take a moment on a busy display).
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (console != INVALID_HANDLE_VALUE && ::GetConsoleScreenBufferInfo(console, &screen)) break;
+        if (console != INVALID_HANDLE_VALUE) ::CloseHandle(console);
+        if (attempt > 0) ::Sleep(1000);
+        ::FreeConsole();
+        console = ::AllocConsole() ? OpenConsoleOutput() : INVALID_HANDLE_VALUE;
+    }
     if (console == INVALID_HANDLE_VALUE || !::GetConsoleScreenBufferInfo(console, &screen)) {
         // Wine gives a console a screen only on a display; WindowsConsole runs this test on one.
         if (std::getenv("TESSARIN_REQUIRE_CONSOLE") != nullptr) FAIL() << "no console: " << ::GetLastError();
