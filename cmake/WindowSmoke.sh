@@ -30,7 +30,7 @@ for _ in $(seq 1 120); do
 done
 [ "$caption" = "smoke.arc - Tessarin" ] || fail "caption \"$caption\", not \"smoke.arc - Tessarin\""
 
-xdotool windowactivate --sync "$window" key --clearmodifiers alt+F4 || true
+xdotool windowfocus --sync "$window" key --clearmodifiers alt+F4 || true
 for _ in $(seq 1 30); do
   kill -0 $program 2>/dev/null || break
   sleep 1
