@@ -74,8 +74,8 @@ tessarin_windows_resources(tessarin "Tessarin - ARC archive browser and editor"
 
 # The window made with the Windows platform plugin on a virtual display opens the
 # archive given on its command line: its caption is read back (see WindowSmoke.sh).
-if(TESSARIN_WINE AND TESSARIN_XVFB)
-  find_program(TESSARIN_XDOTOOL xdotool)
+find_program(TESSARIN_XDOTOOL xdotool)
+if(TESSARIN_WINE AND TESSARIN_XVFB AND TESSARIN_XDOTOOL)
   function(tessarin_window_smoke_test)
     add_test(NAME WindowsWindow.OpensArchiveOnCommandLine
       COMMAND bash ${CMAKE_SOURCE_DIR}/cmake/WindowSmoke.sh ${TESSARIN_WINE} ${TESSARIN_WINEPREFIX}
