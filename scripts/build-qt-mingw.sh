@@ -72,9 +72,9 @@ qtbase=$(fetch qt6-base 6.4.2)
 qtimageformats=$(fetch qt6-imageformats 6.4.2)
 squish=$(fetch libsquish 1.15)
 
-# Kept with the result: Qt's own toolchain file loads it again for every program built with it.
+# At a path that stays: build folders, and Qt's own toolchain file, refer to it.
 mkdir -p "$prefix"
-toolchain=$prefix/mingw-w64-toolchain.cmake
+toolchain=$work/mingw-w64-toolchain.cmake
 cat >"$toolchain" <<'EOF'
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
