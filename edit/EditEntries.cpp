@@ -12,6 +12,7 @@
 #include "core/MessageTexts.h"
 #include "core/platform/VbError.h"
 #include "edit/EditMessages.h"
+#include "edit/NewKeys.h"
 #include "replace/Replace.h"
 #include "replace/StreamDeflate.h"
 
@@ -57,9 +58,9 @@ namespace {
 // CheckNewKey with the type table's index and the key index made once for a batch.
 std::optional<ARCFileCls> CheckKeyWith(Program& program, const std::string& newKey, std::size_t except,
                                        const ExtTypeIndex& types, const KeyIndex& keys) {
-    const auto parsed = ParseNewKey(newKey);
+    const auto parsed = ParseKeyWithTypes(newKey, program.ExtTypes);
     if (!parsed) {
-        ShowKeyRefusal(program, "KEY 的格式不正确（应为 名称.十六进制类型代码）", newKey);
+        ShowKeyRefusal(program, "KEY 的格式不正确（应为 名称.类型名或十六进制类型代码）", newKey);
         return std::nullopt;
     }
     if (const std::string refusal = NewNameRefusal(parsed->fullName); !refusal.empty()) {
@@ -67,6 +68,10 @@ std::optional<ARCFileCls> CheckKeyWith(Program& program, const std::string& newK
         return std::nullopt;
     }
     ARCFileCls record = NewEntryRecord(parsed->fullName, parsed->code, types);
+    if (const std::string refusal = ExportNameRefusal(record); !refusal.empty()) {
+        ShowKeyRefusal(program, refusal, newKey);
+        return std::nullopt;
+    }
     const auto existing = keys.Of(record.ArcFileKey);
     if (existing && *existing != except) {
         ShowKeyRefusal(program, "档案中已有这个条目", record.ArcFileKey);

@@ -7,6 +7,7 @@
 #include "core/ArcState.h"
 #include "core/EntryNames.h"
 #include "core/platform/Cp936.h"
+#include "edit/NewKeys.h"
 #include "extract/ExportPaths.h"
 
 namespace tessarin {
@@ -61,7 +62,10 @@ std::optional<FileEntry> EntryOfFile(const std::string& relative, const ExtTypeT
     fullName += last.substr(0, dot);
     refusal = NewNameRefusal(fullName);
     if (!refusal.empty()) return std::nullopt;
-    return FileEntry{relative, NewEntryRecord(fullName, *code, types)};
+    ARCFileCls record = NewEntryRecord(fullName, *code, types);
+    refusal = ExportNameRefusal(record);
+    if (!refusal.empty()) return std::nullopt;
+    return FileEntry{relative, std::move(record)};
 }
 
 FileEntryList EntriesOfFiles(const std::vector<std::string>& files, const ExtTypeTable& table) {

@@ -18,7 +18,10 @@ TEST(FuzzCorpusTest, EveryKeptInputPasses) {
                    {"listing", tessarin::fuzz::ListingTarget},
                    {"codec", tessarin::fuzz::CodecTarget},
                    {"paths", tessarin::fuzz::ExportPathTarget},
-                   {"replace", tessarin::fuzz::ReplaceTarget}};
+                   {"replace", tessarin::fuzz::ReplaceTarget},
+                   {"newkey", tessarin::fuzz::NewKeyTarget},
+                   {"record", tessarin::fuzz::ExportRecordTarget},
+                   {"rewrite", tessarin::fuzz::RewriteTarget}};
     for (const auto& t : targets) {
         std::size_t inputs = 0;
         for (const auto& item : std::filesystem::directory_iterator(std::string(TESSARIN_FUZZ_CORPUS) + "/" + t.folder)) {
