@@ -103,7 +103,7 @@ std::string CursorDamage(const InflateCursor& cursor, std::int32_t size) {
 
 // Compares two entries whose stored bytes differ by their inflated data; true
 // when they differ or either is damaged (d then says which).
-bool CompareInflated(const BinaryFile& fa, const ARCFileCls& ea, const BinaryFile& fb, const ARCFileCls& eb,
+bool CompareInflated(BinaryFile& fa, const ARCFileCls& ea, BinaryFile& fb, const ARCFileCls& eb,
                      EntryDifference& d) {
     d.damageA = RecordProblem(fa, ea);
     d.damageB = RecordProblem(fb, eb);
@@ -154,10 +154,15 @@ bool ArchiveComparison::HasDamage() const {
                        [](const EntryDifference& d) { return d.change == EntryChange::Damaged; });
 }
 
-std::string EntryDamage(const BinaryFile& file, const ARCFileCls& entry, bool readFailuresThrow) {
+std::string EntryDamage(BinaryFile& file, const ARCFileCls& entry, bool readFailuresThrow) {
     if (std::string problem = RecordProblem(file, entry); !problem.empty()) return problem;
     try {
-        ArchiveRangeSource source(file, entry.ArcFileOFSET, entry.ArcFileZipSize);
+        try {
+            file.Seek(entry.ArcFileOFSET);
+        } catch (const VbError& error) {
+            throw ArchiveReadFailure{error};
+        }
+        ArchiveSource source(file);
         DiscardSink sink;
         return InflateProblem(InflateStream(source, entry.ArcFileZipSize, entry.ArcFileOrgSize, sink),
                               entry.ArcFileOrgSize);

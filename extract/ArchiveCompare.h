@@ -73,6 +73,6 @@ std::optional<ReadOnlyArchive> OpenReadOnlyArchive(const std::string& path, cons
 // Why entry's stream in file does not inflate to its recorded size, "" when it
 // does. Read failures of the file count as damage of the entry, unless
 // readFailuresThrow: they then throw ArchiveReadFailure.
-std::string EntryDamage(const BinaryFile& file, const ARCFileCls& entry, bool readFailuresThrow = false);
+std::string EntryDamage(BinaryFile& file, const ARCFileCls& entry, bool readFailuresThrow = false);
 
 }  // namespace tessarin
