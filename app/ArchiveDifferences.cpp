@@ -49,12 +49,15 @@ std::string ChangeText(EntryChange change) {
     return "损坏";
 }
 
+bool ReadyToCompare(Program& program) {
+    if (program.ArchiveIsOpen()) return true;
+    program.ui.MsgBox(text::kNotOpen, MsgIcon::Stop, kProgramTitle);
+    return false;
+}
+
 std::unique_ptr<ArchiveDifferences> CompareWithOpenArchive(Program& program, const std::string& otherPath) {
     IMainWindow& ui = program.ui;
-    if (!program.ArchiveIsOpen()) {
-        ui.MsgBox(text::kNotOpen, MsgIcon::Stop, kProgramTitle);
-        return nullptr;
-    }
+    if (!ReadyToCompare(program)) return nullptr;
     auto differences = std::make_unique<ArchiveDifferences>();
     differences->otherPath = otherPath;
     std::string failure;

@@ -31,6 +31,9 @@ struct ArchiveDifferences {
 // "添加", "删除", "修改", "损坏".
 std::string ChangeText(EntryChange change);
 
+// Whether an archive is open to compare; false after a message.
+bool ReadyToCompare(Program& program);
+
 // Compares the open archive with the archive at otherPath as long work the
 // user can stop. Null after a message, or when stopped.
 std::unique_ptr<ArchiveDifferences> CompareWithOpenArchive(Program& program, const std::string& otherPath);

@@ -131,7 +131,7 @@ void ShowNoArchiveState(Program& program) {
     program.arc.OpenArcPath.clear();
 
     ui.SetMenuEnabled("nopen", true);
-    for (const char* item : {"nclose", "nobject", "nexport", "nimport", "nproperty", "nimportdir", "ncompare"}) {
+    for (const char* item : {"nclose", "nobject", "nexport", "nimport", "nproperty", "nimportdir"}) {
         ui.SetMenuEnabled(item, false);
     }
     ui.SetButtonEnabled(1, true);
@@ -156,7 +156,6 @@ void ShowOpenedState(Program& program, NodeId root) {
     ui.SetMenuEnabled("nclose", true);
     ui.SetMenuEnabled("nobject", true);
     ui.SetMenuEnabled("nimportdir", true);
-    ui.SetMenuEnabled("ncompare", true);
     ui.SetButtonEnabled(1, false);
     ui.SetButtonEnabled(2, true);
     ui.SetButtonEnabled(4, true);

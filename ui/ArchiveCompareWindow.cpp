@@ -154,6 +154,7 @@ void ArchiveCompareWindow::WritePatch() {
 }
 
 void CompareOpenArchive(frmMain& main, Program& program) {
+    if (!ReadyToCompare(program)) return;
     std::string path = program.ui.ShowOpenDialog(program.ui.Handle(), kArcFilter, text::kPickOther);
     if (const auto nul = path.find('\0'); nul != std::string::npos) path.resize(nul);
     if (path.empty()) return;

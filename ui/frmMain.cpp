@@ -206,7 +206,7 @@ void frmMain::CreateMenus() {
           {"nclose", "关闭(&C)", QKeySequence(Qt::CTRL | Qt::Key_B), false},
           {"nnew", "新建档案(&N)…", QKeySequence(Qt::CTRL | Qt::Key_N), true},
           {"nundo", "撤销(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z), false},
-          {"ncompare", "比较档案(&C)…", {}, false},
+          {"ncompare", "比较档案(&C)…", {}, true},
           {"a1", "-", {}, true},
           {"nexit", "退出(&E)", {}, true}}},
         {"nobject", "对象(&O)", false,

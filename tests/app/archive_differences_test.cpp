@@ -27,8 +27,9 @@ ArcPlan Other() {
 
 TEST(ArchiveDifferencesTest, RowsOfTheOpenArchiveAgainstAnother) {
     ProgramHarness h;
+    EXPECT_FALSE(ReadyToCompare(h.program));  // nothing open yet
     h.OpenArchive(Open());
-    EXPECT_TRUE(h.window.menuEnabled["ncompare"]);
+    EXPECT_TRUE(ReadyToCompare(h.program));
     WriteFileBytes(h.dir / "other.arc", BuildArc(Other()));
     const auto differences = CompareWithOpenArchive(h.program, h.dir / "other.arc");
     ASSERT_TRUE(differences) << ::testing::PrintToString(h.window.log);
