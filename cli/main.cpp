@@ -5,6 +5,7 @@
 
 #include "cli/Console.h"
 #include "cli/ConsoleWindow.h"
+#include "cli/DiffVerbs.h"
 #include "cli/EditVerbs.h"
 #include "cli/Verbs.h"
 #include "core/Version.h"
@@ -53,6 +54,7 @@ int RunVerb(int argc, char** argv) {
     importCmd->add_flag("--add", import.add, "Add the files that match no entry as new entries");
 
     EditVerbs edit(app);
+    DiffVerbs diff(app);
 
     VerifyOptions verify;
     auto* verifyCmd = app.add_subcommand("verify", "Check every entry and the archive's layout");
@@ -75,6 +77,7 @@ int RunVerb(int argc, char** argv) {
     if (*importCmd) return RunImport(import);
     if (*verifyCmd) return RunVerify(verify);
     if (const int code = edit.Run(); code >= 0) return code;
+    if (const int code = diff.Run(); code >= 0) return code;
     return 1;
 }
 

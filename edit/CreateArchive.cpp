@@ -2,7 +2,6 @@
 
 #include <exception>
 #include <limits>
-#include <new>
 #include <optional>
 
 #include "core/ArcFormat.h"
@@ -11,10 +10,9 @@
 #include "core/platform/FileSystem.h"
 #include "core/platform/FileTransfer.h"
 #include "core/platform/FolderWalk.h"
-#include "core/platform/PlaceNewFile.h"
-#include "core/platform/Temporaries.h"
 #include "core/platform/VbError.h"
 #include "edit/EditMessages.h"
+#include "edit/NewArchiveFile.h"
 #include "extract/ExportRecord.h"
 #include "replace/DeflatePipeline.h"
 
@@ -23,14 +21,6 @@ namespace tessarin {
 namespace {
 
 constexpr int kBar = 2;
-
-// The user asked to stop; nothing is left behind.
-struct CreateStopped {};
-
-void PollStop(Program& program) {
-    program.ui.DoEvents();
-    if (program.ui.StopRequested() || program.ending) throw CreateStopped{};
-}
 
 }  // namespace
 
@@ -74,11 +64,7 @@ bool PlanCreate(Program& program, const std::string& folder, CreatePlan& plan) {
 
 bool WriteNewArchive(Program& program, const CreatePlan& plan, const std::string& archivePath) {
     IMainWindow& ui = program.ui;
-    if (FileExists(archivePath) || DirectoryExists(archivePath)) {
-        ui.MsgBox("档案已存在，不会覆盖：" + archivePath, MsgIcon::Warning, kProgramTitle);
-        return false;
-    }
-    RemoveStaleTemporariesBeside(archivePath);
+    if (!NewArchivePathFree(program, archivePath)) return false;
     ui.SetProgressVisible(kBar, true);
     ui.SetProgressMin(kBar, 0);
     ui.SetProgressMax(kBar, static_cast<int>(std::max<std::size_t>(plan.entries.size(), 1)));
@@ -96,8 +82,8 @@ bool WriteNewArchive(Program& program, const CreatePlan& plan, const std::string
     RewritePlan rewrite;
     for (std::size_t k = 0; k < plan.entries.size(); ++k) {
         rewrite.appended.push_back({plan.entries[k].record, [&, k](BinaryFile& out) {
-            PollStop(program);
-            DeflatePipeline::Result r = pipeline->Take(k, [&] { PollStop(program); });
+            PollNewArchiveStop(program);
+            DeflatePipeline::Result r = pipeline->Take(k, [&] { PollNewArchiveStop(program); });
             if (r.failure) {
                 failedFile = plan.folder + "/" + files[k];
                 std::rethrow_exception(r.failure);
@@ -107,51 +93,14 @@ bool WriteNewArchive(Program& program, const CreatePlan& plan, const std::string
             return static_cast<std::int32_t>(r.sizes.plain);
         }});
     }
-
-    std::string tempPath;
-    std::int16_t tempNumber = 0;
-    auto discard = [&] {
-        pipeline.reset();
-        if (tempNumber != 0) program.files.Close(tempNumber);
-        if (!tempPath.empty()) TryDeleteFile(tempPath);
-        return false;
+    NewArchiveHooks hooks;
+    hooks.release = [&] { pipeline.reset(); };
+    hooks.showSourceFailure = [&](const std::exception_ptr& failure) {
+        return !failedFile.empty() && ShowSourceFailure(program, failedFile, failure);
     };
-    try {
-        tempNumber = program.files.FreeFile();
-        BinaryFile& out = program.files.Adopt(tempNumber, CreateTemporaryBeside(archivePath, tempPath));
-        WriteRewrittenArchive(nullptr, {}, rewrite, out);
-        out.Sync();
-        PlaceNewFile(tempPath, archivePath);
-    } catch (const CreateStopped&) {
-        return discard();
-    } catch (const RewriteOutOfRange&) {
-        discard();
-        ui.MsgBox(kOutOfRangeText, MsgIcon::Warning, kProgramTitle);
-        return false;
-    } catch (...) {
-        const std::exception_ptr failure = std::current_exception();
-        // Only the folder's sync comes after the rename: the archive then stands.
-        if (!tempPath.empty() && !FileExists(tempPath) && FileExists(archivePath)) {
-            program.files.Close(tempNumber);
-            return true;
-        }
-        discard();
-        if (failedFile.empty() || !ShowSourceFailure(program, failedFile, failure)) {
-            try {
-                std::rethrow_exception(failure);
-            } catch (const VbError& error) {
-                ui.MsgBox(FileFailureText("写入新档案时出错，未留下任何文件：", archivePath, error), MsgIcon::Stop,
-                          kProgramTitle);
-            } catch (const std::bad_alloc&) {
-                ui.MsgBox(FileFailureText("写入新档案时出错，未留下任何文件：", archivePath, VbError(vberr::OutOfMemory)),
-                          MsgIcon::Stop, kProgramTitle);
-            }
-        }
-        return false;
-    }
+    const bool written = WriteArchiveFile(program, rewrite, archivePath, hooks);
     pipeline.reset();
-    program.files.Close(tempNumber);
-    return true;
+    return written;
 }
 
 }  // namespace tessarin

@@ -47,14 +47,6 @@ std::string ProblemBeforeInflating(std::int64_t length, const ARCFileCls& entry,
     return {};
 }
 
-std::string ResultProblem(const InflateResult& result, std::int32_t size) {
-    if (!result.ok() && result.truncated) return "存储的数据不完整：zlib 数据流在结束（含 Adler-32 校验）之前就已截断";
-    if (!result.ok()) return CodecProblem(result.code);
-    if (result.produced != size)
-        return "解压后只有 " + std::to_string(result.produced) + " 字节，少于记录的原始大小 " + std::to_string(size) +
-               " 字节";
-    return {};
-}
 
 // Counts what it is given and keeps nothing.
 class DiscardSink : public ByteSink {
@@ -64,6 +56,14 @@ public:
 
 }  // namespace
 
+std::string InflateProblem(const InflateResult& result, std::int32_t size) {
+    if (!result.ok() && result.truncated) return "存储的数据不完整：zlib 数据流在结束（含 Adler-32 校验）之前就已截断";
+    if (!result.ok()) return CodecProblem(result.code);
+    if (result.produced != size)
+        return "解压后只有 " + std::to_string(result.produced) + " 字节，少于记录的原始大小 " + std::to_string(size) +
+               " 字节";
+    return {};
+}
 std::string ArchiveProblem::Text() const { return key.empty() ? reason : reason + "，KEY：" + key; }
 
 ArchiveCheck CheckArchive(BinaryFile& archive, const ArcEntryList& entries,
@@ -98,14 +98,14 @@ ArchiveCheck CheckArchive(BinaryFile& archive, const ArcEntryList& entries,
                         archive.Seek(job->offset);
                         ArchiveSource source(archive);
                         DiscardSink sink;
-                        problem = ResultProblem(InflateStream(source, job->storedSize, job->size, sink), job->size);
+                        problem = InflateProblem(InflateStream(source, job->storedSize, job->size, sink), job->size);
                     } catch (const ArchiveReadFailure& failure) {
                         problem = ReadProblem(failure.error);
                     } catch (const VbError& error) {
                         problem = ReadProblem(error);
                     }
                 } else {
-                    problem = ResultProblem(job->result, job->size);
+                    problem = InflateProblem(job->result, job->size);
                 }
             }
             if (!problem.empty()) check.problems.push_back({entry.ArcFileKey, problem});

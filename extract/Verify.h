@@ -11,6 +11,7 @@
 #include "state/Program.h"
 #include "core/ARCFileCls.h"
 #include "core/platform/BinaryFile.h"
+#include "extract/Codec.h"
 
 namespace tessarin {
 
@@ -26,6 +27,10 @@ struct ArchiveCheck {
     std::size_t checked = 0;               // entries whose data was checked
     bool stopped = false;                  // the check was stopped before the last entry
 };
+
+// What is wrong with an inflation's result for an entry of the recorded size:
+// a broken or cut stream, or fewer bytes than recorded; "" when it is sound.
+std::string InflateProblem(const InflateResult& result, std::int32_t size);
 
 // Checks entries against the archive file they were read from, inflating in
 // bounded memory (several entries at a time on several cores). After each

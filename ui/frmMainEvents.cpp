@@ -15,6 +15,7 @@
 #include "app/OpenClose.h"
 #include "app/TreeEvents.h"
 #include "core/ExtTypes.h"
+#include "ui/ArchiveCompareWindow.h"
 #include "core/MessageTexts.h"
 #include "core/platform/FileSystem.h"
 #include "extract/EntrySource.h"
@@ -166,6 +167,8 @@ void frmMain::OnMenu(const std::string& name) {
     StopPreviewReading();
     if (name == "nnew") {
         NewArchive();
+    } else if (name == "ncompare") {
+        CompareOpenArchive(*this, *program_);
     } else if (name == "naddfile" || name == "nrename") {
         EditSelected(name);
     } else {

@@ -23,9 +23,9 @@ QString Describe(const QAction* action) {
 TEST(MainWindow, StartsWithTheDesignedMenusToolbarCheck1PanelsAndProgressBars) {
     UiHarness ui;
     for (const auto& [menu, items] :
-         {std::pair{"nfile", "文件(&F), 打开(&O) Ctrl+O, 关闭(&C) Ctrl+B -, 新建档案(&N)… Ctrl+N, 撤销(&U) Ctrl+Z -, 最近打开的档案(&R), |, 退出(&E)"},
+         {std::pair{"nfile", "文件(&F), 打开(&O) Ctrl+O, 关闭(&C) Ctrl+B -, 新建档案(&N)… Ctrl+N, 撤销(&U) Ctrl+Z -, 比较档案(&C)…, 最近打开的档案(&R), |, 退出(&E)"},
           {"nobject", "对象(&O) -, 导出全部(&A) Ctrl+A, |, 导出(&E) Ctrl+E -, 替换(&I) Ctrl+I -, |, 属性(&P) Ctrl+P -, 预览(&V), |, "
-                      "添加文件(&W)… Ins, 删除(&L) Del, 重命名(&M) F2, |, 导入目录(&D)… -, 检查档案(&T), |, 查找(&F)… Ctrl+F, 查找下一个(&N) F3"},
+                      "添加文件(&W)… Ins, 删除(&L) Del, 重命名(&M) F2, |, 导入目录(&D)… -, 合并补丁档案(&G)…, 检查档案(&T), |, 查找(&F)… Ctrl+F, 查找下一个(&N) F3"},
           {"nhelp", "帮助(&H), 关于Tessarin(&A)..."}}) {
         QStringList shown{Describe(ui.window.MenuAction(menu))};
         for (const QAction* action : ui.window.MenuAction(menu)->menu()->actions()) shown << Describe(action);
