@@ -56,6 +56,12 @@ TEST(EditEntriesTest, EachEditWritesTheExpectedArchiveOrLeavesItAsItWas) {
         {"add a character code page 936 lacks", Add("a\xF0\x9F\x98\x80.5"), nullptr, "代码页 936 无法表示"},
         {"add an empty folder part", Add("a\\\\b.5"), nullptr, "空的部分，KEY：a\\\\b.5"},
         {"add a key without a code", Add("top.png"), nullptr, "格式不正确（应为 名称.十六进制类型代码），KEY：top.png"},
+        {"add two sources of one key",
+         [](Program& p) {
+             const std::string source = p.arc.OpenArcPath + ".src";
+             return AddEntries(p, {{"x.1A", source}, {"x.01a", source}});
+         },
+         nullptr, "两个文件对应同一个对象，KEY：x.1A"},
         {"add a missing source", Add("b.5", ".none"), nullptr, "无法读取文件："},
         {"add a source of 1 GiB", Add("b.5", ".big"), nullptr, "文件太大"},
         {"delete one key of two missing", [](Program& p) { return DeleteEntries(p, {"top.5", "gone.5"}); }, nullptr,
