@@ -99,8 +99,10 @@ bool PlanCreate(Program& program, const std::string& folder, CreatePlan& plan) {
         ShowRefusals(program, "以下文件不能存入档案，未写入任何文件：", list.refusals);
         return false;
     }
+    files = {};
+    sizes = {};
+    SortForNewArchive(list.entries);
     plan.entries = std::move(list.entries);
-    SortForNewArchive(plan.entries);
     return true;
 }
 
@@ -112,34 +114,36 @@ namespace {
 // RewriteOutOfRange, and what the files and the deflate throw.
 void WriteEntries(Program& program, const CreatePlan& plan, BinaryFile& out, std::string& failedFile) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-    ArcEntryList records;
-    records.reserve(plan.entries.size());
-    std::vector<std::string> files;
-    std::vector<std::int64_t> sizes;
-    for (const FileEntry& entry : plan.entries) {
-        records.push_back(entry.record);
-        files.push_back(entry.file);
-        sizes.push_back(entry.listedSize);
-    }
-    std::int64_t position = WrittenDirectoryEnd(records);
+    const std::vector<FileEntry>& entries = plan.entries;
+    // The records are read where they are, never copied.
+    const RecordAt recordAt = [&](std::size_t i) -> const ARCFileCls& { return entries[i].record; };
+    std::vector<WrittenRecord> numbers(entries.size());
+    std::int64_t position = WrittenDirectoryEnd(entries.size(), recordAt);
     if (position > kMax) throw RewriteOutOfRange{};
     out.Seek(position);
-    FolderDeflate deflate(plan.folder, std::move(files), sizes, out.Path(), kOrgSizeBias - 1);
+    FolderDeflate deflate(
+        plan.folder, entries.size(), [&](std::size_t i) -> const std::string& { return entries[i].file; },
+        [&](std::size_t i) { return entries[i].listedSize; }, out.Path(), kOrgSizeBias - 1);
     for (std::size_t b = 0; b < deflate.BatchCount(); ++b) {
         PollStop(program);
         FolderDeflate::Batch batch = deflate.Take(b, [&] { PollStop(program); });
         if (batch.failure) {
-            failedFile = plan.folder + "/" + plan.entries[batch.failed].file;
+            failedFile = plan.folder + "/" + entries[batch.failed].file;
             std::rethrow_exception(batch.failure);
         }
-        out.Write(batch.bytes.data(), batch.bytes.size());
+        // The in-memory bytes go out in one write, but for a file deflated
+        // into a scratch file (one that was larger than listed) between them.
+        std::size_t written = 0, held = 0;
         for (std::size_t i = 0; i < batch.files.size(); ++i) {
             FolderDeflate::File& file = batch.files[i];
-            ARCFileCls& record = records[batch.first + i];
+            WrittenRecord& record = numbers[batch.first + i];
             if (file.scratch.IsOpen()) {
-                // Its bytes follow those of the files before it, which are all in memory.
+                out.Write(batch.bytes.data() + written, held - written);
+                written = held;
                 CopyBetweenFiles(file.scratch, 0, file.sizes.stored, out);
                 file.scratch.Close();
+            } else {
+                held += static_cast<std::size_t>(file.sizes.stored);
             }
             if (position > kMax || file.sizes.stored > kMax - position) throw RewriteOutOfRange{};
             record.ArcFileOFSET = static_cast<std::int32_t>(position);
@@ -147,9 +151,10 @@ void WriteEntries(Program& program, const CreatePlan& plan, BinaryFile& out, std
             record.ArcFileOrgSize = static_cast<std::int32_t>(file.sizes.plain);
             position += file.sizes.stored;
         }
+        out.Write(batch.bytes.data() + written, held - written);
         program.ui.SetProgressValue(kBar, static_cast<int>(batch.first + batch.files.size()));
     }
-    WriteArcHead(out, records);
+    WriteArcHead(out, recordAt, numbers);
 }
 
 }  // namespace

@@ -46,25 +46,27 @@ struct FolderDeflate::Worker {
     std::unique_ptr<unsigned char[]> whole = std::make_unique_for_overwrite<unsigned char[]>(kInMemoryFile + 1);
 };
 
-FolderDeflate::FolderDeflate(std::string folder, std::vector<std::string> files,
-                             const std::vector<std::int64_t>& listedSizes, std::string scratchBeside,
+FolderDeflate::FolderDeflate(std::string folder, std::size_t count,
+                             std::function<const std::string&(std::size_t)> fileAt,
+                             const std::function<std::int64_t(std::size_t)>& listedSizeAt, std::string scratchBeside,
                              std::int64_t maxPlain)
     : folder_(std::move(folder)),
-      files_(std::move(files)),
+      count_(count),
+      fileAt_(std::move(fileAt)),
       scratchBeside_(std::move(scratchBeside)),
       maxPlain_(maxPlain) {
-    std::size_t count = 0;
+    std::size_t inBatch = 0;
     std::int64_t bytes = 0;
-    for (std::size_t i = 0; i < files_.size(); ++i) {
-        const std::int64_t size = i < listedSizes.size() ? std::max<std::int64_t>(listedSizes[i], 0) : 0;
+    for (std::size_t i = 0; i < count_; ++i) {
+        const std::int64_t size = std::max<std::int64_t>(listedSizeAt(i), 0);
         // A large file makes a batch of its own, so no batch holds much memory.
         const bool large = size > kInMemoryFile;
-        if (count == 0 || large || count >= kBatchFiles || bytes >= kBatchBytes) {
+        if (inBatch == 0 || large || inBatch >= kBatchFiles || bytes >= kBatchBytes) {
             starts_.push_back(i);
-            count = 0;
+            inBatch = 0;
             bytes = 0;
         }
-        ++count;
+        ++inBatch;
         bytes += large ? kBatchBytes : size;
     }
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
@@ -139,7 +141,7 @@ void FolderDeflate::Work() {
 }
 
 void FolderDeflate::DeflateBatch(std::size_t b, Batch& batch, Worker& worker) {
-    const std::size_t end = b + 1 < starts_.size() ? starts_[b + 1] : files_.size();
+    const std::size_t end = b + 1 < starts_.size() ? starts_[b + 1] : count_;
     batch.files.reserve(end - batch.first);
     for (std::size_t i = batch.first; i < end; ++i) {
         batch.failed = i;
@@ -148,7 +150,7 @@ void FolderDeflate::DeflateBatch(std::size_t b, Batch& batch, Worker& worker) {
         std::int64_t size = 0;
         std::size_t got = 0;
         try {
-            source = worker.opener.Open(files_[i], size);
+            source = worker.opener.Open(fileAt_(i), size);
             if (size <= kInMemoryFile) got = source.Read(worker.whole.get(), kInMemoryFile + 1);
         } catch (const VbError& e) {
             throw SourceReadFailure{e};

@@ -40,12 +40,14 @@ public:
         bool done = false;
     };
 
-    // files: relative to folder ("/"-joined components, opened without following
-    // links); listedSizes[i]: files[i]'s size as the folder's listing gave it
-    // (-1 unknown), which only groups the files into batches. Each may hold at
-    // most maxPlain bytes. Scratch files go into the folder of scratchBeside.
-    FolderDeflate(std::string folder, std::vector<std::string> files, const std::vector<std::int64_t>& listedSizes,
-                  std::string scratchBeside, std::int64_t maxPlain);
+    // count files, fileAt(i) relative to folder ("/"-joined components, opened
+    // without following links), listedSizeAt(i) its size as the folder's
+    // listing gave it (-1 unknown), which only groups the files into batches;
+    // both are called from the workers until the object is gone. Each file may
+    // hold at most maxPlain bytes. Scratch files go into the folder of scratchBeside.
+    FolderDeflate(std::string folder, std::size_t count, std::function<const std::string&(std::size_t)> fileAt,
+                  const std::function<std::int64_t(std::size_t)>& listedSizeAt, std::string scratchBeside,
+                  std::int64_t maxPlain);
     ~FolderDeflate();
     FolderDeflate(const FolderDeflate&) = delete;
     FolderDeflate& operator=(const FolderDeflate&) = delete;
@@ -62,7 +64,8 @@ private:
     void DeflateBatch(std::size_t b, Batch& batch, Worker& worker);
 
     const std::string folder_;
-    const std::vector<std::string> files_;
+    const std::size_t count_;
+    const std::function<const std::string&(std::size_t)> fileAt_;
     const std::string scratchBeside_;
     const std::int64_t maxPlain_;
     std::vector<std::size_t> starts_;  // each batch's first file; it ends where the next begins
