@@ -147,7 +147,9 @@ TEST(CreateArchiveTest, RefusalsLeaveNothingBehind) {
 }
 
 // Files go over in batches between the threads: many files, one of them too
-// large for memory in the middle, each in its place with its own bytes.
+// large for memory in the middle, and one that grew past that bound after the
+// listing (deflated apart, amid the others of its batch), each in its place
+// with its own bytes.
 TEST(CreateArchiveTest, ManyFilesKeepTheirPlacesAcrossBatches) {
     Files files;
     ArcPlan expected;
@@ -160,7 +162,12 @@ TEST(CreateArchiveTest, ManyFilesKeepTheirPlacesAcrossBatches) {
     }
     ProgramHarness h;
     WriteFiles(h.dir / "src", files);
-    ASSERT_TRUE(Create(h, h.dir / "src", h.dir / "new.arc")) << ::testing::PrintToString(h.window.log);
+    CreatePlan plan;
+    ASSERT_TRUE(PlanCreate(h.program, h.dir / "src", plan));
+    const std::string grown = Noise(300000, 3);
+    expected.records[100] = Entry("n\\0100", 0x20, grown);
+    WriteFileBytes(h.dir / "src/n/0100.txt", grown);
+    ASSERT_TRUE(WriteNewArchive(h.program, plan, h.dir / "new.arc")) << ::testing::PrintToString(h.window.log);
     EXPECT_EQ(ReadFileBytes(h.dir / "new.arc"), BuildArc(expected));
 }
 
