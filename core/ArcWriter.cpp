@@ -40,9 +40,13 @@ std::optional<std::string> NameFieldBytes(const std::string& fullName) {
 }
 
 std::int64_t WrittenDirectoryEnd(const ArcEntryList& entries) {
+    return WrittenDirectoryEnd(entries.size(), [&](std::size_t i) -> const ARCFileCls& { return entries[i]; });
+}
+
+std::int64_t WrittenDirectoryEnd(std::size_t count, const RecordAt& recordAt) {
     std::int64_t end = kArcHeaderSize;
-    for (const auto& entry : entries) {
-        const auto field = NameFieldBytes(FullNameOfKey(entry.ArcFileKey));
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto field = NameFieldBytes(FullNameOfKey(recordAt(i).ArcFileKey));
         end += static_cast<std::int64_t>(field ? field->size() : kNameChars) + kRecordNumbersSize;
     }
     return end;
@@ -90,14 +94,14 @@ namespace {
 // The header, the directory with each record's numbers as numberOf(i) gives
 // them, and zero bytes up to the first record's data.
 template <typename NumberOf>
-void WriteHeadWith(BinaryFile& out, const ArcEntryList& entries, const NumberOf& numberOf) {
+void WriteHeadWith(BinaryFile& out, std::size_t count, const RecordAt& recordAt, const NumberOf& numberOf) {
     std::string head;
-    head.reserve(static_cast<std::size_t>(WrittenDirectoryEnd(entries)));
+    head.reserve(static_cast<std::size_t>(WrittenDirectoryEnd(count, recordAt)));
     PutLE(head, kArcMagic, 4);
     PutLE(head, static_cast<std::uint16_t>(kWrittenVersion), 2);
-    PutLE(head, static_cast<std::uint16_t>(entries.size()), 2);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const ARCFileCls& entry = entries[i];
+    PutLE(head, static_cast<std::uint16_t>(count), 2);
+    for (std::size_t i = 0; i < count; ++i) {
+        const ARCFileCls& entry = recordAt(i);
         const WrittenRecord numbers = numberOf(i);
         const auto field = NameFieldBytes(FullNameOfKey(entry.ArcFileKey));
         const auto code = ParseTypeCodeHex(entry.ArcFileTypeHex);
@@ -112,7 +116,7 @@ void WriteHeadWith(BinaryFile& out, const ArcEntryList& entries, const NumberOf&
     out.Seek(0);
     out.Write(head.data(), head.size());
 
-    if (entries.empty()) return;
+    if (count == 0) return;
     std::int64_t gap = static_cast<std::int64_t>(numberOf(0).ArcFileOFSET) - static_cast<std::int64_t>(head.size());
     if (gap <= 0) return;
     const std::vector<char> zeros(static_cast<std::size_t>(std::min<std::int64_t>(gap, kCopyBlockSize)), '\0');
@@ -126,9 +130,14 @@ void WriteHeadWith(BinaryFile& out, const ArcEntryList& entries, const NumberOf&
 }  // namespace
 
 void WriteArcHead(BinaryFile& out, const ArcEntryList& entries) {
-    WriteHeadWith(out, entries, [&](std::size_t i) {
-        return WrittenRecord{entries[i].ArcFileZipSize, entries[i].ArcFileOrgSize, entries[i].ArcFileOFSET};
-    });
+    WriteHeadWith(out, entries.size(), [&](std::size_t i) -> const ARCFileCls& { return entries[i]; },
+                  [&](std::size_t i) {
+                      return WrittenRecord{entries[i].ArcFileZipSize, entries[i].ArcFileOrgSize, entries[i].ArcFileOFSET};
+                  });
+}
+
+void WriteArcHead(BinaryFile& out, const RecordAt& recordAt, const std::vector<WrittenRecord>& numbers) {
+    WriteHeadWith(out, numbers.size(), recordAt, [&](std::size_t i) { return numbers[i]; });
 }
 
 ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries, const RewritePlan& plan,

@@ -36,6 +36,9 @@ std::vector<LayoutProblem> FindLayoutProblems(const ArcEntryList& entries, std::
 // Bytes taken by the header and the directory of these records as written.
 // Every name must have a field (see NameFieldBytes).
 std::int64_t WrittenDirectoryEnd(const ArcEntryList& entries);
+// The same for count records given one by one.
+using RecordAt = std::function<const ARCFileCls&(std::size_t)>;
+std::int64_t WrittenDirectoryEnd(std::size_t count, const RecordAt& recordAt);
 
 // Writes, from the start of out: the header (version 7, the record count), one
 // directory record per entry, then zero bytes up to the first record's data
@@ -56,6 +59,11 @@ struct WrittenRecord {
     std::int32_t ArcFileOrgSize = 0;
     std::int32_t ArcFileOFSET = 0;
 };
+
+// The same for numbers.size() records given one by one (recordAt(i)), each
+// one's sizes and offset taken from numbers[i]: records kept elsewhere than in
+// an ArcEntryList need no copy.
+void WriteArcHead(BinaryFile& out, const RecordAt& recordAt, const std::vector<WrittenRecord>& numbers);
 
 // An offset or a stored size of the rewritten archive no longer fits the
 // format's signed 32 bits.

@@ -27,6 +27,12 @@ bool NewArchivePathFree(Program& program, const std::string& archivePath) {
 
 bool WriteArchiveFile(Program& program, const RewritePlan& plan, const std::string& archivePath,
                       const NewArchiveHooks& hooks) {
+    return WriteArchiveFile(
+        program, [&](BinaryFile& out) { WriteRewrittenArchive(nullptr, {}, plan, out); }, archivePath, hooks);
+}
+
+bool WriteArchiveFile(Program& program, const NewArchiveWriter& write, const std::string& archivePath,
+                      const NewArchiveHooks& hooks) {
     IMainWindow& ui = program.ui;
     std::string tempPath;
     std::int16_t tempNumber = 0;
@@ -38,8 +44,8 @@ bool WriteArchiveFile(Program& program, const RewritePlan& plan, const std::stri
     };
     try {
         tempNumber = program.files.FreeFile();
-        BinaryFile& out = program.files.Adopt(tempNumber, CreateTemporaryBeside(archivePath, tempPath));
-        WriteRewrittenArchive(nullptr, {}, plan, out);
+        BinaryFile& out = program.files.Adopt(tempNumber, CreateTemporaryForNewFile(archivePath, tempPath));
+        write(out);
         out.Sync();
         PlaceNewFile(tempPath, archivePath);
     } catch (const NewArchiveStopped&) {
@@ -64,6 +70,10 @@ bool WriteArchiveFile(Program& program, const RewritePlan& plan, const std::stri
                           kProgramTitle);
             } catch (const std::bad_alloc&) {
                 ui.MsgBox(FileFailureText("写入新档案时出错，未留下任何文件：", archivePath, VbError(vberr::OutOfMemory)),
+                          MsgIcon::Stop, kProgramTitle);
+            } catch (...) {
+                // A worker that could not be started, and the like.
+                ui.MsgBox(FileFailureText("写入新档案时出错，未留下任何文件：", archivePath, VbError(vberr::InternalError)),
                           MsgIcon::Stop, kProgramTitle);
             }
         }

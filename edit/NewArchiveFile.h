@@ -32,9 +32,16 @@ struct NewArchiveHooks {
     std::function<bool(const std::exception_ptr&)> showSourceFailure;
 };
 
-// Writes the archive of plan's appended entries at archivePath (see
-// NewArchivePathFree first). False after a message, or when stopped; nothing
-// is then left at archivePath or beside it.
+// Writes a whole archive into out, a new empty file. May throw
+// NewArchiveStopped, RewriteOutOfRange, VbError and what its sources throw.
+using NewArchiveWriter = std::function<void(BinaryFile& out)>;
+
+// Writes the archive write gives at archivePath (see NewArchivePathFree first),
+// a new file's permissions (0666 less the umask). False after a message, or
+// when stopped; nothing is then left at archivePath or beside it.
+bool WriteArchiveFile(Program& program, const NewArchiveWriter& write, const std::string& archivePath,
+                      const NewArchiveHooks& hooks = {});
+// The same for an archive of plan's appended entries.
 bool WriteArchiveFile(Program& program, const RewritePlan& plan, const std::string& archivePath,
                       const NewArchiveHooks& hooks = {});
 

@@ -121,6 +121,8 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, b
         }
     }
     for (std::string& other : listing.skipped) plan.unmatched.push_back(std::move(other));
+    plan.tooDeep = listing.tooDeep;
+    for (std::string& deep : listing.tooDeep) plan.unmatched.push_back(std::move(deep));
     listing = FolderListing{};
     byHash = {};
     std::sort(plan.unmatched.begin(), plan.unmatched.end());

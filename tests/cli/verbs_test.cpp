@@ -68,6 +68,9 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
     const std::string table = "\xE6\x95\xB0\xE6\x8D\xAE/\xE8\xA1\xA8.77";  // 数据/表.77
     using Files = std::vector<std::pair<std::string, std::string>>;
     const Files toAdd = {{"ui/logo.png", "new"}, {"extra/x.txt", "x"}};
+    std::string deepPath;  // 70 folders deep
+    for (int i = 0; i < 70; ++i) deepPath += "d/";
+    const Files deep = {{deepPath + "x.txt", "x"}};
     ArcPlan created;  // from toAdd
     created.records = {Entry("extra\\x", 0x20, "x"), Entry("ui\\logo", 0x1A, "new")};
     std::string noise;  // a source whose archive outgrows the file-size limit
@@ -139,6 +142,9 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
          })},
         {layout, "create {dir}/new.arc {dir}/in --types {types}", 0, true, "", {}, "", toAdd, created, "new.arc"},
         {layout, "create {arc} {dir}/in --types {types}", 1, false, "档案已存在，不会覆盖", {}, "", toAdd},
+        // A file below a folder past the walk's depth is refused, not skipped.
+        {layout, "create {dir}/new.arc {dir}/in --types {types}", 1, false, "文件夹层级超过 64 层", {}, "", deep},
+        {layout, "import {arc} {dir}/in --types {types} --add", 1, false, "文件夹层级超过 64 层", {}, "", deep},
 #ifndef _WIN32
         // A key of bytes that are not valid code page 936 is named by those bytes, not by their escapes.
         {layout, "cat {arc} 'a\x80\xFF.1A'", 1, false, "KEY：a\x80\xFF.1A"},

@@ -65,6 +65,12 @@ TEST(EditEntriesTest, EachEditWritesTheExpectedArchiveOrLeavesItAsItWas) {
         {"add through a parent part", Add("a\\..\\x.1A"), nullptr, "文件名不是导出会写出的名称"},
         {"rename into the parent folder", [](Program& p) { return RenameEntry(p, "top.5", "..\\x.1A"); }, nullptr,
          "文件名不是导出会写出的名称，KEY：..\\x.1A"},
+        {"add two sources of one key",
+         [](Program& p) {
+             const std::string source = p.arc.OpenArcPath + ".src";
+             return AddEntries(p, {{"x.1A", source}, {"x.01a", source}});
+         },
+         nullptr, "两个文件对应同一个对象，KEY：x.1A"},
         {"add a missing source", Add("b.5", ".none"), nullptr, "无法读取文件："},
         {"add a source of 1 GiB", Add("b.5", ".big"), nullptr, "文件太大"},
         {"delete one key of two missing", [](Program& p) { return DeleteEntries(p, {"top.5", "gone.5"}); }, nullptr,
