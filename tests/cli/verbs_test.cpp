@@ -117,10 +117,10 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
         {layout, "verify {arc}", 0, true, "", {}, "共 3 个条目，未发现问题。\n"},
         {problem, "verify {arc}", 1, true, "", {},
          "解压后的数据多于记录的原始大小（缓冲过小，请检查。），KEY：数据\\表.77\n共 3 个条目，发现 1 处问题。\n"},
-        // The verbs show the opening texts.
-        {wrongMagic, "extract {arc} {out}", 1, true, "文件类型不正确\n"},
-        {wrongMagic, "replace {arc} a.1 {dir}/src.bin", 1, true, "文件类型不正确\n"},
-        {layout, "verify {dir}/absent.ARC", 1, false, "发现未知的错误,错误编号:53"},
+        // The verbs name the archive and why it could not be opened.
+        {wrongMagic, "extract {arc} {out}", 1, false, "pack.ARC：不是 ARC 档案"},
+        {wrongMagic, "replace {arc} a.1 {dir}/src.bin", 1, false, "pack.ARC：不是 ARC 档案"},
+        {layout, "verify {dir}/absent.ARC", 1, false, "absent.ARC：不存在（错误 53）"},
         {layout, "add {arc} 'new\\n.20' {dir}/src.bin", 0, true, "", {}, "", {},
          Rewritten([](ArcPlan& p) { p.records.push_back(Entry("new\\n", 0x20, "new")); })},
         {layout, "add {arc} 'ui\\logo.1a' {dir}/src.bin", 1, false, "档案中已有这个条目"},
