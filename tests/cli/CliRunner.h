@@ -38,7 +38,7 @@ inline std::string CliProgram() {
 }
 
 // The companion's texts follow the locale and its type table may come from the
-// user's configuration: each run starts from no locale (Chinese) and no user
+// user's configuration: each run starts from the C locale (Chinese) and no user
 // table, whatever the environment the tests were started in. A test that wants
 // either sets it on the command line.
 inline void MakeEnvironmentDeterministic() {
@@ -46,7 +46,10 @@ inline void MakeEnvironmentDeterministic() {
 #ifdef _WIN32
         _putenv_s("APPDATA", "");
 #else
-        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"}) unsetenv(name);
+        // A UTF-8 locale that asks for no language (the shell's quoting of
+        // completions depends on the character set).
+        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"}) unsetenv(name);
+        setenv("LANG", "C.UTF-8", 1);
         setenv("XDG_CONFIG_HOME", "/nonexistent/tessarin-tests", 1);
 #endif
         return true;

@@ -39,6 +39,7 @@ std::string LibraryJson(const std::string& nativePath, const std::string& typesP
         return t;
     };
     nlohmann::ordered_json out;
+    out["format"] = 1;
     out["path"] = marked(path);
     out["version"] = result.version;
     out["count"] = result.count;

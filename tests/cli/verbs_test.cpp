@@ -142,9 +142,9 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
 #ifndef _WIN32
         // A key of bytes that are not valid code page 936 is named by those bytes, not by their escapes.
         {layout, "cat {arc} 'a\x80\xFF.1A'", 1, false, "KEY：a\x80\xFF.1A"},
-        {layout, "extract {arc} {out} --types {types}", 1, false, "错误编号:61",
+        {layout, "extract {arc} {out} --types {types}", 1, false, "磁盘已满（错误 61）",
          {{"ui/logo.png", "logo bytes, logo bytes"}, {"ui/deep/doc.txt", "a text file"}}, "", {}, {}, "pack.ARC", limit},
-        {layout, "replace {arc} 'ui\\logo.1A' {dir}/in/noise", 1, false, "错误编号:61", {}, "", {{"noise", noise}}, {},
+        {layout, "replace {arc} 'ui\\logo.1A' {dir}/in/noise", 1, false, "磁盘已满（错误 61）", {}, "", {{"noise", noise}}, {},
          "pack.ARC", limit},
         {layout, "list pack.ARC --types types.txt", 0, true, "", {},
          "ARC File: pack.ARC\nARC Version: 7\n发现 3 个对象\nui\\logo.1A\tlogo.png\tstored 22\toriginal 22\toffset 255\n"
