@@ -9,13 +9,13 @@
 namespace tessarin::testing {
 namespace {
 
+#ifndef _WIN32
 ArcPlan TwoEntries() {
     ArcPlan layout;
     layout.records = {Entry("ui\\logo", 0x1A, "logo bytes"), Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", 0x77, "table")};
     return layout;
 }
 
-#ifndef _WIN32
 // Which language a failure speaks, for each way of setting the locale; the
 // missing archive is named in every one, and nothing is printed on stdout.
 TEST(CliUsageTest, MessagesNameTheFileInTheLocalesLanguage) {
