@@ -105,10 +105,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's own dialogs in Chinese; the TGA, TIFF and WebP previews.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Browse, export and replace the entries of ARC archives
- Tessarin opens ARC archives (files that hold many zlib-compressed resource
- files) and shows their entries as a folder tree: export one entry or all of
- them, replace an entry's data, import an edited export folder, check an
- archive. Every change is one atomic rewrite. The command-line companion
- tessarin-cli does the same from a terminal.")
+# The extended description; CPack puts the summary above it as the synopsis.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tessarin opens ARC archives (files that hold many zlib-compressed resource
+files) and shows their entries as a folder tree: export one entry or all of
+them, replace an entry's data, import an edited export folder, check an
+archive. Every change is one atomic rewrite. The command-line companion
+tessarin-cli does the same from a terminal.")
 include(CPack)
