@@ -118,6 +118,12 @@ constexpr MessageText kTable[] = {
     {Msg::SharedExportAllDone, "全部资源文件导出完成。", "Every entry exported."},
     {Msg::SharedImportStopped, "已停止导入，档案未作改动。", "Import stopped; the archive is unchanged."},
     {Msg::SharedEntryExportFailed, "导出文件时发生错误，KEY：", "Exporting an entry failed, KEY:"},
+    {Msg::SharedHasEntry, "档案中已有这个条目，KEY：", "The archive already has this entry, KEY:"},
+    {Msg::SharedNoEntry, "档案中没有这个条目，KEY：", "The archive has no entry with this key:"},
+    {Msg::SharedBadKey, "KEY 的格式不正确（应为 名称.十六进制类型代码），KEY：", "Not a key (NAME.HEXCODE expected):"},
+    {Msg::SharedTwoFiles, "两个文件对应同一个对象，KEY：", "Two files give the same entry, KEY:"},
+    {Msg::SharedSameNewName, "两个条目不能改为同一个名称，KEY：", "Two entries cannot take the same name, KEY:"},
+    {Msg::SharedTooLarge, "文件太大（必须小于 1,073,741,824 字节）：", "File too large (must be under 1,073,741,824 bytes):"},
     {Msg::TypesInUse, "类型表：{1}", "Type table: {1}"},
     {Msg::TypesBuiltIn, "类型表：无（显示类型代码）", "Type table: none (type codes shown)"},
 };
@@ -176,9 +182,20 @@ std::string Say(Msg id, std::initializer_list<std::string> args) {
 
 std::string Translated(const std::string& text) {
     if (language == Language::Chinese) return text;
-    for (const MessageText& row : kTable)
-        if (row.id >= Msg::SharedReadArchive && text == row.chinese) return row.english;
-    return text;
+    static const std::string kLeadEnd = "：";
+    const MessageText* lead = nullptr;
+    for (const MessageText& row : kTable) {
+        if (row.id < Msg::SharedReadArchive) continue;
+        const std::string chinese = row.chinese;
+        if (text == chinese) return row.english;
+        const bool isLead = chinese.size() > kLeadEnd.size() &&
+                            chinese.compare(chinese.size() - kLeadEnd.size(), kLeadEnd.size(), kLeadEnd) == 0;
+        if (isLead && text.compare(0, chinese.size(), chinese) == 0 &&
+            (lead == nullptr || chinese.size() > std::strlen(lead->chinese)))
+            lead = &row;
+    }
+    if (lead == nullptr) return text;
+    return std::string(lead->english) + " " + text.substr(std::strlen(lead->chinese));
 }
 
 }  // namespace tessarin

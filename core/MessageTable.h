@@ -43,7 +43,8 @@ enum class Msg {
     SharedWriteNewArchive, SharedWriteReplacing, SharedWriteExport, SharedReadPrevious, SharedUndoFailed,
     SharedReadEntryData, SharedNotOpenExport, SharedNotOpenEdit, SharedNotOpenCheck, SharedNotOpenReplace,
     SharedNotOpenImport, SharedStopped, SharedArchiveExists, SharedReadOnly, SharedSwapped, SharedReplaceDone,
-    SharedExportDone, SharedExportAllDone, SharedImportStopped, SharedEntryExportFailed, TypesInUse, TypesBuiltIn,
+    SharedExportDone, SharedExportAllDone, SharedImportStopped, SharedEntryExportFailed, SharedHasEntry, SharedNoEntry, SharedBadKey, SharedTwoFiles,
+    SharedSameNewName, SharedTooLarge, TypesInUse, TypesBuiltIn,
     Count
 };
 
@@ -62,7 +63,9 @@ std::string Text(Msg id);
 std::string Say(Msg id, std::initializer_list<std::string> args);
 
 // A Chinese text a shared command shows, in the process's language: the row
-// whose Chinese is exactly text, or text itself when there is none.
+// whose Chinese is exactly text; else, when text begins with a row's Chinese
+// that ends in "：" (a lead before a path or key), that row's text and the
+// rest; else text itself.
 std::string Translated(const std::string& text);
 
 }  // namespace tessarin

@@ -58,6 +58,8 @@ TEST(MessageTableTest, LanguageFollowsTheLocaleAndTextsFollowTheLanguage) {
     EXPECT_EQ(Say(Msg::VerifyProblems, {"3", "2"}), "3 entries, 2 problems found.");
     EXPECT_EQ(Translated("替换完成。"), "Replaced.");
     EXPECT_EQ(Translated("一个没有译文的消息"), "一个没有译文的消息");
+    EXPECT_EQ(Translated("档案中已有这个条目，KEY：a\\b.1A"), "The archive already has this entry, KEY: a\\b.1A");
+    EXPECT_EQ(Translated("无法读取档案：\r\nx.arc"), "Cannot read the archive: \r\nx.arc");
 }
 
 // Causes in words; a permission failure and a file in use are told apart, in
