@@ -101,10 +101,11 @@ private:
 };
 
 void ShowOpenFailure(Program& program, int number, const std::string& description) {
+    const std::string& path = program.arc.OpenArcPath;
     if (number == vberr::PermissionDenied) {
-        program.ui.MsgBox(FileInUseText(program.arc.OpenArcPath), MsgIcon::Stop, kProgramTitle);
+        program.ui.MsgBox(AccessRefusedText(path, description), MsgIcon::Stop, kProgramTitle);
     } else {
-        program.ui.MsgBox(UnknownErrorText(number, description), MsgIcon::Information, kUnknownErrorTitle);
+        program.ui.MsgBox(UnknownErrorText(number, description, path), MsgIcon::Information, kUnknownErrorTitle);
     }
 }
 
@@ -211,7 +212,7 @@ void LoadArcFile(Program& program) {
             return;
         case ArcReadResult::Status::WrongMagic:
             CloseArchiveFile(program);  // no lock while the message shows
-            ui.MsgBox(kWrongTypeText, MsgIcon::Warning, kWrongTypeTitle);
+            ui.MsgBox(WrongTypeText(arc.OpenArcPath), MsgIcon::Warning, kWrongTypeTitle);
             ShowFailedOpen(program);
             return;
         case ArcReadResult::Status::Failed:

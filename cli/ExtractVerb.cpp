@@ -6,6 +6,8 @@
 #include "cli/Console.h"
 #include "cli/ConsoleWindow.h"
 #include "cli/Verbs.h"
+#include "core/MessageTable.h"
+#include "core/MessageTexts.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
@@ -24,8 +26,7 @@ bool PrepareDestination(const std::string& dest, std::string& folder) {
         if (!DirectoryExists(folder)) CreateDirectories(folder);
         return true;
     } catch (const VbError& error) {
-        PrintError("无法创建目标文件夹：\n" + folder + "\n\n错误编号:" + std::to_string(error.number()) +
-                   "\n错误信息:" + error.description());
+        PrintError(FileFailureText(Text(Msg::CreateDestLead), folder, error));
         return false;
     }
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/MessageTable.h"
+
 namespace tessarin::cli {
 
 namespace {
@@ -29,13 +31,13 @@ std::string TerminalProgress::Line(int done, int total, std::optional<double> by
                                    std::optional<double> secondsLeft) {
     const int percent = total > 0 ? static_cast<int>(100.0 * std::clamp(done, 0, total) / total) : 0;
     char text[128];
-    std::snprintf(text, sizeof text, "%d/%d 个条目 %3d%%", done, total, percent);
-    std::string line = text;
+    std::snprintf(text, sizeof text, "%3d", percent);
+    std::string line = Say(Msg::ProgressEntries, {std::to_string(done), std::to_string(total), text});
     if (bytesPerSecond) {
         std::snprintf(text, sizeof text, "  %.1f MB/s", *bytesPerSecond / 1e6);
         line += text;
     }
-    if (secondsLeft) line += "  剩余 " + Duration(*secondsLeft);
+    if (secondsLeft) line += "  " + Say(Msg::ProgressLeft, {Duration(*secondsLeft)});
     return line;
 }
 

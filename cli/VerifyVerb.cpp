@@ -6,6 +6,7 @@
 #include "cli/Console.h"
 #include "cli/ConsoleWindow.h"
 #include "cli/Verbs.h"
+#include "core/MessageTable.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/VbError.h"
 #include "extract/Verify.h"
@@ -32,10 +33,11 @@ int RunVerify(const VerifyOptions& options) {
         });
     window.SetProgressVisible(kBar, false);
     for (const ArchiveProblem& problem : check.problems) std::cout << problem.Text() << '\n';
-    if (check.problems.empty())
-        std::cout << "共 " << entries.size() << " 个条目，未发现问题。" << std::endl;
-    else
-        std::cout << "共 " << entries.size() << " 个条目，发现 " << check.problems.size() << " 处问题。" << std::endl;
+    const std::string count = std::to_string(entries.size());
+    if (!check.problems.empty())
+        std::cout << Say(Msg::VerifyProblems, {count, std::to_string(check.problems.size())}) << std::endl;
+    else if (!ConsoleWindow::Quiet())
+        std::cout << Say(Msg::VerifyClean, {count}) << std::endl;
     return check.problems.empty() ? 0 : 1;
 }
 

@@ -101,7 +101,7 @@ TEST(CliProgressTest, DrawnOnATerminalOnlyAndErasedBeforeTheMessage) {
 
         std::vector<std::string> quiet = row.args;
         quiet.insert(quiet.begin(), "--quiet");
-        EXPECT_EQ(OnTerminal(quiet, code), onTerminal);
+        EXPECT_EQ(OnTerminal(quiet, code), "") << "quiet: no progress, no message of success";
         EXPECT_EQ(code, 0);
         // On a pipe nothing is drawn: the verbs' own tests read the whole of stderr.
     }
