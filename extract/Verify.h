@@ -27,6 +27,10 @@ struct ArchiveCheck {
     bool stopped = false;                  // the check was stopped before the last entry
 };
 
+// Why an entry's stream failed to inflate, in plain words, by zlib's result
+// code as uncompress gives it (the verify report adds zlib's own words).
+std::string InflateProblemText(int code);
+
 // Checks entries against the archive file they were read from, inflating in
 // bounded memory (several entries at a time on several cores). After each
 // entry, onEntry runs on the calling thread with the number checked so far;
