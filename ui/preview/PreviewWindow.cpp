@@ -144,8 +144,9 @@ void PreviewWindow::PlaceBesideOwner() {
     QScreen* screen = QGuiApplication::screenAt(frame.center());
     if (!screen) screen = owner->screen();
     const QRect room = screen ? screen->availableGeometry() : frame;
-    // The frame the window manager adds around this window (a guess until shown).
-    const QSize extra = isVisible() ? frameGeometry().size() - size() : QSize(0, 0);
+    // The frame the window manager adds around this window: until it is shown,
+    // the one it put around the main window.
+    const QSize extra = isVisible() ? frameGeometry().size() - size() : frame.size() - owner->size();
     const QSize outer = (size() + extra).boundedTo(room.size());
     resize(outer - extra);
     int x = frame.right() + 1;
