@@ -23,10 +23,9 @@ constexpr std::int64_t kRatioSlack = 1024;
 
 std::string CodecProblem(int result) {
     switch (result) {
-        case Z_BUF_ERROR: return "解压后的数据多于记录的原始大小（缓冲过小，请检查。）";
-        case Z_MEM_ERROR: return "内存检查错误。";
-        case Z_DATA_ERROR: return "存储的数据不是完整的 zlib 数据流（数组取数据不正确。）";
-        default: return "解压失败，zlib 结果 " + std::to_string(result);
+        case Z_BUF_ERROR:
+        case Z_DATA_ERROR: return InflateProblemText(result) + "（" + InflateFailureText(result) + "）";
+        default: return InflateProblemText(result);
     }
 }
 
@@ -64,6 +63,16 @@ std::string InflateProblem(const InflateResult& result, std::int32_t size) {
                " 字节";
     return {};
 }
+
+std::string InflateProblemText(int code) {
+    switch (code) {
+        case Z_BUF_ERROR: return "解压后的数据多于记录的原始大小";
+        case Z_MEM_ERROR: return "内存检查错误。";
+        case Z_DATA_ERROR: return "存储的数据不是完整的 zlib 数据流";
+        default: return "解压失败，zlib 结果 " + std::to_string(code);
+    }
+}
+
 std::string ArchiveProblem::Text() const { return key.empty() ? reason : reason + "，KEY：" + key; }
 
 ArchiveCheck CheckArchive(BinaryFile& archive, const ArcEntryList& entries,

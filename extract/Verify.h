@@ -32,6 +32,10 @@ struct ArchiveCheck {
 // a broken or cut stream, or fewer bytes than recorded; "" when it is sound.
 std::string InflateProblem(const InflateResult& result, std::int32_t size);
 
+// Why an entry's stream failed to inflate, in plain words, by zlib's result
+// code as uncompress gives it (the verify report adds zlib's own words).
+std::string InflateProblemText(int code);
+
 // Checks entries against the archive file they were read from, inflating in
 // bounded memory (several entries at a time on several cores). After each
 // entry, onEntry runs on the calling thread with the number checked so far;

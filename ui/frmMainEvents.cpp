@@ -25,7 +25,7 @@
 #include "ui/FindDialog.h"
 #include "ui/Icons.h"
 #include "ui/QtText.h"
-#include "ui/PreviewWindow.h"
+#include "ui/preview/PreviewWindow.h"
 #include "ui/frmMain.h"
 
 namespace tessarin {

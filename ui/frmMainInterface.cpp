@@ -29,7 +29,7 @@
 #include "ui/FindDialog.h"
 #include "ui/ModalPrompts.h"
 #include "ui/PickerFilter.h"
-#include "ui/PreviewWindow.h"
+#include "ui/preview/PreviewWindow.h"
 #include "ui/QtText.h"
 #include "ui/Twips.h"
 #include "ui/frmAbout.h"

@@ -12,7 +12,7 @@
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
 #include "ui/ChineseLocale.h"
-#include "ui/PreviewWindow.h"
+#include "ui/preview/PreviewWindow.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
 

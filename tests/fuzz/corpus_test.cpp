@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "fuzz/PreviewTargets.h"
 #include "fuzz/Targets.h"
 #include "support/ArcBuilder.h"
 
@@ -21,7 +22,11 @@ TEST(FuzzCorpusTest, EveryKeptInputPasses) {
                    {"replace", tessarin::fuzz::ReplaceTarget},
                    {"newkey", tessarin::fuzz::NewKeyTarget},
                    {"record", tessarin::fuzz::ExportRecordTarget},
-                   {"rewrite", tessarin::fuzz::RewriteTarget}};
+                   {"rewrite", tessarin::fuzz::RewriteTarget},
+
+                   {"dds", tessarin::fuzz::DdsTarget},
+                   {"tga", tessarin::fuzz::TgaTarget},
+                   {"text", tessarin::fuzz::TextTarget}};
     for (const auto& t : targets) {
         std::size_t inputs = 0;
         for (const auto& item : std::filesystem::directory_iterator(std::string(TESSARIN_FUZZ_CORPUS) + "/" + t.folder)) {

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "ui/PreviewContent.h"
+#include "ui/preview/PreviewContent.h"
 
 namespace tessarin {
 

@@ -1,4 +1,4 @@
-#include "ui/PreviewLoader.h"
+#include "ui/preview/PreviewLoader.h"
 
 #include <QMetaObject>
 #include <QPointer>
@@ -14,7 +14,8 @@
 #include "extract/Codec.h"
 #include "extract/EntrySource.h"
 #include "extract/InflateCursor.h"
-#include "ui/ArrivingBytes.h"
+#include "extract/Verify.h"
+#include "ui/preview/ArrivingBytes.h"
 
 namespace tessarin {
 
@@ -71,7 +72,7 @@ PreviewContent DecodeWhileInflating(InflateCursor& cursor, QByteArray& data, con
 
 QString EndMessage(const InflateEnd& end, qint64 size) {
     if (!end.readFailure.empty()) return QStringLiteral("无法读取数据：") + QString::fromStdString(end.readFailure);
-    if (end.code != 0) return QStringLiteral("数据流已损坏：") + QString::fromStdString(InflateFailureText(end.code));
+    if (end.code != 0) return QStringLiteral("数据流已损坏：") + QString::fromStdString(InflateProblemText(end.code));
     if (end.at >= 0 && end.at < size) {
         return QStringLiteral("数据只有 %1 字节，比记录的大小 %2 字节短").arg(end.at).arg(size);
     }
@@ -102,8 +103,9 @@ PreviewContent LoadPreview(const PreviewRequest& request, const std::atomic<bool
             decoded = DecodeWhileInflating(*cursor, data, streamed, request.size, cancelled);
         } else {
             const qint64 have = data.size();
-            data.resize(std::min<qint64>(LooksLikeImage(head, request.typeName) ? request.limit : request.plainLimit,
-                                         request.size));
+            // An image too large to decode is shown as bytes: no more is read for it than for them.
+            const bool image = request.size <= request.limit && LooksLikeImage(data, request.typeName);
+            data.resize(std::min<qint64>(image ? request.limit : request.plainLimit, request.size));
             data.truncate(static_cast<qsizetype>(ReadOn(*cursor, data.data(), have, data.size(), cancelled)));
         }
     }
@@ -124,6 +126,7 @@ PreviewContent LoadPreview(const PreviewRequest& request, const std::atomic<bool
     if (!whole) content.rest = std::move(cursor);
     if (content.kind != PreviewKind::Image && content.rest && content.bytes.size() > request.plainLimit) {
         content.bytes.truncate(request.plainLimit);  // the bytes view reads the rest again as it is scrolled to
+        content.bytes.squeeze();
     }
     const QString message = EndMessage(end, request.size);
     if (!message.isEmpty()) content.message = message;
@@ -138,6 +141,9 @@ PreviewContent LoadPreview(const PreviewRequest& request, const std::atomic<bool
                     .Read(reinterpret_cast<std::uint8_t*>(stored.data()), static_cast<std::size_t>(n));
                 content.bytes = std::move(stored);
                 content.rest.reset();
+                // The stored bytes are not the entry's text: they are shown as bytes.
+                content.kind = PreviewKind::Bytes;
+                content.text.clear();
                 content.message += QStringLiteral("（以下为存储的字节）");
             } catch (const ArchiveReadFailure&) {
             }

@@ -36,6 +36,8 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Home and Ctrl+Home go to the first row, End and Ctrl+End to the last.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void UpdateScrollBar();

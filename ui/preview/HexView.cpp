@@ -1,6 +1,7 @@
-#include "ui/HexView.h"
+#include "ui/preview/HexView.h"
 
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <cstdlib>
@@ -132,6 +133,17 @@ void HexView::paintEvent(QPaintEvent*) {
     for (int y = 0; y < viewport()->height() && row < Rows(); y += h, ++row) {
         painter.drawText(x, y + fontMetrics().ascent(), RowText(row));
     }
+}
+
+void HexView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Home && event->key() != Qt::Key_End) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(event->key() == Qt::Key_Home ? bar->minimum() : bar->maximum());
+    horizontalScrollBar()->setValue(0);
+    event->accept();
 }
 
 void HexView::resizeEvent(QResizeEvent* event) {

@@ -1,8 +1,10 @@
-#include "ui/PreviewWindow.h"
+#include "ui/preview/PreviewWindow.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,8 +16,8 @@
 #include <QVBoxLayout>
 
 #include "extract/InflateCursor.h"
-#include "ui/HexView.h"
-#include "ui/ImageView.h"
+#include "ui/preview/HexView.h"
+#include "ui/preview/ImageView.h"
 
 namespace tessarin {
 
@@ -30,34 +32,13 @@ QString Grouped(qint64 value) {
     return digits;
 }
 
-// The line ends a text uses: "CR LF", "LF", "CR", several, or none.
-QString LineEnds(const QByteArray& bytes, TextEncoding encoding) {
-    const int step = encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be ? 2 : 1;
-    const int low = encoding == TextEncoding::Utf16Be ? 1 : 0;
-    bool crlf = false, lf = false, cr = false;
-    const qsizetype n = std::min<qsizetype>(bytes.size(), kPreviewTextLimit);
-    for (qsizetype i = low; i < n; i += step) {
-        if (step == 2 && bytes[i + (low ? -1 : 1)] != 0) continue;
-        if (bytes[i] == '\r') {
-            const bool pair = i + step < n && bytes[i + step] == '\n';
-            (pair ? crlf : cr) = true;
-            if (pair) i += step;
-        } else if (bytes[i] == '\n') {
-            lf = true;
-        }
-    }
-    QStringList kinds;
-    if (crlf) kinds << QStringLiteral("CR LF");
-    if (lf) kinds << QStringLiteral("LF");
-    if (cr) kinds << QStringLiteral("CR");
-    return kinds.isEmpty() ? QStringLiteral("无换行") : kinds.join(QStringLiteral(" + "));
-}
-
 enum Page { kImagePage, kTextPage, kHexPage };
 
 }  // namespace
 
-PreviewWindow::PreviewWindow(QWidget* owner) : QWidget(owner, Qt::Window), loader_(new PreviewLoader(this)) {
+// A tool window of its owner: the window manager keeps it above the main
+// window, as the other windows of a resource browser.
+PreviewWindow::PreviewWindow(QWidget* owner) : QWidget(owner, Qt::Tool), loader_(new PreviewLoader(this)) {
     setObjectName("PreviewWindow");
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(640, 480);
@@ -68,12 +49,19 @@ PreviewWindow::PreviewWindow(QWidget* owner) : QWidget(owner, Qt::Window), loade
     message_->setWordWrap(true);
     message_->setStyleSheet(QStringLiteral("color: #b00000;"));
     message_->hide();
+    // Says that the text is cut; shown with the text only, not over its bytes.
+    note_ = new QLabel(this);
+    note_->setObjectName("PreviewNote");
+    note_->setTextFormat(Qt::PlainText);
+    note_->hide();
 
     pages_ = new QStackedWidget(this);
     image_ = new ImageView(pages_);
     text_ = new QPlainTextEdit(pages_);
     text_->setObjectName("PreviewText");
     text_->setReadOnly(true);
+    // Read only, yet the keys move through it: Home, End, Ctrl+Home, Ctrl+End.
+    text_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     hex_ = new HexView(pages_);
@@ -101,6 +89,7 @@ PreviewWindow::PreviewWindow(QWidget* owner) : QWidget(owner, Qt::Window), loade
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(message_);
+    layout->addWidget(note_);
     layout->addWidget(pages_, 1);
     layout->addLayout(bottom);
 
@@ -118,7 +107,7 @@ PreviewWindow::PreviewWindow(QWidget* owner) : QWidget(owner, Qt::Window), loade
     connect(hexToggle_, &QToolButton::toggled, this, [this] { ShowContent(); });
     connect(encoding_, &QComboBox::activated, this, [this](int index) {
         content_.encoding = kEncodings[index];
-        content_.text = DecodeText(content_.bytes.left(kPreviewTextLimit), content_.encoding);
+        content_.text = DecodeText(ShownText(content_.bytes, content_.encoding), content_.encoding);
         ShowText();
         UpdateStatus();
     });
@@ -141,12 +130,30 @@ void PreviewWindow::ShowEntry(const QString& displayName, const PreviewRequest& 
     request_.room = pages_->size() - QSize(frame, frame);
     Request();
     if (!placed_ && parentWidget()) {
-        // The first time beside the main window's right edge, on its screen.
-        const QRect owner = parentWidget()->window()->frameGeometry();
-        move(owner.right() - width() / 2, owner.top() + 40);
+        PlaceBesideOwner();
         placed_ = true;
     }
     if (!isVisible()) show();
+}
+
+void PreviewWindow::PlaceBesideOwner() {
+    // Beside the main window's right edge, else its left edge, else over its
+    // right part; always inside the screen that holds the main window.
+    QWidget* owner = parentWidget()->window();
+    const QRect frame = owner->frameGeometry();
+    QScreen* screen = QGuiApplication::screenAt(frame.center());
+    if (!screen) screen = owner->screen();
+    const QRect room = screen ? screen->availableGeometry() : frame;
+    // The frame the window manager adds around this window: until it is shown,
+    // the one it put around the main window.
+    const QSize extra = isVisible() ? frameGeometry().size() - size() : frame.size() - owner->size();
+    const QSize outer = (size() + extra).boundedTo(room.size());
+    resize(outer - extra);
+    int x = frame.right() + 1;
+    if (x + outer.width() - 1 > room.right()) x = frame.left() - outer.width();
+    if (x < room.left()) x = room.right() - outer.width() + 1;
+    const int y = std::clamp(frame.top() + 40, room.top(), room.bottom() - outer.height() + 1);
+    move(std::max(x, room.left()), y);
 }
 
 void PreviewWindow::Request() {
@@ -171,6 +178,12 @@ void PreviewWindow::Clear() {
     setWindowTitle(QStringLiteral("预览"));
     message_->clear();
     message_->hide();
+    note_->hide();
+    // Says that the text is cut; shown with the text only, not over its bytes.
+    note_ = new QLabel(this);
+    note_->setObjectName("PreviewNote");
+    note_->setTextFormat(Qt::PlainText);
+    note_->hide();
     image_->SetImage(QImage());
     text_->clear();
     hex_->SetBytes({}, 0);
@@ -222,6 +235,7 @@ void PreviewWindow::OnLoaded(quint64 ticket, const PreviewContent& content) {
         ShowText();
     } else {
         text_->clear();
+        note_->clear();
     }
     ShowContent();
     UpdateStatus();
@@ -230,9 +244,9 @@ void PreviewWindow::OnLoaded(quint64 ticket, const PreviewContent& content) {
 
 void PreviewWindow::ShowText() {
     text_->setPlainText(content_.text);
-    if (content_.bytes.size() > kPreviewTextLimit || !content_.complete) {
-        AddMessage(QStringLiteral("只显示前 %1 MiB").arg(kPreviewTextLimit >> 20));
-    }
+    content_.text.clear();  // the view holds its own copy
+    lineEnds_ = LineEnds(content_.bytes, content_.encoding);
+    note_->setText(TextCut(content_) ? QStringLiteral("只显示前 %1 MiB").arg(kPreviewTextShown >> 20) : QString());
 }
 
 void PreviewWindow::ShowContent() {
@@ -242,6 +256,7 @@ void PreviewWindow::ShowContent() {
     } else {
         pages_->setCurrentIndex(content_.kind == PreviewKind::Image ? kImagePage : kTextPage);
     }
+    note_->setVisible(pages_->currentIndex() == kTextPage && !note_->text().isEmpty());
 }
 
 void PreviewWindow::UpdateStatus() {
@@ -258,7 +273,7 @@ void PreviewWindow::UpdateStatus() {
         break;
     case PreviewKind::Text:
         status_->setText(EncodingName(content_.encoding) + QStringLiteral("  ") +
-                         LineEnds(content_.bytes, content_.encoding) + QStringLiteral("  ") + size);
+                         lineEnds_ + QStringLiteral("  ") + size);
         break;
     case PreviewKind::Bytes:
         status_->setText(content_.complete ? size

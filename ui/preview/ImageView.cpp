@@ -1,4 +1,4 @@
-#include "ui/ImageView.h"
+#include "ui/preview/ImageView.h"
 
 #include <QPainter>
 #include <QScrollBar>
@@ -45,9 +45,10 @@ void ImageView::SetZoom(double zoom) {
 
 double ImageView::Zoom() const {
     if (!fit_ || image_.isNull()) return zoom_;
+    // Fitting shrinks a large image; a small one is shown at 100 %.
     const QSize room = viewport()->size();
-    return std::min(static_cast<double>(room.width()) / image_.width(),
-                    static_cast<double>(room.height()) / image_.height());
+    return std::min({1.0, static_cast<double>(room.width()) / image_.width(),
+                     static_cast<double>(room.height()) / image_.height()});
 }
 
 QRect ImageView::ImageRect() const {

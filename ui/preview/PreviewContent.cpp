@@ -1,4 +1,4 @@
-#include "ui/PreviewContent.h"
+#include "ui/preview/PreviewContent.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -7,7 +7,8 @@
 #include <new>
 
 #include "core/platform/LargeBlock.h"
-#include "ui/DdsImage.h"
+#include "extract/DdsImage.h"
+#include "extract/TgaHeader.h"
 #include "ui/QtText.h"
 
 namespace tessarin {
@@ -56,22 +57,12 @@ bool TextByType(const QString& typeName) {
     return false;
 }
 
-// Text has no NUL bytes and few control characters other than tab and line ends.
-bool LooksLikeText(const QByteArray& bytes) {
-    const qsizetype n = std::min<qsizetype>(bytes.size(), 64 << 10);
-    qsizetype controls = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c == 0) return false;
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') ++controls;
-    }
-    return controls * 50 <= n;
-}
+const std::uint8_t* Raw(const QByteArray& bytes) { return reinterpret_cast<const std::uint8_t*>(bytes.constData()); }
+std::size_t Size(const QByteArray& bytes) { return static_cast<std::size_t>(bytes.size()); }
 
-qsizetype InvalidCount(const QString& text) {
-    qsizetype bad = 0;
-    for (QChar c : text) bad += c == QChar::ReplacementCharacter || c.isLowSurrogate() || c.isHighSurrogate();
-    return bad;
+bool IsTga(const QByteArray& bytes) {
+    TgaHeader header;
+    return ReadTgaHeader(Raw(bytes), Size(bytes), header);
 }
 
 void AsBytes(PreviewContent& content, const QString& message) {
@@ -117,6 +108,7 @@ void DecodeImage(PreviewContent& content, const QByteArray& format) {
         content.kind = PreviewKind::Image;
         return;
     }
+    if (format == "tga" && !IsTga(content.bytes)) return AsBytes(content, QStringLiteral("TGA 文件头无效"));
     // Qt reads only TGA files with the 2.0 footer; most have none, and the
     // footer adds nothing to the pixels, so a copy gets an empty one.
     QByteArray tga;
@@ -150,21 +142,37 @@ QByteArray StreamedImageFormat(const QByteArray& head) {
 }
 
 bool LooksLikeImage(const QByteArray& head, const QString& typeName) {
-    return IsDds(reinterpret_cast<const std::uint8_t*>(head.constData()), static_cast<std::size_t>(head.size())) ||
-           !FormatByMagic(head).isEmpty() || !FormatByType(typeName).isEmpty();
+    return IsDds(Raw(head), Size(head)) || !FormatByMagic(head).isEmpty() || !FormatByType(typeName).isEmpty() ||
+           (!TextByType(typeName) && TgaFieldsHold(Raw(head), Size(head)));
 }
 
-TextEncoding DetectEncoding(const QByteArray& bytes) {
-    if (bytes.startsWith("\xef\xbb\xbf")) return TextEncoding::Utf8;
-    if (bytes.startsWith("\xff\xfe")) return TextEncoding::Utf16Le;
-    if (bytes.startsWith("\xfe\xff")) return TextEncoding::Utf16Be;
-    // Valid UTF-8 (plain ASCII included) is UTF-8; anything else is taken as code page 936.
-    const QByteArray sample = bytes.left(1 << 20);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString decoded = utf8.decode(sample);
-    // A sample cut in the middle of a character is still UTF-8.
-    if (!utf8.hasError() || InvalidCount(decoded) <= 1) return TextEncoding::Utf8;
-    return TextEncoding::Cp936;
+TextEncoding DetectEncoding(const QByteArray& bytes) { return DetectEncoding(Raw(bytes), Size(bytes)); }
+
+QByteArray ShownText(const QByteArray& bytes, TextEncoding encoding) {
+    if (bytes.size() <= kPreviewTextShown) return bytes;
+    qsizetype end = kPreviewTextShown;
+    if (encoding == TextEncoding::Utf8) {
+        while (end > 0 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80) --end;  // a continuation byte
+    } else if (encoding == TextEncoding::Cp936) {
+        // Pairs are counted from the last byte that can only stand alone.
+        qsizetype from = end;
+        while (from > 0 && static_cast<unsigned char>(bytes[from - 1]) >= 0x81) --from;
+        if ((end - from) % 2 != 0) --end;
+    }
+    return bytes.left(end);
+}
+
+bool TextCut(const PreviewContent& content) {
+    return content.entrySize > kPreviewTextShown && content.bytes.size() >= kPreviewTextShown;
+}
+
+QString LineEnds(const QByteArray& bytes, TextEncoding encoding) {
+    const LineEndKinds found = FindLineEnds(Raw(bytes), Size(bytes), encoding);
+    QStringList kinds;
+    if (found.crlf) kinds << QStringLiteral("CR LF");
+    if (found.lf) kinds << QStringLiteral("LF");
+    if (found.cr) kinds << QStringLiteral("CR");
+    return kinds.isEmpty() ? QStringLiteral("无换行") : kinds.join(QStringLiteral(" + "));
 }
 
 QString DecodeText(const QByteArray& bytes, TextEncoding encoding) {
@@ -225,6 +233,8 @@ PreviewContent MakePreview(QByteArray bytes, bool complete, qint64 entrySize, co
         format = "dds";
     }
     if (format.isEmpty()) format = FormatByType(typeName);
+    // A TGA has no magic bytes: its header tells it when the type's name does not.
+    if (format.isEmpty() && !TextByType(typeName) && IsTga(content.bytes)) format = "tga";
     if (!format.isEmpty()) {
         if (complete) {
             DecodeImage(content, format);
@@ -234,11 +244,11 @@ PreviewContent MakePreview(QByteArray bytes, bool complete, qint64 entrySize, co
         }
         return content;
     }
-    const bool bom = head.startsWith("\xef\xbb\xbf") || head.startsWith("\xff\xfe") || head.startsWith("\xfe\xff");
-    if (bom || TextByType(typeName) || (!content.bytes.isEmpty() && LooksLikeText(content.bytes))) {
+    const bool bom = HasByteOrderMark(Raw(head), Size(head));
+    if (bom || TextByType(typeName) || (!content.bytes.isEmpty() && LooksLikeText(Raw(content.bytes), Size(content.bytes)))) {
         content.kind = PreviewKind::Text;
         content.encoding = DetectEncoding(content.bytes);
-        content.text = DecodeText(content.bytes.left(kPreviewTextLimit), content.encoding);
+        content.text = DecodeText(ShownText(content.bytes, content.encoding), content.encoding);
     }
     return content;
 }

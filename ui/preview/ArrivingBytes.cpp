@@ -1,4 +1,4 @@
-#include "ui/ArrivingBytes.h"
+#include "ui/preview/ArrivingBytes.h"
 
 #include <algorithm>
 #include <cstring>

@@ -9,19 +9,22 @@
 #include <cstdint>
 #include <memory>
 
+#include "extract/TextEncoding.h"
+
 namespace tessarin {
 
 class InflateCursor;
 
-// Bounds of one preview: inflated bytes read at most, text shown at most, and
+// Bounds of one preview: inflated bytes read at most (images; text and bytes),
+// text shown at most (a text view costs many times its text in layout), and
 // the largest image decoded (a side, and its pixels' bytes).
 inline constexpr qint64 kPreviewReadLimit = 64 << 20;
 inline constexpr qint64 kPreviewTextLimit = 8 << 20;
+inline constexpr qint64 kPreviewTextShown = 1 << 20;
 inline constexpr int kPreviewMaxSide = 16384;
 inline constexpr qint64 kPreviewMaxPixelBytes = qint64{256} << 20;
 
 enum class PreviewKind { Image, Text, Bytes };
-enum class TextEncoding { Utf8, Utf16Le, Utf16Be, Cp936 };
 
 struct PreviewContent {
     PreviewKind kind = PreviewKind::Bytes;
@@ -39,7 +42,7 @@ struct PreviewContent {
     std::shared_ptr<InflateCursor> rest;
 };
 
-// Whether the first bytes, or else the type name, say image.
+// Whether the first bytes (a TGA header needs 18), or else the type name, say image.
 bool LooksLikeImage(const QByteArray& head, const QString& typeName);
 // Decides the kind of bytes read from an entry and decodes them; an image
 // larger than room also comes scaled to fit it.
@@ -58,6 +61,13 @@ void PrepareForDrawing(PreviewContent& content, QSize room);
 TextEncoding DetectEncoding(const QByteArray& bytes);
 // The bytes as text (BOM dropped), line ends CR LF, LF and CR made into line breaks.
 QString DecodeText(const QByteArray& bytes, TextEncoding encoding);
+// The part of the bytes the text view shows: at most kPreviewTextShown bytes,
+// cut before a character that would not fit whole.
+QByteArray ShownText(const QByteArray& bytes, TextEncoding encoding);
+// Whether the text shown is only the start of the entry's text.
+bool TextCut(const PreviewContent& content);
+// The line ends a text uses: "CR LF", "LF", "CR", several, or "无换行".
+QString LineEnds(const QByteArray& bytes, TextEncoding encoding);
 QString EncodingName(TextEncoding encoding);
 
 }  // namespace tessarin

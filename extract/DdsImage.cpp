@@ -1,4 +1,4 @@
-#include "ui/DdsImage.h"
+#include "extract/DdsImage.h"
 
 #include <squish.h>
 

@@ -6,7 +6,7 @@
 // so its size and place hold for the run.
 #include <QWidget>
 
-#include "ui/PreviewLoader.h"
+#include "ui/preview/PreviewLoader.h"
 
 class QComboBox;
 class QLabel;
@@ -39,6 +39,7 @@ public:
     QPlainTextEdit* Text() const { return text_; }
     QLabel* Status() const { return status_; }
     QLabel* Message() const { return message_; }
+    QLabel* Note() const { return note_; }
     QComboBox* Encoding() const { return encoding_; }
     QToolButton* HexToggle() const { return hexToggle_; }
     const PreviewContent& Content() const { return content_; }
@@ -54,6 +55,7 @@ protected:
 
 private:
     void Request();
+    void PlaceBesideOwner();
     void OnLoaded(quint64 ticket, const PreviewContent& content);
     void ShowContent();
     void ShowText();
@@ -68,8 +70,10 @@ private:
     bool loading_ = false;
     bool placed_ = false;
     PreviewContent content_;
+    QString lineEnds_;  // of the text shown, for the status line
 
     QLabel* message_;
+    QLabel* note_;
     QStackedWidget* pages_;
     ImageView* image_;
     QPlainTextEdit* text_;

@@ -1,6 +1,7 @@
 #pragma once
 // A decoded image in a scrolling area, over a checkerboard that shows where it
-// is transparent: fitted to the window or at a zoom (100 % and Ctrl+wheel).
+// is transparent: fitted to the window (a large image shrunk, a small one at
+// 100 %) or at a zoom (100 % and Ctrl+wheel).
 #include <QAbstractScrollArea>
 #include <QImage>
 
