@@ -27,11 +27,37 @@ void EntryFilterBox::TypeFromTree(const QString& typed) {
     insert(typed);
 }
 
+void EntryFilterBox::ClearKeepingSelection() {
+    // The rows shown change under the selection: it is put back as it was.
+    QItemSelectionModel* selection = view_->selectionModel();
+    const QModelIndexList rows = selection ? selection->selectedRows() : QModelIndexList();
+    std::vector<NodeId> selected;
+    for (const QModelIndex& row : rows) selected.push_back(EntryTreeModel::NodeOf(row));
+    const NodeId current = EntryTreeModel::NodeOf(view_->currentIndex());
+    clear();
+    if (selection && model_) {
+        QItemSelection restored;
+        for (const NodeId node : selected) {
+            const QModelIndex index = model_->IndexOf(node);
+            if (index.isValid()) restored.select(index, index);
+        }
+        selection->setCurrentIndex(model_->IndexOf(current), QItemSelectionModel::NoUpdate);
+        selection->select(restored, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        if (view_->currentIndex().isValid()) view_->scrollTo(view_->currentIndex());
+    }
+    view_->setFocus();
+}
+
+void EntryFilterBox::Forget() {
+    openBefore_.clear();
+    allOpen_ = false;
+    clear();
+}
+
 void EntryFilterBox::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
-        clear();
-        view_->setFocus();
+        ClearKeepingSelection();
         return;
     }
     // Down, Enter: back to the tree with the filter kept.

@@ -23,6 +23,12 @@ public:
     void Activate();
     // A letter or digit typed in the tree starts (or goes on with) the filter.
     void TypeFromTree(const QString& typed);
+    // Esc, wherever the keys are: the filter goes, the selection stays and is
+    // shown, the keys go to the tree.
+    void ClearKeepingSelection();
+    // The archive closed (or another opened): the filter goes, and with it
+    // what it remembered of the tree.
+    void Forget();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
