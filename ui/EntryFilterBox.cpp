@@ -27,21 +27,29 @@ void EntryFilterBox::TypeFromTree(const QString& typed) {
     insert(typed);
 }
 
+EntryFilterBox::Selection EntryFilterBox::SelectionNow() const {
+    Selection now;
+    if (const QItemSelectionModel* selection = view_->selectionModel()) {
+        for (const QModelIndex& row : selection->selectedRows()) now.nodes.push_back(EntryTreeModel::NodeOf(row));
+    }
+    now.current = EntryTreeModel::NodeOf(view_->currentIndex());
+    return now;
+}
+
 void EntryFilterBox::ClearKeepingSelection() {
-    // The rows shown change under the selection: it is put back as it was.
-    QItemSelectionModel* selection = view_->selectionModel();
-    const QModelIndexList rows = selection ? selection->selectedRows() : QModelIndexList();
-    std::vector<NodeId> selected;
-    for (const QModelIndex& row : rows) selected.push_back(EntryTreeModel::NodeOf(row));
-    const NodeId current = EntryTreeModel::NodeOf(view_->currentIndex());
+    // What is selected stays selected; when the filter hid everything that
+    // was, the selection from before the filter comes back.
+    Selection kept = SelectionNow();
+    if (kept.nodes.empty()) kept = selectedBefore_;
     clear();
-    if (selection && model_) {
+    QItemSelectionModel* selection = view_->selectionModel();
+    if (selection && model_ && !kept.nodes.empty()) {
         QItemSelection restored;
-        for (const NodeId node : selected) {
+        for (const NodeId node : kept.nodes) {
             const QModelIndex index = model_->IndexOf(node);
             if (index.isValid()) restored.select(index, index);
         }
-        selection->setCurrentIndex(model_->IndexOf(current), QItemSelectionModel::NoUpdate);
+        selection->setCurrentIndex(model_->IndexOf(kept.current), QItemSelectionModel::NoUpdate);
         selection->select(restored, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         if (view_->currentIndex().isValid()) view_->scrollTo(view_->currentIndex());
     }
@@ -50,6 +58,7 @@ void EntryFilterBox::ClearKeepingSelection() {
 
 void EntryFilterBox::Forget() {
     openBefore_.clear();
+    selectedBefore_ = {};
     allOpen_ = false;
     clear();
 }
@@ -73,7 +82,10 @@ void EntryFilterBox::Apply(const QString& text) {
     if (!model_ || model_->Resetting()) return;
     const std::string before = model_->Filter();
     const bool wasFiltered = !before.empty();
-    if (!wasFiltered) openBefore_ = model_->ExpandedNodes();
+    if (!wasFiltered) {
+        openBefore_ = model_->ExpandedNodes();
+        selectedBefore_ = SelectionNow();
+    }
     model_->SetFilter(FromQString(text));
     const bool filtered = !model_->Filter().empty();
     // A longer text shows a part of what was shown: what stood open still does.

@@ -198,6 +198,12 @@ TEST(Filter, EscClearsItAnywhereKeepingTheSelectionAndClosingClearsIt) {
         EXPECT_EQ(ui.SelectedKey(), "a\\b\\logo.1A");
         EXPECT_EQ(ui.window.TreeSelection().size(), 1u);
     }
+    // The filter hid the selection: clearing it brings that back.
+    ui.Select("a\\readme.20");
+    box->setText("logo");
+    EXPECT_EQ(ui.window.TreeSelection().size(), 0u);
+    QTest::keyClick(ui.window.Tree(), Qt::Key_Escape);
+    EXPECT_EQ(ui.SelectedKey(), "a\\readme.20");
     box->setText("zzz");
     ui.window.MenuAction("nclose")->trigger();
     EXPECT_TRUE(box->text().isEmpty());
