@@ -273,7 +273,10 @@ void frmMain::CreateMenus() {
     // The tree leaves the menu shortcuts to the window (it would take Ctrl+A itself).
     shortcuts.append(QKeySequence(Qt::CTRL | Qt::Key_L));
     TreeView1->SetWindowShortcuts(shortcuts);
+    CreateTreeMenu();
+}
 
+void frmMain::CreateTreeMenu() {
     tvwmenu = new QMenu(QStringLiteral("tvwmenu"), this);
     tvwmenu->setObjectName("tvwmenu");
     tvwmenu->addAction(QString::fromUtf8("导出文件"))->setObjectName("expfile");

@@ -158,6 +158,9 @@ protected:
 
 private:
     void CreateMenus();
+    // tvwmenu, the context menu of an entry or folder (after CreateMenus: it
+    // shows the 对象 menu's captions).
+    void CreateTreeMenu();
     void CreateToolbar();
     void CreateStatusBar();
     void CreateTree();
