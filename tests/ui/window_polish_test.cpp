@@ -70,8 +70,7 @@ QLineEdit* TypeName(UiHarness& ui, const QString& text) {
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     if (!editor) return nullptr;
     editor->setText(text);
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTest::qWait(20);  // the refusal is said, or the rename runs, after the key
+    QTest::keyClick(editor, Qt::Key_Return);  // the refusal is said, or the rename runs, after the key
     return editor;
 }
 
@@ -90,11 +89,12 @@ TEST(RenameInPlace, ARefusedNameStaysInTheEditorWithTheReason) {
         ui.Select(row.node);
         QLineEdit* editor = TypeName(ui, row.typed);
         ASSERT_NE(editor, nullptr);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !ui.prompts->messages.isEmpty(); }, 2000));
         EXPECT_EQ(QApplication::focusWidget(), editor);
         EXPECT_EQ(editor->text(), row.typed);
         EXPECT_TRUE(ui.prompts->messages.value(0).contains(QString::fromUtf8(row.why)));
         TypeName(ui, QString::fromUtf8(row.corrected));
-        EXPECT_EQ(ui.SelectedKey(), row.after);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ui.SelectedKey() == row.after; }, 2000)) << ui.SelectedKey();
     }
 }
 
@@ -108,8 +108,12 @@ TEST(ContextMenu, EditCommandsActOnTheFolder) {
         ui.prompts->popupChoice = item;
         ui.prompts->chooseAnswer = 0;
         ui.Click(Qt::RightButton, "a\\b\\");
-        QTest::qWait(20);  // the command runs once the right click has been handled
         const bool renaming = std::string(item) == "nrename";
+        // The command runs once the right click has been handled.
+        QTest::qWaitFor([&] {
+            return renaming ? qobject_cast<QLineEdit*>(QApplication::focusWidget()) != nullptr
+                            : ui.program.tree.Find("a\\b\\") == kNoNode;
+        }, 2000);
         EXPECT_EQ(ui.program.tree.Find("a\\b\\") != kNoNode, renaming);
         EXPECT_EQ(qobject_cast<QLineEdit*>(QApplication::focusWidget()) != nullptr, renaming);
     }
@@ -132,8 +136,9 @@ TEST(StatusBar, EditResultsInPanel1AndTheArchiveInPanel2) {
         ui.Select("a\\readme.20");
         ui.prompts->chooseAnswer = 0;
         edit(ui);
-        QTest::qWait(20);  // a drop's work runs after the drop
-        EXPECT_EQ(ui.window.Panel(1)->text(), QString::fromUtf8(said));
+        // A drop's work, or a rename, runs once the key or the drop has been handled.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ui.window.Panel(1)->text() == QString::fromUtf8(said); }, 2000))
+            << ui.window.Panel(1)->text().toStdString();
         EXPECT_EQ(ui.window.Panel(2)->text(), "ARC File: pack.ARC");
         EXPECT_EQ(ui.window.Panel(2)->toolTip().toStdString(), ui.dir / "pack.ARC");
     }
