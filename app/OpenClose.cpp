@@ -7,6 +7,7 @@
 #include "core/MessageTexts.h"
 #include "core/platform/FileIdentity.h"
 #include "core/platform/FileSystem.h"
+#include "core/platform/Temporaries.h"
 #include "core/platform/VbError.h"
 #include "replace/UndoCopy.h"
 #include "tree/TreeBuilder.h"
@@ -208,6 +209,9 @@ void LoadArcFile(Program& program) {
 
     switch (result.status) {
         case ArcReadResult::Status::Ok:
+            // The window keeps a previous version beside the archive while it is
+            // open; one that a killed run left (held by no one) goes now.
+            if (program.undo.kept) RemoveStaleTemporariesBeside(ResolvedPath(arc.OpenArcPath));
             ShowOpenedState(program, receiver.Root());
             return;
         case ArcReadResult::Status::WrongMagic:

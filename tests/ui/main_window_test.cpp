@@ -173,16 +173,18 @@ TEST(TreeEvents, ClicksKeysAndDragsSelectAndSwitchTheEntryControls) {
     EXPECT_TRUE(ui.program.tree.Find("a\\b\\one.7") != kNoNode && ui.program.tree.Find("a\\b\\two.8") != kNoNode);
 }
 
-// A right click on the selected entry, Shift+F10 or the Menu key opens the
-// context menu; nothing else does, and none of them changes the selection.
-TEST(TreeEvents, ContextMenuOpensOnlyForTheSelectedEntryAndNeverChangesTheSelection) {
+// A right click on the selected entry or folder, Shift+F10 or the Menu key
+// opens the context menu; nothing else does (the root has none), and none of
+// them changes the selection.
+TEST(TreeEvents, ContextMenuOpensOnlyForTheSelectedEntryOrFolderAndNeverChangesTheSelection) {
     const QKeySequence shiftF10(Qt::SHIFT | Qt::Key_F10), menuKey(Qt::Key_Menu);
     // rightClicked "": empty space below the rows; nullptr: the key is pressed instead.
     struct Row { const char* selected; const char* rightClicked; QKeySequence key; int popups; };
     const Row rows[] = {{"top.1A", "top.1A", {}, 1},         {"top.1A", "a\\readme.20", {}, 0},
-                        {"a\\b\\", "a\\b\\", {}, 0},         {"top.1A", "", {}, 0},
+                        {"a\\b\\", "a\\b\\", {}, 1},         {"top.1A", "", {}, 0},
                         {"top.1A", nullptr, shiftF10, 1},    {"top.1A", nullptr, menuKey, 1},
-                        {"a\\", nullptr, menuKey, 0},        {"Root", nullptr, shiftF10, 0}};
+                        {"a\\", nullptr, menuKey, 1},        {"Root", nullptr, shiftF10, 0},
+                        {"Root", "Root", {}, 0}};
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << "row " << &row - rows);
         UiHarness ui;
