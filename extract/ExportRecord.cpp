@@ -189,14 +189,18 @@ ExportRecorder::ExportRecorder(Program& program, std::string folder)
     : folder_(std::move(folder)), record_(RecordForOpenArchive(program)) {}
 
 void ExportRecorder::Written(const std::string& key, const std::vector<std::string>& folders,
-                             const std::string& name) {
+                             const std::string& name, const std::optional<FileStamp>& stamp) {
     if (!record_) return;
+    if (folders.empty() && SameFileName(name, kExportRecordName)) nameTaken_ = true;
+    if (stamp) {
+        record_->files.emplace_back(key, *stamp);
+        return;
+    }
     std::string relative;
     for (const std::string& f : folders) relative += f + "/";
     relative += name;
-    if (folders.empty() && SameFileName(name, kExportRecordName)) nameTaken_ = true;
-    if (const std::optional<FileStamp> stamp = StampOfFileBelow(folder_, relative))
-        record_->files.emplace_back(key, *stamp);
+    if (const std::optional<FileStamp> found = StampOfFileBelow(folder_, relative))
+        record_->files.emplace_back(key, *found);
 }
 
 void ExportRecorder::Save() const {

@@ -62,8 +62,10 @@ class ExportRecorder {
 public:
     // Takes the archive's stamp now; folder is the chosen folder.
     ExportRecorder(Program& program, std::string folder);
-    // A file was written for key at folders/name below the chosen folder.
-    void Written(const std::string& key, const std::vector<std::string>& folders, const std::string& name);
+    // A file was written for key at folders/name below the chosen folder;
+    // its stamp, when the writer has it, spares looking the file up again.
+    void Written(const std::string& key, const std::vector<std::string>& folders, const std::string& name,
+                 const std::optional<FileStamp>& stamp = std::nullopt);
     // Writes the record; a record that cannot be written is left out (an
     // import then compares every file). Nothing is written when an entry's own
     // file took the record's name.
