@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <functional>
 
+#include "core/platform/FaultInjection.h"
 #include "core/platform/FileStamp.h"
 #include "core/platform/FileSystem.h"
+#include "core/platform/VbError.h"
 #include "extract/Export.h"
 #include "extract/ExportRecord.h"
 #include "support/ChildPeak.h"
@@ -29,7 +31,8 @@ std::vector<std::string> HiddenBeside(const std::string& parent) {
 }
 
 // While the export runs, out is not there and its files grow in one hidden
-// folder beside it, where a file that fails leaves nothing; the folder gets
+// folder beside it, where a file that fails (bad data, a write that fails
+// half-way) leaves nothing; the folder gets
 // its name at the end unless something took the name meanwhile. Whatever is
 // planted in the hidden folder takes the temporary's way, so a link there is
 // replaced, never written through.
@@ -42,8 +45,10 @@ TEST(ExportNewFolderTest, WrittenHiddenThenNamed) {
         const char* label;
         std::function<std::string(const std::string& out, const std::string& hidden)> plant;  // "": nothing
         bool named;  // out has the files at the end
+        int failingWrite = 0;  // this write fails (the second is top.txt's)
     } cases[] = {
         {"nothing in the way", nullptr, true},
+        {"a write fails", nullptr, true, 2},
         {"a link planted under an entry's name",
          [](const std::string&, const std::string& hidden) {
              return MakeLink(ParentFolder(hidden) + "/victim.txt", hidden + "/top.txt", false);
@@ -76,7 +81,9 @@ TEST(ExportNewFolderTest, WrittenHiddenThenNamed) {
             EXPECT_FALSE(fs::exists(fs::symlink_status(out)));
             if (c.plant) skip = c.plant(out, hidden[0]);
         };
+        if (c.failingWrite > 0) faults::FailAt(faults::Op::Write, c.failingWrite, vberr::DeviceIO);
         EXPECT_FALSE(ExportAllEntriesIntoNewFolder(h.program, out));  // the bad entry fails
+        faults::Reset();
         if (!skip.empty()) GTEST_SKIP() << skip;
         EXPECT_TRUE(sawRun);
         EXPECT_EQ(ReadFileBytes(h.dir / "victim.txt"), "precious");
@@ -84,16 +91,20 @@ TEST(ExportNewFolderTest, WrittenHiddenThenNamed) {
         EXPECT_EQ(h.window.Calls("MsgBox | 无法把导出的文件夹放到目标位置").size(), c.named ? 0u : 1u);
         ASSERT_EQ(hidden.size(), c.named ? 0u : 1u);
         const std::string written = c.named ? out : hidden[0];
-        EXPECT_EQ(FilesBelow(written), all);
+        FileTree expected = all;
+        if (c.failingWrite > 0) expected.erase("top.txt");
+        EXPECT_EQ(FilesBelow(written), expected);
         if (!c.named) {
             EXPECT_EQ(ReadFileBytes(out), "someone else's");
         }
         // The record names each file with its stamp as it is on the disk.
         const std::optional<StoredExportRecord> record = ReadExportRecord(written);
         ASSERT_TRUE(record.has_value());
-        ASSERT_EQ(record->record.files.size(), 3u);
-        const char* files[] = {"ui/logo.png", "top.txt", "ui/deep/doc.txt"};
-        for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(record->record.files[i].second, StampOfFileBelow(written, files[i])) << files[i];
+        ASSERT_EQ(record->record.files.size(), expected.size());
+        for (const auto& [key, stamp] : record->record.files) {
+            const std::string file = key == "ui\\logo.1A" ? "ui/logo.png" : key == "top.20" ? "top.txt" : "ui/deep/doc.txt";
+            EXPECT_EQ(stamp, StampOfFileBelow(written, file)) << file;
+        }
     }
 }
 
