@@ -1,12 +1,10 @@
 #include "extract/Export.h"
 
 #include <algorithm>
-#include <map>
 #include <memory>
 #include <new>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <functional>
 #include <vector>
 
@@ -14,17 +12,19 @@
 #include "core/platform/BinaryFile.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
-#include "core/platform/Native.h"
 #include "core/platform/SafeFolder.h"
 #include "core/platform/Temporaries.h"
 #include "core/platform/VbError.h"
 #include "extract/Codec.h"
 #include "extract/EntrySource.h"
 #include "extract/ExportFolders.h"
+#include "extract/ExportNewFolder.h"
 #include "extract/ExportPaths.h"
+#include "extract/HeldMessages.h"
 #include "extract/ExportRecord.h"
 #include "extract/OutputFile.h"
 #include "extract/Pipeline.h"
+#include "extract/WrittenFiles.h"
 #include "state/LongWork.h"
 
 namespace tessarin {
@@ -70,31 +70,6 @@ std::string FolderWithSeparator(const std::string& picked) {
         folder += kNativeSeparator;
     }
     return folder;
-}
-
-// Messages of one entry, held back so that the run can show them, ask after a
-// failure or list them at the end.
-class HeldMessages : public MessageSink {
-public:
-    struct Message {
-        std::string text;
-        MsgIcon icon;
-        std::string title;
-    };
-    std::vector<Message> messages;
-    void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override {
-        messages.push_back({text, icon, title});
-    }
-};
-
-// The message text on one line, for a report.
-std::string OneLine(const std::string& text) {
-    std::string line;
-    for (char c : WithNewlines(text)) {
-        if (c != '\n') line += c;
-        else if (!line.empty() && line.back() != ' ') line += ' ';
-    }
-    return line;
 }
 
 // Writes an entry's stored bytes (raw) or inflated data as name in folder,
@@ -185,6 +160,7 @@ public:
         const std::size_t count = subset_ ? subset_->indices.size() : program_.arc.ArcEntries.size();
         // One flag per entry; where each goes is worked out again when it is written.
         placeable_.resize(count);
+        written_.Reserve(count);
         for (std::size_t i = 0; i < count; ++i) placeable_[i] = Place(EntryAt(i)).has_value();
         EntryPipeline pipeline(archive, length, count, [this](EntryJob& job) {
             const ARCFileCls& entry = EntryAt(job.index);
@@ -275,8 +251,8 @@ private:
         std::optional<FileStamp> stamp;
         const bool done = WriteJob(held, archive, *folder, place->name, display, job, &stamp);
         if (done) {
-            written_.emplace(std::hash<std::string>{}(fileKey), static_cast<std::uint32_t>(IndexAt(job.index)));
-            if (recorder_) recorder_->Written(entry.ArcFileKey, place->folders, place->name, stamp);
+            written_.Add(std::hash<std::string>{}(fileKey), static_cast<std::uint32_t>(IndexAt(job.index)));
+            if (recorder_) recorder_->Written(IndexAt(job.index), place->folders, place->name, stamp);
         } else {
             held.MsgBox(kEntryFailed + entry.ArcFileKey, MsgIcon::Stop, kProgramTitle);
         }
@@ -286,12 +262,12 @@ private:
     // The entry whose file fileKey names, if this run has written one. Only
     // hashes are kept; an entry with the same hash is looked at again.
     std::optional<std::size_t> WrittenBefore(const std::string& fileKey) const {
-        const auto [from, to] = written_.equal_range(std::hash<std::string>{}(fileKey));
-        for (auto it = from; it != to; ++it) {
-            const std::optional<EntryPlace> other = Place(program_.arc.ArcEntries[it->second]);
-            if (other && FileNameCaseKey(other->folderKey + other->name) == fileKey) return it->second;
-        }
-        return std::nullopt;
+        const std::optional<std::uint32_t> first = written_.Find(std::hash<std::string>{}(fileKey), [&](std::uint32_t entry) {
+            const std::optional<EntryPlace> other = Place(program_.arc.ArcEntries[entry]);
+            return other && FileNameCaseKey(other->folderKey + other->name) == fileKey;
+        });
+        if (!first) return std::nullopt;
+        return *first;
     }
 
     bool WriteJob(MessageSink& messages, BinaryFile& archive, const SafeFolder& folder, const std::string& name,
@@ -357,7 +333,7 @@ private:
     const EntrySubset* subset_;  // nullptr: every entry
     std::vector<bool> placeable_;  // entries whose name stays inside the chosen folder
     // Hash of each file written below the chosen folder -> its entry.
-    std::unordered_multimap<std::size_t, std::uint32_t> written_;
+    WrittenFiles written_;
     std::vector<std::string> failures_;
     std::optional<ExportRecorder> recorder_;
     bool quiet_ = false;
@@ -441,52 +417,6 @@ bool ExtSub(Program& program, WindowHandle hwnd) {
 }
 
 namespace {
-
-// A folder the export makes itself: made under a hidden temporary name beside
-// where it belongs, written whole, and given its name when the run ends. No
-// one else has put anything in it, so its files are written under their own
-// names, and a run that is killed leaves only the hidden folder, never a
-// half-written file where the export belongs.
-struct NewFolder {
-    SafeFolder parent;
-    std::string name;        // the folder's name in parent
-    std::string hiddenName;  // its name until the run ends
-    std::string hiddenText;  // its path until then, ending in a separator
-};
-
-// Makes the hidden folder for path (no separator at its end); throws VbError.
-NewFolder MakeHiddenFolder(const std::string& path, SafeFolder& made) {
-    const std::size_t cut = path.rfind(kNativeSeparator);
-    NewFolder folder;
-    const std::string parentText = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-    folder.name = path.substr(cut == std::string::npos ? 0 : cut + 1);
-    folder.parent = SafeFolder::Open(parentText.empty() ? "." : parentText);
-    for (int n = 1;; ++n) {
-        folder.hiddenName = TemporaryName(folder.name, native::CurrentProcessId(), n);
-        try {
-            made = folder.parent.CreateNewChild(folder.hiddenName);
-            break;
-        } catch (const VbError& error) {
-            if (error.number() != vberr::FileAlreadyExists || n >= 1000) throw;
-        }
-    }
-    folder.hiddenText = parentText + folder.hiddenName + kNativeSeparator;
-    return folder;
-}
-
-// Gives the hidden folder its name once the run has ended; false after a
-// message when something took the name meanwhile.
-bool PlaceNewFolder(MessageSink& messages, const NewFolder& folder, const std::string& root) {
-    try {
-        folder.parent.RenameChild(folder.hiddenName, folder.name);
-        return true;
-    } catch (const VbError& error) {
-        ShowFailure(messages, "无法把导出的文件夹放到目标位置，已导出的文件留在：" + folder.hiddenText + kCrLf + kCrLf +
-                                  "目标位置：",
-                    root, error);
-        return false;
-    }
-}
 
 // Exports every entry, or those of subset, below the folder picked; into a
 // folder the export makes itself when fresh.

@@ -16,18 +16,20 @@ constexpr std::size_t kMaxAhead = 128;
 // A batch: at most this many entries, whose buffers together take at most
 // kBatchBytes; an entry that needs more travels alone.
 constexpr std::size_t kBatchJobs = 32;
-constexpr std::size_t kBatchBytes = 512 << 10;
+constexpr std::size_t kBatchBytes = 256 << 10;
 // Small jobs go back to the start of the ring, once it is free, after this
 // many bytes: while entries are small only the ring's first pages are touched,
 // so the memory in use does not grow to the whole budget.
-constexpr std::size_t kSoftWrap = 2 << 20;
+constexpr std::size_t kSoftWrap = 1 << 20;
 // Jobs a worker takes at a time.
 constexpr std::size_t kWorkChunk = 8;
 
-// Any entry held whole fits in the ring, stored and inflated bytes together,
-// beside a batch being read and a soft wrap's unused end.
+// Any entry held whole fits in the ring, stored and inflated bytes together.
 static_assert(2 * kWholeEntryLimit + 128 <= kBufferBudget);
-static_assert(kBufferBudget - kSoftWrap + 2 * kBatchBytes <= kBufferBudget - kBatchBytes);
+// The reader never waits for room it holds itself: beside the end a soft wrap
+// leaves unused (at most kBufferBudget - kSoftWrap), the batch it is reading
+// (at most kBatchBytes) and its next entry (the same) always fit.
+static_assert(2 * kBatchBytes <= kSoftWrap);
 
 // Each buffer starts on a cache line of its own.
 std::size_t Aligned(std::size_t n) { return (n + 63) / 64 * 64; }
