@@ -127,7 +127,12 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, b
     std::sort(matched.begin(), matched.end(),
               [](const Matched& a, const Matched& b) { return a.item.index < b.item.index; });
 
-    LongWork work(program, "正在比较", matched.size());
+    // A file is compared with its entry's inflated bytes.
+    std::vector<std::uint64_t> compared;
+    compared.reserve(matched.size());
+    for (const Matched& m : matched)
+        compared.push_back(static_cast<std::uint64_t>(std::max(entries[m.item.index].ArcFileOrgSize, 0)));
+    LongWork work(program, "正在比较", std::move(compared));
     try {
         BinaryFile& archive = program.files.Get(program.arc.ArcFileNum);
         for (std::size_t k = 0; k < matched.size(); ++k) {
@@ -174,13 +179,19 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
     RemoveStaleTemporariesBeside(ResolvedPath(program.arc.OpenArcPath));
     if (!CheckImportCanBeApplied(program, plan)) return false;
     if (plan.changed.empty() && plan.added.empty()) return true;
-    LongWork work(program, "正在导入", plan.changed.size() + plan.added.size());
-
     // The changed files, then the added ones: the order the rewrite takes them in.
     std::vector<std::string> files;
     files.reserve(plan.changed.size() + plan.added.size());
     for (const ImportItem& item : plan.changed) files.push_back(item.file);
     for (const ImportAddition& addition : plan.added) files.push_back(addition.file);
+    // Their sizes as the folder shows them now, for the progress of the rewrite.
+    std::vector<std::int64_t> sizes;
+    sizes.reserve(files.size());
+    for (const std::string& file : files) {
+        const std::optional<FileStamp> stamp = StampOfFileBelow(plan.folder, file);
+        sizes.push_back(stamp ? stamp->size : 0);
+    }
+    std::optional<LongWork> work;  // once the plan's bytes are known, before anything is deflated
     std::optional<DeflatePipeline> pipeline;
     // Scratch files go beside the archive's real location, where the rewrite
     // puts its new file and where stale ones are looked for.
@@ -195,7 +206,7 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
         const ImportPlan& plan;
         const std::vector<std::string>& files;
         std::string& failedFile;
-        LongWork& work;
+        std::optional<LongWork>& work;
         ImportRecord& record;
     } shared{program, pipeline, plan, files, failedFile, work, record};
     const auto writeFile = [s = &shared](std::size_t k) {
@@ -211,16 +222,25 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
             const std::string& key = k < changed ? s->program.arc.ArcEntries[s->plan.changed[k].index].ArcFileKey
                                                  : s->plan.added[k - changed].record.ArcFileKey;
             s->record.Holds(key, r.stamp);
-            s->work.Advance(k + 1);
+            s->work->Advance(k + 1);
             return static_cast<std::int32_t>(r.sizes.plain);
         };
     };
     RewritePlan rewrite;
     rewrite.replacements.reserve(plan.changed.size());
-    for (std::size_t k = 0; k < plan.changed.size(); ++k)
-        rewrite.replacements.push_back({plan.changed[k].index, writeFile(k)});
+    const std::size_t changed = plan.changed.size();
+    for (std::size_t k = 0; k < changed; ++k)
+        rewrite.replacements.push_back({plan.changed[k].index, writeFile(k), sizes[k]});
     for (std::size_t k = 0; k < plan.added.size(); ++k)
-        rewrite.appended.push_back({plan.added[k].record, writeFile(plan.changed.size() + k)});
+        rewrite.appended.push_back({plan.added[k].record, writeFile(changed + k), sizes[changed + k]});
+    std::int64_t oldLength = 0;
+    try {
+        oldLength = program.files.Get(program.arc.ArcFileNum).Length();
+    } catch (const VbError&) {
+        // Only the bar's range: the rewrite meets the failure and says so.
+    }
+    work.emplace(program, "正在导入", files.size(),
+                 static_cast<std::uint64_t>(RewriteBytes(program.arc.ArcEntries, oldLength, rewrite)));
     const bool done = RewriteArchive(program, rewrite, [&](std::exception_ptr failure) {
         try {
             std::rethrow_exception(failure);

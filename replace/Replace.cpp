@@ -36,9 +36,6 @@ constexpr std::size_t kMaxListedProblems = 10;
 constexpr const char* kRewriteWork = "正在写入档案";
 constexpr const char* kStoppedText = "已停止，档案未作改动。";
 
-// Thrown from the copy's progress when the user stops the rewrite.
-struct RewriteStopped {};
-
 std::string NodeText(const Program& program) {
     const TreeNode* node = program.SelectedNode();
     return node == nullptr ? std::string() : node->text;
@@ -135,7 +132,7 @@ bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFail
     // The rewrite is long work of its own (bar, stop control, window disabled)
     // unless it runs inside long work that shows its own progress.
     std::optional<LongWork> work;
-    const bool ownWork = !program.longWorkShown;
+    const bool ownWork = LongWork::Current(program) == nullptr;
     auto discard = [&] {
         work.reset();
         if (tempNumber != 0) program.files.Close(tempNumber);
@@ -149,11 +146,24 @@ bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFail
                   kProgramTitle);
         return false;
     };
-    if (ownWork) work.emplace(program, kRewriteWork, arc.ArcEntries.size());
+    if (ownWork) {
+        std::int64_t oldLength = 0;
+        try {
+            oldLength = program.files.Get(arc.ArcFileNum).Length();
+        } catch (const VbError&) {
+            // Only the bar's range: the copy meets the failure and says so.
+        }
+        work.emplace(program, kRewriteWork, arc.ArcEntries.size(),
+                     static_cast<std::uint64_t>(RewriteBytes(arc.ArcEntries, oldLength, plan)));
+    }
     // Told between steps of the copy, all before the rename: a stop asked for
-    // there abandons the new file, and none can come after it.
-    const RewriteProgress progress = [&](std::size_t done) {
-        if (work) work->Advance(done);
+    // there abandons the new file, and none can come after it. Long work
+    // around the rewrite counts its own items and takes the bytes.
+    const RewriteProgress progress = [&](std::size_t done, std::int64_t bytes) {
+        if (work)
+            work->Advance(done, static_cast<std::uint64_t>(bytes));
+        else if (LongWork* shown = LongWork::Current(program))
+            shown->AdvanceBytes(static_cast<std::uint64_t>(bytes));
         ui.DoEvents();
         if (LongWork::StopWanted(program)) throw RewriteStopped{};
     };
@@ -185,6 +195,11 @@ bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFail
             AbandonUndoCopy(pending);
             return abandon(error);
         }
+    } catch (const UndoNameFailure& failure) {
+        discard();
+        ui.MsgBox(FileFailureText("无法在档案旁保留上一版本，档案未作改动：", failure.path, failure.error),
+                  MsgIcon::Stop, kProgramTitle);
+        return false;
     } catch (const std::bad_alloc&) {
         AbandonUndoCopy(pending);
         return abandon(VbError(vberr::OutOfMemory));
@@ -215,6 +230,12 @@ bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFail
     return true;
 }
 
+void WhileSourceIsDeflated(Program& program, std::int64_t sourceBytesRead) {
+    if (LongWork* shown = LongWork::Current(program)) shown->ShowPartial(static_cast<std::uint64_t>(sourceBytesRead));
+    program.ui.DoEvents();
+    if (LongWork::StopWanted(program)) throw RewriteStopped{};
+}
+
 bool ReplaceEntry(Program& program, const std::string& name, const std::string& typeHex, WindowHandle hwnd) {
     IMainWindow& ui = program.ui;
     ArcState& arc = program.arc;
@@ -232,10 +253,12 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
         std::int16_t number;
         ~CloseSource() { program.files.Close(number); }
     } closeSource{program, sourceNumber};
+    std::int64_t sourceLength = 0;
     try {
         BinaryFile& source = program.files.Open(sourceNumber, sourcePath, OpenMode::ReadShared);
         // A length the file reports is only a first look: it is read to its end below.
-        if (source.Length() >= kOrgSizeBias) {
+        sourceLength = source.Length();
+        if (sourceLength >= kOrgSizeBias) {
             ShowSourceTooLarge(program, sourcePath);
             return false;
         }
@@ -253,11 +276,16 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
     // Nothing is written unless the whole archive can be rewritten over itself.
     if (!CheckArchiveCanBeRewritten(program)) return false;
 
-    // The source is deflated while the data ahead of the entry is copied.
+    // The source is deflated while the data ahead of the entry is copied, and
+    // while the rest of its deflate is waited for, the window stays live.
     BackgroundDeflate deflate(program.files.Get(sourceNumber), ResolvedPath(arc.OpenArcPath), kOrgSizeBias - 1);
     NewEntryData data;
     data.index = *found;
-    data.write = [&](BinaryFile& out) { return static_cast<std::int32_t>(deflate.CopyInto(out)); };
+    data.write = [&](BinaryFile& out) {
+        return static_cast<std::int32_t>(
+            deflate.CopyInto(out, [&](std::int64_t read) { WhileSourceIsDeflated(program, read); }));
+    };
+    data.sizeHint = sourceLength;
     return RewriteArchive(program, {data}, [&](std::exception_ptr failure) {
         try {
             std::rethrow_exception(failure);

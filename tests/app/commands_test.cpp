@@ -92,13 +92,16 @@ TEST(CommandRouting, EndingDuringLongWorkClosesTheFilesOnlyOnceTheCommandReturne
     }
 }
 
-// Status panel 1 during long work: how far it is, and the time left once a
-// second has passed and something is left.
-TEST(LongWorkText, SaysHowFarAndTheTimeLeft) {
-    EXPECT_EQ(LongWork::ProgressText("正在导出", 0, 1500, 0.0), "正在导出 0 / 1500");
-    EXPECT_EQ(LongWork::ProgressText("正在导出", 120, 1500, 1.0), "正在导出 120 / 1500，剩余约 12 秒");
-    EXPECT_EQ(LongWork::ProgressText("正在导出", 750, 1500, 0.5), "正在导出 750 / 1500");
-    EXPECT_EQ(LongWork::ProgressText("正在导出", 1500, 1500, 30.0), "正在导出 1500 / 1500");
+// Status panel 1 during long work: how many items are done, and the time left
+// from the share of the bytes done, once a second has passed and something is left.
+TEST(LongWorkText, CountsItemsAndTellsTheTimeLeftFromTheBytes) {
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 0, 1500, 0.0, 0.0), "正在导出 0 / 1500");
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 120, 1500, 0.08, 1.0), "正在导出 120 / 1500，剩余约 12 秒");
+    // The last item holds nearly all the bytes: half the items, a tenth of the time left.
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 750, 1500, 0.9, 9.0), "正在导出 750 / 1500，剩余约 1 秒");
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 1, 2, 0.05, 5.0), "正在导出 1 / 2，剩余约 95 秒");
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 750, 1500, 0.5, 0.5), "正在导出 750 / 1500");
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 1500, 1500, 1.0, 30.0), "正在导出 1500 / 1500");
 }
 
 // A failure no command handles is shown, never thrown into the window's event loop.
