@@ -53,8 +53,7 @@ void TerminalProgress::Start(int barMax) {
 
 void TerminalProgress::SetEntries(std::size_t done, std::size_t total) {
     if (!active_) return;
-    entries_.emplace(done, total);
-    Update(barValue_);
+    entries_.emplace(done, total);  // drawn with the bar's next step
 }
 
 void TerminalProgress::Update(int value) {

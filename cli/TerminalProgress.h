@@ -25,7 +25,8 @@ public:
     void Start(int barMax);
     // The bar is at value: redrawn unless the last drawing is under 0.1 s old.
     void Update(int value);
-    // done entries of total are finished (without it the bar counts entries).
+    // done entries of total are finished, drawn with the next Update (without
+    // it the bar counts entries).
     void SetEntries(std::size_t done, std::size_t total);
     // Erases the line if one is shown (the next Update draws it again).
     void Clear();
