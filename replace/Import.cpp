@@ -212,7 +212,10 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
     const auto writeFile = [s = &shared](std::size_t k) {
         return [s, k](BinaryFile& out) {
             PollStop(s->program);
-            DeflatePipeline::Result r = s->pipeline->Take(k, [s] { PollStop(s->program); });
+            DeflatePipeline::Result r = s->pipeline->Take(k, [s, k] {
+                s->work->ShowPartial(static_cast<std::uint64_t>(s->pipeline->ReadSoFar(k)));
+                PollStop(s->program);
+            });
             if (r.failure) {
                 s->failedFile = s->plan.folder + "/" + s->files[k];
                 std::rethrow_exception(r.failure);
