@@ -12,7 +12,6 @@
 #include "core/MessageTexts.h"
 #include "core/platform/VbError.h"
 #include "edit/EditMessages.h"
-#include "core/platform/FileSystem.h"
 #include "replace/BackgroundDeflate.h"
 #include "replace/Replace.h"
 #include "replace/StreamDeflate.h"
@@ -98,7 +97,6 @@ bool AddEntries(Program& program, const std::vector<std::pair<std::string, std::
     const KeyIndex keys(program.arc.ArcEntries);
     std::vector<BinaryFile> sources(additions.size());
     std::string failedSource;  // the source whose reading failed during the rewrite
-    const std::string scratchBeside = ResolvedPath(program.arc.OpenArcPath);
     RewritePlan plan;
     for (std::size_t i = 0; i < additions.size(); ++i) {
         const auto& [key, source] = additions[i];
@@ -121,9 +119,9 @@ bool AddEntries(Program& program, const std::vector<std::pair<std::string, std::
         // live, its progress shown; a stop ends the deflate after its block.
         plan.appended.push_back({*record, [&, i](BinaryFile& out) {
             try {
-                BackgroundDeflate deflate(sources[i], scratchBeside, kOrgSizeBias - 1);
+                BackgroundDeflate deflate(sources[i], out, kOrgSizeBias - 1);
                 return static_cast<std::int32_t>(
-                    deflate.CopyInto(out, [&](std::int64_t read) { WhileSourceIsDeflated(program, read); }));
+                    deflate.Finish([&](std::int64_t read) { WhileSourceIsDeflated(program, read); }));
             } catch (const RewriteStopped&) {
                 throw;
             } catch (const VbError&) {

@@ -63,70 +63,17 @@ void PollStop(Program& program) {
     if (LongWork::StopWanted(program)) throw ImportStopped{};
 }
 
-}  // namespace
+// A file matched to an entry, with the stamp the folder walk saw, if it saw one.
+struct Matched {
+    ImportItem item;
+    std::optional<FileStamp> listed;
+};
 
-std::string ExportedFileOf(const ARCFileCls& entry) {
-    const std::optional<EntryPlace> place = PlaceOf(entry);
-    if (!place) return {};
-    std::string relative;
-    for (const std::string& folder : place->folders) relative += AsListed(folder) + "/";
-    return relative + AsListed(place->name);
-}
-
-bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, bool checkAll) {
-    plan = ImportPlan{};
-    plan.folder = folder;
-    plan.record.Load(program, folder, checkAll);
-    FolderListing listing;
-    try {
-        listing = ListFilesBelow(folder);
-    } catch (const VbError& error) {
-        ShowFileFailure(program, "无法读取目录：", folder, error);
-        return false;
-    } catch (const UnreadableFolder& failure) {
-        ShowFileFailure(program, "无法读取目录：", folder + "/" + failure.relative, failure.error);
-        return false;
-    }
-    // The first entry that exports to a file owns it, as the export writes only
-    // that one. Only hashes of the names are kept; a file is matched by the
-    // entry's name worked out again.
-    std::unordered_multimap<std::size_t, std::uint32_t> byHash;
+// Keeps in plan.changed the matched files whose content differs from their
+// entries' (the record's unchanged files are not read), as long work. False
+// after a message, or when stopped.
+bool CompareMatched(Program& program, const std::string& folder, std::vector<Matched>& matched, ImportPlan& plan) {
     const ArcEntryList& entries = program.arc.ArcEntries;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::string file = ExportedFileOf(entries[i]);
-        if (!file.empty()) byHash.emplace(std::hash<std::string>{}(file), static_cast<std::uint32_t>(i));
-    }
-    const auto ownerOf = [&](const std::string& file) -> std::optional<std::size_t> {
-        std::optional<std::size_t> first;
-        const auto [from, to] = byHash.equal_range(std::hash<std::string>{}(file));
-        for (auto it = from; it != to; ++it) {
-            if ((!first || it->second < *first) && ExportedFileOf(entries[it->second]) == file) first = it->second;
-        }
-        return first;
-    };
-    // A matched file with the stamp the walk saw, if it saw one.
-    struct Matched {
-        ImportItem item;
-        std::optional<FileStamp> listed;
-    };
-    std::vector<Matched> matched;
-    for (std::size_t i = 0; i < listing.files.size(); ++i) {
-        std::string& file = listing.files[i];
-        if (file == kExportRecordName) continue;  // the export's record, never an entry's file
-        if (const std::optional<std::size_t> owner = ownerOf(file)) {
-            matched.push_back({{*owner, std::move(file)}, listing.stamps[i]});
-        } else {
-            plan.strays.push_back(file);
-            plan.unmatched.push_back(std::move(file));
-        }
-    }
-    for (std::string& other : listing.skipped) plan.unmatched.push_back(std::move(other));
-    listing = FolderListing{};
-    byHash = {};
-    std::sort(plan.unmatched.begin(), plan.unmatched.end());
-    std::sort(matched.begin(), matched.end(),
-              [](const Matched& a, const Matched& b) { return a.item.index < b.item.index; });
-
     // A file is compared with its entry's inflated bytes.
     std::vector<std::uint64_t> compared;
     compared.reserve(matched.size());
@@ -170,6 +117,68 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, b
     return true;
 }
 
+}  // namespace
+
+std::string ExportedFileOf(const ARCFileCls& entry) {
+    const std::optional<EntryPlace> place = PlaceOf(entry);
+    if (!place) return {};
+    std::string relative;
+    for (const std::string& folder : place->folders) relative += AsListed(folder) + "/";
+    return relative + AsListed(place->name);
+}
+
+bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, bool checkAll) {
+    plan = ImportPlan{};
+    plan.folder = folder;
+    plan.record.Load(program, folder, checkAll);
+    FolderListing listing;
+    try {
+        listing = ListFilesBelow(folder);
+    } catch (const VbError& error) {
+        ShowFileFailure(program, "无法读取目录：", folder, error);
+        return false;
+    } catch (const UnreadableFolder& failure) {
+        ShowFileFailure(program, "无法读取目录：", folder + "/" + failure.relative, failure.error);
+        return false;
+    }
+    // The first entry that exports to a file owns it, as the export writes only
+    // that one. Only hashes of the names are kept; a file is matched by the
+    // entry's name worked out again.
+    std::unordered_multimap<std::size_t, std::uint32_t> byHash;
+    const ArcEntryList& entries = program.arc.ArcEntries;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::string file = ExportedFileOf(entries[i]);
+        if (!file.empty()) byHash.emplace(std::hash<std::string>{}(file), static_cast<std::uint32_t>(i));
+    }
+    const auto ownerOf = [&](const std::string& file) -> std::optional<std::size_t> {
+        std::optional<std::size_t> first;
+        const auto [from, to] = byHash.equal_range(std::hash<std::string>{}(file));
+        for (auto it = from; it != to; ++it) {
+            if ((!first || it->second < *first) && ExportedFileOf(entries[it->second]) == file) first = it->second;
+        }
+        return first;
+    };
+    std::vector<Matched> matched;
+    for (std::size_t i = 0; i < listing.files.size(); ++i) {
+        std::string& file = listing.files[i];
+        if (file == kExportRecordName) continue;  // the export's record, never an entry's file
+        if (const std::optional<std::size_t> owner = ownerOf(file)) {
+            matched.push_back({{*owner, std::move(file)}, listing.stamps[i]});
+        } else {
+            plan.strays.push_back(file);
+            plan.unmatched.push_back(std::move(file));
+        }
+    }
+    for (std::string& other : listing.skipped) plan.unmatched.push_back(std::move(other));
+    listing = FolderListing{};
+    byHash = {};
+    std::sort(plan.unmatched.begin(), plan.unmatched.end());
+    std::sort(matched.begin(), matched.end(),
+              [](const Matched& a, const Matched& b) { return a.item.index < b.item.index; });
+
+    return CompareMatched(program, folder, matched, plan);
+}
+
 bool CheckImportCanBeApplied(Program& program, const ImportPlan& plan) {
     return (plan.changed.empty() && plan.added.empty()) || CheckArchiveCanBeRewritten(program);
 }
@@ -184,13 +193,6 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
     files.reserve(plan.changed.size() + plan.added.size());
     for (const ImportItem& item : plan.changed) files.push_back(item.file);
     for (const ImportAddition& addition : plan.added) files.push_back(addition.file);
-    // Their sizes as the folder shows them now, for the progress of the rewrite.
-    std::vector<std::int64_t> sizes;
-    sizes.reserve(files.size());
-    for (const std::string& file : files) {
-        const std::optional<FileStamp> stamp = StampOfFileBelow(plan.folder, file);
-        sizes.push_back(stamp ? stamp->size : 0);
-    }
     std::optional<LongWork> work;  // once the plan's bytes are known, before anything is deflated
     std::optional<DeflatePipeline> pipeline;
     // Scratch files go beside the archive's real location, where the rewrite
@@ -231,19 +233,17 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
     };
     RewritePlan rewrite;
     rewrite.replacements.reserve(plan.changed.size());
+    // The files' sizes as the folder shows them now: the bar's range.
+    const auto size = [&](std::size_t k) {
+        const std::optional<FileStamp> stamp = StampOfFileBelow(plan.folder, files[k]);
+        return stamp ? stamp->size : 0;
+    };
     const std::size_t changed = plan.changed.size();
     for (std::size_t k = 0; k < changed; ++k)
-        rewrite.replacements.push_back({plan.changed[k].index, writeFile(k), sizes[k]});
+        rewrite.replacements.push_back({plan.changed[k].index, writeFile(k), size(k)});
     for (std::size_t k = 0; k < plan.added.size(); ++k)
-        rewrite.appended.push_back({plan.added[k].record, writeFile(changed + k), sizes[changed + k]});
-    std::int64_t oldLength = 0;
-    try {
-        oldLength = program.files.Get(program.arc.ArcFileNum).Length();
-    } catch (const VbError&) {
-        // Only the bar's range: the rewrite meets the failure and says so.
-    }
-    work.emplace(program, "正在导入", files.size(),
-                 static_cast<std::uint64_t>(RewriteBytes(program.arc.ArcEntries, oldLength, rewrite)));
+        rewrite.appended.push_back({plan.added[k].record, writeFile(changed + k), size(changed + k)});
+    work.emplace(program, "正在导入", files.size(), RewriteBytesOf(program, rewrite));
     const bool done = RewriteArchive(program, rewrite, [&](std::exception_ptr failure) {
         try {
             std::rethrow_exception(failure);

@@ -26,6 +26,10 @@ bool CheckArchiveCanBeRewritten(Program& program);
 // its message (the rewrite then ends with false), false to let it through.
 using RewriteFailureView = std::function<bool(std::exception_ptr)>;
 
+// The bytes a rewrite of the open archive with plan tells as it goes (see
+// RewriteBytes): the bar's range of long work around it.
+std::uint64_t RewriteBytesOf(Program& program, const RewritePlan& plan);
+
 // Thrown where a rewrite is told to stop (the user, or the program ending).
 struct RewriteStopped {};
 
