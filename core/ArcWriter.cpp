@@ -176,6 +176,7 @@ ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries,
     std::size_t entriesDone = 0;
     const std::int64_t dataStart = entries.empty() ? 0 : entries.front().ArcFileOFSET;
     std::int64_t oldPassed = 0, newWritten = 0;
+    std::size_t appendedDone = 0;
     auto tell = [&](std::int64_t oldPosition) {
         if (!progress) return;
         while (entriesDone < entries.size() &&
@@ -183,7 +184,7 @@ ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries,
                    oldPosition)
             ++entriesDone;
         oldPassed = std::max(oldPassed, oldPosition - dataStart);
-        progress(entriesDone, oldPassed + newWritten);
+        progress(entriesDone + appendedDone, oldPassed + newWritten);
     };
     auto flush = [&] {
         // In steps when progress is told, in one go otherwise.
@@ -239,12 +240,13 @@ ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries,
     }
     for (std::size_t k = 0; k < plan.appended.size(); ++k) {
         writeNew(written[written.size() - plan.appended.size() + k], plan.appended[k].write);
+        appendedDone = k + 1;
         tell(from);
     }
     if (!entries.empty()) carry(from, old->Length() - from);  // what followed the last entry's data
     flush();
     WriteArcHead(out, written);
-    if (progress) progress(entries.size(), RewriteBytes(entries, entries.empty() ? 0 : old->Length(), plan));
+    if (progress) progress(entries.size() + plan.appended.size(), RewriteBytes(entries, entries.empty() ? 0 : old->Length(), plan));
     return written;
 }
 

@@ -80,9 +80,9 @@ struct RewritePlan {
 };
 
 inline constexpr std::int64_t kProgressStep = 16 << 20;
-// How many of the old entries are done, and the bytes of the rewrite done: the
-// old data area passed over (copied or dropped) and the original sizes of the
-// new data written.
+// How many entries are done (the old ones, then the appended), and the bytes
+// of the rewrite done: the old data area passed over (copied or dropped) and
+// the original sizes of the new data written.
 using RewriteProgress = std::function<void(std::size_t entriesWritten, std::int64_t bytesDone)>;
 
 // The bytes a rewrite of entries in a file of oldLength bytes tells in all:
@@ -101,7 +101,8 @@ std::int64_t RewriteBytes(const ArcEntryList& entries, std::int64_t oldLength, c
 // the records as written. Throws VbError, RewriteOutOfRange, and whatever a
 // write function throws. With progress, the old data is carried over in steps
 // of kProgressStep bytes and progress is told after each step and each new
-// entry's data (how many of the old entries, in directory order, are done).
+// entry's data (how many of the old entries, in directory order, and of the
+// appended ones are done).
 ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries, const RewritePlan& plan,
                                    BinaryFile& out, const RewriteProgress& progress = {});
 

@@ -138,7 +138,9 @@ class RewriteWork {
 public:
     RewriteWork(Program& program, const RewritePlan& plan)
         : program_(program), own_(LongWork::Current(program) == nullptr) {
-        if (own_) work_.emplace(program, kRewriteWork, program.arc.ArcEntries.size(), RewriteBytesOf(program, plan));
+        if (own_)
+            work_.emplace(program, kRewriteWork, program.arc.ArcEntries.size() + plan.appended.size(),
+                          RewriteBytesOf(program, plan));
     }
     bool Own() const { return own_; }
     void End() { work_.reset(); }
