@@ -20,13 +20,13 @@ namespace {
 
 // Long work with the stop control and the window disabled, however it ends
 // (the rewrites of the archive are long work of their own).
-struct LongWork {
+struct StoppableWork {
     IMainWindow& ui;
-    explicit LongWork(IMainWindow& window) : ui(window) {
+    explicit StoppableWork(IMainWindow& window) : ui(window) {
         ui.BeginLongWork();
         ui.SetMainEnabled(false);
     }
-    ~LongWork() {
+    ~StoppableWork() {
         ui.SetMainEnabled(true);
         ui.EndLongWork();
     }
@@ -192,7 +192,7 @@ bool UndoLastChange(Program& program) {
 bool CreateArchiveFromFolder(Program& program, const std::string& folder, const std::string& archivePath) {
     CreatePlan plan;
     {
-        LongWork work(program.ui);
+        StoppableWork work(program.ui);
         if (!PlanCreate(program, folder, plan) || !WriteNewArchive(program, plan, archivePath)) return false;
     }
     if (!plan.skipped.empty()) {

@@ -63,6 +63,10 @@ void ConsoleWindow::SetProgressValue(int bar, int value) {
     if (progress_ && bar == kLongWorkBar) progress_->Update(value);
 }
 
+void ConsoleWindow::SetWorkItems(std::size_t done, std::size_t total) {
+    if (progress_) progress_->SetEntries(done, total);
+}
+
 bool ConsoleWindow::SelectEntry(const EntryTree& tree, const std::string& key) {
     const NodeId node = tree.Find(key);
     if (node == kNoNode || !IsEntryKey(key)) {

@@ -35,6 +35,7 @@ public:
     void SetProgressVisible(int bar, bool visible) override;
     void SetProgressMax(int bar, int value) override;
     void SetProgressValue(int bar, int value) override;
+    void SetWorkItems(std::size_t done, std::size_t total) override;
 
 private:
     std::unique_ptr<TerminalProgress> progress_;  // null: nothing is drawn

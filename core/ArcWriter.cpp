@@ -183,13 +183,17 @@ ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries,
     std::int64_t runFrom = 0, runLength = 0;
     // Old entries lie in directory order: those whose data ends by a position are done.
     std::size_t entriesDone = 0;
+    const std::int64_t dataStart = entries.empty() ? 0 : entries.front().ArcFileOFSET;
+    std::int64_t oldPassed = 0, newWritten = 0;
+    std::size_t appendedDone = 0;
     auto tell = [&](std::int64_t oldPosition) {
         if (!progress) return;
         while (entriesDone < entries.size() &&
                static_cast<std::int64_t>(entries[entriesDone].ArcFileOFSET) + entries[entriesDone].ArcFileZipSize <=
                    oldPosition)
             ++entriesDone;
-        progress(entriesDone);
+        oldPassed = std::max(oldPassed, oldPosition - dataStart);
+        progress(entriesDone + appendedDone, oldPassed + newWritten);
     };
     auto flush = [&] {
         // In steps when progress is told, in one go otherwise.
@@ -225,6 +229,7 @@ ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries,
         if (stored > kMax) throw RewriteOutOfRange{};
         record.ArcFileZipSize = static_cast<std::int32_t>(stored);
         record.ArcFileOrgSize = originalSize;
+        newWritten += std::max<std::int32_t>(originalSize, 0);
     };
 
     std::int64_t from = entries.empty() ? 0 : entries.front().ArcFileOFSET;  // next old byte to look at
@@ -242,13 +247,23 @@ ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries,
             carry(entry.ArcFileOFSET, entry.ArcFileZipSize);
         }
     }
-    for (std::size_t k = 0; k < plan.appended.size(); ++k)
+    for (std::size_t k = 0; k < plan.appended.size(); ++k) {
         writeNew(written[written.size() - plan.appended.size() + k], plan.appended[k].write);
+        appendedDone = k + 1;
+        tell(from);
+    }
     if (!entries.empty()) carry(from, old->Length() - from);  // what followed the last entry's data
     flush();
     WriteArcHead(out, written);
-    if (progress) progress(entries.size());
+    if (progress) progress(entries.size() + plan.appended.size(), RewriteBytes(entries, entries.empty() ? 0 : old->Length(), plan));
     return written;
+}
+
+std::int64_t RewriteBytes(const ArcEntryList& entries, std::int64_t oldLength, const RewritePlan& plan) {
+    std::int64_t bytes = entries.empty() ? 0 : std::max<std::int64_t>(0, oldLength - entries.front().ArcFileOFSET);
+    for (const NewEntryData& r : plan.replacements) bytes += std::max<std::int64_t>(r.sizeHint, 0);
+    for (const AppendedEntry& a : plan.appended) bytes += std::max<std::int64_t>(a.sizeHint, 0);
+    return bytes;
 }
 
 ArcEntryList WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,

@@ -51,6 +51,7 @@ struct NewEntryData {
     // Writes the entry's new stored bytes at out's current position (they are
     // counted as its stored size) and returns its original size.
     std::function<std::int32_t(BinaryFile& out)> write;
+    std::int64_t sizeHint = 0;  // the source's size as far as known, for progress
 };
 
 // The numbers of one directory record as a rewrite wrote them.
@@ -74,6 +75,7 @@ struct RewriteOutOfRange {};
 struct AppendedEntry {
     ARCFileCls record;
     std::function<std::int32_t(BinaryFile& out)> write;
+    std::int64_t sizeHint = 0;  // the source's size as far as known, for progress
 };
 
 // What one rewrite does to the entries: every entry not named stays as it is.
@@ -86,7 +88,14 @@ struct RewritePlan {
 };
 
 inline constexpr std::int64_t kProgressStep = 16 << 20;
-using RewriteProgress = std::function<void(std::size_t entriesWritten)>;
+// How many entries are done (the old ones, then the appended), and the bytes
+// of the rewrite done: the old data area passed over (copied or dropped) and
+// the original sizes of the new data written.
+using RewriteProgress = std::function<void(std::size_t entriesWritten, std::int64_t bytesDone)>;
+
+// The bytes a rewrite of entries in a file of oldLength bytes tells in all:
+// its old data area and the size hints of the new data.
+std::int64_t RewriteBytes(const ArcEntryList& entries, std::int64_t oldLength, const RewritePlan& plan);
 
 // Writes the whole archive anew into out (an empty new file) from the old file
 // and its records, which must have no layout problems (old may be null when
@@ -99,8 +108,9 @@ using RewriteProgress = std::function<void(std::size_t entriesWritten)>;
 // bounded whatever the sizes: data moves between the files in blocks. Returns
 // the records as written. Throws VbError, RewriteOutOfRange, and whatever a
 // write function throws. With progress, the old data is carried over in steps
-// of kProgressStep bytes and progress is told after each how many of the old
-// entries (in directory order) are done.
+// of kProgressStep bytes and progress is told after each step and each new
+// entry's data (how many of the old entries, in directory order, and of the
+// appended ones are done).
 ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries, const RewritePlan& plan,
                                    BinaryFile& out, const RewriteProgress& progress = {});
 

@@ -13,6 +13,7 @@
 #include "core/platform/VbError.h"
 #include "edit/EditMessages.h"
 #include "edit/NewKeys.h"
+#include "replace/BackgroundDeflate.h"
 #include "replace/Replace.h"
 #include "replace/StreamDeflate.h"
 
@@ -110,21 +111,31 @@ bool AddEntries(Program& program, const std::vector<std::pair<std::string, std::
             ShowKeyRefusal(program, "两个文件对应同一个对象", record->ArcFileKey);
             return false;
         }
+        std::int64_t length = 0;
         try {
             sources[i] = BinaryFile::Open(source, OpenMode::ReadLocked);
-            if (sources[i].Length() >= kOrgSizeBias) throw SourceTooLarge{};
+            length = sources[i].Length();
+            if (length >= kOrgSizeBias) throw SourceTooLarge{};
         } catch (...) {
             ShowSourceFailure(program, source, std::current_exception());
             return false;
         }
+        // Each source is deflated on a thread of its own while the window stays
+        // live, its progress shown; a stop ends the deflate after its block.
         plan.appended.push_back({*record, [&, i](BinaryFile& out) {
             try {
-                return static_cast<std::int32_t>(DeflateFileInto(sources[i], out, kOrgSizeBias - 1).plain);
+                BackgroundDeflate deflate(sources[i], out, kOrgSizeBias - 1);
+                return static_cast<std::int32_t>(
+                    deflate.Finish([&](std::int64_t read) { WhileSourceIsDeflated(program, read); }));
+            } catch (const RewriteStopped&) {
+                throw;
+            } catch (const VbError&) {
+                throw;  // writing the new archive failed, not reading the source
             } catch (...) {
                 failedSource = additions[i].second;
                 throw;
             }
-        }});
+        }, length});
     }
     if (!CheckArchiveCanBeRewritten(program)) return false;
     return Rewrite(program, plan, failedSource);

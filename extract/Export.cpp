@@ -177,7 +177,7 @@ public:
                 stopped_ = true;
                 break;
             }
-            work.Advance(job->index + 1);
+            work.Advance(job->index);
             HeldMessages held;
             bool written = false;
             try {
@@ -211,6 +211,18 @@ public:
         } else {
             ui_.MsgBox(done, MsgIcon::Information, kProgramTitle);
         }
+    }
+
+    // The bytes each entry's export moves, for progress: its stored bytes, and
+    // the inflated ones it writes unless raw.
+    std::vector<std::uint64_t> ItemBytes(std::size_t count) const {
+        std::vector<std::uint64_t> bytes(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const ARCFileCls& entry = EntryAt(i);
+            bytes[i] = static_cast<std::uint64_t>(std::max(entry.ArcFileZipSize, 0)) +
+                       (raw_ ? 0 : static_cast<std::uint64_t>(std::max(entry.ArcFileOrgSize, 0)));
+        }
+        return bytes;
     }
 
 private:
@@ -453,7 +465,7 @@ bool ExportInto(Program& program, const std::string& picked, const EntrySubset* 
     bool allWritten = false;
     ExportAllRun run(program, std::move(rootFolder), root, subset, made.has_value(), made ? made->hiddenText : root);
     {
-        LongWork work(program, "正在导出", count);
+        LongWork work(program, "正在导出", run.ItemBytes(count));
         allWritten = run.Run(*archive, length, work);
         run.SaveRecord();
     }

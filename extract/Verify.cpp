@@ -2,6 +2,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "core/ArcWriter.h"
 #include "core/Messages.h"
 #include "core/platform/VbError.h"
@@ -129,6 +132,15 @@ ArchiveCheck CheckArchive(BinaryFile& archive, const ArcEntryList& entries,
     return check;
 }
 
+std::vector<std::uint64_t> CheckedBytes(const ArcEntryList& entries) {
+    std::vector<std::uint64_t> bytes;
+    bytes.reserve(entries.size());
+    for (const ARCFileCls& entry : entries)
+        bytes.push_back(static_cast<std::uint64_t>(std::max(entry.ArcFileZipSize, 0)) +
+                        static_cast<std::uint64_t>(std::max(entry.ArcFileOrgSize, 0)));
+    return bytes;
+}
+
 bool VerifyArchive(Program& program) {
     IMainWindow& ui = program.ui;
     if (!program.ArchiveIsOpen()) {
@@ -140,7 +152,7 @@ bool VerifyArchive(Program& program) {
     const std::size_t count = entries.size();
     ArchiveCheck check;
     {
-        LongWork work(program, "正在检查", count);
+        LongWork work(program, "正在检查", CheckedBytes(entries));
         check = CheckArchive(
             archive, entries,
             [&](std::size_t checked) {
