@@ -1,5 +1,7 @@
 #include "app/ArchiveDifferences.h"
 
+#include <algorithm>
+
 #include "app/OpenClose.h"
 #include "app/TreeUpdate.h"
 #include "edit/MergePatch.h"
@@ -70,7 +72,11 @@ std::unique_ptr<ArchiveDifferences> CompareWithOpenArchive(Program& program, con
     const ArcEntryList& a = program.arc.ArcEntries;
     const ArcEntryList& b = differences->other.entries;
     {
-        LongWork work(program, text::kComparing, b.size());
+        // Each of B's entries in turn, weighed by its stored bytes: what is read.
+        std::vector<std::uint64_t> itemBytes;
+        itemBytes.reserve(b.size());
+        for (const ARCFileCls& entry : b) itemBytes.push_back(static_cast<std::uint64_t>(std::max(entry.ArcFileZipSize, 0)));
+        LongWork work(program, text::kComparing, std::move(itemBytes));
         CompareOptions options;
         options.checkAdded = true;  // the patch must not carry a damaged entry
         options.onEntry = [&](std::size_t done) {
@@ -105,7 +111,7 @@ bool MergePatchArchive(Program& program) {
     MergePlan plan;
     bool planned = false;
     {
-        LongWork work(program, text::kCheckingPatch, 1);
+        LongWork work(program, text::kCheckingPatch, 1, 0);
         planned = PlanMerge(program, path, plan);
     }
     if (!planned) {
