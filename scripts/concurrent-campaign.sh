@@ -16,7 +16,9 @@ if [ ! -f ref.arc ]; then
   printf 'imported' > exported/d/e40.txt
 fi
 printf 'replacement' > repl.src; printf 'added' > add.src
-has() { "$cli" list a.arc 2>/dev/null | grep -qF -- "$1"; }
+# Read once every companion has ended: a listing taken while one still holds
+# the archive's lock is refused ("in use"), which is no proof of a lost edit.
+has() { grep -qF -- "$1" listing; }
 for round in $(seq 1 "$rounds"); do
   rm -f a.arc .a.arc.tessarin-*; cp ref.arc a.arc
   ops=(add delete rename replace import); n=$((2 + RANDOM % 2)); pids=(); names=()
@@ -31,9 +33,12 @@ for round in $(seq 1 "$rounds"); do
     esac >/dev/null 2>"err$k" &
     pids+=($!)
   done
+  rcs=()
+  for k in $(seq 1 "$n"); do wait "${pids[$((k - 1))]}"; rcs+=($?); done
+  "$cli" list a.arc >listing 2>&1 || fail "round $round: list fails: $(cat listing)"
   for k in $(seq 1 "$n"); do
-    wait "${pids[$((k - 1))]}"; rc=$?; i=$k; op=${names[$((k - 1))]}
-    [ $rc -eq 0 ] || continue
+    i=$k; op=${names[$((k - 1))]}
+    [ "${rcs[$((k - 1))]}" -eq 0 ] || continue
     done_edits=$((done_edits + 1))
     case $op in
       add) has "new\\n$i.20" || fail "round $round: add $i reported done, entry missing" ;;
@@ -44,7 +49,7 @@ for round in $(seq 1 "$rounds"); do
     esac
   done
   "$cli" verify a.arc >/dev/null 2>&1 || fail "round $round: verify fails"
-  left=$(ls -A | grep -v -x -e a.arc -e ref.arc -e src -e exported -e 'err[0-9]' -e repl.src -e add.src)
+  left=$(ls -A | grep -v -x -e a.arc -e ref.arc -e src -e exported -e 'err[0-9]' -e repl.src -e add.src -e listing)
   [ -z "$left" ] || fail "round $round: left behind: $left"
 done
 echo "campaign: $rounds rounds, $done_edits edits reported done, $faults faults"
