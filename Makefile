@@ -65,7 +65,7 @@ windows: deps-windows
 test-windows: build windows
 	@ctest --preset windows -j2
 
-# Packages: build/tessarin_VERSION_ARCH.deb and build-windows/tessarin-cli-VERSION-windows-x86_64.zip,
+# Packages: build/tessarin_VERSION_ARCH.deb and build-windows/tessarin-VERSION-windows-x86_64.zip,
 # each checked for its file list once made.
 package: build
 	@cd $(BUILD_DIR) && cpack -G DEB >/dev/null
@@ -73,7 +73,7 @@ package: build
 
 package-windows: windows
 	@cd build-windows && cpack -G ZIP >/dev/null
-	@bash scripts/check-package.sh $$(ls -t build-windows/tessarin-cli-*-windows-x86_64.zip | head -1)
+	@bash scripts/check-package.sh $$(ls -t build-windows/tessarin-*-windows-x86_64.zip | head -1)
 
 # Starts the window on the demo archive made at build time, or on ARCHIVE=path.
 run: build

@@ -36,10 +36,7 @@ bool ConsoleWindow::Quiet() { return quietRun; }
 ConsoleWindow::ConsoleWindow() {
     if (quietRun || !StandardErrorIsTerminal()) return;
     progress_ = std::make_unique<TerminalProgress>(
-        [](const std::string& text) {
-            std::fwrite(text.data(), 1, text.size(), stderr);
-            std::fflush(stderr);
-        },
+        [](const std::string& text) { WriteText(stderr, text); },
         SecondsNow,
         []() -> std::optional<std::uint64_t> {
             const auto totals = ProcessIoTotals();

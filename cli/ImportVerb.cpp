@@ -9,6 +9,7 @@
 #include "cli/ConsoleWindow.h"
 #include "cli/Verbs.h"
 #include "core/MessageTable.h"
+#include "core/platform/Terminal.h"
 #include "core/platform/Cp936.h"
 #include "edit/ImportAdditions.h"
 #include "replace/Import.h"
@@ -37,7 +38,7 @@ int RunImport(const ImportOptions& options) {
         lines += '\n';
     }
     for (const ImportAddition& addition : plan.added) lines += "+" + TextToNative(addition.record.ArcFileKey) + "\n";
-    std::fwrite(lines.data(), 1, lines.size(), stdout);
+    WriteText(stdout, lines);
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #include "core/MessageTable.h"
 #include "core/MessageTexts.h"
 #include "core/platform/Cp936.h"
+#include "core/platform/Terminal.h"
 #include "core/platform/VbError.h"
 
 namespace tessarin::cli {
@@ -228,8 +229,7 @@ void AppendJsonString(std::string& out, std::string_view text) {
 
 void OutputBuffer::Flush() {
     if (stream_ == nullptr || text_.empty()) return;
-    std::fwrite(text_.data(), 1, text_.size(), stream_);
-    std::fflush(stream_);
+    WriteText(stream_, text_);
     text_.clear();
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "cli/Console.h"
+#include "cli/ConsoleStreams.h"
 #include "cli/ConsoleWindow.h"
 #include "cli/DiffVerbs.h"
 #include "cli/EditVerbs.h"
@@ -33,6 +34,10 @@ int RunVerb(int argc, char** argv) {
     app.set_version_flag("--version", std::string(kProgramName) + " " + kVersionText, Text(Msg::HelpVersion));
     bool quiet = false;
     app.add_flag("-q,--quiet", quiet, Text(Msg::HelpQuiet));
+#ifdef _WIN32
+    app.footer("Text goes to a console as UTF-16, so it reads right whatever the code page;\n"
+               "redirected to a file or a pipe, it is written as UTF-8.");
+#endif
 
     ListOptions list;
     auto* listCmd = AddVerb(app, "list", Text(Msg::VerbList));
@@ -73,6 +78,7 @@ int RunVerb(int argc, char** argv) {
 
     // Arguments as program text on every platform; CLI11 takes them last first.
     UseBinaryStandardStreams();
+    RouteStandardStreamsToConsole();
     std::vector<std::string> args = CommandLineArguments(argc, argv);
     if (const int code = CheckVerbWord(app, args); code != 0) return code;
     std::reverse(args.begin(), args.end());

@@ -8,9 +8,9 @@
 # machine-readable copyright and the changelog. Dependencies come from
 # dpkg-shlibdeps, plus a CJK font and Qt's translations the window needs.
 #
-# Windows (make package-windows, a zip through CPack): tessarin-cli.exe with
-# ExtType.Dll beside it, the README and the licences of the libraries linked
-# into the static executable.
+# Windows (make package-windows, a zip through CPack): the executables with
+# ExtType.Dll beside them, the licence, a note for users in Chinese and the
+# licences of the libraries linked into the static executables.
 
 include(GNUInstallDirs)
 set(CPACK_PACKAGE_NAME tessarin)
@@ -22,7 +22,14 @@ set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   install(TARGETS tessarin-cli RUNTIME DESTINATION .)
-  install(FILES ${CMAKE_SOURCE_DIR}/resources/ExtType.Dll ${CMAKE_SOURCE_DIR}/README.md DESTINATION .)
+  install(FILES ${CMAKE_SOURCE_DIR}/resources/ExtType.Dll ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION .)
+  # A short note in Chinese for Windows users (UTF-8 with BOM, CR LF), naming the window when it is built.
+  set(TESSARIN_WINDOW_ROW "")
+  if(TESSARIN_BUILD_UI)
+    file(READ ${CMAKE_SOURCE_DIR}/resources/windows/window-row.txt TESSARIN_WINDOW_ROW)
+  endif()
+  configure_file(${CMAKE_SOURCE_DIR}/resources/windows/说明.txt.in ${CMAKE_BINARY_DIR}/说明.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/说明.txt DESTINATION .)
   # The libraries compiled into tessarin-cli.exe, with the Debian packages that carry their licences.
   foreach(pair "zlib=libz-mingw-w64-dev" "CLI11=libcli11-dev" "nlohmann-json=nlohmann-json3-dev"
                "mingw-w64-runtime=mingw-w64-x86-64-dev" "gcc-runtime=gcc-mingw-w64-base")
@@ -37,7 +44,7 @@ if(WIN32)
     endif()
   endforeach()
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_PACKAGE_FILE_NAME tessarin-cli-${PROJECT_VERSION}-windows-x86_64)
+  set(CPACK_PACKAGE_FILE_NAME tessarin-${PROJECT_VERSION}-windows-x86_64)
   include(CPack)
   return()
 endif()

@@ -101,3 +101,46 @@ if(TESSARIN_WINE)
     cmake_language(DEFER CALL set_tests_properties CliSameOnLinuxAndWindows PROPERTIES FIXTURES_REQUIRED WineServer)
   endif()
 endif()
+
+# Version information in the executables' resources (tessarin.exe adds its icon).
+enable_language(RC)
+function(tessarin_windows_resources target description)
+  set(TESSARIN_RC_NAME ${target})
+  set(TESSARIN_RC_DESCRIPTION ${description})
+  string(JOIN "\n" TESSARIN_RC_EXTRA ${ARGN})
+  configure_file(${CMAKE_SOURCE_DIR}/resources/windows/version.rc.in ${CMAKE_BINARY_DIR}/resources/${target}.rc @ONLY)
+  target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/resources/${target}.rc)
+endfunction()
+cmake_language(DEFER CALL tessarin_windows_resources tessarin-cli "Tessarin command-line companion for ARC archives")
+
+# Each executable carries its version; the companion writes to a console as UTF-16.
+find_program(TESSARIN_MINGW_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
+cmake_language(DEFER CALL add_test NAME WindowsExe.CliResourcesAndConsole
+  COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:tessarin-cli> -DVERSION=${PROJECT_VERSION}
+    -DOBJDUMP=${TESSARIN_MINGW_OBJDUMP} -DIMPORTS=WriteConsoleW -P ${CMAKE_SOURCE_DIR}/cmake/CheckWindowsExe.cmake)
+
+# A virtual display for the tests that need a screen under Wine, numbered from
+# the build folder so that several builds on one machine do not meet.
+find_program(TESSARIN_XVFB Xvfb)
+if(TESSARIN_WINE AND TESSARIN_XVFB)
+  string(SHA1 build_hash ${CMAKE_BINARY_DIR})
+  string(SUBSTRING ${build_hash} 0 4 build_hash)
+  math(EXPR TESSARIN_TEST_DISPLAY "0x${build_hash} % 800 + 100")
+  # Deferred: tests exist only once testing is enabled.
+  function(tessarin_display_tests)
+    foreach(action start stop)
+      add_test(NAME WineDisplay.${action} COMMAND ${CMAKE_COMMAND} -DACTION=${action}
+        -DNUMBER=${TESSARIN_TEST_DISPLAY} -DXVFB=${TESSARIN_XVFB} -DSTATE=${CMAKE_BINARY_DIR}/display
+        -P ${CMAKE_SOURCE_DIR}/cmake/XvfbDisplay.cmake)
+    endforeach()
+    set_tests_properties(WineDisplay.start PROPERTIES FIXTURES_SETUP WineDisplay)
+    set_tests_properties(WineDisplay.stop PROPERTIES FIXTURES_CLEANUP WineDisplay)
+    # The console test of the core's tests, on a console with a screen.
+    add_test(NAME WindowsConsole.TextReadsRight
+      COMMAND ${CMAKE_COMMAND} -E env DISPLAY=:${TESSARIN_TEST_DISPLAY} TESSARIN_REQUIRE_CONSOLE=1
+        WINEPREFIX=${TESSARIN_WINEPREFIX} WINEDEBUG=-all ${TESSARIN_WINE}
+        ${CMAKE_BINARY_DIR}/bin/test_core.exe --gtest_filter=ConsoleText.*)
+    set_tests_properties(WindowsConsole.TextReadsRight PROPERTIES FIXTURES_REQUIRED "WineServer;WineDisplay")
+  endfunction()
+  cmake_language(DEFER CALL tessarin_display_tests)
+endif()

@@ -59,15 +59,25 @@ $(diff <(echo "$expected") <(echo "$listed") || true)"
 *.zip)
   listed=$(cmake -E tar tf "$package" | sed 's|^[^/]*/||' | grep -v '/$' | sort)
   expected="ExtType.Dll
-README.md
+LICENSE
 licences/CLI11.txt
 licences/gcc-runtime.txt
 licences/mingw-w64-runtime.txt
 licences/nlohmann-json.txt
 licences/zlib.txt
-tessarin-cli.exe"
+tessarin-cli.exe
+说明.txt"
   [ "$listed" = "$expected" ] || fail "files differ from the expected list:
 $(diff <(echo "$expected") <(echo "$listed") || true)"
+
+  tree=$(mktemp -d)
+  trap 'rm -rf "$tree"' EXIT
+  archive=$(realpath "$package")
+  (cd "$tree" && cmake -E tar xf "$archive")
+  note=$(find "$tree" -name '说明.txt')
+  [ "$(head -c 3 "$note" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "说明.txt does not begin with a UTF-8 BOM"
+  [ "$(grep -c $'\r$' "$note")" = "$(wc -l <"$note")" ] || fail "说明.txt has lines not ending in CR LF"
+  grep -q 'GNU GENERAL PUBLIC LICENSE' "$(find "$tree" -name LICENSE)" || fail "LICENSE is not the GPL"
   ;;
 *) fail "not a .deb or .zip: $package" ;;
 esac

@@ -9,6 +9,13 @@ namespace tessarin {
 
 bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
+bool IsConsole(std::FILE*) { return false; }
+
+bool WriteText(std::FILE* stream, std::string_view text) {
+    const bool written = std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    return std::fflush(stream) == 0 && written;
+}
+
 std::optional<IoTotals> ProcessIoTotals() {
     // rchar and wchar count every read and write call (copy_file_range too),
     // whether or not the data came from or reached the disk itself.

@@ -1,0 +1,37 @@
+# Starts (ACTION=start) or stops (ACTION=stop) the virtual display :NUMBER that
+# the Windows tests needing a screen share (Wine gives consoles and windows one
+# only on a display). Started in the background, output to a file, so that the
+# test that starts it can end; a display already up on that number is used.
+# Usage: cmake -DACTION=start|stop -DNUMBER=n -DXVFB=... -DSTATE=folder -P XvfbDisplay.cmake
+set(socket /tmp/.X11-unix/X${NUMBER})
+set(pid_file ${STATE}/xvfb-${NUMBER}.pid)
+if(ACTION STREQUAL "stop")
+  if(EXISTS ${pid_file})
+    file(READ ${pid_file} pid)
+    string(STRIP "${pid}" pid)
+    execute_process(COMMAND kill ${pid} OUTPUT_QUIET ERROR_QUIET)
+    file(REMOVE ${pid_file})
+  endif()
+  return()
+endif()
+if(NOT EXISTS ${socket})
+  file(MAKE_DIRECTORY ${STATE})
+  execute_process(COMMAND sh -c "${XVFB} :${NUMBER} -screen 0 1280x1024x24 -nolisten tcp >'${STATE}/xvfb-${NUMBER}.log' 2>&1 & echo $! >'${pid_file}'")
+endif()
+# Up once it answers a client, not merely once its socket exists.
+find_program(XPROP xprop)
+foreach(attempt RANGE 100)
+  if(EXISTS ${socket})
+    if(NOT XPROP)
+      message(STATUS "Display :${NUMBER} started")
+      return()
+    endif()
+    execute_process(COMMAND ${XPROP} -display :${NUMBER} -root RESULT_VARIABLE answered OUTPUT_QUIET ERROR_QUIET)
+    if(answered EQUAL 0)
+      message(STATUS "Display :${NUMBER} started")
+      return()
+    endif()
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} -E sleep 0.1)
+endforeach()
+message(FATAL_ERROR "Xvfb did not start on :${NUMBER}; see ${STATE}/xvfb-${NUMBER}.log")
