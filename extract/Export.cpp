@@ -481,7 +481,19 @@ bool ExportInto(Program& program, const std::string& picked, const EntrySubset* 
 }  // namespace
 
 bool ExportAllEntriesIntoNewFolder(Program& program, const std::string& folder) {
+#ifdef _WIN32
+    // Making the hidden folder is not yet done by the Windows file layer: the
+    // folder is made and written as any chosen folder is.
+    try {
+        CreateDirectories(folder);
+    } catch (const VbError& error) {
+        program.ui.MsgBox(FileFailureText("无法创建目录，文件未导出：", folder, error), MsgIcon::Stop, kProgramTitle);
+        return false;
+    }
+    return ExportInto(program, folder, nullptr);
+#else
     return ExportInto(program, folder, nullptr, true);
+#endif
 }
 
 bool ExportAllEntries(Program& program) {

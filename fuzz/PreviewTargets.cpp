@@ -3,13 +3,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifdef TESSARIN_WITH_DDS
 #include "extract/DdsImage.h"
+#endif
 #include "extract/TextEncoding.h"
 #include "extract/TgaHeader.h"
 #include "fuzz/Support.h"
 
 namespace tessarin::fuzz {
 
+#ifdef TESSARIN_WITH_DDS
 void DdsTarget(const std::uint8_t* data, std::size_t size) {
     constexpr std::int64_t kMaxPixels = 1 << 20;
     const DdsImage image = DecodeDds(data, size, kMaxPixels);
@@ -24,6 +27,7 @@ void DdsTarget(const std::uint8_t* data, std::size_t size) {
     volatile std::uint8_t last = image.rgba.get()[bytes - 1];
     (void)last;
 }
+#endif
 
 void TgaTarget(const std::uint8_t* data, std::size_t size) {
     TgaHeader header;

@@ -37,6 +37,9 @@ std::vector<std::string> HiddenBeside(const std::string& parent) {
 // planted in the hidden folder takes the temporary's way, so a link there is
 // replaced, never written through.
 TEST(ExportNewFolderTest, WrittenHiddenThenNamed) {
+#ifdef _WIN32
+    GTEST_SKIP() << "on Windows the new folder is written as any chosen folder is";
+#endif
     ArcPlan plan;
     plan.records = {Entry("ui\\logo", 0x1A, "logo"), Entry("top", 0x20, "new top"), Stored("bad", 0x20, "junk", 4),
                     Entry("ui\\deep\\doc", 0x20, "doc")};

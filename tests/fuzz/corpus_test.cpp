@@ -24,7 +24,9 @@ TEST(FuzzCorpusTest, EveryKeptInputPasses) {
                    {"record", tessarin::fuzz::ExportRecordTarget},
                    {"rewrite", tessarin::fuzz::RewriteTarget},
 
+#ifdef TESSARIN_WITH_DDS
                    {"dds", tessarin::fuzz::DdsTarget},
+#endif
                    {"tga", tessarin::fuzz::TgaTarget},
                    {"text", tessarin::fuzz::TextTarget}};
     for (const auto& t : targets) {
