@@ -17,6 +17,14 @@ namespace tessarin::cli {
 
 namespace {
 
+#ifdef _WIN32
+// The Windows file layer does not make an export's hidden folder yet: a new
+// DEST is made first and written as any chosen folder is.
+constexpr bool kExportMakesHiddenFolder = false;
+#else
+constexpr bool kExportMakesHiddenFolder = true;
+#endif
+
 // DEST as the folder picker would give it: absolute, and there. For an
 // export of every entry a DEST that is not there yet is left to the export,
 // which makes it itself (fresh): only the folders above it are made.
@@ -31,7 +39,7 @@ bool PrepareDestination(const std::string& dest, bool allEntries, std::string& f
         const std::string parent = PathText(absolute.parent_path());
         std::error_code statError;
         const bool somethingThere = std::filesystem::exists(std::filesystem::symlink_status(absolute, statError));
-        fresh = allEntries && !ec && !somethingThere && absolute.has_parent_path() &&
+        fresh = kExportMakesHiddenFolder && allEntries && !ec && !somethingThere && absolute.has_parent_path() &&
                 absolute.parent_path() != absolute;
         if (!fresh) CreateDirectories(folder);  // a file in the way says so here
         else if (!DirectoryExists(parent)) CreateDirectories(parent);

@@ -355,13 +355,6 @@ private:
 
 }  // namespace
 
-void ShowCollision(MessageSink& messages, const std::string& path, const std::string& key,
-                   const std::string& firstKey) {
-    messages.MsgBox("这个文件已由本次导出的另一个条目写入，后一个条目未导出：" + path + kCrLf + kCrLf + "KEY：" + key +
-                        kCrLf + "已写入的 KEY：" + firstKey,
-                    MsgIcon::Stop, kProgramTitle);
-}
-
 bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompressedSize, std::int32_t storedSize,
                      const std::string& outputPath) {
     const std::size_t cut = outputPath.rfind(kNativeSeparator);
@@ -481,19 +474,7 @@ bool ExportInto(Program& program, const std::string& picked, const EntrySubset* 
 }  // namespace
 
 bool ExportAllEntriesIntoNewFolder(Program& program, const std::string& folder) {
-#ifdef _WIN32
-    // Making the hidden folder is not yet done by the Windows file layer: the
-    // folder is made and written as any chosen folder is.
-    try {
-        CreateDirectories(folder);
-    } catch (const VbError& error) {
-        program.ui.MsgBox(FileFailureText("无法创建目录，文件未导出：", folder, error), MsgIcon::Stop, kProgramTitle);
-        return false;
-    }
-    return ExportInto(program, folder, nullptr);
-#else
     return ExportInto(program, folder, nullptr, true);
-#endif
 }
 
 bool ExportAllEntries(Program& program) {
