@@ -82,9 +82,11 @@ class UiHarness {
 public:
     explicit UiHarness(bool scripted = true);  // else the real dialogs
     // The window is hidden while the program it shows still exists (its
-    // destructor would lay the tree out again after the program has gone).
+    // destructor would lay the tree out again after the program has gone), and
+    // the preview's workers stop reading the archive before its file closes.
     ~UiHarness() {
         window.hide();
+        window.StopPreviewReading();
         program.files.CloseAll();
     }
 
