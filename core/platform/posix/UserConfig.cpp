@@ -7,7 +7,7 @@
 namespace tessarin {
 
 std::string UserConfigFolder() {
-    // The base directory specification: a relative XDG_CONFIG_HOME is ignored.
+    // A relative XDG_CONFIG_HOME is ignored, as desktops ignore it: it would name a folder below wherever the program runs.
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config != nullptr && config[0] == '/') return NativeToText(config) + "/Tessarin";
     const char* home = std::getenv("HOME");
