@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "bench/ChildProcess.h"
+#include "bench/XorShift.h"
 #include "bench/StoredArchive.h"
 #include "core/platform/FileSystem.h"
 #include "support/ArcBuilder.h"
@@ -28,12 +29,7 @@ namespace {
 using namespace tessarin::testing;
 namespace fs = std::filesystem;
 
-std::uint64_t Next(std::uint64_t& s) {
-    s ^= s << 13;
-    s ^= s >> 7;
-    s ^= s << 17;
-    return s;
-}
+using tessarin::bench::Next;
 
 // File i: 1-4 KB of script-like text or of small binary records, by turns,
 // as the small files of a game archive are.
