@@ -42,7 +42,7 @@ fuzz: deps
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz
 	@mkdir -p build-fuzz/crashes
-	@for t in reader types listing codec paths replace; do \
+	@for t in reader types listing codec paths replace newkey record rewrite dds tga text; do \
 	  rm -rf build-fuzz/corpus-$$t && cp -r fuzz/corpus/$$t build-fuzz/corpus-$$t && \
 	  echo "== fuzz_$$t ($(FUZZ_SECONDS) s)" && \
 	  build-fuzz/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 -rss_limit_mb=512 \

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/ArchiveDifferences.h"
 #include "app/EditCommands.h"
 #include "app/Import.h"
 #include "app/OpenClose.h"
@@ -39,6 +40,8 @@ void RunMenuItem(Program& program, const std::string& item) {
         DeleteSelected(program);
     } else if (item == "nimportdir") {
         ImportFolder(program);
+    } else if (item == "nmerge") {
+        MergePatchArchive(program);
     } else if (item == "nproperty") {
         ShowinfoSub(program);
     } else if (item == "nabout") {

@@ -5,6 +5,7 @@
 
 #include "app/TreeUpdate.h"
 #include "core/ArcState.h"
+#include "core/EntryNames.h"
 #include "core/MessageTexts.h"
 #include "core/platform/FileSystem.h"
 #include "edit/CreateArchive.h"
@@ -19,13 +20,13 @@ namespace {
 
 // Long work with the stop control and the window disabled, however it ends
 // (the rewrites of the archive are long work of their own).
-struct LongWork {
+struct StoppableWork {
     IMainWindow& ui;
-    explicit LongWork(IMainWindow& window) : ui(window) {
+    explicit StoppableWork(IMainWindow& window) : ui(window) {
         ui.BeginLongWork();
         ui.SetMainEnabled(false);
     }
-    ~LongWork() {
+    ~StoppableWork() {
         ui.SetMainEnabled(true);
         ui.EndLongWork();
     }
@@ -74,8 +75,47 @@ bool DeleteSelected(Program& program) {
     if (!DeleteEntries(program, keys)) return false;
     RemoveFromTree(program, nodes);
     SelectInTree(program, neighbour);
-    program.ui.SetPanelText(2, "已删除 " + std::to_string(keys.size()) + " 个对象");
+    program.ui.SetPanelText(1, "已删除 " + std::to_string(keys.size()) + " 个对象");
     return true;
+}
+
+RenamePlan PlanRename(const Program& program, NodeId node, const std::string& newText) {
+    RenamePlan plan;
+    const std::string& key = program.tree.Node(node).key;
+    if (IsEntryKey(key)) {
+        // The typed name as a file name: base name and type, by a new archive's rules.
+        std::string refusal;
+        const auto entry = EntryOfFile(newText, program.ExtTypes, ExtTypeIndex(program.ExtTypes), refusal);
+        if (!entry) {
+            plan.refusal = refusal + "：" + newText;
+            return plan;
+        }
+        plan.selectKey = FolderPathOf(FullNameOfKey(key)) + entry->record.ArcFileKey;
+        plan.renames.emplace_back(key, plan.selectKey);
+    } else {
+        if (newText.empty() || newText.find('\\') != std::string::npos) {
+            plan.refusal = "文件夹名称不能为空，也不能含有“\\”：" + newText;
+            return plan;
+        }
+        plan.selectKey = FolderPathOf(key.substr(0, key.size() - 1)) + newText + "\\";
+        for (const std::string& old : EntryKeysBelow(program, node))
+            plan.renames.emplace_back(old, plan.selectKey + old.substr(key.size()));
+    }
+    // Each new name as the rewrite checks it: the whole name, and no entry left
+    // in place under it.
+    std::unordered_set<std::string> renamed;
+    for (const auto& rename : plan.renames) renamed.insert(rename.first);
+    for (const auto& [old, now] : plan.renames) {
+        if (std::string refusal = NewNameRefusal(FullNameOfKey(now)); !refusal.empty()) {
+            plan.refusal = refusal + "：" + FullNameOfKey(now);
+            return plan;
+        }
+        if (renamed.count(now) == 0 && FindEntryByKey(program.arc.ArcEntries, now) != nullptr) {
+            plan.refusal = "档案中已有这个条目：" + now;
+            return plan;
+        }
+    }
+    return plan;
 }
 
 bool RenameSelected(Program& program, const std::string& newText) {
@@ -84,28 +124,13 @@ bool RenameSelected(Program& program, const std::string& newText) {
     const std::string key = program.tree.Node(node).key;
     // The root has no name of its own; the same text again changes nothing.
     if (key == kRootKey || newText == program.tree.Node(node).text) return false;
-    std::vector<std::pair<std::string, std::string>> renames;
-    std::string selectKey;
-    if (IsEntryKey(key)) {
-        // The typed name as a file name: base name and type, by a new archive's rules.
-        std::string refusal;
-        const auto entry = EntryOfFile(newText, program.ExtTypes, ExtTypeIndex(program.ExtTypes), refusal);
-        if (!entry) {
-            program.ui.MsgBox(refusal + "：" + newText, MsgIcon::Warning, kProgramTitle);
-            return false;
-        }
-        selectKey = FolderPathOf(FullNameOfKey(key)) + entry->record.ArcFileKey;
-        renames.emplace_back(key, selectKey);
-    } else {
-        if (newText.empty() || newText.find('\\') != std::string::npos) {
-            program.ui.MsgBox("文件夹名称不能为空，也不能含有“\\”：" + newText, MsgIcon::Warning, kProgramTitle);
-            return false;
-        }
-        const std::string parent = FolderPathOf(key.substr(0, key.size() - 1));
-        selectKey = parent + newText + "\\";
-        for (const std::string& old : EntryKeysBelow(program, node))
-            renames.emplace_back(old, selectKey + old.substr(key.size()));
+    RenamePlan plan = PlanRename(program, node, newText);
+    if (!plan.refusal.empty()) {
+        program.ui.MsgBox(plan.refusal, MsgIcon::Warning, kProgramTitle);
+        return false;
     }
+    const std::vector<std::pair<std::string, std::string>>& renames = plan.renames;
+    const std::string& selectKey = plan.selectKey;
     const std::vector<std::string> expanded = ExpandedKeys(program);
     if (!RenameEntries(program, renames)) return false;
     const bool local = IsEntryKey(key) ? RenameEntryInTree(program, node, selectKey)
@@ -119,6 +144,7 @@ bool RenameSelected(Program& program, const std::string& newText) {
         RebuildTree(program, keep);
     }
     SelectInTree(program, selectKey);
+    program.ui.SetPanelText(1, "已重命名 " + std::to_string(renames.size()) + " 个对象");
     return true;
 }
 
@@ -146,7 +172,7 @@ bool AddFilesToNode(Program& program, NodeId target, const std::vector<std::stri
     if (!AddEntries(program, additions)) return false;
     if (!AddLastEntriesToTree(program, additions.size())) RebuildTree(program, expanded);
     SelectInTree(program, program.arc.ArcEntries.back().ArcFileKey);
-    program.ui.SetPanelText(2, "已添加 " + std::to_string(additions.size()) + " 个对象");
+    program.ui.SetPanelText(1, "已添加 " + std::to_string(additions.size()) + " 个对象");
     return true;
 }
 
@@ -166,7 +192,7 @@ bool UndoLastChange(Program& program) {
 bool CreateArchiveFromFolder(Program& program, const std::string& folder, const std::string& archivePath) {
     CreatePlan plan;
     {
-        LongWork work(program.ui);
+        StoppableWork work(program.ui);
         if (!PlanCreate(program, folder, plan) || !WriteNewArchive(program, plan, archivePath)) return false;
     }
     if (!plan.skipped.empty()) {

@@ -4,6 +4,7 @@
 // user can stop; the tree then changes where the edit changed it (expanded
 // folders stay expanded), the selection on a neighbour or the renamed node.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "state/Program.h"
@@ -16,6 +17,16 @@ std::vector<std::string> EntryKeysBelow(const Program& program, NodeId node);
 
 // 删除: asks "删除 N 个对象？" and deletes the selected node's entries.
 bool DeleteSelected(Program& program);
+
+// What renaming node to newText asks for: (old key, new key) of every entry it
+// renames and the key to select afterwards, or why it is refused, checked as
+// the rewrite will check it (so the name can be corrected before anything runs).
+struct RenamePlan {
+    std::vector<std::pair<std::string, std::string>> renames;
+    std::string selectKey;
+    std::string refusal;  // "" when the rename can go ahead
+};
+RenamePlan PlanRename(const Program& program, NodeId node, const std::string& newText);
 
 // 重命名: newText is what the user typed over the node's text (the same text
 // changes nothing). An entry node

@@ -7,6 +7,7 @@
 #include "core/MessageTexts.h"
 #include "core/platform/FileIdentity.h"
 #include "core/platform/FileSystem.h"
+#include "core/platform/Temporaries.h"
 #include "core/platform/VbError.h"
 #include "replace/UndoCopy.h"
 #include "tree/TreeBuilder.h"
@@ -101,10 +102,11 @@ private:
 };
 
 void ShowOpenFailure(Program& program, int number, const std::string& description) {
+    const std::string& path = program.arc.OpenArcPath;
     if (number == vberr::PermissionDenied) {
-        program.ui.MsgBox(FileInUseText(program.arc.OpenArcPath), MsgIcon::Stop, kProgramTitle);
+        program.ui.MsgBox(AccessRefusedText(path, description), MsgIcon::Stop, kProgramTitle);
     } else {
-        program.ui.MsgBox(UnknownErrorText(number, description), MsgIcon::Information, kUnknownErrorTitle);
+        program.ui.MsgBox(UnknownErrorText(number, description, path), MsgIcon::Information, kUnknownErrorTitle);
     }
 }
 
@@ -207,11 +209,14 @@ void LoadArcFile(Program& program) {
 
     switch (result.status) {
         case ArcReadResult::Status::Ok:
+            // The window keeps a previous version beside the archive while it is
+            // open; one that a killed run left (held by no one) goes now.
+            if (program.undo.kept) RemoveStaleTemporariesBeside(ResolvedPath(arc.OpenArcPath));
             ShowOpenedState(program, receiver.Root());
             return;
         case ArcReadResult::Status::WrongMagic:
             CloseArchiveFile(program);  // no lock while the message shows
-            ui.MsgBox(kWrongTypeText, MsgIcon::Warning, kWrongTypeTitle);
+            ui.MsgBox(WrongTypeText(arc.OpenArcPath), MsgIcon::Warning, kWrongTypeTitle);
             ShowFailedOpen(program);
             return;
         case ArcReadResult::Status::Failed:

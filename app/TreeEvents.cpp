@@ -41,12 +41,13 @@ void TreeMouseUp(Program& program, int button, int shift, NodeId nodeUnderPointe
         return;
     }
     // A right click never changes the selection: the menu belongs to the
-    // selected entry node only, and only when the click lands on it.
+    // selected entry or folder node only (not the root), and only when the
+    // click lands on it.
     const NodeId selected = program.ui.TreeSelected();
     if (nodeUnderPointer != selected || !IsNode(program, selected)) {
         return;
     }
-    if (!IsEntryKey(program.tree.Node(selected).key)) {
+    if (program.tree.Node(selected).key == kRootKey) {
         return;
     }
     const RunningCommand running(program);

@@ -1,12 +1,17 @@
 #pragma once
 // Large archives of stored entries for the whole-process benchmarks: the
 // directory by the test builder, the data random words written block by block.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "bench/ChildProcess.h"
 #include "support/ArcBuilder.h"
 
 namespace tessarin::bench {
@@ -40,6 +45,22 @@ inline void WriteStoredArchive(const std::string& path, int count, std::int64_t 
     for (std::int64_t written = 0; written < count * entrySize; written += RandomBlocks::kBytes)
         std::fwrite(random.Next(), 1, RandomBlocks::kBytes, out);
     std::fclose(out);
+}
+
+// The floor of any rewrite of an archive that keeps it whole through a crash:
+// cp of the archive to a new file, an fsync of the copy and a rename over the
+// original, which frees the old file's blocks as every rewrite does. The
+// archive keeps its bytes. Milliseconds.
+inline double AtomicRewriteMs(const std::string& archive) {
+    const std::string copy = archive + ".copy";
+    const auto start = std::chrono::steady_clock::now();
+    const bool copied = RunChild({"cp", archive, copy}).succeeded;
+    const int fd = ::open(copy.c_str(), O_RDONLY);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    if (fd >= 0) ::close(fd);
+    const bool renamed = std::rename(copy.c_str(), archive.c_str()) == 0;
+    if (!copied || !synced || !renamed) std::printf("warning: the atomic rewrite of the copy failed\n");
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 inline double Median(std::vector<double> v) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/ChildProcess.h"
+#include "bench/XorShift.h"
 #include "core/platform/FileSystem.h"
 #include "support/ArcBuilder.h"
 
@@ -26,12 +27,7 @@ namespace {
 using namespace tessarin::testing;
 namespace fs = std::filesystem;
 
-std::uint64_t Next(std::uint64_t& s) {
-    s ^= s << 13;
-    s ^= s >> 7;
-    s ^= s << 17;
-    return s;
-}
+using tessarin::bench::Next;
 
 // Plain bytes of file i: words and lines, small binary records, or random, by turns.
 std::string MakePlain(int i, std::size_t size) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "core/MessageTable.h"
 #include "core/MessageTexts.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
@@ -20,7 +21,7 @@ int FinishOutput(int code) {
     // The error flag stays set from any earlier write that failed.
     const bool failed = std::fflush(stdout) != 0 || std::ferror(stdout) != 0 || std::cout.fail();
     if (!failed) return code;
-    PrintError("无法写出标准输出，输出不完整。");
+    PrintError(Text(Msg::StdoutIncomplete));
     return 1;
 }
 
@@ -28,12 +29,12 @@ bool LoadTypeTable(const std::string& typesFile, ExtTypeTable& table) {
     const bool explicitFile = !typesFile.empty();
     const std::string path = explicitFile ? NativeToText(typesFile) : DefaultExtTypesPath();
     if (explicitFile && !FileExists(path)) {
-        PrintError("类型文件不存在: " + path);
+        PrintError(Say(Msg::TypesMissing, {path}));
         return false;
     }
     const ExtTypeLoadReport report = LoadExtTypes(table, path);
     for (int line : report.skippedLines)
-        PrintError(path + ": 第 " + std::to_string(line) + " 行没有 \":\"，已跳过。");
+        PrintError(Say(Msg::TypesLineSkipped, {path, std::to_string(line)}));
     if (!report.error.empty()) {
         PrintError(report.error);
         return !explicitFile;

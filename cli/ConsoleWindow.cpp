@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/Console.h"
+#include "core/MessageTable.h"
 #include "core/MessageTexts.h"
 #include "core/platform/Terminal.h"
 #include "app/OpenClose.h"
@@ -14,7 +15,14 @@ namespace tessarin::cli {
 namespace {
 
 constexpr int kLongWorkBar = 2;
-bool progressShown = true;
+bool quietRun = false;
+
+// The texts a finished command shows, which --quiet leaves out.
+bool IsSuccessMessage(const std::string& text) {
+    for (Msg done : {Msg::SharedReplaceDone, Msg::SharedExportDone, Msg::SharedExportAllDone})
+        if (text == MessageTable()[static_cast<int>(done)].chinese) return true;
+    return false;
+}
 
 double SecondsNow() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -22,10 +30,11 @@ double SecondsNow() {
 
 }  // namespace
 
-void ConsoleWindow::SetProgressShown(bool shown) { progressShown = shown; }
+void ConsoleWindow::SetQuiet(bool quiet) { quietRun = quiet; }
+bool ConsoleWindow::Quiet() { return quietRun; }
 
 ConsoleWindow::ConsoleWindow() {
-    if (!progressShown || !StandardErrorIsTerminal()) return;
+    if (quietRun || !StandardErrorIsTerminal()) return;
     progress_ = std::make_unique<TerminalProgress>(
         [](const std::string& text) { WriteText(stderr, text); },
         SecondsNow,
@@ -51,10 +60,14 @@ void ConsoleWindow::SetProgressValue(int bar, int value) {
     if (progress_ && bar == kLongWorkBar) progress_->Update(value);
 }
 
+void ConsoleWindow::SetWorkItems(std::size_t done, std::size_t total) {
+    if (progress_) progress_->SetEntries(done, total);
+}
+
 bool ConsoleWindow::SelectEntry(const EntryTree& tree, const std::string& key) {
     const NodeId node = tree.Find(key);
     if (node == kNoNode || !IsEntryKey(key)) {
-        MsgBox("档案中没有这个条目，KEY：" + key, MsgIcon::Stop, kProgramTitle);
+        MsgBox(Say(Msg::NoSuchEntry, {key}), MsgIcon::Stop, kProgramTitle);
         return false;
     }
     selected_ = node;
@@ -63,9 +76,10 @@ bool ConsoleWindow::SelectEntry(const EntryTree& tree, const std::string& key) {
 
 void ConsoleWindow::MsgBox(const std::string& text, MsgIcon icon, const std::string& title) {
     HeadlessWindow::MsgBox(text, icon, title);
+    if (quietRun && IsSuccessMessage(text)) return;
     if (progress_) progress_->Clear();
     // Texts may begin or end with line breaks meant for a dialog's layout.
-    std::string shown = WithNewlines(text);
+    std::string shown = WithNewlines(Translated(text));
     const auto first = shown.find_first_not_of('\n');
     const auto last = shown.find_last_not_of('\n');
     shown = first == std::string::npos ? std::string() : shown.substr(first, last - first + 1);
@@ -74,7 +88,7 @@ void ConsoleWindow::MsgBox(const std::string& text, MsgIcon icon, const std::str
 
 bool OpenArchive(Program& program, ConsoleWindow& window, const std::string& path) {
     if (path.empty()) {
-        window.MsgBox("未指定档案文件。", MsgIcon::Stop, kProgramTitle);
+        window.MsgBox(Text(Msg::NoArchiveGiven), MsgIcon::Stop, kProgramTitle);
         return false;
     }
     window.openAnswers.push_back(path);

@@ -15,12 +15,15 @@ namespace tessarin::cli {
 //
 // The long work's progress bar (bar 2, which every long command drives) is
 // drawn on stderr while stderr is a terminal, unless switched off (--quiet).
+// Message boxes are printed in the process's language.
 class ConsoleWindow : public HeadlessWindow {
 public:
     ConsoleWindow();
 
-    // For every console window made afterwards: draw progress on a terminal or not.
-    static void SetProgressShown(bool shown);
+    // For every console window made afterwards: quiet draws no progress and
+    // prints no success message (failures are always printed).
+    static void SetQuiet(bool quiet);
+    static bool Quiet();
 
     // Selects the entry node with this key; false (after a message) when the
     // archive has no such entry.
@@ -32,6 +35,7 @@ public:
     void SetProgressVisible(int bar, bool visible) override;
     void SetProgressMax(int bar, int value) override;
     void SetProgressValue(int bar, int value) override;
+    void SetWorkItems(std::size_t done, std::size_t total) override;
 
 private:
     std::unique_ptr<TerminalProgress> progress_;  // null: nothing is drawn

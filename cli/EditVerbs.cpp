@@ -8,6 +8,9 @@
 
 #include "cli/Console.h"
 #include "cli/ConsoleWindow.h"
+#include "cli/StdinSource.h"
+#include "cli/Usage.h"
+#include "core/MessageTable.h"
 #include "core/MessageTexts.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/VbError.h"
@@ -19,16 +22,13 @@ namespace tessarin::cli {
 
 namespace {
 
-constexpr const char* kTypesHelp = "Type table (default: ExtType.Dll beside the program)";
-constexpr const char* kKeyHelp = "Entry key (full name, '.', type code)";
-
 int RunCreate(const std::string& archive, const std::string& folder, const std::string& typesFile) {
     ConsoleWindow window;
     Program program(window);
     if (!LoadTypeTable(typesFile, program.ExtTypes)) return 1;
     CreatePlan plan;
     if (!PlanCreate(program, NativeToText(folder), plan)) return 1;
-    for (const std::string& file : plan.skipped) PrintError("不是普通文件，已跳过：" + file);
+    for (const std::string& file : plan.skipped) PrintError(Say(Msg::NotRegularSkipped, {file}));
     return WriteNewArchive(program, plan, NativeToText(archive)) ? 0 : 1;
 }
 
@@ -54,7 +54,7 @@ public:
 bool CatEntry(Program& program, const std::string& key, bool raw) {
     const ARCFileCls* entry = FindEntryByKey(program.arc.ArcEntries, key);
     if (entry == nullptr) {
-        program.ui.MsgBox("档案中没有这个条目，KEY：" + key, MsgIcon::Stop, kProgramTitle);
+        program.ui.MsgBox(Say(Msg::NoSuchEntry, {key}), MsgIcon::Stop, kProgramTitle);
         return false;
     }
     BinaryFile& archive = program.files.Get(program.arc.ArcFileNum);
@@ -77,50 +77,51 @@ bool CatEntry(Program& program, const std::string& key, bool raw) {
                           kProgramTitle);
         return false;
     } catch (const VbError& error) {
-        program.ui.MsgBox("无法写到标准输出：" + error.description(), MsgIcon::Stop, kProgramTitle);
+        program.ui.MsgBox(Say(Msg::StdoutWriteFailed, {CauseText(error.number(), error.description())}), MsgIcon::Stop,
+                          kProgramTitle);
         return false;
     }
     return std::fflush(stdout) == 0;
 }
 
 // A verb whose first argument is the archive it works on.
-CLI::App* AddArchiveVerb(CLI::App& app, const char* name, const char* help, std::string& archive,
-                         const char* archiveHelp = "Archive to rewrite") {
-    CLI::App* verb = app.add_subcommand(name, help);
-    verb->add_option("ARCHIVE", archive, archiveHelp)->required();
+CLI::App* AddArchiveVerb(CLI::App& app, const char* name, Msg help, std::string& archive,
+                         Msg archiveHelp = Msg::HelpArchiveRewrite) {
+    CLI::App* verb = AddVerb(app, name, Text(help));
+    verb->add_option("ARCHIVE", archive, Text(archiveHelp))->required();
     return verb;
 }
 
 }  // namespace
 
 EditVerbs::EditVerbs(CLI::App& app) {
-    createCmd_ = AddArchiveVerb(app, "create", "Build a new archive from a folder laid out as an inflated export",
-                                create_.archive, "Archive to write (must not exist)");
-    createCmd_->add_option("FOLDER", create_.folder, "Folder whose files become the entries")->required();
-    createCmd_->add_option("--types", create_.typesFile, kTypesHelp);
+    createCmd_ = AddArchiveVerb(app, "create", Msg::VerbCreate, create_.archive, Msg::HelpArchiveNew);
+    createCmd_->add_option("FOLDER", create_.folder, Text(Msg::HelpCreateFolder))->required();
+    createCmd_->add_option("--types", create_.typesFile, Text(Msg::HelpTypes));
 
-    addCmd_ = AddArchiveVerb(app, "add", "Add one entry, last in the directory", add_.archive);
-    addCmd_->add_option("KEY", add_.key, kKeyHelp)->required();
-    addCmd_->add_option("SOURCE", add_.source, "File whose bytes become the entry's data")->required();
+    addCmd_ = AddArchiveVerb(app, "add", Msg::VerbAdd, add_.archive);
+    addCmd_->add_option("KEY", add_.key, Text(Msg::HelpKey))->required();
+    addCmd_->add_option("SOURCE", add_.source, Text(Msg::HelpSource))->required();
 
-    deleteCmd_ = AddArchiveVerb(app, "delete", "Remove entries", delete_.archive);
-    deleteCmd_->add_option("KEY", delete_.keys, kKeyHelp)->required();
+    deleteCmd_ = AddArchiveVerb(app, "delete", Msg::VerbDelete, delete_.archive);
+    deleteCmd_->add_option("KEY", delete_.keys, Text(Msg::HelpKeys))->required();
 
-    renameCmd_ = AddArchiveVerb(app, "rename", "Give an entry another name and type code", rename_.archive);
-    renameCmd_->add_option("KEY", rename_.key, kKeyHelp)->required();
-    renameCmd_->add_option("NEWKEY", rename_.newKey, "The new key")->required();
+    renameCmd_ = AddArchiveVerb(app, "rename", Msg::VerbRename, rename_.archive);
+    renameCmd_->add_option("KEY", rename_.key, Text(Msg::HelpKey))->required();
+    renameCmd_->add_option("NEWKEY", rename_.newKey, Text(Msg::HelpNewKey))->required();
 
-    catCmd_ = AddArchiveVerb(app, "cat", "Write one entry's data to standard output", cat_.archive, "Archive to read");
-    catCmd_->add_option("KEY", cat_.key, kKeyHelp)->required();
-    catCmd_->add_flag("--raw", cat_.raw, "The stored data, not inflated");
+    catCmd_ = AddArchiveVerb(app, "cat", Msg::VerbCat, cat_.archive, Msg::HelpArchiveRead);
+    catCmd_->add_option("KEY", cat_.key, Text(Msg::HelpKey))->required();
+    catCmd_->add_flag("--raw", cat_.raw, Text(Msg::HelpRawCat));
 }
 
 int EditVerbs::Run() const {
     if (*createCmd_) return RunCreate(create_.archive, create_.folder, create_.typesFile);
-    if (*addCmd_)
-        return OnArchive(add_.archive, [&](Program& p) {
-            return AddEntry(p, NativeToText(add_.key), NativeToText(add_.source));
-        });
+    if (*addCmd_) {
+        const StdinSource source(NativeToText(add_.source));
+        if (!source.Ready()) return 1;
+        return OnArchive(add_.archive, [&](Program& p) { return AddEntry(p, NativeToText(add_.key), source.Path()); });
+    }
     if (*deleteCmd_)
         return OnArchive(delete_.archive, [&](Program& p) {
             std::vector<std::string> keys;

@@ -6,6 +6,8 @@
 #include "cli/Console.h"
 #include "cli/ConsoleWindow.h"
 #include "cli/Verbs.h"
+#include "core/MessageTable.h"
+#include "core/MessageTexts.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
@@ -15,17 +17,35 @@ namespace tessarin::cli {
 
 namespace {
 
-// DEST as the folder picker would give it: absolute, and there.
-bool PrepareDestination(const std::string& dest, std::string& folder) {
+#ifdef _WIN32
+// The Windows file layer does not make an export's hidden folder yet: a new
+// DEST is made first and written as any chosen folder is.
+constexpr bool kExportMakesHiddenFolder = false;
+#else
+constexpr bool kExportMakesHiddenFolder = true;
+#endif
+
+// DEST as the folder picker would give it: absolute, and there. For an
+// export of every entry a DEST that is not there yet is left to the export,
+// which makes it itself (fresh): only the folders above it are made.
+bool PrepareDestination(const std::string& dest, bool allEntries, std::string& folder, bool& fresh) {
     std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(NativePath(NativeToText(dest)), ec);
+    std::filesystem::path absolute = std::filesystem::absolute(NativePath(NativeToText(dest)), ec);
+    if (!ec && !absolute.has_filename()) absolute = absolute.parent_path();  // "out/" is "out"
     folder = ec ? NativeToText(dest) : PathText(absolute);
+    fresh = false;
     try {
-        if (!DirectoryExists(folder)) CreateDirectories(folder);
+        if (DirectoryExists(folder)) return true;
+        const std::string parent = PathText(absolute.parent_path());
+        std::error_code statError;
+        const bool somethingThere = std::filesystem::exists(std::filesystem::symlink_status(absolute, statError));
+        fresh = kExportMakesHiddenFolder && allEntries && !ec && !somethingThere && absolute.has_parent_path() &&
+                absolute.parent_path() != absolute;
+        if (!fresh) CreateDirectories(folder);  // a file in the way says so here
+        else if (!DirectoryExists(parent)) CreateDirectories(parent);
         return true;
     } catch (const VbError& error) {
-        PrintError("无法创建目标文件夹：\n" + folder + "\n\n错误编号:" + std::to_string(error.number()) +
-                   "\n错误信息:" + error.description());
+        PrintError(FileFailureText(Text(Msg::CreateDestLead), folder, error));
         return false;
     }
 }
@@ -37,10 +57,13 @@ int RunExtract(const ExtractOptions& options) {
     Program program(window);
     if (!LoadTypeTable(options.typesFile, program.ExtTypes)) return 1;
     window.check1 = options.raw ? 1 : 0;
-    if (!PrepareDestination(options.dest, window.folderAnswer)) return 1;
+    bool fresh = false;
+    if (!PrepareDestination(options.dest, options.keys.empty(), window.folderAnswer, fresh)) return 1;
     if (!OpenArchive(program, window, NativeToText(options.archive))) return 1;
 
-    if (options.keys.empty()) return ExportAllEntries(program) ? 0 : 1;
+    if (options.keys.empty()) {
+        return (fresh ? ExportAllEntriesIntoNewFolder(program, window.folderAnswer) : ExportAllEntries(program)) ? 0 : 1;
+    }
 
     // Each file of DEST (as its file system tells names apart) -> the key written there.
     std::unordered_map<std::string, std::string> written;

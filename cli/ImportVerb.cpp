@@ -8,6 +8,7 @@
 #include "cli/Console.h"
 #include "cli/ConsoleWindow.h"
 #include "cli/Verbs.h"
+#include "core/MessageTable.h"
 #include "core/platform/Terminal.h"
 #include "core/platform/Cp936.h"
 #include "edit/ImportAdditions.h"
@@ -27,7 +28,7 @@ int RunImport(const ImportOptions& options) {
     if (options.add && !PlanImportAdditions(program, plan)) return 1;
     const std::unordered_set<std::string> added(plan.strays.begin(), options.add ? plan.strays.end() : plan.strays.begin());
     for (const std::string& file : plan.unmatched)
-        if (added.count(file) == 0) PrintError("没有对应的对象，已跳过：" + file);
+        if (added.count(file) == 0) PrintError(Say(Msg::NoMatchSkipped, {file}));
     // A dry run refuses whatever the real run would refuse before writing.
     if (options.dryRun ? !CheckImportCanBeApplied(program, plan) : !ApplyImport(program, plan)) return 1;
 

@@ -14,7 +14,7 @@ int RunList(const ListOptions& options) {
     if (!LoadTypeTable(options.typesFile, types)) return 1;
 
     OutputBuffer out(stdout);
-    const ListingResult result = WriteListing(NativeToText(options.archive), types, options.json, out);
+    const ListingResult result = WriteListing(NativeToText(options.archive), types, options.json, out, options.keys);
     if (!result.ok) {
         PrintError(result.failure.message);
         return 1;

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "core/MessageTable.h"
 #include "core/MessageTexts.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/Terminal.h"
@@ -44,17 +45,17 @@ constexpr const char* kReplacement = "\xEF\xBF\xBD";
 
 // The failure message the window shows for a failed open.
 ListingFailure FailureOf(const ArcReadResult& result, const std::string& path) {
-    if (result.status == ArcReadResult::Status::WrongMagic) return {0, kWrongTypeText};
-    if (result.errorNumber == 70) return {70, FileInUseText(path)};
-    return {result.errorNumber, UnknownErrorText(result.errorNumber, result.errorDescription)};
+    if (result.status == ArcReadResult::Status::WrongMagic) return {0, WrongTypeText(path)};
+    if (result.errorNumber == vberr::PermissionDenied) return {70, AccessRefusedText(path, result.errorDescription)};
+    return {result.errorNumber, UnknownErrorText(result.errorNumber, result.errorDescription, path)};
 }
 
 // Writes each record as it is read, then forgets it: the listing never holds
 // more than one record.
 class ListingWriter : public ArcReadReceiver {
 public:
-    ListingWriter(const std::string& path, bool json, OutputBuffer& out, ArcEntryList& entries)
-        : path_(path), json_(json), out_(out), entries_(entries) {}
+    ListingWriter(const std::string& path, bool json, bool keysOnly, OutputBuffer& out, ArcEntryList& entries)
+        : path_(path), json_(json), keysOnly_(keysOnly), out_(out), entries_(entries) {}
 
     void CountRead(std::int16_t count) override { count_ = count; }
     void VersionRead(std::int16_t version) override { version_ = version; }
@@ -84,6 +85,10 @@ public:
             AppendHexBytes(o, record.rawName);
             o += "\"\n    }";
             out_.MaybeFlush();
+        } else if (keysOnly_) {
+            // The key as the other verbs take it, bytes outside the code page as they lie.
+            lines_ += TextToNative(e.ArcFileKey);
+            lines_ += '\n';
         } else {
             // Bytes outside the code page go to the terminal as they lie in the archive.
             lines_ += TextToNative(e.ArcFileKey);
@@ -117,14 +122,12 @@ public:
             }
             o += "\n}\n";
         } else {
-            if (listing.ok) {
+            if (listing.ok && !keysOnly_) {
                 o += "ARC File: ";
                 o += TextToNative(path_);
                 o += "\nARC Version: ";
                 AppendNumber(o, result.version);
-                o += "\n发现 ";
-                AppendNumber(o, result.count);
-                o += " 个对象\n";
+                o += "\n" + Say(Msg::ListCount, {std::to_string(result.count)}) + "\n";
             }
             o += lines_;
         }
@@ -135,7 +138,7 @@ public:
 private:
     void WriteJsonHead(std::int16_t version, std::int16_t count) {
         std::string& o = out_.Text();
-        o += "{\n  \"path\": ";
+        o += "{\n  \"format\": 1,\n  \"path\": ";
         AppendJsonString(o, path_);
         o += ",\n  \"version\": ";
         AppendNumber(o, version);
@@ -147,6 +150,7 @@ private:
 
     const std::string& path_;
     bool json_;
+    bool keysOnly_;
     OutputBuffer& out_;
     ArcEntryList& entries_;
     std::string lines_;  // plain entry lines wait for the header, written once the read has ended
@@ -229,9 +233,10 @@ void OutputBuffer::Flush() {
     text_.clear();
 }
 
-ListingResult WriteListing(const std::string& path, const ExtTypeTable& types, bool json, OutputBuffer& out) {
+ListingResult WriteListing(const std::string& path, const ExtTypeTable& types, bool json, OutputBuffer& out,
+                           bool keysOnly) {
     ArcEntryList entries;
-    ListingWriter writer(path, json, out, entries);
+    ListingWriter writer(path, json, keysOnly, out, entries);
     return writer.Finish(ReadArcFile(path, types, entries, writer));
 }
 

@@ -46,12 +46,14 @@ struct ListingFailure {
 
 // Reads the archive at path (program text) and writes its listing as it goes:
 // the JSON document (streamed to out), or, in plain form, the header lines
-// (only when the whole directory was read) and one line per entry. Returns the
-// failure, if any; the caller reports it.
+// (only when the whole directory was read) and one line per entry; with
+// keysOnly, each entry's key on a line of its own and nothing else. Returns
+// the failure, if any; the caller reports it.
 struct ListingResult {
     bool ok = true;
     ListingFailure failure;
 };
-ListingResult WriteListing(const std::string& path, const ExtTypeTable& types, bool json, OutputBuffer& out);
+ListingResult WriteListing(const std::string& path, const ExtTypeTable& types, bool json, OutputBuffer& out,
+                           bool keysOnly = false);
 
 }  // namespace tessarin::cli

@@ -1,7 +1,9 @@
 // tessarin-cli replace: the replace command on the entry KEY, with SOURCE as the
 // file the user picks.
 #include "cli/ConsoleWindow.h"
+#include "cli/StdinSource.h"
 #include "cli/Verbs.h"
+#include "core/MessageTable.h"
 #include "core/platform/Cp936.h"
 #include "replace/Replace.h"
 
@@ -13,13 +15,15 @@ int RunReplace(const ReplaceOptions& options) {
     // The type table only names the entry in the picker's title; a missing one is no failure.
     LoadExtTypes(program.ExtTypes);
     if (options.source.empty()) {
-        window.MsgBox("未指定替换文件。", MsgIcon::Stop, kProgramTitle);
+        window.MsgBox(Text(Msg::NoSourceGiven), MsgIcon::Stop, kProgramTitle);
         return 1;
     }
     if (!OpenArchive(program, window, NativeToText(options.archive))) return 1;
     if (!window.SelectEntry(program.tree, NativeToText(options.key))) return 1;
 
-    window.openAnswers.push_back(NativeToText(options.source));
+    const StdinSource source(NativeToText(options.source));
+    if (!source.Ready()) return 1;
+    window.openAnswers.push_back(source.Path());
     return ReaplceFile(program, window.Handle()) ? 0 : 1;
 }
 

@@ -9,6 +9,7 @@ struct ListOptions {
     std::string archive;
     std::string typesFile;  // "" -> ExtType.Dll beside the executable
     bool json = false;
+    bool keys = false;  // one KEY a line, nothing else
 };
 int RunList(const ListOptions& options);
 

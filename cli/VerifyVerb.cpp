@@ -6,9 +6,11 @@
 #include "cli/Console.h"
 #include "cli/ConsoleWindow.h"
 #include "cli/Verbs.h"
+#include "core/MessageTable.h"
 #include "core/platform/Cp936.h"
 #include "core/platform/VbError.h"
 #include "extract/Verify.h"
+#include "state/LongWork.h"
 
 namespace tessarin::cli {
 
@@ -19,23 +21,21 @@ int RunVerify(const VerifyOptions& options) {
     if (!OpenArchive(program, window, NativeToText(options.archive))) return 1;
 
     const ArcEntryList& entries = program.arc.ArcEntries;
-    // The long-work bar, as the window's check drives it (drawn on a terminal).
-    constexpr int kBar = 2;
-    window.SetProgressVisible(kBar, true);
-    window.SetProgressMin(kBar, 0);
-    window.SetProgressMax(kBar, static_cast<int>(entries.size()));
-    window.SetProgressValue(kBar, 0);
-    const ArchiveCheck check =
-        CheckArchive(program.files.Get(program.arc.ArcFileNum), entries, [&](std::size_t checked) {
-            window.SetProgressValue(kBar, static_cast<int>(checked));
+    // Long work as the window's check runs it: bar 2 follows the bytes (drawn on a terminal).
+    ArchiveCheck check;
+    {
+        LongWork work(program, "正在检查", CheckedBytes(entries));
+        check = CheckArchive(program.files.Get(program.arc.ArcFileNum), entries, [&](std::size_t checked) {
+            work.Advance(checked);
             return true;
         });
-    window.SetProgressVisible(kBar, false);
+    }
     for (const ArchiveProblem& problem : check.problems) std::cout << problem.Text() << '\n';
-    if (check.problems.empty())
-        std::cout << "共 " << entries.size() << " 个条目，未发现问题。" << std::endl;
-    else
-        std::cout << "共 " << entries.size() << " 个条目，发现 " << check.problems.size() << " 处问题。" << std::endl;
+    const std::string count = std::to_string(entries.size());
+    if (!check.problems.empty())
+        std::cout << Say(Msg::VerifyProblems, {count, std::to_string(check.problems.size())}) << std::endl;
+    else if (!ConsoleWindow::Quiet())
+        std::cout << Say(Msg::VerifyClean, {count}) << std::endl;
     return check.problems.empty() ? 0 : 1;
 }
 

@@ -6,8 +6,12 @@
 #include "cli/Console.h"
 #include "cli/ConsoleStreams.h"
 #include "cli/ConsoleWindow.h"
+#include "cli/DiffVerbs.h"
 #include "cli/EditVerbs.h"
+#include "cli/Usage.h"
 #include "cli/Verbs.h"
+#include "core/MessageTable.h"
+#include "core/MessageTexts.h"
 #include "core/Version.h"
 #include "core/platform/FileSystem.h"
 
@@ -15,72 +19,83 @@ namespace {
 
 int RunVerb(int argc, char** argv) {
     tessarin::PreparePlatform();
+    using namespace tessarin;
     using namespace tessarin::cli;
-    CLI::App app{"Tessarin command-line companion for ARC archives"};
+    // Messages, help and progress in the language of the locale; the texts the
+    // shared commands show name the file and the cause.
+    SetMessageLanguage(LanguageFromEnvironment());
+    UseCompanionMessages();
+
+    CLI::App app{Text(Msg::HelpProgram), kProgramName};
+    LocalizeHelp(app);
     app.require_subcommand(1);
     // Global options, also accepted after the verb.
     app.fallthrough();
-    app.set_version_flag("--version", std::string("tessarin-cli ") + tessarin::kVersionText);
+    app.set_version_flag("--version", std::string(kProgramName) + " " + kVersionText, Text(Msg::HelpVersion));
     bool quiet = false;
-    app.add_flag("-q,--quiet", quiet, "Show no progress on the terminal");
+    app.add_flag("-q,--quiet", quiet, Text(Msg::HelpQuiet));
 #ifdef _WIN32
     app.footer("Text goes to a console as UTF-16, so it reads right whatever the code page;\n"
                "redirected to a file or a pipe, it is written as UTF-8.");
 #endif
 
     ListOptions list;
-    auto* listCmd = app.add_subcommand("list", "List the entries of an archive");
-    listCmd->add_option("ARCHIVE", list.archive, "Archive to read")->required();
-    listCmd->add_option("--types", list.typesFile, "Type table (default: ExtType.Dll beside the program)");
-    listCmd->add_flag("--json", list.json, "Print one JSON object");
+    auto* listCmd = AddVerb(app, "list", Text(Msg::VerbList));
+    listCmd->add_option("ARCHIVE", list.archive, Text(Msg::HelpArchiveRead))->required();
+    listCmd->add_option("--types", list.typesFile, Text(Msg::HelpTypes));
+    auto* json = listCmd->add_flag("--json", list.json, Text(Msg::HelpJson));
+    listCmd->add_flag("--keys", list.keys, Text(Msg::HelpListKeys))->excludes(json);
 
     ExtractOptions extract;
-    auto* extractCmd = app.add_subcommand("extract", "Export entries (all of them when no KEY is given)");
-    extractCmd->add_option("ARCHIVE", extract.archive, "Archive to read")->required();
-    extractCmd->add_option("DEST", extract.dest, "Folder to write into")->required();
-    extractCmd->add_option("KEY", extract.keys, "Entry keys (full name, '.', type code)");
-    extractCmd->add_flag("--raw", extract.raw, "Save the stored data without inflating it");
-    extractCmd->add_option("--types", extract.typesFile, "Type table (default: ExtType.Dll beside the program)");
+    auto* extractCmd = AddVerb(app, "extract", Text(Msg::VerbExtract));
+    extractCmd->add_option("ARCHIVE", extract.archive, Text(Msg::HelpArchiveRead))->required();
+    extractCmd->add_option("DEST", extract.dest, Text(Msg::HelpDest))->required();
+    extractCmd->add_option("KEY", extract.keys, Text(Msg::HelpKeys));
+    extractCmd->add_flag("--raw", extract.raw, Text(Msg::HelpRaw));
+    extractCmd->add_option("--types", extract.typesFile, Text(Msg::HelpTypes));
 
     ReplaceOptions replace;
-    auto* replaceCmd = app.add_subcommand("replace", "Replace an entry's data with a file");
-    replaceCmd->add_option("ARCHIVE", replace.archive, "Archive to rewrite")->required();
-    replaceCmd->add_option("KEY", replace.key, "Entry key (full name, '.', type code)")->required();
-    replaceCmd->add_option("SOURCE", replace.source, "File whose bytes become the entry's data")->required();
+    auto* replaceCmd = AddVerb(app, "replace", Text(Msg::VerbReplace));
+    replaceCmd->add_option("ARCHIVE", replace.archive, Text(Msg::HelpArchiveRewrite))->required();
+    replaceCmd->add_option("KEY", replace.key, Text(Msg::HelpKey))->required();
+    replaceCmd->add_option("SOURCE", replace.source, Text(Msg::HelpSource))->required();
 
     ImportOptions import;
-    auto* importCmd = app.add_subcommand("import", "Put the files of an exported folder back, in one rewrite");
-    importCmd->add_option("ARCHIVE", import.archive, "Archive to rewrite")->required();
-    importCmd->add_option("FOLDER", import.folder, "Folder laid out as an inflated export writes it")->required();
-    importCmd->add_option("--types", import.typesFile, "Type table (default: ExtType.Dll beside the program)");
-    importCmd->add_flag("--dry-run", import.dryRun, "Only print what would be replaced");
-    importCmd->add_flag("--check-all", import.checkAll, "Compare every file by content, ignoring the export record");
-    importCmd->add_flag("--add", import.add, "Add the files that match no entry as new entries");
+    auto* importCmd = AddVerb(app, "import", Text(Msg::VerbImport));
+    importCmd->add_option("ARCHIVE", import.archive, Text(Msg::HelpArchiveRewrite))->required();
+    importCmd->add_option("FOLDER", import.folder, Text(Msg::HelpImportFolder))->required();
+    importCmd->add_option("--types", import.typesFile, Text(Msg::HelpTypes));
+    importCmd->add_flag("--dry-run", import.dryRun, Text(Msg::HelpDryRun));
+    importCmd->add_flag("--check-all", import.checkAll, Text(Msg::HelpCheckAll));
+    importCmd->add_flag("--add", import.add, Text(Msg::HelpAdd));
 
     EditVerbs edit(app);
+    DiffVerbs diff(app);
 
     VerifyOptions verify;
-    auto* verifyCmd = app.add_subcommand("verify", "Check every entry and the archive's layout");
-    verifyCmd->add_option("ARCHIVE", verify.archive, "Archive to check")->required();
+    auto* verifyCmd = AddVerb(app, "verify", Text(Msg::VerbVerify));
+    verifyCmd->add_option("ARCHIVE", verify.archive, Text(Msg::HelpArchiveCheck))->required();
 
     // Arguments as program text on every platform; CLI11 takes them last first.
-    tessarin::UseBinaryStandardStreams();
+    UseBinaryStandardStreams();
     RouteStandardStreamsToConsole();
-    std::vector<std::string> args = tessarin::CommandLineArguments(argc, argv);
+    std::vector<std::string> args = CommandLineArguments(argc, argv);
+    if (const int code = CheckVerbWord(app, args); code != 0) return code;
     std::reverse(args.begin(), args.end());
     try {
         app.parse(args);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+        return ReportParseError(app, e);
     }
 
-    ConsoleWindow::SetProgressShown(!quiet);
+    ConsoleWindow::SetQuiet(quiet);
     if (*listCmd) return RunList(list);
     if (*extractCmd) return RunExtract(extract);
     if (*replaceCmd) return RunReplace(replace);
     if (*importCmd) return RunImport(import);
     if (*verifyCmd) return RunVerify(verify);
     if (const int code = edit.Run(); code >= 0) return code;
+    if (const int code = diff.Run(); code >= 0) return code;
     return 1;
 }
 

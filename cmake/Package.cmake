@@ -4,7 +4,9 @@
 # ExtType.Dll together in /usr/lib/tessarin, where the programs find the type
 # table beside their real executable, with links in /usr/bin; the desktop
 # entry, the icon, the AppStream metadata, the man pages and the bash
-# completion in their usual places. Dependencies come from dpkg-shlibdeps.
+# completion in their usual places, the MIME type of ARC archives, the
+# machine-readable copyright and the changelog. Dependencies come from
+# dpkg-shlibdeps, plus a CJK font and Qt's translations the window needs.
 #
 # Windows (make package-windows, a zip through CPack): the executables with
 # ExtType.Dll beside them, the licence, a note for users in Chinese and the
@@ -80,18 +82,28 @@ install(FILES ${TESSARIN_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_SOURCE_DIR}/resources/completion/tessarin-cli
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
+# The copyright and the changelog, where Debian keeps them (the changelog
+# compressed, with the package's version).
+configure_file(${CMAKE_SOURCE_DIR}/resources/debian/changelog.in ${CMAKE_BINARY_DIR}/debian/changelog @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/debian/changelog.gz
+  COMMAND gzip -9nc ${CMAKE_BINARY_DIR}/debian/changelog > ${CMAKE_BINARY_DIR}/debian/changelog.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog)
+add_custom_target(debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog.gz)
+install(FILES ${CMAKE_SOURCE_DIR}/resources/debian/copyright ${CMAKE_BINARY_DIR}/debian/changelog.gz
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tessarin)
+
 if(TESSARIN_BUILD_UI)
   install(TARGETS tessarin RUNTIME DESTINATION ${TESSARIN_PROGRAM_DIR})
   install(FILES ${CMAKE_SOURCE_DIR}/resources/icons/tessarin.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES ${CMAKE_SOURCE_DIR}/resources/tessarin.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # .arc files a file manager opens with the window (the desktop entry names the type).
+  install(FILES ${CMAKE_SOURCE_DIR}/resources/tessarin-arc.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+    RENAME tessarin.xml)
   configure_file(${CMAKE_SOURCE_DIR}/resources/io.github.tessarin.Tessarin.metainfo.xml
     ${CMAKE_BINARY_DIR}/io.github.tessarin.Tessarin.metainfo.xml @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/io.github.tessarin.Tessarin.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
-
-# The licence, GPL-3.0-or-later (LICENSE), as Debian states it.
-install(FILES ${CMAKE_SOURCE_DIR}/resources/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tessarin)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -99,10 +111,14 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tessarin developers <tessarin@localhost>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Browse, export and replace the entries of ARC archives
- Tessarin opens ARC archives (files that hold many zlib-compressed resource
- files) and shows their entries as a folder tree: export one entry or all of
- them, replace an entry's data, import an edited export folder, check an
- archive. Every change is one atomic rewrite. The command-line companion
- tessarin-cli does the same from a terminal.")
+# Added to what dpkg-shlibdeps finds: the interface is Chinese, so a CJK font;
+# Qt's own dialogs in Chinese; the TGA, TIFF and WebP previews.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins")
+# The extended description; CPack puts the summary above it as the synopsis.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tessarin opens ARC archives (files that hold many zlib-compressed resource
+files) and shows their entries as a folder tree: export one entry or all of
+them, replace an entry's data, import an edited export folder, check an
+archive. Every change is one atomic rewrite. The command-line companion
+tessarin-cli does the same from a terminal.")
 include(CPack)

@@ -151,10 +151,10 @@ if(TESSARIN_WINE AND TESSARIN_XVFB)
     set_tests_properties(WineDisplay.stop PROPERTIES FIXTURES_CLEANUP WineDisplay)
     # The console test of the core's tests, on a console with a screen.
     add_test(NAME WindowsConsole.TextReadsRight
-      COMMAND ${CMAKE_COMMAND} -E env DISPLAY=:${TESSARIN_TEST_DISPLAY} TESSARIN_REQUIRE_CONSOLE=1
+      COMMAND ${CMAKE_COMMAND} -E env DISPLAY=:${TESSARIN_TEST_DISPLAY}
         WINEPREFIX=${TESSARIN_WINEPREFIX} WINEDEBUG=-all ${TESSARIN_WINE}
         ${CMAKE_BINARY_DIR}/bin/test_core.exe --gtest_filter=ConsoleText.*)
-    set_tests_properties(WindowsConsole.TextReadsRight PROPERTIES FIXTURES_REQUIRED "WineServer;WineDisplay")
+    set_tests_properties(WindowsConsole.TextReadsRight PROPERTIES FIXTURES_REQUIRED "WineServer;WineDisplay" RUN_SERIAL TRUE)
   endfunction()
   cmake_language(DEFER CALL tessarin_display_tests)
 endif()

@@ -1,6 +1,23 @@
 #include "core/ArcFormat.h"
 
+#include "core/platform/Cp936.h"
+
 namespace tessarin {
+
+std::string DropZeroCharacters(std::string_view field) {
+    std::string name;
+    name.reserve(field.size());
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        auto b = static_cast<unsigned char>(field[i]);
+        if (IsCp936LeadByte(b) && i + 1 < field.size()) {
+            name.push_back(field[i]);
+            name.push_back(field[++i]);
+        } else if (b != 0) {
+            name.push_back(field[i]);
+        }
+    }
+    return name;
+}
 
 std::string TypeCodeHex(std::int32_t code) {
     static constexpr char kDigits[] = "0123456789ABCDEF";

@@ -23,6 +23,10 @@ std::optional<std::int32_t> ParseTypeCodeHex(std::string_view hex);
 std::optional<std::int32_t> OrgSizeFromField(std::int32_t field);
 
 // One directory record as it lies in the file.
+// The name field's characters without its zero characters. A zero character is
+// a single zero byte; a lead byte's trail is never taken for one.
+std::string DropZeroCharacters(std::string_view field);
+
 struct DirectoryRecord {
     std::string rawName;  // the name field's bytes, every zero character dropped
     std::string fullName; // rawName as program text

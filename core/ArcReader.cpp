@@ -69,23 +69,6 @@ private:
     std::size_t end_ = 0;
 };
 
-// The name field's characters without its zero characters. A zero character is
-// a single zero byte; a lead byte's trail is never taken for one.
-std::string DropZeroCharacters(const std::string& field) {
-    std::string name;
-    name.reserve(field.size());
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        auto b = static_cast<unsigned char>(field[i]);
-        if (IsCp936LeadByte(b) && i + 1 < field.size()) {
-            name.push_back(field[i]);
-            name.push_back(field[++i]);
-        } else if (b != 0) {
-            name.push_back(field[i]);
-        }
-    }
-    return name;
-}
-
 }  // namespace
 
 ArcReadResult ReadArcDirectory(BinaryFile& file, const ExtTypeTable& ExtTypes, ArcEntryList& ArcEntries,

@@ -40,9 +40,13 @@ std::optional<std::string> NameFieldBytes(const std::string& fullName) {
 }
 
 std::int64_t WrittenDirectoryEnd(const ArcEntryList& entries) {
+    return WrittenDirectoryEnd(entries.size(), [&](std::size_t i) -> const ARCFileCls& { return entries[i]; });
+}
+
+std::int64_t WrittenDirectoryEnd(std::size_t count, const RecordAt& recordAt) {
     std::int64_t end = kArcHeaderSize;
-    for (const auto& entry : entries) {
-        const auto field = NameFieldBytes(FullNameOfKey(entry.ArcFileKey));
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto field = NameFieldBytes(FullNameOfKey(recordAt(i).ArcFileKey));
         end += static_cast<std::int64_t>(field ? field->size() : kNameChars) + kRecordNumbersSize;
     }
     return end;
@@ -90,14 +94,14 @@ namespace {
 // The header, the directory with each record's numbers as numberOf(i) gives
 // them, and zero bytes up to the first record's data.
 template <typename NumberOf>
-void WriteHeadWith(BinaryFile& out, const ArcEntryList& entries, const NumberOf& numberOf) {
+void WriteHeadWith(BinaryFile& out, std::size_t count, const RecordAt& recordAt, const NumberOf& numberOf) {
     std::string head;
-    head.reserve(static_cast<std::size_t>(WrittenDirectoryEnd(entries)));
+    head.reserve(static_cast<std::size_t>(WrittenDirectoryEnd(count, recordAt)));
     PutLE(head, kArcMagic, 4);
     PutLE(head, static_cast<std::uint16_t>(kWrittenVersion), 2);
-    PutLE(head, static_cast<std::uint16_t>(entries.size()), 2);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const ARCFileCls& entry = entries[i];
+    PutLE(head, static_cast<std::uint16_t>(count), 2);
+    for (std::size_t i = 0; i < count; ++i) {
+        const ARCFileCls& entry = recordAt(i);
         const WrittenRecord numbers = numberOf(i);
         const auto field = NameFieldBytes(FullNameOfKey(entry.ArcFileKey));
         const auto code = ParseTypeCodeHex(entry.ArcFileTypeHex);
@@ -112,7 +116,7 @@ void WriteHeadWith(BinaryFile& out, const ArcEntryList& entries, const NumberOf&
     out.Seek(0);
     out.Write(head.data(), head.size());
 
-    if (entries.empty()) return;
+    if (count == 0) return;
     std::int64_t gap = static_cast<std::int64_t>(numberOf(0).ArcFileOFSET) - static_cast<std::int64_t>(head.size());
     if (gap <= 0) return;
     const std::vector<char> zeros(static_cast<std::size_t>(std::min<std::int64_t>(gap, kCopyBlockSize)), '\0');
@@ -126,9 +130,14 @@ void WriteHeadWith(BinaryFile& out, const ArcEntryList& entries, const NumberOf&
 }  // namespace
 
 void WriteArcHead(BinaryFile& out, const ArcEntryList& entries) {
-    WriteHeadWith(out, entries, [&](std::size_t i) {
-        return WrittenRecord{entries[i].ArcFileZipSize, entries[i].ArcFileOrgSize, entries[i].ArcFileOFSET};
-    });
+    WriteHeadWith(out, entries.size(), [&](std::size_t i) -> const ARCFileCls& { return entries[i]; },
+                  [&](std::size_t i) {
+                      return WrittenRecord{entries[i].ArcFileZipSize, entries[i].ArcFileOrgSize, entries[i].ArcFileOFSET};
+                  });
+}
+
+void WriteArcHead(BinaryFile& out, const RecordAt& recordAt, const std::vector<WrittenRecord>& numbers) {
+    WriteHeadWith(out, numbers.size(), recordAt, [&](std::size_t i) { return numbers[i]; });
 }
 
 ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries, const RewritePlan& plan,
@@ -174,13 +183,17 @@ ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries,
     std::int64_t runFrom = 0, runLength = 0;
     // Old entries lie in directory order: those whose data ends by a position are done.
     std::size_t entriesDone = 0;
+    const std::int64_t dataStart = entries.empty() ? 0 : entries.front().ArcFileOFSET;
+    std::int64_t oldPassed = 0, newWritten = 0;
+    std::size_t appendedDone = 0;
     auto tell = [&](std::int64_t oldPosition) {
         if (!progress) return;
         while (entriesDone < entries.size() &&
                static_cast<std::int64_t>(entries[entriesDone].ArcFileOFSET) + entries[entriesDone].ArcFileZipSize <=
                    oldPosition)
             ++entriesDone;
-        progress(entriesDone);
+        oldPassed = std::max(oldPassed, oldPosition - dataStart);
+        progress(entriesDone + appendedDone, oldPassed + newWritten);
     };
     auto flush = [&] {
         // In steps when progress is told, in one go otherwise.
@@ -216,6 +229,7 @@ ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries,
         if (stored > kMax) throw RewriteOutOfRange{};
         record.ArcFileZipSize = static_cast<std::int32_t>(stored);
         record.ArcFileOrgSize = originalSize;
+        newWritten += std::max<std::int32_t>(originalSize, 0);
     };
 
     std::int64_t from = entries.empty() ? 0 : entries.front().ArcFileOFSET;  // next old byte to look at
@@ -233,13 +247,23 @@ ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries,
             carry(entry.ArcFileOFSET, entry.ArcFileZipSize);
         }
     }
-    for (std::size_t k = 0; k < plan.appended.size(); ++k)
+    for (std::size_t k = 0; k < plan.appended.size(); ++k) {
         writeNew(written[written.size() - plan.appended.size() + k], plan.appended[k].write);
+        appendedDone = k + 1;
+        tell(from);
+    }
     if (!entries.empty()) carry(from, old->Length() - from);  // what followed the last entry's data
     flush();
     WriteArcHead(out, written);
-    if (progress) progress(entries.size());
+    if (progress) progress(entries.size() + plan.appended.size(), RewriteBytes(entries, entries.empty() ? 0 : old->Length(), plan));
     return written;
+}
+
+std::int64_t RewriteBytes(const ArcEntryList& entries, std::int64_t oldLength, const RewritePlan& plan) {
+    std::int64_t bytes = entries.empty() ? 0 : std::max<std::int64_t>(0, oldLength - entries.front().ArcFileOFSET);
+    for (const NewEntryData& r : plan.replacements) bytes += std::max<std::int64_t>(r.sizeHint, 0);
+    for (const AppendedEntry& a : plan.appended) bytes += std::max<std::int64_t>(a.sizeHint, 0);
+    return bytes;
 }
 
 ArcEntryList WriteRewrittenArchive(BinaryFile& old, const ArcEntryList& entries,

@@ -36,6 +36,9 @@ std::vector<LayoutProblem> FindLayoutProblems(const ArcEntryList& entries, std::
 // Bytes taken by the header and the directory of these records as written.
 // Every name must have a field (see NameFieldBytes).
 std::int64_t WrittenDirectoryEnd(const ArcEntryList& entries);
+// The same for count records given one by one.
+using RecordAt = std::function<const ARCFileCls&(std::size_t)>;
+std::int64_t WrittenDirectoryEnd(std::size_t count, const RecordAt& recordAt);
 
 // Writes, from the start of out: the header (version 7, the record count), one
 // directory record per entry, then zero bytes up to the first record's data
@@ -48,6 +51,7 @@ struct NewEntryData {
     // Writes the entry's new stored bytes at out's current position (they are
     // counted as its stored size) and returns its original size.
     std::function<std::int32_t(BinaryFile& out)> write;
+    std::int64_t sizeHint = 0;  // the source's size as far as known, for progress
 };
 
 // The numbers of one directory record as a rewrite wrote them.
@@ -56,6 +60,11 @@ struct WrittenRecord {
     std::int32_t ArcFileOrgSize = 0;
     std::int32_t ArcFileOFSET = 0;
 };
+
+// The same for numbers.size() records given one by one (recordAt(i)), each
+// one's sizes and offset taken from numbers[i]: records kept elsewhere than in
+// an ArcEntryList need no copy.
+void WriteArcHead(BinaryFile& out, const RecordAt& recordAt, const std::vector<WrittenRecord>& numbers);
 
 // An offset or a stored size of the rewritten archive no longer fits the
 // format's signed 32 bits.
@@ -66,6 +75,7 @@ struct RewriteOutOfRange {};
 struct AppendedEntry {
     ARCFileCls record;
     std::function<std::int32_t(BinaryFile& out)> write;
+    std::int64_t sizeHint = 0;  // the source's size as far as known, for progress
 };
 
 // What one rewrite does to the entries: every entry not named stays as it is.
@@ -78,7 +88,14 @@ struct RewritePlan {
 };
 
 inline constexpr std::int64_t kProgressStep = 16 << 20;
-using RewriteProgress = std::function<void(std::size_t entriesWritten)>;
+// How many entries are done (the old ones, then the appended), and the bytes
+// of the rewrite done: the old data area passed over (copied or dropped) and
+// the original sizes of the new data written.
+using RewriteProgress = std::function<void(std::size_t entriesWritten, std::int64_t bytesDone)>;
+
+// The bytes a rewrite of entries in a file of oldLength bytes tells in all:
+// its old data area and the size hints of the new data.
+std::int64_t RewriteBytes(const ArcEntryList& entries, std::int64_t oldLength, const RewritePlan& plan);
 
 // Writes the whole archive anew into out (an empty new file) from the old file
 // and its records, which must have no layout problems (old may be null when
@@ -91,8 +108,9 @@ using RewriteProgress = std::function<void(std::size_t entriesWritten)>;
 // bounded whatever the sizes: data moves between the files in blocks. Returns
 // the records as written. Throws VbError, RewriteOutOfRange, and whatever a
 // write function throws. With progress, the old data is carried over in steps
-// of kProgressStep bytes and progress is told after each how many of the old
-// entries (in directory order) are done.
+// of kProgressStep bytes and progress is told after each step and each new
+// entry's data (how many of the old entries, in directory order, and of the
+// appended ones are done).
 ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries, const RewritePlan& plan,
                                    BinaryFile& out, const RewriteProgress& progress = {});
 

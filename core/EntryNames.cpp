@@ -2,6 +2,7 @@
 
 #include "core/ArcFormat.h"
 #include "core/ArcState.h"
+#include "core/ArcWriter.h"
 #include "core/platform/Cp936.h"
 
 namespace tessarin {
@@ -19,6 +20,10 @@ std::string NewNameRefusal(std::string_view fullName) {
         return "名称中有代码页 936 无法表示的字符";
     if (Cp936CharCount(bytes) > kMaxNewNameChars)
         return "名称超过 " + std::to_string(kMaxNewNameChars) + " 个字符";
+    // A reader pairs a lead byte with whatever byte follows it in the field: a
+    // name ending in one, or with one before a "\", would come back as another.
+    const auto field = NameFieldBytes(std::string(fullName));
+    if (!field || Cp936ToText(DropZeroCharacters(*field)) != fullName) return "名称的字节读回时会变成另一个名称";
     return {};
 }
 

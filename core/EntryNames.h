@@ -18,7 +18,8 @@ inline constexpr std::size_t kMaxNewNameChars = 63;
 // Why a full name (program text) cannot be given to an entry; "" when it can:
 // an empty part (an empty name, a leading, trailing or doubled "\"), a character
 // that code page 936 cannot hold as it is (the name must read back the same),
-// or more than 63 characters (a double-byte character counting as one).
+// more than 63 characters (a double-byte character counting as one), or bytes
+// that a reader would pair differently (a lone lead byte at the end or before "\").
 std::string NewNameRefusal(std::string_view fullName);
 
 // A key of a new entry: full name, ".", type code in hexadecimal (1 to 8 digits, either case).

@@ -5,6 +5,7 @@
 
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
+#include "core/platform/UserConfig.h"
 
 namespace tessarin {
 
@@ -37,7 +38,16 @@ void AddExtType(ExtTypeTable& ExtTypes, const std::string& code, const std::stri
     ExtTypes.push_back(ExtTypeCls{code, name});
 }
 
-std::string DefaultExtTypesPath() { return ProgramFolder() + kNativeSeparator + kExtTypeFileName; }
+std::string UserExtTypesPath() {
+    const std::string folder = UserConfigFolder();
+    return folder.empty() ? "" : folder + kNativeSeparator + kExtTypeFileName;
+}
+
+std::string DefaultExtTypesPath() {
+    const std::string own = UserExtTypesPath();
+    if (!own.empty() && FileExists(own)) return own;
+    return ProgramFolder() + kNativeSeparator + kExtTypeFileName;
+}
 
 ExtTypeLoadReport LoadExtTypes(ExtTypeTable& ExtTypes) { return LoadExtTypes(ExtTypes, DefaultExtTypesPath()); }
 

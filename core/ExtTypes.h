@@ -25,10 +25,15 @@ struct ExtTypeLoadReport {
     std::string error;
 };
 
-// "ExtType.Dll" in the program's folder.
+// This user's own table: "ExtType.Dll" in the user's configuration folder
+// (whether it exists or not); "" when the system names no such folder.
+std::string UserExtTypesPath();
+
+// The table the programs read without --types: the user's own when it exists,
+// otherwise "ExtType.Dll" in the program's folder.
 std::string DefaultExtTypesPath();
 
-// Reads "ExtType.Dll" from the program's folder. A missing file leaves the table empty.
+// Reads the table at DefaultExtTypesPath(). A missing file leaves the table empty.
 ExtTypeLoadReport LoadExtTypes(ExtTypeTable& ExtTypes);
 // Reads the table from an explicit path (tests, the command-line companion).
 ExtTypeLoadReport LoadExtTypes(ExtTypeTable& ExtTypes, const std::string& path);

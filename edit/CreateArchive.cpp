@@ -15,8 +15,9 @@
 #include "core/platform/Temporaries.h"
 #include "core/platform/VbError.h"
 #include "edit/EditMessages.h"
+#include "edit/NewArchiveFile.h"
 #include "extract/ExportRecord.h"
-#include "replace/DeflatePipeline.h"
+#include "replace/FolderDeflate.h"
 
 namespace tessarin {
 
@@ -24,12 +25,25 @@ namespace {
 
 constexpr int kBar = 2;
 
-// The user asked to stop; nothing is left behind.
-struct CreateStopped {};
-
-void PollStop(Program& program) {
-    program.ui.DoEvents();
-    if (program.ui.StopRequested() || program.ending) throw CreateStopped{};
+// The listed size of each entry's file, a file of 1 GiB or more refused. Where
+// the listing gave no size, the file is opened to learn it. False after a
+// message when a file cannot be read.
+bool CheckSizes(Program& program, const std::string& folder, const std::vector<std::string>& files,
+                const std::vector<std::int64_t>& sizes, FileEntryList& list) {
+    std::size_t f = 0;  // the entries are the files in order, less those refused
+    for (FileEntry& entry : list.entries) {
+        while (files[f] != entry.file) ++f;
+        entry.listedSize = sizes[f];
+        try {
+            if (entry.listedSize < 0) entry.listedSize = OpenFileBelow(folder, entry.file).Length();
+        } catch (const VbError& error) {
+            program.ui.MsgBox(FileFailureText("无法读取文件：", folder + "/" + entry.file, error), MsgIcon::Stop,
+                              kProgramTitle);
+            return false;
+        }
+        if (entry.listedSize >= kOrgSizeBias) list.refusals.push_back(std::string(kTooLargeText) + "：" + entry.file);
+    }
+    return true;
 }
 
 }  // namespace
@@ -43,42 +57,100 @@ bool PlanCreate(Program& program, const std::string& folder, CreatePlan& plan) {
     } catch (const VbError& error) {
         program.ui.MsgBox(FileFailureText("无法读取目录：", folder, error), MsgIcon::Stop, kProgramTitle);
         return false;
+    } catch (const UnreadableFolder& failure) {
+        // Its files would be missing from the archive.
+        program.ui.MsgBox(FileFailureText("无法读取目录，未写入任何文件：", folder + "/" + failure.relative, failure.error),
+                          MsgIcon::Stop, kProgramTitle);
+        return false;
     }
-    plan.skipped = listing.skipped;
-    // An export's record lies beside the files it wrote; it is never an entry.
-    std::erase(listing.files, std::string(kExportRecordName));
-    if (listing.files.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) {
-        program.ui.MsgBox("文件数超过 32767，无法存入一个档案：" + std::to_string(listing.files.size()) + " 个文件，" + folder,
+    plan.skipped = std::move(listing.skipped);
+    std::vector<std::string> files;
+    std::vector<std::int64_t> sizes;  // as the walk saw them, -1 where it could not tell
+    files.reserve(listing.files.size());
+    sizes.reserve(listing.files.size());
+    for (std::size_t i = 0; i < listing.files.size(); ++i) {
+        // An export's record lies beside the files it wrote; it is never an entry.
+        if (listing.files[i] == kExportRecordName) continue;
+        files.push_back(std::move(listing.files[i]));
+        sizes.push_back(listing.stamps[i] ? listing.stamps[i]->size : -1);
+    }
+    listing.files = {};
+    listing.stamps = {};
+    if (files.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) {
+        program.ui.MsgBox("文件数超过 32767，无法存入一个档案：" + std::to_string(files.size()) + " 个文件，" + folder,
                           MsgIcon::Warning, kProgramTitle);
         return false;
     }
-    FileEntryList list = EntriesOfFiles(listing.files, program.ExtTypes);
-    for (const FileEntry& entry : list.entries) {
-        try {
-            if (OpenFileBelow(folder, entry.file).Length() >= kOrgSizeBias)
-                list.refusals.push_back(std::string(kTooLargeText) + "：" + entry.file);
-        } catch (const VbError& error) {
-            program.ui.MsgBox(FileFailureText("无法读取文件：", folder + "/" + entry.file, error), MsgIcon::Stop,
-                              kProgramTitle);
-            return false;
-        }
-    }
+    FileEntryList list = EntriesOfFiles(files, program.ExtTypes);
+    for (const std::string& deep : listing.tooDeep) list.refusals.push_back(std::string(kTooDeepText) + "：" + deep);
+    if (!CheckSizes(program, folder, files, sizes, list)) return false;
     if (!list.refusals.empty()) {
         ShowRefusals(program, "以下文件不能存入档案，未写入任何文件：", list.refusals);
         return false;
     }
+    files = {};
+    sizes = {};
+    SortForNewArchive(list.entries);
     plan.entries = std::move(list.entries);
-    SortForNewArchive(plan.entries);
     return true;
 }
 
+namespace {
+
+// Writes the archive of plan into out (a new empty file): the data right after
+// the directory, batch by batch as the workers hand them over, then the head.
+// failedFile names the source a failure concerns. Throws NewArchiveStopped,
+// RewriteOutOfRange, and what the files and the deflate throw.
+void WriteEntries(Program& program, const CreatePlan& plan, BinaryFile& out, std::string& failedFile) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+    const std::vector<FileEntry>& entries = plan.entries;
+    // The records are read where they are, never copied.
+    const RecordAt recordAt = [&](std::size_t i) -> const ARCFileCls& { return entries[i].record; };
+    std::vector<WrittenRecord> numbers(entries.size());
+    std::int64_t position = WrittenDirectoryEnd(entries.size(), recordAt);
+    if (position > kMax) throw RewriteOutOfRange{};
+    out.Seek(position);
+    FolderDeflate deflate(
+        plan.folder, entries.size(), [&](std::size_t i) -> const std::string& { return entries[i].file; },
+        [&](std::size_t i) { return entries[i].listedSize; }, out.Path(), kOrgSizeBias - 1);
+    for (std::size_t b = 0; b < deflate.BatchCount(); ++b) {
+        PollNewArchiveStop(program);
+        FolderDeflate::Batch batch = deflate.Take(b, [&] { PollNewArchiveStop(program); });
+        if (batch.failure) {
+            failedFile = plan.folder + "/" + entries[batch.failed].file;
+            std::rethrow_exception(batch.failure);
+        }
+        // The in-memory bytes go out in one write, but for a file deflated
+        // into a scratch file (one that was larger than listed) between them.
+        std::size_t written = 0, held = 0;
+        for (std::size_t i = 0; i < batch.files.size(); ++i) {
+            FolderDeflate::File& file = batch.files[i];
+            WrittenRecord& record = numbers[batch.first + i];
+            if (file.scratch.IsOpen()) {
+                out.Write(batch.bytes.data() + written, held - written);
+                written = held;
+                CopyBetweenFiles(file.scratch, 0, file.sizes.stored, out);
+                file.scratch.Close();
+            } else {
+                held += static_cast<std::size_t>(file.sizes.stored);
+            }
+            if (position > kMax || file.sizes.stored > kMax - position) throw RewriteOutOfRange{};
+            record.ArcFileOFSET = static_cast<std::int32_t>(position);
+            record.ArcFileZipSize = static_cast<std::int32_t>(file.sizes.stored);
+            record.ArcFileOrgSize = static_cast<std::int32_t>(file.sizes.plain);
+            position += file.sizes.stored;
+        }
+        out.Write(batch.bytes.data() + written, held - written);
+        program.ui.SetProgressValue(kBar, static_cast<int>(batch.first + batch.files.size()));
+    }
+    WriteArcHead(out, recordAt, numbers);
+}
+
+}  // namespace
+
 bool WriteNewArchive(Program& program, const CreatePlan& plan, const std::string& archivePath) {
     IMainWindow& ui = program.ui;
-    if (FileExists(archivePath) || DirectoryExists(archivePath)) {
-        ui.MsgBox("档案已存在，不会覆盖：" + archivePath, MsgIcon::Warning, kProgramTitle);
-        return false;
-    }
-    RemoveStaleTemporariesBeside(archivePath);
+    if (!NewArchivePathFree(program, archivePath)) return false;
     ui.SetProgressVisible(kBar, true);
     ui.SetProgressMin(kBar, 0);
     ui.SetProgressMax(kBar, static_cast<int>(std::max<std::size_t>(plan.entries.size(), 1)));
@@ -88,70 +160,13 @@ bool WriteNewArchive(Program& program, const CreatePlan& plan, const std::string
         ~HideBar() { ui.SetProgressVisible(kBar, false); }
     } hide{ui};
 
-    std::vector<std::string> files;
-    for (const FileEntry& entry : plan.entries) files.push_back(entry.file);
-    std::optional<DeflatePipeline> pipeline;
-    pipeline.emplace(plan.folder, files, archivePath, kOrgSizeBias - 1);
     std::string failedFile;
-    RewritePlan rewrite;
-    for (std::size_t k = 0; k < plan.entries.size(); ++k) {
-        rewrite.appended.push_back({plan.entries[k].record, [&, k](BinaryFile& out) {
-            PollStop(program);
-            DeflatePipeline::Result r = pipeline->Take(k, [&] { PollStop(program); });
-            if (r.failure) {
-                failedFile = plan.folder + "/" + files[k];
-                std::rethrow_exception(r.failure);
-            }
-            CopyBetweenFiles(r.scratch, 0, r.sizes.stored, out);
-            ui.SetProgressValue(kBar, static_cast<int>(k) + 1);
-            return static_cast<std::int32_t>(r.sizes.plain);
-        }});
-    }
-
-    std::string tempPath;
-    std::int16_t tempNumber = 0;
-    auto discard = [&] {
-        pipeline.reset();
-        if (tempNumber != 0) program.files.Close(tempNumber);
-        if (!tempPath.empty()) TryDeleteFile(tempPath);
-        return false;
+    NewArchiveHooks hooks;
+    hooks.showSourceFailure = [&](const std::exception_ptr& failure) {
+        return !failedFile.empty() && ShowSourceFailure(program, failedFile, failure);
     };
-    try {
-        tempNumber = program.files.FreeFile();
-        BinaryFile& out = program.files.Adopt(tempNumber, CreateTemporaryBeside(archivePath, tempPath));
-        WriteRewrittenArchive(nullptr, {}, rewrite, out);
-        out.Sync();
-        PlaceNewFile(tempPath, archivePath);
-    } catch (const CreateStopped&) {
-        return discard();
-    } catch (const RewriteOutOfRange&) {
-        discard();
-        ui.MsgBox(kOutOfRangeText, MsgIcon::Warning, kProgramTitle);
-        return false;
-    } catch (...) {
-        const std::exception_ptr failure = std::current_exception();
-        // Only the folder's sync comes after the rename: the archive then stands.
-        if (!tempPath.empty() && !FileExists(tempPath) && FileExists(archivePath)) {
-            program.files.Close(tempNumber);
-            return true;
-        }
-        discard();
-        if (failedFile.empty() || !ShowSourceFailure(program, failedFile, failure)) {
-            try {
-                std::rethrow_exception(failure);
-            } catch (const VbError& error) {
-                ui.MsgBox(FileFailureText("写入新档案时出错，未留下任何文件：", archivePath, error), MsgIcon::Stop,
-                          kProgramTitle);
-            } catch (const std::bad_alloc&) {
-                ui.MsgBox(FileFailureText("写入新档案时出错，未留下任何文件：", archivePath, VbError(vberr::OutOfMemory)),
-                          MsgIcon::Stop, kProgramTitle);
-            }
-        }
-        return false;
-    }
-    pipeline.reset();
-    program.files.Close(tempNumber);
-    return true;
+    return WriteArchiveFile(
+        program, [&](BinaryFile& out) { WriteEntries(program, plan, out, failedFile); }, archivePath, hooks);
 }
 
 }  // namespace tessarin

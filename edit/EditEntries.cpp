@@ -12,6 +12,8 @@
 #include "core/MessageTexts.h"
 #include "core/platform/VbError.h"
 #include "edit/EditMessages.h"
+#include "edit/NewKeys.h"
+#include "replace/BackgroundDeflate.h"
 #include "replace/Replace.h"
 #include "replace/StreamDeflate.h"
 
@@ -57,9 +59,9 @@ namespace {
 // CheckNewKey with the type table's index and the key index made once for a batch.
 std::optional<ARCFileCls> CheckKeyWith(Program& program, const std::string& newKey, std::size_t except,
                                        const ExtTypeIndex& types, const KeyIndex& keys) {
-    const auto parsed = ParseNewKey(newKey);
+    const auto parsed = ParseKeyWithTypes(newKey, program.ExtTypes);
     if (!parsed) {
-        ShowKeyRefusal(program, "KEY 的格式不正确（应为 名称.十六进制类型代码）", newKey);
+        ShowKeyRefusal(program, "KEY 的格式不正确（应为 名称.类型名或十六进制类型代码）", newKey);
         return std::nullopt;
     }
     if (const std::string refusal = NewNameRefusal(parsed->fullName); !refusal.empty()) {
@@ -67,6 +69,10 @@ std::optional<ARCFileCls> CheckKeyWith(Program& program, const std::string& newK
         return std::nullopt;
     }
     ARCFileCls record = NewEntryRecord(parsed->fullName, parsed->code, types);
+    if (const std::string refusal = ExportNameRefusal(record); !refusal.empty()) {
+        ShowKeyRefusal(program, refusal, newKey);
+        return std::nullopt;
+    }
     const auto existing = keys.Of(record.ArcFileKey);
     if (existing && *existing != except) {
         ShowKeyRefusal(program, "档案中已有这个条目", record.ArcFileKey);
@@ -105,21 +111,31 @@ bool AddEntries(Program& program, const std::vector<std::pair<std::string, std::
             ShowKeyRefusal(program, "两个文件对应同一个对象", record->ArcFileKey);
             return false;
         }
+        std::int64_t length = 0;
         try {
             sources[i] = BinaryFile::Open(source, OpenMode::ReadLocked);
-            if (sources[i].Length() >= kOrgSizeBias) throw SourceTooLarge{};
+            length = sources[i].Length();
+            if (length >= kOrgSizeBias) throw SourceTooLarge{};
         } catch (...) {
             ShowSourceFailure(program, source, std::current_exception());
             return false;
         }
+        // Each source is deflated on a thread of its own while the window stays
+        // live, its progress shown; a stop ends the deflate after its block.
         plan.appended.push_back({*record, [&, i](BinaryFile& out) {
             try {
-                return static_cast<std::int32_t>(DeflateFileInto(sources[i], out, kOrgSizeBias - 1).plain);
+                BackgroundDeflate deflate(sources[i], out, kOrgSizeBias - 1);
+                return static_cast<std::int32_t>(
+                    deflate.Finish([&](std::int64_t read) { WhileSourceIsDeflated(program, read); }));
+            } catch (const RewriteStopped&) {
+                throw;
+            } catch (const VbError&) {
+                throw;  // writing the new archive failed, not reading the source
             } catch (...) {
                 failedSource = additions[i].second;
                 throw;
             }
-        }});
+        }, length});
     }
     if (!CheckArchiveCanBeRewritten(program)) return false;
     return Rewrite(program, plan, failedSource);

@@ -9,6 +9,7 @@
 namespace tessarin {
 
 inline constexpr const char* kTooLargeText = "文件太大（必须小于 1,073,741,824 字节）";
+inline constexpr const char* kTooDeepText = "文件夹层级超过 64 层，其中的文件无法读取";
 inline constexpr const char* kOutOfRangeText =
     "数据偏移超出档案格式的范围（2,147,483,647 字节），档案未作改动。";
 

@@ -1,12 +1,14 @@
 #include "edit/FileEntries.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 
 #include "core/ArcFormat.h"
 #include "core/ArcState.h"
 #include "core/EntryNames.h"
 #include "core/platform/Cp936.h"
+#include "edit/NewKeys.h"
 #include "extract/ExportPaths.h"
 
 namespace tessarin {
@@ -61,13 +63,18 @@ std::optional<FileEntry> EntryOfFile(const std::string& relative, const ExtTypeT
     fullName += last.substr(0, dot);
     refusal = NewNameRefusal(fullName);
     if (!refusal.empty()) return std::nullopt;
-    return FileEntry{relative, NewEntryRecord(fullName, *code, types)};
+    ARCFileCls record = NewEntryRecord(fullName, *code, types);
+    refusal = ExportNameRefusal(record);
+    if (!refusal.empty()) return std::nullopt;
+    return FileEntry{relative, std::move(record)};
 }
 
 FileEntryList EntriesOfFiles(const std::vector<std::string>& files, const ExtTypeTable& table) {
     const ExtTypeIndex types(table);
     FileEntryList list;
-    std::unordered_map<std::string, std::string> fileOfKey;
+    // Reserved, so the keys the index views stay where they are.
+    list.entries.reserve(files.size());
+    std::unordered_map<std::string_view, std::size_t> entryOfKey;
     for (const std::string& file : files) {
         std::string refusal;
         auto entry = EntryOfFile(file, table, types, refusal);
@@ -75,13 +82,13 @@ FileEntryList EntriesOfFiles(const std::vector<std::string>& files, const ExtTyp
             list.refusals.push_back(refusal + "：" + file);
             continue;
         }
-        const auto [it, fresh] = fileOfKey.emplace(entry->record.ArcFileKey, file);
-        if (!fresh) {
-            list.refusals.push_back("两个文件对应同一个对象，KEY：" + entry->record.ArcFileKey + "（" + it->second + "，" +
-                                    file + "）");
+        if (const auto it = entryOfKey.find(entry->record.ArcFileKey); it != entryOfKey.end()) {
+            list.refusals.push_back("两个文件对应同一个对象，KEY：" + entry->record.ArcFileKey + "（" +
+                                    list.entries[it->second].file + "，" + file + "）");
             continue;
         }
         list.entries.push_back(std::move(*entry));
+        entryOfKey.emplace(list.entries.back().record.ArcFileKey, list.entries.size() - 1);
     }
     return list;
 }
@@ -104,10 +111,23 @@ void SortForNewArchive(std::vector<FileEntry>& entries) {
         const int c = std::string_view(a.bytes).compare(b.bytes);
         return c != 0 ? c < 0 : a.code < b.code;
     });
-    std::vector<FileEntry> sorted;
-    sorted.reserve(entries.size());
-    for (const Keyed& k : keys) sorted.push_back(std::move(entries[k.index]));
-    entries = std::move(sorted);
+    // Put in that order in place, cycle by cycle, so the entries are never held twice.
+    std::vector<std::size_t> from(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) from[i] = keys[i].index;
+    keys = {};
+    for (std::size_t i = 0; i < from.size(); ++i) {
+        if (from[i] == i) continue;
+        FileEntry first = std::move(entries[i]);
+        std::size_t j = i;
+        while (from[j] != i) {
+            entries[j] = std::move(entries[from[j]]);
+            const std::size_t next = from[j];
+            from[j] = j;
+            j = next;
+        }
+        entries[j] = std::move(first);
+        from[j] = j;
+    }
 }
 
 }  // namespace tessarin

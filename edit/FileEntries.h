@@ -21,6 +21,7 @@ std::optional<std::int32_t> TypeCodeOfExtension(const std::string& extension, co
 struct FileEntry {
     std::string file;  // below the folder, components joined by "/"
     ARCFileCls record;
+    std::int64_t listedSize = -1;  // as the folder's listing gave it, -1 unknown
 };
 
 // The entry for relative ("/"-joined components, as the folder walk lists

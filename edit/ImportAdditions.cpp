@@ -15,6 +15,7 @@ namespace tessarin {
 bool PlanImportAdditions(Program& program, ImportPlan& plan) {
     plan.added.clear();
     FileEntryList list = EntriesOfFiles(plan.strays, program.ExtTypes);
+    for (const std::string& deep : plan.tooDeep) list.refusals.push_back(std::string(kTooDeepText) + "：" + deep);
     for (const FileEntry& entry : list.entries) {
         if (FindEntryByKey(program.arc.ArcEntries, entry.record.ArcFileKey) != nullptr) {
             list.refusals.push_back("档案中已有这个条目，KEY：" + entry.record.ArcFileKey + "（" + entry.file + "）");

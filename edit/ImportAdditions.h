@@ -6,9 +6,9 @@
 namespace tessarin {
 
 // Fills plan.added from plan.strays (in a new archive's order). Refused, after
-// one message naming the files: names that cannot be entries, keys the archive
-// or another file already has, files of 1 GiB or more, more entries than a
-// directory holds. False after a message.
+// one message naming the files: names that cannot be entries, folders too
+// deep to be read, keys the archive or another file already has, files of
+// 1 GiB or more, more entries than a directory holds. False after a message.
 bool PlanImportAdditions(Program& program, ImportPlan& plan);
 
 }  // namespace tessarin

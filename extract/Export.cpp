@@ -1,12 +1,10 @@
 #include "extract/Export.h"
 
 #include <algorithm>
-#include <map>
 #include <memory>
 #include <new>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <functional>
 #include <vector>
 
@@ -19,10 +17,14 @@
 #include "core/platform/VbError.h"
 #include "extract/Codec.h"
 #include "extract/EntrySource.h"
+#include "extract/ExportFolders.h"
+#include "extract/ExportNewFolder.h"
 #include "extract/ExportPaths.h"
+#include "extract/HeldMessages.h"
 #include "extract/ExportRecord.h"
 #include "extract/OutputFile.h"
 #include "extract/Pipeline.h"
+#include "extract/WrittenFiles.h"
 #include "state/LongWork.h"
 
 namespace tessarin {
@@ -70,96 +72,11 @@ std::string FolderWithSeparator(const std::string& picked) {
     return folder;
 }
 
-// A folder of the export that could not be opened or made.
-struct FolderFailure {
-    VbError error;
-    std::string link;  // the link in the way, when that was the reason
-};
-
-// The folders of one export-all, opened below the chosen folder one name at a
-// time and never through a link, and kept open for the entries that follow:
-// a bounded number at a time, and nothing kept about the others, so memory
-// does not grow with the number of folders an archive names.
-class FolderCache {
-public:
-    FolderCache(SafeFolder root, std::string rootText)
-        : rootText_(std::move(rootText)), root_(std::make_shared<SafeFolder>(std::move(root))) {
-        RemoveStaleTemporariesIn(*root_);
-    }
-
-    const SafeFolder& Get(const EntryPlace& place) {
-        if (place.folders.empty()) return *root_;
-        if (auto it = open_.find(place.folderKey); it != open_.end()) return *it->second;
-        if (open_.size() >= kMaxOpen) open_.clear();
-        // Each folder's key is a prefix of folderKey: the folders up to its separator.
-        std::vector<std::size_t> ends;
-        ends.reserve(place.folders.size());
-        for (std::size_t at = 0; (at = place.folderKey.find(kNativeSeparator, at)) != std::string::npos; ++at)
-            ends.push_back(at + 1);
-        // Start from the deepest folder on the way that is open already.
-        std::shared_ptr<SafeFolder> folder = root_;
-        std::size_t i = 0;
-        for (std::size_t n = ends.size(); n > 0; --n) {
-            if (auto it = open_.find(place.folderKey.substr(0, ends[n - 1])); it != open_.end()) {
-                folder = it->second;
-                i = n;
-                break;
-            }
-        }
-        for (; i < place.folders.size(); ++i) {
-            const std::string key = place.folderKey.substr(0, ends[i]);
-            bool isLink = false;
-            try {
-                folder = std::make_shared<SafeFolder>(folder->OpenOrCreateChild(place.folders[i], &isLink));
-            } catch (const VbError& error) {
-                throw FolderFailure{error, isLink ? rootText_ + key.substr(0, key.size() - 1) : std::string()};
-            }
-            // Temporaries a killed run left here go before this run writes any.
-            // A folder opened again after it left the cache is looked at again,
-            // rather than remembering every folder of the run.
-            RemoveStaleTemporariesIn(*folder);
-            open_[key] = folder;
-        }
-        return *folder;
-    }
-
-private:
-    static constexpr std::size_t kMaxOpen = 256;
-    std::string rootText_;
-    std::shared_ptr<SafeFolder> root_;
-    std::unordered_map<std::string, std::shared_ptr<SafeFolder>> open_;  // by folder key, at most kMaxOpen
-};
-
-// Messages of one entry, held back so that the run can show them, ask after a
-// failure or list them at the end.
-class HeldMessages : public MessageSink {
-public:
-    struct Message {
-        std::string text;
-        MsgIcon icon;
-        std::string title;
-    };
-    std::vector<Message> messages;
-    void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override {
-        messages.push_back({text, icon, title});
-    }
-};
-
-// The message text on one line, for a report.
-std::string OneLine(const std::string& text) {
-    std::string line;
-    for (char c : WithNewlines(text)) {
-        if (c != '\n') line += c;
-        else if (!line.empty() && line.back() != ' ') line += ' ';
-    }
-    return line;
-}
-
 // Writes an entry's stored bytes (raw) or inflated data as name in folder,
 // reading the archive in blocks. Messages for every failure.
 bool WriteFromArchive(MessageSink& messages, BinaryFile& archive, const SafeFolder& folder, const std::string& name,
                       const std::string& display, std::int64_t offset, std::int32_t size, std::int64_t storedSize,
-                      bool raw) {
+                      bool raw, bool owned = false, std::optional<FileStamp>* stamp = nullptr) {
     try {
         return WriteOutputFile(messages, folder, name, display, [&](OutputFile& file) {
             archive.Seek(offset);
@@ -186,7 +103,7 @@ bool WriteFromArchive(MessageSink& messages, BinaryFile& archive, const SafeFold
             // The file has the recorded size, even if the stream was shorter.
             file.PutZeros(size - result.produced);
             return true;
-        });
+        }, owned, stamp);
     } catch (const ArchiveReadFailure& failure) {
         ShowFailure(messages, kReadFailed, display, failure.error);
     } catch (const std::bad_alloc&) {
@@ -229,17 +146,21 @@ bool ExportEntryTo(Program& program, MessageSink& messages, const SafeFolder& fo
 // folder, the files written so far and the failures.
 class ExportAllRun {
 public:
-    ExportAllRun(Program& program, SafeFolder root, std::string rootText, const EntrySubset* subset)
-        : program_(program), ui_(program.ui), rootText_(rootText), folders_(std::move(root), std::move(rootText)),
-          raw_(program.ui.Check1Value() == kRawExport), subset_(subset) {
+    // recordFolder: where the files are on disk while the run writes them
+    // (rootText but for a folder the export owns, see ExportAllEntriesIntoNewFolder).
+    ExportAllRun(Program& program, SafeFolder root, std::string rootText, const EntrySubset* subset, bool owned,
+                 const std::string& recordFolder)
+        : program_(program), ui_(program.ui), rootText_(rootText), folders_(std::move(root), std::move(rootText), owned),
+          raw_(program.ui.Check1Value() == kRawExport), owned_(owned), subset_(subset) {
         // The record describes a whole export: an import reads it for the archive's own layout.
-        if (!raw_ && subset_ == nullptr) recorder_.emplace(program, rootText_);
+        if (!raw_ && subset_ == nullptr) recorder_.emplace(program, recordFolder);
     }
 
     bool Run(BinaryFile& archive, std::int64_t length, LongWork& work) {
         const std::size_t count = subset_ ? subset_->indices.size() : program_.arc.ArcEntries.size();
         // One flag per entry; where each goes is worked out again when it is written.
         placeable_.resize(count);
+        written_.Reserve(count);
         for (std::size_t i = 0; i < count; ++i) placeable_[i] = Place(EntryAt(i)).has_value();
         EntryPipeline pipeline(archive, length, count, [this](EntryJob& job) {
             const ARCFileCls& entry = EntryAt(job.index);
@@ -256,7 +177,7 @@ public:
                 stopped_ = true;
                 break;
             }
-            work.Advance(job->index + 1);
+            work.Advance(job->index);
             HeldMessages held;
             bool written = false;
             try {
@@ -279,6 +200,9 @@ public:
         if (recorder_) recorder_->Save();
     }
 
+    // Closes the folders the run holds open.
+    void CloseFolders() { folders_.Close(); }
+
     void Finish() {
         const std::string done = stopped_ ? kExportAllStopped : subset_ ? kExportDone : kExportAllDone;
         if (quiet_ && !failures_.empty()) {
@@ -287,6 +211,18 @@ public:
         } else {
             ui_.MsgBox(done, MsgIcon::Information, kProgramTitle);
         }
+    }
+
+    // The bytes each entry's export moves, for progress: its stored bytes, and
+    // the inflated ones it writes unless raw.
+    std::vector<std::uint64_t> ItemBytes(std::size_t count) const {
+        std::vector<std::uint64_t> bytes(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const ARCFileCls& entry = EntryAt(i);
+            bytes[i] = static_cast<std::uint64_t>(std::max(entry.ArcFileZipSize, 0)) +
+                       (raw_ ? 0 : static_cast<std::uint64_t>(std::max(entry.ArcFileOrgSize, 0)));
+        }
+        return bytes;
     }
 
 private:
@@ -324,10 +260,11 @@ private:
             held.MsgBox(kEntryFailed + entry.ArcFileKey, MsgIcon::Stop, kProgramTitle);
             return false;
         }
-        const bool done = WriteJob(held, archive, *folder, place->name, display, job);
+        std::optional<FileStamp> stamp;
+        const bool done = WriteJob(held, archive, *folder, place->name, display, job, &stamp);
         if (done) {
-            written_.emplace(std::hash<std::string>{}(fileKey), static_cast<std::uint32_t>(IndexAt(job.index)));
-            if (recorder_) recorder_->Written(entry.ArcFileKey, place->folders, place->name);
+            written_.Add(std::hash<std::string>{}(fileKey), static_cast<std::uint32_t>(IndexAt(job.index)));
+            if (recorder_) recorder_->Written(IndexAt(job.index), place->folders, place->name, stamp);
         } else {
             held.MsgBox(kEntryFailed + entry.ArcFileKey, MsgIcon::Stop, kProgramTitle);
         }
@@ -337,16 +274,16 @@ private:
     // The entry whose file fileKey names, if this run has written one. Only
     // hashes are kept; an entry with the same hash is looked at again.
     std::optional<std::size_t> WrittenBefore(const std::string& fileKey) const {
-        const auto [from, to] = written_.equal_range(std::hash<std::string>{}(fileKey));
-        for (auto it = from; it != to; ++it) {
-            const std::optional<EntryPlace> other = Place(program_.arc.ArcEntries[it->second]);
-            if (other && FileNameCaseKey(other->folderKey + other->name) == fileKey) return it->second;
-        }
-        return std::nullopt;
+        const std::optional<std::uint32_t> first = written_.Find(std::hash<std::string>{}(fileKey), [&](std::uint32_t entry) {
+            const std::optional<EntryPlace> other = Place(program_.arc.ArcEntries[entry]);
+            return other && FileNameCaseKey(other->folderKey + other->name) == fileKey;
+        });
+        if (!first) return std::nullopt;
+        return *first;
     }
 
     bool WriteJob(MessageSink& messages, BinaryFile& archive, const SafeFolder& folder, const std::string& name,
-                  const std::string& display, const EntryJob& job) {
+                  const std::string& display, const EntryJob& job, std::optional<FileStamp>* stamp) {
         if (job.readError) {
             ShowFailure(messages, kReadFailed, display, *job.readError);
             return false;
@@ -357,7 +294,7 @@ private:
         }
         if (job.streamed) {
             return WriteFromArchive(messages, archive, folder, name, display, job.offset, job.size, job.storedSize,
-                                    raw_);
+                                    raw_, owned_, stamp);
         }
         if (!raw_ && !job.result.ok()) {
             ShowInflateFailure(messages, job.result.code);
@@ -371,7 +308,7 @@ private:
                 file.PutZeros(job.size - job.result.produced);
             }
             return true;
-        });
+        }, owned_, stamp);
     }
 
     // Shows an entry's messages. A failure is one box: the last message (the
@@ -404,10 +341,11 @@ private:
     std::string rootText_;
     FolderCache folders_;
     bool raw_;
+    bool owned_;  // the export made the chosen folder itself
     const EntrySubset* subset_;  // nullptr: every entry
     std::vector<bool> placeable_;  // entries whose name stays inside the chosen folder
     // Hash of each file written below the chosen folder -> its entry.
-    std::unordered_multimap<std::size_t, std::uint32_t> written_;
+    WrittenFiles written_;
     std::vector<std::string> failures_;
     std::optional<ExportRecorder> recorder_;
     bool quiet_ = false;
@@ -416,13 +354,6 @@ private:
 };
 
 }  // namespace
-
-void ShowCollision(MessageSink& messages, const std::string& path, const std::string& key,
-                   const std::string& firstKey) {
-    messages.MsgBox("这个文件已由本次导出的另一个条目写入，后一个条目未导出：" + path + kCrLf + kCrLf + "KEY：" + key +
-                        kCrLf + "已写入的 KEY：" + firstKey,
-                    MsgIcon::Stop, kProgramTitle);
-}
 
 bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompressedSize, std::int32_t storedSize,
                      const std::string& outputPath) {
@@ -492,40 +423,47 @@ bool ExtSub(Program& program, WindowHandle hwnd) {
 
 namespace {
 
-// Exports every entry, or those of subset, below the folder picked.
-bool ExportInto(Program& program, const std::string& picked, const EntrySubset* subset) {
+// Exports every entry, or those of subset, below the folder picked; into a
+// folder the export makes itself when fresh.
+bool ExportInto(Program& program, const std::string& picked, const EntrySubset* subset, bool fresh = false) {
     IMainWindow& ui = program.ui;
     const std::string root = FolderWithSeparator(picked);
     const std::size_t count = subset ? subset->indices.size() : program.arc.ArcEntries.size();
+    SafeFolder rootFolder;
+    std::optional<NewFolder> made;
+    BinaryFile* archive = nullptr;
+    std::int64_t length = 0;
+    try {
+        if (fresh && count == 0) CreateDirectories(picked);
+        else if (fresh) made = MakeHiddenFolder(root.substr(0, root.size() - 1), rootFolder);
+        else rootFolder = SafeFolder::Open(picked);
+    } catch (const VbError& error) {
+        ShowFailure(ui, "无法创建目录，文件未导出：", root, error);
+        return false;
+    }
     if (count == 0) {
         // With no entries the progress range would be empty: go straight to the end.
         ui.MsgBox(subset ? kExportDone : kExportAllDone, MsgIcon::Information, kProgramTitle);
         return true;
-    }
-    SafeFolder rootFolder;
-    BinaryFile* archive = nullptr;
-    std::int64_t length = 0;
-    try {
-        rootFolder = SafeFolder::Open(picked);
-    } catch (const VbError& error) {
-        ShowFailure(ui, "无法创建目录，文件未导出：", root, error);
-        return false;
     }
     try {
         archive = &program.files.Get(program.arc.ArcFileNum);
         length = archive->Length();
     } catch (const VbError& error) {
         ShowFailure(ui, kReadFailed, root, error);
+        if (made) PlaceNewFolder(ui, *made, root);
         return false;
     }
 
     bool allWritten = false;
-    ExportAllRun run(program, std::move(rootFolder), root, subset);
+    ExportAllRun run(program, std::move(rootFolder), root, subset, made.has_value(), made ? made->hiddenText : root);
     {
-        LongWork work(program, "正在导出", count);
+        LongWork work(program, "正在导出", run.ItemBytes(count));
         allWritten = run.Run(*archive, length, work);
         run.SaveRecord();
     }
+    run.CloseFolders();  // a folder held open cannot be renamed everywhere
+    if (made && !PlaceNewFolder(ui, *made, root)) allWritten = false;
     if (program.ending) {
         return false;
     }
@@ -534,6 +472,10 @@ bool ExportInto(Program& program, const std::string& picked, const EntrySubset* 
 }
 
 }  // namespace
+
+bool ExportAllEntriesIntoNewFolder(Program& program, const std::string& folder) {
+    return ExportInto(program, folder, nullptr, true);
+}
 
 bool ExportAllEntries(Program& program) {
     IMainWindow& ui = program.ui;

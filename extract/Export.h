@@ -25,6 +25,14 @@ void ShowCollision(MessageSink& messages, const std::string& path, const std::st
 // structure. True when every entry's file was written.
 bool ExportAllEntries(Program& program);
 
+// The same into folder, which must not exist yet: the export makes it and owns
+// it. It is made under a hidden temporary name beside where it belongs and
+// given its name when the run ends (stopped or failed too), so a run that is
+// killed leaves the hidden folder and never a half-written file at folder;
+// inside it each file is written under its own name, without the temporary
+// and the rename that a file in an existing folder needs.
+bool ExportAllEntriesIntoNewFolder(Program& program, const std::string& folder);
+
 // Some entries of the open archive: their indices in ArcEntries, in directory
 // order, and how much of each one's folder path to leave out (a folder key
 // they all begin with), so that the files land below the chosen folder in the

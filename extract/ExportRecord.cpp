@@ -87,20 +87,29 @@ bool GetStamp(const std::vector<std::string_view>& fields, std::size_t first, Fi
            ParseNumber(fields[first + 4], s.index);
 }
 
-}  // namespace
-
-std::string FormatExportRecord(const ExportRecord& record) {
+// The record's first lines: the header and the archive's.
+std::string RecordHead(const ExportRecord& record) {
     std::string out(kHeader);
     out += "\narchive " + Escaped(record.archivePath);
     PutStamp(out, record.archive);
     out += '\n';
-    for (const auto& [key, stamp] : record.files) {
-        out += "file " + Escaped(key);
-        PutStamp(out, stamp);
-        out += '\n';
-    }
-    out += "end " + std::to_string(record.files.size()) + '\n';
     return out;
+}
+
+void PutFileLine(std::string& out, std::string_view key, const FileStamp& stamp) {
+    out += "file " + Escaped(key);
+    PutStamp(out, stamp);
+    out += '\n';
+}
+
+std::string EndLine(std::size_t count) { return "end " + std::to_string(count) + '\n'; }
+
+}  // namespace
+
+std::string FormatExportRecord(const ExportRecord& record) {
+    std::string out = RecordHead(record);
+    for (const auto& [key, stamp] : record.files) PutFileLine(out, key, stamp);
+    return out + EndLine(record.files.size());
 }
 
 std::optional<ExportRecord> ParseExportRecord(std::string_view text) {
@@ -186,23 +195,44 @@ std::optional<ExportRecord> RecordForOpenArchive(Program& program) {
 }
 
 ExportRecorder::ExportRecorder(Program& program, std::string folder)
-    : folder_(std::move(folder)), record_(RecordForOpenArchive(program)) {}
+    : entries_(program.arc.ArcEntries), folder_(std::move(folder)), head_(RecordForOpenArchive(program)) {
+    // At most one file per entry: room for all at once, rather than a list
+    // that grows by copying itself at its largest.
+    if (head_) files_.reserve(entries_.size());
+}
 
-void ExportRecorder::Written(const std::string& key, const std::vector<std::string>& folders,
-                             const std::string& name) {
-    if (!record_) return;
+void ExportRecorder::Written(std::size_t entry, const std::vector<std::string>& folders, const std::string& name,
+                             const std::optional<FileStamp>& stamp) {
+    if (!head_) return;
+    if (folders.empty() && SameFileName(name, kExportRecordName)) nameTaken_ = true;
+    if (stamp) {
+        files_.emplace_back(static_cast<std::uint32_t>(entry), *stamp);
+        return;
+    }
     std::string relative;
     for (const std::string& f : folders) relative += f + "/";
     relative += name;
-    if (folders.empty() && SameFileName(name, kExportRecordName)) nameTaken_ = true;
-    if (const std::optional<FileStamp> stamp = StampOfFileBelow(folder_, relative))
-        record_->files.emplace_back(key, *stamp);
+    if (const std::optional<FileStamp> found = StampOfFileBelow(folder_, relative))
+        files_.emplace_back(static_cast<std::uint32_t>(entry), *found);
 }
 
 void ExportRecorder::Save() const {
-    if (!record_ || nameTaken_) return;
+    if (!head_ || nameTaken_) return;
     try {
-        WriteExportRecord(folder_, *record_);
+        // Written in blocks as it is formatted: the whole text is never held.
+        const SafeFolder target = SafeFolder::Open(folder_);
+        FolderFile file = target.CreateTemporaryFor(kExportRecordName);
+        std::string block = RecordHead(*head_);
+        for (const auto& [entry, stamp] : files_) {
+            PutFileLine(block, entries_[entry].ArcFileKey, stamp);
+            if (block.size() >= (64 << 10)) {
+                file.Write(block.data(), block.size());
+                block.clear();
+            }
+        }
+        block += EndLine(files_.size());
+        file.Write(block.data(), block.size());
+        file.CommitUnsyncedAs(kExportRecordName);  // unsynced: see WriteExportRecord
     } catch (const VbError&) {
     } catch (const std::bad_alloc&) {
     }

@@ -62,16 +62,21 @@ class ExportRecorder {
 public:
     // Takes the archive's stamp now; folder is the chosen folder.
     ExportRecorder(Program& program, std::string folder);
-    // A file was written for key at folders/name below the chosen folder.
-    void Written(const std::string& key, const std::vector<std::string>& folders, const std::string& name);
+    // A file was written for the entry (its index in ArcEntries) at
+    // folders/name below the chosen folder; its stamp, when the writer has it,
+    // spares looking the file up again.
+    void Written(std::size_t entry, const std::vector<std::string>& folders, const std::string& name,
+                 const std::optional<FileStamp>& stamp = std::nullopt);
     // Writes the record; a record that cannot be written is left out (an
     // import then compares every file). Nothing is written when an entry's own
     // file took the record's name.
     void Save() const;
 
 private:
+    const std::vector<ARCFileCls>& entries_;
     std::string folder_;
-    std::optional<ExportRecord> record_;
+    std::optional<ExportRecord> head_;  // the archive's part; the files are kept below
+    std::vector<std::pair<std::uint32_t, FileStamp>> files_;  // entry index, file stamp
     bool nameTaken_ = false;
 };
 

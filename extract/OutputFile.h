@@ -2,10 +2,13 @@
 // Writing an exported file: the one place that creates files for the exports.
 // Each file is written to a new temporary beside its name and renamed over it
 // once whole, relative to a folder held open, so a link in the way is replaced
-// and never written through.
+// and never written through. In a folder the export owns (see
+// ExportAllEntriesIntoNewFolder) a file is made under its own name instead,
+// where nothing is yet; anything there takes the temporary's way.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/Messages.h"
@@ -31,9 +34,12 @@ private:
 // returns false after showing its own message to give the file up. The file
 // replaces what was at name only once whole; a failed or abandoned one leaves
 // no trace. A file-system failure shows a stop message naming displayPath.
-// True when the file was written.
+// True when the file was written. owned: folder is one the export owns.
+// stamp, when given, receives the written file's stamp where the system tells
+// it at once (see FolderFile::CommittedStamp).
 bool WriteOutputFile(MessageSink& messages, const SafeFolder& folder, const std::string& name,
-                     const std::string& displayPath, const std::function<bool(OutputFile&)>& fill);
+                     const std::string& displayPath, const std::function<bool(OutputFile&)>& fill,
+                     bool owned = false, std::optional<FileStamp>* stamp = nullptr);
 
 // The message for a file that could not be written.
 void ShowWriteFailure(MessageSink& messages, const std::string& displayPath, const VbError& error);

@@ -3,6 +3,9 @@
 // order: one thread reads the stored bytes, a worker per core inflates them,
 // and the calling thread takes each entry in turn to write or check it. Memory
 // stays bounded: the buffers in flight share a fixed budget and are reused.
+// Small entries travel in batches (one lock and one wake-up per batch at each
+// hand-off), so that archives of many small entries do not spend their time
+// waking threads.
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -67,11 +70,16 @@ public:
     void Stop();
 
 private:
+    using Batch = std::vector<std::unique_ptr<EntryJob>>;
     void ReadAll();
+    std::size_t PlanBatch(std::size_t index, Batch& batch);
+    void ReadBatch(Batch& batch);
+    bool Publish(Batch& batch, std::unique_lock<std::mutex>& lock);
     void Work();
     bool Acquire(EntryJob& job, std::unique_lock<std::mutex>& lock);
     void Release(EntryJob& job);
     void Prepare(EntryJob& job);
+    void ReleaseTaken();
 
     BinaryFile& archive_;
     const std::int64_t length_;
@@ -89,8 +97,10 @@ private:
     bool readerDone_ = false;
     std::deque<std::unique_ptr<EntryJob>> jobs_;  // read, in order, not yet taken
     std::deque<EntryJob*> work_;                  // read, waiting for a worker
-    std::unique_ptr<EntryJob> taken_;             // the job the caller holds
-    std::size_t nextIndex_ = 0;                   // index of the next job to take
+    Batch taken_;                                 // the jobs the caller holds, in order
+    std::size_t takenNext_ = 0;                   // the first of them not yet handed out
+    std::size_t doneCount_ = 0;                   // jobs the caller has finished with
+    std::unique_ptr<EntryJob> carried_;           // planned by the reader, first of its next batch
     // Buffers: one block allocated once and lent out as a ring. Jobs take their
     // bytes in directory order and give them back in the same order, so the
     // block is reused without freeing, and its pages stay mapped.
@@ -99,6 +109,7 @@ private:
     std::size_t ringUsed_ = 0;  // bytes held by jobs, gaps left at the end included
 
     std::thread reader_;
+    unsigned workerCount_ = 1;
     std::vector<std::thread> workers_;
 };
 

@@ -2,6 +2,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "core/ArcWriter.h"
 #include "core/Messages.h"
 #include "core/platform/VbError.h"
@@ -23,10 +26,9 @@ constexpr std::int64_t kRatioSlack = 1024;
 
 std::string CodecProblem(int result) {
     switch (result) {
-        case Z_BUF_ERROR: return "解压后的数据多于记录的原始大小（缓冲过小，请检查。）";
-        case Z_MEM_ERROR: return "内存检查错误。";
-        case Z_DATA_ERROR: return "存储的数据不是完整的 zlib 数据流（数组取数据不正确。）";
-        default: return "解压失败，zlib 结果 " + std::to_string(result);
+        case Z_BUF_ERROR:
+        case Z_DATA_ERROR: return InflateProblemText(result) + "（" + InflateFailureText(result) + "）";
+        default: return InflateProblemText(result);
     }
 }
 
@@ -47,14 +49,6 @@ std::string ProblemBeforeInflating(std::int64_t length, const ARCFileCls& entry,
     return {};
 }
 
-std::string ResultProblem(const InflateResult& result, std::int32_t size) {
-    if (!result.ok() && result.truncated) return "存储的数据不完整：zlib 数据流在结束（含 Adler-32 校验）之前就已截断";
-    if (!result.ok()) return CodecProblem(result.code);
-    if (result.produced != size)
-        return "解压后只有 " + std::to_string(result.produced) + " 字节，少于记录的原始大小 " + std::to_string(size) +
-               " 字节";
-    return {};
-}
 
 // Counts what it is given and keeps nothing.
 class DiscardSink : public ByteSink {
@@ -63,6 +57,24 @@ public:
 };
 
 }  // namespace
+
+std::string InflateProblem(const InflateResult& result, std::int32_t size) {
+    if (!result.ok() && result.truncated) return "存储的数据不完整：zlib 数据流在结束（含 Adler-32 校验）之前就已截断";
+    if (!result.ok()) return CodecProblem(result.code);
+    if (result.produced != size)
+        return "解压后只有 " + std::to_string(result.produced) + " 字节，少于记录的原始大小 " + std::to_string(size) +
+               " 字节";
+    return {};
+}
+
+std::string InflateProblemText(int code) {
+    switch (code) {
+        case Z_BUF_ERROR: return "解压后的数据多于记录的原始大小";
+        case Z_MEM_ERROR: return "内存检查错误。";
+        case Z_DATA_ERROR: return "存储的数据不是完整的 zlib 数据流";
+        default: return "解压失败，zlib 结果 " + std::to_string(code);
+    }
+}
 
 std::string ArchiveProblem::Text() const { return key.empty() ? reason : reason + "，KEY：" + key; }
 
@@ -98,14 +110,14 @@ ArchiveCheck CheckArchive(BinaryFile& archive, const ArcEntryList& entries,
                         archive.Seek(job->offset);
                         ArchiveSource source(archive);
                         DiscardSink sink;
-                        problem = ResultProblem(InflateStream(source, job->storedSize, job->size, sink), job->size);
+                        problem = InflateProblem(InflateStream(source, job->storedSize, job->size, sink), job->size);
                     } catch (const ArchiveReadFailure& failure) {
                         problem = ReadProblem(failure.error);
                     } catch (const VbError& error) {
                         problem = ReadProblem(error);
                     }
                 } else {
-                    problem = ResultProblem(job->result, job->size);
+                    problem = InflateProblem(job->result, job->size);
                 }
             }
             if (!problem.empty()) check.problems.push_back({entry.ArcFileKey, problem});
@@ -120,6 +132,15 @@ ArchiveCheck CheckArchive(BinaryFile& archive, const ArcEntryList& entries,
     return check;
 }
 
+std::vector<std::uint64_t> CheckedBytes(const ArcEntryList& entries) {
+    std::vector<std::uint64_t> bytes;
+    bytes.reserve(entries.size());
+    for (const ARCFileCls& entry : entries)
+        bytes.push_back(static_cast<std::uint64_t>(std::max(entry.ArcFileZipSize, 0)) +
+                        static_cast<std::uint64_t>(std::max(entry.ArcFileOrgSize, 0)));
+    return bytes;
+}
+
 bool VerifyArchive(Program& program) {
     IMainWindow& ui = program.ui;
     if (!program.ArchiveIsOpen()) {
@@ -131,7 +152,7 @@ bool VerifyArchive(Program& program) {
     const std::size_t count = entries.size();
     ArchiveCheck check;
     {
-        LongWork work(program, "正在检查", count);
+        LongWork work(program, "正在检查", CheckedBytes(entries));
         check = CheckArchive(
             archive, entries,
             [&](std::size_t checked) {

@@ -11,6 +11,7 @@
 #include "state/Program.h"
 #include "core/ARCFileCls.h"
 #include "core/platform/BinaryFile.h"
+#include "extract/Codec.h"
 
 namespace tessarin {
 
@@ -27,6 +28,14 @@ struct ArchiveCheck {
     bool stopped = false;                  // the check was stopped before the last entry
 };
 
+// What is wrong with an inflation's result for an entry of the recorded size:
+// a broken or cut stream, or fewer bytes than recorded; "" when it is sound.
+std::string InflateProblem(const InflateResult& result, std::int32_t size);
+
+// Why an entry's stream failed to inflate, in plain words, by zlib's result
+// code as uncompress gives it (the verify report adds zlib's own words).
+std::string InflateProblemText(int code);
+
 // Checks entries against the archive file they were read from, inflating in
 // bounded memory (several entries at a time on several cores). After each
 // entry, onEntry runs on the calling thread with the number checked so far;
@@ -40,5 +49,9 @@ ArchiveCheck CheckArchive(BinaryFile& archive, const ArcEntryList& entries,
 // stopped, and ends with a report of the failing entries and their reasons,
 // or a message that the archive is sound. True when no problem was found.
 bool VerifyArchive(Program& program);
+
+// The bytes the check of each entry moves, for progress: its stored bytes read
+// and its inflated ones made.
+std::vector<std::uint64_t> CheckedBytes(const ArcEntryList& entries);
 
 }  // namespace tessarin

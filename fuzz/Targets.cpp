@@ -1,4 +1,5 @@
 #include "fuzz/Targets.h"
+#include "fuzz/Support.h"
 
 #include <unistd.h>
 
@@ -29,56 +30,6 @@
 namespace tessarin::fuzz {
 
 namespace {
-
-// One file per process that each input overwrites.
-const std::string& InputPath() {
-    static const std::string path = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        return std::string(tmp ? tmp : "/tmp") + "/tessarin-fuzz-" + std::to_string(::getpid()) + ".bin";
-    }();
-    return path;
-}
-
-const std::string& WriteInput(const std::uint8_t* data, std::size_t size, const std::string& path = InputPath()) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
-    std::fclose(f);
-    return path;
-}
-
-// Keeps what it is given, up to a limit it must never pass.
-class Collect : public ByteSink {
-public:
-    explicit Collect(std::int64_t limit) : limit_(limit) {}
-    void Put(const std::uint8_t* bytes, std::size_t n) override {
-        bytes_.insert(bytes_.end(), bytes, bytes + n);
-        if (static_cast<std::int64_t>(bytes_.size()) > limit_) std::abort();
-    }
-    const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
-
-private:
-    std::int64_t limit_;
-    std::vector<std::uint8_t> bytes_;
-};
-
-std::vector<std::uint8_t> ReadAt(BinaryFile& file, std::int64_t offset, std::int64_t n) {
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(n));
-    file.Seek(offset);
-    if (n > 0) file.ReadExact(bytes.data(), bytes.size());
-    return bytes;
-}
-
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
-
-ExtTypeTable SmallTable() {
-    ExtTypeTable types;
-    AddExtType(types, "1A", "png");
-    AddExtType(types, "20", "t\"x\\t");
-    return types;
-}
 
 // Valid JSON, byte escapes included: they are lone surrogates, which the
 // listing promises and the library only takes in pairs, so they are checked as

@@ -28,4 +28,14 @@ void ExportPathTarget(const std::uint8_t* data, std::size_t size);
 // entry's stored bytes unchanged.
 void ReplaceTarget(const std::uint8_t* data, std::size_t size);
 
+// A key for a new entry (code page 936 bytes): one the rules accept reads back
+// unchanged from an archive written with it, and an export can write it.
+void NewKeyTarget(const std::uint8_t* data, std::size_t size);
+// The export record: what parses formats to a text that parses the same.
+void ExportRecordTarget(const std::uint8_t* data, std::size_t size);
+// A rewrite that drops, renames and appends entries (byte 0 says which, byte 1
+// which entries, the rest is the archive): it reads back with every kept
+// entry's stored bytes, the new name and the new data.
+void RewriteTarget(const std::uint8_t* data, std::size_t size);
+
 }  // namespace tessarin::fuzz

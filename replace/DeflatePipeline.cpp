@@ -18,6 +18,7 @@ DeflatePipeline::DeflatePipeline(std::string folder, std::vector<std::string> fi
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     window_ = 2 * static_cast<std::size_t>(cores);
     results_.resize(window_);
+    read_ = std::make_unique<std::atomic<std::int64_t>[]>(window_);
     const std::size_t workers = std::min<std::size_t>(cores, files_.size());
     for (std::size_t i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
 }
@@ -27,6 +28,7 @@ DeflatePipeline::~DeflatePipeline() {
         std::lock_guard lock(mutex_);
         quit_ = true;
     }
+    cancel_ = true;
     changed_.notify_all();
     for (auto& t : threads_) t.join();
 }
@@ -68,7 +70,8 @@ void DeflatePipeline::Work() {
             }
             r.stamp = StampOfOpenFile(source);
             r.scratch = CreateScratchFileBeside(scratchBeside_);
-            r.sizes = deflater.Deflate(source, r.scratch, maxPlain_);
+            read_[k % window_] = 0;
+            r.sizes = deflater.Deflate(source, r.scratch, maxPlain_, &cancel_, &read_[k % window_]);
         } catch (...) {
             r.failure = std::current_exception();
             r.scratch.Close();

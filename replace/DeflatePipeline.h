@@ -4,10 +4,12 @@
 // archive, at most a window of files ahead of the one the rewrite takes next,
 // so open files, disk use and the results held (a ring of one slot per file
 // in the window) stay bounded.
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -42,6 +44,8 @@ public:
     // Waits for item k, calling whileWaiting about every 30 ms (it may throw to
     // give up), and hands it over. Items are taken in ascending order.
     Result Take(std::size_t k, const std::function<void()>& whileWaiting);
+    // The source bytes of item k read so far (while it is deflated or waited for).
+    std::int64_t ReadSoFar(std::size_t k) const { return read_[k % window_].load(); }
 
 private:
     void Work();
@@ -51,6 +55,8 @@ private:
     const std::string scratchBeside_;
     const std::int64_t maxPlain_;
     std::vector<Result> results_;  // item k in slot k % window_
+    std::unique_ptr<std::atomic<std::int64_t>[]> read_;  // per slot, as results_
+    std::atomic<bool> cancel_{false};  // the pipeline goes: deflates stop after their block
     std::vector<std::thread> threads_;
     std::mutex mutex_;
     std::condition_variable changed_;

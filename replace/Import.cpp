@@ -63,6 +63,60 @@ void PollStop(Program& program) {
     if (LongWork::StopWanted(program)) throw ImportStopped{};
 }
 
+// A file matched to an entry, with the stamp the folder walk saw, if it saw one.
+struct Matched {
+    ImportItem item;
+    std::optional<FileStamp> listed;
+};
+
+// Keeps in plan.changed the matched files whose content differs from their
+// entries' (the record's unchanged files are not read), as long work. False
+// after a message, or when stopped.
+bool CompareMatched(Program& program, const std::string& folder, std::vector<Matched>& matched, ImportPlan& plan) {
+    const ArcEntryList& entries = program.arc.ArcEntries;
+    // A file is compared with its entry's inflated bytes.
+    std::vector<std::uint64_t> compared;
+    compared.reserve(matched.size());
+    for (const Matched& m : matched)
+        compared.push_back(static_cast<std::uint64_t>(std::max(entries[m.item.index].ArcFileOrgSize, 0)));
+    LongWork work(program, "正在比较", std::move(compared));
+    try {
+        BinaryFile& archive = program.files.Get(program.arc.ArcFileNum);
+        for (std::size_t k = 0; k < matched.size(); ++k) {
+            PollStop(program);
+            ImportItem& item = matched[k].item;
+            const std::string& key = entries[item.index].ArcFileKey;
+            bool same = plan.record.Unchanged(key, item.file, matched[k].listed);
+            if (!same) try {
+                BinaryFile file = OpenFileBelow(folder, item.file);
+                // Refused before a byte of it is read: the format cannot store it.
+                if (file.Length() >= kOrgSizeBias) {
+                    ShowItemFailure(program, folder + "/" + item.file, std::make_exception_ptr(SourceTooLarge{}));
+                    return false;
+                }
+                const std::optional<FileStamp> stamp = StampOfOpenFile(file);
+                same = FileEqualsInflatedEntry(archive, entries[item.index], file);
+                if (same) plan.record.Holds(key, stamp);
+            } catch (const VbError& error) {
+                if (error.number() == vberr::InputPastEnd && entries[item.index].ArcFileZipSize >= 0) {
+                    same = false;  // stored data outside the archive: the file replaces it
+                } else {
+                    ShowFileFailure(program, "无法读取导入的文件：", folder + "/" + item.file, error);
+                    return false;
+                }
+            }
+            if (!same) plan.changed.push_back(std::move(item));
+            work.Advance(k + 1);
+        }
+    } catch (const ImportStopped&) {
+        return false;
+    } catch (const VbError& error) {
+        ShowFileFailure(program, "无法读取档案：", program.arc.OpenArcPath, error);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string ExportedFileOf(const ARCFileCls& entry) {
@@ -104,11 +158,6 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, b
         }
         return first;
     };
-    // A matched file with the stamp the walk saw, if it saw one.
-    struct Matched {
-        ImportItem item;
-        std::optional<FileStamp> listed;
-    };
     std::vector<Matched> matched;
     for (std::size_t i = 0; i < listing.files.size(); ++i) {
         std::string& file = listing.files[i];
@@ -121,48 +170,15 @@ bool PlanImport(Program& program, const std::string& folder, ImportPlan& plan, b
         }
     }
     for (std::string& other : listing.skipped) plan.unmatched.push_back(std::move(other));
+    plan.tooDeep = listing.tooDeep;
+    for (std::string& deep : listing.tooDeep) plan.unmatched.push_back(std::move(deep));
     listing = FolderListing{};
     byHash = {};
     std::sort(plan.unmatched.begin(), plan.unmatched.end());
     std::sort(matched.begin(), matched.end(),
               [](const Matched& a, const Matched& b) { return a.item.index < b.item.index; });
 
-    LongWork work(program, "正在比较", matched.size());
-    try {
-        BinaryFile& archive = program.files.Get(program.arc.ArcFileNum);
-        for (std::size_t k = 0; k < matched.size(); ++k) {
-            PollStop(program);
-            ImportItem& item = matched[k].item;
-            const std::string& key = entries[item.index].ArcFileKey;
-            bool same = plan.record.Unchanged(key, item.file, matched[k].listed);
-            if (!same) try {
-                BinaryFile file = OpenFileBelow(folder, item.file);
-                // Refused before a byte of it is read: the format cannot store it.
-                if (file.Length() >= kOrgSizeBias) {
-                    ShowItemFailure(program, folder + "/" + item.file, std::make_exception_ptr(SourceTooLarge{}));
-                    return false;
-                }
-                const std::optional<FileStamp> stamp = StampOfOpenFile(file);
-                same = FileEqualsInflatedEntry(archive, entries[item.index], file);
-                if (same) plan.record.Holds(key, stamp);
-            } catch (const VbError& error) {
-                if (error.number() == vberr::InputPastEnd && entries[item.index].ArcFileZipSize >= 0) {
-                    same = false;  // stored data outside the archive: the file replaces it
-                } else {
-                    ShowFileFailure(program, "无法读取导入的文件：", folder + "/" + item.file, error);
-                    return false;
-                }
-            }
-            if (!same) plan.changed.push_back(std::move(item));
-            work.Advance(k + 1);
-        }
-    } catch (const ImportStopped&) {
-        return false;
-    } catch (const VbError& error) {
-        ShowFileFailure(program, "无法读取档案：", program.arc.OpenArcPath, error);
-        return false;
-    }
-    return true;
+    return CompareMatched(program, folder, matched, plan);
 }
 
 bool CheckImportCanBeApplied(Program& program, const ImportPlan& plan) {
@@ -174,13 +190,12 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
     RemoveStaleTemporariesBeside(ResolvedPath(program.arc.OpenArcPath));
     if (!CheckImportCanBeApplied(program, plan)) return false;
     if (plan.changed.empty() && plan.added.empty()) return true;
-    LongWork work(program, "正在导入", plan.changed.size() + plan.added.size());
-
     // The changed files, then the added ones: the order the rewrite takes them in.
     std::vector<std::string> files;
     files.reserve(plan.changed.size() + plan.added.size());
     for (const ImportItem& item : plan.changed) files.push_back(item.file);
     for (const ImportAddition& addition : plan.added) files.push_back(addition.file);
+    std::optional<LongWork> work;  // once the plan's bytes are known, before anything is deflated
     std::optional<DeflatePipeline> pipeline;
     // Scratch files go beside the archive's real location, where the rewrite
     // puts its new file and where stale ones are looked for.
@@ -195,13 +210,16 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
         const ImportPlan& plan;
         const std::vector<std::string>& files;
         std::string& failedFile;
-        LongWork& work;
+        std::optional<LongWork>& work;
         ImportRecord& record;
     } shared{program, pipeline, plan, files, failedFile, work, record};
     const auto writeFile = [s = &shared](std::size_t k) {
         return [s, k](BinaryFile& out) {
             PollStop(s->program);
-            DeflatePipeline::Result r = s->pipeline->Take(k, [s] { PollStop(s->program); });
+            DeflatePipeline::Result r = s->pipeline->Take(k, [s, k] {
+                s->work->ShowPartial(static_cast<std::uint64_t>(s->pipeline->ReadSoFar(k)));
+                PollStop(s->program);
+            });
             if (r.failure) {
                 s->failedFile = s->plan.folder + "/" + s->files[k];
                 std::rethrow_exception(r.failure);
@@ -211,16 +229,23 @@ bool ApplyImport(Program& program, const ImportPlan& plan) {
             const std::string& key = k < changed ? s->program.arc.ArcEntries[s->plan.changed[k].index].ArcFileKey
                                                  : s->plan.added[k - changed].record.ArcFileKey;
             s->record.Holds(key, r.stamp);
-            s->work.Advance(k + 1);
+            s->work->Advance(k + 1);
             return static_cast<std::int32_t>(r.sizes.plain);
         };
     };
     RewritePlan rewrite;
     rewrite.replacements.reserve(plan.changed.size());
-    for (std::size_t k = 0; k < plan.changed.size(); ++k)
-        rewrite.replacements.push_back({plan.changed[k].index, writeFile(k)});
+    // The files' sizes as the folder shows them now: the bar's range.
+    const auto size = [&](std::size_t k) {
+        const std::optional<FileStamp> stamp = StampOfFileBelow(plan.folder, files[k]);
+        return stamp ? stamp->size : 0;
+    };
+    const std::size_t changed = plan.changed.size();
+    for (std::size_t k = 0; k < changed; ++k)
+        rewrite.replacements.push_back({plan.changed[k].index, writeFile(k), size(k)});
     for (std::size_t k = 0; k < plan.added.size(); ++k)
-        rewrite.appended.push_back({plan.added[k].record, writeFile(plan.changed.size() + k)});
+        rewrite.appended.push_back({plan.added[k].record, writeFile(changed + k), size(changed + k)});
+    work.emplace(program, "正在导入", files.size(), RewriteBytesOf(program, rewrite));
     const bool done = RewriteArchive(program, rewrite, [&](std::exception_ptr failure) {
         try {
             std::rethrow_exception(failure);

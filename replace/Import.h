@@ -27,6 +27,7 @@ struct ImportPlan {
     std::vector<ImportItem> changed;     // directory order
     std::vector<std::string> unmatched;  // files (and links, never followed) that match no entry
     std::vector<std::string> strays;     // the plain files among them
+    std::vector<std::string> tooDeep;    // folders among them past the walk's depth, never entered
     std::vector<ImportAddition> added;   // new entries, in this order (left empty by PlanImport)
     ImportRecord record;                 // the folder's export record, and the files known unchanged
 };

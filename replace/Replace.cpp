@@ -35,9 +35,7 @@ constexpr const char* kDoneText = "替换完成。";
 constexpr std::size_t kMaxListedProblems = 10;
 constexpr const char* kRewriteWork = "正在写入档案";
 constexpr const char* kStoppedText = "已停止，档案未作改动。";
-
-// Thrown from the copy's progress when the user stops the rewrite.
-struct RewriteStopped {};
+constexpr const char* kWriteFailed = "写入新档案时出错，原档案未作改动：";
 
 std::string NodeText(const Program& program) {
     const TreeNode* node = program.SelectedNode();
@@ -121,6 +119,50 @@ bool RewriteArchive(Program& program, const std::vector<NewEntryData>& replaceme
     return RewriteArchive(program, plan, onFailure);
 }
 
+std::uint64_t RewriteBytesOf(Program& program, const RewritePlan& plan) {
+    std::int64_t oldLength = 0;
+    try {
+        oldLength = program.files.Get(program.arc.ArcFileNum).Length();
+    } catch (const VbError&) {
+        // Only the bar's range: the rewrite meets the failure and says so.
+    }
+    return static_cast<std::uint64_t>(RewriteBytes(program.arc.ArcEntries, oldLength, plan));
+}
+
+namespace {
+
+// The rewrite's progress: long work of its own (bar, stop control, window
+// disabled) unless it runs inside long work that shows its own progress,
+// which then takes the rewrite's bytes and counts its own items.
+class RewriteWork {
+public:
+    RewriteWork(Program& program, const RewritePlan& plan)
+        : program_(program), own_(LongWork::Current(program) == nullptr) {
+        if (own_)
+            work_.emplace(program, kRewriteWork, program.arc.ArcEntries.size() + plan.appended.size(),
+                          RewriteBytesOf(program, plan));
+    }
+    bool Own() const { return own_; }
+    void End() { work_.reset(); }
+    // Told between steps of the copy, all before the rename: a stop asked for
+    // there abandons the new file, and none can come after it.
+    void Tell(std::size_t done, std::int64_t bytes) {
+        if (work_)
+            work_->Advance(done, static_cast<std::uint64_t>(bytes));
+        else if (LongWork* shown = LongWork::Current(program_))
+            shown->AdvanceBytes(static_cast<std::uint64_t>(bytes));
+        program_.ui.DoEvents();
+        if (LongWork::StopWanted(program_)) throw RewriteStopped{};
+    }
+
+private:
+    Program& program_;
+    const bool own_;
+    std::optional<LongWork> work_;
+};
+
+}  // namespace
+
 bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFailureView& onFailure) {
     IMainWindow& ui = program.ui;
     ArcState& arc = program.arc;
@@ -132,31 +174,20 @@ bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFail
     RemoveStaleTemporariesBeside(archivePath);
     std::string tempPath;  // set once the new file exists
     std::int16_t tempNumber = 0;
-    // The rewrite is long work of its own (bar, stop control, window disabled)
-    // unless it runs inside long work that shows its own progress.
-    std::optional<LongWork> work;
-    const bool ownWork = !program.longWorkShown;
+    RewriteWork work(program, plan);
     auto discard = [&] {
-        work.reset();
+        work.End();
         if (tempNumber != 0) program.files.Close(tempNumber);
         if (!tempPath.empty()) TryDeleteFile(tempPath);
         return false;
     };
-    // Removes the unfinished new archive; the old one has not been touched.
-    auto abandon = [&](const VbError& error) {
+    // Removes the unfinished new archive (the old one has not been touched) and says why.
+    auto abandon = [&](const std::string& text, MsgIcon icon) {
         discard();
-        ui.MsgBox(FileFailureText("写入新档案时出错，原档案未作改动：", arc.OpenArcPath, error), MsgIcon::Stop,
-                  kProgramTitle);
+        ui.MsgBox(text, icon, kProgramTitle);
         return false;
     };
-    if (ownWork) work.emplace(program, kRewriteWork, arc.ArcEntries.size());
-    // Told between steps of the copy, all before the rename: a stop asked for
-    // there abandons the new file, and none can come after it.
-    const RewriteProgress progress = [&](std::size_t done) {
-        if (work) work->Advance(done);
-        ui.DoEvents();
-        if (LongWork::StopWanted(program)) throw RewriteStopped{};
-    };
+    const RewriteProgress progress = [&](std::size_t done, std::int64_t bytes) { work.Tell(done, bytes); };
     ArcEntryList written;
     PendingUndo pending;
     try {
@@ -183,21 +214,21 @@ bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFail
                              !FileExists(tempPath);
         if (!renamed) {
             AbandonUndoCopy(pending);
-            return abandon(error);
+            return abandon(FileFailureText(kWriteFailed, arc.OpenArcPath, error), MsgIcon::Stop);
         }
+    } catch (const UndoNameFailure& failure) {
+        return abandon(FileFailureText("无法在档案旁保留上一版本，档案未作改动：", failure.path, failure.error),
+                       MsgIcon::Stop);
     } catch (const std::bad_alloc&) {
         AbandonUndoCopy(pending);
-        return abandon(VbError(vberr::OutOfMemory));
+        return abandon(FileFailureText(kWriteFailed, arc.OpenArcPath, VbError(vberr::OutOfMemory)), MsgIcon::Stop);
     } catch (const RewriteStopped&) {
         discard();
         // Long work around this rewrite says so itself; nothing is shown once the program ends.
-        if (ownWork && !program.ending) ui.MsgBox(kStoppedText, MsgIcon::Information, kProgramTitle);
+        if (work.Own() && !program.ending) ui.MsgBox(kStoppedText, MsgIcon::Information, kProgramTitle);
         return false;
     } catch (const RewriteOutOfRange&) {
-        discard();
-        ui.MsgBox("替换后的数据偏移超出档案格式的范围（2,147,483,647 字节），档案未作改动。", MsgIcon::Warning,
-                  kProgramTitle);
-        return false;
+        return abandon("替换后的数据偏移超出档案格式的范围（2,147,483,647 字节），档案未作改动。", MsgIcon::Warning);
     } catch (...) {
         discard();
         if (onFailure && onFailure(std::current_exception())) return false;
@@ -205,14 +236,18 @@ bool RewriteArchive(Program& program, const RewritePlan& plan, const RewriteFail
     }
 
     // The file under tempNumber is now the archive, still locked: the old number
-    // (the replaced file) can go without leaving the archive unlocked, unless
-    // it stays as the previous version. Freeing its blocks is left to a thread
-    // of its own, off the user's path.
+    // (the replaced file) goes, off the user's path, unless it stays as the previous version.
     const std::int16_t oldNumber = arc.ArcFileNum;
     arc.ArcFileNum = tempNumber;
     KeepUndoCopy(program, pending, oldNumber, DescribeChange(plan));
     arc.ArcEntries = std::move(written);
     return true;
+}
+
+void WhileSourceIsDeflated(Program& program, std::int64_t sourceBytesRead) {
+    if (LongWork* shown = LongWork::Current(program)) shown->ShowPartial(static_cast<std::uint64_t>(sourceBytesRead));
+    program.ui.DoEvents();
+    if (LongWork::StopWanted(program)) throw RewriteStopped{};
 }
 
 bool ReplaceEntry(Program& program, const std::string& name, const std::string& typeHex, WindowHandle hwnd) {
@@ -232,10 +267,12 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
         std::int16_t number;
         ~CloseSource() { program.files.Close(number); }
     } closeSource{program, sourceNumber};
+    std::int64_t sourceLength = 0;
     try {
         BinaryFile& source = program.files.Open(sourceNumber, sourcePath, OpenMode::ReadShared);
         // A length the file reports is only a first look: it is read to its end below.
-        if (source.Length() >= kOrgSizeBias) {
+        sourceLength = source.Length();
+        if (sourceLength >= kOrgSizeBias) {
             ShowSourceTooLarge(program, sourcePath);
             return false;
         }
@@ -253,11 +290,16 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
     // Nothing is written unless the whole archive can be rewritten over itself.
     if (!CheckArchiveCanBeRewritten(program)) return false;
 
-    // The source is deflated while the data ahead of the entry is copied.
+    // The source is deflated while the data ahead of the entry is copied, and
+    // while the rest of its deflate is waited for, the window stays live.
     BackgroundDeflate deflate(program.files.Get(sourceNumber), ResolvedPath(arc.OpenArcPath), kOrgSizeBias - 1);
     NewEntryData data;
     data.index = *found;
-    data.write = [&](BinaryFile& out) { return static_cast<std::int32_t>(deflate.CopyInto(out)); };
+    data.write = [&](BinaryFile& out) {
+        return static_cast<std::int32_t>(
+            deflate.CopyInto(out, [&](std::int64_t read) { WhileSourceIsDeflated(program, read); }));
+    };
+    data.sizeHint = sourceLength;
     return RewriteArchive(program, {data}, [&](std::exception_ptr failure) {
         try {
             std::rethrow_exception(failure);

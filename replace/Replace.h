@@ -26,6 +26,18 @@ bool CheckArchiveCanBeRewritten(Program& program);
 // its message (the rewrite then ends with false), false to let it through.
 using RewriteFailureView = std::function<bool(std::exception_ptr)>;
 
+// The bytes a rewrite of the open archive with plan tells as it goes (see
+// RewriteBytes): the bar's range of long work around it.
+std::uint64_t RewriteBytesOf(Program& program, const RewritePlan& plan);
+
+// Thrown where a rewrite is told to stop (the user, or the program ending).
+struct RewriteStopped {};
+
+// For a write function of a rewrite while it waits for its source's deflate:
+// the source bytes read so far join the long work's progress, the window's
+// events run, and RewriteStopped is thrown when the work is to stop.
+void WhileSourceIsDeflated(Program& program, std::int64_t sourceBytesRead);
+
 // Rewrites the open archive with new data for some entries: a temporary file
 // beside it (after the stale ones a killed run left there are removed), synced,
 // then renamed over it, unless the path names another file by then. Afterwards the archive is open, locked, under a new file number and

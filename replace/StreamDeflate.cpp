@@ -6,7 +6,13 @@ namespace tessarin {
 
 namespace {
 constexpr std::size_t kBlock = 256 << 10;
+std::function<void(std::int64_t)>& BlockHook() {
+    static std::function<void(std::int64_t)> hook;
+    return hook;
+}
 }  // namespace
+
+void SetDeflateBlockHookForTesting(std::function<void(std::int64_t)> hook) { BlockHook() = std::move(hook); }
 
 struct FileDeflater::State {
     z_stream z{};
@@ -25,12 +31,12 @@ FileDeflater::FileDeflater() : state_(std::make_unique<State>()) {}
 FileDeflater::~FileDeflater() = default;
 
 DeflatedSizes DeflateFileInto(BinaryFile& source, BinaryFile& out, std::int64_t maxPlain,
-                              const std::atomic<bool>* cancel) {
-    return FileDeflater().Deflate(source, out, maxPlain, cancel);
+                              const std::atomic<bool>* cancel, std::atomic<std::int64_t>* read) {
+    return FileDeflater().Deflate(source, out, maxPlain, cancel, read);
 }
 
 DeflatedSizes FileDeflater::Deflate(BinaryFile& source, BinaryFile& out, std::int64_t maxPlain,
-                                    const std::atomic<bool>* cancel) {
+                                    const std::atomic<bool>* cancel, std::atomic<std::int64_t>* read) {
     State& s = *state_;
     if (!s.live) {
         // The parameters of zlib's compress(): default level, 15-bit window, memory level 8.
@@ -62,6 +68,8 @@ DeflatedSizes FileDeflater::Deflate(BinaryFile& source, BinaryFile& out, std::in
             throw SourceReadFailure{e};
         }
         sizes.plain += static_cast<std::int64_t>(got);
+        if (read != nullptr) read->store(sizes.plain);
+        if (BlockHook()) BlockHook()(sizes.plain);
         if (sizes.plain > maxPlain) throw SourceTooLarge{};
         const int flush = got == 0 ? Z_FINISH : Z_NO_FLUSH;
         s.z.next_in = in;

@@ -3,6 +3,7 @@
 // stream at zlib's default level, the same bytes the one-shot compress gives.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "core/platform/BinaryFile.h"
@@ -34,8 +35,14 @@ struct DeflatedSizes {
 // zlib's state and two 256 KiB blocks. Throws SourceTooLarge, DeflateFailure,
 // SourceReadFailure, and VbError for writes to out. When cancel is given and
 // becomes true, it stops after the block in hand and throws DeflateCancelled.
+// When read is given, it holds the source bytes read so far (for progress).
 DeflatedSizes DeflateFileInto(BinaryFile& source, BinaryFile& out, std::int64_t maxPlain,
-                              const std::atomic<bool>* cancel = nullptr);
+                              const std::atomic<bool>* cancel = nullptr,
+                              std::atomic<std::int64_t>* read = nullptr);
+
+// Test seam: called on the deflating thread after each block is read, with
+// the source bytes read so far (a test holds the deflate there). Empty: nothing.
+void SetDeflateBlockHookForTesting(std::function<void(std::int64_t sourceBytesRead)> hook);
 
 // The same for many files in turn: zlib's state and the blocks are set up once
 // and reset for each file, instead of being allocated and cleared anew.
@@ -48,7 +55,7 @@ public:
 
     // As DeflateFileInto; the stream is fresh each time, whatever became of the last one.
     DeflatedSizes Deflate(BinaryFile& source, BinaryFile& out, std::int64_t maxPlain,
-                          const std::atomic<bool>* cancel = nullptr);
+                          const std::atomic<bool>* cancel = nullptr, std::atomic<std::int64_t>* read = nullptr);
 
 private:
     struct State;

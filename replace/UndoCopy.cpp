@@ -7,6 +7,7 @@
 
 #include "core/ArcReader.h"
 #include "core/MessageTexts.h"
+#include "core/platform/FileIdentity.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/SecondName.h"
 #include "core/platform/Temporaries.h"
@@ -31,11 +32,18 @@ PendingUndo PrepareUndoCopy(const Program& program, const std::string& archivePa
     PendingUndo pending;
     if (!program.undo.kept) return pending;
     const std::string newPath = Beside(archivePath, [](const std::string& n) { return UndoNewName(n); });
+    const std::string undoPath = Beside(archivePath, [](const std::string& n) { return UndoName(n); });
+    // The rename onto the undo name could not replace a folder.
+    if (DirectoryExists(undoPath)) throw UndoNameFailure{undoPath, VbError(vberr::FileAlreadyExists)};
     // One a killed run left: only a name, the archive holds the bytes.
     TryDeleteFile(newPath);
-    pending.sameFile = AddSecondName(archivePath, newPath);
+    try {
+        pending.sameFile = AddSecondName(archivePath, newPath);
+    } catch (const VbError& error) {
+        throw UndoNameFailure{newPath, error};
+    }
     pending.newPath = newPath;
-    pending.undoPath = Beside(archivePath, [](const std::string& n) { return UndoName(n); });
+    pending.undoPath = undoPath;
     return pending;
 }
 
@@ -127,6 +135,16 @@ bool PutBackUndoCopy(Program& program) {
         read.Fail(error.number(), error.description());
     } catch (const std::bad_alloc&) {
         read.Fail(vberr::OutOfMemory, VbErrorDescription(vberr::OutOfMemory));
+    }
+    // The rename takes whatever the name leads to now: it must still be the
+    // file held (not a link, nor another file put there since).
+    if (!NameIsOpenFile(undo.path, program.files.Get(undo.fileNum))) {
+        program.ui.MsgBox(std::string("上一版本的文件已被替换或移走，无法撤销，档案未作改动：") + kCrLf + undo.path,
+                          MsgIcon::Warning, kProgramTitle);
+        // What is at the name now is not this program's: it stays; the held file goes.
+        program.files.CloseInBackground(undo.fileNum);
+        undo.Forget();
+        return false;
     }
     if (read.status != ArcReadResult::Status::Ok) {
         program.ui.MsgBox(FileFailureText("无法读取上一版本，档案未作改动：", undo.path,

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/ArcWriter.h"
+#include "core/platform/VbError.h"
 #include "state/Program.h"
 
 namespace tessarin {
@@ -18,8 +19,16 @@ struct PendingUndo {
     bool sameFile = false; // a hard link: the old archive's open file holds it
 };
 
+// The previous version could not be given its hidden name: a folder, or a
+// file that cannot go, is in the way (path names it).
+struct UndoNameFailure {
+    std::string path;
+    VbError error;
+};
+
 // Before the rename: the archive at archivePath under its undo-new name, when
-// program keeps undo. Throws VbError when that cannot be made (nothing else written).
+// program keeps undo. Throws UndoNameFailure when that cannot be made, or when
+// a folder takes the undo name itself (nothing else written).
 PendingUndo PrepareUndoCopy(const Program& program, const std::string& archivePath);
 // The rename did not happen: the second name goes.
 void AbandonUndoCopy(PendingUndo& pending);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Checks a package made by `make package` (a .deb) or `make package-windows`
 # (a .zip): exactly the expected files, links that lead to files of the
-# package, a valid desktop entry and AppStream metadata, and dependencies.
+# package, a valid desktop entry and AppStream metadata, the MIME type the
+# desktop entry names, dependencies, and lintian (when installed) with
+# nothing to say but the placeholder maintainer address.
 set -euo pipefail
 package=$1
 fail() { echo "check-package: $*" >&2; exit 1; }
@@ -15,20 +17,24 @@ case $package in
 ./usr/lib/tessarin/tessarin-cli
 ./usr/share/applications/tessarin.desktop
 ./usr/share/bash-completion/completions/tessarin-cli
+./usr/share/doc/tessarin/changelog.gz
 ./usr/share/doc/tessarin/copyright
 ./usr/share/icons/hicolor/scalable/apps/tessarin.svg
 ./usr/share/man/man1/tessarin-cli.1.gz
 ./usr/share/man/man1/tessarin.1.gz
-./usr/share/metainfo/io.github.tessarin.Tessarin.metainfo.xml"
+./usr/share/metainfo/io.github.tessarin.Tessarin.metainfo.xml
+./usr/share/mime/packages/tessarin.xml"
   # Files and links (folders left out): the sixth column on is the name.
   listed=$(dpkg-deb -c "$package" | grep -v '^d' | awk '{ $1=$2=$3=$4=$5=""; sub(/^ +/, ""); print }' | sort)
   [ "$listed" = "$expected" ] || fail "files differ from the expected list:
 $(diff <(echo "$expected") <(echo "$listed") || true)"
 
   depends=$(dpkg-deb -f "$package" Depends)
-  for library in libqt6widgets6 libqt6svg6 zlib1g libdeflate0 libc6; do
+  for library in libqt6widgets6 libqt6svg6 zlib1g libdeflate0 libc6 qt6-translations-l10n \
+                 "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei"; do
     [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
   done
+  [[ $(dpkg-deb -f "$package" Recommends) == *qt6-image-formats-plugins* ]] || fail "Recommends lacks the image plugins"
 
   tree=$(mktemp -d)
   trap 'rm -rf "$tree"' EXIT
@@ -37,6 +43,13 @@ $(diff <(echo "$expected") <(echo "$listed") || true)"
     [ -x "$tree/usr/bin/$(readlink "$tree/usr/bin/$link")" ] || fail "/usr/bin/$link leads nowhere"
   done
   desktop-file-validate "$tree/usr/share/applications/tessarin.desktop" || fail "desktop entry not valid"
+  mime=$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$tree/usr/share/mime/packages/tessarin.xml")
+  grep -qx "MimeType=$mime;" "$tree/usr/share/applications/tessarin.desktop" || fail "desktop entry does not name $mime"
+  if command -v lintian >/dev/null; then
+    # The maintainer address is the project's placeholder; nothing else may be said.
+    said=$(lintian --tag-display-limit 0 "$package" 2>&1 | grep -e '^E:' -e '^W:' | grep -v -e 'tessarin@localhost' || true)
+    [ -z "$said" ] || fail "lintian: $said"
+  fi
   appstreamcli validate --no-net "$tree/usr/share/metainfo/io.github.tessarin.Tessarin.metainfo.xml" >/dev/null ||
     fail "AppStream metadata not valid"
   for page in tessarin tessarin-cli; do

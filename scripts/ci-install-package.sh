@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian package `make package` made, as a user would (apt-get
 # install ./FILE.deb), checks that the installed companion lists the demo
-# archive with the type table's names, then removes the package and checks
-# that nothing of it is left.
+# archive with the type table's names, that the window answers --version
+# without a display and that .arc files have their MIME type, then removes
+# the package and checks that nothing of it is left.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 deb=$(ls -t build/tessarin_*.deb | head -1)
@@ -19,6 +20,13 @@ grep -qP '\t[^\t]+\.png\t' <<<"$listing" || fail "no png names in the listing:
 $listing"
 grep -qP '\t[^\t]+\.txt\t' <<<"$listing" || fail "no txt names in the listing"
 [ "$(tessarin-cli --version)" = "tessarin-cli $(dpkg-deb -f "$deb" Version)" ] || fail "--version differs from the package"
+# The window answers --version without a display.
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY tessarin --version)" = "tessarin $(dpkg-deb -f "$deb" Version)" ] ||
+  fail "tessarin --version failed without a display"
+# The system's MIME database (rebuilt by shared-mime-info's trigger, where installed) knows .arc files.
+if command -v update-mime-database >/dev/null; then
+  grep -q '^application/x-tessarin-arc:\*\.arc$' /usr/share/mime/globs || fail "the MIME type of ARC archives is not registered"
+fi
 man -w tessarin-cli >/dev/null || fail "man tessarin-cli not found"
 
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get remove -y -qq tessarin >/dev/null

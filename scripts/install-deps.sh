@@ -13,7 +13,7 @@ packages=(
   libsquish-dev qt6-image-formats-plugins
   fonts-noto-cjk xvfb xauth
   zip unzip
-  dpkg-dev desktop-file-utils appstream man-db
+  dpkg-dev desktop-file-utils appstream man-db lintian bash-completion
 )
 if [ "${1:-}" = "windows" ]; then
   packages=(

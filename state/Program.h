@@ -10,6 +10,8 @@
 
 namespace tessarin {
 
+class LongWork;
+
 // The archive as it was before the window's last change, kept beside it under
 // its undo name and held open (locked) under fileNum, so no sweep takes it.
 struct UndoCopy {
@@ -42,9 +44,9 @@ struct Program {
     bool ending = false;
     // Commands running now (nested when one starts from another's event pump).
     int runningCommands = 0;
-    // True while long work shows its progress on bar 2 (a rewrite inside it
-    // leaves the bar to it).
-    bool longWorkShown = false;
+    // The long work that shows its progress on bar 2 now, or null (a rewrite
+    // inside it tells its bytes to it and leaves the bar to it).
+    LongWork* longWork = nullptr;
 
     // True while the archive's file is open: after a failed open the tree may
     // still show the entries read, but their data can no longer be reached.

@@ -6,8 +6,9 @@ class QTranslator;
 namespace tessarin {
 
 // Makes QLocale(Chinese, China) the default and installs Qt's zh_CN
-// translations from Qt's translations folder; the translator, or nullptr when
-// the translations are not installed (the locale is set either way).
+// translations from Qt's translations folder, then a small translator of our
+// own for the texts that catalogue leaves in English; Qt's translator, or
+// nullptr when its translations are not installed (the rest is done either way).
 QTranslator* UseChineseLocale();
 
 }  // namespace tessarin

@@ -27,11 +27,46 @@ void EntryFilterBox::TypeFromTree(const QString& typed) {
     insert(typed);
 }
 
+EntryFilterBox::Selection EntryFilterBox::SelectionNow() const {
+    Selection now;
+    if (const QItemSelectionModel* selection = view_->selectionModel()) {
+        for (const QModelIndex& row : selection->selectedRows()) now.nodes.push_back(EntryTreeModel::NodeOf(row));
+    }
+    now.current = EntryTreeModel::NodeOf(view_->currentIndex());
+    return now;
+}
+
+void EntryFilterBox::ClearKeepingSelection() {
+    // What is selected stays selected; when the filter hid everything that
+    // was, the selection from before the filter comes back.
+    Selection kept = SelectionNow();
+    if (kept.nodes.empty()) kept = selectedBefore_;
+    clear();
+    QItemSelectionModel* selection = view_->selectionModel();
+    if (selection && model_ && !kept.nodes.empty()) {
+        QItemSelection restored;
+        for (const NodeId node : kept.nodes) {
+            const QModelIndex index = model_->IndexOf(node);
+            if (index.isValid()) restored.select(index, index);
+        }
+        selection->setCurrentIndex(model_->IndexOf(kept.current), QItemSelectionModel::NoUpdate);
+        selection->select(restored, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        if (view_->currentIndex().isValid()) view_->scrollTo(view_->currentIndex());
+    }
+    view_->setFocus();
+}
+
+void EntryFilterBox::Forget() {
+    openBefore_.clear();
+    selectedBefore_ = {};
+    allOpen_ = false;
+    clear();
+}
+
 void EntryFilterBox::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
-        clear();
-        view_->setFocus();
+        ClearKeepingSelection();
         return;
     }
     // Down, Enter: back to the tree with the filter kept.
@@ -47,7 +82,10 @@ void EntryFilterBox::Apply(const QString& text) {
     if (!model_ || model_->Resetting()) return;
     const std::string before = model_->Filter();
     const bool wasFiltered = !before.empty();
-    if (!wasFiltered) openBefore_ = model_->ExpandedNodes();
+    if (!wasFiltered) {
+        openBefore_ = model_->ExpandedNodes();
+        selectedBefore_ = SelectionNow();
+    }
     model_->SetFilter(FromQString(text));
     const bool filtered = !model_->Filter().empty();
     // A longer text shows a part of what was shown: what stood open still does.

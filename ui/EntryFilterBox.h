@@ -23,6 +23,13 @@ public:
     void Activate();
     // A letter or digit typed in the tree starts (or goes on with) the filter.
     void TypeFromTree(const QString& typed);
+    // Esc, wherever the keys are: the filter goes, the selection stays and is
+    // shown (the one from before the filter, when it hid all that was
+    // selected), the keys go to the tree.
+    void ClearKeepingSelection();
+    // The archive closed (or another opened): the filter goes, and with it
+    // what it remembered of the tree.
+    void Forget();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -34,8 +41,14 @@ private:
     EntryTreeModel* model_ = nullptr;
     // Matches that are unfolded at once; more are left as the user opened them.
     static constexpr std::size_t kUnfoldLimit = 4000;
-    // The folders open before the filter began.
+    // The folders open and the nodes selected before the filter began.
+    struct Selection {
+        std::vector<NodeId> nodes;
+        NodeId current = kNoNode;
+    };
+    Selection SelectionNow() const;
     std::vector<NodeId> openBefore_;
+    Selection selectedBefore_;
     // Every shown folder stands open: narrowing the text keeps it so.
     bool allOpen_ = false;
 };

@@ -368,7 +368,9 @@ bool EntryTreeModel::Before(NodeId a, NodeId b) const {
     auto cmp = [](const auto& x, const auto& y) { return x < y ? -1 : y < x ? 1 : 0; };
     int order = 0;
     switch (sortColumn_) {
-    case kNameColumn: order = cmp(tree_.Node(a).text, tree_.Node(b).text); break;
+    case kNameColumn:  // bytes compare as unsigned
+        order = nameBytes_[static_cast<std::size_t>(a)].compare(nameBytes_[static_cast<std::size_t>(b)]);
+        break;
     case kSizeColumn: order = cmp(ta.size, tb.size); break;
     case kStoredColumn: order = cmp(ta.stored, tb.stored); break;
     case kRatioColumn: order = cmp(Ratio(ta.stored, ta.size), Ratio(tb.stored, tb.size)); break;
@@ -407,6 +409,11 @@ void EntryTreeModel::BuildOrder() {
             }
         }
         shown_[static_cast<std::size_t>(tree_.Root())] = 1;
+    }
+    nameBytes_.clear();
+    if (sortColumn_ == kNameColumn) {
+        nameBytes_.reserve(n);
+        for (std::size_t i = 0; i < n; ++i) nameBytes_.push_back(TextToCp936(tree_.Node(static_cast<NodeId>(i)).text));
     }
     rows_.resize(n);
     rowOf_.assign(n, 0);

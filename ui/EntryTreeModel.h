@@ -140,6 +140,9 @@ private:
     std::vector<std::vector<NodeId>> rows_;
     std::vector<int> rowOf_;
     std::vector<char> shown_;
+    // While sorted by name: each node's name as code page 936 bytes, the
+    // order a new archive's entries take (pinyin order for simplified Chinese).
+    std::vector<std::string> nameBytes_;
 };
 
 }  // namespace tessarin

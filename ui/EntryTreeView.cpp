@@ -4,9 +4,13 @@
 #include <QHeaderView>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QTimer>
 #include <QUrl>
+#include <utility>
 
 namespace tessarin {
 
@@ -193,6 +197,46 @@ void EntryTreeView::dropEvent(QDropEvent* event) {
     event->setDropAction(Qt::CopyAction);
     event->accept();
     emit filesDropped(indexAt(event->position().toPoint()), DroppedFiles(event->mimeData()));
+}
+
+bool EntryTreeView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    const bool editing = QTreeView::edit(index, trigger, event);
+    if (editing) editing_ = index;
+    return editing;
+}
+
+void EntryTreeView::commitData(QWidget* editor) {
+    const auto* line = qobject_cast<QLineEdit*>(editor);
+    if (!line || !nameCheck_) {
+        QTreeView::commitData(editor);
+        return;
+    }
+    // The editor loses the keys to the refusal's message: nothing is committed then.
+    if (refusing_) {
+        keepEditor_ = true;
+        return;
+    }
+    const QString why = nameCheck_(editing_, line->text());
+    if (why.isEmpty()) {
+        QTreeView::commitData(editor);
+        return;
+    }
+    keepEditor_ = refusing_ = true;
+    // Said once the key that committed has been handled; then the keys go back to the text.
+    QTimer::singleShot(0, this, [this, why, editor = QPointer<QWidget>(editor)] {
+        emit nameRefused(why);
+        refusing_ = false;
+        if (editor) {
+            editor->activateWindow();
+            editor->setFocus();
+        }
+    });
+}
+
+void EntryTreeView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    // Esc (revert) always closes; a commit that was refused does not.
+    if (std::exchange(keepEditor_, false) && hint != QAbstractItemDelegate::RevertModelCache) return;
+    QTreeView::closeEditor(editor, hint);
 }
 
 }  // namespace tessarin

@@ -12,6 +12,7 @@
 // the current node stays the one the entry commands act on.
 #include <QKeySequence>
 #include <QList>
+#include <QPersistentModelIndex>
 #include <QTreeView>
 #include <functional>
 
@@ -28,11 +29,16 @@ public:
     static constexpr int kNameColumnWidth = 300;
 
     void setModel(QAbstractItemModel* model) override;
+    using QTreeView::edit;  // the public edit(index) beside the override below
 
     // Key sequences the view must not consume.
     void SetWindowShortcuts(QList<QKeySequence> shortcuts) { windowShortcuts_ = std::move(shortcuts); }
     // Makes the data of a node dragged out of the view (nullptr: no drag).
     void SetDragData(std::function<QMimeData*(const QModelIndex&)> make) { dragData_ = std::move(make); }
+    // A name edited in place is checked before it is committed: check says why
+    // it is refused ("" accepts it). A refused name keeps the editor open with
+    // the text typed, and nameRefused says what is wrong.
+    void SetNameCheck(std::function<QString(const QModelIndex&, const QString&)> check) { nameCheck_ = std::move(check); }
 
     // The one local file a drag from outside carries, or empty.
     static QString DroppedFile(const QMimeData* data);
@@ -54,6 +60,8 @@ signals:
     // Local files dropped from outside: the index under them (invalid over
     // empty space) and their paths.
     void filesDropped(const QModelIndex& index, const QStringList& paths);
+    // A name typed in place was refused (the editor stays open): why.
+    void nameRefused(const QString& why);
 
 protected:
     bool event(QEvent* event) override;
@@ -66,6 +74,11 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+
+protected slots:
+    void commitData(QWidget* editor) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     bool IsWindowShortcut(const QKeyEvent* event) const;
@@ -74,6 +87,10 @@ private:
 
     QList<QKeySequence> windowShortcuts_;
     std::function<QMimeData*(const QModelIndex&)> dragData_;
+    std::function<QString(const QModelIndex&, const QString&)> nameCheck_;
+    QPersistentModelIndex editing_;  // the node whose name is being edited
+    bool keepEditor_ = false;        // the commit just refused: the editor stays
+    bool refusing_ = false;          // the refusal is being shown
 };
 
 }  // namespace tessarin

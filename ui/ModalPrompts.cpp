@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <vector>
 
+#include "ui/FileDialogDetails.h"
+
 namespace tessarin {
 
 namespace {
@@ -48,9 +50,9 @@ int QtModalPrompts::Choose(QWidget* owner, const QString& text, MsgIcon icon, co
 QString QtModalPrompts::OpenFile(const OpenFileRequest& request) {
     QFileDialog dialog(request.owner, request.caption);
     dialog.setObjectName("OpenFileDialog");
-    // Qt's own dialog behaves the same on every desktop and its filter matching
-    // ignores letter case, as the archives' Windows origins expect (*.ARC finds x.arc).
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // Its filter matching ignores letter case, as the archives' Windows origins
+    // expect (*.ARC finds x.arc).
+    PrepareFileDialog(dialog);
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -64,13 +66,40 @@ QString QtModalPrompts::OpenFile(const OpenFileRequest& request) {
 QString QtModalPrompts::Folder(const FolderRequest& request) {
     QFileDialog dialog(request.owner, request.caption);
     dialog.setObjectName("FolderDialog");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    PrepareFileDialog(dialog);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     if (!request.initialFolder.isEmpty()) dialog.setDirectory(request.initialFolder);
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList folders = dialog.selectedFiles();
     return folders.isEmpty() ? QString() : folders.first();
+}
+
+QStringList ModalPrompts::OpenFiles(const OpenFileRequest& request) {
+    QFileDialog dialog(request.owner, request.caption);
+    dialog.setObjectName("OpenFilesDialog");
+    PrepareFileDialog(dialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (!request.filters.isEmpty()) dialog.setNameFilters(request.filters);
+    if (!request.initialFolder.isEmpty()) dialog.setDirectory(request.initialFolder);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
+QString ModalPrompts::SaveFile(const SaveFileRequest& request) {
+    QFileDialog dialog(request.owner, request.caption);
+    dialog.setObjectName("SaveFileDialog");
+    PrepareFileDialog(dialog);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // Qt would ask whether to replace a file already there; the caller answers that.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!request.filters.isEmpty()) dialog.setNameFilters(request.filters);
+    if (!request.initialFolder.isEmpty()) dialog.setDirectory(request.initialFolder);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
 }
 
 QAction* QtModalPrompts::Popup(QMenu& menu, const QPoint& globalPos) { return menu.exec(globalPos); }

@@ -23,6 +23,13 @@ struct OpenFileRequest {
     QString initialFolder;  // empty: the dialog's default folder
 };
 
+struct SaveFileRequest {
+    QWidget* owner = nullptr;
+    QString caption;
+    QStringList filters;    // Qt name filters, the first one active
+    QString initialFolder;  // empty: the dialog's default folder
+};
+
 struct FolderRequest {
     QWidget* owner = nullptr;
     QString caption;
@@ -40,6 +47,11 @@ public:
     virtual QString OpenFile(const OpenFileRequest& request) = 0;
     // An existing folder's absolute path, or empty on cancel.
     virtual QString Folder(const FolderRequest& request) = 0;
+    // Existing files' absolute paths, or none on cancel.
+    virtual QStringList OpenFiles(const OpenFileRequest& request);
+    // A path to write a new file at, or empty on cancel. The dialog never asks
+    // about a file already there: what to do with one is the caller's to say.
+    virtual QString SaveFile(const SaveFileRequest& request);
     // The chosen action, or nullptr when the menu was dismissed.
     virtual QAction* Popup(QMenu& menu, const QPoint& globalPos) = 0;
     // Runs a modal dialog until it closes; its result code.

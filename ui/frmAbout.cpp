@@ -7,6 +7,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/ExtTypes.h"
+#include "core/MessageTable.h"
+#include "core/platform/FileSystem.h"
 #include "ui/Icons.h"
 
 namespace tessarin {
@@ -65,6 +68,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     AddLabel(this, column, "Label4", QString::fromUtf8("用磁盘上的文件替换对象的数据。"));
     AddLabel(this, column, "Label5", QString::fromUtf8("数据压缩：zlib。"));
     AddLabel(this, column, "Label6", QString::fromUtf8("界面：Qt。"));
+    AddLabel(this, column, "lblTypes", QString())->setWordWrap(true);
     AddLine(this, column, "Line2");
     AddLabel(this, column, "lblCopyright", QString::fromUtf8("© Tessarin 开发者"));
     column->addSpacing(8);
@@ -88,6 +92,10 @@ void frmAbout::Load() {
     findChild<QLabel*>("lblVersion")
         ->setText(QStringLiteral("Version %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
     findChild<QLabel*>("lblTitle")->setText(QString::fromUtf8(kProgramTitle));
+    // Which type table names the entries: the user's own or the one beside the program.
+    const std::string types = DefaultExtTypesPath();
+    const std::string typesText = FileExists(types) ? Say(Msg::TypesInUse, {types}) : Text(Msg::TypesBuiltIn);
+    findChild<QLabel*>("lblTypes")->setText(QString::fromUtf8(typesText.c_str()));
 }
 
 }  // namespace tessarin

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSessionManager>
 #include <QShortcut>
 #include <QSizeGrip>
 #include <QStatusBar>
@@ -90,8 +91,14 @@ frmMain::frmMain(QWidget* parent)
     // An archive file dropped on the window is opened.
     setAcceptDrops(true);
 
-    // However the program comes to quit, the files dragged out go with it.
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { dragFolder_.RemoveAll(); });
+    // However the program comes to quit, the files dragged out and the
+    // previous version of the archive go with it. Logging out of the desktop
+    // ends the program as the close box does (every change is already written).
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        dragFolder_.RemoveAll();
+        if (program_ && !program_->ending) program_->EndProgram();
+    });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { close(); });
 
     // Runs once the program has closed its files.
     endAction_ = [this] {
@@ -206,6 +213,7 @@ void frmMain::CreateMenus() {
           {"nclose", "关闭(&C)", QKeySequence(Qt::CTRL | Qt::Key_B), false},
           {"nnew", "新建档案(&N)…", QKeySequence(Qt::CTRL | Qt::Key_N), true},
           {"nundo", "撤销(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z), false},
+          {"ncompare", "比较档案(&C)…", {}, true},
           {"a1", "-", {}, true},
           {"nexit", "退出(&E)", {}, true}}},
         {"nobject", "对象(&O)", false,
@@ -222,6 +230,7 @@ void frmMain::CreateMenus() {
           {"nrename", "重命名(&M)", QKeySequence(Qt::Key_F2), true},
           {"a7", "-", {}, true},
           {"nimportdir", "导入目录(&D)…", {}, false},
+          {"nmerge", "合并补丁档案(&G)…", {}, true},
           {"nverify", "检查档案(&T)", {}, true},
           {"a6", "-", {}, true},
           {"nfind", "查找(&F)…", QKeySequence(Qt::CTRL | Qt::Key_F), true},
@@ -266,14 +275,26 @@ void frmMain::CreateMenus() {
     // The tree leaves the menu shortcuts to the window (it would take Ctrl+A itself).
     shortcuts.append(QKeySequence(Qt::CTRL | Qt::Key_L));
     TreeView1->SetWindowShortcuts(shortcuts);
+    CreateTreeMenu();
+}
 
+void frmMain::CreateTreeMenu() {
     tvwmenu = new QMenu(QStringLiteral("tvwmenu"), this);
     tvwmenu->setObjectName("tvwmenu");
     tvwmenu->addAction(QString::fromUtf8("导出文件"))->setObjectName("expfile");
     tvwmenu->addAction(QString::fromUtf8("替换文件"))->setObjectName("repalcefile");
     tvwmenu->addSeparator()->setObjectName("a1");
     tvwmenu->addAction(QString::fromUtf8("属性"))->setObjectName("fproperty");
-    tvwmenu->addAction(QString::fromUtf8("预览(&V)"))->setObjectName("npreview");
+    // The 对象 menu's commands on the node, with their keys as a reminder.
+    tvwmenu->addSeparator()->setObjectName("a2");
+    const std::pair<const char*, QKeySequence> edits[] = {{"npreview", QKeySequence(Qt::Key_Space)},
+                                                          {"naddfile", QKeySequence(Qt::Key_Insert)},
+                                                          {"ndelete", QKeySequence(Qt::Key_Delete)},
+                                                          {"nrename", QKeySequence(Qt::Key_F2)}};
+    for (const auto& [name, key] : edits) {
+        tvwmenu->addAction(MenuAction(name)->text() + QLatin1Char('\t') + key.toString(QKeySequence::NativeText))
+            ->setObjectName(name);
+    }
 }
 
 void frmMain::CenterOnScreen() {

@@ -152,10 +152,15 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Esc that nothing else took (the tree, Check1): clears the filter while it is set.
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateMenus();
+    // tvwmenu, the context menu of an entry or folder (after CreateMenus: it
+    // shows the 对象 menu's captions).
+    void CreateTreeMenu();
     void CreateToolbar();
     void CreateStatusBar();
     void CreateTree();
@@ -175,6 +180,9 @@ private:
     void RenameEdited(const std::string& key, const std::string& text);
     // 新建档案: a folder, then where to save; the new archive is then opened.
     void NewArchive();
+    // Where the new archive goes: a name not yet taken (".arc" added when it
+    // has no extension), or "" when cancelled.
+    std::string AskNewArchivePath();
     void OnToolbar(int index);
     QWidget* DialogParent();
     // Ctrl+F and F3: the find dialog and the next match.
@@ -200,6 +208,8 @@ private:
     void NoteOpenedArchive();
     // Panel 1 while a folder or entries are selected: how many entries and their size.
     void ShowSelectionTotals();
+    // The size columns widened to their largest value (an archive has opened).
+    void FitSizeColumns();
 
     Program* program_ = nullptr;
     std::unique_ptr<ModalPrompts> prompts_;

@@ -1,7 +1,7 @@
 // frmMain's event handlers: load and unload, the menus, the toolbar and the tree.
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <QStringList>
@@ -15,6 +15,7 @@
 #include "app/OpenClose.h"
 #include "app/TreeEvents.h"
 #include "core/ExtTypes.h"
+#include "ui/ArchiveCompareWindow.h"
 #include "core/MessageTexts.h"
 #include "core/platform/FileSystem.h"
 #include "extract/EntrySource.h"
@@ -23,8 +24,9 @@
 #include "ui/EntryTreeView.h"
 #include "ui/FindDialog.h"
 #include "ui/Icons.h"
+#include "ui/ModalPrompts.h"
 #include "ui/QtText.h"
-#include "ui/PreviewWindow.h"
+#include "ui/preview/PreviewWindow.h"
 #include "ui/frmMain.h"
 
 namespace tessarin {
@@ -84,6 +86,16 @@ void frmMain::Attach(Program& program) {
         const std::string name = FromQString(text);
         QTimer::singleShot(0, this, [this, key, name] { RenameEdited(key, name); });
     });
+    // A refused name is said while the editor stays open with it.
+    TreeView1->SetNameCheck([this](const QModelIndex& index, const QString& text) {
+        const NodeId node = EntryTreeModel::NodeOf(index);
+        if (!program_ || !program_->tree.Alive(node) || node == program_->tree.Root()) return QString();
+        const std::string name = FromQString(text);
+        if (name == program_->tree.Node(node).text) return QString();
+        return ToQString(PlanRename(*program_, node, name).refusal);
+    });
+    connect(TreeView1, &EntryTreeView::nameRefused, this,
+            [this](const QString& why) { MsgBox(FromQString(why), MsgIcon::Warning, kProgramTitle); });
     connect(TreeView1, &QTreeView::expanded, model_, [this](const QModelIndex& i) { model_->SetExpanded(i, true); });
     connect(TreeView1, &QTreeView::collapsed, model_, [this](const QModelIndex& i) { model_->SetExpanded(i, false); });
     // A click or a key counts for the node the commands act on: the clicked
@@ -166,6 +178,8 @@ void frmMain::OnMenu(const std::string& name) {
     StopPreviewReading();
     if (name == "nnew") {
         NewArchive();
+    } else if (name == "ncompare") {
+        CompareOpenArchive(*this, *program_);
     } else if (name == "naddfile" || name == "nrename") {
         EditSelected(name);
     } else {
@@ -180,7 +194,10 @@ void frmMain::EditSelected(const std::string& name) {
     const TreeNode* node = program_->SelectedNode();
     if (node == nullptr || !program_->ArchiveIsOpen()) return;
     if (name == "naddfile") {
-        const QStringList files = QFileDialog::getOpenFileNames(this, QString::fromUtf8("添加文件"));
+        OpenFileRequest request;
+        request.owner = this;
+        request.caption = QString::fromUtf8("添加文件");
+        const QStringList files = prompts_->OpenFiles(request);
         std::vector<std::string> paths;
         for (const QString& file : files) paths.push_back(PathFromQString(file));
         if (!paths.empty()) RunCommand(*program_, [&] { AddFilesToSelected(*program_, paths); });
@@ -206,25 +223,6 @@ void frmMain::RenameEdited(const std::string& key, const std::string& text) {
     PreviewSelected(false);
 }
 
-void frmMain::NewArchive() {
-    const std::string folder =
-        BrowseForFolder(Handle(), "选择要打包成新档案的目录（按全部导出的目录结构）", "", BIF_NEWDIALOGSTYLE);
-    if (folder.empty()) return;
-    const QString chosen = QFileDialog::getSaveFileName(this, QString::fromUtf8("新建档案"), QString(),
-                                                        QString::fromUtf8("ARC文件 (*.ARC)"));
-    if (chosen.isEmpty()) return;
-    const std::string path = PathFromQString(chosen);
-    bool created = false;
-    RunCommand(*program_, [&] { created = CreateArchiveFromFolder(*program_, folder, path); });
-    if (!created || Ending()) return;
-    // The new archive is opened as the open command would, the open one closed first.
-    if (MenuAction("nclose")->isEnabled()) OnMenu("nclose");
-    if (!MenuAction("nopen")->isEnabled() || Ending()) return;
-    startAnswer_ = path;
-    OnMenu("nopen");
-    startAnswer_.reset();
-}
-
 void frmMain::OnToolbar(int index) {
     QAction* action = ToolbarAction(index);
     if (!program_ || !action || !action->isEnabled() || !mainEnabled_ || Ending()) return;
@@ -238,11 +236,14 @@ void frmMain::OnToolbar(int index) {
 void frmMain::NoteOpenedArchive() {
     if (!program_ || !program_->ArchiveIsOpen()) {
         notedArchive_.clear();
+        // The filter belongs to the archive it was typed for.
+        filterBox_->Forget();
         return;
     }
     if (program_->arc.OpenArcPath == notedArchive_) return;
     notedArchive_ = program_->arc.OpenArcPath;
     recent_.Add(PathToQString(notedArchive_));
+    FitSizeColumns();
 }
 
 void frmMain::OpenRecent(const QString& path) {
@@ -273,6 +274,15 @@ void frmMain::closeEvent(QCloseEvent* event) {
     StopPreviewReading();  // its workers read the archive the end closes
     if (program_) program_->EndProgram();
     else EndProgram();
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && !filterBox_->text().isEmpty()) {
+        event->accept();
+        filterBox_->ClearKeepingSelection();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void frmMain::ShowFindDialog() {

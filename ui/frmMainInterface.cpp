@@ -23,13 +23,14 @@
 #include "core/MessageTexts.h"
 #include "extract/Export.h"
 #include "replace/Replace.h"
+#include "replace/UndoCopy.h"
 #include "ui/EntryFilterBox.h"
 #include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
 #include "ui/FindDialog.h"
 #include "ui/ModalPrompts.h"
 #include "ui/PickerFilter.h"
-#include "ui/PreviewWindow.h"
+#include "ui/preview/PreviewWindow.h"
 #include "ui/QtText.h"
 #include "ui/Twips.h"
 #include "ui/frmAbout.h"
@@ -336,13 +337,22 @@ std::string frmMain::BrowseForFolder(WindowHandle owner, const std::string& prom
 
 TreeMenuChoice frmMain::PopupTreeMenu() {
     if (Ending()) return TreeMenuChoice::None;
+    // Replace, properties and the preview take one entry; a folder is exported,
+    // added to, deleted or renamed.
+    const TreeNode* node = program_ ? program_->SelectedNode() : nullptr;
+    const bool entry = node && IsEntryKey(node->key);
+    for (const char* name : {"repalcefile", "fproperty", "npreview"})
+        tvwmenu->findChild<QAction*>(name)->setEnabled(entry);
     const QAction* chosen = prompts_->Popup(*tvwmenu, popupAt_.value_or(QCursor::pos()));
     if (!chosen) return TreeMenuChoice::None;
     const QString name = chosen->objectName();
     if (name == "expfile") return TreeMenuChoice::ExpFile;
     if (name == "repalcefile") return TreeMenuChoice::RepalceFile;
     if (name == "fproperty") return TreeMenuChoice::FProperty;
-    if (name == "npreview") PreviewSelected(true);
+    // The 对象 menu's item runs once the right click has been handled.
+    const std::string item = name.toStdString();
+    if (item == "npreview" || item == "naddfile" || item == "ndelete" || item == "nrename")
+        QTimer::singleShot(0, this, [this, item] { OnMenu(item); });
     return TreeMenuChoice::None;
 }
 
@@ -391,7 +401,7 @@ FailureChoice frmMain::AskAfterFailure(const std::string& text, const std::strin
 bool frmMain::AskYesNo(const std::string& text, const std::string& title) {
     if (Ending()) return false;
     return prompts_->Choose(DialogParent(), ToQString(WithNewlines(text)), MsgIcon::Question, ToQString(title),
-                            {QStringLiteral("是"), QStringLiteral("否")}) == 0;
+                            {QStringLiteral("是(&Y)"), QStringLiteral("否(&N)")}) == 0;
 }
 
 void frmMain::ShowReport(const std::string& title, const std::string& summary,
@@ -428,7 +438,11 @@ void frmMain::DoEvents() {
 }
 
 void frmMain::EndProgram() {
-    if (program_) program_->ending = true;
+    if (program_) {
+        program_->ending = true;
+        // However the run ends, the previous version kept for 撤销 goes with it.
+        DropUndoCopy(*program_);
+    }
     if (endAction_) endAction_();
 }
 

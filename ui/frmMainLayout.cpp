@@ -3,6 +3,7 @@
 // status panel and ProgressBar2 in the middle.
 #include <QCheckBox>
 #include <QEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include <cmath>
 
 #include "ui/EntryFilterBox.h"
+#include "ui/EntryTreeModel.h"
 #include "ui/EntryTreeView.h"
 #include "ui/Twips.h"
 #include "ui/frmMain.h"
@@ -96,6 +98,18 @@ void frmMain::LayoutClient() {
     const QRect bar = ProgressBar2->geometry();
     stopButton_->setGeometry(bar.right() + 7, bar.center().y() - stop.height() / 2, stop.width(), stop.height());
     ShowPanel2Text();
+}
+
+void frmMain::FitSizeColumns() {
+    if (!model_ || !program_ || program_->tree.Empty()) return;
+    // The root shows the sums: the widest value of each size column. A column
+    // the user made wider keeps its width.
+    const QModelIndex root = model_->IndexOf(program_->tree.Root());
+    QHeaderView* header = TreeView1->header();
+    for (const int column : {EntryTreeModel::kSizeColumn, EntryTreeModel::kStoredColumn}) {
+        const int needed = TreeView1->sizeHintForIndex(root.siblingAtColumn(column)).width();
+        if (header->sectionSize(column) < needed) header->resizeSection(column, needed);
+    }
 }
 
 }  // namespace tessarin

@@ -14,7 +14,7 @@
 #include "core/platform/Cp936.h"
 #include "core/platform/FileSystem.h"
 #include "ui/ChineseLocale.h"
-#include "ui/PreviewWindow.h"
+#include "ui/preview/PreviewWindow.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
 
@@ -37,10 +37,31 @@ std::string ArchiveArgument(int argc, char* argv[]) {
 #endif
 }
 
+// --version and --help are answered on stdout before anything of Qt starts,
+// so they need no display. True when one of them was given.
+bool AnsweredWithoutWindow(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--version") {
+            std::printf("tessarin %s\n", tessarin::kVersionText);
+        } else if (arg == "--help" || arg == "-h") {
+            std::printf("用法：tessarin [ARCHIVE]\n"
+                        "Tessarin：ARC 资源包浏览与编辑工具。给出 ARCHIVE 时，启动后打开这个档案。\n\n"
+                        "  -h, --help     显示本帮助并退出\n"
+                        "      --version  显示版本并退出\n");
+        } else {
+            continue;
+        }
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     tessarin::PreparePlatform();
+    if (AnsweredWithoutWindow(argc, argv)) return std::fflush(stdout) == 0 ? 0 : 1;
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(tessarin::kProgramTitle);
     QApplication::setApplicationVersion(QString("%1.%2.%3").arg(tessarin::kVersionMajor).arg(tessarin::kVersionMinor).arg(tessarin::kVersionRevision));

@@ -22,7 +22,7 @@ BinaryFile OpenLockedCurrent(const std::string& path, OpenMode mode) {
         // The file was replaced between the open and the lock: the lock is on
         // the old one. Let it go and take the file the path names now.
     }
-    throw VbError(vberr::PermissionDenied);
+    throw VbError::InUse();
 }
 
 }  // namespace tessarin

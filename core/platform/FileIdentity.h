@@ -15,6 +15,10 @@ namespace tessarin {
 // the path names another file, or nothing.
 bool PathNamesOpenFile(const std::string& path, const BinaryFile& file);
 
+// The same for the name itself, no link followed: false also when path is a
+// link (symbolic link or other reparse point), whatever it leads to.
+bool NameIsOpenFile(const std::string& path, const BinaryFile& file);
+
 // Opens path in a locked mode and, once the lock is held, confirms that the
 // path still names the locked file. A file replaced in between is opened
 // again, a few times; then VbError 70 (the file is in use).

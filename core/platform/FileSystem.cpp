@@ -19,7 +19,9 @@ void DeleteFile(const std::string& path) {
 
 bool TryDeleteFile(const std::string& path) { return native::RemoveFile(path) == 0; }
 
-BinaryFile CreateTemporaryBeside(const std::string& path, std::string& tempPath) {
+namespace {
+
+BinaryFile CreateTemporaryWith(const std::string& path, std::string& tempPath, unsigned permissions) {
     std::size_t nameStart = path.size();
     while (nameStart > 0 && !IsNativeSeparator(path[nameStart - 1])) {
         --nameStart;
@@ -28,13 +30,23 @@ BinaryFile CreateTemporaryBeside(const std::string& path, std::string& tempPath)
     for (int n = 1;; ++n) {
         tempPath = path.substr(0, nameStart) + TemporaryName(name, native::CurrentProcessId(), n);
         try {
-            return BinaryFile::Open(tempPath, OpenMode::CreateNewLocked, native::PermissionsForReplacementOf(path));
+            return BinaryFile::Open(tempPath, OpenMode::CreateNewLocked, permissions);
         } catch (const VbError& error) {
             if (error.number() == vberr::FileAlreadyExists && n < 1000) continue;
             tempPath.clear();  // nothing was created: there is nothing to clean up
             throw;
         }
     }
+}
+
+}  // namespace
+
+BinaryFile CreateTemporaryBeside(const std::string& path, std::string& tempPath) {
+    return CreateTemporaryWith(path, tempPath, native::PermissionsForReplacementOf(path));
+}
+
+BinaryFile CreateTemporaryForNewFile(const std::string& path, std::string& tempPath) {
+    return CreateTemporaryWith(path, tempPath, 0666);
 }
 
 std::string ParentFolder(const std::string& path) {

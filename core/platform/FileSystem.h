@@ -68,6 +68,10 @@ void ReplaceOpenFile(const std::string& from, const std::string& to, BinaryFile&
 // is none), never readable by more users than that file.
 BinaryFile CreateTemporaryBeside(const std::string& path, std::string& tempPath);
 
+// The same for a file that becomes a new file at path: it gets the permissions
+// any new file gets (0666 less the umask on POSIX), as the file it becomes will.
+BinaryFile CreateTemporaryForNewFile(const std::string& path, std::string& tempPath);
+
 // The key under which this platform's file system tells file names (or paths
 // below one folder) apart: two names with the same key are one file. The name
 // itself on POSIX; on Windows its UTF-16 form with every letter upper-cased

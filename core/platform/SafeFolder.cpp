@@ -9,7 +9,8 @@ namespace tessarin {
 FolderFile::~FolderFile() { Discard(); }
 
 FolderFile::FolderFile(FolderFile&& other) noexcept
-    : folder_(other.folder_), handle_(other.handle_), tempName_(std::move(other.tempName_)) {
+    : folder_(other.folder_), handle_(other.handle_), tempName_(std::move(other.tempName_)), inPlace_(other.inPlace_),
+      stamp_(other.stamp_) {
     other.handle_ = SafeFolder::kNoHandle;
 }
 
@@ -19,6 +20,8 @@ FolderFile& FolderFile::operator=(FolderFile&& other) noexcept {
         folder_ = other.folder_;
         handle_ = other.handle_;
         tempName_ = std::move(other.tempName_);
+        inPlace_ = other.inPlace_;
+        stamp_ = other.stamp_;
         other.handle_ = SafeFolder::kNoHandle;
     }
     return *this;

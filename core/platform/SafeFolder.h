@@ -5,7 +5,10 @@
 // Names are single components in the program's text ("\" and "/" never appear).
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "core/platform/FileStamp.h"
 
 namespace tessarin {
 
@@ -32,6 +35,21 @@ public:
     // A link in its place is never followed: *isLink is set and VbError 75 thrown.
     // Anything else in the way (a file) throws VbError 75 too.
     SafeFolder OpenOrCreateChild(const std::string& name, bool* isLink = nullptr) const;
+
+    // Makes the folder name inside this one and opens it; anything already
+    // at name (a folder, a file, a link) throws VbError 58.
+    SafeFolder CreateNewChild(const std::string& name) const;
+
+    // Renames the folder from inside this one to to. Nothing at to is
+    // replaced but an empty folder: anything else there throws VbError 58.
+    void RenameChild(const std::string& from, const std::string& to) const;
+
+    // A new file created under name itself, for a folder whose names only its
+    // writer uses: anything already at name (a link included) throws VbError
+    // 58 and is left as it is. The file keeps name once committed and is
+    // removed again otherwise, but a run that is killed leaves it as far as it
+    // was written. Throws VbError.
+    FolderFile CreateNewFile(const std::string& name) const;
 
     // A new file in this folder, with a hidden, recognisable temporary name
     // derived from name, locked while it is written; it becomes name only
@@ -60,7 +78,8 @@ public:
 
     // Appends n bytes; throws VbError (61 when the disk is full, 57 otherwise).
     void Write(const void* bytes, std::size_t n);
-    // Closes the file and renames it over name in its folder: a file there is
+    // Closes the file and renames it over name in its folder (a file made by
+    // CreateNewFile has its name already and is only closed): a file there is
     // replaced whole, a link there is replaced itself and never written
     // through, a folder there throws VbError 75. On a failure the temporary is removed.
     void CommitAs(const std::string& name) { Commit(name, true); }
@@ -73,12 +92,19 @@ public:
 
     bool IsOpen() const { return handle_ != SafeFolder::kNoHandle; }
 
+    // The file's stamp as it was committed under its name, where the system
+    // tells it without another look up (nullopt otherwise, or before the commit).
+    const std::optional<FileStamp>& CommittedStamp() const { return stamp_; }
+
 private:
     friend class SafeFolder;
     void Commit(const std::string& name, bool syncFirst);
+    void CloseCommitted();  // closes the committed file, taking its stamp where the system allows
     SafeFolder::Handle folder_ = SafeFolder::kNoHandle;  // not owned
     SafeFolder::Handle handle_ = SafeFolder::kNoHandle;
     std::string tempName_;  // native bytes
+    bool inPlace_ = false;  // made under its own name by CreateNewFile
+    std::optional<FileStamp> stamp_;
 };
 
 }  // namespace tessarin

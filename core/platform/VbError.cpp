@@ -29,6 +29,8 @@ std::string VbErrorDescription(int number) {
     }
 }
 
+VbError VbError::InUse() { return VbError(vberr::PermissionDenied, kInUseDescription); }
+
 VbError::VbError(int number) : VbError(number, VbErrorDescription(number)) {}
 
 VbError::VbError(int number, std::string description)

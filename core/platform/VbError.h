@@ -26,12 +26,24 @@ constexpr int PathNotFound = 76;
 // The classic description of an error number ("输入超出文件尾", ...).
 std::string VbErrorDescription(int number);
 
+// Error 70 has two causes: a refused permission (its classic description) and
+// another open holding the file (a lock, a sharing violation), which carries
+// this description so that messages can tell the two apart.
+inline constexpr const char* kInUseDescription = "文件已被另一个程序打开";
+
 class VbError : public std::runtime_error {
 public:
     explicit VbError(int number);
     VbError(int number, std::string description);
     int number() const { return number_; }
     const std::string& description() const { return description_; }
+
+    // Error 70 for a file another open holds.
+    static VbError InUse();
+    bool inUse() const { return IsInUse(number_, description_); }
+    static bool IsInUse(int number, const std::string& description) {
+        return number == vberr::PermissionDenied && description == kInUseDescription;
+    }
 
 private:
     int number_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/Commands.h"
 #include "core/platform/VbError.h"
@@ -92,13 +93,50 @@ TEST(CommandRouting, EndingDuringLongWorkClosesTheFilesOnlyOnceTheCommandReturne
     }
 }
 
-// Status panel 1 during long work: how far it is, and the time left once a
-// second has passed and something is left.
-TEST(LongWorkText, SaysHowFarAndTheTimeLeft) {
-    EXPECT_EQ(LongWork::ProgressText("正在导出", 0, 1500, 0.0), "正在导出 0 / 1500");
-    EXPECT_EQ(LongWork::ProgressText("正在导出", 120, 1500, 1.0), "正在导出 120 / 1500，剩余约 12 秒");
-    EXPECT_EQ(LongWork::ProgressText("正在导出", 750, 1500, 0.5), "正在导出 750 / 1500");
-    EXPECT_EQ(LongWork::ProgressText("正在导出", 1500, 1500, 30.0), "正在导出 1500 / 1500");
+// Status panel 1 during long work: how many items are done, and the time left
+// from the share of the bytes done, once a second has passed and something is left.
+TEST(LongWorkText, CountsItemsAndTellsTheTimeLeftFromTheBytes) {
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 0, 1500, 0.0, 0.0), "正在导出 0 / 1500");
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 120, 1500, 0.08, 1.0), "正在导出 120 / 1500，剩余约 12 秒");
+    // The last item holds nearly all the bytes: half the items, a tenth of the time left.
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 750, 1500, 0.9, 9.0), "正在导出 750 / 1500，剩余约 1 秒");
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 1, 2, 0.05, 5.0), "正在导出 1 / 2，剩余约 95 秒");
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 750, 1500, 0.5, 0.5), "正在导出 750 / 1500");
+    EXPECT_EQ(LongWork::ProgressText("正在导出", 1500, 1500, 1.0, 30.0), "正在导出 1500 / 1500");
+}
+
+// Bar 2 follows the bytes of the work, panel 1 and the items told beside the
+// bar count the items: a last item that holds nearly all the bytes is most of the bar.
+TEST(LongWorkProgress, TheBarFollowsTheBytesAndThePanelCountsTheItems) {
+    testing::ProgramHarness h;
+    {
+        LongWork work(h.program, "正在导出", std::vector<std::uint64_t>{10, 10, 980});
+        EXPECT_EQ(h.window.bars[2].max, LongWork::kBarSteps);
+        work.Advance(2);
+        EXPECT_EQ(h.window.bars[2].value, 200);
+        EXPECT_EQ(h.window.workDone, 2u);
+        EXPECT_EQ(h.window.workTotal, 3u);
+        work.ShowPartial(480);  // half of the last item's bytes
+        EXPECT_EQ(h.window.bars[2].value, 5000);
+        work.Advance(3);
+        EXPECT_EQ(h.window.bars[2].value, 10000);
+        EXPECT_EQ(h.window.panels[1], "正在导出 3 / 3");
+    }
+    {
+        LongWork work(h.program, "正在写入档案", 4, 2000);
+        work.Advance(1, 500);
+        EXPECT_EQ(h.window.bars[2].value, 2500);
+        work.AdvanceBytes(1000);
+        work.ShowPartial(500);
+        EXPECT_EQ(h.window.bars[2].value, 7500);
+        EXPECT_EQ(h.window.workDone, 1u);
+    }
+    {
+        LongWork work(h.program, "正在检查", std::vector<std::uint64_t>{0, 0});  // no bytes: by items
+        work.Advance(1);
+        EXPECT_EQ(h.window.bars[2].value, 5000);
+    }
+    EXPECT_FALSE(h.window.bars[2].visible);
 }
 
 // A failure no command handles is shown, never thrown into the window's event loop.

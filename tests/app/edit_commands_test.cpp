@@ -72,6 +72,7 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
         {"delete answered no", "ui\\", Delete, kAll, "ui\\", 2, {}, true},
         {"rename onto another entry", "top.20", Rename("z.txt"), kAll, "top.20", 0, {}, true},
         {"rename without a type", "top.20", Rename("top"), kAll, "top.20", 0, {}, true},
+        {"rename a folder to a name with a separator", "ui\\deep\\", Rename("x\\y"), kAll, "ui\\deep\\", 0, {}, true},
         {"add a file of a key already there", "top.20", Add({"z.txt"}), kAll, "top.20", 0, {}, true},
         {"delete stopped", "ui\\", Delete, kAll, "ui\\", 2, {}, true, Halt::Stop},
         {"rename stopped", "ui\\deep\\", Rename("flat"), kAll, "ui\\deep\\", 0, {}, true, Halt::Stop},

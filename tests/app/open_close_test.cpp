@@ -6,6 +6,7 @@
 
 #include "app/OpenClose.h"
 #include "core/platform/BinaryFile.h"
+#include "core/platform/FaultInjection.h"
 #include "core/platform/VbError.h"
 #include "support/ProgramHarness.h"
 
@@ -105,10 +106,11 @@ TEST(LoadArcFileTest, CancelOpenCloseAndOpenAgain) {
 
 // A failed open shows its message, keeps no lock on the file and goes back to
 // the state with no archive open, whatever it had read; a repeated entry key
-// ends the program instead. A file locked by another program or missing fails
-// before anything is read.
+// ends the program instead. A file locked by another program, refused to this
+// user or missing fails before anything is read; a refused permission is not
+// called a file in use.
 TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
-    enum class File { Written, LockedElsewhere, Missing };
+    enum class File { Written, LockedElsewhere, Refused, Missing };
     ArcPlan countOneHigher = ThreeEntries();
     countOneHigher.count = 4;
     ArcPlan repeatedKey;
@@ -132,6 +134,8 @@ TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
                                          "\r\n\r\nExt=[png] | Stop | 错误信息提示"}), true},
         {"locked by another program", BuildArc(ThreeEntries()),
          {"MsgBox | \r\n文件可能被其它应用程序占用,请关闭后再重试.\r\n\r\n<path> | Stop | Tessarin"}, false, File::LockedElsewhere},
+        {"permission refused", BuildArc(ThreeEntries()),
+         {"MsgBox | \r\n没有权限打开这个文件,请检查文件的权限后再重试.\r\n\r\n<path> | Stop | Tessarin"}, false, File::Refused},
         {"missing", "", {UnknownError(vberr::FileNotFound)}, false, File::Missing},
     };
     for (const auto& c : cases) {
@@ -144,8 +148,10 @@ TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
         if (c.file != File::Missing) WriteFileBytes(path, c.bytes);
         std::optional<BinaryFile> other;
         if (c.file == File::LockedElsewhere) other.emplace(BinaryFile::Open(path, OpenMode::ReadLocked));
+        if (c.file == File::Refused) faults::FailAt(faults::Op::Open, 1, vberr::PermissionDenied);
         h.window.openAnswers.push_back(path + std::string(1, '\0'));
         LoadArcFile(h.program);
+        faults::Reset();
         other.reset();
 
         // Then the end, or the no-archive state with the directory's bar hidden.

@@ -45,9 +45,10 @@ TEST_F(TreeEventsTest, NodeClickSwitchesTheEntryCommands) {
     }
 }
 
-// A right click on the selected entry shows the menu, whose choice runs its
-// command for the main window; another button or node shows nothing.
-TEST_F(TreeEventsTest, RightClickOnTheSelectedEntryRunsTheMenuChoice) {
+// A right click on the selected entry or folder shows the menu, whose choice
+// runs its command for the main window; another button or node, or the root,
+// shows nothing.
+TEST_F(TreeEventsTest, RightClickOnTheSelectedEntryOrFolderRunsTheMenuChoice) {
     const std::string owner = std::to_string(FakeWindow::kMainHandle);
     const auto none = TreeMenuChoice::None, exportFile = TreeMenuChoice::ExpFile;
     const struct {
@@ -60,7 +61,8 @@ TEST_F(TreeEventsTest, RightClickOnTheSelectedEntryRunsTheMenuChoice) {
          {"PopupTreeMenu", "ShowOpenDialog | " + owner + " | 所有文件 *.*|*.* | 替换logo.png:"}},
         {2, kEntry, kEntry, TreeMenuChoice::FProperty, {"PopupTreeMenu", "Showinfo | logo.png"}},
         {2, kEntry, kEntry, none, {"PopupTreeMenu"}},
-        {1, kEntry, kEntry, exportFile, {}},  {2, kFolder, kEntry, exportFile, {}}, {2, kFolder, kFolder, exportFile, {}},
+        {1, kEntry, kEntry, exportFile, {}},  {2, kFolder, kEntry, exportFile, {}},
+        {2, kFolder, kFolder, exportFile, {"PopupTreeMenu", "BrowseForFolder | " + owner + " | 选保存文件的目录 |  | 64"}},
         {2, kRoot, kRoot, exportFile, {}}, {2, kEntry, kNone, exportFile, {}}, {2, kNone, kNone, exportFile, {}},
     };
     for (const auto& c : cases) {

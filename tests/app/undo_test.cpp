@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 
 #include "app/Commands.h"
@@ -11,6 +12,8 @@
 #include "core/platform/FileSystem.h"
 #include "core/platform/Temporaries.h"
 #include "support/FaultSweep.h"
+#include "support/Links.h"
+#include "support/Listings.h"
 
 namespace tessarin::testing {
 namespace {
@@ -125,6 +128,66 @@ TEST(UndoTest, PreviousVersionLivesWhileTheArchiveIsOpenAndSurvivesAFailedPutBac
         EXPECT_EQ(ReadFileBytes(o.path), before);
         return false;
     }, {faults::Op::Read, faults::Op::Rename});
+}
+
+// Anyone who can write the folder may put another file at the hidden name:
+// undo then refuses, naming it, and the archive and that file stay as they are.
+TEST(UndoTest, RefusesWhenTheHiddenNameNoLongerNamesThePreviousVersion) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the window's undo is not run on Windows";
+#endif
+    const struct {
+        const char* label;
+        std::function<void(const std::string& target, const std::string& link)> plant;
+    } rows[] = {
+        {"symbolic link", [](const std::string& target, const std::string& link) {
+             ASSERT_EQ(MakeLink(target, link, false), "");
+         }},
+        {"hard link", [](const std::string& target, const std::string& link) {
+             std::filesystem::create_hard_link(NativePath(target), NativePath(link));
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        Opened o;
+        o.Menu("ndelete");
+        const std::string changed = ReadFileBytes(o.path);
+        const std::string other = o.h.dir / "other.bin";
+        WriteFileBytes(other, "not an archive");
+        ASSERT_TRUE(std::filesystem::remove(NativePath(o.undoPath)));
+        row.plant(other, o.undoPath);
+        o.h.window.ClearLog();
+        o.Menu("nundo");
+        EXPECT_EQ(ReadFileBytes(o.path), changed);
+        EXPECT_FALSE(std::filesystem::is_symlink(NativePath(o.path)));
+        EXPECT_EQ(ReadFileBytes(other), "not an archive");
+        EXPECT_EQ(o.h.program.arc.ArcEntries.size(), 2u);
+        const std::vector<std::string> boxes = o.h.window.Calls("MsgBox");
+        EXPECT_EQ(boxes.size(), 1u);
+        EXPECT_TRUE(!boxes.empty() && boxes[0].find(o.undoPath) != std::string::npos) << ::testing::PrintToString(boxes);
+    }
+}
+
+// A folder at a name the previous version needs refuses the change, naming
+// that folder; nothing is written and no temporary is left.
+TEST(UndoTest, AFolderInTheWayOfTheHiddenNamesIsNamed) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the window's undo is not run on Windows";
+#endif
+    for (const std::string& name : {UndoNewName("pack.ARC"), UndoName("pack.ARC")}) {
+        SCOPED_TRACE(name);
+        Opened o;
+        const std::string before = ReadFileBytes(o.path);
+        const std::string folder = o.h.dir / name;
+        std::filesystem::create_directory(NativePath(folder));
+        o.h.window.ClearLog();
+        o.Menu("ndelete");
+        EXPECT_EQ(ReadFileBytes(o.path), before);
+        const std::vector<std::string> boxes = o.h.window.Calls("MsgBox");
+        EXPECT_EQ(boxes.size(), 1u);
+        EXPECT_TRUE(!boxes.empty() && boxes[0].find(folder) != std::string::npos) << ::testing::PrintToString(boxes);
+        EXPECT_EQ(FolderListing(o.h.dir.path()), (std::vector<std::string>{name, "in", "new.png", "pack.ARC"}));
+    }
 }
 
 }  // namespace

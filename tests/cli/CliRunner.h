@@ -37,8 +37,29 @@ inline std::string CliProgram() {
     return (bin ? std::string(bin) : ProgramFolder()) + "/tessarin-cli";
 }
 
+// The companion's texts follow the locale and its type table may come from the
+// user's configuration: each run starts from the C locale (Chinese) and no user
+// table, whatever the environment the tests were started in. A test that wants
+// either sets it on the command line.
+inline void MakeEnvironmentDeterministic() {
+    static const bool done = [] {
+#ifdef _WIN32
+        _putenv_s("APPDATA", "");
+#else
+        // A UTF-8 locale that asks for no language (the shell's quoting of
+        // completions depends on the character set).
+        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"}) unsetenv(name);
+        setenv("LANG", "C.UTF-8", 1);
+        setenv("XDG_CONFIG_HOME", "/nonexistent/tessarin-tests", 1);
+#endif
+        return true;
+    }();
+    (void)done;
+}
+
 // Runs a shell command line; its stderr goes through dir.
 inline CliRun RunShell(const std::string& commandLine, const TempDir& dir) {
+    MakeEnvironmentDeterministic();
     const std::string command = commandLine + " 2>" + Q(dir / "stderr.txt");
     CliRun run;
 #ifdef _WIN32

@@ -22,9 +22,9 @@ HelpItems ParseHelp(const std::string& help) {
     for (std::string line, first; std::getline(lines, line);) {
         if (!line.empty() && line[0] != ' ') section = line;
         if (line.empty() || line[0] != ' ' || !(std::istringstream(line) >> first)) continue;
-        if (section == "Subcommands:" || section == "SUBCOMMANDS:") items.verbs.push_back(first);
+        if (section == "命令:" || section == "Verbs:") items.verbs.push_back(first);
         std::istringstream names(first);
-        for (std::string name; (section == "Options:" || section == "OPTIONS:") && std::getline(names, name, ',');)
+        for (std::string name; (section == "选项:" || section == "Options:") && std::getline(names, name, ',');)
             if (name.size() > 1 && name[0] == '-') items.options.push_back(name);
     }
     return items;
@@ -74,7 +74,9 @@ TEST(ManPageTest, EveryVerbAndOptionOfTheHelpIsDocumented) {
 
 // COMPREPLY of the completion for these words, the last one being completed.
 std::vector<std::string> Complete(const std::vector<std::string>& words, const TempDir& dir) {
-    std::string script = "source " + Q(std::string(TESSARIN_SOURCE_DIR) + "/resources/completion/tessarin-cli") +
+    // bash-completion's helpers first, as an interactive shell has them.
+    std::string script = "source /usr/share/bash-completion/bash_completion 2>/dev/null\nsource " +
+                         Q(std::string(TESSARIN_SOURCE_DIR) + "/resources/completion/tessarin-cli") +
                          "\nCOMP_WORDS=(" + Q(CliProgram());
     for (const std::string& w : words) {
         std::string quoted;
@@ -113,6 +115,8 @@ TEST(CompletionTest, VerbsOptionsFilesFoldersAndKeys) {
         {"keys after the destination, options skipped", {"extract", "--raw", d + "/pack.ARC", d, "u"},
          {"ui\\\\deep\\\\doc.20", "ui\\\\logo.1A"}},
         {"key typed with doubled backslashes", {"replace", d + "/pack.ARC", "ui\\\\l"}, {"ui\\\\logo.1A"}},
+        {"inside single quotes, as it is", {"cat", d + "/pack.ARC", "'ui\\lo"}, {"ui\\logo.1A"}},
+        {"inside double quotes, backslashes escaped", {"cat", d + "/pack.ARC", "\"ui\\\\d"}, {"ui\\\\deep\\\\doc.20"}},
         {"quoted archive, every key", {"delete", "'" + d + "/pack.ARC'", ""},
          {"ui\\\\deep\\\\doc.20", "ui\\\\logo.1A", "数据\\\\表.77"}},
         {"nothing after verify's archive", {"verify", d + "/pack.ARC", ""}, {}},

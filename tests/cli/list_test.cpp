@@ -39,6 +39,7 @@ std::string LibraryJson(const std::string& nativePath, const std::string& typesP
         return t;
     };
     nlohmann::ordered_json out;
+    out["format"] = 1;
     out["path"] = marked(path);
     out["version"] = result.version;
     out["count"] = result.count;
@@ -105,8 +106,8 @@ TEST(CliListTest, JsonEqualsTheLibraryDocumentByteForByte) {
     if (!unmade.empty()) GTEST_SKIP() << "this system cannot name a folder" << unmade;
 }
 
-// A failed read lists the entries read before it, with the window's message;
-// archives that cannot be opened at all list none.
+// A failed read lists the entries read before it, with a message that names
+// the archive and the cause; archives that cannot be opened at all list none.
 TEST(CliListTest, FailuresKeepTheEntriesReadSoFar) {
     ArcPlan shortCount;
     shortCount.records = {Entry("a", 1, "x"), Entry("b", 2, "y")};
@@ -115,14 +116,14 @@ TEST(CliListTest, FailuresKeepTheEntriesReadSoFar) {
         const char* label;
         std::string bytes;
         int number;
-        std::string messageStart;
+        std::string cause;
         std::size_t entries;
         std::string file = "t.arc";  // listed, below the folder the bytes are written to as t.arc
     } cases[] = {
-        {"wrong magic", "NOTANARCHIVE", 0, "文件类型不正确", 0},
-        {"past the end", BuildArc(shortCount), 62, "发现未知的错误,错误编号:62\r\n\r\n错误信息:", 2},
-        {"missing", "", 53, "发现未知的错误,错误编号:53", 0, "missing.arc"},
-        {"a folder", "", 75, "发现未知的错误,错误编号:75", 0, "."},
+        {"wrong magic", "NOTANARCHIVE", 0, "：不是 ARC 档案", 0},
+        {"past the end", BuildArc(shortCount), 62, "：数据比记录的短，文件不完整（错误 62）", 2},
+        {"missing", "", 53, "：不存在（错误 53）", 0, "missing.arc"},
+        {"a folder", "", 75, "：不是普通文件（可能是文件夹）（错误 75）", 0, "."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -132,9 +133,11 @@ TEST(CliListTest, FailuresKeepTheEntriesReadSoFar) {
         const nlohmann::json j = nlohmann::json::parse(run.out);
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(j["error"]["number"], c.number);
-        EXPECT_EQ(j["error"]["message"].get<std::string>().rfind(c.messageStart, 0), 0u) << j["error"]["message"];
+        const std::string message = j["error"]["message"].get<std::string>();
+        EXPECT_EQ(message.rfind("无法打开档案：" + dir / c.file + c.cause, 0), 0u) << message;
+        EXPECT_EQ(j["format"], 1);
         EXPECT_EQ(j["entries"].size(), c.entries);
-        EXPECT_NE(run.err.find(c.messageStart.substr(0, 12)), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
     }
 }
 

@@ -41,6 +41,23 @@ TEST(TerminalProgressTest, RedrawsAtMostTenTimesASecondAndErasesOnce) {
                                              kErase, kErase + "3/10 个条目  30%  10.0 MB/s  剩余 00:00", kErase}));
 }
 
+// Long work that tells its entries beside the bar: they are counted, while the
+// percentage and the time left follow the bar (the bytes).
+TEST(TerminalProgressTest, CountsEntriesAndTakesThePercentageFromTheBar) {
+    double now = 0;
+    std::vector<std::string> out;
+    TerminalProgress p([&](const std::string& s) { out.push_back(s); }, [&] { return now; },
+                       [] { return std::optional<std::uint64_t>(); });
+    p.Start(10000);
+    p.SetEntries(1, 2);  // the first of two entries is done: a tenth of the bytes
+    now += 1;
+    p.Update(1000);
+    now += 1;
+    p.SetEntries(2, 2);
+    p.Update(10000);
+    EXPECT_EQ(out, (std::vector<std::string>{kErase + "1/2 个条目  10%  剩余 00:09", kErase + "2/2 个条目 100%  剩余 00:00"}));
+}
+
 #ifndef _WIN32
 // Runs tessarin-cli with stderr on a new pseudo-terminal (stdout to /dev/null);
 // what the terminal received.
@@ -101,7 +118,7 @@ TEST(CliProgressTest, DrawnOnATerminalOnlyAndErasedBeforeTheMessage) {
 
         std::vector<std::string> quiet = row.args;
         quiet.insert(quiet.begin(), "--quiet");
-        EXPECT_EQ(OnTerminal(quiet, code), onTerminal);
+        EXPECT_EQ(OnTerminal(quiet, code), "") << "quiet: no progress, no message of success";
         EXPECT_EQ(code, 0);
         // On a pipe nothing is drawn: the verbs' own tests read the whole of stderr.
     }

@@ -68,6 +68,9 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
     const std::string table = "\xE6\x95\xB0\xE6\x8D\xAE/\xE8\xA1\xA8.77";  // 数据/表.77
     using Files = std::vector<std::pair<std::string, std::string>>;
     const Files toAdd = {{"ui/logo.png", "new"}, {"extra/x.txt", "x"}};
+    std::string deepPath;  // 70 folders deep
+    for (int i = 0; i < 70; ++i) deepPath += "d/";
+    const Files deep = {{deepPath + "x.txt", "x"}};
     ArcPlan created;  // from toAdd
     created.records = {Entry("extra\\x", 0x20, "x"), Entry("ui\\logo", 0x1A, "new")};
     std::string noise;  // a source whose archive outgrows the file-size limit
@@ -117,10 +120,10 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
         {layout, "verify {arc}", 0, true, "", {}, "共 3 个条目，未发现问题。\n"},
         {problem, "verify {arc}", 1, true, "", {},
          "解压后的数据多于记录的原始大小（缓冲过小，请检查。），KEY：数据\\表.77\n共 3 个条目，发现 1 处问题。\n"},
-        // The verbs show the opening texts.
-        {wrongMagic, "extract {arc} {out}", 1, true, "文件类型不正确\n"},
-        {wrongMagic, "replace {arc} a.1 {dir}/src.bin", 1, true, "文件类型不正确\n"},
-        {layout, "verify {dir}/absent.ARC", 1, false, "发现未知的错误,错误编号:53"},
+        // The verbs name the archive and why it could not be opened.
+        {wrongMagic, "extract {arc} {out}", 1, false, "pack.ARC：不是 ARC 档案"},
+        {wrongMagic, "replace {arc} a.1 {dir}/src.bin", 1, false, "pack.ARC：不是 ARC 档案"},
+        {layout, "verify {dir}/absent.ARC", 1, false, "absent.ARC：不存在（错误 53）"},
         {layout, "add {arc} 'new\\n.20' {dir}/src.bin", 0, true, "", {}, "", {},
          Rewritten([](ArcPlan& p) { p.records.push_back(Entry("new\\n", 0x20, "new")); })},
         {layout, "add {arc} 'ui\\logo.1a' {dir}/src.bin", 1, false, "档案中已有这个条目"},
@@ -139,12 +142,15 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
          })},
         {layout, "create {dir}/new.arc {dir}/in --types {types}", 0, true, "", {}, "", toAdd, created, "new.arc"},
         {layout, "create {arc} {dir}/in --types {types}", 1, false, "档案已存在，不会覆盖", {}, "", toAdd},
+        // A file below a folder past the walk's depth is refused, not skipped.
+        {layout, "create {dir}/new.arc {dir}/in --types {types}", 1, false, "文件夹层级超过 64 层", {}, "", deep},
+        {layout, "import {arc} {dir}/in --types {types} --add", 1, false, "文件夹层级超过 64 层", {}, "", deep},
 #ifndef _WIN32
         // A key of bytes that are not valid code page 936 is named by those bytes, not by their escapes.
         {layout, "cat {arc} 'a\x80\xFF.1A'", 1, false, "KEY：a\x80\xFF.1A"},
-        {layout, "extract {arc} {out} --types {types}", 1, false, "错误编号:61",
+        {layout, "extract {arc} {out} --types {types}", 1, false, "磁盘已满（错误 61）",
          {{"ui/logo.png", "logo bytes, logo bytes"}, {"ui/deep/doc.txt", "a text file"}}, "", {}, {}, "pack.ARC", limit},
-        {layout, "replace {arc} 'ui\\logo.1A' {dir}/in/noise", 1, false, "错误编号:61", {}, "", {{"noise", noise}}, {},
+        {layout, "replace {arc} 'ui\\logo.1A' {dir}/in/noise", 1, false, "磁盘已满（错误 61）", {}, "", {{"noise", noise}}, {},
          "pack.ARC", limit},
         {layout, "list pack.ARC --types types.txt", 0, true, "", {},
          "ARC File: pack.ARC\nARC Version: 7\n发现 3 个对象\nui\\logo.1A\tlogo.png\tstored 22\toriginal 22\toffset 255\n"

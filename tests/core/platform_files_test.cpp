@@ -137,6 +137,11 @@ TEST_F(PlatformFilesTest, WritesReadsPositionsLocksAndInjectedFaults) {
     EXPECT_EQ(ReadFileBytes(path), "hello WORLD") << "a refused create or delete touched the file";
     BinaryFile f = std::move(first);  // the lock travels with the file
     EXPECT_EQ(ErrorOf([&] { BinaryFile::Open(path, OpenMode::ReadLocked); }), 70);
+    try {
+        BinaryFile::Open(path, OpenMode::ReadLocked);
+    } catch (const VbError& error) {
+        EXPECT_TRUE(error.inUse()) << "a lock held elsewhere is the file in use, not a permission";
+    }
     char buf[8] = {};
     f.Seek(6);
     f.ReadExact(buf, 3);

@@ -32,7 +32,7 @@ TEST(EditEntriesTest, EachEditWritesTheExpectedArchiveOrLeavesItAsItWas) {
     ArcPlan noFirst = layout;  // what every rewrite does besides its own change
     noFirst.version = 7;
     noFirst.gap.assign(noFirst.gap.size(), '\0');
-    ArcPlan noMiddle = noFirst, renamed = noFirst, added = noFirst;
+    ArcPlan noMiddle = noFirst, renamed = noFirst, added = noFirst, addedByTypeName = noFirst;
     const ArcPlan empty;  // no gap or trailer is kept once no entry is left
     noFirst.records.erase(noFirst.records.begin());
     noFirst.gap.append(5, '\0');  // the first entry's slack falls into the gap
@@ -40,6 +40,7 @@ TEST(EditEntriesTest, EachEditWritesTheExpectedArchiveOrLeavesItAsItWas) {
     renamed.records[1].name = "\xCE\xC4\\b2";  // a double-byte name makes the record one byte longer
     renamed.records[1].typeCode = 0x21;
     added.records.push_back(Entry("new\\n", 0x20, "added data"));
+    addedByTypeName.records.push_back(Entry("n", 0x1A, "added data"));
     const struct {
         const char* label;
         Command command;
@@ -55,7 +56,21 @@ TEST(EditEntriesTest, EachEditWritesTheExpectedArchiveOrLeavesItAsItWas) {
         {"add a key already there", Add("top.5"), nullptr, "档案中已有这个条目，KEY：top.5"},
         {"add a character code page 936 lacks", Add("a\xF0\x9F\x98\x80.5"), nullptr, "代码页 936 无法表示"},
         {"add an empty folder part", Add("a\\\\b.5"), nullptr, "空的部分，KEY：a\\\\b.5"},
-        {"add a key without a code", Add("top.png"), nullptr, "格式不正确（应为 名称.十六进制类型代码），KEY：top.png"},
+        {"add with a type's name", Add("n.PNG"), &addedByTypeName},
+        {"add a key without a known type", Add("top.zzz"), nullptr, "格式不正确（应为 名称.类型名或十六进制类型代码），KEY：top.zzz"},
+        {"add into the parent folder", Add("..\\x.1A"), nullptr, "文件名不是导出会写出的名称，KEY：..\\x.1A"},
+        {"add with a slash", Add("a/x.1A"), nullptr, "文件名不是导出会写出的名称"},
+        {"add with a drive", Add("c:x.1A"), nullptr, "文件名不是导出会写出的名称"},
+        {"add into the folder itself", Add(".\\x.1A"), nullptr, "文件名不是导出会写出的名称"},
+        {"add through a parent part", Add("a\\..\\x.1A"), nullptr, "文件名不是导出会写出的名称"},
+        {"rename into the parent folder", [](Program& p) { return RenameEntry(p, "top.5", "..\\x.1A"); }, nullptr,
+         "文件名不是导出会写出的名称，KEY：..\\x.1A"},
+        {"add two sources of one key",
+         [](Program& p) {
+             const std::string source = p.arc.OpenArcPath + ".src";
+             return AddEntries(p, {{"x.1A", source}, {"x.01a", source}});
+         },
+         nullptr, "两个文件对应同一个对象，KEY：x.1A"},
         {"add a missing source", Add("b.5", ".none"), nullptr, "无法读取文件："},
         {"add a source of 1 GiB", Add("b.5", ".big"), nullptr, "文件太大"},
         {"delete one key of two missing", [](Program& p) { return DeleteEntries(p, {"top.5", "gone.5"}); }, nullptr,

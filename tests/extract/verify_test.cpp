@@ -38,10 +38,10 @@ TEST(VerifyArchiveTest, ReportsProblemsOrSoundness) {
         h.window.onDoEvents = [&] {
             EXPECT_FALSE(h.window.mainEnabled);
             EXPECT_EQ(h.window.panels[1].rfind("正在检查 ", 0), 0u) << h.window.panels[1];
-            if (c.stopAt > 0 && h.window.bars[2].value >= c.stopAt) h.window.stopRequested = true;
+            if (c.stopAt > 0 && h.window.workDone >= static_cast<std::size_t>(c.stopAt)) h.window.stopRequested = true;
         };
         EXPECT_EQ(VerifyArchive(h.program), c.lines.empty());
-        EXPECT_EQ(h.window.bars[2].max, static_cast<int>(c.plan.records.size()));
+        EXPECT_EQ(h.window.workTotal, c.plan.records.size());
         EXPECT_TRUE(h.window.mainEnabled && !h.window.bars[2].visible && !h.window.longWork) << "window left busy";
         EXPECT_EQ(h.window.panels[1], "发现 " + std::to_string(c.plan.records.size()) + " 个对象");
         EXPECT_EQ(h.window.log.back(), c.shown);

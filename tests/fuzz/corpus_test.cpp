@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "fuzz/PreviewTargets.h"
 #include "fuzz/Targets.h"
 #include "support/ArcBuilder.h"
 
@@ -18,7 +19,16 @@ TEST(FuzzCorpusTest, EveryKeptInputPasses) {
                    {"listing", tessarin::fuzz::ListingTarget},
                    {"codec", tessarin::fuzz::CodecTarget},
                    {"paths", tessarin::fuzz::ExportPathTarget},
-                   {"replace", tessarin::fuzz::ReplaceTarget}};
+                   {"replace", tessarin::fuzz::ReplaceTarget},
+                   {"newkey", tessarin::fuzz::NewKeyTarget},
+                   {"record", tessarin::fuzz::ExportRecordTarget},
+                   {"rewrite", tessarin::fuzz::RewriteTarget},
+
+#ifdef TESSARIN_WITH_DDS
+                   {"dds", tessarin::fuzz::DdsTarget},
+#endif
+                   {"tga", tessarin::fuzz::TgaTarget},
+                   {"text", tessarin::fuzz::TextTarget}};
     for (const auto& t : targets) {
         std::size_t inputs = 0;
         for (const auto& item : std::filesystem::directory_iterator(std::string(TESSARIN_FUZZ_CORPUS) + "/" + t.folder)) {

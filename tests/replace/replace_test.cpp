@@ -3,6 +3,7 @@
 // properties command's size text and the texts handed to frmInfo.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -57,7 +58,7 @@ TEST(ReplaceTest, WritesTheExpectedArchiveAndRecords) {
         {"bytes between entries kept, replaced one", between, 1, Noise(500)},
         {"bytes between entries kept, other one", between, 0, Noise(40)},
         {"empty source stored as empty entry", three, 1, ""},
-        // The bar counts the entries written as the copy goes: entry 0 (10 MiB)
+        // The entries written are counted as the copy goes: entry 0 (10 MiB)
         // carried over, entry 1 replaced, 20 MiB carried over in two steps.
         {"larger than one copy step", large, 1, "small", nullptr, {1, 2, 3, 4, 4}},
 #ifndef _WIN32
@@ -84,11 +85,15 @@ TEST(ReplaceTest, WritesTheExpectedArchiveAndRecords) {
                                                                             h.program.arc.ArcEntries[c.target].ArcFileName + ":"});
         EXPECT_EQ(h.window.Calls("MsgBox"), std::vector<std::string>{kDone});
         if (!c.bar.empty()) {
-            std::vector<std::string> bar = {"SetProgressVisible | 2 | true", "SetProgressValue | 2 | 0", "SetProgressMin | 2 | 0",
-                                            "SetProgressMax | 2 | " + std::to_string(c.layout.records.size())};
-            for (const int value : c.bar) bar.push_back("SetProgressValue | 2 | " + std::to_string(value));
-            bar.push_back("SetProgressVisible | 2 | false");
-            EXPECT_EQ(h.window.Calls("SetProgress"), bar);
+            const std::string total = " | " + std::to_string(c.layout.records.size());
+            std::vector<std::string> items = {"SetWorkItems | 0" + total};
+            for (const int value : c.bar) items.push_back("SetWorkItems | " + std::to_string(value) + total);
+            EXPECT_EQ(h.window.Calls("SetWorkItems"), items);
+            // The bar follows the bytes, forward only, to its end.
+            std::vector<int> bar;
+            for (const std::string& call : h.window.Calls("SetProgressValue | 2 | ")) bar.push_back(std::stoi(call.substr(23)));
+            EXPECT_TRUE(std::is_sorted(bar.begin(), bar.end()));
+            EXPECT_EQ(bar.back(), 10000);
         }
         // Open and locked under a new number (read through below); the old one is closed.
         EXPECT_FALSE(h.program.files.IsOpen(oldNumber));

@@ -34,6 +34,7 @@ public:
     int panelWidth[4] = {0, 5835, 1875, 1440};
     struct Bar { bool visible = false; int width = 0, min = 0, max = 100, value = 0; };
     Bar bars[3];
+    std::size_t workDone = 0, workTotal = 0;  // long work's items, beside bar 2
     std::map<std::string, bool> menuEnabled;
     std::map<int, bool> buttonEnabled;
     int check1 = 0;
@@ -66,6 +67,9 @@ public:
     void SetProgressMax(int bar, int value) override { Rec("SetProgressMax", bar, bars[bar].max = value); }
     void SetProgressValue(int bar, int value) override { Rec("SetProgressValue", bar, bars[bar].value = value); }
     int ProgressValue(int bar) const override { return bars[bar].value; }
+    void SetWorkItems(std::size_t done, std::size_t total) override {
+        Rec("SetWorkItems", static_cast<int>(workDone = done), static_cast<int>(workTotal = total));
+    }
     void TreeBeginReset() override { Rec("TreeBeginReset"); }
     void TreeEndReset() override { Rec("TreeEndReset"); }
     void TreeSelect(NodeId node) override { Rec("TreeSelect", selected = node); }

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
 #include <deque>
 #include <functional>
@@ -38,9 +39,16 @@ struct ScriptedPrompts : ModalPrompts {
         questions << text;
         return chooseAnswer;
     }
+    QStringList saves;             // what the save picker answers, one a time ("" once they are used up)
+    QString popupChoice;           // the object name of the context menu's item chosen ("": dismissed)
     QString OpenFile(const OpenFileRequest& r) override { ++opens; fileStarts << r.initialFolder; return file; }
+    QStringList OpenFiles(const OpenFileRequest&) override { ++opens; return {}; }
     QString Folder(const FolderRequest& r) override { ++folders; folderStarts << r.initialFolder; return folder; }
-    QAction* Popup(QMenu&, const QPoint&) override { ++popups; return nullptr; }
+    QString SaveFile(const SaveFileRequest&) override { return saves.isEmpty() ? QString() : saves.takeFirst(); }
+    QAction* Popup(QMenu& menu, const QPoint&) override {
+        ++popups;
+        return popupChoice.isEmpty() ? nullptr : menu.findChild<QAction*>(popupChoice);
+    }
     int Exec(QDialog& dialog) override { ++dialogs; return dialog.result(); }
 };
 
@@ -73,7 +81,14 @@ ArcPlan SampleArchive();
 class UiHarness {
 public:
     explicit UiHarness(bool scripted = true);  // else the real dialogs
-    ~UiHarness() { program.files.CloseAll(); }
+    // The window is hidden while the program it shows still exists (its
+    // destructor would lay the tree out again after the program has gone), and
+    // the preview's workers stop reading the archive before its file closes.
+    ~UiHarness() {
+        window.hide();
+        window.StopPreviewReading();
+        program.files.CloseAll();
+    }
 
     TempDir dir;
     frmMain window;

@@ -15,6 +15,7 @@
 #include "UiHarness.h"
 #include "app/OpenClose.h"
 #include "ui/ChineseLocale.h"
+#include "ui/PickerFilter.h"
 
 namespace tessarin::testing {
 namespace {
@@ -36,15 +37,23 @@ TEST(Dialogs, MessageBoxesShowPlainTextWithLineBreaksUnderTheirIconAndTitle) {
         });
         ui.window.MsgBox("a\r\nb <b>c</b>\rd", icon, "提示");
     }
-    // A yes/no question shows the question icon; 是 answers true, 否 false.
-    for (const bool yes : {true, false}) {
+    // A yes/no question shows the question icon and 是(&Y), 否(&N): Alt+Y or
+    // Y answers true, Alt+N or N false, as well as a click.
+    const struct { Qt::Key key; Qt::KeyboardModifiers modifiers; bool yes; } answers[] = {
+        {Qt::Key_Y, Qt::AltModifier, true}, {Qt::Key_Y, Qt::NoModifier, true},
+        {Qt::Key_N, Qt::AltModifier, false}, {Qt::Key_N, Qt::NoModifier, false}};
+    for (const auto& answer : answers) {
         ModalDriver driver("ChoiceBox", [&](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
             EXPECT_EQ(box->icon(), QMessageBox::Question);
-            for (QAbstractButton* button : box->buttons())
-                if (button->text() == QString::fromUtf8(yes ? "是" : "否")) button->click();
+            QStringList texts;
+            for (QAbstractButton* button : box->buttons()) texts << button->text();
+            texts.sort();
+            EXPECT_EQ(texts, (QStringList{QString::fromUtf8("否(&N)"), QString::fromUtf8("是(&Y)")}));
+            EXPECT_TRUE(QTest::qWaitForWindowActive(box));  // Alt+Y reaches the active window
+            QTest::keyClick(box, answer.key, answer.modifiers);
         });
-        EXPECT_EQ(ui.window.AskYesNo("替换？", "Tessarin"), yes);
+        EXPECT_EQ(ui.window.AskYesNo("替换？", "Tessarin"), answer.yes) << answer.modifiers;
     }
 }
 
@@ -55,6 +64,9 @@ TEST(Dialogs, QtTextsAndFormatsAreChinese) {
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("取消"));
     EXPECT_EQ(QLocale().language(), QLocale::Chinese);
     EXPECT_TRUE(QLocale().monthName(12).contains(QString::fromUtf8("月")));
+    // What Qt's catalogue leaves in English: the pickers' type of a folder.
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder", "All other platforms"),
+              QString::fromUtf8("文件夹"));
     QCoreApplication::removeTranslator(translator);
     delete translator;
     QLocale::setDefault(QLocale::c());
@@ -88,6 +100,32 @@ TEST(Dialogs, OpenDialogMatchesArchivesInAnyCaseAndAnswersPathThenNul) {
     EXPECT_EQ(ui.window.ShowOpenDialog(frmMain::kMainHandle, kArcFilter, ""), "");
 }
 
+// The save picker of 新建档案 answers a name already taken without asking
+// whether to replace it (the window refuses it with its own message).
+TEST(Dialogs, SaveDialogNeverAsksToReplaceAndShowsSizesInChinese) {
+    UiHarness ui(false);
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    WriteFileBytes(ui.dir / "taken.arc", std::string(75, 'x'));
+    ModalDriver driver("SaveFileDialog", [&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+        EXPECT_EQ(dialog->nameFilters(), QStringList{QString::fromUtf8("ARC文件 (*.ARC)")});
+        auto* view = dialog->findChild<QAbstractItemView*>("listView");
+        const auto row = [&] { return view->model()->index(0, 0, view->rootIndex()); };
+        EXPECT_TRUE(QTest::qWaitFor([&] { return row().data().toString() == "taken.arc"; }, 5000));
+        // Sizes in the default locale's words, not the system's ("75 bytes").
+        EXPECT_EQ(row().siblingAtColumn(1).data().toString(), QString::fromUtf8("75 字节"));
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText("taken.arc");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    SaveFileRequest request;
+    request.filters = ToQtNameFilters(QString::fromUtf8(kArcFilter));
+    request.initialFolder = QString::fromStdString(ui.dir.path());
+    EXPECT_EQ(QtModalPrompts().SaveFile(request).toStdString(), ui.dir / "taken.arc");
+    QLocale::setDefault(before);
+}
+
 TEST(Dialogs, FolderDialogStartsWithoutTheTrailingSeparatorAndAnswersTheFolder) {
     UiHarness ui(false);
     std::filesystem::create_directory(ui.dir / "out");
@@ -95,7 +133,17 @@ TEST(Dialogs, FolderDialogStartsWithoutTheTrailingSeparatorAndAnswersTheFolder) 
         auto* dialog = qobject_cast<QFileDialog*>(w);
         EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("选择目录: 导出到"));
         EXPECT_EQ(dialog->directory().absolutePath(), QString::fromStdString(ui.dir.path()));
-        dialog->selectFile(QString::fromStdString(ui.dir / "out"));
+        // The folder is listed on a thread: "out" is selected once it is there.
+        auto* view = dialog->findChild<QAbstractItemView*>("listView");
+        const auto listed = [&] {
+            const QAbstractItemModel* model = view->model();
+            for (int r = 0; r < model->rowCount(view->rootIndex()); ++r)
+                if (model->index(r, 0, view->rootIndex()).data().toString() == "out") return true;
+            return false;
+        };
+        EXPECT_TRUE(QTest::qWaitFor(listed, 5000)) << "folder not listed";
+        // Typed as the user would: selectFile leaves a focused name field alone.
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText("out");
         static_cast<QDialog*>(dialog)->accept();
     });
     EXPECT_EQ(ui.window.BrowseForFolder(frmMain::kMainHandle, "选择目录:\r\n导出到", ui.dir / "", BIF_NEWDIALOGSTYLE),
@@ -106,14 +154,17 @@ TEST(Dialogs, FolderDialogStartsWithoutTheTrailingSeparatorAndAnswersTheFolder) 
 
 TEST(Dialogs, ContextMenuReturnsTheChosenItemOrNone) {
     UiHarness ui(false);
+    ui.Open();
+    ui.Select("top.1A");  // replace and properties take an entry
     for (const auto& [item, expected] : {std::pair{"expfile", TreeMenuChoice::ExpFile},
                                          {"repalcefile", TreeMenuChoice::RepalceFile},
                                          {"fproperty", TreeMenuChoice::FProperty}, {"", TreeMenuChoice::None}}) {
         ModalDriver driver("tvwmenu", [item = item](QWidget* w) {
             auto* menu = qobject_cast<QMenu*>(w);
-            QStringList captions;
-            for (const QAction* action : menu->actions()) captions << action->text();
-            EXPECT_EQ(captions.join('|'), QString::fromUtf8("导出文件|替换文件||属性|预览(&V)"));
+            QStringList captions;  // without the keys shown after a tab
+            for (const QAction* action : menu->actions()) captions << action->text().section('\t', 0, 0);
+            EXPECT_EQ(captions.join('|'),
+                      QString::fromUtf8("导出文件|替换文件||属性||预览(&V)|添加文件(&W)…|删除(&L)|重命名(&M)"));
             if (*item) menu->setActiveAction(menu->findChild<QAction*>(item));
             QTest::keyClick(menu, *item ? Qt::Key_Return : Qt::Key_Escape);
         });

@@ -23,9 +23,9 @@ QString Describe(const QAction* action) {
 TEST(MainWindow, StartsWithTheDesignedMenusToolbarCheck1PanelsAndProgressBars) {
     UiHarness ui;
     for (const auto& [menu, items] :
-         {std::pair{"nfile", "文件(&F), 打开(&O) Ctrl+O, 关闭(&C) Ctrl+B -, 新建档案(&N)… Ctrl+N, 撤销(&U) Ctrl+Z -, 最近打开的档案(&R), |, 退出(&E)"},
+         {std::pair{"nfile", "文件(&F), 打开(&O) Ctrl+O, 关闭(&C) Ctrl+B -, 新建档案(&N)… Ctrl+N, 撤销(&U) Ctrl+Z -, 比较档案(&C)…, 最近打开的档案(&R), |, 退出(&E)"},
           {"nobject", "对象(&O) -, 导出全部(&A) Ctrl+A, |, 导出(&E) Ctrl+E -, 替换(&I) Ctrl+I -, |, 属性(&P) Ctrl+P -, 预览(&V), |, "
-                      "添加文件(&W)… Ins, 删除(&L) Del, 重命名(&M) F2, |, 导入目录(&D)… -, 检查档案(&T), |, 查找(&F)… Ctrl+F, 查找下一个(&N) F3"},
+                      "添加文件(&W)… Ins, 删除(&L) Del, 重命名(&M) F2, |, 导入目录(&D)… -, 合并补丁档案(&G)…, 检查档案(&T), |, 查找(&F)… Ctrl+F, 查找下一个(&N) F3"},
           {"nhelp", "帮助(&H), 关于Tessarin(&A)..."}}) {
         QStringList shown{Describe(ui.window.MenuAction(menu))};
         for (const QAction* action : ui.window.MenuAction(menu)->menu()->actions()) shown << Describe(action);
@@ -173,16 +173,18 @@ TEST(TreeEvents, ClicksKeysAndDragsSelectAndSwitchTheEntryControls) {
     EXPECT_TRUE(ui.program.tree.Find("a\\b\\one.7") != kNoNode && ui.program.tree.Find("a\\b\\two.8") != kNoNode);
 }
 
-// A right click on the selected entry, Shift+F10 or the Menu key opens the
-// context menu; nothing else does, and none of them changes the selection.
-TEST(TreeEvents, ContextMenuOpensOnlyForTheSelectedEntryAndNeverChangesTheSelection) {
+// A right click on the selected entry or folder, Shift+F10 or the Menu key
+// opens the context menu; nothing else does (the root has none), and none of
+// them changes the selection.
+TEST(TreeEvents, ContextMenuOpensOnlyForTheSelectedEntryOrFolderAndNeverChangesTheSelection) {
     const QKeySequence shiftF10(Qt::SHIFT | Qt::Key_F10), menuKey(Qt::Key_Menu);
     // rightClicked "": empty space below the rows; nullptr: the key is pressed instead.
     struct Row { const char* selected; const char* rightClicked; QKeySequence key; int popups; };
     const Row rows[] = {{"top.1A", "top.1A", {}, 1},         {"top.1A", "a\\readme.20", {}, 0},
-                        {"a\\b\\", "a\\b\\", {}, 0},         {"top.1A", "", {}, 0},
+                        {"a\\b\\", "a\\b\\", {}, 1},         {"top.1A", "", {}, 0},
                         {"top.1A", nullptr, shiftF10, 1},    {"top.1A", nullptr, menuKey, 1},
-                        {"a\\", nullptr, menuKey, 0},        {"Root", nullptr, shiftF10, 0}};
+                        {"a\\", nullptr, menuKey, 1},        {"Root", nullptr, shiftF10, 0},
+                        {"Root", "Root", {}, 0}};
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << "row " << &row - rows);
         UiHarness ui;

@@ -37,6 +37,12 @@ int Fd(BinaryFile::NativeHandle handle) { return static_cast<int>(handle); }
 
 [[noreturn]] void ThrowErrno(int err) { throw VbError(VbErrorFromErrno(err)); }
 
+// A lock another open holds is told apart from a refused permission.
+[[noreturn]] void ThrowLockFailure(int err) {
+    if (err == EWOULDBLOCK || err == EAGAIN) throw VbError::InUse();
+    ThrowErrno(err);
+}
+
 }  // namespace
 
 BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode, unsigned newPermissions) {
@@ -94,7 +100,7 @@ BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode, unsigned new
         if (rc != 0 || ::fstat(fd, &now) != 0 || now.st_nlink == 0) throw VbError(vberr::FileAlreadyExists);
     }
     if (rc != 0) {
-        ThrowErrno(errno);  // EWOULDBLOCK: locked elsewhere -> 70
+        ThrowLockFailure(errno);  // EWOULDBLOCK: locked elsewhere -> 70
     }
 
     if (mode == OpenMode::CreateLocked && S_ISREG(st.st_mode)) {

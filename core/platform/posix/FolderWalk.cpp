@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -83,6 +84,8 @@ void Walk(int dirFd, const std::string& prefix, int depthLeft, FolderListing& ou
                 ThrowUnreadable(relative + "/", err);  // its files would be missed silently
             }
             Walk(sub.fd, relative + "/", depthLeft - 1, out);
+        } else if (S_ISDIR(st.st_mode)) {
+            out.tooDeep.push_back(relative);
         } else {
             out.skipped.push_back(relative);
         }
@@ -99,40 +102,82 @@ FolderListing ListFilesBelow(const std::string& folder, int maxDepth) {
     return out;
 }
 
-BinaryFile OpenFileBelow(const std::string& folder, const std::string& relative) {
-    faults::Check(faults::Op::Open);
+namespace {
+
+// Opens the folder at the native "/"-joined dir below folder ("" for folder
+// itself), following no link on the way (a link gives VbError 75).
+int OpenFolderBelow(const std::string& folder, const std::string& dir) {
     Fd current{::open(TextToNative(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
     if (current.fd < 0) throw VbError(VbErrorFromErrnoForPath(errno, TextToNative(folder)));
-    const std::string native = TextToNative(relative);
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t slash = native.find('/', start);
-        const std::string part = native.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    for (std::size_t start = 0; start < dir.size();) {
+        const std::size_t slash = std::min(dir.find('/', start), dir.size());
+        const std::string part = dir.substr(start, slash - start);
         if (part.empty() || part == "." || part == "..") throw VbError(vberr::PathFileAccess);
-        if (slash == std::string::npos) {
-            int fd;
-            do {
-                fd = ::openat(current.fd, part.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-            } while (fd < 0 && errno == EINTR);
-            if (fd < 0) throw VbError(errno == ELOOP ? vberr::PathFileAccess : VbErrorFromErrno(errno));
-            Fd file{fd};
-            struct stat st {};
-            if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) throw VbError(vberr::PathFileAccess);
-            const int fl = ::fcntl(fd, F_GETFL);
-            if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0) throw VbError(VbErrorFromErrno(errno));
-            int rc;
-            do {
-                rc = ::flock(fd, LOCK_SH | LOCK_NB);  // only read: other readers share it
-            } while (rc != 0 && errno == EINTR);
-            if (rc != 0) throw VbError(VbErrorFromErrno(errno));
-            file.fd = -1;
-            return BinaryFile::FromHandle(fd, folder + "/" + relative, OpenMode::ReadShared);
-        }
         Fd next{OpenDirAt(current.fd, part.c_str())};
         if (next.fd < 0) throw VbError(errno == ELOOP || errno == ENOTDIR ? vberr::PathFileAccess : VbErrorFromErrno(errno));
         std::swap(current.fd, next.fd);
         start = slash + 1;
     }
+    const int fd = current.fd;
+    current.fd = -1;
+    return fd;
+}
+
+// Opens the plain file name in the folder dirFd, read only with a shared lock;
+// size receives its length. Anything else than a plain file gives VbError 75.
+BinaryFile OpenPlainFileAt(int dirFd, const std::string& name, const std::string& path, std::int64_t& size) {
+    faults::Check(faults::Op::Open);
+    if (name.empty() || name == "." || name == "..") throw VbError(vberr::PathFileAccess);
+    int fd;
+    do {
+        // Not blocking on a FIFO put there since the listing.
+        fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) throw VbError(errno == ELOOP ? vberr::PathFileAccess : VbErrorFromErrno(errno));
+    Fd file{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) throw VbError(vberr::PathFileAccess);
+    // O_NONBLOCK changes nothing for a plain file's reads, so it may stay set.
+    int rc;
+    do {
+        rc = ::flock(fd, LOCK_SH | LOCK_NB);  // only read: other readers share it
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) throw VbError(VbErrorFromErrno(errno));
+    file.fd = -1;
+    size = st.st_size;
+    return BinaryFile::FromHandle(fd, path, OpenMode::ReadShared);
+}
+
+}  // namespace
+
+BinaryFile OpenFileBelow(const std::string& folder, const std::string& relative) {
+    const std::string native = TextToNative(relative);
+    const std::size_t slash = native.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string() : native.substr(0, slash);
+    if (slash != std::string::npos && dir.empty()) throw VbError(vberr::PathFileAccess);
+    Fd folderFd{OpenFolderBelow(folder, dir)};
+    std::int64_t size = 0;
+    return OpenPlainFileAt(folderFd.fd, native.substr(slash + 1), folder + "/" + relative, size);
+}
+
+FilesBelow::FilesBelow(std::string folder) : folder_(std::move(folder)) {}
+
+FilesBelow::~FilesBelow() {
+    if (held_ >= 0) ::close(static_cast<int>(held_));
+}
+
+BinaryFile FilesBelow::Open(const std::string& relative, std::int64_t& size) {
+    const std::string native = TextToNative(relative);
+    const std::size_t slash = native.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string() : native.substr(0, slash);
+    if (slash != std::string::npos && dir.empty()) throw VbError(vberr::PathFileAccess);
+    if (held_ < 0 || dir != heldFolder_) {
+        if (held_ >= 0) ::close(static_cast<int>(held_));
+        held_ = -1;
+        held_ = OpenFolderBelow(folder_, dir);
+        heldFolder_ = dir;
+    }
+    return OpenPlainFileAt(static_cast<int>(held_), native.substr(slash + 1), folder_ + "/" + relative, size);
 }
 
 }  // namespace tessarin

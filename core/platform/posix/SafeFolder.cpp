@@ -15,6 +15,7 @@
 #include "core/platform/SafeFolder.h"
 #include "core/platform/Temporaries.h"
 #include "core/platform/VbError.h"
+#include "core/platform/posix/StatStamp.h"
 
 namespace tessarin {
 
@@ -114,6 +115,49 @@ SafeFolder SafeFolder::OpenOrCreateChild(const std::string& name, bool* isLink) 
     throw VbError(err == ELOOP || err == ENOTDIR ? vberr::PathFileAccess : VbErrorFromErrno(err));
 }
 
+SafeFolder SafeFolder::CreateNewChild(const std::string& name) const {
+    faults::Check(faults::Op::Open);
+    const std::string native = TextToNative(name);
+    const int parent = static_cast<int>(handle_);
+    if (::mkdirat(parent, native.c_str(), 0777) != 0) throw VbError(VbErrorFromErrno(errno));
+    const int fd = OpenFolderAt(parent, native.c_str(), O_NOFOLLOW);
+    if (fd < 0) throw VbError(errno == ELOOP || errno == ENOTDIR ? vberr::PathFileAccess : VbErrorFromErrno(errno));
+    return SafeFolder(fd);
+}
+
+void SafeFolder::RenameChild(const std::string& from, const std::string& to) const {
+    faults::Check(faults::Op::Rename);
+    const std::string source = TextToNative(from), target = TextToNative(to);
+    const int folder = static_cast<int>(handle_);
+    struct stat st {};
+    // A folder may only replace an empty folder, which the rename itself
+    // checks; anything else at to (a file, a link) is refused here.
+    if (::fstatat(folder, target.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+        throw VbError(vberr::FileAlreadyExists);
+    if (::renameat(folder, source.c_str(), folder, target.c_str()) != 0) {
+        const int err = errno;
+        throw VbError(err == ENOTEMPTY || err == EEXIST || err == ENOTDIR ? vberr::FileAlreadyExists
+                                                                         : VbErrorFromErrno(err));
+    }
+}
+
+FolderFile SafeFolder::CreateNewFile(const std::string& name) const {
+    faults::Check(faults::Op::Open);
+    std::string native = TextToNative(name);
+    int fd;
+    do {
+        fd = ::openat(static_cast<int>(handle_), native.c_str(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) throw VbError(VbErrorFromErrno(errno));
+    FolderFile file;
+    file.folder_ = handle_;
+    file.handle_ = fd;
+    file.tempName_ = std::move(native);
+    file.inPlace_ = true;
+    return file;
+}
+
 FolderFile SafeFolder::CreateTemporaryFor(const std::string& name) const {
     faults::Check(faults::Op::Open);
     const std::string native = TextToNative(name);
@@ -159,14 +203,17 @@ void FolderFile::Write(const void* bytes, std::size_t n) {
 void FolderFile::Commit(const std::string& name, bool syncFirst) {
     try {
         const std::string native = TextToNative(name);
+        if (inPlace_ && native == tempName_) {
+            CloseCommitted();
+            return;
+        }
         const int folder = static_cast<int>(folder_);
         faults::Check(faults::Op::Rename);
 #ifdef RENAME_NOREPLACE
         // The common case, nothing in the way, takes one call; whatever is there
         // (or a file system without the flag) goes the careful way below.
         if (::renameat2(folder, tempName_.c_str(), folder, native.c_str(), RENAME_NOREPLACE) == 0) {
-            ::close(static_cast<int>(handle_));  // drops the lock once the file has its name
-            handle_ = SafeFolder::kNoHandle;
+            CloseCommitted();
             return;
         }
 #endif
@@ -194,6 +241,13 @@ void FolderFile::Commit(const std::string& name, bool syncFirst) {
         Discard();
         throw;
     }
+    CloseCommitted();
+}
+
+void FolderFile::CloseCommitted() {
+    // The stamp after the rename, which changes the file's change time.
+    struct stat st {};
+    if (::fstat(static_cast<int>(handle_), &st) == 0) stamp_ = StampOfStat(st);
     ::close(static_cast<int>(handle_));  // drops the lock once the file has its name
     handle_ = SafeFolder::kNoHandle;
 }

@@ -33,7 +33,12 @@ struct HandleGuard {
     }
 };
 
-[[noreturn]] void ThrowLastError() { throw VbError(VbErrorFromWin32(::GetLastError())); }
+[[noreturn]] void ThrowLastError() {
+    const DWORD code = ::GetLastError();
+    // Another open's share mode or lock refused this one: in use, not a permission.
+    if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) throw VbError::InUse();
+    throw VbError(VbErrorFromWin32(code));
+}
 
 OVERLAPPED At(std::int64_t pos) {
     OVERLAPPED o{};
@@ -64,7 +69,9 @@ BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode, unsigned /*n
     const HANDLE h = ::CreateFileW(win::Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                    disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        throw VbError(VbErrorFromWin32ForPath(::GetLastError(), path));
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) throw VbError::InUse();
+        throw VbError(VbErrorFromWin32ForPath(code, path));
     }
     HandleGuard guard{h};
 
@@ -80,7 +87,7 @@ BinaryFile BinaryFile::Open(const std::string& path, OpenMode mode, unsigned /*n
         at.OffsetHigh = win::kInUseOffsetHigh;
         const DWORD kind = mode == OpenMode::ReadShared ? 0 : LOCKFILE_EXCLUSIVE_LOCK;
         if (!::LockFileEx(h, kind | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
-            throw VbError(vberr::PermissionDenied);  // in use by another open
+            throw VbError::InUse();  // another open holds it
         }
     }
     if (mode == OpenMode::CreateLocked && type == FILE_TYPE_DISK) {

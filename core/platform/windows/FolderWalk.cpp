@@ -64,7 +64,7 @@ void Walk(HANDLE folder, const std::string& prefix, int depthLeft, FolderListing
             }
             Walk(sub.Get(), relative + "/", depthLeft - 1, out);
         } else {
-            out.skipped.push_back(relative);
+            out.tooDeep.push_back(relative);
         }
     } while (::FindNextFileW(find.h, &item));
     if (const DWORD error = ::GetLastError(); error != ERROR_NO_MORE_FILES) ThrowUnreadable(prefix, error);
@@ -108,6 +108,18 @@ BinaryFile OpenFileBelow(const std::string& folder, const std::string& relative)
         current = std::move(next);
         start = slash + 1;
     }
+}
+
+// Each file is reached from the chosen folder again: the walk on this system
+// opens every step with its own checks, which a held folder would not save.
+FilesBelow::FilesBelow(std::string folder) : folder_(std::move(folder)) {}
+
+FilesBelow::~FilesBelow() = default;
+
+BinaryFile FilesBelow::Open(const std::string& relative, std::int64_t& size) {
+    BinaryFile file = OpenFileBelow(folder_, relative);
+    size = file.Length();
+    return file;
 }
 
 }  // namespace tessarin

@@ -76,6 +76,59 @@ SafeFolder SafeFolder::OpenOrCreateChild(const std::string& name, bool* isLink) 
     throw VbError(VbErrorFromWin32(error));
 }
 
+SafeFolder SafeFolder::CreateNewChild(const std::string& name) const {
+    faults::Check(faults::Op::Open);
+    const std::wstring wide = Component(name);
+    if (!::CreateDirectoryW(win::PathIn(H(handle_), wide).c_str(), nullptr)) {
+        const DWORD error = ::GetLastError();
+        throw VbError(error == ERROR_ALREADY_EXISTS ? vberr::FileAlreadyExists : VbErrorFromWin32(error));
+    }
+    win::Kind kind;
+    DWORD error;
+    win::UniqueHandle child = win::OpenBelow(H(handle_), wide, true, kind, error);
+    if (!child.Valid()) throw VbError(error == ERROR_SUCCESS ? vberr::PathFileAccess : VbErrorFromWin32(error));
+    return SafeFolder(reinterpret_cast<Handle>(child.Release()));
+}
+
+void SafeFolder::RenameChild(const std::string& from, const std::string& to) const {
+    faults::Check(faults::Op::Rename);
+    const std::wstring folder = win::FolderPath(H(handle_));
+    const std::wstring target = folder + L'\\' + Component(to);
+    // An empty folder at to is removed first; anything else stays and refuses the rename.
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        ::RemoveDirectoryW(target.c_str());
+    if (!::MoveFileExW((folder + L'\\' + Component(from)).c_str(), target.c_str(), 0)) {
+        const DWORD error = ::GetLastError();
+        throw VbError(error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? vberr::FileAlreadyExists
+                                                                                  : VbErrorFromWin32(error));
+    }
+}
+
+FolderFile SafeFolder::CreateNewFile(const std::string& name) const {
+    faults::Check(faults::Op::Open);
+    const std::wstring path = win::PathIn(H(handle_), Component(name));
+    // CREATE_NEW with FILE_FLAG_OPEN_REPARSE_POINT: nothing already there, not even a link, is opened.
+    const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        throw VbError(error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? vberr::FileAlreadyExists
+                                                                                  : VbErrorFromWin32(error));
+    }
+    FolderFile file;
+    file.folder_ = handle_;
+    file.handle_ = reinterpret_cast<Handle>(h);
+    file.tempName_ = name;
+    file.inPlace_ = true;
+    if (!win::OpenedAt(h, path)) {
+        file.Discard();  // created through a link the system did not refuse
+        throw VbError(vberr::PathFileAccess);
+    }
+    return file;
+}
+
 FolderFile SafeFolder::CreateTemporaryFor(const std::string& name) const {
     faults::Check(faults::Op::Open);
     Component(name);
@@ -123,6 +176,10 @@ void FolderFile::Write(const void* bytes, std::size_t n) {
 }
 
 void FolderFile::Commit(const std::string& name, bool syncFirst) {
+    if (inPlace_ && name == tempName_) {
+        CloseCommitted();
+        return;
+    }
     try {
         const std::wstring folder = win::FolderPath(H(folder_));
         const std::wstring target = folder + L'\\' + Component(name);
@@ -153,6 +210,11 @@ void FolderFile::Commit(const std::string& name, bool syncFirst) {
         Discard();
         throw;
     }
+    CloseCommitted();
+}
+
+void FolderFile::CloseCommitted() {
+    // No stamp: the system may still move the file's times when it is closed.
     ::CloseHandle(H(handle_));  // drops the lock once the file has its name
     handle_ = SafeFolder::kNoHandle;
 }

@@ -1,0 +1,75 @@
+// The window's comparison with a second archive and merge of a patch archive:
+// the rows, the question before the merge, the tree afterwards and 撤销.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/ArchiveDifferences.h"
+#include "app/Commands.h"
+#include "core/platform/FileSystem.h"
+#include "support/ProgramHarness.h"
+
+namespace tessarin::testing {
+namespace {
+
+ArcPlan Open() {
+    ArcPlan p;
+    p.records = {Entry("ui\\logo", 0x1A, "logo"), Entry("top", 0x20, "top"), Entry("gone", 0x20, "g")};
+    return p;
+}
+
+ArcPlan Other() {
+    ArcPlan p;
+    p.records = {Entry("top", 0x20, "top, longer"), Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\new", 0x20, "n"),
+                 Stored("bad", 1, "junk", 2)};
+    return p;
+}
+
+TEST(ArchiveDifferencesTest, RowsOfTheOpenArchiveAgainstAnother) {
+    ProgramHarness h;
+    EXPECT_FALSE(ReadyToCompare(h.program));  // nothing open yet
+    h.OpenArchive(Open());
+    EXPECT_TRUE(ReadyToCompare(h.program));
+    WriteFileBytes(h.dir / "other.arc", BuildArc(Other()));
+    const auto differences = CompareWithOpenArchive(h.program, h.dir / "other.arc");
+    ASSERT_TRUE(differences) << ::testing::PrintToString(h.window.log);
+    std::vector<std::string> rows;
+    for (const DifferenceRow& r : differences->rows)
+        rows.push_back(r.key + " " + ChangeText(r.change) + " " + std::to_string(r.sizeA) + " " + std::to_string(r.sizeB) +
+                       (r.damage.empty() ? "" : " B damaged"));
+    EXPECT_EQ(rows, (std::vector<std::string>{"top.20 修改 3 11", "ui\\new.20 添加 -1 1", "bad.1 损坏 -1 2 B damaged",
+                                              "gone.20 删除 1 -1"}));
+    // The patch refuses the damaged entry; without it, it is written.
+    EXPECT_FALSE(WriteDifferencesPatch(h.program, *differences, h.dir / "patch.arc"));
+    EXPECT_FALSE(FileExists(h.dir / "patch.arc"));
+    EXPECT_FALSE(CompareWithOpenArchive(h.program, h.dir / "missing.arc"));
+}
+
+TEST(ArchiveDifferencesTest, MergeAsksThenRewritesOnceAndIsUndone) {
+    ArcPlan patch;
+    patch.records = {Entry("top", 0x20, "new top"), Entry("ui\\added", 0x20, "added")};
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "go on" : "no");
+        ProgramHarness h;
+        h.program.undo.kept = true;
+        const std::string path = h.OpenArchive(Open());
+        const std::string before = ReadFileBytes(path);
+        WriteFileBytes(h.dir / "patch.arc", BuildArc(patch));
+        h.window.openAnswers.push_back(h.dir / "patch.arc");
+        h.window.yesNoAnswers.push_back(yes);
+        MenuClick(h.program, "nmerge");
+        const auto asked = h.window.Calls("AskYesNo");
+        ASSERT_EQ(asked.size(), 1u) << ::testing::PrintToString(h.window.log);
+        EXPECT_NE(asked[0].find("合并补丁档案将替换 1 个对象，添加 1 个对象。继续吗？"), std::string::npos) << asked[0];
+        EXPECT_EQ(ReadFileBytes(path) == before, !yes);
+        EXPECT_EQ(h.program.tree.Find("ui\\added.20") != kNoNode, yes);
+        if (!yes) continue;
+        MenuClick(h.program, "nundo");
+        EXPECT_EQ(ReadFileBytes(path), before);
+        EXPECT_EQ(h.window.panels[1], "已撤销：替换 1 个对象，添加 1 个对象");
+        EXPECT_EQ(h.program.tree.Find("ui\\added.20"), kNoNode);
+    }
+}
+
+}  // namespace
+}  // namespace tessarin::testing
