@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Starts tessarin.exe under Wine with Qt's Windows platform plugin on the virtual
-# display DISPLAY, opening a copy of ARCHIVE given on the command line, and
-# waits for the caption "NAME.arc - Tessarin". Then closes it with Alt+F4 and
-# checks that nothing was left beside the archive.
+# Drives tessarin.exe under Wine with Qt's Windows platform plugin on the virtual
+# display DISPLAY, as a user would with the keyboard:
+#  1. opens a copy of ARCHIVE given on the command line: the caption reads
+#     "NAME.arc - Tessarin";
+#  2. filters the tree for "png" (Ctrl+L), goes to the last entry shown (End)
+#     and previews it (Space): a window "预览 - NAME.png" appears;
+#  3. deletes that entry (Del, then Alt+Y on the question): the archive changes;
+#  4. undoes it (Ctrl+Z): the archive has its first bytes back;
+#  5. ends with Alt+F4: nothing is left beside the archive.
 # Usage: WindowSmoke.sh WINE WINEPREFIX DISPLAY TESSARIN_EXE ARCHIVE WORK_FOLDER
 set -euo pipefail
 wine=$1 prefix=$2 display=$3 exe=$4 archive=$5 work=$6
@@ -18,25 +23,48 @@ cd "$work"
 program=$!
 trap 'kill $program 2>/dev/null || true' EXIT
 
-caption=""
-for _ in $(seq 1 120); do
-  window=$(xdotool search --name ' - Tessarin$' 2>/dev/null | head -1 || true)
-  if [ -n "$window" ]; then
-    caption=$(xdotool getwindowname "$window")
-    break
-  fi
-  kill -0 $program 2>/dev/null || fail "tessarin.exe ended before showing its window: $(cat "$log")"
-  sleep 1
-done
+# Waits up to $1 seconds for a window whose name matches $2; prints its id.
+wait_window() {
+  local seconds=$1 pattern=$2 id
+  for _ in $(seq 1 "$seconds"); do
+    id=$(xdotool search --name "$pattern" 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    kill -0 $program 2>/dev/null || fail "tessarin.exe ended: $(cat "$log")"
+    sleep 1
+  done
+  return 1
+}
+# Waits up to $1 seconds for the command $2... to succeed.
+wait_until() {
+  local seconds=$1; shift
+  for _ in $(seq 1 "$seconds"); do "$@" && return 0; sleep 1; done
+  return 1
+}
+# Keys to the main window (no window manager: the input focus is given first).
+keys_to() { local id=$1; shift; xdotool windowfocus --sync "$id" key --clearmodifiers --delay 150 "$@"; }
+keys() { keys_to "$main" "$@"; }
+differs() { ! cmp -s "$archive" "$work/smoke.arc"; }
+same() { cmp -s "$archive" "$work/smoke.arc"; }
+
+main=$(wait_window 120 ' - Tessarin$') || fail "no window with a caption ending \" - Tessarin\""
+caption=$(xdotool getwindowname "$main")
 [ "$caption" = "smoke.arc - Tessarin" ] || fail "caption \"$caption\", not \"smoke.arc - Tessarin\""
 
-xdotool windowfocus --sync "$window" key --clearmodifiers alt+F4 || true
-for _ in $(seq 1 30); do
-  kill -0 $program 2>/dev/null || break
-  sleep 1
-done
-kill -0 $program 2>/dev/null && fail "tessarin.exe did not end on Alt+F4"
-cmp -s "$archive" "$work/smoke.arc" || fail "the archive changed"
+keys ctrl+l p n g Return End space
+preview=$(wait_window 30 '^预览 - .*\.png$') || fail "Space showed no preview of a PNG entry"
+shown=$(xdotool getwindowname "$preview")
+keys_to "$preview" Escape
+
+keys Delete
+question=$(wait_window 30 '^Tessarin$') || fail "Del asked no question"
+keys_to "$question" alt+y
+wait_until 30 differs || fail "Del and Alt+Y deleted nothing (the archive is unchanged)"
+keys ctrl+z
+wait_until 30 same || fail "Ctrl+Z did not give the archive's bytes back"
+
+keys alt+F4
+wait_until 30 bash -c "! kill -0 $program 2>/dev/null" || fail "tessarin.exe did not end on Alt+F4"
+same || fail "the archive changed"
 left=$(ls -A "$work" | grep -v '^smoke\.arc$' || true)
 [ -z "$left" ] || fail "left beside the archive: $left"
-echo "WindowSmoke: caption \"$caption\", closed cleanly"
+echo "WindowSmoke: caption \"$caption\"; \"$shown\"; deleted, undone and closed cleanly"

@@ -65,7 +65,7 @@ set_target_properties(tessarin PROPERTIES WIN32_EXECUTABLE ON)
 # demo archive instead), and the benchmarks time child processes with POSIX calls.
 get_property(ui_targets DIRECTORY PROPERTY BUILDSYSTEM_TARGETS)
 foreach(target ${ui_targets})
-  if(target STREQUAL "demo_archive" OR target MATCHES "^bench_ui_")
+  if(target MATCHES "^(demo_archive|make_demo)$" OR target MATCHES "^bench_ui_")
     set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL ON)
   endif()
 endforeach()

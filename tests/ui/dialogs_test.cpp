@@ -1,6 +1,7 @@
 // The real dialogs, answered by a ModalDriver: message boxes, the two pickers
 // with their filters, the context menu, the properties dialog and the about box.
 // Checks run inside the driver's steps; a step that never ran fails the test.
+#include <QDir>
 #include <QAbstractItemView>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -93,7 +94,7 @@ TEST(Dialogs, OpenDialogMatchesArchivesInAnyCaseAndAnswersPathThenNul) {
         dialog->findChild<QLineEdit*>("fileNameEdit")->setText("mixed.Arc");
         static_cast<QDialog*>(dialog)->accept();
     });
-    const std::string path = ui.dir / "mixed.Arc";
+    const std::string path = Native(ui.dir / "mixed.Arc");
     EXPECT_EQ(ui.window.ShowOpenDialog(frmMain::kMainHandle, kArcFilter, ""),
               path + '\0' + std::string(254 - path.size(), ' '));
     driver.Then("OpenFileDialog", Reject);
@@ -122,7 +123,7 @@ TEST(Dialogs, SaveDialogNeverAsksToReplaceAndShowsSizesInChinese) {
     SaveFileRequest request;
     request.filters = ToQtNameFilters(QString::fromUtf8(kArcFilter));
     request.initialFolder = QString::fromStdString(ui.dir.path());
-    EXPECT_EQ(QtModalPrompts().SaveFile(request).toStdString(), ui.dir / "taken.arc");
+    EXPECT_EQ(QtModalPrompts().SaveFile(request).toStdString(), Native(ui.dir / "taken.arc"));
     QLocale::setDefault(before);
 }
 
@@ -132,7 +133,7 @@ TEST(Dialogs, FolderDialogStartsWithoutTheTrailingSeparatorAndAnswersTheFolder) 
     ModalDriver driver("FolderDialog", [&](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("选择目录: 导出到"));
-        EXPECT_EQ(dialog->directory().absolutePath(), QString::fromStdString(ui.dir.path()));
+        EXPECT_EQ(dialog->directory().absolutePath(), QDir::fromNativeSeparators(QString::fromStdString(ui.dir.path())));
         // The folder is listed on a thread: "out" is selected once it is there.
         auto* view = dialog->findChild<QAbstractItemView*>("listView");
         const auto listed = [&] {
@@ -147,7 +148,7 @@ TEST(Dialogs, FolderDialogStartsWithoutTheTrailingSeparatorAndAnswersTheFolder) 
         static_cast<QDialog*>(dialog)->accept();
     });
     EXPECT_EQ(ui.window.BrowseForFolder(frmMain::kMainHandle, "选择目录:\r\n导出到", ui.dir / "", BIF_NEWDIALOGSTYLE),
-              ui.dir / "out");
+              Native(ui.dir / "out"));
     driver.Then("FolderDialog", Reject);
     EXPECT_EQ(ui.window.BrowseForFolder(frmMain::kMainHandle, "x", "", BIF_NEWDIALOGSTYLE), "");
 }

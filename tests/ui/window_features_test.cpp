@@ -198,7 +198,7 @@ QStringList RecentItems(const UiHarness& ui) {
     return texts;
 }
 
-QString Item(int n, const std::string& path) { return QStringLiteral("&%1 ").arg(n) + PathToQString(path); }
+QString Item(int n, const std::string& path) { return QStringLiteral("&%1 ").arg(n) + PathToQString(Native(path)); }
 
 // Writes bytes (an archive of one entry by default) to ui.dir/name and opens it
 // with the open command, the archive open so far closed first.
@@ -234,7 +234,7 @@ TEST(RecentArchives, LastFiveMostRecentFirstOpenedLikeThePicker) {
     EXPECT_EQ(ui.program.arc.OpenArcPath, ui.dir / "6.ARC");
     ASSERT_EQ(ui.prompts->messages.size(), 2);  // the bad archive's, then this one
     EXPECT_EQ(ui.prompts->messages.last(),
-              QString::fromUtf8("档案文件不存在，已从最近打开的档案中移除：\n") + PathToQString(ui.dir / "3.ARC"));
+              QString::fromUtf8("档案文件不存在，已从最近打开的档案中移除：\n") + PathToQString(Native(ui.dir / "3.ARC")));
     EXPECT_FALSE(RecentItems(ui).join("|").contains("3.ARC"));
     EXPECT_EQ(RecentItems(ui).size(), 4);
 
@@ -259,7 +259,7 @@ TEST(RecentArchives, EachPickerStartsWhereItWasLastUsed) {
     ui.window.MenuAction("nclose")->trigger();
     ui.prompts->file.clear();
     ui.window.MenuAction("nopen")->trigger();  // cancelled
-    EXPECT_EQ(ui.prompts->fileStarts, (QStringList{"", PathToQString(ui.dir / "arcs")}));
+    EXPECT_EQ(ui.prompts->fileStarts, (QStringList{"", PathToQString(Native(ui.dir / "arcs"))}));
     EXPECT_EQ(ui.prompts->folderStarts, (QStringList{"", PathToQString(ui.dir / "out")}));
 }
 
