@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "support/ProgramHarness.h"
+#include "app/WindowHarness.h"
 #include "app/TreeEvents.h"
 
 namespace tessarin {
@@ -15,7 +15,7 @@ using Log = std::vector<std::string>;
 
 // An open archive with one entry: root, folder ui\ and entry ui\logo.1A; node[3] is "no node".
 struct TreeEventsTest : ::testing::Test {
-    testing::ProgramHarness h;
+    testing::WindowHarness h;
     FakeWindow& window = h.window;
     Program& program = h.program;
     NodeId node[4] = {kNoNode, kNoNode, kNoNode, kNoNode};

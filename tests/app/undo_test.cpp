@@ -9,6 +9,7 @@
 
 #include "app/Commands.h"
 #include "app/EditCommands.h"
+#include "app/WindowHarness.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/Temporaries.h"
 #include "support/FaultSweep.h"
@@ -27,7 +28,7 @@ std::vector<std::string> TreeKeys(const Program& program) {
 
 // An archive open in a window that keeps undo, with files to add and import.
 struct Opened {
-    ProgramHarness h;
+    WindowHarness h;
     std::string path, undoPath;
     explicit Opened(const std::string& select = "top.20") {
         h.program.undo.kept = true;

@@ -12,7 +12,6 @@
 #include <unistd.h>
 #endif
 
-#include "app/OpenClose.h"
 #include "edit/CreateArchive.h"
 #include "extract/Export.h"
 #include "extract/ExportRecord.h"
@@ -95,8 +94,7 @@ TEST(CreateArchiveTest, ExportCreateExportGivesTheSameTree) {
     ASSERT_TRUE(Create(first, first.dir / "out1", first.dir / "new.arc")) << ::testing::PrintToString(first.window.log);
 
     ProgramHarness second;
-    second.window.openAnswers.push_back(first.dir / "new.arc" + std::string(1, '\0'));
-    LoadArcFile(second.program);
+    second.Open(first.dir / "new.arc");
     ASSERT_TRUE(second.program.ArchiveIsOpen());
     second.window.folderAnswers.push_back(first.dir / "out2");
     ASSERT_TRUE(ExportAllEntries(second.program));

@@ -9,7 +9,7 @@
 #include "UiHarness.h"
 #include "app/Commands.h"
 #include "app/EditCommands.h"
-#include "ui/EntryFilterBox.h"
+#include "ui/treeview/EntryFilterBox.h"
 
 namespace tessarin::testing {
 namespace {

@@ -17,7 +17,7 @@
 
 #include "UiHarness.h"
 #include "core/platform/FileSystem.h"
-#include "ui/EntryFilterBox.h"
+#include "ui/treeview/EntryFilterBox.h"
 #include "ui/FindDialog.h"
 #include "ui/QtText.h"
 

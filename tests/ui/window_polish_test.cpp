@@ -12,7 +12,7 @@
 #include "UiHarness.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/Temporaries.h"
-#include "ui/EntryFilterBox.h"
+#include "ui/treeview/EntryFilterBox.h"
 #include "ui/QtText.h"
 
 namespace tessarin::testing {
