@@ -159,7 +159,9 @@ TEST(UndoTest, RefusesWhatAnotherPutAtTheHiddenNames) {
             ASSERT_TRUE(std::filesystem::remove(NativePath(o.undoPath)));
         }
         const std::string before = ReadFileBytes(o.path);
-        if (row.planted == SymbolicLink) ASSERT_EQ(MakeLink(other, planted, false), "");
+        if (row.planted == SymbolicLink) {
+            ASSERT_EQ(MakeLink(other, planted, false), "");
+        }
         if (row.planted == HardLink) std::filesystem::create_hard_link(NativePath(other), NativePath(planted));
         if (row.planted == Folder) std::filesystem::create_directory(NativePath(planted));
         o.h.window.ClearLog();

@@ -15,13 +15,6 @@ namespace tessarin::testing {
 // A 2 x 1 red uncompressed TGA with alpha, rows top down.
 inline const std::string kTga("\0\0\x02\0\0\0\0\0\0\0\0\0\x02\0\x01\0\x20\x28" "\0\0\xff\xff\0\0\xff\xff", 26);
 
-// v as its low `bytes` bytes, least significant first.
-inline std::string Le(std::uint32_t v, int bytes) {
-    std::string s;
-    for (int i = 0; i < bytes; ++i) s += static_cast<char>(v >> (8 * i));
-    return s;
-}
-
 // A DDS file of w x h: a block format named by fourCc, or (fourCc null)
 // uncompressed pixels of the given bits and four channel masks; then data.
 inline std::string Dds(std::int32_t w, std::int32_t h, const char* fourCc, const std::string& data = "",

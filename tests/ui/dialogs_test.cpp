@@ -49,6 +49,7 @@ TEST(Dialogs, MessageBoxesShowPlainTextWithLineBreaksUnderTheirIconAndTitle) {
     for (const auto& [icon, qtIcon] : {std::pair{MsgIcon::Information, QMessageBox::Information},
                                        {MsgIcon::Warning, QMessageBox::Warning},
                                        {MsgIcon::Stop, QMessageBox::Critical}}) {
+        SCOPED_TRACE(static_cast<int>(icon));
         ModalDriver driver("MsgBox", [&, qtIcon = qtIcon](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
             EXPECT_EQ(box->text(), "a\nb <b>c</b>\nd");
