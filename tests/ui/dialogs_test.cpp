@@ -66,6 +66,7 @@ TEST(Dialogs, MessageBoxesShowPlainTextWithLineBreaksUnderTheirIconAndTitle) {
         {Qt::Key_Y, Qt::AltModifier, true}, {Qt::Key_Y, Qt::NoModifier, true},
         {Qt::Key_N, Qt::AltModifier, false}, {Qt::Key_N, Qt::NoModifier, false}};
     for (const auto& answer : answers) {
+        SCOPED_TRACE(QKeySequence(answer.modifiers | answer.key).toString().toStdString());
         ModalDriver driver("ChoiceBox", [&](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
             EXPECT_EQ(box->icon(), QMessageBox::Question);
@@ -161,6 +162,7 @@ TEST(Dialogs, ContextMenuReturnsTheChosenItemOrNone) {
     for (const auto& [item, expected] : {std::pair{"expfile", TreeMenuChoice::ExpFile},
                                          {"repalcefile", TreeMenuChoice::RepalceFile},
                                          {"fproperty", TreeMenuChoice::FProperty}, {"", TreeMenuChoice::None}}) {
+        SCOPED_TRACE(*item ? item : "dismissed");
         ModalDriver driver("tvwmenu", [item = item](QWidget* w) {
             auto* menu = qobject_cast<QMenu*>(w);
             QStringList captions;  // without the keys shown after a tab
