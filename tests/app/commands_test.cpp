@@ -152,6 +152,7 @@ TEST(CommandRouting, UnhandledFailuresBecomeAMessage) {
         {[] {}, ""},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.message.empty() ? "nothing thrown" : c.message);
         h.window.ClearLog();
         RunCommand(h.program, c.command);
         EXPECT_EQ(h.window.log, c.message.empty() ? std::vector<std::string>{}

@@ -29,12 +29,6 @@ bool Create(ProgramHarness& h, const std::string& folder, const std::string& arc
     return PlanCreate(h.program, folder, plan) && WriteNewArchive(h.program, plan, archive);
 }
 
-std::string Repeated(const std::string& part, int n) {
-    std::string text;
-    for (int i = 0; i < n; ++i) text += part;
-    return text;
-}
-
 #ifndef _WIN32
 // Empty files 0.txt, 1.txt, ... n - 1.txt.
 Files Numbered(int n) {
@@ -119,7 +113,7 @@ TEST(CreateArchiveTest, RefusalsLeaveNothingBehind) {
         // Not under Wine, where making 32,768 files takes minutes; the count check is the same code.
         {"more entries than a directory holds", Numbered(32768), "文件数超过 32767，无法存入一个档案：32768 个文件"},
 #endif
-        {"a folder past the walk's depth", {{Repeated("d/", 70) + "x.txt", "x"}},
+        {"a folder past the walk's depth", {{Repeat("d/", 70) + "x.txt", "x"}},
          "文件夹层级超过 64 层，其中的文件无法读取：d/d/"},
         {"the archive exists", {{"a.txt", "x"}}, "档案已存在，不会覆盖"},
         {"a file of 1 GiB", {{"big.txt", ""}}, "文件太大"},
