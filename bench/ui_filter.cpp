@@ -10,8 +10,8 @@
 
 #include "bench/QuietWindow.h"
 #include "support/ArcBuilder.h"
-#include "ui/EntryFilterBox.h"
-#include "ui/EntryTreeView.h"
+#include "ui/treeview/EntryFilterBox.h"
+#include "ui/treeview/EntryTreeView.h"
 
 namespace {
 

@@ -21,8 +21,8 @@
 #include "bench/QuietWindow.h"
 #include "core/platform/FileSystem.h"
 #include "support/ArcBuilder.h"
-#include "ui/EntryTreeModel.h"
-#include "ui/EntryTreeView.h"
+#include "ui/treeview/EntryTreeModel.h"
+#include "ui/treeview/EntryTreeView.h"
 
 namespace {
 

@@ -17,6 +17,21 @@
 
 namespace {
 
+// One verb is required; the global options are also accepted after it.
+void AddGlobalOptions(CLI::App& app, bool& quiet) {
+    using namespace tessarin;
+    using namespace tessarin::cli;
+    LocalizeHelp(app);
+    app.require_subcommand(1);
+    app.fallthrough();
+    app.set_version_flag("--version", std::string(kProgramName) + " " + kVersionText, Text(Msg::HelpVersion));
+    app.add_flag("-q,--quiet", quiet, Text(Msg::HelpQuiet));
+#ifdef _WIN32
+    app.footer("Text goes to a console as UTF-16, so it reads right whatever the code page;\n"
+               "redirected to a file or a pipe, it is written as UTF-8.");
+#endif
+}
+
 int RunVerb(int argc, char** argv) {
     tessarin::PreparePlatform();
     using namespace tessarin;
@@ -27,17 +42,8 @@ int RunVerb(int argc, char** argv) {
     UseCompanionMessages();
 
     CLI::App app{Text(Msg::HelpProgram), kProgramName};
-    LocalizeHelp(app);
-    app.require_subcommand(1);
-    // Global options, also accepted after the verb.
-    app.fallthrough();
-    app.set_version_flag("--version", std::string(kProgramName) + " " + kVersionText, Text(Msg::HelpVersion));
     bool quiet = false;
-    app.add_flag("-q,--quiet", quiet, Text(Msg::HelpQuiet));
-#ifdef _WIN32
-    app.footer("Text goes to a console as UTF-16, so it reads right whatever the code page;\n"
-               "redirected to a file or a pipe, it is written as UTF-8.");
-#endif
+    AddGlobalOptions(app, quiet);
 
     ListOptions list;
     auto* listCmd = AddVerb(app, "list", Text(Msg::VerbList));

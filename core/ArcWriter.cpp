@@ -140,24 +140,26 @@ void WriteArcHead(BinaryFile& out, const RecordAt& recordAt, const std::vector<W
     WriteHeadWith(out, numbers.size(), recordAt, [&](std::size_t i) { return numbers[i]; });
 }
 
-ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries, const RewritePlan& plan,
-                                   BinaryFile& out, const RewriteProgress& progress) {
-    constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-    std::vector<const NewEntryData*> replacementOf(entries.size(), nullptr);
-    for (const NewEntryData& r : plan.replacements) replacementOf.at(r.index) = &r;
-    std::vector<std::size_t> writtenIndex(entries.size(), 0);
-    for (const std::size_t d : plan.dropped) writtenIndex.at(d) = kNone;
+namespace {
 
+constexpr std::int64_t kMaxOffset = std::numeric_limits<std::int32_t>::max();
+constexpr std::size_t kDropped = static_cast<std::size_t>(-1);
+
+// The records of the rewritten archive: the old ones kept, in their order and
+// with their new names, then the appended ones. writtenIndex gets each old
+// record's place among them (kDropped for a dropped one).
+ArcEntryList WrittenRecords(const ArcEntryList& entries, const RewritePlan& plan, std::vector<std::size_t>& writtenIndex) {
+    writtenIndex.assign(entries.size(), 0);
+    for (const std::size_t d : plan.dropped) writtenIndex.at(d) = kDropped;
     ArcEntryList written;
     written.reserve(entries.size() + plan.appended.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (writtenIndex[i] == kNone) continue;
+        if (writtenIndex[i] == kDropped) continue;
         writtenIndex[i] = written.size();
         written.push_back(entries[i]);
     }
     for (const auto& [index, record] : plan.renamed) {
-        if (writtenIndex.at(index) == kNone) throw VbError(vberr::InternalError);  // renamed and dropped
+        if (writtenIndex.at(index) == kDropped) throw VbError(vberr::InternalError);  // renamed and dropped
         ARCFileCls& w = written[writtenIndex[index]];
         w.ArcFileName = record.ArcFileName;
         w.ArcFilePath = record.ArcFilePath;
@@ -166,6 +168,94 @@ ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries,
         w.ArcFileKey = record.ArcFileKey;
     }
     for (const AppendedEntry& a : plan.appended) written.push_back(a.record);
+    return written;
+}
+
+// Writes the data of a rewrite in order: old bytes that go over unchanged are
+// gathered into runs, each copied in one go; new data goes where a replacement
+// or an appended entry stands. Progress is told as the old data is passed.
+class DataWriter {
+public:
+    DataWriter(BinaryFile* old, const ArcEntryList& entries, BinaryFile& out, const RewriteProgress& progress)
+        : old_(old), entries_(entries), out_(out), progress_(progress),
+          dataStart_(entries.empty() ? 0 : entries.front().ArcFileOFSET) {}
+
+    // Tells the progress up to oldPosition in the old file. Old entries lie in
+    // directory order: those whose data ends by a position are done.
+    void Tell(std::int64_t oldPosition) {
+        if (!progress_) return;
+        while (entriesDone_ < entries_.size() &&
+               static_cast<std::int64_t>(entries_[entriesDone_].ArcFileOFSET) + entries_[entriesDone_].ArcFileZipSize <=
+                   oldPosition)
+            ++entriesDone_;
+        oldPassed_ = std::max(oldPassed_, oldPosition - dataStart_);
+        progress_(entriesDone_ + appendedDone_, oldPassed_ + newWritten_);
+    }
+
+    // Copies the pending run: in steps when progress is told, in one go otherwise.
+    void Flush() {
+        while (runLength_ > 0) {
+            const std::int64_t n = progress_ ? std::min(runLength_, kProgressStep) : runLength_;
+            CopyBetweenFiles(*old_, runFrom_, n, out_);
+            runFrom_ += n;
+            runLength_ -= n;
+            Tell(runFrom_);
+        }
+    }
+
+    // Old bytes that go over unchanged; they join the pending run when they follow it.
+    void Carry(std::int64_t from, std::int64_t length) {
+        if (length <= 0) return;
+        if (runLength_ > 0 && runFrom_ + runLength_ == from) {
+            runLength_ += length;
+            return;
+        }
+        Flush();
+        runFrom_ = from;
+        runLength_ = length;
+    }
+
+    // Gives record the offset its data gets: after what is written and pending.
+    void Place(ARCFileCls& record) {
+        const std::int64_t offset = out_.Position() + runLength_;
+        if (offset > kMaxOffset) throw RewriteOutOfRange{};
+        record.ArcFileOFSET = static_cast<std::int32_t>(offset);
+    }
+
+    // New data for record, written by write, which returns the original size.
+    void WriteNew(ARCFileCls& record, const std::function<std::int32_t(BinaryFile&)>& write) {
+        Flush();
+        Place(record);
+        const std::int64_t begin = out_.Position();
+        const std::int32_t originalSize = write(out_);
+        const std::int64_t stored = out_.Position() - begin;
+        if (stored > kMaxOffset) throw RewriteOutOfRange{};
+        record.ArcFileZipSize = static_cast<std::int32_t>(stored);
+        record.ArcFileOrgSize = originalSize;
+        newWritten_ += std::max<std::int32_t>(originalSize, 0);
+    }
+
+    void SetAppendedDone(std::size_t count) { appendedDone_ = count; }
+
+private:
+    BinaryFile* old_;
+    const ArcEntryList& entries_;
+    BinaryFile& out_;
+    const RewriteProgress& progress_;
+    const std::int64_t dataStart_;
+    std::int64_t runFrom_ = 0, runLength_ = 0;
+    std::size_t entriesDone_ = 0, appendedDone_ = 0;
+    std::int64_t oldPassed_ = 0, newWritten_ = 0;
+};
+
+}  // namespace
+
+ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries, const RewritePlan& plan,
+                                   BinaryFile& out, const RewriteProgress& progress) {
+    std::vector<const NewEntryData*> replacementOf(entries.size(), nullptr);
+    for (const NewEntryData& r : plan.replacements) replacementOf.at(r.index) = &r;
+    std::vector<std::size_t> writtenIndex;
+    ArcEntryList written = WrittenRecords(entries, plan, writtenIndex);
     if (written.empty()) {
         WriteArcHead(out, written);
         return written;
@@ -176,84 +266,32 @@ ArcEntryList WriteRewrittenArchive(BinaryFile* old, const ArcEntryList& entries,
     const std::int64_t gap =
         entries.empty() ? 0 : std::max<std::int64_t>(0, entries.front().ArcFileOFSET - WrittenDirectoryEnd(entries));
     const std::int64_t start = WrittenDirectoryEnd(written) + gap;
-    if (start > kMax) throw RewriteOutOfRange{};
+    if (start > kMaxOffset) throw RewriteOutOfRange{};
     out.Seek(start);
 
-    // Old bytes that go over unchanged are gathered into runs, each copied in one go.
-    std::int64_t runFrom = 0, runLength = 0;
-    // Old entries lie in directory order: those whose data ends by a position are done.
-    std::size_t entriesDone = 0;
-    const std::int64_t dataStart = entries.empty() ? 0 : entries.front().ArcFileOFSET;
-    std::int64_t oldPassed = 0, newWritten = 0;
-    std::size_t appendedDone = 0;
-    auto tell = [&](std::int64_t oldPosition) {
-        if (!progress) return;
-        while (entriesDone < entries.size() &&
-               static_cast<std::int64_t>(entries[entriesDone].ArcFileOFSET) + entries[entriesDone].ArcFileZipSize <=
-                   oldPosition)
-            ++entriesDone;
-        oldPassed = std::max(oldPassed, oldPosition - dataStart);
-        progress(entriesDone + appendedDone, oldPassed + newWritten);
-    };
-    auto flush = [&] {
-        // In steps when progress is told, in one go otherwise.
-        while (runLength > 0) {
-            const std::int64_t n = progress ? std::min(runLength, kProgressStep) : runLength;
-            CopyBetweenFiles(*old, runFrom, n, out);
-            runFrom += n;
-            runLength -= n;
-            tell(runFrom);
-        }
-    };
-    auto carry = [&](std::int64_t from, std::int64_t length) {
-        if (length <= 0) return;
-        if (runLength > 0 && runFrom + runLength == from) {
-            runLength += length;
-            return;
-        }
-        flush();
-        runFrom = from;
-        runLength = length;
-    };
-    auto place = [&](ARCFileCls& record) {
-        const std::int64_t offset = out.Position() + runLength;
-        if (offset > kMax) throw RewriteOutOfRange{};
-        record.ArcFileOFSET = static_cast<std::int32_t>(offset);
-    };
-    auto writeNew = [&](ARCFileCls& record, const std::function<std::int32_t(BinaryFile&)>& write) {
-        flush();
-        place(record);
-        const std::int64_t begin = out.Position();
-        const std::int32_t originalSize = write(out);
-        const std::int64_t stored = out.Position() - begin;
-        if (stored > kMax) throw RewriteOutOfRange{};
-        record.ArcFileZipSize = static_cast<std::int32_t>(stored);
-        record.ArcFileOrgSize = originalSize;
-        newWritten += std::max<std::int32_t>(originalSize, 0);
-    };
-
+    DataWriter data(old, entries, out, progress);
     std::int64_t from = entries.empty() ? 0 : entries.front().ArcFileOFSET;  // next old byte to look at
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const ARCFileCls& entry = entries[i];
-        carry(from, entry.ArcFileOFSET - from);  // the bytes after the previous entry's data
+        data.Carry(from, entry.ArcFileOFSET - from);  // the bytes after the previous entry's data
         from = static_cast<std::int64_t>(entry.ArcFileOFSET) + entry.ArcFileZipSize;
-        if (writtenIndex[i] == kNone) continue;
+        if (writtenIndex[i] == kDropped) continue;
         ARCFileCls& record = written[writtenIndex[i]];
         if (replacementOf[i] != nullptr) {
-            writeNew(record, replacementOf[i]->write);
-            tell(from);
+            data.WriteNew(record, replacementOf[i]->write);
+            data.Tell(from);
         } else {
-            place(record);
-            carry(entry.ArcFileOFSET, entry.ArcFileZipSize);
+            data.Place(record);
+            data.Carry(entry.ArcFileOFSET, entry.ArcFileZipSize);
         }
     }
     for (std::size_t k = 0; k < plan.appended.size(); ++k) {
-        writeNew(written[written.size() - plan.appended.size() + k], plan.appended[k].write);
-        appendedDone = k + 1;
-        tell(from);
+        data.WriteNew(written[written.size() - plan.appended.size() + k], plan.appended[k].write);
+        data.SetAppendedDone(k + 1);
+        data.Tell(from);
     }
-    if (!entries.empty()) carry(from, old->Length() - from);  // what followed the last entry's data
-    flush();
+    if (!entries.empty()) data.Carry(from, old->Length() - from);  // what followed the last entry's data
+    data.Flush();
     WriteArcHead(out, written);
     if (progress) progress(entries.size() + plan.appended.size(), RewriteBytes(entries, entries.empty() ? 0 : old->Length(), plan));
     return written;

@@ -30,6 +30,23 @@ std::atomic<bool> fastInflate{true};
 std::atomic<bool> fastInflate{false};
 #endif
 
+// The entry's code for inflate's last answer, roomLeft the output not filled.
+int ResultCode(int err, std::int64_t roomLeft) {
+    if (err == Z_STREAM_END) return Z_OK;
+    if (err == Z_NEED_DICT) return Z_DATA_ERROR;
+    if (err == Z_BUF_ERROR && roomLeft > 0) return Z_DATA_ERROR;  // the input ended before the stream did
+    return err;
+}
+
+// After the input ran out: a stream that still has output makes progress into
+// one more byte of room; a cut one needs more input.
+bool InputCut(z_stream& stream) {
+    std::uint8_t probe = 0;
+    stream.next_out = &probe;
+    stream.avail_out = 1;
+    return inflate(&stream, Z_NO_FLUSH) == Z_BUF_ERROR;
+}
+
 // zlib's uncompress, step for step, with the input taken from in (or directIn)
 // and the output given either as one region of size bytes (directOut) or in
 // blocks handed to out. An empty entry inflates into a one-byte scratch, so a
@@ -95,29 +112,14 @@ InflateResult InflateCore(ByteSource* in, const std::uint8_t* directIn, std::int
 
     InflateResult result;
     result.produced = static_cast<std::int64_t>(stream.total_out);
-    if (err == Z_STREAM_END) {
-        result.code = Z_OK;
-    } else if (err == Z_NEED_DICT) {
-        result.code = Z_DATA_ERROR;
-    } else if (err == Z_BUF_ERROR && outLeft + stream.avail_out > 0) {
-        result.code = Z_DATA_ERROR;  // the input ended before the stream did
-    } else {
-        result.code = err;
-    }
+    result.code = ResultCode(err, outLeft + stream.avail_out);
     if (size == 0) {
         if (result.code == Z_OK && result.produced > 0) result.code = Z_BUF_ERROR;
         result.produced = 0;
     } else if (result.code == Z_OK && directOut == nullptr && stream.next_out != region) {
         out->Put(region, static_cast<std::size_t>(stream.next_out - region));
     }
-    if (err == Z_BUF_ERROR && inLeft == 0 && stream.avail_in == 0) {
-        // The input ran out: a stream that still has output makes progress
-        // into one more byte of room; a cut one needs more input.
-        std::uint8_t probe = 0;
-        stream.next_out = &probe;
-        stream.avail_out = 1;
-        result.truncated = inflate(&stream, Z_NO_FLUSH) == Z_BUF_ERROR;
-    }
+    if (err == Z_BUF_ERROR && inLeft == 0 && stream.avail_in == 0) result.truncated = InputCut(stream);
     return result;
 }
 

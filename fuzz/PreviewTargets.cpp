@@ -4,10 +4,10 @@
 #include <cstring>
 
 #ifdef TESSARIN_WITH_DDS
-#include "extract/DdsImage.h"
+#include "extract/preview/DdsImage.h"
 #endif
-#include "extract/TextEncoding.h"
-#include "extract/TgaHeader.h"
+#include "extract/preview/TextEncoding.h"
+#include "extract/preview/TgaHeader.h"
 #include "fuzz/Support.h"
 
 namespace tessarin::fuzz {

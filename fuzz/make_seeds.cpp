@@ -14,12 +14,6 @@ namespace {
 
 using namespace tessarin::testing;
 
-std::string Le(std::uint32_t v, int bytes) {
-    std::string s;
-    for (int i = 0; i < bytes; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-    return s;
-}
-
 ArcPlan Plan() {
     ArcPlan p;
     p.records = {Entry("ui\\logo", 0x1A, "logo bytes, logo bytes"), Entry("ui\\deep\\doc", 0x20, "a text file"),

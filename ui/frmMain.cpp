@@ -17,9 +17,9 @@
 
 #include "app/Commands.h"
 #include "app/TreeEvents.h"
-#include "ui/EntryFilterBox.h"
-#include "ui/EntryTreeModel.h"
-#include "ui/EntryTreeView.h"
+#include "ui/treeview/EntryFilterBox.h"
+#include "ui/treeview/EntryTreeModel.h"
+#include "ui/treeview/EntryTreeView.h"
 #include "ui/Icons.h"
 #include "ui/ModalPrompts.h"
 #include "ui/Twips.h"

@@ -13,9 +13,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ui/EntryFilterBox.h"
-#include "ui/EntryTreeModel.h"
-#include "ui/EntryTreeView.h"
+#include "ui/treeview/EntryFilterBox.h"
+#include "ui/treeview/EntryTreeModel.h"
+#include "ui/treeview/EntryTreeView.h"
 #include "ui/Twips.h"
 #include "ui/frmMain.h"
 

@@ -7,7 +7,7 @@
 #include "app/ArchiveDifferences.h"
 #include "app/Commands.h"
 #include "core/platform/FileSystem.h"
-#include "support/ProgramHarness.h"
+#include "app/WindowHarness.h"
 
 namespace tessarin::testing {
 namespace {
@@ -26,7 +26,7 @@ ArcPlan Other() {
 }
 
 TEST(ArchiveDifferencesTest, RowsOfTheOpenArchiveAgainstAnother) {
-    ProgramHarness h;
+    WindowHarness h;
     EXPECT_FALSE(ReadyToCompare(h.program));  // nothing open yet
     h.OpenArchive(Open());
     EXPECT_TRUE(ReadyToCompare(h.program));
@@ -50,7 +50,7 @@ TEST(ArchiveDifferencesTest, MergeAsksThenRewritesOnceAndIsUndone) {
     patch.records = {Entry("top", 0x20, "new top"), Entry("ui\\added", 0x20, "added")};
     for (const bool yes : {false, true}) {
         SCOPED_TRACE(yes ? "go on" : "no");
-        ProgramHarness h;
+        WindowHarness h;
         h.program.undo.kept = true;
         const std::string path = h.OpenArchive(Open());
         const std::string before = ReadFileBytes(path);

@@ -8,7 +8,7 @@
 #include "app/Commands.h"
 #include "core/platform/VbError.h"
 #include "state/LongWork.h"
-#include "support/ProgramHarness.h"
+#include "app/WindowHarness.h"
 
 namespace tessarin {
 namespace {
@@ -40,7 +40,7 @@ TEST(CommandRouting, MenuItemsAndToolbarButtonsStartTheirCommands) {
             // Buttons are tried for every route with a button or without a menu item.
             if (viaMenu ? route.menuItem == nullptr : route.menuItem != nullptr && route.button == 0) continue;
             SCOPED_TRACE(viaMenu ? std::string(route.menuItem) : "button " + std::to_string(route.button));
-            testing::ProgramHarness h;
+            testing::WindowHarness h;
             h.OpenArchive(plan);
             h.SelectNode("readme.20");
             h.window.ClearLog();
@@ -70,7 +70,7 @@ TEST(CommandRouting, EndingDuringLongWorkClosesTheFilesOnlyOnceTheCommandReturne
     }
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.item) + (c.afterQuestion ? " (rewrite)" : ""));
-        testing::ProgramHarness h;
+        testing::WindowHarness h;
         const std::string path = h.OpenArchive(plan);
         const std::string before = testing::ReadFileBytes(path);
         std::filesystem::create_directories(h.dir / "in/f");
@@ -108,7 +108,7 @@ TEST(LongWorkText, CountsItemsAndTellsTheTimeLeftFromTheBytes) {
 // Bar 2 follows the bytes of the work, panel 1 and the items told beside the
 // bar count the items: a last item that holds nearly all the bytes is most of the bar.
 TEST(LongWorkProgress, TheBarFollowsTheBytesAndThePanelCountsTheItems) {
-    testing::ProgramHarness h;
+    testing::WindowHarness h;
     {
         LongWork work(h.program, "正在导出", std::vector<std::uint64_t>{10, 10, 980});
         EXPECT_EQ(h.window.bars[2].max, LongWork::kBarSteps);
@@ -141,7 +141,7 @@ TEST(LongWorkProgress, TheBarFollowsTheBytesAndThePanelCountsTheItems) {
 
 // A failure no command handles is shown, never thrown into the window's event loop.
 TEST(CommandRouting, UnhandledFailuresBecomeAMessage) {
-    testing::ProgramHarness h;
+    testing::WindowHarness h;
     const struct {
         std::function<void()> command;
         std::string message;
@@ -152,6 +152,7 @@ TEST(CommandRouting, UnhandledFailuresBecomeAMessage) {
         {[] {}, ""},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.message.empty() ? "nothing thrown" : c.message);
         h.window.ClearLog();
         RunCommand(h.program, c.command);
         EXPECT_EQ(h.window.log, c.message.empty() ? std::vector<std::string>{}

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/OpenClose.h"
+#include "app/WindowHarness.h"
 #include "core/ArcState.h"
 #include "core/platform/FileIdentity.h"
 #include "edit/EditEntries.h"
@@ -24,11 +25,11 @@ TEST(ConcurrentEditsTest, NoEditReportedDoneIsLost) {
     // archive) the second one opens the archive and adds n\x.
     for (int at = 0; at < 4; ++at) {
         SCOPED_TRACE(at);
-        ProgramHarness first;
+        WindowHarness first;
         const std::string path = first.dir / "pack.ARC";
         WriteFileBytes(path, BuildArc(layout));
         WriteFileBytes(path + ".src", "added");
-        ProgramHarness second;
+        WindowHarness second;
         std::optional<bool> secondDone;
         auto secondEdit = [&] {
             if (secondDone) return;
@@ -51,7 +52,7 @@ TEST(ConcurrentEditsTest, NoEditReportedDoneIsLost) {
         UnLoadArcFile(first.program);
         ASSERT_TRUE(secondDone.has_value()) << "the second edit was never tried";
 
-        ProgramHarness reader;
+        WindowHarness reader;
         reader.window.openAnswers.push_back(path);
         LoadArcFile(reader.program);
         ASSERT_TRUE(reader.program.ArchiveIsOpen());

@@ -9,7 +9,7 @@
 #include "app/EditCommands.h"
 #include "replace/Replace.h"
 #include "support/Listings.h"
-#include "support/ProgramHarness.h"
+#include "app/WindowHarness.h"
 
 namespace tessarin::testing {
 namespace {
@@ -21,20 +21,20 @@ ArcPlan Layout() {
     return plan;
 }
 
-using Command = std::function<bool(ProgramHarness&)>;
-bool Delete(ProgramHarness& h) { return DeleteSelected(h.program); }
+using Command = std::function<bool(WindowHarness&)>;
+bool Delete(WindowHarness& h) { return DeleteSelected(h.program); }
 Command Rename(const std::string& name) {
-    return [=](ProgramHarness& h) { return RenameSelected(h.program, name); };
+    return [=](WindowHarness& h) { return RenameSelected(h.program, name); };
 }
 Command Add(const std::vector<std::string>& names) {
-    return [=](ProgramHarness& h) {
+    return [=](WindowHarness& h) {
         std::vector<std::string> paths;
         for (const std::string& name : names) paths.push_back(h.dir / name);
         return AddFilesToSelected(h.program, paths);
     };
 }
 
-bool Replace(ProgramHarness& h) {
+bool Replace(WindowHarness& h) {
     h.window.openAnswers.push_back(h.dir / "new.png");
     return ReaplceFile(h.program, h.window.Handle());
 }
@@ -85,7 +85,7 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
-        ProgramHarness h;
+        WindowHarness h;
         h.program.undo.kept = row.halt != Halt::No;  // the halted rewrite leaves no previous version either
         const std::string path = h.OpenArchive(Layout()), before = ReadFileBytes(path);
         WriteFiles(h.dir.path(), {{"new.png", "png"}, {"data.7", "seven"}, {"z.txt", "z"}});
@@ -139,7 +139,7 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
 }
 
 TEST(EditCommandsTest, NewArchiveFromAFolderAsLongWork) {
-    ProgramHarness h;
+    WindowHarness h;
     h.OpenArchive(Layout());
     WriteFiles(h.dir / "src", {{"ui/logo.png", "logo"}});
     h.window.ClearLog();

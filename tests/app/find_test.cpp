@@ -2,7 +2,7 @@
 
 #include "app/Find.h"
 #include "app/OpenClose.h"
-#include "support/ProgramHarness.h"
+#include "app/WindowHarness.h"
 
 namespace tessarin {
 namespace {
@@ -20,7 +20,7 @@ TEST(Find, MatchesIgnoreTheCaseOfAsciiLettersOnly) {
 // Matches come in directory order and wrap; each is selected as a click
 // would select it; a new archive starts the search over.
 TEST(Find, SelectsMatchesInDirectoryOrderAsAClickWould) {
-    testing::ProgramHarness h;
+    testing::WindowHarness h;
     testing::ArcPlan plan;
     plan.records = {testing::Entry("z\\Item", 0x20, "1"), testing::Entry("readme", 0x20, "2"),
                     testing::Entry("a\\item", 0x1A, "3")};

@@ -8,7 +8,7 @@
 #include "core/platform/BinaryFile.h"
 #include "core/platform/FaultInjection.h"
 #include "core/platform/VbError.h"
-#include "support/ProgramHarness.h"
+#include "app/WindowHarness.h"
 
 namespace tessarin::testing {
 namespace {
@@ -73,7 +73,7 @@ std::string UnknownError(int number) {
 // keeps the file locked; closing resets the window and frees the file; the next
 // open starts afresh, the entry commands waiting for a node click.
 TEST(LoadArcFileTest, CancelOpenCloseAndOpenAgain) {
-    ProgramHarness h;
+    WindowHarness h;
     LoadArcFile(h.program);  // no answer queued: the picker cancels
     EXPECT_EQ(h.window.log, Log{"ShowOpenDialog | 4097 | ARC文件 (*.ARC)|*.ARC | "});
     h.window.ClearLog();
@@ -140,7 +140,7 @@ TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ProgramHarness h;
+        WindowHarness h;
         // An earlier tree and records, to see what a failure keeps.
         h.program.tree.AddRoot(kRootKey, "earlier", kImageArchive);
         AddArcEntry(h.program.arc.ArcEntries, "x.png", "", "x", "png", 1, 1, 0, "1A");

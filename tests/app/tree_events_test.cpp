@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "support/ProgramHarness.h"
+#include "app/WindowHarness.h"
 #include "app/TreeEvents.h"
 
 namespace tessarin {
@@ -15,7 +15,7 @@ using Log = std::vector<std::string>;
 
 // An open archive with one entry: root, folder ui\ and entry ui\logo.1A; node[3] is "no node".
 struct TreeEventsTest : ::testing::Test {
-    testing::ProgramHarness h;
+    testing::WindowHarness h;
     FakeWindow& window = h.window;
     Program& program = h.program;
     NodeId node[4] = {kNoNode, kNoNode, kNoNode, kNoNode};
@@ -35,6 +35,7 @@ struct TreeEventsTest : ::testing::Test {
 // 导出 also takes a folder, and the root while another node is selected with it.
 TEST_F(TreeEventsTest, NodeClickSwitchesTheEntryCommands) {
     for (const int clicked : {kEntry, kFolder, kEntry, kRoot, kNone}) {
+        SCOPED_TRACE(clicked == kNone ? "the root with an entry" : program.tree.Node(node[clicked]).key);
         const std::string v = clicked == kEntry ? "true" : "false", e = clicked != kRoot ? "true" : "false";
         if (clicked == kNone) window.selected = node[kRoot], window.alsoSelected = {node[kEntry]};  // root and an entry
         window.ClearLog();
@@ -66,7 +67,9 @@ TEST_F(TreeEventsTest, RightClickOnTheSelectedEntryOrFolderRunsTheMenuChoice) {
         {2, kRoot, kRoot, exportFile, {}}, {2, kEntry, kNone, exportFile, {}}, {2, kNone, kNone, exportFile, {}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);  // the row
+        const auto name = [&](int n) { return n == kNone ? std::string("no node") : program.tree.Node(node[n]).key; };
+        SCOPED_TRACE("button " + std::to_string(c.button) + " on " + name(c.under) + ", " + name(c.selected) +
+                     " selected, menu choice " + std::to_string(static_cast<int>(c.choice)));
         window.selected = node[c.selected];
         window.menuAnswers = {c.choice};
         window.ClearLog();

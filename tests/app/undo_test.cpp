@@ -9,6 +9,7 @@
 
 #include "app/Commands.h"
 #include "app/EditCommands.h"
+#include "app/WindowHarness.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/Temporaries.h"
 #include "support/FaultSweep.h"
@@ -27,7 +28,7 @@ std::vector<std::string> TreeKeys(const Program& program) {
 
 // An archive open in a window that keeps undo, with files to add and import.
 struct Opened {
-    ProgramHarness h;
+    WindowHarness h;
     std::string path, undoPath;
     explicit Opened(const std::string& select = "top.20") {
         h.program.undo.kept = true;
@@ -130,63 +131,50 @@ TEST(UndoTest, PreviousVersionLivesWhileTheArchiveIsOpenAndSurvivesAFailedPutBac
     }, {faults::Op::Read, faults::Op::Rename});
 }
 
-// Anyone who can write the folder may put another file at the hidden name:
-// undo then refuses, naming it, and the archive and that file stay as they are.
-TEST(UndoTest, RefusesWhenTheHiddenNameNoLongerNamesThePreviousVersion) {
+// Anyone who can write the folder may put another file, or a folder, at a
+// hidden name the previous version needs: undo, or the change itself, then
+// refuses naming it; the archive and what was put there stay as they are, and
+// no temporary is left.
+TEST(UndoTest, RefusesWhatAnotherPutAtTheHiddenNames) {
 #ifdef _WIN32
     GTEST_SKIP() << "the window's undo is not run on Windows";
 #endif
+    enum Planted { SymbolicLink, HardLink, Folder };
     const struct {
         const char* label;
-        std::function<void(const std::string& target, const std::string& link)> plant;
+        Planted planted;
+        std::string name;
     } rows[] = {
-        {"symbolic link", [](const std::string& target, const std::string& link) {
-             ASSERT_EQ(MakeLink(target, link, false), "");
-         }},
-        {"hard link", [](const std::string& target, const std::string& link) {
-             std::filesystem::create_hard_link(NativePath(target), NativePath(link));
-         }},
+        {"symbolic link at the previous version", SymbolicLink, UndoName("pack.ARC")},
+        {"hard link at the previous version", HardLink, UndoName("pack.ARC")},
+        {"folder at the new previous version's name", Folder, UndoNewName("pack.ARC")},
+        {"folder at the previous version's name", Folder, UndoName("pack.ARC")},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         Opened o;
-        o.Menu("ndelete");
-        const std::string changed = ReadFileBytes(o.path);
-        const std::string other = o.h.dir / "other.bin";
+        const std::string planted = o.h.dir / row.name, other = o.h.dir / "other.bin";
         WriteFileBytes(other, "not an archive");
-        ASSERT_TRUE(std::filesystem::remove(NativePath(o.undoPath)));
-        row.plant(other, o.undoPath);
+        if (row.planted != Folder) {
+            o.Menu("ndelete");
+            ASSERT_TRUE(std::filesystem::remove(NativePath(o.undoPath)));
+        }
+        const std::string before = ReadFileBytes(o.path);
+        if (row.planted == SymbolicLink) {
+            ASSERT_EQ(MakeLink(other, planted, false), "");
+        }
+        if (row.planted == HardLink) std::filesystem::create_hard_link(NativePath(other), NativePath(planted));
+        if (row.planted == Folder) std::filesystem::create_directory(NativePath(planted));
         o.h.window.ClearLog();
-        o.Menu("nundo");
-        EXPECT_EQ(ReadFileBytes(o.path), changed);
+        o.Menu(row.planted == Folder ? "ndelete" : "nundo");
+        EXPECT_EQ(ReadFileBytes(o.path), before);
         EXPECT_FALSE(std::filesystem::is_symlink(NativePath(o.path)));
         EXPECT_EQ(ReadFileBytes(other), "not an archive");
-        EXPECT_EQ(o.h.program.arc.ArcEntries.size(), 2u);
+        EXPECT_EQ(o.h.program.arc.ArcEntries.size(), row.planted == Folder ? 3u : 2u);
         const std::vector<std::string> boxes = o.h.window.Calls("MsgBox");
         EXPECT_EQ(boxes.size(), 1u);
-        EXPECT_TRUE(!boxes.empty() && boxes[0].find(o.undoPath) != std::string::npos) << ::testing::PrintToString(boxes);
-    }
-}
-
-// A folder at a name the previous version needs refuses the change, naming
-// that folder; nothing is written and no temporary is left.
-TEST(UndoTest, AFolderInTheWayOfTheHiddenNamesIsNamed) {
-#ifdef _WIN32
-    GTEST_SKIP() << "the window's undo is not run on Windows";
-#endif
-    for (const std::string& name : {UndoNewName("pack.ARC"), UndoName("pack.ARC")}) {
-        SCOPED_TRACE(name);
-        Opened o;
-        const std::string before = ReadFileBytes(o.path);
-        const std::string folder = o.h.dir / name;
-        std::filesystem::create_directory(NativePath(folder));
-        o.h.window.ClearLog();
-        o.Menu("ndelete");
-        EXPECT_EQ(ReadFileBytes(o.path), before);
-        const std::vector<std::string> boxes = o.h.window.Calls("MsgBox");
-        EXPECT_EQ(boxes.size(), 1u);
-        EXPECT_TRUE(!boxes.empty() && boxes[0].find(folder) != std::string::npos) << ::testing::PrintToString(boxes);
-        EXPECT_EQ(FolderListing(o.h.dir.path()), (std::vector<std::string>{name, "in", "new.png", "pack.ARC"}));
+        EXPECT_TRUE(!boxes.empty() && boxes[0].find(planted) != std::string::npos) << ::testing::PrintToString(boxes);
+        EXPECT_EQ(FolderListing(o.h.dir.path()), (std::vector<std::string>{row.name, "in", "new.png", "other.bin", "pack.ARC"}));
     }
 }
 

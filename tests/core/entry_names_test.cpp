@@ -8,15 +8,12 @@
 #include "core/ArcWriter.h"
 #include "core/EntryNames.h"
 #include "core/platform/Cp936.h"
+#include "support/ArcBuilder.h"
 
 namespace tessarin {
 namespace {
 
-std::string Times(int n, const std::string& part) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += part;
-    return s;
-}
+using testing::Repeat;
 
 TEST(EntryNamesTest, AcceptedNamesReadBackAndOthersAreRefused) {
     const std::string loneLead = Cp936ToText("\xD6");  // a lead byte with no trail, kept as an escape
@@ -25,11 +22,11 @@ TEST(EntryNamesTest, AcceptedNamesReadBackAndOthersAreRefused) {
         std::string name;
         const char* refusal;  // part of the refusal, or nullptr when accepted
     } rows[] = {
-        {"63 ASCII characters", Times(63, "a"), nullptr},
-        {"40 double-byte characters (80 bytes)", Times(40, "中"), nullptr},
-        {"63 characters mixing both", Times(31, "中") + Times(32, "b"), nullptr},
-        {"64 characters", Times(64, "a"), "超过 63 个字符"},
-        {"64 double-byte characters", Times(64, "中"), "超过 63 个字符"},
+        {"63 ASCII characters", Repeat("a", 63), nullptr},
+        {"40 double-byte characters (80 bytes)", Repeat("中", 40), nullptr},
+        {"63 characters mixing both", Repeat("中", 31) + Repeat("b", 32), nullptr},
+        {"64 characters", Repeat("a", 64), "超过 63 个字符"},
+        {"64 double-byte characters", Repeat("中", 64), "超过 63 个字符"},
         {"folders", "文本\\界面\\a", nullptr},
         {"an empty part", "a\\\\b", "空的部分"},
         {"a trailing separator", "a\\", "空的部分"},

@@ -49,7 +49,11 @@ TEST(MessageTableTest, LanguageFollowsTheLocaleAndTextsFollowTheLanguage) {
         {"en_US.UTF-8", "zh_CN", "zh_CN", Language::English}, {"C", nullptr, "en_US", Language::Chinese},
         {nullptr, nullptr, "enx_XX", Language::Chinese},
     };
-    for (const auto& row : rows) EXPECT_EQ(LanguageFromLocale(row.all, row.messages, row.lang), row.expected);
+    const auto text = [](const char* value) { return value ? "\"" + std::string(value) + "\"" : std::string("unset"); };
+    for (const auto& row : rows) {
+        EXPECT_EQ(LanguageFromLocale(row.all, row.messages, row.lang), row.expected)
+            << "LC_ALL " << text(row.all) << ", LC_MESSAGES " << text(row.messages) << ", LANG " << text(row.lang);
+    }
 
     LanguageGuard guard;
     EXPECT_EQ(Say(Msg::VerifyProblems, {"3", "2"}), "共 3 个条目，发现 2 处问题。");

@@ -12,7 +12,6 @@
 #include <unistd.h>
 #endif
 
-#include "app/OpenClose.h"
 #include "edit/CreateArchive.h"
 #include "extract/Export.h"
 #include "extract/ExportRecord.h"
@@ -28,12 +27,6 @@ using Files = std::vector<std::pair<std::string, std::string>>;  // "/"-joined p
 bool Create(ProgramHarness& h, const std::string& folder, const std::string& archive) {
     CreatePlan plan;
     return PlanCreate(h.program, folder, plan) && WriteNewArchive(h.program, plan, archive);
-}
-
-std::string Repeated(const std::string& part, int n) {
-    std::string text;
-    for (int i = 0; i < n; ++i) text += part;
-    return text;
 }
 
 #ifndef _WIN32
@@ -95,8 +88,7 @@ TEST(CreateArchiveTest, ExportCreateExportGivesTheSameTree) {
     ASSERT_TRUE(Create(first, first.dir / "out1", first.dir / "new.arc")) << ::testing::PrintToString(first.window.log);
 
     ProgramHarness second;
-    second.window.openAnswers.push_back(first.dir / "new.arc" + std::string(1, '\0'));
-    LoadArcFile(second.program);
+    second.Open(first.dir / "new.arc");
     ASSERT_TRUE(second.program.ArchiveIsOpen());
     second.window.folderAnswers.push_back(first.dir / "out2");
     ASSERT_TRUE(ExportAllEntries(second.program));
@@ -121,7 +113,7 @@ TEST(CreateArchiveTest, RefusalsLeaveNothingBehind) {
         // Not under Wine, where making 32,768 files takes minutes; the count check is the same code.
         {"more entries than a directory holds", Numbered(32768), "文件数超过 32767，无法存入一个档案：32768 个文件"},
 #endif
-        {"a folder past the walk's depth", {{Repeated("d/", 70) + "x.txt", "x"}},
+        {"a folder past the walk's depth", {{Repeat("d/", 70) + "x.txt", "x"}},
          "文件夹层级超过 64 层，其中的文件无法读取：d/d/"},
         {"the archive exists", {{"a.txt", "x"}}, "档案已存在，不会覆盖"},
         {"a file of 1 GiB", {{"big.txt", ""}}, "文件太大"},

@@ -6,10 +6,10 @@
 #include <vector>
 
 #ifdef TESSARIN_WITH_DDS
-#include "extract/DdsImage.h"
+#include "extract/preview/DdsImage.h"
 #endif
-#include "extract/TextEncoding.h"
-#include "extract/TgaHeader.h"
+#include "extract/preview/TextEncoding.h"
+#include "extract/preview/TgaHeader.h"
 
 namespace tessarin::testing {
 namespace {

@@ -15,12 +15,6 @@
 
 namespace tessarin::testing {
 
-namespace {
-void PutLE(std::string& out, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-}  // namespace
-
 std::string NameField(std::string_view name) {
     std::string field(name);
     int chars = 0;
@@ -37,14 +31,14 @@ std::string BuildArc(const ArcPlan& plan) {
     std::int64_t next = 8 + static_cast<std::int64_t>(plan.gap.size());  // where the first record's data goes
     for (const auto& r : plan.records) next += static_cast<std::int64_t>(field(r).size()) + 16;
     std::string out = plan.magic, data = plan.gap;
-    PutLE(out, static_cast<std::uint16_t>(plan.version), 2);
-    PutLE(out, static_cast<std::uint16_t>(plan.count.value_or(static_cast<std::int16_t>(plan.records.size()))), 2);
+    out += Le(static_cast<std::uint16_t>(plan.version), 2);
+    out += Le(static_cast<std::uint16_t>(plan.count.value_or(static_cast<std::int16_t>(plan.records.size()))), 2);
     for (const auto& r : plan.records) {
         out += field(r);
-        PutLE(out, static_cast<std::uint32_t>(r.typeCode), 4);
-        PutLE(out, static_cast<std::uint32_t>(r.storedSize.value_or(static_cast<std::int32_t>(r.data.size()))), 4);
-        PutLE(out, static_cast<std::uint32_t>(r.orgField.value_or(r.orgSize + 0x40000000)), 4);
-        PutLE(out, static_cast<std::uint32_t>(r.offset.value_or(static_cast<std::int32_t>(next))), 4);
+        out += Le(static_cast<std::uint32_t>(r.typeCode), 4);
+        out += Le(static_cast<std::uint32_t>(r.storedSize.value_or(static_cast<std::int32_t>(r.data.size()))), 4);
+        out += Le(static_cast<std::uint32_t>(r.orgField.value_or(r.orgSize + 0x40000000)), 4);
+        out += Le(static_cast<std::uint32_t>(r.offset.value_or(static_cast<std::int32_t>(next))), 4);
         next += static_cast<std::int64_t>(r.data.size());
         data += r.data;
     }

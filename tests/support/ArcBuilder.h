@@ -48,6 +48,20 @@ inline RecordPlan Stored(std::string name, std::int32_t typeCode, std::string da
             .orgField = {}, .storedSize = storedSize, .offset = offset, .pad = true};
 }
 
+// v as its low `bytes` bytes, least significant first.
+inline std::string Le(std::uint32_t v, int bytes) {
+    std::string s;
+    for (int i = 0; i < bytes; ++i) s.push_back(static_cast<char>(v >> (8 * i)));
+    return s;
+}
+
+// part, n times over.
+inline std::string Repeat(std::string_view part, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += part;
+    return s;
+}
+
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, std::string_view bytes);
 

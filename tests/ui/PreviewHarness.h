@@ -1,7 +1,9 @@
 #pragma once
 // A main window on an archive of given entries, previewing them one by one.
 #include <QSignalSpy>
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "UiHarness.h"
@@ -12,6 +14,20 @@ namespace tessarin::testing {
 
 // A 2 x 1 red uncompressed TGA with alpha, rows top down.
 inline const std::string kTga("\0\0\x02\0\0\0\0\0\0\0\0\0\x02\0\x01\0\x20\x28" "\0\0\xff\xff\0\0\xff\xff", 26);
+
+// A DDS file of w x h: a block format named by fourCc, or (fourCc null)
+// uncompressed pixels of the given bits and four channel masks; then data.
+inline std::string Dds(std::int32_t w, std::int32_t h, const char* fourCc, const std::string& data = "",
+                       std::uint32_t bits = 0, const std::uint32_t* masks = nullptr) {
+    std::string s = "DDS " + std::string(124, '\0');
+    const auto put = [&s](std::size_t at, std::uint32_t v) { s.replace(at, 4, Le(v, 4)); };
+    for (const auto& [at, v] : {std::pair<std::size_t, std::uint32_t>{4, 124}, {8, 0x1007}, {12, std::uint32_t(h)}, {16, std::uint32_t(w)}, {76, 32}}) put(at, v);
+    put(80, fourCc ? 0x4 : masks[3] ? 0x41 : 0x40);
+    if (fourCc) return s.replace(84, 4, fourCc) + data;
+    put(88, bits);
+    for (int i = 0; i < 4; ++i) put(92 + 4 * i, masks[i]);
+    return s + data;
+}
 
 // An entry's key: its name, "." and its type code.
 inline std::string Key(const RecordPlan& record) {

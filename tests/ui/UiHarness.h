@@ -18,8 +18,8 @@
 #include "core/platform/FileSystem.h"
 #include "state/Program.h"
 #include "support/ArcBuilder.h"
-#include "ui/EntryTreeModel.h"
-#include "ui/EntryTreeView.h"
+#include "ui/treeview/EntryTreeModel.h"
+#include "ui/treeview/EntryTreeView.h"
 #include "ui/ModalPrompts.h"
 #include "ui/frmMain.h"
 

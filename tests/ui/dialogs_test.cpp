@@ -23,11 +23,34 @@ namespace {
 
 void Reject(QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); }
 
+// The names a file dialog lists, sorted, once at least `atLeast` show: it
+// lists on a thread, and is given a moment more for the last ones.
+QStringList Listed(QWidget* dialog, int atLeast) {
+    auto* view = dialog->findChild<QAbstractItemView*>("listView");
+    const auto names = [view] {
+        QStringList found;
+        for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
+            found << view->model()->index(r, 0, view->rootIndex()).data().toString();
+        found.sort();
+        return found;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return names().size() >= atLeast; }, 5000)) << "folder not listed";
+    QTest::qWait(100);
+    return names();
+}
+
+// Types name as the user would (selectFile leaves a focused name field alone) and accepts.
+void ChooseTyped(QWidget* dialog, const QString& name) {
+    dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name);
+    qobject_cast<QDialog*>(dialog)->accept();
+}
+
 TEST(Dialogs, MessageBoxesShowPlainTextWithLineBreaksUnderTheirIconAndTitle) {
     UiHarness ui(false);
     for (const auto& [icon, qtIcon] : {std::pair{MsgIcon::Information, QMessageBox::Information},
                                        {MsgIcon::Warning, QMessageBox::Warning},
                                        {MsgIcon::Stop, QMessageBox::Critical}}) {
+        SCOPED_TRACE(static_cast<int>(icon));
         ModalDriver driver("MsgBox", [&, qtIcon = qtIcon](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
             EXPECT_EQ(box->text(), "a\nb <b>c</b>\nd");
@@ -44,6 +67,7 @@ TEST(Dialogs, MessageBoxesShowPlainTextWithLineBreaksUnderTheirIconAndTitle) {
         {Qt::Key_Y, Qt::AltModifier, true}, {Qt::Key_Y, Qt::NoModifier, true},
         {Qt::Key_N, Qt::AltModifier, false}, {Qt::Key_N, Qt::NoModifier, false}};
     for (const auto& answer : answers) {
+        SCOPED_TRACE(QKeySequence(answer.modifiers | answer.key).toString().toStdString());
         ModalDriver driver("ChoiceBox", [&](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
             EXPECT_EQ(box->icon(), QMessageBox::Question);
@@ -82,17 +106,8 @@ TEST(Dialogs, OpenDialogMatchesArchivesInAnyCaseAndAnswersPathThenNul) {
         EXPECT_EQ(dialog->nameFilters(), QStringList{QString::fromUtf8("ARC文件 (*.ARC)")});
         EXPECT_EQ(dialog->parentWidget(), &ui.window);
         dialog->setDirectory(QString::fromStdString(ui.dir.path()));
-        auto* view = dialog->findChild<QAbstractItemView*>("listView");
-        const auto rows = [&] { return view->model()->rowCount(view->rootIndex()); };
-        EXPECT_TRUE(QTest::qWaitFor([&] { return rows() >= 3; }, 5000)) << "directory not listed";
-        QTest::qWait(100);  // let the last files arrive
-        QStringList visible;
-        for (int r = 0; r < rows(); ++r) visible << view->model()->index(r, 0, view->rootIndex()).data().toString();
-        visible.sort();
-        EXPECT_EQ(visible, (QStringList{"lower.arc", "mixed.Arc", "upper.ARC"}));
-        // Typed as the user would: selectFile leaves a focused name field alone.
-        dialog->findChild<QLineEdit*>("fileNameEdit")->setText("mixed.Arc");
-        static_cast<QDialog*>(dialog)->accept();
+        EXPECT_EQ(Listed(dialog, 3), (QStringList{"lower.arc", "mixed.Arc", "upper.ARC"}));
+        ChooseTyped(dialog, "mixed.Arc");
     });
     const std::string path = Native(ui.dir / "mixed.Arc");
     EXPECT_EQ(ui.window.ShowOpenDialog(frmMain::kMainHandle, kArcFilter, ""),
@@ -112,13 +127,11 @@ TEST(Dialogs, SaveDialogNeverAsksToReplaceAndShowsSizesInChinese) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
         EXPECT_EQ(dialog->nameFilters(), QStringList{QString::fromUtf8("ARC文件 (*.ARC)")});
-        auto* view = dialog->findChild<QAbstractItemView*>("listView");
-        const auto row = [&] { return view->model()->index(0, 0, view->rootIndex()); };
-        EXPECT_TRUE(QTest::qWaitFor([&] { return row().data().toString() == "taken.arc"; }, 5000));
+        EXPECT_EQ(Listed(dialog, 1), QStringList{"taken.arc"});
         // Sizes in the default locale's words, not the system's ("75 bytes").
-        EXPECT_EQ(row().siblingAtColumn(1).data().toString(), QString::fromUtf8("75 字节"));
-        dialog->findChild<QLineEdit*>("fileNameEdit")->setText("taken.arc");
-        static_cast<QDialog*>(dialog)->accept();
+        const auto* view = dialog->findChild<QAbstractItemView*>("listView");
+        EXPECT_EQ(view->model()->index(0, 1, view->rootIndex()).data().toString(), QString::fromUtf8("75 字节"));
+        ChooseTyped(dialog, "taken.arc");
     });
     SaveFileRequest request;
     request.filters = ToQtNameFilters(QString::fromUtf8(kArcFilter));
@@ -134,18 +147,8 @@ TEST(Dialogs, FolderDialogStartsWithoutTheTrailingSeparatorAndAnswersTheFolder) 
         auto* dialog = qobject_cast<QFileDialog*>(w);
         EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("选择目录: 导出到"));
         EXPECT_EQ(dialog->directory().absolutePath(), QDir::fromNativeSeparators(QString::fromStdString(ui.dir.path())));
-        // The folder is listed on a thread: "out" is selected once it is there.
-        auto* view = dialog->findChild<QAbstractItemView*>("listView");
-        const auto listed = [&] {
-            const QAbstractItemModel* model = view->model();
-            for (int r = 0; r < model->rowCount(view->rootIndex()); ++r)
-                if (model->index(r, 0, view->rootIndex()).data().toString() == "out") return true;
-            return false;
-        };
-        EXPECT_TRUE(QTest::qWaitFor(listed, 5000)) << "folder not listed";
-        // Typed as the user would: selectFile leaves a focused name field alone.
-        dialog->findChild<QLineEdit*>("fileNameEdit")->setText("out");
-        static_cast<QDialog*>(dialog)->accept();
+        EXPECT_EQ(Listed(dialog, 1), QStringList{"out"});
+        ChooseTyped(dialog, "out");
     });
     EXPECT_EQ(ui.window.BrowseForFolder(frmMain::kMainHandle, "选择目录:\r\n导出到", ui.dir / "", BIF_NEWDIALOGSTYLE),
               Native(ui.dir / "out"));
@@ -160,6 +163,7 @@ TEST(Dialogs, ContextMenuReturnsTheChosenItemOrNone) {
     for (const auto& [item, expected] : {std::pair{"expfile", TreeMenuChoice::ExpFile},
                                          {"repalcefile", TreeMenuChoice::RepalceFile},
                                          {"fproperty", TreeMenuChoice::FProperty}, {"", TreeMenuChoice::None}}) {
+        SCOPED_TRACE(*item ? item : "dismissed");
         ModalDriver driver("tvwmenu", [item = item](QWidget* w) {
             auto* menu = qobject_cast<QMenu*>(w);
             QStringList captions;  // without the keys shown after a tab

@@ -1,6 +1,7 @@
 // The tree's columns, sorting and filter, and edits that change it in place:
 // real widgets on the offscreen platform, with Qt's model tester watching (UiHarness).
 #include <QApplication>
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -9,7 +10,8 @@
 #include "UiHarness.h"
 #include "app/Commands.h"
 #include "app/EditCommands.h"
-#include "ui/EntryFilterBox.h"
+#include "core/platform/Cp936.h"
+#include "ui/treeview/EntryFilterBox.h"
 
 namespace tessarin::testing {
 namespace {
@@ -33,9 +35,12 @@ QString Cells(const UiHarness& ui, const std::string& key) {
     return cells.join('|');
 }
 
-TEST(EntryDetails, ColumnsShowTheRecordAndFoldersTheirSums) {
+// Sizes of 100 MB and more show whole: 大小 fits the root's sum, 1,000,003,018.
+TEST(EntryDetails, ColumnsShowTheRecordAndFoldersTheirSumsAndFitTheLargest) {
     UiHarness ui;
-    ui.Open();
+    ArcPlan plan = SampleArchive();
+    plan.records.push_back(Stored("big", 0x20, Deflate("b"), 1'000'000'000));
+    ui.Open(plan);
     // Size as shown, stored size, ratio; then type and offset for an entry, nothing for a folder.
     const auto sums = [](const char* size, qsizetype stored, double plain) {
         return size + ("|" + QString::number(stored) + "|" + QString::number(100.0 * stored / plain, 'f', 1) + "%|");
@@ -45,15 +50,18 @@ TEST(EntryDetails, ColumnsShowTheRecordAndFoldersTheirSums) {
                QString::number(FindEntryByKey(ui.program.arc.ArcEntries, key)->ArcFileOFSET);
     };
     const qsizetype foldersStored = Deflate("read me").size() + Deflate(std::string(3000, 'x')).size() + Deflate("raw").size();
-    const qsizetype allStored = foldersStored + Deflate("top data").size();
+    const qsizetype allStored = foldersStored + Deflate("top data").size() + Deflate("b").size();
     const struct { const char* key; QString cells; } rows[] = {
         {"top.1A", entry("top.1A", "8", "top data", "png|1A")},
         {"a\\b\\logo.1A", entry("a\\b\\logo.1A", "3,000", std::string(3000, 'x'), "png|1A")},
         {"a\\b\\c\\raw.99", entry("a\\b\\c\\raw.99", "3", "raw", "99|99")},
         {"a\\", sums("3,010", foldersStored, 3010) + "||"},
-        {"Root", sums("3,018", allStored, 3018) + "||"},
+        {"Root", sums("1,000,003,018", allStored, 1'000'003'018) + "||"},
     };
     for (const auto& row : rows) EXPECT_EQ(Cells(ui, row.key), row.cells) << row.key;
+    const QString rootSize = ui.IndexOf("Root").siblingAtColumn(EntryTreeModel::kSizeColumn).data().toString();
+    EXPECT_GE(ui.window.Tree()->header()->sectionSize(EntryTreeModel::kSizeColumn),
+              ui.window.Tree()->fontMetrics().horizontalAdvance(rootSize) + 4);
     // The headers, and the window wide enough for every column.
     QStringList headers;
     for (int column = 0; column < EntryTreeModel::kColumnCount; ++column)
@@ -62,7 +70,7 @@ TEST(EntryDetails, ColumnsShowTheRecordAndFoldersTheirSums) {
     EXPECT_GE(ui.window.Tree()->viewport()->width(), ui.window.Tree()->header()->length());
 }
 
-TEST(EntryDetails, HeaderSortsWithinEachFolderFoldersFirstAndKeepsWidthsAndOrderAcrossOpens) {
+TEST(EntryDetails, HeaderSortsWithinEachFolderFoldersFirstNamesByCodePage936AndKeepsWidthsAcrossOpens) {
     UiHarness ui;
     ArcPlan plan = SampleArchive();
     plan.records.insert(plan.records.end(), {Entry("a\\big", 0x20, std::string(5000, 'y')), Entry("a\\Alpha", 0x1A, "zz")});
@@ -90,9 +98,15 @@ TEST(EntryDetails, HeaderSortsWithinEachFolderFoldersFirstAndKeepsWidthsAndOrder
     EXPECT_EQ(ui.window.Tree()->header()->sectionSize(2), 123);
     EXPECT_EQ(ui.window.Tree()->header()->sortIndicatorSection(), 1);
     EXPECT_EQ(ShownKeys(ui).join(' '), QString::fromUtf8(rows[2].keys));  // sorted as before
+    // Sorted by name, names follow their code page 936 bytes: pinyin order for
+    // simplified Chinese (界 jie before 文 wen, though U+6587 comes before U+754C).
+    ui.window.MenuAction("nclose")->trigger();
+    ui.Open(Archive({Entry(TextToCp936("文本"), 0x20, "w"), Entry(TextToCp936("界面"), 0x20, "j"), Entry("zz", 0x20, "z")}));
+    ui.window.Tree()->sortByColumn(EntryTreeModel::kNameColumn, Qt::AscendingOrder);
+    EXPECT_EQ(ShownKeys(ui).join(' '), QString::fromUtf8("Root zz.20 界面.20 文本.20"));
 }
 
-TEST(EntryDetails, FilterKeepsMatchesWithTheirFoldersAndEscRestoresTheTree) {
+TEST(EntryDetails, FilterKeepsMatchesWithTheirFoldersAndEscClearsItAnywhere) {
     UiHarness ui;
     ui.Open();
     EntryFilterBox* box = ui.window.FilterBox();
@@ -122,6 +136,24 @@ TEST(EntryDetails, FilterKeepsMatchesWithTheirFoldersAndEscRestoresTheTree) {
     EXPECT_TRUE(ui.window.Tree()->hasFocus());
     QTest::keySequence(ui.window.Tree(), QKeySequence("Ctrl+L"));
     EXPECT_TRUE(box->hasFocus());
+    // Esc clears it wherever the keys are while it is set and keeps the
+    // selection (the one the filter hid comes back); closing the archive clears it.
+    const std::pair<QWidget*, const char*> escapes[] = {{box, "a\\b\\logo.1A"}, {ui.window.Tree(), "a\\b\\logo.1A"},
+                                                        {ui.window.findChild<QCheckBox*>("Check1"), "a\\b\\logo.1A"},
+                                                        {ui.window.Tree(), "a\\readme.20"}};  // hidden by the filter
+    for (const auto& [focus, selected] : escapes) {
+        SCOPED_TRACE(focus->objectName().toStdString() + " " + selected);
+        ui.Select(selected);
+        box->setText("logo");
+        focus->setFocus();
+        QTest::keyClick(focus, Qt::Key_Escape);
+        EXPECT_TRUE(box->text().isEmpty());
+        EXPECT_EQ(ui.SelectedKey(), selected);
+    }
+    box->setText("zzz");
+    ui.window.MenuAction("nclose")->trigger();
+    ui.Open(SampleArchive(), "again.ARC");
+    EXPECT_TRUE(box->text().isEmpty() && ui.IndexOf("a\\b\\c\\raw.99").isValid());
 }
 
 // F2 edits the selected node's name in the tree, showing it first; the key
@@ -140,26 +172,28 @@ std::function<void(UiHarness&)> RenameInPlace(const QString& typed, Qt::Key key)
 
 // Edits change the tree in place: expanded folders stay expanded, collapsed
 // ones collapsed, the selection moves on and the folder sums follow. Several
-// selected nodes go in one edit, with the folder they leave empty.
+// selected nodes go in one edit, with the folder they leave empty. The edit's
+// result is said in panel 1; panel 2 still names the archive, its path as tooltip.
 TEST(TreeEdit, DeleteAddRenameAndUndoKeepExpandedFoldersSortedOrNot) {
-    // selected: afterwards; sumOfA: the size column of a\ ; gone: a folder the edit removed or renamed.
+    // selected: afterwards; sumOfA: the size column of a\ ; gone: a folder the edit removed or renamed; said: panel 1.
     const struct { const char* label; std::string select; std::function<void(UiHarness&)> edit; std::string selected;
-                   QString sumOfA; int resets; std::string gone; } rows[] = {
-        {"delete", "a\\b\\logo.1A", [](UiHarness& ui) { ui.window.MenuAction("ndelete")->trigger(); }, "a\\b\\c\\", "10", 0, ""},
+                   QString sumOfA; int resets; std::string gone; const char* said; } rows[] = {
+        {"delete", "a\\b\\logo.1A", [](UiHarness& ui) { ui.window.MenuAction("ndelete")->trigger(); }, "a\\b\\c\\", "10", 0, "", "已删除 1 个对象"},
         {"delete two", "a\\b\\logo.1A",
          [](UiHarness& ui) {
              ui.window.Tree()->selectionModel()->select(ui.IndexOf("a\\b\\c\\raw.99"),
                                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
              ui.window.MenuAction("ndelete")->trigger();
          },
-         "a\\readme.20", "7", 0, "a\\b\\"},
+         "a\\readme.20", "7", 0, "a\\b\\", "已删除 2 个对象"},
         {"add", "a\\b\\", [](UiHarness& ui) { RunCommand(ui.program, [&] { AddFilesToSelected(ui.program, {ui.dir / "n.txt"}); }); },
-         "a\\b\\n.20", "3,015", 0, ""},
-        {"rename", "a\\readme.20", RenameInPlace("notes.png", Qt::Key_Return), "a\\notes.1A", "3,010", 0, ""},
-        {"rename a folder", "a\\b\\", RenameInPlace("新", Qt::Key_Enter), "a\\新\\", "3,010", 0, "a\\b\\"},
-        {"rename dismissed", "a\\readme.20", RenameInPlace("notes.png", Qt::Key_Escape), "a\\readme.20", "3,010", 0, ""},
+         "a\\b\\n.20", "3,015", 0, "", "已添加 1 个对象"},
+        {"rename", "a\\readme.20", RenameInPlace("notes.png", Qt::Key_Return), "a\\notes.1A", "3,010", 0, "", "已重命名 1 个对象"},
+        {"rename a folder", "a\\b\\", RenameInPlace("新", Qt::Key_Enter), "a\\新\\", "3,010", 0, "a\\b\\", "已重命名 2 个对象"},
+        {"rename dismissed", "a\\readme.20", RenameInPlace("notes.png", Qt::Key_Escape), "a\\readme.20", "3,010", 0, "",
+         "已选择 1 个对象，共 7 字节"},  // as it was
         {"undo", "a\\b\\logo.1A", [](UiHarness& ui) { ui.window.MenuAction("ndelete")->trigger(); ui.window.MenuAction("nundo")->trigger(); },
-         "a\\b\\c\\", "3,010", 1, ""},
+         "a\\b\\c\\", "3,010", 1, "", "已撤销：删除 1 个对象"},
     };
     for (const bool sorted : {false, true}) {
         for (const auto& row : rows) {
@@ -181,6 +215,9 @@ TEST(TreeEdit, DeleteAddRenameAndUndoKeepExpandedFoldersSortedOrNot) {
             EXPECT_TRUE(row.gone.empty() || !ui.IndexOf(row.gone).isValid());
             EXPECT_FALSE(ui.window.Tree()->isExpanded(ui.IndexOf("a\\b\\c\\")));
             EXPECT_EQ(ui.IndexOf("a\\").siblingAtColumn(EntryTreeModel::kSizeColumn).data().toString(), row.sumOfA);
+            EXPECT_EQ(ui.window.Panel(1)->text(), QString::fromUtf8(row.said));
+            EXPECT_EQ(ui.window.Panel(2)->text(), "ARC File: pack.ARC");
+            EXPECT_EQ(ui.window.Panel(2)->toolTip().toStdString(), ui.dir / "pack.ARC");
         }
     }
 }

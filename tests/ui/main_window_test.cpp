@@ -143,7 +143,7 @@ TEST(TreeEvents, ClicksKeysAndDragsSelectAndSwitchTheEntryControls) {
         {Ctrl, "a\\b\\c\\", "a\\b\\logo.1A", 1, "已选择 1 个对象，共 3,000 字节"},  // taken out again
     };
     for (const auto& step : steps) {
-        SCOPED_TRACE(::testing::Message() << &step - steps);
+        SCOPED_TRACE(::testing::Message() << "step " << &step - steps << " to " << (step.key ? step.key : "Shift+Up"));
         const Qt::KeyboardModifiers keys = step.how == Ctrl ? Qt::ControlModifier
                                            : step.how == Shift || step.how == ShiftUp ? Qt::ShiftModifier
                                                                                       : Qt::NoModifier;
@@ -186,7 +186,9 @@ TEST(TreeEvents, ContextMenuOpensOnlyForTheSelectedEntryOrFolderAndNeverChangesT
                         {"a\\", nullptr, menuKey, 1},        {"Root", nullptr, shiftF10, 0},
                         {"Root", "Root", {}, 0}};
     for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << "row " << &row - rows);
+        SCOPED_TRACE(std::string(row.selected) + " selected, then " +
+                     (row.rightClicked ? "a right click on \"" + std::string(row.rightClicked) + "\""
+                                       : row.key.toString().toStdString()));
         UiHarness ui;
         ui.Open();
         ui.Click(Qt::LeftButton, row.selected);

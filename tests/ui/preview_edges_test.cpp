@@ -1,9 +1,6 @@
-// The preview's edges: damaged and long text, the keys of its views, where it
-// first appears and that it stays above its owner, images fitted without
-// enlarging, TGA told by its header, and failures in plain words.
-#include <QGuiApplication>
+// The preview's edges: damaged and long text, the keys of its views, images
+// fitted without enlarging, TGA told by its header, and failures in plain words.
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QScrollBar>
 #include <QToolButton>
 #include <tuple>
@@ -15,16 +12,6 @@
 
 namespace tessarin::testing {
 namespace {
-
-// A DXT1 DDS header of the given size.
-std::string DdsHeader(std::int32_t width, std::int32_t height) {
-    std::string s = "DDS " + std::string(124, '\0');
-    for (const auto& [at, v] : {std::pair<std::size_t, std::uint32_t>{4, 124}, {8, 0x1007}, {12, std::uint32_t(height)},
-                                {16, std::uint32_t(width)}, {76, 32}, {80, 0x4}}) {
-        for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
-    }
-    return s.replace(84, 4, "DXT1");
-}
 
 QString Visible(const QLabel* label) { return label->isVisible() ? label->text() : QString(); }
 
@@ -81,18 +68,6 @@ TEST(PreviewEdges, HomeAndEndReachBothEndsOfTextAndBytes) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return hex->RowText(hex->Rows() - 1).contains("END"); }, 20000));
 }
 
-TEST(PreviewEdges, FirstPlacedInsideTheOwnersScreenAndKeptAboveIt) {
-    Previewer p(std::vector<RecordPlan>{Entry("one", 0x20, "first")});
-    const QRect screen = p.ui.window.screen()->availableGeometry();
-    // The main window at the right of the screen: there is no room to its right.
-    p.ui.window.setGeometry(screen.right() - 500, screen.top() + 50, 450, 400);
-    PreviewWindow* preview = p.Show("one.20");
-    ASSERT_NE(preview, nullptr);
-    EXPECT_TRUE(screen.contains(preview->frameGeometry())) << preview->frameGeometry().x() << " " << screen.width();
-    EXPECT_EQ(preview->windowType(), Qt::Tool);
-    EXPECT_EQ(preview->parentWidget(), &p.ui.window);
-}
-
 TEST(PreviewEdges, FitShrinksLargeImagesOnlyAndTgaIsToldByItsHeader) {
     // A 2 x 1 colour-mapped TGA whose map holds fewer entries than declared.
     const std::string badMap = std::string("\0\x01\x01\0\0\x40\0\x18\0\0\0\0\x02\0\x01\0\x08\0", 18) + std::string("RGB\0\0", 5);
@@ -115,11 +90,6 @@ TEST(PreviewEdges, FitShrinksLargeImagesOnlyAndTgaIsToldByItsHeader) {
     EXPECT_EQ(preview->Image()->Zoom(), 1.0);
 }
 
-std::string Le(std::uint32_t v, int bytes) {
-    std::string s;
-    for (int i = 0; i < bytes; ++i) s += static_cast<char>(v >> (8 * i));
-    return s;
-}
 std::string Be32(std::uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
 
 // Images whose headers declare 30000 x 30000 pixels over a few bytes of data.
@@ -147,7 +117,7 @@ std::string HugeWebp() {
 
 // Hostile entries: shown as bytes with a reason (images) or as text, never a crash.
 TEST(PreviewEdges, HostileEntriesShowAsBytesOrTextWithoutHarm) {
-    const std::string dds = DdsHeader(4, 4) + std::string(8, '\0');
+    const std::string dds = Dds(4, 4, "DXT1", std::string(8, '\0'));
     struct Row : RecordPlan { bool image; const char* message; };
     const Row rows[] = {
         {Entry("png", 0x99, HugePng()), false, "图像过大 (30000 × 30000)"},
@@ -156,8 +126,8 @@ TEST(PreviewEdges, HostileEntriesShowAsBytesOrTextWithoutHarm) {
         {Entry("webp", 0x99, HugeWebp()), false, ""},
         // A pitch that means nothing: the decoder goes by the size and the blocks.
         {Entry("ddspitch", 0x99, std::string(dds).replace(20, 4, "\xff\xff\xff\xff")), true, ""},
-        {Entry("ddstall", 0x99, DdsHeader(4, 0x7FFFFFFF) + std::string(64, '\0')), false, "图像过大"},
-        {Entry("ddsnegative", 0x99, DdsHeader(4, -4) + std::string(64, '\0')), false, "DDS 图像尺寸无效"},
+        {Entry("ddstall", 0x99, Dds(4, 0x7FFFFFFF, "DXT1", std::string(64, '\0'))), false, "图像过大"},
+        {Entry("ddsnegative", 0x99, Dds(4, -4, "DXT1", std::string(64, '\0'))), false, "DDS 图像尺寸无效"},
         {Entry("badutf8", 0x20, "\xc0\xaf\xed\xa0\x80\xf8\x88\x80\x80\x80\xff"), false, ""},
         {Entry("odd16", 0x20, std::string("\xff\xfe\x41\x00\x0a", 5)), false, ""},
     };

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -27,30 +28,20 @@ namespace {
 
 constexpr QRgb kRed = qRgb(255, 0, 0);
 
-// A DDS file: the header, then data.
-std::string Dds(int w, int h, const char* fourCc, std::uint32_t bits, const std::uint32_t masks[4], const std::string& data) {
-    std::string s = "DDS " + std::string(124, '\0');
-    const auto put = [&s](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
-    };
-    using U = std::uint32_t;
-    for (const auto& [at, v] : {std::pair<std::size_t, U>{4, 124}, {8, 0x1007}, {12, U(h)}, {16, U(w)}, {76, 32}}) put(at, v);
-    put(80, fourCc ? 0x4 : masks[3] ? 0x41 : 0x40);
-    if (fourCc) s.replace(84, 4, fourCc);
-    if (!fourCc) put(88, bits);
-    for (int i = 0; i < 4 && !fourCc; ++i) put(92 + 4 * i, masks[i]);
-    return s + data;
+// The image in the given format.
+std::string Encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&buffer, format)) << format;
+    return bytes.toStdString();
 }
 
 // A red image in the given format.
 std::string Red(const char* format, int w = 8, int h = 6) {
     QImage image(w, h, QImage::Format_ARGB32);
     image.fill(kRed);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, format)) << format;
-    return bytes.toStdString();
+    return Encoded(image, format);
 }
 
 // A red image with noise in every pixel, so that its PNG is larger than the
@@ -64,12 +55,9 @@ std::string NoisyRedPng(int w = 600, int h = 400) {
             image.setPixel(x, y, qRgb(215 + int(seed >> 26), int(seed >> 10) % 50, int(seed >> 18) % 50));
         }
     }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, "PNG"));
-    EXPECT_GT(bytes.size(), 512 << 10);
-    return bytes.toStdString();
+    const std::string png = Encoded(image, "PNG");
+    EXPECT_GT(png.size(), 512u << 10);
+    return png;
 }
 
 // One 4 x 4 block of red in each DXT kind (color0 red, every index 0).
@@ -104,12 +92,12 @@ TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
         {Entry("tiff", 0x99, Red("TIFF")), "TIFF  8 × 6"},
         {Entry("webp", 0x99, Red("WEBP")), "WEBP  8 × 6"},
         {Entry("tga", 0x30, kTga), "TGA  2 × 1"},  // by the type's name
-        {Entry("dxt1", 0x99, Dds(8, 4, "DXT1", 0, nullptr, DxtBlocks("DXT1", 2))), "DDS DXT1  8 × 4"},
-        {Entry("dxt1tall", 0x99, Dds(4, 260, "DXT1", 0, nullptr, DxtBlocks("DXT1", 65))), "DDS DXT1  4 × 260"},
-        {Entry("dxt3", 0x99, Dds(4, 4, "DXT3", 0, nullptr, DxtBlocks("DXT3", 1))), "DDS DXT3  4 × 4"},
-        {Entry("dxt5", 0x99, Dds(5, 5, "DXT5", 0, nullptr, DxtBlocks("DXT5", 4))), "DDS DXT5  5 × 5"},
-        {Entry("argb32", 0x99, Dds(4, 4, nullptr, 32, argb, std::string(64, '\0'))), "DDS ARGB32  4 × 4"},
-        {Entry("rgb24", 0x99, Dds(4, 4, nullptr, 24, rgb, rgb24)), "DDS RGB24  4 × 4"},
+        {Entry("dxt1", 0x99, Dds(8, 4, "DXT1", DxtBlocks("DXT1", 2))), "DDS DXT1  8 × 4"},
+        {Entry("dxt1tall", 0x99, Dds(4, 260, "DXT1", DxtBlocks("DXT1", 65))), "DDS DXT1  4 × 260"},
+        {Entry("dxt3", 0x99, Dds(4, 4, "DXT3", DxtBlocks("DXT3", 1))), "DDS DXT3  4 × 4"},
+        {Entry("dxt5", 0x99, Dds(5, 5, "DXT5", DxtBlocks("DXT5", 4))), "DDS DXT5  5 × 5"},
+        {Entry("argb32", 0x99, Dds(4, 4, nullptr, std::string(64, '\0'), 32, argb)), "DDS ARGB32  4 × 4"},
+        {Entry("rgb24", 0x99, Dds(4, 4, nullptr, rgb24, 24, rgb)), "DDS RGB24  4 × 4"},
     };
     Previewer p(rows);
     for (const Row& row : rows) {
@@ -199,13 +187,13 @@ TEST(Preview, BytesAndFailuresShowWhatCouldBeReadWithAMessage) {
         {Stored("offset", 0x99, "xx", 5, 2, 1 << 30), "无法读取数据", 0, nullptr},
         // DDS files that cannot be decoded.
         {Entry("ddsshort", 0x99, "DDS " + std::string(20, '\0')), "DDS 文件头不完整", 24, dds},
-        {Entry("ddsheader", 0x99, Dds(4, 4, "DXT1", 0, nullptr, "").replace(5, 1, "\x01", 1)), "DDS 文件头不完整", 128, dds},
-        {Entry("ddsnowidth", 0x99, Dds(0, 4, "DXT1", 0, nullptr, std::string(8, '\0'))), "DDS 图像尺寸无效", 136, dds},
-        {Entry("ddshuge", 0x99, Dds(20000, 20000, "DXT1", 0, nullptr, DxtBlocks("DXT1", 4))), "图像过大", 160, dds},
-        {Entry("ddsblockscut", 0x99, Dds(8, 8, "DXT5", 0, nullptr, std::string(63, '\0'))), "DDS 数据不完整", 191, dds},
-        {Entry("ddsbc7", 0x99, Dds(4, 4, "DX10", 0, nullptr, std::string(16, '\0'))), "不支持的 DDS 压缩格式", 144, dds},
-        {Entry("dds16", 0x99, Dds(4, 4, nullptr, 16, red16, std::string(32, '\0'))), "不支持的 DDS 像素格式", 160, dds},
-        {Entry("ddspixelscut", 0x99, Dds(4, 4, nullptr, 24, red16, std::string(47, '\0'))), "DDS 数据不完整", 175, dds},
+        {Entry("ddsheader", 0x99, Dds(4, 4, "DXT1").replace(5, 1, "\x01", 1)), "DDS 文件头不完整", 128, dds},
+        {Entry("ddsnowidth", 0x99, Dds(0, 4, "DXT1", std::string(8, '\0'))), "DDS 图像尺寸无效", 136, dds},
+        {Entry("ddshuge", 0x99, Dds(20000, 20000, "DXT1", DxtBlocks("DXT1", 4))), "图像过大", 160, dds},
+        {Entry("ddsblockscut", 0x99, Dds(8, 8, "DXT5", std::string(63, '\0'))), "DDS 数据不完整", 191, dds},
+        {Entry("ddsbc7", 0x99, Dds(4, 4, "DX10", std::string(16, '\0'))), "不支持的 DDS 压缩格式", 144, dds},
+        {Entry("dds16", 0x99, Dds(4, 4, nullptr, std::string(32, '\0'), 16, red16)), "不支持的 DDS 像素格式", 160, dds},
+        {Entry("ddspixelscut", 0x99, Dds(4, 4, nullptr, std::string(47, '\0'), 24, red16)), "DDS 数据不完整", 175, dds},
     };
     Previewer p(rows);
     for (const Row& row : rows) {
@@ -269,10 +257,17 @@ TEST(Preview, BytesScrollThroughTheWholeEntryUpToWhereItBreaks) {
     EXPECT_TRUE(p.ui.window.Preview()->Status()->text().contains(QString::fromUtf8("已读")));
 }
 
-TEST(Preview, FollowsTheSelectionClosesWithEscAndKeepsItsPlace) {
+// First placed inside the owner's screen, though the owner leaves no room at
+// its right, and kept above it.
+TEST(Preview, PlacedOnScreenFollowsTheSelectionClosesWithEscAndKeepsItsPlace) {
     Previewer p({Entry("one", 0x20, "first"), Entry("two", 0x20, "second")});
+    const QRect screen = p.ui.window.screen()->availableGeometry();
+    p.ui.window.setGeometry(screen.right() - 500, screen.top() + 50, 450, 400);
     PreviewWindow* preview = p.Show("one.20");
     ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(screen.contains(preview->frameGeometry())) << preview->frameGeometry().x() << " " << screen.width();
+    EXPECT_EQ(preview->windowType(), Qt::Tool);
+    EXPECT_EQ(preview->parentWidget(), &p.ui.window);
     EXPECT_EQ(preview->windowTitle(), QString::fromUtf8("预览 - one.txt"));
     ASSERT_EQ(p.Show("two.20"), preview);
     EXPECT_EQ(preview->windowTitle(), QString::fromUtf8("预览 - two.txt"));

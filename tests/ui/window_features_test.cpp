@@ -17,7 +17,7 @@
 
 #include "UiHarness.h"
 #include "core/platform/FileSystem.h"
-#include "ui/EntryFilterBox.h"
+#include "ui/treeview/EntryFilterBox.h"
 #include "ui/FindDialog.h"
 #include "ui/QtText.h"
 
@@ -45,7 +45,8 @@ TEST(Find, SelectsAndRevealsMatchesInDirectoryOrder) {
         {nullptr, false, "a\\b\\c\\raw.99", "第 2 个，共 2 个"},  // the button again: the next one
     };
     for (const Step& step : steps) {
-        SCOPED_TRACE(step.selected);
+        SCOPED_TRACE(::testing::Message() << "step " << &step - steps << ": "
+                                          << (step.typed ? step.typed : step.byF3 ? "F3" : "the button again"));
         if (step.typed) text->setText(QString::fromUtf8(step.typed));
         if (step.byF3) {
             QTest::keyClick(ui.window.Tree(), Qt::Key_F3);
@@ -130,17 +131,20 @@ TEST(DragAndDrop, OnlyLocalFilesCount) {
                         {{QUrl("https://example.org/a.arc")}, false, 0},
                         {{}, false, 0}};
     for (const Row& row : rows) {
+        QStringList urls;
+        for (const QUrl& url : row.urls) urls << url.toString();
+        SCOPED_TRACE("dropped: " + urls.join(' ').toStdString());
         QMimeData data;
         data.setUrls(row.urls);
-        EXPECT_EQ(!EntryTreeView::DroppedFile(&data).isEmpty(), row.accepted) << row.urls.size();
-        EXPECT_EQ(EntryTreeView::DroppedFiles(&data).size(), row.files) << row.urls.size();
+        EXPECT_EQ(!EntryTreeView::DroppedFile(&data).isEmpty(), row.accepted);
+        EXPECT_EQ(EntryTreeView::DroppedFiles(&data).size(), row.files);
     }
 }
 
 TEST(LongWork, StopButtonAndEscStopItAndTheBarStaysReadable) {
     enum How { Button, Esc, CloseBox };
     for (const How how : {Button, Esc, CloseBox}) {
-        SCOPED_TRACE(how);
+        SCOPED_TRACE(how == Button ? "stop button" : how == Esc ? "Esc" : "close box");
         UiHarness ui;
         ui.Open();
         QPushButton* stop = ui.window.StopButton();

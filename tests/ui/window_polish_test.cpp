@@ -1,18 +1,13 @@
 // The main window's edges: the previous version gone however the window ends,
 // 新建档案 refusing a name already taken, a refused rename kept in its
-// editor, the context menu's edit commands, the status panels after an edit,
-// the size columns, Esc and the filter, and the name sort in code page 936
-// order: real widgets on the offscreen platform.
+// editor and the context menu's edit commands: real widgets on the offscreen platform.
 #include <QApplication>
-#include <QCheckBox>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <functional>
 
 #include "UiHarness.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/Temporaries.h"
-#include "ui/EntryFilterBox.h"
 #include "ui/QtText.h"
 
 namespace tessarin::testing {
@@ -117,77 +112,6 @@ TEST(ContextMenu, EditCommandsActOnTheFolder) {
         EXPECT_EQ(ui.program.tree.Find("a\\b\\") != kNoNode, renaming);
         EXPECT_EQ(qobject_cast<QLineEdit*>(QApplication::focusWidget()) != nullptr, renaming);
     }
-}
-
-// Panel 2 always names the archive (its path as tooltip); an edit's result goes in panel 1.
-TEST(StatusBar, EditResultsInPanel1AndTheArchiveInPanel2) {
-    const std::pair<const char*, Step> rows[] = {
-        {"已删除 1 个对象", [](UiHarness& ui) { Menu(ui, "ndelete"); }},
-        {"已撤销：删除 1 个对象", [](UiHarness& ui) { Menu(ui, "ndelete"), Menu(ui, "nundo"); }},
-        {"已添加 1 个对象", [](UiHarness& ui) { ui.window.DropFiles(ui.program.tree.Find("a\\"), {ui.dir / "n.txt"}); }},
-        {"已重命名 1 个对象", [](UiHarness& ui) { TypeName(ui, "notes.png"); }},
-    };
-    for (const auto& [said, edit] : rows) {
-        SCOPED_TRACE(said);
-        UiHarness ui;
-        ui.program.undo.kept = true;
-        ui.Open();
-        WriteFileBytes(ui.dir / "n.txt", "new");
-        ui.Select("a\\readme.20");
-        ui.prompts->chooseAnswer = 0;
-        edit(ui);
-        // A drop's work, or a rename, runs once the key or the drop has been handled.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return ui.window.Panel(1)->text() == QString::fromUtf8(said); }, 2000))
-            << ui.window.Panel(1)->text().toStdString();
-        EXPECT_EQ(ui.window.Panel(2)->text(), "ARC File: pack.ARC");
-        EXPECT_EQ(ui.window.Panel(2)->toolTip().toStdString(), ui.dir / "pack.ARC");
-    }
-}
-
-// Sizes of 100 MB and more show whole: 大小 fits the root's sum, 1,000,003,018.
-TEST(EntryDetails, SizeColumnsFitTheirLargestValueWhenAnArchiveOpens) {
-    UiHarness ui;
-    ArcPlan plan = SampleArchive();
-    plan.records.push_back(Stored("big", 0x20, Deflate("b"), 1'000'000'000));
-    ui.Open(plan);
-    const QString text = ui.IndexOf("Root").siblingAtColumn(EntryTreeModel::kSizeColumn).data().toString();
-    EXPECT_GE(ui.window.Tree()->header()->sectionSize(EntryTreeModel::kSizeColumn),
-              ui.window.Tree()->fontMetrics().horizontalAdvance(text) + 4);
-}
-
-// Esc clears the filter wherever the keys are while it is set and keeps the
-// selection (the one the filter hid comes back); closing the archive clears it.
-TEST(Filter, EscClearsItAnywhereKeepingTheSelectionAndClosingClearsIt) {
-    UiHarness ui;
-    ui.Open();
-    EntryFilterBox* box = ui.window.FilterBox();
-    const std::pair<QWidget*, const char*> rows[] = {{box, "a\\b\\logo.1A"}, {ui.window.Tree(), "a\\b\\logo.1A"},
-                                                     {ui.window.findChild<QCheckBox*>("Check1"), "a\\b\\logo.1A"},
-                                                     {ui.window.Tree(), "a\\readme.20"}};  // hidden by the filter
-    for (const auto& [focus, selected] : rows) {
-        SCOPED_TRACE(focus->objectName().toStdString() + " " + selected);
-        ui.Select(selected);
-        box->setText("logo");
-        focus->setFocus();
-        QTest::keyClick(focus, Qt::Key_Escape);
-        EXPECT_TRUE(box->text().isEmpty());
-        EXPECT_EQ(ui.SelectedKey(), selected);
-    }
-    box->setText("zzz");
-    Menu(ui, "nclose");
-    ui.Open(SampleArchive(), "again.ARC");
-    EXPECT_TRUE(box->text().isEmpty() && ui.IndexOf("a\\b\\c\\raw.99").isValid());
-}
-
-// Sorted by name, names follow their code page 936 bytes: pinyin order for
-// simplified Chinese (界 jie before 文 wen, though U+6587 comes before U+754C).
-TEST(EntryDetails, NameSortFollowsCodePage936Bytes) {
-    UiHarness ui;
-    ui.Open(Archive({Entry(TextToCp936("文本"), 0x20, "w"), Entry(TextToCp936("界面"), 0x20, "j"), Entry("zz", 0x20, "z")}));
-    ui.window.Tree()->sortByColumn(EntryTreeModel::kNameColumn, Qt::AscendingOrder);
-    QStringList shown;
-    for (int row = 0; row < 3; ++row) shown << ui.window.Model()->index(row, 0, ui.IndexOf("Root")).data().toString();
-    EXPECT_EQ(shown.join(' '), QString::fromUtf8("zz.txt 界面.txt 文本.txt"));
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <new>
 
 #include "core/platform/LargeBlock.h"
-#include "extract/DdsImage.h"
-#include "extract/TgaHeader.h"
+#include "extract/preview/DdsImage.h"
+#include "extract/preview/TgaHeader.h"
 #include "ui/QtText.h"
 
 namespace tessarin {

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "extract/TextEncoding.h"
+#include "extract/preview/TextEncoding.h"
 
 namespace tessarin {
 

@@ -1,4 +1,4 @@
-#include "ui/EntryTreeView.h"
+#include "ui/treeview/EntryTreeView.h"
 
 #include <QDrag>
 #include <QHeaderView>

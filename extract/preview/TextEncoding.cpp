@@ -1,4 +1,4 @@
-#include "extract/TextEncoding.h"
+#include "extract/preview/TextEncoding.h"
 
 #include <algorithm>
 #include <cstring>

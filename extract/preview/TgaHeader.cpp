@@ -1,4 +1,4 @@
-#include "extract/TgaHeader.h"
+#include "extract/preview/TgaHeader.h"
 
 #include <cstring>
 #include <initializer_list>

@@ -1,4 +1,4 @@
-#include "ui/EntryTreeModel.h"
+#include "ui/treeview/EntryTreeModel.h"
 
 #include <algorithm>
 #include <string_view>

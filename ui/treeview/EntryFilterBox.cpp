@@ -1,9 +1,9 @@
-#include "ui/EntryFilterBox.h"
+#include "ui/treeview/EntryFilterBox.h"
 
 #include <QKeyEvent>
 
-#include "ui/EntryTreeModel.h"
-#include "ui/EntryTreeView.h"
+#include "ui/treeview/EntryTreeModel.h"
+#include "ui/treeview/EntryTreeView.h"
 #include "ui/QtText.h"
 
 namespace tessarin {
