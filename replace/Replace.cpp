@@ -31,21 +31,15 @@ namespace tessarin {
 namespace {
 
 constexpr const char* kDoneText = "替换完成。";
-constexpr std::size_t kMaxListedProblems = 10;
 constexpr const char* kRewriteWork = "正在写入档案";
 constexpr const char* kStoppedText = "已停止，档案未作改动。";
 constexpr const char* kWriteFailed = "写入新档案时出错，原档案未作改动：";
 
 void ShowLayoutRefusal(Program& program, const std::vector<LayoutProblem>& problems) {
-    std::string text = "档案的数据布局不符合替换的要求，档案未作改动：";
-    text += kCrLf;
-    for (std::size_t i = 0; i < problems.size() && i < kMaxListedProblems; ++i) {
-        text += kCrLf;
-        text += problems[i].text;
-    }
-    if (problems.size() > kMaxListedProblems)
-        text += std::string(kCrLf) + "……（共 " + std::to_string(problems.size()) + " 处）";
-    program.ui.MsgBox(text, MsgIcon::Warning, kProgramTitle);
+    std::vector<std::string> texts;
+    texts.reserve(problems.size());
+    for (const LayoutProblem& problem : problems) texts.push_back(problem.text);
+    ShowRefusals(program.ui, "档案的数据布局不符合替换的要求，档案未作改动：", texts);
 }
 
 }  // namespace
@@ -252,12 +246,12 @@ bool ReplaceEntry(Program& program, const ReplaceRequest& request) {
         BinaryFile& source = program.files.Open(sourceNumber, sourcePath, OpenMode::ReadShared);
         // A length the file reports is only a first look: it is read to its end below.
         sourceLength = source.Length();
-        if (sourceLength >= kOrgSizeBias) {
-            ShowSourceTooLarge(program, sourcePath);
-            return false;
-        }
-    } catch (const VbError& error) {
-        ShowSourceFailure(program, sourcePath, error);
+        if (sourceLength >= kOrgSizeBias) throw SourceTooLarge{};
+    } catch (const VbError&) {
+        ShowSourceFailure(program.ui, sourcePath, std::current_exception(), kReplacementWords);
+        return false;
+    } catch (const SourceTooLarge&) {
+        ShowSourceFailure(program.ui, sourcePath, std::current_exception(), kReplacementWords);
         return false;
     }
 
@@ -281,18 +275,7 @@ bool ReplaceEntry(Program& program, const ReplaceRequest& request) {
     };
     data.sizeHint = sourceLength;
     const bool replaced = RewriteArchive(program, {data}, [&](std::exception_ptr failure) {
-        try {
-            std::rethrow_exception(failure);
-        } catch (const SourceTooLarge&) {
-            ShowSourceTooLarge(program, sourcePath);
-        } catch (const SourceReadFailure& f) {
-            ShowSourceFailure(program, sourcePath, f.error);
-        } catch (const DeflateFailure& f) {
-            ShowDeflateFailure(program, f.code);
-        } catch (...) {
-            return false;
-        }
-        return true;
+        return ShowSourceFailure(program.ui, sourcePath, failure, kReplacementWords);
     });
     if (replaced) program.ui.MsgBox(kDoneText, MsgIcon::Information, kProgramTitle);
     return replaced;
