@@ -28,7 +28,7 @@ public:
     void SetProgressMax(int bar, int value) override;
     void SetProgressValue(int bar, int value) override;
     int ProgressValue(int bar) const override;
-    void SetWorkItems(std::size_t done, std::size_t total) override { events_.ProgressItems(done, total); }
+    void ProgressItems(std::size_t done, std::size_t total) override { events_.ProgressItems(done, total); }
     void TreeBeginReset() override {}
     void TreeEndReset() override {}
     void TreeSelect(NodeId node) override { selected_ = node; }

@@ -54,9 +54,6 @@ public:
     virtual void SetProgressMax(int bar, int value) = 0;
     virtual void SetProgressValue(int bar, int value) = 0;
     virtual int ProgressValue(int bar) const = 0;
-    // Long work's items done of its total, told beside bar 2 (which follows the
-    // work's bytes): panel 1 shows them in the window, a console its own line.
-    virtual void SetWorkItems(std::size_t /*done*/, std::size_t /*total*/) {}
 
     // The tree's nodes live in Program::tree. The commands call TreeBeginReset
     // before they change the nodes and TreeEndReset when done, before anything
