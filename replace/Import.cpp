@@ -43,7 +43,7 @@ void ShowFileFailure(Program& program, const std::string& lead, const std::strin
 
 // A changed file's failure, as the replacement reports its source's.
 void ShowItemFailure(Program& program, const std::string& path, const std::exception_ptr& failure) {
-    ShowSourceFailure(program.ui, path, failure, kReplacementWords);
+    if (!ShowSourceFailure(program.ui, path, failure, kReplacementWords)) std::rethrow_exception(failure);
 }
 
 void PollStop(Program& program) {
