@@ -167,17 +167,16 @@ void ShowOpenedState(Program& program, NodeId root) {
 
 void LoadArcFile(Program& program) {
     IMainWindow& ui = program.ui;
-    ArcState& arc = program.arc;
-
-    arc.OpenArcPath = ui.ShowOpenDialog(ui.Handle(), kArcFilter, "");
-    if (arc.OpenArcPath.empty()) {
-        return;
-    }
+    std::string path = ui.ShowOpenDialog(ui.Handle(), kArcFilter, "");
     // The dialog's answer is the path, a NUL character and filler.
-    const auto nul = arc.OpenArcPath.find('\0');
-    if (nul != std::string::npos) {
-        arc.OpenArcPath.resize(nul);
-    }
+    if (const auto nul = path.find('\0'); nul != std::string::npos) path.resize(nul);
+    if (!path.empty()) OpenArchiveAt(program, path);
+}
+
+bool OpenArchiveAt(Program& program, const std::string& path) {
+    IMainWindow& ui = program.ui;
+    ArcState& arc = program.arc;
+    arc.OpenArcPath = path;
 
     const std::string fileName = ArchiveFileName(arc.OpenArcPath);
     ui.SetPanelText(2, "ARC File: " + fileName);
@@ -194,7 +193,7 @@ void LoadArcFile(Program& program) {
         BinaryFile& file = program.files.Adopt(arc.ArcFileNum, OpenLockedCurrent(arc.OpenArcPath, OpenMode::ReadLocked));
         result = ReadArcDirectory(file, program.ExtTypes, arc.ArcEntries, receiver);
     } catch (const ProgramEnding&) {
-        return;  // the refused entry's message has been shown and the program ended
+        return false;  // the refused entry's message has been shown and the program ended
     } catch (const VbError& error) {
         result.Fail(error.number(), error.description());
     } catch (const std::bad_alloc&) {
@@ -204,7 +203,7 @@ void LoadArcFile(Program& program) {
     }
     receiver.FinishTree();
     if (program.ending) {
-        return;
+        return false;
     }
 
     switch (result.status) {
@@ -213,18 +212,19 @@ void LoadArcFile(Program& program) {
             // open; one that a killed run left (held by no one) goes now.
             if (program.undo.kept) RemoveStaleTemporariesBeside(ResolvedPath(arc.OpenArcPath));
             ShowOpenedState(program, receiver.Root());
-            return;
+            return true;
         case ArcReadResult::Status::WrongMagic:
             CloseArchiveFile(program);  // no lock while the message shows
             ui.MsgBox(WrongTypeText(arc.OpenArcPath), MsgIcon::Warning, kWrongTypeTitle);
             ShowFailedOpen(program);
-            return;
+            return false;
         case ArcReadResult::Status::Failed:
             CloseArchiveFile(program);
             ShowOpenFailure(program, result.errorNumber, result.errorDescription);
             ShowFailedOpen(program);
-            return;
+            return false;
     }
+    return false;
 }
 
 void UnLoadArcFile(Program& program) {

@@ -85,7 +85,7 @@ bool PlanCreate(Program& program, const std::string& folder, CreatePlan& plan) {
     for (const std::string& deep : listing.tooDeep) list.refusals.push_back(std::string(kTooDeepText) + "：" + deep);
     if (!CheckSizes(program, folder, files, sizes, list)) return false;
     if (!list.refusals.empty()) {
-        ShowRefusals(program, "以下文件不能存入档案，未写入任何文件：", list.refusals);
+        ShowRefusals(program.ui, "以下文件不能存入档案，未写入任何文件：", list.refusals);
         return false;
     }
     files = {};

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "app/EditCommands.h"
-#include "replace/Replace.h"
+#include "app/ExportCommands.h"
 #include "support/Listings.h"
 #include "app/WindowHarness.h"
 
@@ -36,7 +36,7 @@ Command Add(const std::vector<std::string>& names) {
 
 bool Replace(WindowHarness& h) {
     h.window.openAnswers.push_back(h.dir / "new.png");
-    return ReaplceFile(h.program, h.window.Handle());
+    return ReplaceFile(h.program, h.window.Handle());
 }
 
 // Where long work is cut short: the user stops it, or the program ends, at an event pump.

@@ -83,15 +83,13 @@ TEST(CreateArchiveTest, ExportCreateExportGivesTheSameTree) {
     ProgramHarness first;
     first.OpenArchive(plan);
     for (const char* out : {"out1", "out2"}) std::filesystem::create_directories(NativePath(first.dir / out));
-    first.window.folderAnswers.push_back(first.dir / "out1");
-    ASSERT_TRUE(ExportAllEntries(first.program)) << ::testing::PrintToString(first.window.Calls("MsgBox"));
+    ASSERT_TRUE(ExportEntries(first.program, ExportRequest{first.dir / "out1"})) << ::testing::PrintToString(first.window.Calls("MsgBox"));
     ASSERT_TRUE(Create(first, first.dir / "out1", first.dir / "new.arc")) << ::testing::PrintToString(first.window.log);
 
     ProgramHarness second;
     second.Open(first.dir / "new.arc");
     ASSERT_TRUE(second.program.ArchiveIsOpen());
-    second.window.folderAnswers.push_back(first.dir / "out2");
-    ASSERT_TRUE(ExportAllEntries(second.program));
+    ASSERT_TRUE(ExportEntries(second.program, ExportRequest{first.dir / "out2"}));
     EXPECT_EQ(FilesBelow(first.dir / "out1").size(), plan.records.size());
     EXPECT_EQ(FilesBelow(first.dir / "out1"), FilesBelow(first.dir / "out2"));
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ExportCommands.h"
 #include "core/ArcReader.h"
 #include "replace/Replace.h"
 #include "support/ArcBuilder.h"
@@ -62,7 +63,7 @@ inline ArcPlan ImportLayout() {
 // Answers the picker with path (NUL and filler after it, as the dialog does) and runs the command.
 inline void RunReplace(ProgramHarness& h, const std::string& sourcePath) {
     h.window.openAnswers.push_back(sourcePath + std::string(1, '\0') + "filler");
-    ReaplceFile(h.program, FakeWindow::kMainHandle);
+    ReplaceFile(h.program, FakeWindow::kMainHandle);
 }
 
 // The directory as read back through the program's own open file number.
