@@ -6,8 +6,14 @@ namespace tessarin {
 
 inline constexpr const char* kArcFilter = "ARC文件 (*.ARC)|*.ARC";
 
+// How much of the entry tree an open builds: the whole tree, or the root node
+// alone for a command that works on every entry and never selects one (the
+// tree of an archive whose folders differ all the way down would be the
+// largest thing such a command holds).
+enum class OpenTree { Whole, RootOnly };
+
 // Asks for an archive, reads its directory and builds the tree.
-void LoadArcFile(Program& program);
+void LoadArcFile(Program& program, OpenTree tree = OpenTree::Whole);
 // Closes the archive and resets the window.
 void UnLoadArcFile(Program& program);
 

@@ -86,13 +86,13 @@ void ConsoleWindow::MsgBox(const std::string& text, MsgIcon icon, const std::str
     PrintError(shown);
 }
 
-bool OpenArchive(Program& program, ConsoleWindow& window, const std::string& path) {
+bool OpenArchive(Program& program, ConsoleWindow& window, const std::string& path, OpenTree tree) {
     if (path.empty()) {
         window.MsgBox(Text(Msg::NoArchiveGiven), MsgIcon::Stop, kProgramTitle);
         return false;
     }
     window.openAnswers.push_back(path);
-    LoadArcFile(program);
+    LoadArcFile(program, tree);
     return !program.ending && !window.ended && program.arc.ArcFileNum != 0 &&
            program.files.IsOpen(program.arc.ArcFileNum);
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/OpenClose.h"
 #include "cli/TerminalProgress.h"
 #include "state/HeadlessWindow.h"
 #include "state/Program.h"
@@ -44,6 +45,6 @@ private:
 // Opens the archive at path (program text) with the open command, the console
 // answering its dialog. True when the archive is open; the command has shown
 // its own message otherwise.
-bool OpenArchive(Program& program, ConsoleWindow& window, const std::string& path);
+bool OpenArchive(Program& program, ConsoleWindow& window, const std::string& path, OpenTree tree = OpenTree::Whole);
 
 }  // namespace tessarin::cli

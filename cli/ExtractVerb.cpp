@@ -59,7 +59,9 @@ int RunExtract(const ExtractOptions& options) {
     window.check1 = options.raw ? 1 : 0;
     bool fresh = false;
     if (!PrepareDestination(options.dest, options.keys.empty(), window.folderAnswer, fresh)) return 1;
-    if (!OpenArchive(program, window, NativeToText(options.archive))) return 1;
+    // Every entry goes out by the archive's records: no entry is selected, so no tree is built.
+    const OpenTree tree = options.keys.empty() ? OpenTree::RootOnly : OpenTree::Whole;
+    if (!OpenArchive(program, window, NativeToText(options.archive), tree)) return 1;
 
     if (options.keys.empty()) {
         return (fresh ? ExportAllEntriesIntoNewFolder(program, window.folderAnswer) : ExportAllEntries(program)) ? 0 : 1;
