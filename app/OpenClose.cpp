@@ -1,7 +1,10 @@
 #include "app/OpenClose.h"
 
 #include <algorithm>
+#include <functional>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "core/ArcReader.h"
 #include "core/MessageTexts.h"
@@ -9,6 +12,7 @@
 #include "core/platform/FileSystem.h"
 #include "core/platform/Temporaries.h"
 #include "core/platform/VbError.h"
+#include "extract/WrittenFiles.h"
 #include "replace/UndoCopy.h"
 #include "tree/TreeBuilder.h"
 
@@ -43,9 +47,13 @@ std::string ArchiveFileName(const std::string& path) {
 // nodes change only between TreeBeginReset and TreeEndReset; the reset is
 // closed before anything can repaint (a message box). The root is selected as
 // soon as it exists; the window applies that when the reset ends.
+//
+// Without the whole tree only the root node is made; a repeated key is still
+// refused, found through a flat table of the keys' hashes (eight bytes an
+// entry rather than a node for every folder an archive names).
 class OpenReceiver : public ArcReadReceiver {
 public:
-    explicit OpenReceiver(Program& program) : program_(program) {}
+    OpenReceiver(Program& program, OpenTree tree) : program_(program), wholeTree_(tree == OpenTree::Whole) {}
 
     void MagicAccepted() override {
         program_.ui.TreeBeginReset();
@@ -68,14 +76,20 @@ public:
         program_.ui.SetPanelText(1, "发现 " + std::to_string(count) + " 个对象");
         // Room for the entries and their folders (deep trees have several per
         // entry), so the key map seldom has to grow while the tree is built.
-        if (count > 0) {
+        if (count > 0 && wholeTree_) {
             program_.tree.Reserve(6 * static_cast<std::size_t>(count) + 1);
+        } else if (count > 0) {
+            keys_.Reserve(static_cast<std::size_t>(count));
         }
     }
 
     void RecordStarting(int index) override { program_.ui.SetProgressValue(kDirectoryBar, index); }
 
     void EntryAdded(const ARCFileCls& entry, const DirectoryRecord& record) override {
+        if (!wholeTree_) {
+            CheckKeyUnique(entry, record);
+            return;
+        }
         try {
             AddItemNodes(program_.tree, record.fullName, kRootKey, entry.ArcFileTypeHex, entry.ArcFileName);
         } catch (const EntryNodeRefused&) {
@@ -96,7 +110,21 @@ public:
     NodeId Root() const { return root_; }
 
 private:
+    // The refusal the tree would give for a key an earlier entry has.
+    void CheckKeyUnique(const ARCFileCls& entry, const DirectoryRecord& record) {
+        const std::vector<ARCFileCls>& entries = program_.arc.ArcEntries;
+        const std::size_t hash = std::hash<std::string>{}(entry.ArcFileKey);
+        const auto same = [&](std::uint32_t i) { return entries[i].ArcFileKey == entry.ArcFileKey; };
+        if (keys_.Find(hash, same)) {
+            FinishTree();
+            EndProgramForRefusedEntry(program_, record.fullName, entry.ArcFileType);
+        }
+        keys_.Add(hash, static_cast<std::uint32_t>(entries.size() - 1));
+    }
+
     Program& program_;
+    const bool wholeTree_;
+    WrittenFiles keys_;  // entry keys by hash, without the whole tree
     bool resetOpen_ = false;
     NodeId root_ = kNoNode;
 };
@@ -173,7 +201,7 @@ void LoadArcFile(Program& program) {
     if (!path.empty()) OpenArchiveAt(program, path);
 }
 
-bool OpenArchiveAt(Program& program, const std::string& path) {
+bool OpenArchiveAt(Program& program, const std::string& path, OpenTree tree) {
     IMainWindow& ui = program.ui;
     ArcState& arc = program.arc;
     arc.OpenArcPath = path;
@@ -183,7 +211,7 @@ bool OpenArchiveAt(Program& program, const std::string& path) {
     ui.SetProgressWidth(kDirectoryBar, ui.PanelWidth(1));
     ui.SetCaption(fileName + " - " + kProgramTitle);
 
-    OpenReceiver receiver(program);
+    OpenReceiver receiver(program, tree);
     ArcReadResult result;
     try {
         arc.ArcFileNum = program.files.FreeFile();

@@ -88,12 +88,12 @@ std::string EntryKeyOf(const Program& program, MessageSink& events, const std::s
     return {};
 }
 
-bool OpenArchive(Program& program, MessageSink& events, const std::string& path) {
+bool OpenArchive(Program& program, MessageSink& events, const std::string& path, OpenTree tree) {
     if (path.empty()) {
         events.MsgBox(Text(Msg::NoArchiveGiven), MsgIcon::Stop, kProgramTitle);
         return false;
     }
-    return OpenArchiveAt(program, path) && !program.ending && program.ArchiveIsOpen();
+    return OpenArchiveAt(program, path, tree) && !program.ending && program.ArchiveIsOpen();
 }
 
 }  // namespace tessarin::cli

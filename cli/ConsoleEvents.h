@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/OpenClose.h"
 #include "cli/TerminalProgress.h"
 #include "state/OperationEvents.h"
 #include "state/Program.h"
@@ -43,6 +44,6 @@ std::string EntryKeyOf(const Program& program, MessageSink& events, const std::s
 
 // Opens the archive at path (program text) as the window opens it. True when
 // the archive is open; the open has reported why otherwise.
-bool OpenArchive(Program& program, MessageSink& events, const std::string& path);
+bool OpenArchive(Program& program, MessageSink& events, const std::string& path, OpenTree tree = OpenTree::Whole);
 
 }  // namespace tessarin::cli

@@ -139,7 +139,8 @@ int RunMerge(const std::string& archive, const std::string& patch, bool dryRun) 
     ConsoleEvents events;
     Program program(events);
     LoadExtTypes(program.ExtTypes);  // the table only names the entries
-    if (!OpenArchive(program, events, NativeToText(archive))) return 1;
+    // The patch is matched with the archive's records: no tree is built.
+    if (!OpenArchive(program, events, NativeToText(archive), OpenTree::RootOnly)) return 1;
     MergePlan plan;
     if (!PlanMerge(program, NativeToText(patch), plan)) return 1;
     // A dry run refuses whatever the real run would refuse before writing.

@@ -59,7 +59,9 @@ int RunExtract(const ExtractOptions& options) {
     ExportRequest request;
     request.raw = options.raw;
     if (!PrepareDestination(options.dest, options.keys.empty(), request.folder, request.newFolder)) return 1;
-    if (!OpenArchive(program, events, NativeToText(options.archive))) return 1;
+    // Every entry goes out by the archive's records: no entry is selected, so no tree is built.
+    const OpenTree tree = options.keys.empty() ? OpenTree::RootOnly : OpenTree::Whole;
+    if (!OpenArchive(program, events, NativeToText(options.archive), tree)) return 1;
 
     if (options.keys.empty()) return ExportEntries(program, request) ? 0 : 1;
 

@@ -21,7 +21,8 @@ int RunImport(const ImportOptions& options) {
     Program program(events);
     // File names carry the type table's extensions, so the table matters here.
     if (!LoadTypeTable(options.typesFile, program.ExtTypes)) return 1;
-    if (!OpenArchive(program, events, NativeToText(options.archive))) return 1;
+    // The files are matched with the archive's records: no tree is built.
+    if (!OpenArchive(program, events, NativeToText(options.archive), OpenTree::RootOnly)) return 1;
 
     ImportPlan plan;
     if (!PlanImport(program, NativeToText(options.folder), plan, options.checkAll)) return 1;

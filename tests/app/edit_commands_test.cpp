@@ -147,7 +147,8 @@ TEST(EditCommandsTest, NewArchiveFromAFolderAsLongWork) {
     ArcPlan expected;
     expected.records = {Entry("ui\\logo", 0x1A, "logo")};
     EXPECT_EQ(ReadFileBytes(h.dir / "new.arc"), BuildArc(expected));
-    EXPECT_EQ(h.window.Calls("BeginLongWork").size(), 1u);
+    EXPECT_EQ(h.window.Calls("BeginLongWork").size(), 2u);  // the folder's walk, then the writing
+    EXPECT_EQ(h.window.Calls("EndLongWork").size(), 2u);
     EXPECT_TRUE(h.window.mainEnabled);
     EXPECT_FALSE(CreateArchiveFromFolder(h.program, h.dir / "src", h.dir / "new.arc"));  // it exists now
 }
