@@ -107,7 +107,8 @@ TEST(LoadArcFileTest, CancelOpenCloseAndOpenAgain) {
     UnLoadArcFile(h.program);
     h.window.ClearLog();
     OpenArchiveAt(h.program, path, OpenTree::RootOnly);
-    EXPECT_EQ(h.window.log, OpenedThreeEntries());
+    const Log opened = OpenedThreeEntries();
+    EXPECT_EQ(h.window.log, Log(opened.begin() + 1, opened.end())) << "all but the open dialog";
     EXPECT_EQ(h.program.arc.ArcEntries.size(), 3u);
     EXPECT_EQ(h.program.tree.Size(), 1u);
 }
@@ -172,6 +173,7 @@ TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
                               c.ends ? Log{"EndProgram"} : Concat(NoArchiveState(), {"SetProgressVisible | 1 | false"}));
         for (auto& line : expected)
             if (const auto at = line.find("<path>"); at != std::string::npos) line.replace(at, 6, path);
+        if (mode == OpenTree::RootOnly) expected.erase(expected.begin());  // opened without the dialog
         EXPECT_EQ(h.window.log, expected);
         EXPECT_EQ(h.program.ending, c.ends);
         if (c.file != File::Missing) {

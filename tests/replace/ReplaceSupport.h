@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/ExportCommands.h"
 #include "core/ArcReader.h"
 #include "replace/Replace.h"
 #include "support/ArcBuilder.h"
@@ -58,12 +57,6 @@ inline ArcPlan ImportLayout() {
     s.gap = "GAP";
     s.trailer = "TRAILER";
     return s;
-}
-
-// Answers the picker with path (NUL and filler after it, as the dialog does) and runs the command.
-inline void RunReplace(ProgramHarness& h, const std::string& sourcePath) {
-    h.window.openAnswers.push_back(sourcePath + std::string(1, '\0') + "filler");
-    ReplaceFile(h.program, FakeWindow::kMainHandle);
 }
 
 // The directory as read back through the program's own open file number.

@@ -13,7 +13,7 @@
 #include "core/platform/BinaryFile.h"
 #include "core/platform/VbError.h"
 #include "replace/Properties.h"
-#include "replace/ReplaceSupport.h"
+#include "ReplaceCommand.h"
 #include "replace/StreamDeflate.h"
 
 namespace tessarin::testing {

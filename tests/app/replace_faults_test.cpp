@@ -9,7 +9,7 @@
 
 #include "extract/Export.h"
 #include "replace/Import.h"
-#include "replace/ReplaceSupport.h"
+#include "ReplaceCommand.h"
 #include "support/ChildPeak.h"
 #include "support/FaultSweep.h"
 
