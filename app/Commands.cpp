@@ -4,15 +4,13 @@
 
 #include "app/ArchiveDifferences.h"
 #include "app/EditCommands.h"
+#include "app/ExportCommands.h"
 #include "app/Import.h"
 #include "app/OpenClose.h"
 #include "core/MessageTexts.h"
 #include "core/platform/VbError.h"
-#include "extract/Export.h"
-#include "extract/ExportSelection.h"
 #include "extract/Verify.h"
 #include "replace/Properties.h"
-#include "replace/Replace.h"
 
 namespace tessarin {
 
@@ -35,7 +33,7 @@ void RunMenuItem(Program& program, const std::string& item) {
     } else if (item == "nexport") {
         ExportSelection(program, ui.Handle());
     } else if (item == "nimport") {
-        ReaplceFile(program, ui.Handle());
+        ReplaceFile(program, ui.Handle());
     } else if (item == "ndelete") {
         DeleteSelected(program);
     } else if (item == "nimportdir") {
@@ -55,7 +53,7 @@ void RunToolbarButton(Program& program, int index) {
         case 2: UnLoadArcFile(program); break;
         case 4: ExportAllEntries(program); break;
         case 5: ExportSelection(program, program.ui.Handle()); break;
-        case 6: ReaplceFile(program, program.ui.Handle()); break;
+        case 6: ReplaceFile(program, program.ui.Handle()); break;
         case 8: ShowinfoSub(program); break;
         default: break;  // 3 and 7 are separators
     }

@@ -193,8 +193,10 @@ bool CreateArchiveFromFolder(Program& program, const std::string& folder, const 
     CreatePlan plan;
     {
         StoppableWork work(program.ui);
-        if (!PlanCreate(program, folder, plan) || !WriteNewArchive(program, plan, archivePath)) return false;
+        if (!PlanCreate(program, folder, plan)) return false;
     }
+    // The writing is long work of its own, its progress by the sources' bytes.
+    if (!WriteNewArchive(program, plan, archivePath)) return false;
     if (!plan.skipped.empty()) {
         std::string text = "以下不是普通文件，已跳过：";
         for (std::size_t i = 0; i < plan.skipped.size() && i < 20; ++i) text += std::string(kCrLf) + plan.skipped[i];

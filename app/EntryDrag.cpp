@@ -7,7 +7,7 @@
 #include "core/MessageTexts.h"
 #include "core/platform/FileSystem.h"
 #include "extract/Export.h"
-#include "replace/Replace.h"
+#include "app/ExportCommands.h"
 #include "app/TreeEvents.h"
 
 namespace tessarin {
@@ -67,7 +67,9 @@ std::string DragExportFolder::Export(Program& program, NodeId node) {
         program.ui.MsgBox("无法创建临时目录，文件未导出。", MsgIcon::Stop, kProgramTitle);
         return {};
     }
-    if (!ExportEntryFile(program, found.ArcFileOFSET, found.ArcFileOrgSize, found.ArcFileZipSize, path)) return {};
+    // Check1 counts here as for 导出: the stored bytes when ticked.
+    const bool raw = program.ui.Check1Value() == 1;
+    if (!ExportEntryFile(program, found.ArcFileOFSET, found.ArcFileOrgSize, found.ArcFileZipSize, path, raw)) return {};
     return path;
 }
 
@@ -86,7 +88,7 @@ bool ReplaceEntryWithDroppedFile(Program& program, NodeId node, const std::strin
     if (!program.ui.AskYesNo("用 " + LastPathPart(path) + " 替换 " + entryName + "？", kProgramTitle)) return false;
     program.ui.TreeSelect(node);
     NodeClick(program, node);
-    return ReaplceFile(program, program.ui.Handle());
+    return ReplaceFile(program, program.ui.Handle());
 }
 
 }  // namespace tessarin

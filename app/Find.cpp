@@ -8,8 +8,6 @@ namespace tessarin {
 
 namespace {
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // The entry's full name: its key without the "." and type code.
 std::string_view FullName(const ARCFileCls& entry) {
     const std::string_view key = entry.ArcFileKey;
@@ -18,14 +16,6 @@ std::string_view FullName(const ARCFileCls& entry) {
 }
 
 }  // namespace
-
-bool ContainsIgnoringAsciiCase(std::string_view name, std::string_view text) {
-    // Text is UTF-8 inside the program: a multi-byte character never holds an
-    // ASCII byte, so folding ASCII letters byte by byte cannot split one.
-    const auto it = std::search(name.begin(), name.end(), text.begin(), text.end(),
-                                [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
-    return it != name.end() || text.empty();
-}
 
 FindOutcome EntryFinder::Find(Program& program, const std::string& text) {
     text_ = text;

@@ -7,12 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/AsciiCase.h"
 #include "state/Program.h"
 
 namespace tessarin {
-
-// True when name contains text, ASCII letters compared without case.
-bool ContainsIgnoringAsciiCase(std::string_view name, std::string_view text);
 
 struct FindOutcome {
     NodeId node = kNoNode;  // the selected match, kNoNode when none

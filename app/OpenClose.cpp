@@ -1,7 +1,10 @@
 #include "app/OpenClose.h"
 
 #include <algorithm>
+#include <functional>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "core/ArcReader.h"
 #include "core/MessageTexts.h"
@@ -9,6 +12,7 @@
 #include "core/platform/FileSystem.h"
 #include "core/platform/Temporaries.h"
 #include "core/platform/VbError.h"
+#include "extract/WrittenFiles.h"
 #include "replace/UndoCopy.h"
 #include "tree/TreeBuilder.h"
 
@@ -43,9 +47,13 @@ std::string ArchiveFileName(const std::string& path) {
 // nodes change only between TreeBeginReset and TreeEndReset; the reset is
 // closed before anything can repaint (a message box). The root is selected as
 // soon as it exists; the window applies that when the reset ends.
+//
+// Without the whole tree only the root node is made; a repeated key is still
+// refused, found through a flat table of the keys' hashes (eight bytes an
+// entry rather than a node for every folder an archive names).
 class OpenReceiver : public ArcReadReceiver {
 public:
-    explicit OpenReceiver(Program& program) : program_(program) {}
+    OpenReceiver(Program& program, OpenTree tree) : program_(program), wholeTree_(tree == OpenTree::Whole) {}
 
     void MagicAccepted() override {
         program_.ui.TreeBeginReset();
@@ -68,14 +76,20 @@ public:
         program_.ui.SetPanelText(1, "发现 " + std::to_string(count) + " 个对象");
         // Room for the entries and their folders (deep trees have several per
         // entry), so the key map seldom has to grow while the tree is built.
-        if (count > 0) {
+        if (count > 0 && wholeTree_) {
             program_.tree.Reserve(6 * static_cast<std::size_t>(count) + 1);
+        } else if (count > 0) {
+            keys_.Reserve(static_cast<std::size_t>(count));
         }
     }
 
     void RecordStarting(int index) override { program_.ui.SetProgressValue(kDirectoryBar, index); }
 
     void EntryAdded(const ARCFileCls& entry, const DirectoryRecord& record) override {
+        if (!wholeTree_) {
+            CheckKeyUnique(entry, record);
+            return;
+        }
         try {
             AddItemNodes(program_.tree, record.fullName, kRootKey, entry.ArcFileTypeHex, entry.ArcFileName);
         } catch (const EntryNodeRefused&) {
@@ -96,7 +110,21 @@ public:
     NodeId Root() const { return root_; }
 
 private:
+    // The refusal the tree would give for a key an earlier entry has.
+    void CheckKeyUnique(const ARCFileCls& entry, const DirectoryRecord& record) {
+        const std::vector<ARCFileCls>& entries = program_.arc.ArcEntries;
+        const std::size_t hash = std::hash<std::string>{}(entry.ArcFileKey);
+        const auto same = [&](std::uint32_t i) { return entries[i].ArcFileKey == entry.ArcFileKey; };
+        if (keys_.Find(hash, same)) {
+            FinishTree();
+            EndProgramForRefusedEntry(program_, record.fullName, entry.ArcFileType);
+        }
+        keys_.Add(hash, static_cast<std::uint32_t>(entries.size() - 1));
+    }
+
     Program& program_;
+    const bool wholeTree_;
+    WrittenFiles keys_;  // entry keys by hash, without the whole tree
     bool resetOpen_ = false;
     NodeId root_ = kNoNode;
 };
@@ -167,24 +195,23 @@ void ShowOpenedState(Program& program, NodeId root) {
 
 void LoadArcFile(Program& program) {
     IMainWindow& ui = program.ui;
-    ArcState& arc = program.arc;
-
-    arc.OpenArcPath = ui.ShowOpenDialog(ui.Handle(), kArcFilter, "");
-    if (arc.OpenArcPath.empty()) {
-        return;
-    }
+    std::string path = ui.ShowOpenDialog(ui.Handle(), kArcFilter, "");
     // The dialog's answer is the path, a NUL character and filler.
-    const auto nul = arc.OpenArcPath.find('\0');
-    if (nul != std::string::npos) {
-        arc.OpenArcPath.resize(nul);
-    }
+    if (const auto nul = path.find('\0'); nul != std::string::npos) path.resize(nul);
+    if (!path.empty()) OpenArchiveAt(program, path);
+}
+
+bool OpenArchiveAt(Program& program, const std::string& path, OpenTree tree) {
+    IMainWindow& ui = program.ui;
+    ArcState& arc = program.arc;
+    arc.OpenArcPath = path;
 
     const std::string fileName = ArchiveFileName(arc.OpenArcPath);
     ui.SetPanelText(2, "ARC File: " + fileName);
     ui.SetProgressWidth(kDirectoryBar, ui.PanelWidth(1));
     ui.SetCaption(fileName + " - " + kProgramTitle);
 
-    OpenReceiver receiver(program);
+    OpenReceiver receiver(program, tree);
     ArcReadResult result;
     try {
         arc.ArcFileNum = program.files.FreeFile();
@@ -194,7 +221,7 @@ void LoadArcFile(Program& program) {
         BinaryFile& file = program.files.Adopt(arc.ArcFileNum, OpenLockedCurrent(arc.OpenArcPath, OpenMode::ReadLocked));
         result = ReadArcDirectory(file, program.ExtTypes, arc.ArcEntries, receiver);
     } catch (const ProgramEnding&) {
-        return;  // the refused entry's message has been shown and the program ended
+        return false;  // the refused entry's message has been shown and the program ended
     } catch (const VbError& error) {
         result.Fail(error.number(), error.description());
     } catch (const std::bad_alloc&) {
@@ -204,7 +231,7 @@ void LoadArcFile(Program& program) {
     }
     receiver.FinishTree();
     if (program.ending) {
-        return;
+        return false;
     }
 
     switch (result.status) {
@@ -213,18 +240,19 @@ void LoadArcFile(Program& program) {
             // open; one that a killed run left (held by no one) goes now.
             if (program.undo.kept) RemoveStaleTemporariesBeside(ResolvedPath(arc.OpenArcPath));
             ShowOpenedState(program, receiver.Root());
-            return;
+            return true;
         case ArcReadResult::Status::WrongMagic:
             CloseArchiveFile(program);  // no lock while the message shows
             ui.MsgBox(WrongTypeText(arc.OpenArcPath), MsgIcon::Warning, kWrongTypeTitle);
             ShowFailedOpen(program);
-            return;
+            return false;
         case ArcReadResult::Status::Failed:
             CloseArchiveFile(program);
             ShowOpenFailure(program, result.errorNumber, result.errorDescription);
             ShowFailedOpen(program);
-            return;
+            return false;
     }
+    return false;
 }
 
 void UnLoadArcFile(Program& program) {

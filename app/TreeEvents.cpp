@@ -1,9 +1,8 @@
 #include "app/TreeEvents.h"
 
 #include "app/Commands.h"
-#include "extract/ExportSelection.h"
+#include "app/ExportCommands.h"
 #include "replace/Properties.h"
-#include "replace/Replace.h"
 
 namespace tessarin {
 
@@ -56,7 +55,7 @@ void TreeMouseUp(Program& program, int button, int shift, NodeId nodeUnderPointe
     RunCommand(program, [&] {
         switch (choice) {
             case TreeMenuChoice::ExpFile: ExportSelection(program, main); break;
-            case TreeMenuChoice::RepalceFile: ReaplceFile(program, main); break;
+            case TreeMenuChoice::RepalceFile: ReplaceFile(program, main); break;
             case TreeMenuChoice::FProperty: ShowinfoSub(program); break;
             case TreeMenuChoice::None: break;
         }

@@ -3,9 +3,11 @@
 // allows), sharing a random number of leading folders with the entry before it,
 // so that the export makes about 400,000 folders.
 // tessarin-cli extract (the whole process) into a new folder and into an
-// existing one, beside tessarin-cli list of the same archive (what its
-// directory alone needs). Prints the times and the peak resident memory
-// (goal: under 64 MiB, the bound the README promises for any command).
+// existing one, and verify, beside tessarin-cli list of the same archive (what
+// its directory alone needs) and the extract of one entry by its KEY (which
+// builds the whole entry tree to find it). Prints the times and the peak
+// resident memory (goal: under 64 MiB, the bound the README promises for any
+// command).
 //
 // Usage: bench_deep_folders [entries (default 32767)] [depth (default 25)]
 #include <cstdint>
@@ -60,6 +62,10 @@ int main(int argc, char** argv) {
     const std::string cli = tessarin::ProgramFolder() + "/tessarin-cli";
     std::printf("%d entries, %d folders deep, %ld folders made\n", count, depth, made);
     Print("list", tessarin::bench::RunChild({cli, "list", dir / "deep.arc"}));
+    Print("verify", tessarin::bench::RunChild({cli, "verify", dir / "deep.arc"}));
+    std::filesystem::create_directory(dir / "one");
+    const std::string firstKey = plan.records.front().name + ".1A";
+    Print("extract one entry by KEY", tessarin::bench::RunChild({cli, "extract", dir / "deep.arc", dir / "one", firstKey}));
     Print("extract into a new folder", tessarin::bench::RunChild({cli, "extract", dir / "deep.arc", dir / "new"}));
     std::filesystem::create_directory(dir / "existing");
     Print("extract into an existing one", tessarin::bench::RunChild({cli, "extract", dir / "deep.arc", dir / "existing"}));

@@ -23,9 +23,9 @@
 #include <string>
 #include <vector>
 
-#include "state/HeadlessWindow.h"
 #include "app/OpenClose.h"
 #include "state/Program.h"
+#include "bench/PrintingEvents.h"
 #include "core/platform/SafeFolder.h"
 #include "core/platform/VbError.h"
 #include "extract/Codec.h"
@@ -39,14 +39,6 @@ using namespace tessarin::bench;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-class BenchWindow : public HeadlessWindow {
-public:
-    void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override {
-        HeadlessWindow::MsgBox(text, icon, title);
-        if (icon != MsgIcon::Information) std::printf("message: %s\n", text.c_str());
-    }
-};
-
 bool WriteFile(const std::string& path, const void* bytes, std::size_t n) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return false;
@@ -58,13 +50,11 @@ bool WriteFile(const std::string& path, const void* bytes, std::size_t n) {
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
 double ProgramExport(const std::string& archive, const std::string& out) {
-    BenchWindow window;
-    Program program(window);
-    window.openAnswers.push_back(archive);
-    LoadArcFile(program);
-    window.folderAnswer = out;
+    PrintingEvents events("message: ", stdout, false);
+    Program program(events);
+    OpenArchiveAt(program, archive);
     const auto start = Clock::now();
-    const bool ok = ExportAllEntries(program);
+    const bool ok = ExportEntries(program, ExportRequest{out});
     const double seconds = Seconds(start);
     if (!ok) std::printf("export all reported a failure\n");
     return seconds;

@@ -12,26 +12,18 @@
 #include <string>
 #include <vector>
 
-#include "state/HeadlessWindow.h"
 #include "app/OpenClose.h"
 #include "state/Program.h"
+#include "bench/PrintingEvents.h"
 #include "support/ArcBuilder.h"
 
 namespace {
 
 using namespace tessarin;
+using namespace tessarin::bench;
 
 constexpr int kEntries = 32767;
 constexpr int kRuns = 7;
-
-// Reports any message: opening the benchmark's archive should show none.
-class QuietWindow : public HeadlessWindow {
-public:
-    void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override {
-        HeadlessWindow::MsgBox(text, icon, title);
-        std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
-    }
-};
 
 // Archive shapes. Both are eight levels deep; "grouped" keeps 16 entries per
 // folder in directory order, as archives are normally written; "scattered"
@@ -78,13 +70,12 @@ Figures TimeOpen(const std::string& path) {
     std::vector<double> millis;
     Figures figures;
     for (int run = 0; run < kRuns; ++run) {
-        QuietWindow window;
-        window.openAnswers.push_back(path);
-        Program program(window);
+        PrintingEvents events("unexpected message: ", stderr);
+        Program program(events);
         AddExtType(program.ExtTypes, "1A", "png");
         AddExtType(program.ExtTypes, "20", "txt");
         const auto start = std::chrono::steady_clock::now();
-        LoadArcFile(program);
+        OpenArchiveAt(program, path);
         const auto stop = std::chrono::steady_clock::now();
         millis.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
         figures.entries = program.arc.ArcEntries.size();

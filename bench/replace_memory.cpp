@@ -14,24 +14,15 @@
 #include <string>
 #include <vector>
 
-#include "state/HeadlessWindow.h"
 #include "app/OpenClose.h"
 #include "state/Program.h"
+#include "bench/PrintingEvents.h"
 #include "replace/Replace.h"
 
 namespace {
 
 using namespace tessarin;
-
-// Prints every message as it comes.
-class BenchWindow : public HeadlessWindow {
-public:
-    void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override {
-        HeadlessWindow::MsgBox(text, icon, title);
-        std::printf("message: %s\n", text.c_str());
-    }
-    void Select(NodeId node) { selected_ = node; }
-};
+using namespace tessarin::bench;
 
 void PutLE(std::string& out, std::uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
@@ -104,21 +95,18 @@ int main(int argc, char** argv) {
     }
     const long rssBefore = PeakRssKiB();
 
-    BenchWindow window;
-    Program program(window);
-    window.openAnswers.push_back(archive);
-    LoadArcFile(program);
+    PrintingEvents events("message: ", stdout);
+    Program program(events);
+    OpenArchiveAt(program, archive);
     // An entry in the middle: both the leading and the trailing data are copied.
     const NodeId node = program.tree.Find("bench\\entry" + std::to_string(kEntries / 2) + ".1A");
     if (node == kNoNode) {
         std::printf("archive did not open\n");
         return 1;
     }
-    window.Select(node);
-    window.openAnswers.push_back(source);
 
     const auto start = std::chrono::steady_clock::now();
-    const bool replaced = ReaplceFile(program, window.Handle());
+    const bool replaced = ReplaceEntry(program, ReplaceRequest{program.tree.Node(node).key, source});
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const long peak = PeakRssKiB();
 

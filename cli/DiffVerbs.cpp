@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "cli/Console.h"
-#include "cli/ConsoleWindow.h"
+#include "cli/ConsoleEvents.h"
 #include "cli/Listing.h"
 #include "core/platform/Cp936.h"
 #include "edit/MergePatch.h"
@@ -127,8 +127,8 @@ int RunDiff(const std::string& pathA, const std::string& pathB, const std::strin
     }
     ReportDamage(comparison, NativeToText(pathA), NativeToText(pathB));
     if (!patch.empty()) {
-        ConsoleWindow window;
-        Program program(window);
+        ConsoleEvents events;
+        Program program(events);
         if (!WritePatchArchive(program, {b->file, b->entries}, comparison, NativeToText(patch))) return kTrouble;
     }
     if (comparison.HasDamage()) return kTrouble;
@@ -136,10 +136,11 @@ int RunDiff(const std::string& pathA, const std::string& pathB, const std::strin
 }
 
 int RunMerge(const std::string& archive, const std::string& patch, bool dryRun) {
-    ConsoleWindow window;
-    Program program(window);
+    ConsoleEvents events;
+    Program program(events);
     LoadExtTypes(program.ExtTypes);  // the table only names the entries
-    if (!OpenArchive(program, window, NativeToText(archive))) return 1;
+    // The patch is matched with the archive's records: no tree is built.
+    if (!OpenArchive(program, events, NativeToText(archive), OpenTree::RootOnly)) return 1;
     MergePlan plan;
     if (!PlanMerge(program, NativeToText(patch), plan)) return 1;
     // A dry run refuses whatever the real run would refuse before writing.

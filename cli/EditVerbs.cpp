@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "cli/Console.h"
-#include "cli/ConsoleWindow.h"
+#include "cli/ConsoleEvents.h"
 #include "cli/StdinSource.h"
 #include "cli/Usage.h"
 #include "core/MessageTable.h"
@@ -23,8 +23,8 @@ namespace tessarin::cli {
 namespace {
 
 int RunCreate(const std::string& archive, const std::string& folder, const std::string& typesFile) {
-    ConsoleWindow window;
-    Program program(window);
+    ConsoleEvents events;
+    Program program(events);
     if (!LoadTypeTable(typesFile, program.ExtTypes)) return 1;
     CreatePlan plan;
     if (!PlanCreate(program, NativeToText(folder), plan)) return 1;
@@ -32,15 +32,15 @@ int RunCreate(const std::string& archive, const std::string& folder, const std::
     return WriteNewArchive(program, plan, NativeToText(archive)) ? 0 : 1;
 }
 
-// Runs command on the archive opened as the window opens it.
+// Runs command on the archive, opened as the window opens it.
 template <typename Command>
 int OnArchive(const std::string& archive, Command command) {
-    ConsoleWindow window;
-    Program program(window);
+    ConsoleEvents events;
+    Program program(events);
     // The type table only names the entries; a missing one is no failure.
     LoadExtTypes(program.ExtTypes);
-    if (!OpenArchive(program, window, NativeToText(archive))) return 1;
-    return command(program) ? 0 : 1;
+    if (!OpenArchive(program, events, NativeToText(archive))) return 1;
+    return command(program, events) ? 0 : 1;
 }
 
 // Writes bytes to stdout as they come.
@@ -51,10 +51,10 @@ public:
     }
 };
 
-bool CatEntry(Program& program, const std::string& key, bool raw) {
+bool CatEntry(Program& program, MessageSink& events, const std::string& key, bool raw) {
     const ARCFileCls* entry = FindEntryByKey(program.arc.ArcEntries, key);
     if (entry == nullptr) {
-        program.ui.MsgBox(Say(Msg::NoSuchEntry, {key}), MsgIcon::Stop, kProgramTitle);
+        events.MsgBox(Say(Msg::NoSuchEntry, {key}), MsgIcon::Stop, kProgramTitle);
         return false;
     }
     BinaryFile& archive = program.files.Get(program.arc.ArcFileNum);
@@ -69,16 +69,16 @@ bool CatEntry(Program& program, const std::string& key, bool raw) {
         } else if (const InflateResult result =
                        InflateStream(source, entry->ArcFileZipSize, entry->ArcFileOrgSize, out);
                    !result.ok()) {
-            ShowInflateFailure(program.ui, result.code);
+            ShowInflateFailure(events, result.code);
             return false;
         }
     } catch (const ArchiveReadFailure& failure) {
-        program.ui.MsgBox(FileFailureText("无法读取档案：", program.arc.OpenArcPath, failure.error), MsgIcon::Stop,
-                          kProgramTitle);
+        events.MsgBox(FileFailureText("无法读取档案：", program.arc.OpenArcPath, failure.error), MsgIcon::Stop,
+                      kProgramTitle);
         return false;
     } catch (const VbError& error) {
-        program.ui.MsgBox(Say(Msg::StdoutWriteFailed, {CauseText(error.number(), error.description())}), MsgIcon::Stop,
-                          kProgramTitle);
+        events.MsgBox(Say(Msg::StdoutWriteFailed, {CauseText(error.number(), error.description())}), MsgIcon::Stop,
+                      kProgramTitle);
         return false;
     }
     return std::fflush(stdout) == 0;
@@ -120,20 +120,23 @@ int EditVerbs::Run() const {
     if (*addCmd_) {
         const StdinSource source(NativeToText(add_.source));
         if (!source.Ready()) return 1;
-        return OnArchive(add_.archive, [&](Program& p) { return AddEntry(p, NativeToText(add_.key), source.Path()); });
+        return OnArchive(add_.archive,
+                         [&](Program& p, MessageSink&) { return AddEntry(p, NativeToText(add_.key), source.Path()); });
     }
     if (*deleteCmd_)
-        return OnArchive(delete_.archive, [&](Program& p) {
+        return OnArchive(delete_.archive, [&](Program& p, MessageSink&) {
             std::vector<std::string> keys;
             for (const std::string& key : delete_.keys) keys.push_back(NativeToText(key));
             return DeleteEntries(p, keys);
         });
     if (*renameCmd_)
-        return OnArchive(rename_.archive, [&](Program& p) {
+        return OnArchive(rename_.archive, [&](Program& p, MessageSink&) {
             return RenameEntry(p, NativeToText(rename_.key), NativeToText(rename_.newKey));
         });
     if (*catCmd_)
-        return OnArchive(cat_.archive, [&](Program& p) { return CatEntry(p, NativeToText(cat_.key), cat_.raw); });
+        return OnArchive(cat_.archive, [&](Program& p, MessageSink& events) {
+            return CatEntry(p, events, NativeToText(cat_.key), cat_.raw);
+        });
     return -1;
 }
 

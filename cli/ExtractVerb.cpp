@@ -4,7 +4,7 @@
 #include <unordered_map>
 
 #include "cli/Console.h"
-#include "cli/ConsoleWindow.h"
+#include "cli/ConsoleEvents.h"
 #include "cli/Verbs.h"
 #include "core/MessageTable.h"
 #include "core/MessageTexts.h"
@@ -53,37 +53,38 @@ bool PrepareDestination(const std::string& dest, bool allEntries, std::string& f
 }  // namespace
 
 int RunExtract(const ExtractOptions& options) {
-    ConsoleWindow window;
-    Program program(window);
+    ConsoleEvents events;
+    Program program(events);
     if (!LoadTypeTable(options.typesFile, program.ExtTypes)) return 1;
-    window.check1 = options.raw ? 1 : 0;
-    bool fresh = false;
-    if (!PrepareDestination(options.dest, options.keys.empty(), window.folderAnswer, fresh)) return 1;
-    if (!OpenArchive(program, window, NativeToText(options.archive))) return 1;
+    ExportRequest request;
+    request.raw = options.raw;
+    if (!PrepareDestination(options.dest, options.keys.empty(), request.folder, request.newFolder)) return 1;
+    // Every entry goes out by the archive's records: no entry is selected, so no tree is built.
+    const OpenTree tree = options.keys.empty() ? OpenTree::RootOnly : OpenTree::Whole;
+    if (!OpenArchive(program, events, NativeToText(options.archive), tree)) return 1;
 
-    if (options.keys.empty()) {
-        return (fresh ? ExportAllEntriesIntoNewFolder(program, window.folderAnswer) : ExportAllEntries(program)) ? 0 : 1;
-    }
+    if (options.keys.empty()) return ExportEntries(program, request) ? 0 : 1;
 
     // Each file of DEST (as its file system tells names apart) -> the key written there.
     std::unordered_map<std::string, std::string> written;
     bool allDone = true;
     for (const std::string& argument : options.keys) {
-        if (!window.SelectEntry(program.tree, NativeToText(argument))) {
+        const std::string key = EntryKeyOf(program, events, NativeToText(argument));
+        if (key.empty()) {
             allDone = false;
             continue;
         }
-        const TreeNode& node = *program.SelectedNode();
-        const std::string file = FileNameCaseKey(node.text);
+        const std::string name = program.tree.Node(program.tree.Find(key)).text;
+        const std::string file = FileNameCaseKey(name);
         // A second key whose file an earlier one wrote is refused, as export all does.
-        if (const auto it = written.find(file); it != written.end() && it->second != node.key) {
-            std::string path = window.folderAnswer;
+        if (const auto it = written.find(file); it != written.end() && it->second != key) {
+            std::string path = request.folder;
             if (path.empty() || path.back() != kNativeSeparator) path += kNativeSeparator;
-            ShowCollision(window, path + node.text, node.key, it->second);
+            ShowCollision(events, path + name, key, it->second);
             allDone = false;
             continue;
         }
-        if (ExtSub(program, window.Handle())) written.emplace(file, node.key);
+        if (ExportOneEntry(program, request, key)) written.emplace(file, key);
         else allDone = false;
         if (program.ending) return 1;
     }

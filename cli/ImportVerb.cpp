@@ -6,7 +6,7 @@
 #include <unordered_set>
 
 #include "cli/Console.h"
-#include "cli/ConsoleWindow.h"
+#include "cli/ConsoleEvents.h"
 #include "cli/Verbs.h"
 #include "core/MessageTable.h"
 #include "core/platform/Terminal.h"
@@ -17,11 +17,12 @@
 namespace tessarin::cli {
 
 int RunImport(const ImportOptions& options) {
-    ConsoleWindow window;
-    Program program(window);
+    ConsoleEvents events;
+    Program program(events);
     // File names carry the type table's extensions, so the table matters here.
     if (!LoadTypeTable(options.typesFile, program.ExtTypes)) return 1;
-    if (!OpenArchive(program, window, NativeToText(options.archive))) return 1;
+    // The files are matched with the archive's records: no tree is built.
+    if (!OpenArchive(program, events, NativeToText(options.archive), OpenTree::RootOnly)) return 1;
 
     ImportPlan plan;
     if (!PlanImport(program, NativeToText(options.folder), plan, options.checkAll)) return 1;

@@ -1,6 +1,5 @@
-// tessarin-cli replace: the replace command on the entry KEY, with SOURCE as the
-// file the user picks.
-#include "cli/ConsoleWindow.h"
+// tessarin-cli replace: replaces the entry KEY's data with the file SOURCE.
+#include "cli/ConsoleEvents.h"
 #include "cli/StdinSource.h"
 #include "cli/Verbs.h"
 #include "core/MessageTable.h"
@@ -10,21 +9,23 @@
 namespace tessarin::cli {
 
 int RunReplace(const ReplaceOptions& options) {
-    ConsoleWindow window;
-    Program program(window);
-    // The type table only names the entry in the picker's title; a missing one is no failure.
+    ConsoleEvents events;
+    Program program(events);
+    // The type table only names the entries; a missing one is no failure.
     LoadExtTypes(program.ExtTypes);
     if (options.source.empty()) {
-        window.MsgBox(Text(Msg::NoSourceGiven), MsgIcon::Stop, kProgramTitle);
+        events.MsgBox(Text(Msg::NoSourceGiven), MsgIcon::Stop, kProgramTitle);
         return 1;
     }
-    if (!OpenArchive(program, window, NativeToText(options.archive))) return 1;
-    if (!window.SelectEntry(program.tree, NativeToText(options.key))) return 1;
+    if (!OpenArchive(program, events, NativeToText(options.archive))) return 1;
+    ReplaceRequest request;
+    request.key = EntryKeyOf(program, events, NativeToText(options.key));
+    if (request.key.empty()) return 1;
 
     const StdinSource source(NativeToText(options.source));
     if (!source.Ready()) return 1;
-    window.openAnswers.push_back(source.Path());
-    return ReaplceFile(program, window.Handle()) ? 0 : 1;
+    request.source = source.Path();
+    return ReplaceEntry(program, request) ? 0 : 1;
 }
 
 }  // namespace tessarin::cli

@@ -4,7 +4,7 @@
 #include <iostream>
 
 #include "cli/Console.h"
-#include "cli/ConsoleWindow.h"
+#include "cli/ConsoleEvents.h"
 #include "cli/Verbs.h"
 #include "core/MessageTable.h"
 #include "core/platform/Cp936.h"
@@ -15,13 +15,14 @@
 namespace tessarin::cli {
 
 int RunVerify(const VerifyOptions& options) {
-    ConsoleWindow window;
-    Program program(window);
+    ConsoleEvents events;
+    Program program(events);
     LoadExtTypes(program.ExtTypes);
-    if (!OpenArchive(program, window, NativeToText(options.archive))) return 1;
+    // Every entry is checked by the archive's records: no tree is built.
+    if (!OpenArchive(program, events, NativeToText(options.archive), OpenTree::RootOnly)) return 1;
 
     const ArcEntryList& entries = program.arc.ArcEntries;
-    // Long work as the window's check runs it: bar 2 follows the bytes (drawn on a terminal).
+    // Long work as the check of the archive runs it: bar 2 follows the bytes (drawn on a terminal).
     ArchiveCheck check;
     {
         LongWork work(program, "正在检查", CheckedBytes(entries));
@@ -34,7 +35,7 @@ int RunVerify(const VerifyOptions& options) {
     const std::string count = std::to_string(entries.size());
     if (!check.problems.empty())
         std::cout << Say(Msg::VerifyProblems, {count, std::to_string(check.problems.size())}) << std::endl;
-    else if (!ConsoleWindow::Quiet())
+    else if (!ConsoleEvents::Quiet())
         std::cout << Say(Msg::VerifyClean, {count}) << std::endl;
     return check.problems.empty() ? 0 : 1;
 }

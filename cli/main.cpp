@@ -5,7 +5,7 @@
 
 #include "cli/Console.h"
 #include "cli/ConsoleStreams.h"
-#include "cli/ConsoleWindow.h"
+#include "cli/ConsoleEvents.h"
 #include "cli/DiffVerbs.h"
 #include "cli/EditVerbs.h"
 #include "cli/Usage.h"
@@ -94,7 +94,7 @@ int RunVerb(int argc, char** argv) {
         return ReportParseError(app, e);
     }
 
-    ConsoleWindow::SetQuiet(quiet);
+    ConsoleEvents::SetQuiet(quiet);
     if (*listCmd) return RunList(list);
     if (*extractCmd) return RunExtract(extract);
     if (*replaceCmd) return RunReplace(replace);

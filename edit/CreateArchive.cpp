@@ -18,12 +18,11 @@
 #include "edit/NewArchiveFile.h"
 #include "extract/ExportRecord.h"
 #include "replace/FolderDeflate.h"
+#include "state/LongWork.h"
 
 namespace tessarin {
 
 namespace {
-
-constexpr int kBar = 2;
 
 // The listed size of each entry's file, a file of 1 GiB or more refused. Where
 // the listing gave no size, the file is opened to learn it. False after a
@@ -85,7 +84,7 @@ bool PlanCreate(Program& program, const std::string& folder, CreatePlan& plan) {
     for (const std::string& deep : listing.tooDeep) list.refusals.push_back(std::string(kTooDeepText) + "：" + deep);
     if (!CheckSizes(program, folder, files, sizes, list)) return false;
     if (!list.refusals.empty()) {
-        ShowRefusals(program, "以下文件不能存入档案，未写入任何文件：", list.refusals);
+        ShowRefusals(program.ui, "以下文件不能存入档案，未写入任何文件：", list.refusals);
         return false;
     }
     files = {};
@@ -101,7 +100,7 @@ namespace {
 // the directory, batch by batch as the workers hand them over, then the head.
 // failedFile names the source a failure concerns. Throws NewArchiveStopped,
 // RewriteOutOfRange, and what the files and the deflate throw.
-void WriteEntries(Program& program, const CreatePlan& plan, BinaryFile& out, std::string& failedFile) {
+void WriteEntries(Program& program, const CreatePlan& plan, BinaryFile& out, std::string& failedFile, LongWork& work) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
     const std::vector<FileEntry>& entries = plan.entries;
     // The records are read where they are, never copied.
@@ -141,7 +140,7 @@ void WriteEntries(Program& program, const CreatePlan& plan, BinaryFile& out, std
             position += file.sizes.stored;
         }
         out.Write(batch.bytes.data() + written, held - written);
-        program.ui.SetProgressValue(kBar, static_cast<int>(batch.first + batch.files.size()));
+        work.Advance(batch.first + batch.files.size());
     }
     WriteArcHead(out, recordAt, numbers);
 }
@@ -149,16 +148,14 @@ void WriteEntries(Program& program, const CreatePlan& plan, BinaryFile& out, std
 }  // namespace
 
 bool WriteNewArchive(Program& program, const CreatePlan& plan, const std::string& archivePath) {
-    IMainWindow& ui = program.ui;
     if (!NewArchivePathFree(program, archivePath)) return false;
-    ui.SetProgressVisible(kBar, true);
-    ui.SetProgressMin(kBar, 0);
-    ui.SetProgressMax(kBar, static_cast<int>(std::max<std::size_t>(plan.entries.size(), 1)));
-    ui.SetProgressValue(kBar, 0);
-    struct HideBar {
-        IMainWindow& ui;
-        ~HideBar() { ui.SetProgressVisible(kBar, false); }
-    } hide{ui};
+    // The bar and the time left follow the sources' bytes (as the folder's
+    // listing gave them), not the count of files: one large file among many
+    // small ones is most of the work.
+    std::vector<std::uint64_t> itemBytes;
+    itemBytes.reserve(plan.entries.size());
+    for (const FileEntry& entry : plan.entries) itemBytes.push_back(static_cast<std::uint64_t>(entry.listedSize));
+    LongWork work(program, "正在新建档案", std::move(itemBytes));
 
     std::string failedFile;
     NewArchiveHooks hooks;
@@ -166,7 +163,7 @@ bool WriteNewArchive(Program& program, const CreatePlan& plan, const std::string
         return !failedFile.empty() && ShowSourceFailure(program, failedFile, failure);
     };
     return WriteArchiveFile(
-        program, [&](BinaryFile& out) { WriteEntries(program, plan, out, failedFile); }, archivePath, hooks);
+        program, [&](BinaryFile& out) { WriteEntries(program, plan, out, failedFile, work); }, archivePath, hooks);
 }
 
 }  // namespace tessarin

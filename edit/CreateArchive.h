@@ -24,7 +24,7 @@ bool PlanCreate(Program& program, const std::string& folder, CreatePlan& plan);
 // deflated in parallel at zlib's default level, the data right after the
 // directory in the entries' order, version 7; into a temporary file beside it,
 // synced, then put in place under its name only if that is still free. Polls
-// StopRequested and advances progress bar 2. False after a message, or when
+// StopRequested; its progress (bar 2, panel 1) follows the sources' bytes. False after a message, or when
 // stopped; nothing is then left at archivePath or beside it.
 bool WriteNewArchive(Program& program, const CreatePlan& plan, const std::string& archivePath);
 

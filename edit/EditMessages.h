@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "replace/ReplaceMessages.h"
 #include "state/Program.h"
 
 namespace tessarin {
@@ -12,9 +13,6 @@ inline constexpr const char* kTooLargeText = "文件太大（必须小于 1,073,
 inline constexpr const char* kTooDeepText = "文件夹层级超过 64 层，其中的文件无法读取";
 inline constexpr const char* kOutOfRangeText =
     "数据偏移超出档案格式的范围（2,147,483,647 字节），档案未作改动。";
-
-// One warning: lead, then the first refusals, one a line, and how many there are.
-void ShowRefusals(Program& program, const std::string& lead, const std::vector<std::string>& refusals);
 
 // A failure while reading or deflating a file that goes into the archive
 // (SourceTooLarge, SourceReadFailure, DeflateFailure, VbError, bad_alloc).

@@ -11,20 +11,9 @@
 #include "edit/NewKeys.h"
 #include "extract/ExportPaths.h"
 
+#include "core/AsciiCase.h"
+
 namespace tessarin {
-
-namespace {
-
-bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 std::optional<std::int32_t> TypeCodeOfExtension(const std::string& extension, const ExtTypeTable& table) {
     for (const ExtTypeCls& row : table) {

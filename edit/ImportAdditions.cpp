@@ -31,7 +31,7 @@ bool PlanImportAdditions(Program& program, ImportPlan& plan) {
         }
     }
     if (!list.refusals.empty()) {
-        ShowRefusals(program, "以下文件不能添加到档案，档案未作改动：", list.refusals);
+        ShowRefusals(program.ui, "以下文件不能添加到档案，档案未作改动：", list.refusals);
         return false;
     }
     if (program.arc.ArcEntries.size() + list.entries.size() >

@@ -64,7 +64,7 @@ bool CheckPatchEntries(Program& program, MergePlan& plan) {
         if (LongWork::StopWanted(program)) return false;
     }
     if (!refusals.empty()) {
-        ShowRefusals(program, "补丁档案有以下问题，档案未作改动：", refusals);
+        ShowRefusals(program.ui, "补丁档案有以下问题，档案未作改动：", refusals);
         return false;
     }
     return true;

@@ -25,7 +25,7 @@ bool WritePatchArchive(Program& program, const ComparedArchive& b, const Archive
         }});
     }
     if (!refusals.empty()) {
-        ShowRefusals(program, "以下条目已损坏，未写补丁档案：", refusals);
+        ShowRefusals(program.ui, "以下条目已损坏，未写补丁档案：", refusals);
         return false;
     }
     return NewArchivePathFree(program, patchPath) && WriteArchiveFile(program, plan, patchPath);

@@ -31,18 +31,12 @@ namespace tessarin {
 
 namespace {
 
-constexpr int kRawExport = 1;  // Check1 ticked: save the stored bytes
-
-constexpr const char* kExtSubPrompt = "选保存文件的目录";
+constexpr const char* kNotOpen = "档案没有成功打开，无法导出。";
 constexpr const char* kExportDone = "资源文件导出完成。";
 constexpr const char* kExportAllDone = "全部资源文件导出完成。";
 constexpr const char* kExportAllStopped = "已停止导出，已导出的文件保留。";
 constexpr const char* kEntryFailed = "导出文件时发生错误，KEY：";
 constexpr const char* kReadFailed = "读取归档中的资源数据时出错，文件未导出：";
-
-std::string ExportAllPrompt() {
-    return std::string("导出全部资源文件： ") + kCrLf + "请选择要保存的资源文件的目录";
-}
 
 void ShowFailure(MessageSink& messages, const std::string& lead, const std::string& path, const VbError& error) {
     messages.MsgBox(FileFailureText(lead, path, error), MsgIcon::Stop, kProgramTitle);
@@ -121,9 +115,10 @@ bool DataIsInArchive(MessageSink& messages, std::int64_t length, std::int64_t of
     return !error;
 }
 
-// Exports one entry of the open archive as name in folder (raw or inflated, as Check1 says).
+// Exports one entry of the open archive as name in folder: its stored bytes (raw) or its inflated data.
 bool ExportEntryTo(Program& program, MessageSink& messages, const SafeFolder& folder, const std::string& name,
-                   const std::string& display, std::int32_t offset, std::int32_t size, std::int32_t storedSize) {
+                   const std::string& display, std::int32_t offset, std::int32_t size, std::int32_t storedSize,
+                   bool raw) {
     BinaryFile* archive = nullptr;
     std::int64_t length = 0;
     try {
@@ -134,7 +129,6 @@ bool ExportEntryTo(Program& program, MessageSink& messages, const SafeFolder& fo
         return false;
     }
     if (!DataIsInArchive(messages, length, offset, storedSize, display)) return false;
-    const bool raw = program.ui.Check1Value() == kRawExport;
     if (!raw && size < 0) {
         ShowBadSize(messages, size);
         return false;
@@ -148,10 +142,10 @@ class ExportAllRun {
 public:
     // recordFolder: where the files are on disk while the run writes them
     // (rootText but for a folder the export owns, see ExportAllEntriesIntoNewFolder).
-    ExportAllRun(Program& program, SafeFolder root, std::string rootText, const EntrySubset* subset, bool owned,
-                 const std::string& recordFolder)
+    ExportAllRun(Program& program, SafeFolder root, std::string rootText, const EntrySubset* subset, bool raw,
+                 bool owned, const std::string& recordFolder)
         : program_(program), ui_(program.ui), rootText_(rootText), folders_(std::move(root), std::move(rootText), owned),
-          raw_(program.ui.Check1Value() == kRawExport), owned_(owned), subset_(subset) {
+          raw_(raw), owned_(owned), subset_(subset) {
         // The record describes a whole export: an import reads it for the archive's own layout.
         if (!raw_ && subset_ == nullptr) recorder_.emplace(program, recordFolder);
     }
@@ -356,7 +350,7 @@ private:
 }  // namespace
 
 bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompressedSize, std::int32_t storedSize,
-                     const std::string& outputPath) {
+                     const std::string& outputPath, bool raw) {
     const std::size_t cut = outputPath.rfind(kNativeSeparator);
     const std::string folderPath = cut == std::string::npos ? "." : outputPath.substr(0, cut + 1);
     const std::string name = cut == std::string::npos ? outputPath : outputPath.substr(cut + 1);
@@ -368,34 +362,25 @@ bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompr
         return false;
     }
     RemoveStaleTemporariesIn(folder);
-    return ExportEntryTo(program, program.ui, folder, name, outputPath, offset, uncompressedSize, storedSize);
+    return ExportEntryTo(program, program.ui, folder, name, outputPath, offset, uncompressedSize, storedSize, raw);
 }
 
-bool ExtSub(Program& program, WindowHandle hwnd) {
-    const TreeNode* node = program.SelectedNode();
-    if (node == nullptr) {
-        return false;
-    }
+bool ExportOneEntry(Program& program, const ExportRequest& request, const std::string& key) {
+    const NodeId id = program.tree.Find(key);
+    const ARCFileCls* entry = FindEntryByKey(program.arc.ArcEntries, key);
+    if (id == kNoNode || entry == nullptr) return false;  // only entries are exported one by one
     if (!program.ArchiveIsOpen()) {
-        program.ui.MsgBox("档案没有成功打开，无法导出。", MsgIcon::Stop, kProgramTitle);
+        program.ui.MsgBox(kNotOpen, MsgIcon::Stop, kProgramTitle);
         return false;
     }
-    const std::string picked = program.ui.BrowseForFolder(hwnd, kExtSubPrompt, "", BIF_NEWDIALOGSTYLE);
-    if (picked.empty()) {
-        return false;
-    }
+    const std::string name = program.tree.Node(id).text;
     // The file goes straight into the folder under the node's text, which
     // must therefore be one plain name.
-    if (!IsSafeExportName(node->text)) {
-        ShowUnsafeName(program.ui, node->text, node->key);
+    if (!IsSafeExportName(name)) {
+        ShowUnsafeName(program.ui, name, key);
         return false;
     }
-    const std::string outputPath = FolderWithSeparator(picked) + node->text;
-
-    const ARCFileCls* entry = FindEntryByKey(program.arc.ArcEntries, node->key);
-    if (entry == nullptr) {
-        return false;  // the node has no record; the commands are only offered for entry nodes
-    }
+    const std::string outputPath = FolderWithSeparator(request.folder) + name;
     const ARCFileCls found = *entry;
     // A file in the way is replaced only when the user says so (the companion answers yes).
     if (FileExists(outputPath) && !program.ui.AskYesNo(std::string("文件已存在，是否替换？") + kCrLf + outputPath,
@@ -407,14 +392,14 @@ bool ExtSub(Program& program, WindowHandle hwnd) {
     // whole: a failed export leaves it as it was.
     SafeFolder folder;
     try {
-        folder = SafeFolder::Open(picked);
+        folder = SafeFolder::Open(request.folder);
     } catch (const VbError& error) {
         ShowWriteFailure(program.ui, outputPath, error);
         return false;
     }
     RemoveStaleTemporariesIn(folder);  // what a killed export left in this folder
-    if (!ExportEntryTo(program, program.ui, folder, node->text, outputPath, found.ArcFileOFSET, found.ArcFileOrgSize,
-                       found.ArcFileZipSize)) {
+    if (!ExportEntryTo(program, program.ui, folder, name, outputPath, found.ArcFileOFSET, found.ArcFileOrgSize,
+                       found.ArcFileZipSize, request.raw)) {
         return false;
     }
     program.ui.MsgBox(kExportDone, MsgIcon::Information, kProgramTitle);
@@ -425,7 +410,7 @@ namespace {
 
 // Exports every entry, or those of subset, below the folder picked; into a
 // folder the export makes itself when fresh.
-bool ExportInto(Program& program, const std::string& picked, const EntrySubset* subset, bool fresh = false) {
+bool ExportInto(Program& program, const std::string& picked, const EntrySubset* subset, bool raw, bool fresh) {
     IMainWindow& ui = program.ui;
     const std::string root = FolderWithSeparator(picked);
     const std::size_t count = subset ? subset->indices.size() : program.arc.ArcEntries.size();
@@ -456,7 +441,8 @@ bool ExportInto(Program& program, const std::string& picked, const EntrySubset* 
     }
 
     bool allWritten = false;
-    ExportAllRun run(program, std::move(rootFolder), root, subset, made.has_value(), made ? made->hiddenText : root);
+    ExportAllRun run(program, std::move(rootFolder), root, subset, raw, made.has_value(),
+                     made ? made->hiddenText : root);
     {
         LongWork work(program, "正在导出", run.ItemBytes(count));
         allWritten = run.Run(*archive, length, work);
@@ -473,23 +459,8 @@ bool ExportInto(Program& program, const std::string& picked, const EntrySubset* 
 
 }  // namespace
 
-bool ExportAllEntriesIntoNewFolder(Program& program, const std::string& folder) {
-    return ExportInto(program, folder, nullptr, true);
-}
-
-bool ExportAllEntries(Program& program) {
-    IMainWindow& ui = program.ui;
-    const std::string picked = ui.BrowseForFolder(ui.Handle(), ExportAllPrompt(), "", BIF_NEWDIALOGSTYLE);
-    return !picked.empty() && ExportInto(program, picked, nullptr);
-}
-
-bool ExportEntrySubset(Program& program, WindowHandle hwnd, const EntrySubset& subset) {
-    if (!program.ArchiveIsOpen()) {
-        program.ui.MsgBox("档案没有成功打开，无法导出。", MsgIcon::Stop, kProgramTitle);
-        return false;
-    }
-    const std::string picked = program.ui.BrowseForFolder(hwnd, kExtSubPrompt, "", BIF_NEWDIALOGSTYLE);
-    return !picked.empty() && ExportInto(program, picked, &subset);
+bool ExportEntries(Program& program, const ExportRequest& request, const EntrySubset* subset) {
+    return ExportInto(program, request.folder, subset, request.raw, request.newFolder && subset == nullptr);
 }
 
 }  // namespace tessarin

@@ -8,30 +8,33 @@
 
 namespace tessarin {
 
-// Writes one entry's stored bytes (Check1 ticked) or inflated data to outputPath.
-bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompressedSize,
-                     std::int32_t storedSize, const std::string& outputPath);
+// Where an export writes and how: into folder (as the picker gives it), the
+// entries' stored bytes (raw: Check1 ticked) or their inflated data.
+struct ExportRequest {
+    std::string folder;
+    bool raw = false;
+    // Exporting every entry: folder must not exist yet and the export makes it
+    // and owns it. It is made under a hidden temporary name beside where it
+    // belongs and given its name when the run ends (stopped or failed too), so
+    // a run that is killed leaves the hidden folder and never a half-written
+    // file at folder; inside it each file is written under its own name,
+    // without the temporary and the rename that a file in an existing folder needs.
+    bool newFolder = false;
+};
 
-// Exports the selected entry into a folder the user picks (owner: hwnd).
-// True when the file was written.
-bool ExtSub(Program& program, WindowHandle hwnd);
+// Writes one entry's stored bytes (raw) or inflated data to outputPath.
+bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompressedSize,
+                     std::int32_t storedSize, const std::string& outputPath, bool raw);
+
+// Exports the entry key into the request's folder under its name in the tree,
+// asking before it replaces a file there; "资源文件导出完成。" when done. True
+// when the file was written.
+bool ExportOneEntry(Program& program, const ExportRequest& request, const std::string& key);
 
 // Refuses an entry whose file (path) an earlier entry (firstKey) of the same
 // run has written already: it would be replaced.
 void ShowCollision(MessageSink& messages, const std::string& path, const std::string& key,
                    const std::string& firstKey);
-
-// Exports every entry under a folder the user picks, in the archive's folder
-// structure. True when every entry's file was written.
-bool ExportAllEntries(Program& program);
-
-// The same into folder, which must not exist yet: the export makes it and owns
-// it. It is made under a hidden temporary name beside where it belongs and
-// given its name when the run ends (stopped or failed too), so a run that is
-// killed leaves the hidden folder and never a half-written file at folder;
-// inside it each file is written under its own name, without the temporary
-// and the rename that a file in an existing folder needs.
-bool ExportAllEntriesIntoNewFolder(Program& program, const std::string& folder);
 
 // Some entries of the open archive: their indices in ArcEntries, in directory
 // order, and how much of each one's folder path to leave out (a folder key
@@ -42,10 +45,9 @@ struct EntrySubset {
     std::size_t skippedFolderChars = 0;
 };
 
-// Exports the entries of subset under a folder the user picks (owner: hwnd)
-// as the export of all entries does: files in the way are replaced, progress
-// and stop as long work, raw or inflated as Check1 says. True when every
-// entry's file was written.
-bool ExportEntrySubset(Program& program, WindowHandle hwnd, const EntrySubset& subset);
+// Exports the entries of subset (null: every entry) under the request's
+// folder in the archive's folder structure: files in the way are replaced,
+// progress and stop as long work. True when every entry's file was written.
+bool ExportEntries(Program& program, const ExportRequest& request, const EntrySubset* subset = nullptr);
 
 }  // namespace tessarin

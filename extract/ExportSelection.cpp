@@ -61,11 +61,4 @@ EntrySubset SubsetOfNodes(const Program& program, const std::vector<NodeId>& nod
     return subset;
 }
 
-bool ExportSelection(Program& program, WindowHandle hwnd) {
-    const std::vector<NodeId> nodes = program.ui.TreeSelection();
-    const TreeNode* current = program.SelectedNode();
-    if (nodes.size() <= 1 && (current == nullptr || IsEntryKey(current->key))) return ExtSub(program, hwnd);
-    return ExportEntrySubset(program, hwnd, SubsetOfNodes(program, nodes));
-}
-
 }  // namespace tessarin

@@ -1,8 +1,7 @@
 #pragma once
-// 导出 on the tree's selection: one entry node is exported on its own, as
-// ExtSub does; a folder node, or several nodes, export every entry they stand
-// for, in the folder structure below the selected folder (several nodes:
-// below the folder that holds them all).
+// The entries a selection of tree nodes stands for: a folder node, or several
+// nodes, export every entry they stand for, in the folder structure below the
+// selected folder (several nodes: below the folder that holds them all).
 #include <vector>
 
 #include "extract/Export.h"
@@ -13,8 +12,5 @@ namespace tessarin {
 // archive folder they are exported below: one folder node's own key, else the
 // deepest folder that holds every node ("" for the root).
 EntrySubset SubsetOfNodes(const Program& program, const std::vector<NodeId>& nodes);
-
-// Exports the tree's selection into a folder the user picks (owner: hwnd).
-bool ExportSelection(Program& program, WindowHandle hwnd);
 
 }  // namespace tessarin

@@ -43,19 +43,7 @@ void ShowFileFailure(Program& program, const std::string& lead, const std::strin
 
 // A changed file's failure, as the replacement reports its source's.
 void ShowItemFailure(Program& program, const std::string& path, const std::exception_ptr& failure) {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const SourceTooLarge&) {
-        ShowSourceTooLarge(program, path);
-    } catch (const SourceReadFailure& f) {
-        ShowSourceFailure(program, path, f.error);
-    } catch (const VbError& e) {
-        ShowSourceFailure(program, path, e);
-    } catch (const DeflateFailure& f) {
-        ShowDeflateFailure(program, f.code);
-    } catch (const std::bad_alloc&) {
-        ShowSourceFailure(program, path, VbError(vberr::OutOfMemory));
-    }
+    if (!ShowSourceFailure(program.ui, path, failure, kReplacementWords)) std::rethrow_exception(failure);
 }
 
 void PollStop(Program& program) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/ArcState.h"
+#include "core/GroupedNumber.h"
 
 namespace tessarin {
 
@@ -24,14 +25,7 @@ double LeadingNumber(const std::string& text) {
 std::string GroupedWhole(double value) {
     const double rounded = std::round(value);
     if (rounded == 0) return {};
-    const bool negative = rounded < 0;
-    std::string digits = std::to_string(static_cast<long long>(std::fabs(rounded)));
-    std::string out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out.push_back(',');
-        out.push_back(digits[i]);
-    }
-    return negative ? "-" + out : out;
+    return GroupedThousands(static_cast<std::int64_t>(rounded));
 }
 
 }  // namespace

@@ -30,49 +30,19 @@ namespace tessarin {
 
 namespace {
 
-constexpr const char* kSourceFilter = "所有文件 *.*|*.*";
 constexpr const char* kDoneText = "替换完成。";
-constexpr std::size_t kMaxListedProblems = 10;
 constexpr const char* kRewriteWork = "正在写入档案";
 constexpr const char* kStoppedText = "已停止，档案未作改动。";
 constexpr const char* kWriteFailed = "写入新档案时出错，原档案未作改动：";
 
-std::string NodeText(const Program& program) {
-    const TreeNode* node = program.SelectedNode();
-    return node == nullptr ? std::string() : node->text;
-}
-
 void ShowLayoutRefusal(Program& program, const std::vector<LayoutProblem>& problems) {
-    std::string text = "档案的数据布局不符合替换的要求，档案未作改动：";
-    text += kCrLf;
-    for (std::size_t i = 0; i < problems.size() && i < kMaxListedProblems; ++i) {
-        text += kCrLf;
-        text += problems[i].text;
-    }
-    if (problems.size() > kMaxListedProblems)
-        text += std::string(kCrLf) + "……（共 " + std::to_string(problems.size()) + " 处）";
-    program.ui.MsgBox(text, MsgIcon::Warning, kProgramTitle);
+    std::vector<std::string> texts;
+    texts.reserve(problems.size());
+    for (const LayoutProblem& problem : problems) texts.push_back(problem.text);
+    ShowRefusals(program.ui, "档案的数据布局不符合替换的要求，档案未作改动：", texts);
 }
 
 }  // namespace
-
-bool ReaplceFile(Program& program, WindowHandle hwnd) {
-    const TreeNode* node = program.SelectedNode();
-    if (node == nullptr) return false;
-    const std::string key = node->key;
-    // The root and the folders hold no entry: the archive is left alone.
-    if (!IsEntryKey(key)) return false;
-
-    const auto dot = key.rfind('.');
-    if (dot == std::string::npos) return false;
-    if (!program.ArchiveIsOpen()) {
-        program.ui.MsgBox("档案没有成功打开，无法替换。", MsgIcon::Stop, kProgramTitle);
-        return false;
-    }
-    if (!ReplaceEntry(program, key.substr(0, dot), key.substr(dot + 1), hwnd)) return false;
-    program.ui.MsgBox(kDoneText, MsgIcon::Information, kProgramTitle);
-    return true;
-}
 
 namespace {
 void ShowArchiveMoved(Program& program) {
@@ -250,14 +220,18 @@ void WhileSourceIsDeflated(Program& program, std::int64_t sourceBytesRead) {
     if (LongWork::StopWanted(program)) throw RewriteStopped{};
 }
 
-bool ReplaceEntry(Program& program, const std::string& name, const std::string& typeHex, WindowHandle hwnd) {
-    IMainWindow& ui = program.ui;
+bool ReplaceEntry(Program& program, const ReplaceRequest& request) {
     ArcState& arc = program.arc;
-
-    std::string sourcePath = ui.ShowOpenDialog(hwnd, kSourceFilter, "替换" + NodeText(program) + ":");
-    if (sourcePath.empty()) return false;
-    if (const auto nul = sourcePath.find('\0'); nul != std::string::npos) sourcePath.resize(nul);
-    if (sourcePath.empty()) return false;
+    const std::string& sourcePath = request.source;
+    const auto dot = request.key.rfind('.');
+    // The root and the folders hold no entry: the archive is left alone.
+    if (!IsEntryKey(request.key) || dot == std::string::npos || sourcePath.empty()) return false;
+    if (!program.ArchiveIsOpen()) {
+        program.ui.MsgBox("档案没有成功打开，无法替换。", MsgIcon::Stop, kProgramTitle);
+        return false;
+    }
+    const std::string name = request.key.substr(0, dot);
+    const std::string typeHex = request.key.substr(dot + 1);
 
     // The source is read through a file number of its own; it is only read, so
     // other readers share it while writers stay out.
@@ -272,12 +246,12 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
         BinaryFile& source = program.files.Open(sourceNumber, sourcePath, OpenMode::ReadShared);
         // A length the file reports is only a first look: it is read to its end below.
         sourceLength = source.Length();
-        if (sourceLength >= kOrgSizeBias) {
-            ShowSourceTooLarge(program, sourcePath);
-            return false;
-        }
-    } catch (const VbError& error) {
-        ShowSourceFailure(program, sourcePath, error);
+        if (sourceLength >= kOrgSizeBias) throw SourceTooLarge{};
+    } catch (const VbError&) {
+        ShowSourceFailure(program.ui, sourcePath, std::current_exception(), kReplacementWords);
+        return false;
+    } catch (const SourceTooLarge&) {
+        ShowSourceFailure(program.ui, sourcePath, std::current_exception(), kReplacementWords);
         return false;
     }
 
@@ -300,20 +274,11 @@ bool ReplaceEntry(Program& program, const std::string& name, const std::string& 
             deflate.CopyInto(out, [&](std::int64_t read) { WhileSourceIsDeflated(program, read); }));
     };
     data.sizeHint = sourceLength;
-    return RewriteArchive(program, {data}, [&](std::exception_ptr failure) {
-        try {
-            std::rethrow_exception(failure);
-        } catch (const SourceTooLarge&) {
-            ShowSourceTooLarge(program, sourcePath);
-        } catch (const SourceReadFailure& f) {
-            ShowSourceFailure(program, sourcePath, f.error);
-        } catch (const DeflateFailure& f) {
-            ShowDeflateFailure(program, f.code);
-        } catch (...) {
-            return false;
-        }
-        return true;
+    const bool replaced = RewriteArchive(program, {data}, [&](std::exception_ptr failure) {
+        return ShowSourceFailure(program.ui, sourcePath, failure, kReplacementWords);
     });
+    if (replaced) program.ui.MsgBox(kDoneText, MsgIcon::Information, kProgramTitle);
+    return replaced;
 }
 
 }  // namespace tessarin

@@ -10,12 +10,15 @@
 
 namespace tessarin {
 
-// The command: replaces the selected entry and reports "替换完成。"; true when it did.
-bool ReaplceFile(Program& program, WindowHandle hwnd);
+// What a replacement writes: the entry key gets the data of the file source.
+struct ReplaceRequest {
+    std::string key;
+    std::string source;
+};
 
-// Asks for the source (owner: hwnd), deflates it and rewrites the archive.
-// True when the entry was replaced.
-bool ReplaceEntry(Program& program, const std::string& name, const std::string& typeHex, WindowHandle hwnd);
+// Deflates the source, rewrites the archive with it as the entry's data and
+// reports "替换完成。"; true when the entry was replaced.
+bool ReplaceEntry(Program& program, const ReplaceRequest& request);
 
 // Before a rewrite: the archive can be read, its path still names the file
 // this program holds locked, its layout allows a rewrite and it is not read

@@ -1,18 +1,30 @@
 #pragma once
-// The messages a replacement shows about its source file and the deflation,
-// which an import of a folder shows in the same words.
+// The messages of a command that puts files into the archive (a replacement,
+// an import, the editing commands) about its sources, and its refusals.
+#include <exception>
 #include <string>
+#include <vector>
 
-#include "core/platform/VbError.h"
-#include "state/Program.h"
+#include "core/Messages.h"
 
 namespace tessarin {
 
-// A source of 1 GiB or more: its deflated data could not be recorded.
-void ShowSourceTooLarge(Program& program, const std::string& path);
-// A source that could not be opened or read.
-void ShowSourceFailure(Program& program, const std::string& path, const VbError& error);
-// zlib's failures (Z_MEM_ERROR, Z_BUF_ERROR), with the texts of the one-shot codec.
-void ShowDeflateFailure(Program& program, int code);
+// How a command names its source's failures.
+struct SourceWords {
+    const char* readLead;                        // before the path of a source that could not be read
+    std::string (*tooLarge)(const std::string& path);  // a source of 1 GiB or more
+};
+
+// The words of a replacement and of an import: "无法读取替换文件：".
+extern const SourceWords kReplacementWords;
+
+// A failure while reading or deflating a source (SourceTooLarge,
+// SourceReadFailure, DeflateFailure, VbError, bad_alloc) as one message.
+// False, with nothing shown, when failure is none of these.
+bool ShowSourceFailure(MessageSink& messages, const std::string& path, const std::exception_ptr& failure,
+                       const SourceWords& words);
+
+// One warning: lead, then the first refusals, one a line, and how many there are.
+void ShowRefusals(MessageSink& messages, const std::string& lead, const std::vector<std::string>& refusals);
 
 }  // namespace tessarin

@@ -37,7 +37,7 @@ LongWork::LongWork(Program& program, std::string what, std::size_t items, std::u
     ui.SetProgressMax(kWorkBar, kBarSteps);
     ui.SetMainEnabled(false);
     ui.BeginLongWork();
-    ui.SetWorkItems(0, items_);
+    ui.ProgressItems(0, items_);
     ui.SetPanelText(kStatusPanel, ProgressText(what_, 0, items_, 0, 0));
     shown_ = start_;
 }
@@ -54,7 +54,7 @@ LongWork::~LongWork() {
 void LongWork::Advance(std::size_t done) {
     itemsDone_ = std::min(done, items_);
     if (!bytesBefore_.empty()) bytesDone_ = bytesBefore_[itemsDone_];
-    program_.ui.SetWorkItems(itemsDone_, items_);
+    program_.ui.ProgressItems(itemsDone_, items_);
     Show(bytesDone_);
 }
 
@@ -66,7 +66,7 @@ void LongWork::AdvanceBytes(std::uint64_t bytes) {
 void LongWork::Advance(std::size_t done, std::uint64_t bytes) {
     itemsDone_ = std::min(done, items_);
     bytesDone_ = bytes;
-    program_.ui.SetWorkItems(itemsDone_, items_);
+    program_.ui.ProgressItems(itemsDone_, items_);
     Show(bytesDone_);
 }
 

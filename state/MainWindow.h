@@ -1,13 +1,15 @@
 #pragma once
-// The one interface through which the commands talk to the user: everything the
-// main window shows or asks. The Qt window implements it in ui/, a recording
-// fake in the tests, a console version in the command-line companion.
+// The main window as the commands see it: caption, panels, bars, tree, enabled
+// states, pickers and the event pump, besides what every operation reports
+// (OperationEvents). The Qt window implements it in ui/, a recording fake in
+// the tests; the command-line companion has no window (see Program).
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "core/Messages.h"
+#include "state/OperationEvents.h"
 #include "tree/EntryTree.h"
 
 namespace tessarin {
@@ -21,11 +23,6 @@ inline constexpr std::int32_t BIF_NEWDIALOGSTYLE = 64;
 // What the user chose from the tree's context menu tvwmenu.
 enum class TreeMenuChoice { None, ExpFile, RepalceFile, FProperty };
 
-// What the user chose after one entry of long work failed: go on (and be asked
-// again at the next failure), go on without further messages (failures are
-// listed at the end), or stop after the entry in hand.
-enum class FailureChoice { GoOn, GoOnQuietly, Stop };
-
 // The six texts of the properties dialog, in Showinfo's argument order.
 struct InfoTexts {
     std::string filename;
@@ -36,7 +33,7 @@ struct InfoTexts {
     std::string Filesize;
 };
 
-class IMainWindow : public MessageSink {
+class IMainWindow : public OperationEvents {
 public:
     // The main window's own handle.
     virtual WindowHandle Handle() const = 0;
@@ -57,9 +54,6 @@ public:
     virtual void SetProgressMax(int bar, int value) = 0;
     virtual void SetProgressValue(int bar, int value) = 0;
     virtual int ProgressValue(int bar) const = 0;
-    // Long work's items done of its total, told beside bar 2 (which follows the
-    // work's bytes): panel 1 shows them in the window, a console its own line.
-    virtual void SetWorkItems(std::size_t /*done*/, std::size_t /*total*/) {}
 
     // The tree's nodes live in Program::tree. The commands call TreeBeginReset
     // before they change the nodes and TreeEndReset when done, before anything
@@ -126,15 +120,7 @@ public:
     // polls StopRequested between entries (true once the user pressed Esc or
     // the stop button, or closed the window); EndLongWork withdraws the control.
     virtual void BeginLongWork() = 0;
-    virtual bool StopRequested() const = 0;
     virtual void EndLongWork() = 0;
-    // A failure during long work, shown with the choice what to do next.
-    virtual FailureChoice AskAfterFailure(const std::string& text, const std::string& title) = 0;
-    // A question with yes and no; true for yes.
-    virtual bool AskYesNo(const std::string& text, const std::string& title) = 0;
-    // A summary over a list of lines the user can select and copy.
-    virtual void ShowReport(const std::string& title, const std::string& summary,
-                            const std::vector<std::string>& lines) = 0;
 
     // Lets pending window events run (repaint, progress).
     virtual void DoEvents() = 0;

@@ -1,7 +1,9 @@
 #pragma once
-// Everything one run of the program holds: the window it talks through, its
-// files by number, the type table, the open archive, the tree and the last
+// Everything one run of the program holds: the window it talks through (or,
+// without a window, the events its operations report to), its files by number, the type table, the open archive, the tree and the last
 // deflated replacement data.
+#include <memory>
+
 #include "core/ArcState.h"
 #include "state/MainWindow.h"
 #include "core/platform/BinaryFile.h"
@@ -31,9 +33,16 @@ struct UndoCopy {
 
 struct Program {
     explicit Program(IMainWindow& window) : ui(window) {}
+    // A run without a window: what the operations report goes to events.
+    explicit Program(OperationEvents& events);
+    ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
+private:
+    std::unique_ptr<IMainWindow> headless_;  // the window of a run without one; before ui
+
+public:
     IMainWindow& ui;
     FileTable files;
     ExtTypeTable ExtTypes;

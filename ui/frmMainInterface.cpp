@@ -22,8 +22,7 @@
 
 #include "app/Commands.h"
 #include "core/MessageTexts.h"
-#include "extract/Export.h"
-#include "replace/Replace.h"
+#include "app/ExportCommands.h"
 #include "replace/UndoCopy.h"
 #include "ui/treeview/EntryFilterBox.h"
 #include "ui/treeview/EntryTreeModel.h"
@@ -365,7 +364,7 @@ void frmMain::Showinfo(const InfoTexts& texts) {
         if (program_) RunCommand(*program_, [&] { ExtSub(*program_, handle); });
     });
     connect(&dialog, &frmInfo::replaceClicked, this, [this, handle] {
-        if (program_) RunCommand(*program_, [&] { ReaplceFile(*program_, handle); });
+        if (program_) RunCommand(*program_, [&] { ReplaceFile(*program_, handle); });
     });
     prompts_->Exec(dialog);
     UnregisterOwner(handle);

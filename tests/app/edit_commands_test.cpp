@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "app/EditCommands.h"
-#include "replace/Replace.h"
+#include "app/ExportCommands.h"
 #include "support/Listings.h"
 #include "app/WindowHarness.h"
 
@@ -36,7 +36,7 @@ Command Add(const std::vector<std::string>& names) {
 
 bool Replace(WindowHarness& h) {
     h.window.openAnswers.push_back(h.dir / "new.png");
-    return ReaplceFile(h.program, h.window.Handle());
+    return ReplaceFile(h.program, h.window.Handle());
 }
 
 // Where long work is cut short: the user stops it, or the program ends, at an event pump.
@@ -147,7 +147,8 @@ TEST(EditCommandsTest, NewArchiveFromAFolderAsLongWork) {
     ArcPlan expected;
     expected.records = {Entry("ui\\logo", 0x1A, "logo")};
     EXPECT_EQ(ReadFileBytes(h.dir / "new.arc"), BuildArc(expected));
-    EXPECT_EQ(h.window.Calls("BeginLongWork").size(), 1u);
+    EXPECT_EQ(h.window.Calls("BeginLongWork").size(), 2u);  // the folder's walk, then the writing
+    EXPECT_EQ(h.window.Calls("EndLongWork").size(), 2u);
     EXPECT_TRUE(h.window.mainEnabled);
     EXPECT_FALSE(CreateArchiveFromFolder(h.program, h.dir / "src", h.dir / "new.arc"));  // it exists now
 }

@@ -102,11 +102,20 @@ TEST(LoadArcFileTest, CancelOpenCloseAndOpenAgain) {
     h.window.ClearLog();
     h.OpenArchive(ThreeEntries());
     EXPECT_EQ(h.window.log, OpenedThreeEntries());
+
+    // Opened for a command on every entry: the same effects and records, the root node alone.
+    UnLoadArcFile(h.program);
+    h.window.ClearLog();
+    OpenArchiveAt(h.program, path, OpenTree::RootOnly);
+    const Log opened = OpenedThreeEntries();
+    EXPECT_EQ(h.window.log, Log(opened.begin() + 1, opened.end())) << "all but the open dialog";
+    EXPECT_EQ(h.program.arc.ArcEntries.size(), 3u);
+    EXPECT_EQ(h.program.tree.Size(), 1u);
 }
 
 // A failed open shows its message, keeps no lock on the file and goes back to
 // the state with no archive open, whatever it had read; a repeated entry key
-// ends the program instead. A file locked by another program, refused to this
+// ends the program instead, whether the whole tree is built or not. A file locked by another program, refused to this
 // user or missing fails before anything is read; a refused permission is not
 // called a file in use.
 TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
@@ -138,8 +147,9 @@ TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
          {"MsgBox | \r\n没有权限打开这个文件,请检查文件的权限后再重试.\r\n\r\n<path> | Stop | Tessarin"}, false, File::Refused},
         {"missing", "", {UnknownError(vberr::FileNotFound)}, false, File::Missing},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases)
+    for (const OpenTree mode : {OpenTree::Whole, OpenTree::RootOnly}) {
+        SCOPED_TRACE(std::string(c.name) + (mode == OpenTree::Whole ? "" : ", root node only"));
         WindowHarness h;
         // An earlier tree and records, to see what a failure keeps.
         h.program.tree.AddRoot(kRootKey, "earlier", kImageArchive);
@@ -149,8 +159,12 @@ TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
         std::optional<BinaryFile> other;
         if (c.file == File::LockedElsewhere) other.emplace(BinaryFile::Open(path, OpenMode::ReadLocked));
         if (c.file == File::Refused) faults::FailAt(faults::Op::Open, 1, vberr::PermissionDenied);
-        h.window.openAnswers.push_back(path + std::string(1, '\0'));
-        LoadArcFile(h.program);
+        if (mode == OpenTree::Whole) {  // picked in the open dialog
+            h.window.openAnswers.push_back(path + std::string(1, '\0'));
+            LoadArcFile(h.program);
+        } else {
+            OpenArchiveAt(h.program, path, mode);
+        }
         faults::Reset();
         other.reset();
 
@@ -159,13 +173,14 @@ TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
                               c.ends ? Log{"EndProgram"} : Concat(NoArchiveState(), {"SetProgressVisible | 1 | false"}));
         for (auto& line : expected)
             if (const auto at = line.find("<path>"); at != std::string::npos) line.replace(at, 6, path);
+        if (mode == OpenTree::RootOnly) expected.erase(expected.begin());  // opened without the dialog
         EXPECT_EQ(h.window.log, expected);
         EXPECT_EQ(h.program.ending, c.ends);
         if (c.file != File::Missing) {
             EXPECT_NO_THROW(BinaryFile::Open(path, OpenMode::ReadLocked)) << "a failed open does not keep the file";
         }
         EXPECT_EQ(h.program.arc.ArcEntries.size(), c.ends ? 3u : 0u);
-        EXPECT_EQ(h.program.tree.Size(), c.ends ? 4u : 0u);
+        EXPECT_EQ(h.program.tree.Size(), !c.ends ? 0u : mode == OpenTree::Whole ? 4u : 1u);
     }
 }
 

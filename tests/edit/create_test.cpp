@@ -1,7 +1,7 @@
 // A new archive from a folder: the bytes against an archive laid out
 // independently, whatever order the files were written in; the round trip
 // through an export; the refusals, after which nothing is left behind; the
-// new file's permissions.
+// progress by the sources' bytes; the new file's permissions.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -83,15 +83,13 @@ TEST(CreateArchiveTest, ExportCreateExportGivesTheSameTree) {
     ProgramHarness first;
     first.OpenArchive(plan);
     for (const char* out : {"out1", "out2"}) std::filesystem::create_directories(NativePath(first.dir / out));
-    first.window.folderAnswers.push_back(first.dir / "out1");
-    ASSERT_TRUE(ExportAllEntries(first.program)) << ::testing::PrintToString(first.window.Calls("MsgBox"));
+    ASSERT_TRUE(ExportEntries(first.program, ExportRequest{first.dir / "out1"})) << ::testing::PrintToString(first.window.Calls("MsgBox"));
     ASSERT_TRUE(Create(first, first.dir / "out1", first.dir / "new.arc")) << ::testing::PrintToString(first.window.log);
 
     ProgramHarness second;
     second.Open(first.dir / "new.arc");
     ASSERT_TRUE(second.program.ArchiveIsOpen());
-    second.window.folderAnswers.push_back(first.dir / "out2");
-    ASSERT_TRUE(ExportAllEntries(second.program));
+    ASSERT_TRUE(ExportEntries(second.program, ExportRequest{first.dir / "out2"}));
     EXPECT_EQ(FilesBelow(first.dir / "out1").size(), plan.records.size());
     EXPECT_EQ(FilesBelow(first.dir / "out1"), FilesBelow(first.dir / "out2"));
 }
@@ -161,6 +159,23 @@ TEST(CreateArchiveTest, ManyFilesKeepTheirPlacesAcrossBatches) {
     WriteFileBytes(h.dir / "src/n/0100.txt", grown);
     ASSERT_TRUE(WriteNewArchive(h.program, plan, h.dir / "new.arc")) << ::testing::PrintToString(h.window.log);
     EXPECT_EQ(ReadFileBytes(h.dir / "new.arc"), BuildArc(expected));
+}
+
+// The bar follows the sources' bytes: with 600 small files before one large
+// one, the small ones done are a sliver of the work, not most of it.
+TEST(CreateArchiveTest, ProgressFollowsTheSourcesBytes) {
+    Files files = {{"z.7", Noise(2 << 20, 7)}};
+    for (int i = 0; i < 600; ++i) files.emplace_back("s/" + std::to_string(1000 + i) + ".txt", "tiny");
+    ProgramHarness h;
+    WriteFiles(h.dir / "src", files);
+    int checked = 0;  // times the bar was seen between the small files and the large one
+    h.window.onDoEvents = [&] {
+        if (h.window.workDone == 0 || h.window.workDone == h.window.workTotal) return;
+        ++checked;
+        EXPECT_LT(h.window.bars[2].value, h.window.bars[2].max / 100);
+    };
+    ASSERT_TRUE(Create(h, h.dir / "src", h.dir / "new.arc")) << ::testing::PrintToString(h.window.Calls("MsgBox"));
+    EXPECT_GT(checked, 0);
 }
 
 #ifndef _WIN32

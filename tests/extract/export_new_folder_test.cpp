@@ -1,5 +1,5 @@
 // Exporting every entry into a folder the export makes itself
-// (ExportAllEntriesIntoNewFolder), and the memory of an export of many small
+// (an export request for a new folder), and the memory of an export of many small
 // entries.
 #include <gtest/gtest.h>
 
@@ -19,6 +19,9 @@
 
 namespace tessarin::testing {
 namespace {
+
+// Every entry, inflated, into folder, which the export makes.
+ExportRequest IntoNewFolder(const std::string& folder) { return {folder, false, true}; }
 
 namespace fs = std::filesystem;
 
@@ -85,7 +88,7 @@ TEST(ExportNewFolderTest, WrittenHiddenThenNamed) {
             if (c.plant) skip = c.plant(out, hidden[0]);
         };
         if (c.failingWrite > 0) faults::FailAt(faults::Op::Write, c.failingWrite, vberr::DeviceIO);
-        EXPECT_FALSE(ExportAllEntriesIntoNewFolder(h.program, out));  // the bad entry fails
+        EXPECT_FALSE(ExportEntries(h.program, IntoNewFolder(out)));  // the bad entry fails
         faults::Reset();
         if (!skip.empty()) GTEST_SKIP() << skip;
         EXPECT_TRUE(sawRun);
@@ -123,7 +126,9 @@ TEST(ExportNewFolderTest, ManySmallEntriesKeepMemorySmall) {
     }
     ProgramHarness h;
     h.OpenArchive(plan);
-    const ChildPeak peak = RunMeasuredInChild([&] { return ExportAllEntriesIntoNewFolder(h.program, h.dir / "out") ? 1 : 0; });
+    const ChildPeak peak = RunMeasuredInChild([&] {
+        return ExportEntries(h.program, IntoNewFolder(h.dir / "out")) ? 1 : 0;
+    });
     ASSERT_TRUE(peak.ran);
     EXPECT_EQ(peak.result, 1);
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)

@@ -65,10 +65,8 @@ TEST(ExportRecordTest, InflatedExportAllLeavesARecordOfItsFiles) {
         ArcPlan plan;
         plan.records = {Entry("top", 0x20, "top"), Entry("a\\b\\c", 0x1A, "deep"), Stored("bad", 0x1A, "no zlib", 3)};
         const std::string archive = h.OpenArchive(plan);
-        h.window.check1 = raw;
-        h.window.folderAnswers.push_back(h.dir / "out");
         std::filesystem::create_directory(NativePath(h.dir / "out"));
-        ExportAllEntries(h.program);
+        ExportEntries(h.program, ExportRequest{h.dir / "out", raw == 1});
 
         const std::optional<StoredExportRecord> stored = ReadExportRecord(h.dir / "out");
         ASSERT_EQ(stored.has_value(), raw == 0);

@@ -59,12 +59,6 @@ inline ArcPlan ImportLayout() {
     return s;
 }
 
-// Answers the picker with path (NUL and filler after it, as the dialog does) and runs the command.
-inline void RunReplace(ProgramHarness& h, const std::string& sourcePath) {
-    h.window.openAnswers.push_back(sourcePath + std::string(1, '\0') + "filler");
-    ReaplceFile(h.program, FakeWindow::kMainHandle);
-}
-
 // The directory as read back through the program's own open file number.
 inline std::vector<std::string> RecordsOnDisk(Program& program) {
     ArcEntryList entries;

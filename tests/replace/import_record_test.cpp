@@ -25,8 +25,7 @@ namespace fs = std::filesystem;
 void ExportToIn(ProgramHarness& h) {
     h.OpenArchive(ImportLayout());
     fs::create_directory(NativePath(h.dir / "in"));
-    h.window.folderAnswers.push_back(h.dir / "in");
-    EXPECT_TRUE(ExportAllEntries(h.program));
+    EXPECT_TRUE(ExportEntries(h.program, ExportRequest{h.dir / "in"}));
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     fs::last_write_time(NativePath(h.dir / ("in/" + std::string(kExportRecordName))),
                         fs::file_time_type::clock::now() + std::chrono::seconds(2));

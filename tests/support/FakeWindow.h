@@ -67,7 +67,7 @@ public:
     void SetProgressMax(int bar, int value) override { Rec("SetProgressMax", bar, bars[bar].max = value); }
     void SetProgressValue(int bar, int value) override { Rec("SetProgressValue", bar, bars[bar].value = value); }
     int ProgressValue(int bar) const override { return bars[bar].value; }
-    void SetWorkItems(std::size_t done, std::size_t total) override {
+    void ProgressItems(std::size_t done, std::size_t total) override {
         Rec("SetWorkItems", static_cast<int>(workDone = done), static_cast<int>(workTotal = total));
     }
     void TreeBeginReset() override { Rec("TreeBeginReset"); }

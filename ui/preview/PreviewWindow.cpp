@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/GroupedNumber.h"
 #include "extract/InflateCursor.h"
 #include "ui/preview/HexView.h"
 #include "ui/preview/ImageView.h"
@@ -26,11 +27,7 @@ namespace {
 constexpr TextEncoding kEncodings[] = {TextEncoding::Utf8, TextEncoding::Utf16Le, TextEncoding::Utf16Be,
                                        TextEncoding::Cp936};
 
-QString Grouped(qint64 value) {
-    QString digits = QString::number(value);
-    for (qsizetype at = digits.size() - 3; at > (value < 0 ? 1 : 0); at -= 3) digits.insert(at, QLatin1Char(','));
-    return digits;
-}
+QString Grouped(qint64 value) { return QString::fromStdString(GroupedThousands(value)); }
 
 enum Page { kImagePage, kTextPage, kHexPage };
 

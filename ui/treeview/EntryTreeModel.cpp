@@ -4,6 +4,8 @@
 #include <string_view>
 #include <utility>
 
+#include "core/AsciiCase.h"
+#include "core/GroupedNumber.h"
 #include "ui/QtText.h"
 
 namespace tessarin {
@@ -12,32 +14,11 @@ namespace {
 
 const char* const kHeaders[EntryTreeModel::kColumnCount] = {"名称", "大小", "压缩后", "比率", "类型", "类型代码", "偏移"};
 
-// 1234567 -> "1,234,567".
-QString Grouped(std::int64_t value) {
-    QString digits = QString::number(value < 0 ? -value : value);
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3) digits.insert(at, QLatin1Char(','));
-    return value < 0 ? QLatin1Char('-') + digits : digits;
-}
+QString Grouped(std::int64_t value) { return QString::fromStdString(GroupedThousands(value)); }
 
 // Stored size per hundred of the original, or -1 when there is no original size.
 double Ratio(std::int64_t stored, std::int64_t size) {
     return size > 0 ? 100.0 * static_cast<double>(stored) / static_cast<double>(size) : -1.0;
-}
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Whether text holds lowered (already lower-case) with ASCII letters in any case.
-bool ContainsAsciiNoCase(std::string_view text, std::string_view lowered) {
-    if (lowered.empty()) return true;
-    if (text.size() < lowered.size()) return false;
-    const char first = lowered.front();
-    for (std::size_t i = 0; i + lowered.size() <= text.size(); ++i) {
-        if (AsciiLower(text[i]) != first) continue;
-        std::size_t k = 1;
-        while (k < lowered.size() && AsciiLower(text[i + k]) == lowered[k]) ++k;
-        if (k == lowered.size()) return true;
-    }
-    return false;
 }
 
 // An entry key without its "." and type code: the full name.
@@ -402,7 +383,7 @@ void EntryTreeModel::BuildOrder() {
         matches_ = 0;
         for (std::size_t i = 0; i < n; ++i) {
             const TreeNode& node = tree_.Node(static_cast<NodeId>(i));
-            if (node.removed || !IsEntryKey(node.key) || !ContainsAsciiNoCase(FullNamePart(node.key), filter_)) continue;
+            if (node.removed || !IsEntryKey(node.key) || !ContainsIgnoringAsciiCase(FullNamePart(node.key), filter_)) continue;
             ++matches_;
             for (NodeId up = static_cast<NodeId>(i); up != kNoNode && !shown_[up]; up = tree_.Node(up).parent) {
                 shown_[static_cast<std::size_t>(up)] = 1;

@@ -13,7 +13,7 @@
 #include "core/platform/BinaryFile.h"
 #include "core/platform/VbError.h"
 #include "replace/Properties.h"
-#include "replace/ReplaceSupport.h"
+#include "ReplaceCommand.h"
 #include "replace/StreamDeflate.h"
 
 namespace tessarin::testing {
@@ -173,7 +173,7 @@ TEST(ReplaceTest, RefusalsLeaveArchiveAndRecordsUntouched) {
 
         // No answer queued: the picker cancels.
         if (*c.source) h.window.openAnswers.push_back((c.source[0] == '/' ? std::string(c.source) : h.dir / c.source) + '\0');
-        EXPECT_FALSE(ReaplceFile(h.program, FakeWindow::kMainHandle));
+        EXPECT_FALSE(ReplaceFile(h.program, FakeWindow::kMainHandle));
 
         const auto dialogs = h.window.Calls("ShowOpenDialog");
         EXPECT_EQ(dialogs.size(), std::string(c.key) == "top.5" ? 1u : 0u) << "only an entry asks for a source";

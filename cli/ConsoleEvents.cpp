@@ -1,20 +1,19 @@
-#include "cli/ConsoleWindow.h"
+#include "cli/ConsoleEvents.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 
+#include "app/OpenClose.h"
 #include "cli/Console.h"
 #include "core/MessageTable.h"
 #include "core/MessageTexts.h"
 #include "core/platform/Terminal.h"
-#include "app/OpenClose.h"
 
 namespace tessarin::cli {
 
 namespace {
 
-constexpr int kLongWorkBar = 2;
 bool quietRun = false;
 
 // The texts a finished command shows, which --quiet leaves out.
@@ -30,10 +29,10 @@ double SecondsNow() {
 
 }  // namespace
 
-void ConsoleWindow::SetQuiet(bool quiet) { quietRun = quiet; }
-bool ConsoleWindow::Quiet() { return quietRun; }
+void ConsoleEvents::SetQuiet(bool quiet) { quietRun = quiet; }
+bool ConsoleEvents::Quiet() { return quietRun; }
 
-ConsoleWindow::ConsoleWindow() {
+ConsoleEvents::ConsoleEvents() {
     if (quietRun || !StandardErrorIsTerminal()) return;
     progress_ = std::make_unique<TerminalProgress>(
         [](const std::string& text) { WriteText(stderr, text); },
@@ -45,37 +44,23 @@ ConsoleWindow::ConsoleWindow() {
         });
 }
 
-void ConsoleWindow::SetProgressVisible(int bar, bool visible) {
-    HeadlessWindow::SetProgressVisible(bar, visible);
-    if (progress_ && bar == kLongWorkBar && !visible) progress_->Stop();
+void ConsoleEvents::ProgressBegun(int steps) {
+    if (progress_) progress_->Start(steps);
 }
 
-void ConsoleWindow::SetProgressMax(int bar, int value) {
-    HeadlessWindow::SetProgressMax(bar, value);
-    if (progress_ && bar == kLongWorkBar) progress_->Start(value);
+void ConsoleEvents::ProgressMoved(int step) {
+    if (progress_) progress_->Update(step);
 }
 
-void ConsoleWindow::SetProgressValue(int bar, int value) {
-    HeadlessWindow::SetProgressValue(bar, value);
-    if (progress_ && bar == kLongWorkBar) progress_->Update(value);
-}
-
-void ConsoleWindow::SetWorkItems(std::size_t done, std::size_t total) {
+void ConsoleEvents::ProgressItems(std::size_t done, std::size_t total) {
     if (progress_) progress_->SetEntries(done, total);
 }
 
-bool ConsoleWindow::SelectEntry(const EntryTree& tree, const std::string& key) {
-    const NodeId node = tree.Find(key);
-    if (node == kNoNode || !IsEntryKey(key)) {
-        MsgBox(Say(Msg::NoSuchEntry, {key}), MsgIcon::Stop, kProgramTitle);
-        return false;
-    }
-    selected_ = node;
-    return true;
+void ConsoleEvents::ProgressEnded() {
+    if (progress_) progress_->Stop();
 }
 
-void ConsoleWindow::MsgBox(const std::string& text, MsgIcon icon, const std::string& title) {
-    HeadlessWindow::MsgBox(text, icon, title);
+void ConsoleEvents::MsgBox(const std::string& text, MsgIcon, const std::string&) {
     if (quietRun && IsSuccessMessage(text)) return;
     if (progress_) progress_->Clear();
     // Texts may begin or end with line breaks meant for a dialog's layout.
@@ -86,15 +71,29 @@ void ConsoleWindow::MsgBox(const std::string& text, MsgIcon icon, const std::str
     PrintError(shown);
 }
 
-bool OpenArchive(Program& program, ConsoleWindow& window, const std::string& path) {
+FailureChoice ConsoleEvents::AskAfterFailure(const std::string& text, const std::string& title) {
+    MsgBox(text, MsgIcon::Stop, title);
+    return FailureChoice::GoOn;
+}
+
+void ConsoleEvents::ShowReport(const std::string& title, const std::string& summary,
+                               const std::vector<std::string>& lines) {
+    MsgBox(summary, MsgIcon::Information, title);
+    for (const std::string& line : lines) PrintError(line);
+}
+
+std::string EntryKeyOf(const Program& program, MessageSink& events, const std::string& key) {
+    if (program.tree.Find(key) != kNoNode && IsEntryKey(key)) return key;
+    events.MsgBox(Say(Msg::NoSuchEntry, {key}), MsgIcon::Stop, kProgramTitle);
+    return {};
+}
+
+bool OpenArchive(Program& program, MessageSink& events, const std::string& path, OpenTree tree) {
     if (path.empty()) {
-        window.MsgBox(Text(Msg::NoArchiveGiven), MsgIcon::Stop, kProgramTitle);
+        events.MsgBox(Text(Msg::NoArchiveGiven), MsgIcon::Stop, kProgramTitle);
         return false;
     }
-    window.openAnswers.push_back(path);
-    LoadArcFile(program);
-    return !program.ending && !window.ended && program.arc.ArcFileNum != 0 &&
-           program.files.IsOpen(program.arc.ArcFileNum);
+    return OpenArchiveAt(program, path, tree) && !program.ending && program.ArchiveIsOpen();
 }
 
 }  // namespace tessarin::cli

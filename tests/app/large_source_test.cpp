@@ -11,7 +11,7 @@
 
 #include "edit/EditEntries.h"
 #include "replace/Import.h"
-#include "replace/ReplaceSupport.h"
+#include "ReplaceCommand.h"
 #include "replace/StreamDeflate.h"
 
 namespace tessarin::testing {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 
+#include "app/ExportCommands.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/VbError.h"
 #include "extract/Codec.h"

@@ -9,7 +9,7 @@
 
 #include "extract/Export.h"
 #include "replace/Import.h"
-#include "replace/ReplaceSupport.h"
+#include "ReplaceCommand.h"
 #include "support/ChildPeak.h"
 #include "support/FaultSweep.h"
 
@@ -40,8 +40,9 @@ bool RunWriting(ProgramHarness& h, const std::string& command) {
         ImportPlan plan;
         return PlanImport(h.program, h.dir / "in", plan) && ApplyImport(h.program, plan);
     }
-    h.window.folderAnswers.push_back(h.dir / "out");
-    return command == "export one" ? ExtSub(h.program, 1) : ExportAllEntries(h.program);
+    const ExportRequest request{h.dir / "out"};
+    return command == "export one" ? ExportOneEntry(h.program, request, h.program.SelectedNode()->key)
+                                   : ExportEntries(h.program, request);
 }
 
 // A replacement of one entry, and an import that changes two entries and copies the large one.
