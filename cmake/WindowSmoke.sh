@@ -46,7 +46,7 @@ keys() { keys_to "$main" "$@"; }
 differs() { ! cmp -s "$archive" "$work/smoke.arc"; }
 same() { cmp -s "$archive" "$work/smoke.arc"; }
 
-main=$(wait_window 120 ' - Tessarin$') || fail "no window with a caption ending \" - Tessarin\""
+main=$(wait_window 300 ' - Tessarin$') || fail "no window with a caption ending \" - Tessarin\""
 caption=$(xdotool getwindowname "$main")
 [ "$caption" = "smoke.arc - Tessarin" ] || fail "caption \"$caption\", not \"smoke.arc - Tessarin\""
 

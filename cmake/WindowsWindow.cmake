@@ -82,7 +82,7 @@ if(TESSARIN_WINE AND TESSARIN_XVFB AND TESSARIN_XDOTOOL)
         :${TESSARIN_TEST_DISPLAY} $<TARGET_FILE:tessarin> ${TESSARIN_LINUX_BUILD}/demo/demo.arc
         ${CMAKE_BINARY_DIR}/window-smoke)
     set_tests_properties(WindowsWindow.OpensArchiveOnCommandLine PROPERTIES
-      FIXTURES_REQUIRED "WineServer;WineDisplay" TIMEOUT 300)
+      FIXTURES_REQUIRED "WineServer;WineDisplay" TIMEOUT 600 RUN_SERIAL TRUE)
   endfunction()
   cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL tessarin_window_smoke_test)
 endif()
