@@ -27,7 +27,7 @@ std::vector<std::string> Lines(const ArchiveComparison& comparison) {
     return lines;
 }
 
-ArchiveComparison Compare(const ArcPlan& a, const ArcPlan& b, bool checkAdded = false) {
+ArchiveComparison Compare(const ArcPlan& a, const ArcPlan& b, CompareOptions options = {}) {
     TempDir dir;
     WriteFileBytes(dir / "a.arc", BuildArc(a));
     WriteFileBytes(dir / "b.arc", BuildArc(b));
@@ -36,8 +36,6 @@ ArchiveComparison Compare(const ArcPlan& a, const ArcPlan& b, bool checkAdded = 
     auto rb = OpenReadOnlyArchive(dir / "b.arc", {}, failure);
     EXPECT_TRUE(ra && rb) << failure;
     if (!ra || !rb) return {};
-    CompareOptions options;
-    options.checkAdded = checkAdded;
     return CompareArchives({ra->file, ra->entries}, {rb->file, rb->entries}, options);
 }
 
@@ -79,7 +77,9 @@ TEST(ArchiveCompareTest, EntriesByKeyInBsOrderThenAs) {
         a.records = c.a;
         b.records = c.b;
         b.gap = "a gap moves every offset";
-        const ArchiveComparison comparison = Compare(a, b, c.checkAdded);
+        CompareOptions options;
+        options.checkAdded = c.checkAdded;
+        const ArchiveComparison comparison = Compare(a, b, options);
         EXPECT_EQ(Lines(comparison), c.lines);
         EXPECT_FALSE(comparison.stopped);
     }
@@ -89,16 +89,9 @@ TEST(ArchiveCompareTest, StopsWhenAsked) {
     ArcPlan a, b;
     a.records = {Entry("x", 1, "1"), Entry("y", 1, "2"), Entry("z", 1, "3")};
     b.records = {Entry("x", 1, "9"), Entry("y", 1, "8"), Entry("w", 1, "3")};
-    TempDir dir;
-    WriteFileBytes(dir / "a.arc", BuildArc(a));
-    WriteFileBytes(dir / "b.arc", BuildArc(b));
-    std::string failure;
-    auto ra = OpenReadOnlyArchive(dir / "a.arc", {}, failure);
-    auto rb = OpenReadOnlyArchive(dir / "b.arc", {}, failure);
-    ASSERT_TRUE(ra && rb);
     CompareOptions options;
     options.onEntry = [](std::size_t done) { return done < 1; };
-    const ArchiveComparison stopped = CompareArchives({ra->file, ra->entries}, {rb->file, rb->entries}, options);
+    const ArchiveComparison stopped = Compare(a, b, options);
     EXPECT_TRUE(stopped.stopped);
     EXPECT_EQ(Lines(stopped), std::vector<std::string>{"~x.1"});
 }
