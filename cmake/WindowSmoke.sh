@@ -8,9 +8,14 @@
 #  3. deletes that entry (Del, then Alt+Y on the question): the archive changes;
 #  4. undoes it (Ctrl+Z): the archive has its first bytes back;
 #  5. ends with Alt+F4: nothing is left beside the archive.
-# Usage: WindowSmoke.sh WINE WINEPREFIX DISPLAY TESSARIN_EXE ARCHIVE WORK_FOLDER
+# The window gets a Wine prefix of its own, made with the display at hand: the
+# desktop process that a prefix's first program starts keeps the display it was
+# started with, and one started by the offscreen tests has none, so no window of
+# a later program would ever be shown. Its processes end with the test, before
+# the display goes.
+# Usage: WindowSmoke.sh WINE WINESERVER WINEPREFIX DISPLAY TESSARIN_EXE ARCHIVE WORK_FOLDER
 set -euo pipefail
-wine=$1 prefix=$2 display=$3 exe=$4 archive=$5 work=$6
+wine=$1 wineserver=$2 prefix=$3 display=$4 exe=$5 archive=$6 work=$7
 fail() { echo "WindowSmoke: $*" >&2; exit 1; }
 [ -f "$archive" ] || fail "$archive not found (make test builds it)"
 
@@ -18,10 +23,12 @@ rm -rf "$work" && mkdir -p "$work"
 cp "$archive" "$work/smoke.arc"
 export DISPLAY=$display WINEPREFIX=$prefix WINEDEBUG=-all QT_QPA_PLATFORM=windows
 log=$work.log
+mkdir -p "$prefix"
+"$wine" wineboot --init >"$log" 2>&1 || fail "wineboot failed: $(cat "$log")"
 cd "$work"
 "$wine" "$exe" smoke.arc >"$log" 2>&1 &
 program=$!
-trap 'kill $program 2>/dev/null || true' EXIT
+trap 'kill $program 2>/dev/null || true; "$wineserver" -k 2>/dev/null || true' EXIT
 
 # Waits up to $1 seconds for a window whose name matches $2; prints its id.
 wait_window() {
@@ -46,7 +53,7 @@ keys() { keys_to "$main" "$@"; }
 differs() { ! cmp -s "$archive" "$work/smoke.arc"; }
 same() { cmp -s "$archive" "$work/smoke.arc"; }
 
-main=$(wait_window 300 ' - Tessarin$') || fail "no window with a caption ending \" - Tessarin\""
+main=$(wait_window 120 ' - Tessarin$') || fail "no window with a caption ending \" - Tessarin\""
 caption=$(xdotool getwindowname "$main")
 [ "$caption" = "smoke.arc - Tessarin" ] || fail "caption \"$caption\", not \"smoke.arc - Tessarin\""
 

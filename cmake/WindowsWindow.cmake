@@ -75,14 +75,15 @@ tessarin_windows_resources(tessarin "Tessarin - ARC archive browser and editor"
 # The window made with the Windows platform plugin on a virtual display opens the
 # archive given on its command line: its caption is read back (see WindowSmoke.sh).
 find_program(TESSARIN_XDOTOOL xdotool)
-if(TESSARIN_WINE AND TESSARIN_XVFB AND TESSARIN_XDOTOOL)
+if(TESSARIN_WINE AND TESSARIN_WINESERVER AND TESSARIN_XVFB AND TESSARIN_XDOTOOL)
   function(tessarin_window_smoke_test)
     add_test(NAME WindowsWindow.OpensArchiveOnCommandLine
-      COMMAND bash ${CMAKE_SOURCE_DIR}/cmake/WindowSmoke.sh ${TESSARIN_WINE} ${TESSARIN_WINEPREFIX}
+      COMMAND bash ${CMAKE_SOURCE_DIR}/cmake/WindowSmoke.sh ${TESSARIN_WINE} ${TESSARIN_WINESERVER}
+        ${CMAKE_BINARY_DIR}/window-smoke-prefix
         :${TESSARIN_TEST_DISPLAY} $<TARGET_FILE:tessarin> ${TESSARIN_LINUX_BUILD}/demo/demo.arc
         ${CMAKE_BINARY_DIR}/window-smoke)
     set_tests_properties(WindowsWindow.OpensArchiveOnCommandLine PROPERTIES
-      FIXTURES_REQUIRED "WineServer;WineDisplay" TIMEOUT 600 RUN_SERIAL TRUE)
+      FIXTURES_REQUIRED WineDisplay TIMEOUT 600 RUN_SERIAL TRUE)
   endfunction()
   cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL tessarin_window_smoke_test)
 endif()
