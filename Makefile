@@ -79,9 +79,12 @@ package: build
 	@cd $(BUILD_DIR) && cpack -G DEB >/dev/null
 	@bash scripts/check-package.sh $$(ls -t $(BUILD_DIR)/tessarin_*.deb | head -1)
 
-package-windows: windows
+# The zip is also unpacked and its window driven under Wine on the Linux build's demo archive.
+package-windows: build windows
 	@cd build-windows && cpack -G ZIP >/dev/null
 	@bash scripts/check-package.sh $$(ls -t build-windows/tessarin-*-windows-x86_64.zip | head -1)
+	@bash scripts/smoke-zip.sh $$(ls -t build-windows/tessarin-*-windows-x86_64.zip | head -1) \
+	  $(BUILD_DIR)/demo/demo.arc build-windows/zip-smoke
 
 # Starts the window on the demo archive made at build time, or on ARCHIVE=path.
 run: build

@@ -86,10 +86,10 @@ $(diff <(echo "$expected") <(echo "$listed") || true)"
   trap 'rm -rf "$tree"' EXIT
   archive=$(realpath "$package")
   (cd "$tree" && cmake -E tar xf "$archive")
-  note=$(find "$tree" -name '说明.txt')
+  note=$(find "$tree" -maxdepth 2 -name '说明.txt')
   [ "$(head -c 3 "$note" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "说明.txt does not begin with a UTF-8 BOM"
   [ "$(grep -c $'\r$' "$note")" = "$(wc -l <"$note")" ] || fail "说明.txt has lines not ending in CR LF"
-  grep -q 'GNU GENERAL PUBLIC LICENSE' "$(find "$tree" -name LICENSE)" || fail "LICENSE is not the GPL"
+  grep -q 'GNU GENERAL PUBLIC LICENSE' "$(find "$tree" -maxdepth 2 -name LICENSE)" || fail "LICENSE is not the GPL"
   ;;
 *) fail "not a .deb or .zip: $package" ;;
 esac
