@@ -27,6 +27,11 @@ if(WIN32)
   set(TESSARIN_WINDOW_ROW "")
   if(TESSARIN_BUILD_UI)
     file(READ ${CMAKE_SOURCE_DIR}/resources/windows/window-row.txt TESSARIN_WINDOW_ROW)
+    # configure_file gives CR LF to the template's own lines, not to those a value brings.
+    string(REPLACE "\n" "\r\n" TESSARIN_WINDOW_ROW "${TESSARIN_WINDOW_ROW}")
+    install(TARGETS tessarin RUNTIME DESTINATION .)
+    # Qt's, those of the libraries it bundles, and libsquish's, as scripts/build-qt-mingw.sh gathered them.
+    install(DIRECTORY ${TESSARIN_QT_MINGW}/licences/ DESTINATION licences)
   endif()
   configure_file(${CMAKE_SOURCE_DIR}/resources/windows/说明.txt.in ${CMAKE_BINARY_DIR}/说明.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_BINARY_DIR}/说明.txt DESTINATION .)

@@ -16,6 +16,20 @@ if(TESSARIN_WITH_LIBDEFLATE)
     set(TESSARIN_WITH_LIBDEFLATE OFF)
   endif()
 endif()
+# The window: against the static Qt that scripts/build-qt-mingw.sh makes once per
+# machine (`make windows` runs it when missing).
+if(TESSARIN_BUILD_UI)
+  execute_process(COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/build-qt-mingw.sh --prefix
+    OUTPUT_VARIABLE TESSARIN_QT_MINGW OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT EXISTS ${TESSARIN_QT_MINGW}/.complete)
+    message(FATAL_ERROR "Qt for Windows is not built in ${TESSARIN_QT_MINGW}: `make windows` builds it "
+      "(once per machine, about an hour on two cores), or build with -DTESSARIN_BUILD_UI=OFF")
+  endif()
+  list(APPEND CMAKE_FIND_ROOT_PATH ${TESSARIN_QT_MINGW})
+  list(APPEND CMAKE_PREFIX_PATH ${TESSARIN_QT_MINGW})
+  set(QT_HOST_PATH /usr)  # moc, rcc and uic of Debian's qt6-base-dev-tools
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+endif()
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
 link_libraries(shell32)  # CommandLineToArgvW
 

@@ -57,9 +57,10 @@ void DropUndoCopy(Program& program) {
     const bool held = undo.fileNum != 0 && program.files.IsOpen(undo.fileNum);
     // The name goes while this run still holds the file (so it is surely the
     // file kept here); its blocks are freed by the close, off the user's path.
-    // Where an open file cannot lose its name (Windows) it is closed first.
+    // Where an open file keeps its name until closed (Windows) it is closed first.
     std::error_code failed;
-    if (!undo.path.empty() && held && std::filesystem::remove(NativePath(undo.path), failed)) {
+    if (kOpenFileLosesNameAtOnce && !undo.path.empty() && held &&
+        std::filesystem::remove(NativePath(undo.path), failed)) {
         program.files.CloseInBackground(undo.fileNum);
     } else {
         if (held) program.files.Close(undo.fileNum);

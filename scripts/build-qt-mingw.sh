@@ -72,9 +72,9 @@ qtbase=$(fetch qt6-base 6.4.2)
 qtimageformats=$(fetch qt6-imageformats 6.4.2)
 squish=$(fetch libsquish 1.15)
 
-# Kept with the result: Qt's own toolchain file loads it again for every program built with it.
+# At a path that stays: build folders, and Qt's own toolchain file, refer to it.
 mkdir -p "$prefix"
-toolchain=$prefix/mingw-w64-toolchain.cmake
+toolchain=$work/mingw-w64-toolchain.cmake
 cat >"$toolchain" <<'EOF'
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
@@ -110,7 +110,7 @@ build qtbase "$qtbase" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
   -DBUILD_SHARED_LIBS=OFF -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
   -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF \
-  -DFEATURE_vulkan=OFF -DFEATURE_direct2d=OFF -DFEATURE_direct2d1_1=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF \
+  -DFEATURE_vulkan=OFF -DFEATURE_direct2d1_1=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF \
   -DFEATURE_xml=OFF -DFEATURE_testlib=ON -DFEATURE_icu=OFF -DFEATURE_tabletevent=OFF \
   -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
   -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF

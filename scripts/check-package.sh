@@ -57,7 +57,9 @@ $(diff <(echo "$expected") <(echo "$listed") || true)"
   done
   ;;
 *.zip)
-  listed=$(cmake -E tar tf "$package" | sed 's|^[^/]*/||' | grep -v '/$' | sort)
+  all=$(cmake -E tar tf "$package" | sed 's|^[^/]*/||' | grep -v '/$' | sort)
+  # The licence folders gathered from the Qt build are checked below.
+  listed=$(echo "$all" | grep -v -E '^licences/(qtbase|qtimageformats|libsquish)/' || true)
   expected="ExtType.Dll
 LICENSE
 licences/CLI11.txt
@@ -66,18 +68,28 @@ licences/mingw-w64-runtime.txt
 licences/nlohmann-json.txt
 licences/zlib.txt
 tessarin-cli.exe
+tessarin.exe
 说明.txt"
   [ "$listed" = "$expected" ] || fail "files differ from the expected list:
 $(diff <(echo "$expected") <(echo "$listed") || true)"
+
+  for licence in qtbase/LICENSES/LGPL-3.0-only.txt libsquish/LICENSE.txt; do
+    grep -q "^licences/$licence\$" <<<"$all" || fail "licences/$licence missing"
+  done
+  for bundled in qtbase/src/3rdparty/libpng qtbase/src/3rdparty/libjpeg qtbase/src/3rdparty/freetype \
+                 qtbase/src/3rdparty/harfbuzz-ng qtbase/src/3rdparty/pcre2 qtbase/src/3rdparty/zlib \
+                 qtimageformats/src/3rdparty/libtiff qtimageformats/src/3rdparty/libwebp; do
+    grep -q "^licences/$bundled/.*qt_attribution.json\$" <<<"$all" || fail "no licence of $bundled"
+  done
 
   tree=$(mktemp -d)
   trap 'rm -rf "$tree"' EXIT
   archive=$(realpath "$package")
   (cd "$tree" && cmake -E tar xf "$archive")
-  note=$(find "$tree" -name '说明.txt')
+  note=$(find "$tree" -maxdepth 2 -name '说明.txt')
   [ "$(head -c 3 "$note" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "说明.txt does not begin with a UTF-8 BOM"
   [ "$(grep -c $'\r$' "$note")" = "$(wc -l <"$note")" ] || fail "说明.txt has lines not ending in CR LF"
-  grep -q 'GNU GENERAL PUBLIC LICENSE' "$(find "$tree" -name LICENSE)" || fail "LICENSE is not the GPL"
+  grep -q 'GNU GENERAL PUBLIC LICENSE' "$(find "$tree" -maxdepth 2 -name LICENSE)" || fail "LICENSE is not the GPL"
   ;;
 *) fail "not a .deb or .zip: $package" ;;
 esac

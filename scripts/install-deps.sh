@@ -19,7 +19,7 @@ if [ "${1:-}" = "windows" ]; then
   packages=(
     cmake ninja-build make
     g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64
-    dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
+    dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n g++ qt6-svg-dev
     xvfb xauth xdotool x11-utils
     nlohmann-json3-dev libcli11-dev
   )

@@ -1,6 +1,7 @@
 #include "ui/ChineseLocale.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -39,9 +40,13 @@ QTranslator* UseChineseLocale() {
     const QLocale chinese(QLocale::Chinese, QLocale::China);
     QLocale::setDefault(chinese);
     auto* translator = new QTranslator(QCoreApplication::instance());
-    const bool loaded =
-        translator->load(chinese, "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
-        QCoreApplication::installTranslator(translator);
+    // Embedded in the Windows build, Qt's own folder elsewhere.
+    const QString embedded = QStringLiteral(":/translations");
+    const QString folder = QFile::exists(embedded + "/qtbase_zh_CN.qm")
+                               ? embedded
+                               : QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    const bool loaded = translator->load(chinese, "qtbase", "_", folder) &&
+                        QCoreApplication::installTranslator(translator);
     // Installed after Qt's, so it is asked first; it answers only its own texts.
     QCoreApplication::installTranslator(new QtGapsTranslator(QCoreApplication::instance()));
     if (!loaded) {

@@ -1,16 +1,30 @@
 #include "ui/Icons.h"
 
 #include <QPainter>
+#ifdef TESSARIN_PICTURES_AS_PNG
+#include <QString>
+#else
 #include <QSvgRenderer>
+#endif
 
 namespace tessarin {
 
 QPixmap RenderPicture(const QString& resource, int size) {
+#ifdef TESSARIN_PICTURES_AS_PNG
+    // Built without Qt's SVG module (Windows): the pictures were rendered to
+    // NAME-SIZE.png at build time.
+    QString png = resource;
+    png.replace(QStringLiteral(".svg"), QStringLiteral("-%1.png").arg(size));
+    const QPixmap rendered(png);
+    if (!rendered.isNull()) return rendered;
+#endif
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
+#ifndef TESSARIN_PICTURES_AS_PNG
     QSvgRenderer renderer(resource);
     QPainter painter(&pixmap);
     renderer.render(&painter);
+#endif
     return pixmap;
 }
 

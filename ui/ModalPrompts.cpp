@@ -60,7 +60,7 @@ QString QtModalPrompts::OpenFile(const OpenFileRequest& request) {
     if (!request.initialFolder.isEmpty()) dialog.setDirectory(request.initialFolder);
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList files = dialog.selectedFiles();
-    return files.isEmpty() ? QString() : files.first();
+    return files.isEmpty() ? QString() : QDir::toNativeSeparators(files.first());
 }
 
 QString QtModalPrompts::Folder(const FolderRequest& request) {
@@ -72,7 +72,7 @@ QString QtModalPrompts::Folder(const FolderRequest& request) {
     if (!request.initialFolder.isEmpty()) dialog.setDirectory(request.initialFolder);
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList folders = dialog.selectedFiles();
-    return folders.isEmpty() ? QString() : folders.first();
+    return folders.isEmpty() ? QString() : QDir::toNativeSeparators(folders.first());
 }
 
 QStringList ModalPrompts::OpenFiles(const OpenFileRequest& request) {
@@ -83,7 +83,10 @@ QStringList ModalPrompts::OpenFiles(const OpenFileRequest& request) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (!request.filters.isEmpty()) dialog.setNameFilters(request.filters);
     if (!request.initialFolder.isEmpty()) dialog.setDirectory(request.initialFolder);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    if (dialog.exec() != QDialog::Accepted) return {};
+    QStringList files = dialog.selectedFiles();
+    for (QString& file : files) file = QDir::toNativeSeparators(file);
+    return files;
 }
 
 QString ModalPrompts::SaveFile(const SaveFileRequest& request) {
@@ -99,7 +102,7 @@ QString ModalPrompts::SaveFile(const SaveFileRequest& request) {
     if (!request.initialFolder.isEmpty()) dialog.setDirectory(request.initialFolder);
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList files = dialog.selectedFiles();
-    return files.isEmpty() ? QString() : files.first();
+    return files.isEmpty() ? QString() : QDir::toNativeSeparators(files.first());
 }
 
 QAction* QtModalPrompts::Popup(QMenu& menu, const QPoint& globalPos) { return menu.exec(globalPos); }

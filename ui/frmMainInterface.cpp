@@ -1,4 +1,5 @@
 // frmMain as the commands see it: the IMainWindow operations.
+#include <QDir>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -312,7 +313,7 @@ std::string frmMain::ShowOpenDialog(WindowHandle owner, const std::string& filte
     request.initialFolder = recent_.LastFolder(picker);
     const QString path = prompts_->OpenFile(request);
     if (path.isEmpty()) return std::string();
-    recent_.SetLastFolder(picker, QFileInfo(path).absolutePath());
+    recent_.SetLastFolder(picker, QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
     return WithBufferFiller(PathFromQString(path));
 }
 

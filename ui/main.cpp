@@ -2,6 +2,8 @@
 // opened at start exactly as if it had been chosen in the open dialog.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -18,11 +20,21 @@
 
 namespace {
 
-// The path as given, made absolute: the tree's root shows the full path.
-std::string AbsolutePath(const char* arg) {
+// The archive named on the command line, made absolute (the tree's root shows
+// the full path); empty when none is named.
+std::string ArchiveArgument(int argc, char* argv[]) {
+#ifdef _WIN32
+    // argv is in the ANSI code page there; Qt read its list from the UTF-16
+    // command line and took its own options out of it.
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2 || args[1].isEmpty()) return {};
+    return QDir::toNativeSeparators(QFileInfo(args[1]).absoluteFilePath()).toStdString();
+#else
+    if (argc < 2 || argv[1][0] == '\0') return {};
     std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(arg, error);
-    return tessarin::NativeToText(error ? std::string(arg) : absolute.string());
+    const std::filesystem::path absolute = std::filesystem::absolute(argv[1], error);
+    return tessarin::NativeToText(error ? std::string(argv[1]) : absolute.string());
+#endif
 }
 
 // --version and --help are answered on stdout before anything of Qt starts,
@@ -66,8 +78,8 @@ int main(int argc, char* argv[]) {
     if (program.ending) return 0;
     window.show();
 
-    if (argc > 1 && argv[1][0] != '\0') {
-        window.OpenAtStart(AbsolutePath(argv[1]));
+    if (const std::string archive = ArchiveArgument(argc, argv); !archive.empty()) {
+        window.OpenAtStart(archive);
         if (program.ending) return 0;
     }
     // The benchmark's cycle (bench_ui_open): once the window has been painted

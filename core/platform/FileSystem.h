@@ -28,6 +28,15 @@ constexpr bool IsNativeSeparator(char c) {
 #endif
 }
 
+// True where removing the name of a file this program holds open takes the
+// name away at once (POSIX). On Windows the name stays until the last handle
+// closes, so a file must be closed before its name is removed.
+#ifdef _WIN32
+constexpr bool kOpenFileLosesNameAtOnce = false;
+#else
+constexpr bool kOpenFileLosesNameAtOnce = true;
+#endif
+
 // The program's text as a path the standard library opens on this platform.
 std::filesystem::path NativePath(const std::string& path);
 // A path of the standard library as the program's text.

@@ -15,6 +15,7 @@
 #include <ostream>
 #include <string>
 
+#include "core/platform/FileSystem.h"
 #include "state/Program.h"
 #include "support/ArcBuilder.h"
 #include "ui/treeview/EntryTreeModel.h"
@@ -26,6 +27,22 @@
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace tessarin::testing {
+
+// Under Wine the offscreen platform measures text with other fonts than on
+// Linux: the checks of room (an elided panel, columns that fit the window, the
+// last step of a text's scroll) are made where the design's metrics hold.
+#ifdef _WIN32
+inline constexpr bool kDesignFontMetrics = false;
+#else
+inline constexpr bool kDesignFontMetrics = true;
+#endif
+
+// A test path as the pickers answer it: in this platform's separators.
+inline std::string Native(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = kNativeSeparator;
+    return path;
+}
 
 // Every modal interaction cancelled or dismissed at once, and counted: which
 // command a key or click reached shows in what it asked of the user.

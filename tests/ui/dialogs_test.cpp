@@ -1,6 +1,7 @@
 // The real dialogs, answered by a ModalDriver: message boxes, the two pickers
 // with their filters, the context menu, the properties dialog and the about box.
 // Checks run inside the driver's steps; a step that never ran fails the test.
+#include <QDir>
 #include <QAbstractItemView>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -108,7 +109,7 @@ TEST(Dialogs, OpenDialogMatchesArchivesInAnyCaseAndAnswersPathThenNul) {
         EXPECT_EQ(Listed(dialog, 3), (QStringList{"lower.arc", "mixed.Arc", "upper.ARC"}));
         ChooseTyped(dialog, "mixed.Arc");
     });
-    const std::string path = ui.dir / "mixed.Arc";
+    const std::string path = Native(ui.dir / "mixed.Arc");
     EXPECT_EQ(ui.window.ShowOpenDialog(frmMain::kMainHandle, kArcFilter, ""),
               path + '\0' + std::string(254 - path.size(), ' '));
     driver.Then("OpenFileDialog", Reject);
@@ -135,7 +136,7 @@ TEST(Dialogs, SaveDialogNeverAsksToReplaceAndShowsSizesInChinese) {
     SaveFileRequest request;
     request.filters = ToQtNameFilters(QString::fromUtf8(kArcFilter));
     request.initialFolder = QString::fromStdString(ui.dir.path());
-    EXPECT_EQ(QtModalPrompts().SaveFile(request).toStdString(), ui.dir / "taken.arc");
+    EXPECT_EQ(QtModalPrompts().SaveFile(request).toStdString(), Native(ui.dir / "taken.arc"));
     QLocale::setDefault(before);
 }
 
@@ -145,12 +146,12 @@ TEST(Dialogs, FolderDialogStartsWithoutTheTrailingSeparatorAndAnswersTheFolder) 
     ModalDriver driver("FolderDialog", [&](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("选择目录: 导出到"));
-        EXPECT_EQ(dialog->directory().absolutePath(), QString::fromStdString(ui.dir.path()));
+        EXPECT_EQ(dialog->directory().absolutePath(), QDir::fromNativeSeparators(QString::fromStdString(ui.dir.path())));
         EXPECT_EQ(Listed(dialog, 1), QStringList{"out"});
         ChooseTyped(dialog, "out");
     });
     EXPECT_EQ(ui.window.BrowseForFolder(frmMain::kMainHandle, "选择目录:\r\n导出到", ui.dir / "", BIF_NEWDIALOGSTYLE),
-              ui.dir / "out");
+              Native(ui.dir / "out"));
     driver.Then("FolderDialog", Reject);
     EXPECT_EQ(ui.window.BrowseForFolder(frmMain::kMainHandle, "x", "", BIF_NEWDIALOGSTYLE), "");
 }

@@ -16,6 +16,11 @@ int main(int argc, char** argv) {
     // What the window remembers goes to a folder of this run, never the user's.
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+#ifdef _WIN32
+    // The native format there is the registry, which takes no path: a file of this run instead.
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+#endif
     // Watchdog: a modal widget left open for 15 seconds fails the test and is closed.
     QPointer<QWidget> seen;
     int seconds = 0;

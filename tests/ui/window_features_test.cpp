@@ -179,6 +179,7 @@ TEST(LongWork, StopButtonAndEscStopItAndTheBarStaysReadable) {
 // The caption shows the name as it stands ("[*]" is not Qt's modified marker);
 // panel 2 elides it, with the full path as tooltip.
 TEST(StatusBar, ArchiveNameInTheCaptionAndElidedWithTheFullPathAsTooltip) {
+    if (!kDesignFontMetrics) GTEST_SKIP() << "a Windows file name holds no '*', and the elision needs the design's metrics";
     UiHarness ui;
     const std::string name = std::string(60, 'n') + "[*].ARC";
     ui.Open(SampleArchive(), name);
@@ -202,7 +203,7 @@ QStringList RecentItems(const UiHarness& ui) {
     return texts;
 }
 
-QString Item(int n, const std::string& path) { return QStringLiteral("&%1 ").arg(n) + PathToQString(path); }
+QString Item(int n, const std::string& path) { return QStringLiteral("&%1 ").arg(n) + PathToQString(Native(path)); }
 
 // Writes bytes (an archive of one entry by default) to ui.dir/name and opens it
 // with the open command, the archive open so far closed first.
@@ -238,7 +239,7 @@ TEST(RecentArchives, LastFiveMostRecentFirstOpenedLikeThePicker) {
     EXPECT_EQ(ui.program.arc.OpenArcPath, ui.dir / "6.ARC");
     ASSERT_EQ(ui.prompts->messages.size(), 2);  // the bad archive's, then this one
     EXPECT_EQ(ui.prompts->messages.last(),
-              QString::fromUtf8("档案文件不存在，已从最近打开的档案中移除：\n") + PathToQString(ui.dir / "3.ARC"));
+              QString::fromUtf8("档案文件不存在，已从最近打开的档案中移除：\n") + PathToQString(ui.dir / "3.ARC"));  // as it was opened
     EXPECT_FALSE(RecentItems(ui).join("|").contains("3.ARC"));
     EXPECT_EQ(RecentItems(ui).size(), 4);
 
@@ -263,7 +264,7 @@ TEST(RecentArchives, EachPickerStartsWhereItWasLastUsed) {
     ui.window.MenuAction("nclose")->trigger();
     ui.prompts->file.clear();
     ui.window.MenuAction("nopen")->trigger();  // cancelled
-    EXPECT_EQ(ui.prompts->fileStarts, (QStringList{"", PathToQString(ui.dir / "arcs")}));
+    EXPECT_EQ(ui.prompts->fileStarts, (QStringList{"", PathToQString(Native(ui.dir / "arcs"))}));
     EXPECT_EQ(ui.prompts->folderStarts, (QStringList{"", PathToQString(ui.dir / "out")}));
 }
 

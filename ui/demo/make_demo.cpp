@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <iostream>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -79,7 +80,7 @@ std::string MakeWav(double frequency) {
     const int samples = rate / 4;
     std::string pcm;
     for (int i = 0; i < samples; ++i) {
-        const double value = std::sin(2 * M_PI * frequency * i / rate) * 12000 * (1.0 - double(i) / samples);
+        const double value = std::sin(2 * std::numbers::pi * frequency * i / rate) * 12000 * (1.0 - double(i) / samples);
         PutLe(pcm, static_cast<std::uint16_t>(static_cast<std::int16_t>(value)), 2);
     }
     std::string wav = "RIFF";
