@@ -12,25 +12,12 @@
 #include "edit/EditEntries.h"
 #include "edit/FileEntries.h"
 #include "replace/UndoCopy.h"
+#include "state/LongWork.h"
 #include "tree/TreeEdit.h"
 
 namespace tessarin {
 
 namespace {
-
-// Long work with the stop control and the window disabled, however it ends
-// (the rewrites of the archive are long work of their own).
-struct StoppableWork {
-    IMainWindow& ui;
-    explicit StoppableWork(IMainWindow& window) : ui(window) {
-        ui.BeginLongWork();
-        ui.SetMainEnabled(false);
-    }
-    ~StoppableWork() {
-        ui.SetMainEnabled(true);
-        ui.EndLongWork();
-    }
-};
 
 // The archive folder a node stands for: "" for the root, a folder node's key,
 // an entry's folder path.
@@ -66,13 +53,14 @@ bool DeleteSelected(Program& program) {
     std::unordered_set<std::string> chosen;
     for (const NodeId node : nodes)
         for (std::string& key : EntryKeysBelow(program, node)) chosen.insert(std::move(key));
-    std::vector<std::string> keys;
+    DeleteRequest request;
+    std::vector<std::string>& keys = request.keys;
     for (const ARCFileCls& entry : program.arc.ArcEntries)
         if (chosen.count(entry.ArcFileKey) != 0) keys.push_back(entry.ArcFileKey);
     if (keys.empty()) return false;
     if (!program.ui.AskYesNo("删除 " + std::to_string(keys.size()) + " 个对象？", kProgramTitle)) return false;
     const std::string neighbour = NeighbourKey(program.tree, program.ui.TreeSelected(), chosen);
-    if (!DeleteEntries(program, keys)) return false;
+    if (!DeleteEntries(program, request)) return false;
     RemoveFromTree(program, nodes);
     SelectInTree(program, neighbour);
     program.ui.SetPanelText(1, "已删除 " + std::to_string(keys.size()) + " 个对象");
@@ -129,10 +117,10 @@ bool RenameSelected(Program& program, const std::string& newText) {
         program.ui.MsgBox(plan.refusal, MsgIcon::Warning, kProgramTitle);
         return false;
     }
-    const std::vector<std::pair<std::string, std::string>>& renames = plan.renames;
+    const RenameRequest request{std::move(plan.renames)};
     const std::string& selectKey = plan.selectKey;
     const std::vector<std::string> expanded = ExpandedKeys(program);
-    if (!RenameEntries(program, renames)) return false;
+    if (!RenameEntries(program, request)) return false;
     const bool local = IsEntryKey(key) ? RenameEntryInTree(program, node, selectKey)
                                        : RenameFolderInTree(program, node, newText);
     if (!local) {
@@ -144,7 +132,7 @@ bool RenameSelected(Program& program, const std::string& newText) {
         RebuildTree(program, keep);
     }
     SelectInTree(program, selectKey);
-    program.ui.SetPanelText(1, "已重命名 " + std::to_string(renames.size()) + " 个对象");
+    program.ui.SetPanelText(1, "已重命名 " + std::to_string(request.renames.size()) + " 个对象");
     return true;
 }
 
@@ -157,7 +145,8 @@ bool AddFilesToNode(Program& program, NodeId target, const std::vector<std::stri
     if (!ArchiveReady(program) || paths.empty()) return false;
     const std::string folder = FolderOf(program, target);
     const ExtTypeIndex types(program.ExtTypes);
-    std::vector<std::pair<std::string, std::string>> additions;
+    AddRequest request;
+    std::vector<std::pair<std::string, std::string>>& additions = request.additions;
     for (const std::string& path : paths) {
         const std::string name = path.substr(ParentFolder(path).size() + (ParentFolder(path).empty() ? 0 : 1));
         std::string refusal;
@@ -169,7 +158,7 @@ bool AddFilesToNode(Program& program, NodeId target, const std::vector<std::stri
         additions.emplace_back(folder + entry->record.ArcFileKey, path);
     }
     const std::vector<std::string> expanded = ExpandedKeys(program);
-    if (!AddEntries(program, additions)) return false;
+    if (!AddEntries(program, request)) return false;
     if (!AddLastEntriesToTree(program, additions.size())) RebuildTree(program, expanded);
     SelectInTree(program, program.arc.ArcEntries.back().ArcFileKey);
     program.ui.SetPanelText(1, "已添加 " + std::to_string(additions.size()) + " 个对象");
@@ -192,8 +181,10 @@ bool UndoLastChange(Program& program) {
 bool CreateArchiveFromFolder(Program& program, const std::string& folder, const std::string& archivePath) {
     CreatePlan plan;
     {
-        StoppableWork work(program.ui);
+        LongWork walk(program, "正在读取文件夹");
         if (!PlanCreate(program, folder, plan)) return false;
+        // A stop asked for while the folder was read: nothing is written.
+        if (walk.Poll()) return false;
     }
     // The writing is long work of its own, its progress by the sources' bytes.
     if (!WriteNewArchive(program, plan, archivePath)) return false;

@@ -121,17 +121,19 @@ int EditVerbs::Run() const {
         const StdinSource source(NativeToText(add_.source));
         if (!source.Ready()) return 1;
         return OnArchive(add_.archive,
-                         [&](Program& p, MessageSink&) { return AddEntry(p, NativeToText(add_.key), source.Path()); });
+                         [&](Program& p, MessageSink&) {
+                             return AddEntries(p, AddRequest{{{NativeToText(add_.key), source.Path()}}});
+                         });
     }
     if (*deleteCmd_)
         return OnArchive(delete_.archive, [&](Program& p, MessageSink&) {
-            std::vector<std::string> keys;
-            for (const std::string& key : delete_.keys) keys.push_back(NativeToText(key));
-            return DeleteEntries(p, keys);
+            DeleteRequest request;
+            for (const std::string& key : delete_.keys) request.keys.push_back(NativeToText(key));
+            return DeleteEntries(p, request);
         });
     if (*renameCmd_)
         return OnArchive(rename_.archive, [&](Program& p, MessageSink&) {
-            return RenameEntry(p, NativeToText(rename_.key), NativeToText(rename_.newKey));
+            return RenameEntries(p, RenameRequest{{{NativeToText(rename_.key), NativeToText(rename_.newKey)}}});
         });
     if (*catCmd_)
         return OnArchive(cat_.archive, [&](Program& p, MessageSink& events) {

@@ -10,7 +10,6 @@
 #include "core/platform/Cp936.h"
 #include "core/platform/VbError.h"
 #include "extract/Verify.h"
-#include "state/LongWork.h"
 
 namespace tessarin::cli {
 
@@ -22,15 +21,7 @@ int RunVerify(const VerifyOptions& options) {
     if (!OpenArchive(program, events, NativeToText(options.archive), OpenTree::RootOnly)) return 1;
 
     const ArcEntryList& entries = program.arc.ArcEntries;
-    // Long work as the check of the archive runs it: bar 2 follows the bytes (drawn on a terminal).
-    ArchiveCheck check;
-    {
-        LongWork work(program, "正在检查", CheckedBytes(entries));
-        check = CheckArchive(program.files.Get(program.arc.ArcFileNum), entries, [&](std::size_t checked) {
-            work.Advance(checked);
-            return true;
-        });
-    }
+    const ArchiveCheck check = CheckOpenArchive(program);
     for (const ArchiveProblem& problem : check.problems) std::cout << problem.Text() << '\n';
     const std::string count = std::to_string(entries.size());
     if (!check.problems.empty())

@@ -88,10 +88,11 @@ std::optional<ARCFileCls> CheckNewKey(Program& program, const std::string& newKe
 }
 
 bool AddEntry(Program& program, const std::string& key, const std::string& source) {
-    return AddEntries(program, {{key, source}});
+    return AddEntries(program, AddRequest{{{key, source}}});
 }
 
-bool AddEntries(Program& program, const std::vector<std::pair<std::string, std::string>>& additions) {
+bool AddEntries(Program& program, const AddRequest& request) {
+    const auto& additions = request.additions;
     if (!ArchiveOpen(program)) return false;
     if (program.arc.ArcEntries.size() + additions.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) {
         program.ui.MsgBox("添加后条目数超过 32767，档案未作改动。", MsgIcon::Warning, kProgramTitle);
@@ -141,11 +142,11 @@ bool AddEntries(Program& program, const std::vector<std::pair<std::string, std::
     return Rewrite(program, plan, failedSource);
 }
 
-bool DeleteEntries(Program& program, const std::vector<std::string>& keys) {
+bool DeleteEntries(Program& program, const DeleteRequest& request) {
     if (!ArchiveOpen(program)) return false;
     RewritePlan plan;
     const KeyIndex indexOf(program.arc.ArcEntries);
-    for (const std::string& key : keys) {
+    for (const std::string& key : request.keys) {
         const auto index = indexOf.Of(key);
         if (!index) {
             ShowKeyRefusal(program, kMissingText, key);
@@ -161,16 +162,16 @@ bool DeleteEntries(Program& program, const std::vector<std::string>& keys) {
 }
 
 bool RenameEntry(Program& program, const std::string& key, const std::string& newKey) {
-    return RenameEntries(program, {{key, newKey}});
+    return RenameEntries(program, RenameRequest{{{key, newKey}}});
 }
 
-bool RenameEntries(Program& program, const std::vector<std::pair<std::string, std::string>>& renames) {
+bool RenameEntries(Program& program, const RenameRequest& request) {
     if (!ArchiveOpen(program)) return false;
     RewritePlan plan;
     std::set<std::string> newKeys;
     const ExtTypeIndex types(program.ExtTypes);
     const KeyIndex keys(program.arc.ArcEntries);
-    for (const auto& [key, newKey] : renames) {
+    for (const auto& [key, newKey] : request.renames) {
         const auto index = keys.Of(key);
         if (!index) {
             ShowKeyRefusal(program, kMissingText, key);

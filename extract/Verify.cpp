@@ -141,38 +141,37 @@ std::vector<std::uint64_t> CheckedBytes(const ArcEntryList& entries) {
     return bytes;
 }
 
+ArchiveCheck CheckOpenArchive(Program& program) {
+    const ArcEntryList& entries = program.arc.ArcEntries;
+    LongWork work(program, "正在检查", CheckedBytes(entries));
+    return CheckArchive(
+        program.files.Get(program.arc.ArcFileNum), entries,
+        [&](std::size_t checked) {
+            work.Advance(checked);
+            return !work.Poll();
+        },
+        [&] { program.ui.DoEvents(); });
+}
+
 bool VerifyArchive(Program& program) {
-    IMainWindow& ui = program.ui;
     if (!program.ArchiveIsOpen()) {
-        ui.MsgBox("档案没有成功打开，无法检查。", MsgIcon::Stop, kProgramTitle);
+        program.ui.MsgBox("档案没有成功打开，无法检查。", MsgIcon::Stop, kProgramTitle);
         return false;
     }
-    BinaryFile& archive = program.files.Get(program.arc.ArcFileNum);
-    const ArcEntryList& entries = program.arc.ArcEntries;
-    const std::size_t count = entries.size();
-    ArchiveCheck check;
-    {
-        LongWork work(program, "正在检查", CheckedBytes(entries));
-        check = CheckArchive(
-            archive, entries,
-            [&](std::size_t checked) {
-                work.Advance(checked);
-                return !work.Poll();
-            },
-            [&] { ui.DoEvents(); });
-    }
+    const std::size_t count = program.arc.ArcEntries.size();
+    const ArchiveCheck check = CheckOpenArchive(program);
     if (program.ending) return false;
 
     std::string summary = check.stopped ? "检查已停止：已检查 " + std::to_string(check.checked) + " / " +
                                               std::to_string(count) + " 个条目，"
                                         : "共 " + std::to_string(count) + " 个条目，";
     if (check.problems.empty()) {
-        ui.MsgBox(summary + "未发现问题。", MsgIcon::Information, kVerifyTitle);
+        program.ui.MsgBox(summary + "未发现问题。", MsgIcon::Information, kVerifyTitle);
         return !check.stopped;
     }
     std::vector<std::string> lines;
     for (const ArchiveProblem& problem : check.problems) lines.push_back(problem.Text());
-    ui.ShowReport(kVerifyTitle, summary + "发现 " + std::to_string(check.problems.size()) + " 处问题。", lines);
+    program.ui.ShowReport(kVerifyTitle, summary + "发现 " + std::to_string(check.problems.size()) + " 处问题。", lines);
     return false;
 }
 

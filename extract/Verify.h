@@ -45,6 +45,10 @@ ArchiveCheck CheckArchive(BinaryFile& archive, const ArcEntryList& entries,
                           const std::function<bool(std::size_t checked)>& onEntry = {},
                           const std::function<void()>& idle = {});
 
+// Checks the open archive's entries as long work (bar 2 by the bytes, panel 1
+// counting the entries) that can be stopped between entries.
+ArchiveCheck CheckOpenArchive(Program& program);
+
 // The window's command: checks the open archive with ProgressBar2, can be
 // stopped, and ends with a report of the failing entries and their reasons,
 // or a message that the archive is sound. True when no problem was found.

@@ -17,10 +17,7 @@ void HeadlessWindow::SetProgressMax(int bar, int value) {
 }
 
 void HeadlessWindow::SetProgressValue(int bar, int value) {
-    if (bar >= 0 && bar < 3) progress_[bar] = value;
     if (bar == kLongWorkBar) events_.ProgressMoved(value);
 }
-
-int HeadlessWindow::ProgressValue(int bar) const { return bar >= 0 && bar < 3 ? progress_[bar] : 0; }
 
 }  // namespace tessarin

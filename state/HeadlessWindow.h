@@ -1,7 +1,7 @@
 #pragma once
 // The window of a program that has none (the command-line companion, the
 // benchmarks): it keeps the state the commands read back (caption, the node
-// they select, the bars' values) and passes everything an operation reports
+// they select) and passes everything an operation reports
 // (messages, questions, stop, long work's progress) on to the events it was
 // made with. The pickers cancel: a run without a window gets its inputs in
 // the operations' requests.
@@ -27,7 +27,6 @@ public:
     void SetProgressMin(int, int) override {}
     void SetProgressMax(int bar, int value) override;
     void SetProgressValue(int bar, int value) override;
-    int ProgressValue(int bar) const override;
     void ProgressItems(std::size_t done, std::size_t total) override { events_.ProgressItems(done, total); }
     void TreeBeginReset() override {}
     void TreeEndReset() override {}
@@ -67,7 +66,6 @@ private:
     OperationEvents& events_;
     NodeId selected_ = kNoNode;
     std::string caption_ = kProgramTitle;
-    int progress_[3] = {0, 0, 0};
 };
 
 }  // namespace tessarin

@@ -92,6 +92,7 @@ bool LongWork::Poll() {
 
 std::string LongWork::ProgressText(const std::string& what, std::size_t done, std::size_t total, double fraction,
                                    double elapsedSeconds) {
+    if (total == 0) return what;
     std::string text = what + " " + std::to_string(done) + " / " + std::to_string(total);
     if (fraction <= 0 || fraction >= 1 || elapsedSeconds < kEstimateAfterSeconds) return text;
     const double left = elapsedSeconds * (1 - fraction) / fraction;

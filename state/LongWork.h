@@ -24,6 +24,9 @@ public:
     LongWork(Program& program, std::string what, std::vector<std::uint64_t> itemBytes);
     // items and the bytes of the whole work, told apart (Advance and AdvanceBytes).
     LongWork(Program& program, std::string what, std::size_t items, std::uint64_t bytes);
+    // Work whose size is not known before it ends (a folder's walk): panel 1
+    // names it, the bar stays empty.
+    LongWork(Program& program, std::string what) : LongWork(program, std::move(what), 0, 0) {}
     ~LongWork();
     LongWork(const LongWork&) = delete;
     LongWork& operator=(const LongWork&) = delete;

@@ -53,7 +53,6 @@ public:
     virtual void SetProgressMin(int bar, int value) = 0;
     virtual void SetProgressMax(int bar, int value) = 0;
     virtual void SetProgressValue(int bar, int value) = 0;
-    virtual int ProgressValue(int bar) const = 0;
 
     // The tree's nodes live in Program::tree. The commands call TreeBeginReset
     // before they change the nodes and TreeEndReset when done, before anything

@@ -109,7 +109,6 @@ public:
     void SetProgressMin(int bar, int value) override;
     void SetProgressMax(int bar, int value) override;
     void SetProgressValue(int bar, int value) override;
-    int ProgressValue(int bar) const override;
     void TreeBeginReset() override;
     void TreeEndReset() override;
     void TreeSelect(NodeId node) override;

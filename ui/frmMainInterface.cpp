@@ -157,11 +157,6 @@ void frmMain::ShowHeldBackProgress() {
     }
 }
 
-int frmMain::ProgressValue(int bar) const {
-    const QProgressBar* b = const_cast<frmMain*>(this)->ProgressBar(bar);
-    return b ? barValue_[bar] : 0;
-}
-
 void frmMain::TreeBeginReset() {
     // The tree is read anew (another archive, or none): the preview forgets its entry.
     if (preview_) preview_->Clear();

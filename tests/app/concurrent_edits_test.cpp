@@ -47,7 +47,7 @@ TEST(ConcurrentEditsTest, NoEditReportedDoneIsLost) {
         if (at == 0) secondEdit();
         first.window.openAnswers.push_back(path);
         LoadArcFile(first.program);
-        const bool firstDone = first.program.ArchiveIsOpen() && DeleteEntries(first.program, {"d\\a.20"});
+        const bool firstDone = first.program.ArchiveIsOpen() && DeleteEntries(first.program, DeleteRequest{{"d\\a.20"}});
         SetAfterLockHookForTesting(nullptr);
         UnLoadArcFile(first.program);
         ASSERT_TRUE(secondDone.has_value()) << "the second edit was never tried";

@@ -8,6 +8,7 @@
 
 #include "app/EditCommands.h"
 #include "app/ExportCommands.h"
+#include "core/platform/FileSystem.h"
 #include "support/Listings.h"
 #include "app/WindowHarness.h"
 
@@ -151,6 +152,11 @@ TEST(EditCommandsTest, NewArchiveFromAFolderAsLongWork) {
     EXPECT_EQ(h.window.Calls("EndLongWork").size(), 2u);
     EXPECT_TRUE(h.window.mainEnabled);
     EXPECT_FALSE(CreateArchiveFromFolder(h.program, h.dir / "src", h.dir / "new.arc"));  // it exists now
+    // Stopped while the folder is read: nothing is written.
+    h.window.ClearLog();
+    h.window.onDoEvents = [&] { h.window.stopRequested = h.window.Calls("BeginLongWork").size() == 1; };
+    EXPECT_FALSE(CreateArchiveFromFolder(h.program, h.dir / "src", h.dir / "stopped.arc"));
+    EXPECT_FALSE(FileExists(h.dir / "stopped.arc"));
 }
 
 }  // namespace

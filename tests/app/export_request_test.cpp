@@ -66,8 +66,6 @@ TEST(ExportRequestTest, ReportsReachTheEventsAndTheirAnswersSteerTheWork) {
     } rows[] = {
         {"all, going on after the failure", true, false, true, false, {}, -1, {"Begun | 10000", failed, "Ended", kAllDone},
          {{"a.txt", "one"}, {"c.txt", "three"}, {"in.txt", "old"}}},
-        {"all raw: the stored bytes, nothing fails", true, true, true, true, {}, -1, {"Begun | 10000", "Ended", kAllDone},
-         {{"a.txt", Deflate("one")}, {"bad.txt", "junk"}, {"c.txt", Deflate("three")}, {"in.txt", "old"}}},
         {"all, stopping at the failure", true, false, true, false, {FailureChoice::Stop}, -1,
          {"Begun | 10000", failed, "Ended", kStopped}, {{"a.txt", "one"}, {"c.txt", "three"}, {"in.txt", "old"}}},
         {"all, stop asked after the second", true, false, true, false, {}, 1, {"Begun | 10000", "Ended", kStopped},

@@ -47,9 +47,9 @@ TEST(EditEntriesTest, EachEditWritesTheExpectedArchiveOrLeavesItAsItWas) {
         const ArcPlan* expected;  // the archive written, or none when refused
         const char* message = nullptr;  // part of the one message a refusal shows
     } rows[] = {
-        {"delete the first", [](Program& p) { return DeleteEntries(p, {"ui\\logo.1A"}); }, &noFirst},
-        {"delete the middle", [](Program& p) { return DeleteEntries(p, {"data\\t.20", "data\\t.20"}); }, &noMiddle},
-        {"delete all", [](Program& p) { return DeleteEntries(p, {"top.5", "ui\\logo.1A", "data\\t.20"}); }, &empty},
+        {"delete the first", [](Program& p) { return DeleteEntries(p, DeleteRequest{{"ui\\logo.1A"}}); }, &noFirst},
+        {"delete the middle", [](Program& p) { return DeleteEntries(p, DeleteRequest{{"data\\t.20", "data\\t.20"}}); }, &noMiddle},
+        {"delete all", [](Program& p) { return DeleteEntries(p, DeleteRequest{{"top.5", "ui\\logo.1A", "data\\t.20"}}); }, &empty},
         {"rename to a double-byte name and another code",
          [](Program& p) { return RenameEntry(p, "data\\t.20", "文\\b2.21"); }, &renamed},
         {"add, code with a leading zero", Add("new\\n.020"), &added},
@@ -68,12 +68,12 @@ TEST(EditEntriesTest, EachEditWritesTheExpectedArchiveOrLeavesItAsItWas) {
         {"add two sources of one key",
          [](Program& p) {
              const std::string source = p.arc.OpenArcPath + ".src";
-             return AddEntries(p, {{"x.1A", source}, {"x.01a", source}});
+             return AddEntries(p, AddRequest{{{"x.1A", source}, {"x.01a", source}}});
          },
          nullptr, "两个文件对应同一个对象，KEY：x.1A"},
         {"add a missing source", Add("b.5", ".none"), nullptr, "无法读取文件："},
         {"add a source of 1 GiB", Add("b.5", ".big"), nullptr, "文件太大"},
-        {"delete one key of two missing", [](Program& p) { return DeleteEntries(p, {"top.5", "gone.5"}); }, nullptr,
+        {"delete one key of two missing", [](Program& p) { return DeleteEntries(p, DeleteRequest{{"top.5", "gone.5"}}); }, nullptr,
          "档案中没有这个条目，KEY：gone.5"},
         {"rename a missing key", [](Program& p) { return RenameEntry(p, "gone.5", "b.5"); }, nullptr,
          "档案中没有这个条目，KEY：gone.5"},

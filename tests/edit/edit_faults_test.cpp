@@ -18,7 +18,7 @@ bool RunEdit(ProgramHarness& h, const std::string& command) {
         return PlanCreate(h.program, h.dir / "in", plan) && WriteNewArchive(h.program, plan, h.dir / "new.arc");
     }
     if (command == "add") return AddEntry(h.program, "a\\added.20", h.dir / "in/a/second.txt");
-    if (command == "delete") return DeleteEntries(h.program, {"a\\second.20"});
+    if (command == "delete") return DeleteEntries(h.program, DeleteRequest{{"a\\second.20"}});
     return RenameEntry(h.program, "a\\second.20", "b\\renamed.1A");
 }
 

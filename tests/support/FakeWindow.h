@@ -66,7 +66,6 @@ public:
     void SetProgressMin(int bar, int value) override { Rec("SetProgressMin", bar, bars[bar].min = value); }
     void SetProgressMax(int bar, int value) override { Rec("SetProgressMax", bar, bars[bar].max = value); }
     void SetProgressValue(int bar, int value) override { Rec("SetProgressValue", bar, bars[bar].value = value); }
-    int ProgressValue(int bar) const override { return bars[bar].value; }
     void ProgressItems(std::size_t done, std::size_t total) override {
         Rec("SetWorkItems", static_cast<int>(workDone = done), static_cast<int>(workTotal = total));
     }
