@@ -83,7 +83,7 @@ void ConsoleEvents::ShowReport(const std::string& title, const std::string& summ
 }
 
 std::string EntryKeyOf(const Program& program, MessageSink& events, const std::string& key) {
-    if (program.tree.Find(key) != kNoNode && IsEntryKey(key)) return key;
+    if (FindEntryByKey(program.arc.ArcEntries, key) != nullptr) return key;
     events.MsgBox(Say(Msg::NoSuchEntry, {key}), MsgIcon::Stop, kProgramTitle);
     return {};
 }

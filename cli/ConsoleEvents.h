@@ -42,8 +42,11 @@ private:
 // archive has no such entry (or key names a folder).
 std::string EntryKeyOf(const Program& program, MessageSink& events, const std::string& key);
 
-// Opens the archive at path (program text) as the window opens it. True when
-// the archive is open; the open has reported why otherwise.
-bool OpenArchive(Program& program, MessageSink& events, const std::string& path, OpenTree tree = OpenTree::Whole);
+// Opens the archive at path (program text) as the window opens it, but with
+// the root node alone: the companion shows no tree and finds entries by their
+// records (an archive whose folders differ all the way down would give a tree
+// larger than the memory any command may take). True when the archive is open;
+// the open has reported why otherwise.
+bool OpenArchive(Program& program, MessageSink& events, const std::string& path, OpenTree tree = OpenTree::RootOnly);
 
 }  // namespace tessarin::cli

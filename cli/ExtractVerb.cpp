@@ -59,9 +59,7 @@ int RunExtract(const ExtractOptions& options) {
     ExportRequest request;
     request.raw = options.raw;
     if (!PrepareDestination(options.dest, options.keys.empty(), request.folder, request.newFolder)) return 1;
-    // Every entry goes out by the archive's records: no entry is selected, so no tree is built.
-    const OpenTree tree = options.keys.empty() ? OpenTree::RootOnly : OpenTree::Whole;
-    if (!OpenArchive(program, events, NativeToText(options.archive), tree)) return 1;
+    if (!OpenArchive(program, events, NativeToText(options.archive))) return 1;
 
     if (options.keys.empty()) return ExportEntries(program, request) ? 0 : 1;
 
@@ -74,7 +72,7 @@ int RunExtract(const ExtractOptions& options) {
             allDone = false;
             continue;
         }
-        const std::string name = program.tree.Node(program.tree.Find(key)).text;
+        const std::string name = FindEntryByKey(program.arc.ArcEntries, key)->ArcFileName;
         const std::string file = FileNameCaseKey(name);
         // A second key whose file an earlier one wrote is refused, as export all does.
         if (const auto it = written.find(file); it != written.end() && it->second != key) {

@@ -366,15 +366,14 @@ bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompr
 }
 
 bool ExportOneEntry(Program& program, const ExportRequest& request, const std::string& key) {
-    const NodeId id = program.tree.Find(key);
     const ARCFileCls* entry = FindEntryByKey(program.arc.ArcEntries, key);
-    if (id == kNoNode || entry == nullptr) return false;  // only entries are exported one by one
+    if (entry == nullptr) return false;  // only entries are exported one by one
     if (!program.ArchiveIsOpen()) {
         program.ui.MsgBox(kNotOpen, MsgIcon::Stop, kProgramTitle);
         return false;
     }
-    const std::string name = program.tree.Node(id).text;
-    // The file goes straight into the folder under the node's text, which
+    const std::string name = entry->ArcFileName;
+    // The file goes straight into the folder under the entry's name, which
     // must therefore be one plain name.
     if (!IsSafeExportName(name)) {
         ShowUnsafeName(program.ui, name, key);

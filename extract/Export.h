@@ -26,9 +26,9 @@ struct ExportRequest {
 bool ExportEntryFile(Program& program, std::int32_t offset, std::int32_t uncompressedSize,
                      std::int32_t storedSize, const std::string& outputPath, bool raw);
 
-// Exports the entry key into the request's folder under its name in the tree,
-// asking before it replaces a file there; "资源文件导出完成。" when done. True
-// when the file was written.
+// Exports the entry key into the request's folder under its record's name (the
+// text its tree node shows; found without the tree), asking before it replaces
+// a file there; "资源文件导出完成。" when done. True when the file was written.
 bool ExportOneEntry(Program& program, const ExportRequest& request, const std::string& key);
 
 // Refuses an entry whose file (path) an earlier entry (firstKey) of the same
