@@ -13,8 +13,12 @@ namespace {
 
 constexpr char kArchivesKey[] = "recent/archives";
 
-// The user's configuration folder: ~/.config/Tessarin/Tessarin.conf on Linux.
-QSettings Settings() { return QSettings(QSettings::UserScope, QStringLiteral("Tessarin"), QStringLiteral("Tessarin")); }
+// The user's configuration folder: ~/.config/Tessarin/Tessarin.conf on Linux,
+// the registry on Windows. The format is named so that a program that chose
+// another default (the tests: a file of their own run) gets it here too.
+QSettings Settings() {
+    return QSettings(QSettings::defaultFormat(), QSettings::UserScope, QStringLiteral("Tessarin"), QStringLiteral("Tessarin"));
+}
 
 // A settings key for a picker whatever characters its text holds.
 QString PickerKey(const QString& picker) {

@@ -194,7 +194,7 @@ TEST(StatusBar, ArchiveNameInTheCaptionAndElidedWithTheFullPathAsTooltip) {
 }
 
 // A fresh settings file for each test (the settings folder is the run's).
-void ForgetEverything() { QSettings(QSettings::UserScope, "Tessarin", "Tessarin").clear(); }
+void ForgetEverything() { QSettings(QSettings::defaultFormat(), QSettings::UserScope, "Tessarin", "Tessarin").clear(); }
 
 QStringList RecentItems(const UiHarness& ui) {
     QStringList texts;
