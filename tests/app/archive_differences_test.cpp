@@ -13,16 +13,12 @@ namespace tessarin::testing {
 namespace {
 
 ArcPlan Open() {
-    ArcPlan p;
-    p.records = {Entry("ui\\logo", 0x1A, "logo"), Entry("top", 0x20, "top"), Entry("gone", 0x20, "g")};
-    return p;
+    return Archive({Entry("ui\\logo", 0x1A, "logo"), Entry("top", 0x20, "top"), Entry("gone", 0x20, "g")});
 }
 
 ArcPlan Other() {
-    ArcPlan p;
-    p.records = {Entry("top", 0x20, "top, longer"), Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\new", 0x20, "n"),
-                 Stored("bad", 1, "junk", 2)};
-    return p;
+    return Archive({Entry("top", 0x20, "top, longer"), Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\new", 0x20, "n"),
+                    Stored("bad", 1, "junk", 2)});
 }
 
 TEST(ArchiveDifferencesTest, RowsOfTheOpenArchiveAgainstAnother) {
@@ -46,8 +42,7 @@ TEST(ArchiveDifferencesTest, RowsOfTheOpenArchiveAgainstAnother) {
 }
 
 TEST(ArchiveDifferencesTest, MergeAsksThenRewritesOnceAndIsUndone) {
-    ArcPlan patch;
-    patch.records = {Entry("top", 0x20, "new top"), Entry("ui\\added", 0x20, "added")};
+    ArcPlan patch = Archive({Entry("top", 0x20, "new top"), Entry("ui\\added", 0x20, "added")});
     for (const bool yes : {false, true}) {
         SCOPED_TRACE(yes ? "go on" : "no");
         WindowHarness h;

@@ -19,8 +19,7 @@ namespace {
 bool Has(const Program& program, const std::string& key) { return FindEntryByKey(program.arc.ArcEntries, key) != nullptr; }
 
 TEST(ConcurrentEditsTest, NoEditReportedDoneIsLost) {
-    ArcPlan layout;
-    layout.records = {Entry("d\\a", 0x20, "first"), Entry("d\\b", 0x20, "second")};
+    ArcPlan layout = Archive({Entry("d\\a", 0x20, "first"), Entry("d\\b", 0x20, "second")});
     // The first program deletes d\a; at its step `at` (0: before it opens the
     // archive) the second one opens the archive and adds n\x.
     for (int at = 0; at < 4; ++at) {

@@ -16,10 +16,8 @@ namespace tessarin::testing {
 namespace {
 
 ArcPlan Layout() {
-    ArcPlan plan;
-    plan.records = {Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\deep\\doc", 0x20, "doc"), Entry("top", 0x20, "top"),
-                    Entry("z", 0x20, "z")};
-    return plan;
+    return Archive({Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\deep\\doc", 0x20, "doc"), Entry("top", 0x20, "top"),
+                    Entry("z", 0x20, "z")});
 }
 
 using Command = std::function<bool(WindowHarness&)>;
@@ -145,8 +143,7 @@ TEST(EditCommandsTest, NewArchiveFromAFolderAsLongWork) {
     WriteFiles(h.dir / "src", {{"ui/logo.png", "logo"}});
     h.window.ClearLog();
     ASSERT_TRUE(CreateArchiveFromFolder(h.program, h.dir / "src", h.dir / "new.arc"));
-    ArcPlan expected;
-    expected.records = {Entry("ui\\logo", 0x1A, "logo")};
+    ArcPlan expected = Archive({Entry("ui\\logo", 0x1A, "logo")});
     EXPECT_EQ(ReadFileBytes(h.dir / "new.arc"), BuildArc(expected));
     EXPECT_EQ(h.window.Calls("BeginLongWork").size(), 2u);  // the folder's walk, then the writing
     EXPECT_EQ(h.window.Calls("EndLongWork").size(), 2u);

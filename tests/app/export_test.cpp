@@ -77,10 +77,9 @@ bool Export(ProgramHarness& h, const std::string& folder, bool all, const std::s
 }
 
 TEST(ExtSubTest, ExportsTheSelectedEntry) {
-    ArcPlan plan;
-    plan.records = {Entry("ui\\img\\logo", 0x1A, "logo bytes, inflated"), Stored("empty", 0x20, "", 0),
-                    Stored("corrupt", 0x1A, "not a zlib stream", 12), Stored("past", 0x1A, "", 10, 100),
-                    Stored("negative", 0x20, "", 0, -5), Entry("slash/../../up", 0x1A, "x")};
+    ArcPlan plan = Archive({Entry("ui\\img\\logo", 0x1A, "logo bytes, inflated"), Stored("empty", 0x20, "", 0),
+                            Stored("corrupt", 0x1A, "not a zlib stream", 12), Stored("past", 0x1A, "", 10, 100),
+                            Stored("negative", 0x20, "", 0, -5), Entry("slash/../../up", 0x1A, "x")});
     const std::string done = "MsgBox | 资源文件导出完成。 | Information | Tessarin";
     const std::string logo = "ui\\img\\logo.1A", inflated = "logo bytes, inflated";
     const std::string writeFailed = "写入文件时出错，文件未导出：";
@@ -160,12 +159,11 @@ std::string LinkRefused(const std::string& link, const std::string& key) {
 // that a file is in the way of, and names that would leave the chosen folder.
 // Each failure costs its entry only; nothing is written anywhere else.
 TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
-    ArcPlan plan;
-    plan.records = {Entry("top", 0x20, "top text"), Entry("a\\b\\c", 0x1A, "deep"), Entry("a\\x", 0x1A, "first"),
-                    Entry("a\\x", 0x21, "second"), Stored("bad", 0x1A, "not zlib", 10), Stored("gone", 0x1A, "", 4, 8, 1 << 20),
-                    Entry("ok", 0x1A, "after"), Stored("pad", 0x20, Deflate("short"), 8), Stored("empty", 0x20, "", 0),
-                    Entry("blk\\b", 0x1A, "blocked"), Entry("..\\..\\escape", 0x1A, "1"), Entry("\\abs\\escape", 0x1A, "2"),
-                    Entry("sub/../../../escape", 0x1A, "3"), Entry("ok\\fine", 0x1A, "4")};
+    ArcPlan plan = Archive({Entry("top", 0x20, "top text"), Entry("a\\b\\c", 0x1A, "deep"), Entry("a\\x", 0x1A, "first"),
+                            Entry("a\\x", 0x21, "second"), Stored("bad", 0x1A, "not zlib", 10), Stored("gone", 0x1A, "", 4, 8, 1 << 20),
+                            Entry("ok", 0x1A, "after"), Stored("pad", 0x20, Deflate("short"), 8), Stored("empty", 0x20, "", 0),
+                            Entry("blk\\b", 0x1A, "blocked"), Entry("..\\..\\escape", 0x1A, "1"), Entry("\\abs\\escape", 0x1A, "2"),
+                            Entry("sub/../../../escape", 0x1A, "3"), Entry("ok\\fine", 0x1A, "4")});
     const auto refused = [](const std::string& name) {  // with the choice how to go on
         return Log{"AskAfterFailure | 文件名可能写到所选目录之外，已拒绝导出：" + name + ".png\r\n\r\nKEY：" + name + ".1A | Tessarin"};
     };
@@ -258,9 +256,8 @@ TEST(ExportAllTest, EmptyArchiveEndsAtOnce) {
 // Links already in the chosen folder are never followed: nothing outside it is
 // created or replaced, by either export; the other entries are still written.
 TEST(ExportTest, LinksInTheChosenFolderAreNeverFollowed) {
-    ArcPlan plan;
-    plan.records = {Entry("ui\\logo", 0x1A, "new logo"), Entry("ui\\deep\\doc", 0x20, "new doc"),
-                    Entry("top", 0x20, "new top"), Entry("other\\fine", 0x20, "fine")};
+    ArcPlan plan = Archive({Entry("ui\\logo", 0x1A, "new logo"), Entry("ui\\deep\\doc", 0x20, "new doc"),
+                            Entry("top", 0x20, "new top"), Entry("other\\fine", 0x20, "fine")});
     const struct {
         const char* label;
         bool all;
@@ -405,9 +402,8 @@ TEST(ExportAllTest, BothInflatersWriteTheSameTreeBeyondTheBufferBudget) {
 // failures are reported at the end), or stop; going on, the default answer, is
 // what the full export above takes. Nothing half-written stays.
 TEST(ExportAllTest, StopAndFailureChoices) {
-    ArcPlan plan;
-    plan.records = {Entry("a", 0x20, "a"), Stored("bad1", 0x20, "junk", 4), Entry("b", 0x20, "b"),
-                    Stored("bad2", 0x20, "junk", 4), Entry("c", 0x20, "c")};
+    ArcPlan plan = Archive({Entry("a", 0x20, "a"), Stored("bad1", 0x20, "junk", 4), Entry("b", 0x20, "b"),
+                            Stored("bad2", 0x20, "junk", 4), Entry("c", 0x20, "c")});
     const auto failed = [](const char* key) { return std::string("数组取数据不正确。 导出文件时发生错误，KEY：") + key; };
     const struct {
         const char* label;
@@ -449,9 +445,8 @@ TEST(ExportAllTest, StopAndFailureChoices) {
 // A folder node or several nodes: their entries below the selected folder (or
 // the one holding them all), as export all writes them; one entry as before.
 TEST(ExportSelectionTest, WritesTheEntriesBelowTheSelectedFolder) {
-    ArcPlan plan;
-    plan.records = {Entry("top", 0x20, "top"), Entry("a\\readme", 0x20, "readme"), Entry("a\\b\\logo", 0x1A, "logo"),
-                    Entry("a\\b\\c\\raw", 0x1A, "raw"), Entry("a\\..\\..\\up", 0x20, "escape")};
+    ArcPlan plan = Archive({Entry("top", 0x20, "top"), Entry("a\\readme", 0x20, "readme"), Entry("a\\b\\logo", 0x1A, "logo"),
+                            Entry("a\\b\\c\\raw", 0x1A, "raw"), Entry("a\\..\\..\\up", 0x20, "escape")});
     const struct { std::vector<std::string> keys; int check1; FileTree written; } rows[] = {
         {{"a\\b\\"}, 0, {{"logo.png", "logo"}, {"c/raw.png", "raw"}}},
         {{"a\\b\\c\\"}, 1, {{"raw.png", Deflate("raw")}}},

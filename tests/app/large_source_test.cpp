@@ -48,8 +48,7 @@ TEST(LargeSource, TheBarMovesWhileItIsDeflatedAndAStopEndsTheDeflate) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         ProgramHarness h;
-        ArcPlan plan;
-        plan.records = {Entry("small", 0x20, "small")};
+        ArcPlan plan = Archive({Entry("small", 0x20, "small")});
         const std::string path = h.OpenArchive(plan);
         const std::string before = ReadFileBytes(path);
         const std::string source = h.dir / row.source;

@@ -17,10 +17,8 @@ using Log = std::vector<std::string>;
 
 // Three entries: one in nested folders, one whose code has no name, one at the top.
 ArcPlan ThreeEntries() {
-    ArcPlan plan;
-    plan.records = {Entry("ui\\img\\logo", 0x1A, "logo bytes"), Entry("ui\\bg", 0x1B, "bg"),
-                    Entry("readme", 0x20, "hello")};
-    return plan;
+    return Archive({Entry("ui\\img\\logo", 0x1A, "logo bytes"), Entry("ui\\bg", 0x1B, "bg"),
+                    Entry("readme", 0x20, "hello")});
 }
 
 Log Concat(Log a, const Log& b) {
@@ -122,9 +120,8 @@ TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
     enum class File { Written, LockedElsewhere, Refused, Missing };
     ArcPlan countOneHigher = ThreeEntries();
     countOneHigher.count = 4;
-    ArcPlan repeatedKey;
-    repeatedKey.records = {Entry("a\\x", 0x1A, "1"), Entry("a\\y", 0x1A, "2"), Entry("a\\x", 0x1A, "3"),
-                           Entry("b", 0x1A, "4")};
+    ArcPlan repeatedKey = Archive({Entry("a\\x", 0x1A, "1"), Entry("a\\y", 0x1A, "2"), Entry("a\\x", 0x1A, "3"),
+                                   Entry("b", 0x1A, "4")});
     const struct {
         const char* name;
         std::string bytes;

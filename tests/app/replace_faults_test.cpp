@@ -1,16 +1,12 @@
-// A replacement or an import broken at any step of its file work, or by a full
-// disk, leaves the original archive byte for byte, the records as they were, and
-// no temporary file; the archive stays usable for the next command.
+// A replacement or an import broken at any step of its file work leaves the
+// original archive byte for byte, the records as they were, and no temporary
+// file; the archive stays usable for the next command. A real full disk is
+// tried with the companion's replace.
 #include <gtest/gtest.h>
-#ifndef _WIN32
-#include <signal.h>
-#include <sys/resource.h>
-#endif
 
 #include "extract/Export.h"
 #include "replace/Import.h"
 #include "ReplaceCommand.h"
-#include "support/ChildPeak.h"
 #include "support/FaultSweep.h"
 
 namespace tessarin::testing {
@@ -86,33 +82,6 @@ TEST(ReplaceFaults, KilledRunsTemporariesGoBeforeTheNextWrite) {
         EXPECT_FALSE(std::filesystem::exists(NativePath(folder + "/" + stale)));
     }
 }
-
-#ifndef _WIN32
-// A real full disk: the child process may not grow any file past a limit just
-// above the original archive's size, so the new archive cannot be written.
-TEST(ReplaceFaults, FullDiskKeepsTheOriginal) {
-    ProgramHarness h;
-    const std::string path = h.OpenArchive(Archive());
-    WriteFileBytes(h.dir / "source.bin", Noise(64 << 10));
-    const std::string before = ReadFileBytes(path);
-    h.SelectNode("third.3");
-    h.window.ClearLog();
-
-    const ChildPeak child = RunMeasuredInChild([&] {
-        ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG instead of killing
-        const rlim_t limit = before.size() + 1000;
-        const rlimit rl{limit, limit};
-        ::setrlimit(RLIMIT_FSIZE, &rl);
-        RunReplace(h, h.dir / "source.bin");
-        const auto boxes = h.window.Calls("MsgBox");
-        return boxes.size() == 1 && boxes[0].rfind("MsgBox | 写入新档案时出错，原档案未作改动：", 0) == 0 &&
-               boxes[0].find("错误编号:61") != std::string::npos;
-    });
-    EXPECT_TRUE(child.ran && child.result == 1) << "the child did not report the full disk";
-    EXPECT_EQ(ReadFileBytes(path), before);
-    EXPECT_EQ(FolderListing(h.dir.path()), (std::vector<std::string>{"pack.ARC", "source.bin"}));
-}
-#endif
 
 }  // namespace
 }  // namespace tessarin::testing

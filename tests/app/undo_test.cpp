@@ -32,8 +32,7 @@ struct Opened {
     std::string path, undoPath;
     explicit Opened(const std::string& select = "top.20") {
         h.program.undo.kept = true;
-        ArcPlan plan;
-        plan.records = {Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\deep\\doc", 0x20, "doc"), Entry("top", 0x20, "top")};
+        ArcPlan plan = Archive({Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\deep\\doc", 0x20, "doc"), Entry("top", 0x20, "top")});
         path = h.OpenArchive(plan);
         undoPath = h.dir / UndoName("pack.ARC");
         WriteFiles(h.dir.path(), {{"new.png", "new png"}, {"in/top.txt", "changed top"}});

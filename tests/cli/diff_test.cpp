@@ -13,17 +13,13 @@ namespace {
 const std::string kChinese = "\xCA\xFD\xBE\xDD\\\xB1\xED";  // 数据\表, code page 936
 
 ArcPlan Old() {
-    ArcPlan p;
-    p.records = {Entry("ui\\logo", 0x1A, "logo"), Entry(kChinese, 0x77, "old table"), Entry("gone", 0x20, "g"),
-                 Entry("pic", 0x20, "retyped"), Entry("same", 1, "same")};
-    return p;
+    return Archive({Entry("ui\\logo", 0x1A, "logo"), Entry(kChinese, 0x77, "old table"), Entry("gone", 0x20, "g"),
+                    Entry("pic", 0x20, "retyped"), Entry("same", 1, "same")});
 }
 
 ArcPlan New() {
-    ArcPlan p;
-    p.records = {Entry("added", 0x20, "new"), Entry("same", 1, "same"), Entry("pic", 0x1A, "retyped"),
-                 Stored("ui\\logo", 0x1A, StoredBlocks("logo"), 4), Entry(kChinese, 0x77, "new table")};
-    return p;
+    return Archive({Entry("added", 0x20, "new"), Entry("same", 1, "same"), Entry("pic", 0x1A, "retyped"),
+                    Stored("ui\\logo", 0x1A, StoredBlocks("logo"), 4), Entry(kChinese, 0x77, "new table")});
 }
 
 std::string Native(const std::string& utf8) { return TextToNative(utf8); }
@@ -96,8 +92,7 @@ TEST(CliDiffTest, PatchMergedLeavesOnlyTheArchivesOwnEntries) {
     EXPECT_EQ(Cli("verify " + old, dir).exitCode, 0);
     // A damaged patch is refused before anything is written.
     const std::string before = ReadFileBytes(dir / "old.arc");
-    ArcPlan bad;
-    bad.records = {Entry("fine", 1, "f"), Stored("broken", 1, "no stream", 5)};
+    ArcPlan bad = Archive({Entry("fine", 1, "f"), Stored("broken", 1, "no stream", 5)});
     WriteFileBytes(dir / "bad.arc", BuildArc(bad));
     const CliRun refused = Cli("merge " + old + " " + Q(dir / "bad.arc"), dir);
     EXPECT_EQ(refused.exitCode, 1);

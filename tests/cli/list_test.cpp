@@ -109,8 +109,7 @@ TEST(CliListTest, JsonEqualsTheLibraryDocumentByteForByte) {
 // A failed read lists the entries read before it, with a message that names
 // the archive and the cause; archives that cannot be opened at all list none.
 TEST(CliListTest, FailuresKeepTheEntriesReadSoFar) {
-    ArcPlan shortCount;
-    shortCount.records = {Entry("a", 1, "x"), Entry("b", 2, "y")};
+    ArcPlan shortCount = Archive({Entry("a", 1, "x"), Entry("b", 2, "y")});
     shortCount.count = 3;
     const struct {
         const char* label;

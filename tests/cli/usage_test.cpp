@@ -11,9 +11,7 @@ namespace {
 
 #ifndef _WIN32
 ArcPlan TwoEntries() {
-    ArcPlan layout;
-    layout.records = {Entry("ui\\logo", 0x1A, "logo bytes"), Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", 0x77, "table")};
-    return layout;
+    return Archive({Entry("ui\\logo", 0x1A, "logo bytes"), Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", 0x77, "table")});
 }
 
 // Which language a failure speaks, for each way of setting the locale; the

@@ -73,9 +73,8 @@ TEST(CreateArchiveTest, EntriesInNameOrderRightAfterTheDirectoryLinksSkipped) {
 }
 
 TEST(CreateArchiveTest, ExportCreateExportGivesTheSameTree) {
-    ArcPlan plan;
-    plan.records = {Entry("ui\\logo", 0x1A, Noise(5000)), Entry("\xCA\xFD\\\xB1\xED", 0x20, "gb text"),
-                    Entry("top", 0, ""), Entry("deep\\a\\b\\c", -2, std::string(100000, 'c'))};
+    ArcPlan plan = Archive({Entry("ui\\logo", 0x1A, Noise(5000)), Entry("\xCA\xFD\\\xB1\xED", 0x20, "gb text"),
+                            Entry("top", 0, ""), Entry("deep\\a\\b\\c", -2, std::string(100000, 'c'))});
 #ifndef _WIN32
     // Wine cannot create the names such bytes give on Windows (lone surrogates).
     plan.records.push_back(Entry("odd\\\x80\xFF", 0x33, "invalid bytes"));

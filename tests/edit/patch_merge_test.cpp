@@ -52,8 +52,7 @@ TEST(PatchArchiveTest, BsAddedAndChangedEntriesWithTheirStoredBytes) {
 }
 
 ArcPlan MergeTarget() {
-    ArcPlan layout;
-    layout.records = {Entry("ui\\logo", 0x1A, "logo"), Entry("top", 5, "top entry"), Stored("empty", 0x20, "", 0)};
+    ArcPlan layout = Archive({Entry("ui\\logo", 0x1A, "logo"), Entry("top", 5, "top entry"), Stored("empty", 0x20, "", 0)});
     layout.gap = "GAP";
     layout.trailer = "TRAILER";
     return layout;

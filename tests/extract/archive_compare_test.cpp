@@ -8,12 +8,6 @@
 namespace tessarin::testing {
 namespace {
 
-std::string Noise(std::size_t n, std::uint32_t seed) {
-    std::string s;
-    for (std::size_t i = 0; i < n; ++i) s.push_back(static_cast<char>((seed = seed * 1103515245 + 12345) >> 24));
-    return s;
-}
-
 // "+key", "-key", "~key", or "!key A", "!key B", "!key AB" for the damaged side(s).
 std::vector<std::string> Lines(const ArchiveComparison& comparison) {
     std::vector<std::string> lines;

@@ -18,16 +18,6 @@ namespace tessarin::testing {
 
 inline constexpr const char* kDone = "MsgBox | 替换完成。 | Information | Tessarin";
 
-// n bytes that deflate poorly, the same on every run.
-inline std::string Noise(std::size_t n, std::uint32_t seed = 12345) {
-    std::string s;
-    for (std::size_t i = 0; i < n; ++i) {
-        seed = seed * 1103515245 + 12345;
-        s.push_back(static_cast<char>(seed >> 24));
-    }
-    return s;
-}
-
 // The archive after record `target` got source: version 7, zeroed gap, the new
 // stream in place of the old stored bytes (bytes after them are kept), later
 // data shifted by the builder's own layout.
@@ -49,9 +39,8 @@ inline ArcPlan ExpectedAfterReplace(ArcPlan layout, std::size_t target, const st
 // The archive the import tests start from: nested folders, a type code with
 // no name (5), bytes after an entry's data, an empty entry, a gap and a trailer.
 inline ArcPlan ImportLayout() {
-    ArcPlan s;
-    s.records = {Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\deep\\doc", 0x20, Noise(3000, 5)),
-                 Entry("top", 5, "top entry"), Stored("empty", 0x20, "", 0)};
+    ArcPlan s = Archive({Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\deep\\doc", 0x20, Noise(3000, 5)),
+                         Entry("top", 5, "top entry"), Stored("empty", 0x20, "", 0)});
     s.records[2].data += "KEPT";
     s.records[2].storedSize = static_cast<std::int32_t>(s.records[2].data.size() - 4);
     s.gap = "GAP";

@@ -48,6 +48,16 @@ inline RecordPlan Stored(std::string name, std::int32_t typeCode, std::string da
             .orgField = {}, .storedSize = storedSize, .offset = offset, .pad = true};
 }
 
+// An archive of these records, nothing else set.
+inline ArcPlan Archive(std::vector<RecordPlan> records) { ArcPlan plan; plan.records = std::move(records); return plan; }
+
+// n bytes that deflate poorly, the same on every run.
+inline std::string Noise(std::size_t n, std::uint32_t seed = 12345) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) s.push_back(static_cast<char>((seed = seed * 1103515245 + 12345) >> 24));
+    return s;
+}
+
 // v as its low `bytes` bytes, least significant first.
 inline std::string Le(std::uint32_t v, int bytes) {
     std::string s;

@@ -123,6 +123,9 @@ public:
         Rec("ShowReport", title, summary, static_cast<int>(lines.size()));
         reports.push_back({title, summary, lines});
     }
+    // Reached only when the fake serves as the events of a program without a window.
+    void ProgressBegun(int steps) override { Rec("ProgressBegun", steps); }
+    void ProgressEnded() override { Rec("ProgressEnded"); }
     void DoEvents() override;
     void EndProgram() override { ended = true; Rec("EndProgram"); }
     void MsgBox(const std::string& text, MsgIcon icon, const std::string& title) override;

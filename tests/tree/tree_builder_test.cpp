@@ -72,11 +72,8 @@ TEST(AddItemNodesTest, AddsFolderAndEntryNodesInOrder) {
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         const TreeNode& node = tree.Node(static_cast<NodeId>(i + 1));
         const bool folder = nodes[i][0].back() == '\\';
-        EXPECT_EQ(node.key, nodes[i][0]);
-        EXPECT_EQ(node.text, nodes[i][1]) << nodes[i][0];
-        EXPECT_EQ(tree.Node(node.parent).key, nodes[i][2]) << nodes[i][0];
-        EXPECT_EQ(node.image, folder ? 2 : 6) << nodes[i][0];
-        EXPECT_EQ(node.expandedImage, folder ? 4 : 0) << nodes[i][0];
+        EXPECT_EQ((std::vector<std::string>{node.key, node.text, tree.Node(node.parent).key}), nodes[i]);
+        EXPECT_EQ(std::pair(node.image, node.expandedImage), folder ? std::pair(2, 4) : std::pair(6, 0)) << node.key;
     }
     // A folder node without children in the way reaches the caller as the tree control's error.
     tree.AddChild(root, "empty\\", "empty", kImageFolder, kImageFolderOpen);

@@ -29,10 +29,8 @@ void Press(QWidget* dialog, const char* button) {
 }
 
 ArcPlan SampleArchive() {
-    ArcPlan archive;
-    archive.records = {Entry("top", 0x1A, "top data"), Entry("a\\readme", 0x20, "read me"),
-                       Entry("a\\b\\logo", 0x1A, std::string(3000, 'x')), Entry("a\\b\\c\\raw", 0x99, "raw")};
-    return archive;
+    return Archive({Entry("top", 0x1A, "top data"), Entry("a\\readme", 0x20, "read me"),
+                    Entry("a\\b\\logo", 0x1A, std::string(3000, 'x')), Entry("a\\b\\c\\raw", 0x99, "raw")});
 }
 
 UiHarness::UiHarness(bool scripted) {

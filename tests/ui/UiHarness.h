@@ -90,8 +90,6 @@ private:
 
 void Press(QWidget* dialog, const char* button);
 
-inline ArcPlan Archive(std::vector<RecordPlan> records) { ArcPlan plan; plan.records = std::move(records); return plan; }
-
 // Entries: top.1A   a\readme.20   a\b\logo.1A   a\b\c\raw.99
 ArcPlan SampleArchive();
 
