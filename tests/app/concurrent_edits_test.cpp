@@ -3,7 +3,6 @@
 // and every edit reported done is in the archive at the end.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 
 #include "app/OpenClose.h"

@@ -142,9 +142,7 @@ TEST(EditCommandsTest, NewArchiveFromAFolderAsLongWork) {
     h.OpenArchive(Layout());
     WriteFiles(h.dir / "src", {{"ui/logo.png", "logo"}});
     h.window.ClearLog();
-    ASSERT_TRUE(CreateArchiveFromFolder(h.program, h.dir / "src", h.dir / "new.arc"));
-    ArcPlan expected = Archive({Entry("ui\\logo", 0x1A, "logo")});
-    EXPECT_EQ(ReadFileBytes(h.dir / "new.arc"), BuildArc(expected));
+    ASSERT_TRUE(CreateArchiveFromFolder(h.program, h.dir / "src", h.dir / "new.arc"));  // its bytes: the create tests
     EXPECT_EQ(h.window.Calls("BeginLongWork").size(), 2u);  // the folder's walk, then the writing
     EXPECT_EQ(h.window.Calls("EndLongWork").size(), 2u);
     EXPECT_TRUE(h.window.mainEnabled);

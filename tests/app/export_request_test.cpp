@@ -4,7 +4,7 @@
 // as those events.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <deque>
 
 #include "app/OpenClose.h"
 #include "extract/Export.h"

@@ -65,6 +65,13 @@ Log Filled(Log lines, const std::string& path) {
     return lines;
 }
 
+// Opens plan and makes the folder below h.dir that an export is to write into; its path.
+std::string OpenWithFolder(ProgramHarness& h, const ArcPlan& plan, const std::string& folder = "out") {
+    h.OpenArchive(plan);
+    fs::create_directories(NativePath(h.dir / folder));
+    return h.dir / folder;
+}
+
 // Runs either export, the folder picker answering folder ("" cancels): every
 // entry, or the entry with key (a file in the way is replaced when the user
 // says so, yes unless told). The log then holds the export's calls only.
@@ -111,10 +118,9 @@ TEST(ExtSubTest, ExportsTheSelectedEntry) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         ProgramHarness h;
-        h.OpenArchive(plan);
+        OpenWithFolder(h, plan);
         h.SelectNode(c.key);
         h.window.check1 = c.check1;
-        fs::create_directory(h.dir / "out");
         const std::string target = h.dir / "out" + kNativeSeparator + h.program.tree.Node(h.window.selected).text;
         const bool readOnly = !c.existing.empty() && c.existing[0] == '!';
         const bool declined = !c.existing.empty() && c.existing[0] == '?';
@@ -175,9 +181,7 @@ TEST(ExportAllTest, WritesEachEntryWithProgressAndMessages) {
         refused("\\abs\\escape"), refused("sub/../../../escape"), {}};
     ProgramHarness h;
     AddExtType(h.program.ExtTypes, "21", "png");  // a second code named png
-    h.OpenArchive(plan);
-    const std::string out = h.dir / "x/y/out";  // deep, so that escapes have somewhere to land
-    fs::create_directories(out);
+    const std::string out = OpenWithFolder(h, plan, "x/y/out");  // deep, so that escapes have somewhere to land
     WriteFileBytes(out + "/blk", "blocker");
     std::size_t events = 0;
     h.window.onDoEvents = [&] {
@@ -232,9 +236,7 @@ TEST(ExportAllTest, NamesDifferingOnlyInCaseAreOneFileWhereTheFileSystemSaysSo) 
                     Entry("A", 0x20, "first 4"), Entry("a", 0x20, "second 4")};
     const bool oneFile = kNativeSeparator == '\\';  // Windows
     ProgramHarness h;
-    h.OpenArchive(plan);
-    const std::string out = h.dir / "out";
-    fs::create_directories(NativePath(out));
+    const std::string out = OpenWithFolder(h, plan);
     EXPECT_EQ(Export(h, out, true), !oneFile);
     const auto refusals = h.window.Calls("AskAfterFailure");
     EXPECT_EQ(refusals.size(), oneFile ? 4u : 0u);
@@ -276,9 +278,7 @@ TEST(ExportTest, LinksInTheChosenFolderAreNeverFollowed) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         ProgramHarness h;
-        h.OpenArchive(plan);
-        const std::string out = h.dir / "out", outside = h.dir / "outside";
-        fs::create_directories(out);
+        const std::string out = OpenWithFolder(h, plan), outside = h.dir / "outside";
         fs::create_directories(outside + "/deep");
         WriteFileBytes(outside + "/logo.png", "precious");
         WriteFileBytes(outside + "/victim.txt", "precious");
@@ -390,10 +390,9 @@ TEST(ExportAllTest, BothInflatersWriteTheSameTreeBeyondTheBufferBudget) {
         SCOPED_TRACE(fast ? "fast" : "zlib");
         SetFastInflate(fast);
         ProgramHarness h;
-        h.OpenArchive(plan);
-        fs::create_directory(h.dir / "out");
-        EXPECT_TRUE(Export(h, h.dir / "out", true));
-        EXPECT_TRUE(FilesBelow(h.dir / "out") == expected);
+        const std::string out = OpenWithFolder(h, plan);
+        EXPECT_TRUE(Export(h, out, true));
+        EXPECT_TRUE(FilesBelow(out) == expected);
     }
     SetFastInflate(true);
 }
@@ -423,8 +422,7 @@ TEST(ExportAllTest, StopAndFailureChoices) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         ProgramHarness h;
-        h.OpenArchive(plan);
-        fs::create_directory(h.dir / "out");
+        OpenWithFolder(h, plan);
         h.window.failureAnswers = c.answers;
         h.window.onDoEvents = [&] { h.window.stopRequested |= c.stopAtEntry > 0 && h.window.workDone + 1 == static_cast<std::size_t>(c.stopAtEntry); };
         EXPECT_FALSE(Export(h, c.stopAtEntry < 0 ? "" : h.dir / "out", true));
@@ -459,10 +457,8 @@ TEST(ExportSelectionTest, WritesTheEntriesBelowTheSelectedFolder) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.keys.front() + " and " + std::to_string(row.keys.size() - 1) + " more");
         ProgramHarness h;
-        h.OpenArchive(plan);
+        const std::string out = OpenWithFolder(h, plan, "x/y/out");  // deep, so that escapes have somewhere to land
         h.window.check1 = row.check1;
-        const std::string out = h.dir / "x/y/out";  // deep, so that escapes have somewhere to land
-        fs::create_directories(out);
         WriteFileBytes(out + "/logo.png", "old");
         h.SelectNode(row.keys.front());
         for (std::size_t i = 1; i < row.keys.size(); ++i)

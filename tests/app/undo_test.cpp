@@ -32,10 +32,10 @@ struct Opened {
     std::string path, undoPath;
     explicit Opened(const std::string& select = "top.20") {
         h.program.undo.kept = true;
-        ArcPlan plan = Archive({Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\deep\\doc", 0x20, "doc"), Entry("top", 0x20, "top")});
-        path = h.OpenArchive(plan);
+        path = h.OpenArchive(Archive({Entry("ui\\logo", 0x1A, "logo"), Entry("ui\\deep\\doc", 0x20, "doc"), Entry("top", 0x20, "top")}));
         undoPath = h.dir / UndoName("pack.ARC");
-        WriteFiles(h.dir.path(), {{"new.png", "new png"}, {"in/top.txt", "changed top"}});
+        WriteFiles(h.dir.path(), {{"new.png", "new png"}, {"in/top.txt", "changed top"},
+                                  {"patch.arc", BuildArc(Archive({Entry("top", 0x20, "new top"), Entry("ui\\added", 0x20, "a")}))}});
         h.SelectNode(select);
     }
     void Menu(const std::string& item, bool yes = true) {
@@ -60,6 +60,8 @@ TEST(UndoTest, PutsBackTheArchiveAndTheTreeOnce) {
         {"delete", "ui\\", [](Opened& o) { o.Menu("ndelete"); }, "已撤销：删除 2 个对象"},
         {"rename", "ui\\deep\\", [](Opened& o) { RunCommand(o.h.program, [&] { RenameSelected(o.h.program, "flat"); }); },
          "已撤销：重命名 1 个对象"},
+        {"merge", "top.20", [](Opened& o) { o.h.window.openAnswers.push_back(o.h.dir / "patch.arc"), o.Menu("nmerge"); },
+         "已撤销：替换 1 个对象，添加 1 个对象"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
@@ -173,7 +175,7 @@ TEST(UndoTest, RefusesWhatAnotherPutAtTheHiddenNames) {
         const std::vector<std::string> boxes = o.h.window.Calls("MsgBox");
         EXPECT_EQ(boxes.size(), 1u);
         EXPECT_TRUE(!boxes.empty() && boxes[0].find(planted) != std::string::npos) << ::testing::PrintToString(boxes);
-        EXPECT_EQ(FolderListing(o.h.dir.path()), (std::vector<std::string>{row.name, "in", "new.png", "other.bin", "pack.ARC"}));
+        EXPECT_EQ(FolderListing(o.h.dir.path()), (std::vector<std::string>{row.name, "in", "new.png", "other.bin", "pack.ARC", "patch.arc"}));
     }
 }
 

@@ -96,9 +96,8 @@ std::vector<std::string> Complete(const std::vector<std::string>& words, const T
 TEST(CompletionTest, VerbsOptionsFilesFoldersAndKeys) {
     TempDir dir;
     const std::string d = dir.path();
-    ArcPlan layout = Archive({Entry("ui\\logo", 0x1A, "l"), Entry("ui\\deep\\doc", 0x20, "d"),
-                              Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", 0x77, "z")});  // 数据\表
-    WriteFileBytes(dir / "pack.ARC", BuildArc(layout));
+    WriteFileBytes(dir / "pack.ARC", BuildArc(Archive({Entry("ui\\logo", 0x1A, "l"), Entry("ui\\deep\\doc", 0x20, "d"),
+                                                    Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", 0x77, "z")})));  // 数据\表
     WriteFileBytes(dir / "sum.txt", "");
     CreateDirectories(dir / "sub");
     const struct {

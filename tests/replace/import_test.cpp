@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <optional>
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
