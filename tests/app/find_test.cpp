@@ -17,10 +17,9 @@ TEST(Find, MatchesIgnoreTheCaseOfAsciiLettersOnly) {
     for (const auto& c : cases) EXPECT_EQ(ContainsIgnoringAsciiCase(c.name, c.text), c.found) << c.name << " / " << c.text;
 }
 
-// Matches come in directory order and wrap; a new archive starts the search
-// over. That each is revealed and selected as a click would select it, the
-// window's own find shows.
-TEST(Find, SelectsMatchesInDirectoryOrderAndWraps) {
+// Matches come in directory order and wrap; each is revealed and selected as
+// a click would select it; a new archive starts the search over.
+TEST(Find, SelectsMatchesInDirectoryOrderAsAClickWould) {
     testing::WindowHarness h;
     testing::ArcPlan plan;
     plan.records = {testing::Entry("z\\Item", 0x20, "1"), testing::Entry("readme", 0x20, "2"),
@@ -32,6 +31,8 @@ TEST(Find, SelectsMatchesInDirectoryOrderAndWraps) {
     const auto said = [&](const FindOutcome& found) { return found.status + " " + h.program.tree.Node(h.window.selected).key; };
 
     EXPECT_EQ(said(finder.Find(h.program, "ITEM")), "第 1 个，共 2 个 z\\Item.20");
+    EXPECT_TRUE(h.window.menuEnabled["nexport"] && h.window.buttonEnabled[6]);
+    EXPECT_EQ(h.window.Calls("TreeEnsureVisible").size(), 1u);
     EXPECT_EQ(said(finder.FindNext(h.program)), "第 2 个，共 2 个 a\\item.1A");
     EXPECT_EQ(said(finder.FindNext(h.program)), "第 1 个，共 2 个 z\\Item.20");
 

@@ -13,12 +13,6 @@
 namespace tessarin::testing {
 namespace {
 
-std::string Pattern(std::size_t n) {
-    std::string s(n, '\0');
-    for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i % 251) ^ (i >> 14));
-    return s;
-}
-
 TEST(InflateCursor, ReadsAnyStretchInAnyOrderWithFewSavedPoints) {
     const std::string plain = Pattern((20 << 20) + 12345);
     const std::string stream = Deflate(plain);

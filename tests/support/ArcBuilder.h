@@ -58,6 +58,13 @@ inline std::string Noise(std::size_t n, std::uint32_t seed = 12345) {
     return s;
 }
 
+// n bytes that differ from block to block (a byte's value tells its place).
+inline std::string Pattern(std::size_t n) {
+    std::string s(n, '\0');
+    for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i % 251) ^ (i >> 14));
+    return s;
+}
+
 // v as its low `bytes` bytes, least significant first.
 inline std::string Le(std::uint32_t v, int bytes) {
     std::string s;

@@ -217,8 +217,7 @@ QString RowStart(const std::string& plain, qint64 row) {
 
 TEST(Preview, BytesScrollThroughTheWholeEntryUpToWhereItBreaks) {
     const std::string big = std::string(72 << 20, '\0') + "the very last bytes!";
-    std::string pattern(12 << 20, '\0');
-    for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<char>((i % 251) ^ (i >> 14));
+    const std::string pattern = Pattern(12 << 20);
     const std::string blocks = StoredBlocks(pattern);
     std::string far = blocks;
     far[static_cast<std::size_t>(StoredBlockStart(150))] = '\x06';  // block type 3 does not exist
