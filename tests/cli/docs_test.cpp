@@ -69,7 +69,6 @@ TEST(ManPageTest, EveryVerbAndOptionOfTheHelpIsDocumented) {
             EXPECT_NE(section.find(option), std::string::npos) << option << " not described";
         }
     }
-    EXPECT_NE(Cli("--version", dir).out.find("tessarin-cli "), std::string::npos);
 }
 
 // COMPREPLY of the completion for these words, the last one being completed.
