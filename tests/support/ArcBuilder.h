@@ -58,7 +58,7 @@ inline std::string Noise(std::size_t n, std::uint32_t seed = 12345) {
     return s;
 }
 
-// n bytes that differ from block to block (a byte's value tells its place).
+// n bytes whose pattern shifts every 16 KiB, so that a stretch read from the wrong place shows.
 inline std::string Pattern(std::size_t n) {
     std::string s(n, '\0');
     for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i % 251) ^ (i >> 14));
