@@ -6,7 +6,15 @@
 // median of the pairs' ratios (goal: at most 0.8x) and Tessarin's peak
 // resident memory (goal: under 24 MiB at 32,000 files).
 //
-// Usage: bench_small_files [pairs (default 3)] [file counts... (default 8000 16000 32000)]
+// Every run writes a file or folder of its own, and nothing is removed until
+// the end. On a file system that, like ext4 without a journal, passes over
+// the inodes freed in the last minutes when it makes a file, a run that
+// follows the removal of tens of thousands of files spends most of its time
+// in that search, whoever runs it, and how much depends on where the freed
+// inodes lie. --remove-before measures that case too: each side removes its
+// output of the pair before just before it runs.
+//
+// Usage: bench_small_files [--remove-before] [pairs (default 3)] [file counts... (default 8000 16000 32000)]
 #include <unistd.h>
 
 #include <algorithm>
@@ -98,27 +106,32 @@ void Report(const char* verb, const char* other, const Side& ours, const Side& t
                 tessarin::bench::Median(ours.ms), other, tessarin::bench::Median(theirs.ms),
                 tessarin::bench::Median(ratios), static_cast<double>(ours.peakKiB) / 1024, other,
                 static_cast<double>(theirs.peakKiB) / 1024);
+    std::printf("          each pair:");
+    for (std::size_t i = 0; i < ours.ms.size(); ++i) std::printf(" %.0f/%.0f", ours.ms[i], theirs.ms[i]);
+    std::printf(" ms\n");
 }
 
 // The pairs for one number of files, in dir (the current folder).
-void MeasureSize(int count, int pairs, const std::string& cli) {
-    fs::remove_all("src");
-    MakeFolder("src", count);
+void MeasureSize(int count, int pairs, const std::string& cli, bool removeBefore) {
+    const std::string src = "src" + std::to_string(count);
+    MakeFolder(src, count);
     Side create, zip, extract, unzip;
     for (int pair = 0; pair < pairs; ++pair) {
-        // Each side removes its own output of the pair before, just before it
-        // runs: the freeing of those blocks, which the disk may still be doing
-        // after the sync, weighs on both sides alike.
-        fs::remove("new.arc");
-        create.Add(RunSynced({cli, "create", "new.arc", "src"}));
-        fs::remove("new.zip");
-        zip.Add(RunSynced({"zip", "-q", "-r", "-6", "new.zip", "src"}));
-        fs::remove_all("out.arc");
-        extract.Add(RunSynced({cli, "extract", "new.arc", "out.arc"}));
-        fs::remove_all("out.zip");
-        unzip.Add(RunSynced({"unzip", "-q", "new.zip", "-d", "out.zip"}));
+        const std::string tag = removeBefore ? std::to_string(count) : std::to_string(count) + "-" + std::to_string(pair);
+        const std::string arc = "new" + tag + ".arc", zipped = "new" + tag + ".zip";
+        // With --remove-before each side removes its own output of the pair
+        // before just before it runs, so that the freeing weighs on both alike.
+        if (removeBefore) fs::remove(arc);
+        create.Add(RunSynced({cli, "create", arc, src}));
+        if (removeBefore) fs::remove(zipped);
+        zip.Add(RunSynced({"zip", "-q", "-r", "-6", zipped, src}));
+        if (removeBefore) fs::remove_all("out" + tag + ".arc");
+        extract.Add(RunSynced({cli, "extract", arc, "out" + tag + ".arc"}));
+        if (removeBefore) fs::remove_all("out" + tag + ".zip");
+        unzip.Add(RunSynced({"unzip", "-q", zipped, "-d", "out" + tag + ".zip"}));
     }
-    std::printf("%d files of 1-4 KB, median of %d pairs:\n", count, pairs);
+    std::printf("%d files of 1-4 KB, median of %d pairs%s:\n", count, pairs,
+                removeBefore ? ", each run just after its side's output of the pair before is removed" : "");
     Report("create", "zip -r -6", create, zip);
     Report("extract", "unzip", extract, unzip);
     std::fflush(stdout);
@@ -128,13 +141,16 @@ void MeasureSize(int count, int pairs, const std::string& cli) {
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each line as it comes, into a file too
-    const int pairs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    int first = 1;
+    const bool removeBefore = argc > 1 && std::string(argv[1]) == "--remove-before";
+    if (removeBefore) ++first;
+    const int pairs = argc > first ? std::max(1, std::atoi(argv[first])) : 3;
     std::vector<int> counts;
-    for (int i = 2; i < argc; ++i) counts.push_back(std::atoi(argv[i]));
+    for (int i = first + 1; i < argc; ++i) counts.push_back(std::atoi(argv[i]));
     if (counts.empty()) counts = {8000, 16000, 32000};
     const std::string cli = tessarin::ProgramFolder() + "/tessarin-cli";
     TempDir dir;
     if (::chdir(std::string(dir.path()).c_str()) != 0) return 1;
-    for (const int count : counts) MeasureSize(count, pairs, cli);
+    for (const int count : counts) MeasureSize(count, pairs, cli, removeBefore);
     return 0;
 }
