@@ -78,7 +78,7 @@ RenamePlan PlanRename(const Program& program, NodeId node, const std::string& ne
             plan.refusal = refusal + "：" + newText;
             return plan;
         }
-        plan.selectKey = FolderPathOf(FullNameOfKey(key)) + entry->record.ArcFileKey;
+        plan.selectKey = FolderPathOf(FullNameOfKey(key)) + entry->key;
         plan.renames.emplace_back(key, plan.selectKey);
     } else {
         if (newText.empty() || newText.find('\\') != std::string::npos) {
@@ -155,7 +155,7 @@ bool AddFilesToNode(Program& program, NodeId target, const std::vector<std::stri
             program.ui.MsgBox(refusal + "：" + path, MsgIcon::Warning, kProgramTitle);
             return false;
         }
-        additions.emplace_back(folder + entry->record.ArcFileKey, path);
+        additions.emplace_back(folder + entry->key, path);
     }
     const std::vector<std::string> expanded = ExpandedKeys(program);
     if (!AddEntries(program, request)) return false;

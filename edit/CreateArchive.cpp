@@ -103,8 +103,11 @@ namespace {
 void WriteEntries(Program& program, const CreatePlan& plan, BinaryFile& out, std::string& failedFile, LongWork& work) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
     const std::vector<FileEntry>& entries = plan.entries;
-    // The records are read where they are, never copied.
-    const RecordAt recordAt = [&](std::size_t i) -> const ARCFileCls& { return entries[i].record; };
+    // Each record is made when the writer asks for it, which uses it before it
+    // asks for the next: the entries hold only their keys and codes.
+    const ExtTypeIndex types(program.ExtTypes);
+    ARCFileCls asked;
+    const RecordAt recordAt = [&](std::size_t i) -> const ARCFileCls& { return asked = RecordOf(entries[i], types); };
     std::vector<WrittenRecord> numbers(entries.size());
     std::int64_t position = WrittenDirectoryEnd(entries.size(), recordAt);
     if (position > kMax) throw RewriteOutOfRange{};

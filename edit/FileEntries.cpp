@@ -55,7 +55,11 @@ std::optional<FileEntry> EntryOfFile(const std::string& relative, const ExtTypeT
     ARCFileCls record = NewEntryRecord(fullName, *code, types);
     refusal = ExportNameRefusal(record);
     if (!refusal.empty()) return std::nullopt;
-    return FileEntry{relative, std::move(record)};
+    return FileEntry{relative, std::move(record.ArcFileKey), *code};
+}
+
+ARCFileCls RecordOf(const FileEntry& entry, const ExtTypeIndex& types) {
+    return NewEntryRecord(FullNameOfKey(entry.key), entry.code, types);
 }
 
 FileEntryList EntriesOfFiles(const std::vector<std::string>& files, const ExtTypeTable& table) {
@@ -71,13 +75,13 @@ FileEntryList EntriesOfFiles(const std::vector<std::string>& files, const ExtTyp
             list.refusals.push_back(refusal + "：" + file);
             continue;
         }
-        if (const auto it = entryOfKey.find(entry->record.ArcFileKey); it != entryOfKey.end()) {
-            list.refusals.push_back("两个文件对应同一个对象，KEY：" + entry->record.ArcFileKey + "（" +
+        if (const auto it = entryOfKey.find(entry->key); it != entryOfKey.end()) {
+            list.refusals.push_back("两个文件对应同一个对象，KEY：" + entry->key + "（" +
                                     list.entries[it->second].file + "，" + file + "）");
             continue;
         }
         list.entries.push_back(std::move(*entry));
-        entryOfKey.emplace(list.entries.back().record.ArcFileKey, list.entries.size() - 1);
+        entryOfKey.emplace(list.entries.back().key, list.entries.size() - 1);
     }
     return list;
 }
@@ -91,9 +95,7 @@ void SortForNewArchive(std::vector<FileEntry>& entries) {
     std::vector<Keyed> keys;
     keys.reserve(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const ARCFileCls& r = entries[i].record;
-        keys.push_back({TextToCp936(FullNameOfKey(r.ArcFileKey)),
-                        static_cast<std::uint32_t>(*ParseTypeCodeHex(r.ArcFileTypeHex)), i});
+        keys.push_back({TextToCp936(FullNameOfKey(entries[i].key)), static_cast<std::uint32_t>(entries[i].code), i});
     }
     std::sort(keys.begin(), keys.end(), [](const Keyed& a, const Keyed& b) {
         // Bytes compared as unsigned, the same on every platform.

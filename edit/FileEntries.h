@@ -17,12 +17,18 @@ namespace tessarin {
 // extension read as hexadecimal, 1 to 8 digits of either case; else nullopt.
 std::optional<std::int32_t> TypeCodeOfExtension(const std::string& extension, const ExtTypeTable& table);
 
-// A file and the entry it becomes.
+// A file and the entry it becomes: its key and type code only, so that a
+// folder of many files costs little more than the directory written from it;
+// RecordOf gives the whole record.
 struct FileEntry {
     std::string file;  // below the folder, components joined by "/"
-    ARCFileCls record;
+    std::string key;   // the entry's ArcFileKey
+    std::int32_t code = 0;
     std::int64_t listedSize = -1;  // as the folder's listing gave it, -1 unknown
 };
+
+// The record of the entry entry becomes, types naming its type.
+ARCFileCls RecordOf(const FileEntry& entry, const ExtTypeIndex& types);
 
 // The entry for relative ("/"-joined components, as the folder walk lists
 // them), or nullopt with refusal set: a part the export would not write as it

@@ -17,8 +17,8 @@ bool PlanImportAdditions(Program& program, ImportPlan& plan) {
     FileEntryList list = EntriesOfFiles(plan.strays, program.ExtTypes);
     for (const std::string& deep : plan.tooDeep) list.refusals.push_back(std::string(kTooDeepText) + "：" + deep);
     for (const FileEntry& entry : list.entries) {
-        if (FindEntryByKey(program.arc.ArcEntries, entry.record.ArcFileKey) != nullptr) {
-            list.refusals.push_back("档案中已有这个条目，KEY：" + entry.record.ArcFileKey + "（" + entry.file + "）");
+        if (FindEntryByKey(program.arc.ArcEntries, entry.key) != nullptr) {
+            list.refusals.push_back("档案中已有这个条目，KEY：" + entry.key + "（" + entry.file + "）");
             continue;
         }
         try {
@@ -40,7 +40,8 @@ bool PlanImportAdditions(Program& program, ImportPlan& plan) {
         return false;
     }
     SortForNewArchive(list.entries);
-    for (FileEntry& entry : list.entries) plan.added.push_back({entry.file, std::move(entry.record)});
+    const ExtTypeIndex types(program.ExtTypes);
+    for (const FileEntry& entry : list.entries) plan.added.push_back({entry.file, RecordOf(entry, types)});
     return true;
 }
 
