@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/Commands.h"
@@ -33,8 +34,7 @@ TEST(CommandRouting, MenuItemsAndToolbarButtonsStartTheirCommands) {
         {"nabout", 0, "ShowAbout"},
         {nullptr, 3, ""}, {nullptr, 7, ""}, {nullptr, 0, ""}, {nullptr, 9, ""}, {"nfile", 0, ""}, {"NOPEN", 0, ""},
     };
-    testing::ArcPlan plan;
-    plan.records = {testing::Entry("readme", 0x20, "hello")};
+    const testing::ArcPlan plan = testing::Archive({testing::Entry("readme", 0x20, "hello")});
     for (const auto& route : routes) {
         for (const bool viaMenu : {true, false}) {
             // Buttons are tried for every route with a button or without a menu item.
@@ -59,17 +59,14 @@ TEST(CommandRouting, MenuItemsAndToolbarButtonsStartTheirCommands) {
 // file stays open until the command has returned (its reader threads may still
 // read it); then the files and the window close. Nothing is written.
 TEST(CommandRouting, EndingDuringLongWorkClosesTheFilesOnlyOnceTheCommandReturned) {
-    const struct {
-        const char* item;
-        bool afterQuestion;  // import: ask to end only once the rewrite runs
-    } cases[] = {{"nalle", false}, {"nverify", false}, {"nimportdir", false}, {"nimportdir", true}};
+    // The menu item, and whether to end only once the rewrite runs (import: after its question).
+    const std::pair<const char*, bool> cases[] = {{"nalle", false}, {"nverify", false}, {"nimportdir", false},
+                                                  {"nimportdir", true}};
     testing::ArcPlan plan;
-    for (int i = 0; i < 24; ++i) {
-        std::string data(4000 + 97 * i, static_cast<char>('a' + i % 26));
-        plan.records.push_back(testing::Entry("f\\e" + std::to_string(i), 0x20, data));
-    }
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.item) + (c.afterQuestion ? " (rewrite)" : ""));
+    for (int i = 0; i < 24; ++i)
+        plan.records.push_back(testing::Entry("f\\e" + std::to_string(i), 0x20, std::string(4000 + 97 * i, 'a' + i % 26)));
+    for (const auto& [item, afterQuestion] : cases) {
+        SCOPED_TRACE(std::string(item) + (afterQuestion ? " (rewrite)" : ""));
         testing::WindowHarness h;
         const std::string path = h.OpenArchive(plan);
         const std::string before = testing::ReadFileBytes(path);
@@ -79,15 +76,14 @@ TEST(CommandRouting, EndingDuringLongWorkClosesTheFilesOnlyOnceTheCommandReturne
         h.window.yesNoAnswers.push_back(true);
         std::vector<bool> openWhileRunning;
         h.window.onDoEvents = [&] {
-            if (c.afterQuestion && h.window.Calls("AskYesNo").empty()) return;
+            if (afterQuestion && h.window.Calls("AskYesNo").empty()) return;
             h.program.EndProgram();
             openWhileRunning.push_back(h.program.ArchiveIsOpen());
         };
-        MenuClick(h.program, c.item);
-        EXPECT_FALSE(openWhileRunning.empty());
-        EXPECT_EQ(std::count(openWhileRunning.begin(), openWhileRunning.end(), false), 0);
-        EXPECT_TRUE(h.window.ended);
-        EXPECT_FALSE(h.program.ArchiveIsOpen());
+        MenuClick(h.program, item);
+        // At least one event pump came, and the archive was open at each.
+        EXPECT_EQ(openWhileRunning, std::vector<bool>(std::max<std::size_t>(openWhileRunning.size(), 1), true));
+        EXPECT_TRUE(h.window.ended && !h.program.ArchiveIsOpen());
         EXPECT_EQ(h.window.Calls("MsgBox"), std::vector<std::string>{});
         EXPECT_EQ(testing::ReadFileBytes(path), before);
     }
@@ -109,17 +105,17 @@ TEST(LongWorkText, CountsItemsAndTellsTheTimeLeftFromTheBytes) {
 // bar count the items: a last item that holds nearly all the bytes is most of the bar.
 TEST(LongWorkProgress, TheBarFollowsTheBytesAndThePanelCountsTheItems) {
     testing::WindowHarness h;
+    // The bar's value and the items told beside it.
+    const auto shown = [&] { return std::tuple(h.window.bars[2].value, h.window.workDone, h.window.workTotal); };
     {
         LongWork work(h.program, "正在导出", std::vector<std::uint64_t>{10, 10, 980});
         EXPECT_EQ(h.window.bars[2].max, LongWork::kBarSteps);
         work.Advance(2);
-        EXPECT_EQ(h.window.bars[2].value, 200);
-        EXPECT_EQ(h.window.workDone, 2u);
-        EXPECT_EQ(h.window.workTotal, 3u);
+        EXPECT_EQ(shown(), std::tuple(200, 2u, 3u));
         work.ShowPartial(480);  // half of the last item's bytes
         EXPECT_EQ(h.window.bars[2].value, 5000);
         work.Advance(3);
-        EXPECT_EQ(h.window.bars[2].value, 10000);
+        EXPECT_EQ(shown(), std::tuple(10000, 3u, 3u));
         EXPECT_EQ(h.window.panels[1], "正在导出 3 / 3");
     }
     {
@@ -128,8 +124,7 @@ TEST(LongWorkProgress, TheBarFollowsTheBytesAndThePanelCountsTheItems) {
         EXPECT_EQ(h.window.bars[2].value, 2500);
         work.AdvanceBytes(1000);
         work.ShowPartial(500);
-        EXPECT_EQ(h.window.bars[2].value, 7500);
-        EXPECT_EQ(h.window.workDone, 1u);
+        EXPECT_EQ(shown(), std::tuple(7500, 1u, 4u));
     }
     {
         LongWork work(h.program, "正在检查", std::vector<std::uint64_t>{0, 0});  // no bytes: by items

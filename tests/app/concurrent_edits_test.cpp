@@ -31,8 +31,7 @@ TEST(ConcurrentEditsTest, NoEditReportedDoneIsLost) {
         std::optional<bool> secondDone;
         auto secondEdit = [&] {
             if (secondDone) return;
-            second.window.openAnswers.push_back(path);
-            LoadArcFile(second.program);
+            second.Open(path);
             secondDone = second.program.ArchiveIsOpen() && AddEntry(second.program, "n\\x.20", path + ".src");
             UnLoadArcFile(second.program);  // the companion ends
         };
@@ -43,16 +42,14 @@ TEST(ConcurrentEditsTest, NoEditReportedDoneIsLost) {
         SetAfterLockHookForTesting(maybe);
         first.window.onDoEvents = maybe;
         if (at == 0) secondEdit();
-        first.window.openAnswers.push_back(path);
-        LoadArcFile(first.program);
+        first.Open(path);
         const bool firstDone = first.program.ArchiveIsOpen() && DeleteEntries(first.program, DeleteRequest{{"d\\a.20"}});
         SetAfterLockHookForTesting(nullptr);
         UnLoadArcFile(first.program);
         ASSERT_TRUE(secondDone.has_value()) << "the second edit was never tried";
 
         WindowHarness reader;
-        reader.window.openAnswers.push_back(path);
-        LoadArcFile(reader.program);
+        reader.Open(path);
         ASSERT_TRUE(reader.program.ArchiveIsOpen());
         EXPECT_TRUE(firstDone || *secondDone);
         EXPECT_EQ(Has(reader.program, "d\\a.20"), !firstDone);

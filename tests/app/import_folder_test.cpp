@@ -50,9 +50,8 @@ TEST(ImportTest, ReplacesChangedEntriesInOneRewrite) {
             if (c.stop && asked) h.window.stopRequested = true;
         };
         ArcPlan expected = ImportLayout();
-        for (const auto& [index, bytes] : c.replaced) {
+        for (const auto& [index, bytes] : c.replaced)
             if (!c.stop) expected = ExpectedAfterReplace(expected, index, bytes);
-        }
         h.window.ClearLog();
         EXPECT_EQ(ImportFolder(h.program), !c.stop);
 
