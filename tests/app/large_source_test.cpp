@@ -5,13 +5,12 @@
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <functional>
 #include <thread>
 
 #include "edit/EditEntries.h"
 #include "replace/Import.h"
-#include "ReplaceCommand.h"
+#include "app/WindowHarness.h"
 #include "replace/StreamDeflate.h"
 
 namespace tessarin::testing {
@@ -48,12 +47,8 @@ TEST(LargeSource, TheBarMovesWhileItIsDeflatedAndAStopEndsTheDeflate) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         ProgramHarness h;
-        ArcPlan plan = Archive({Entry("small", 0x20, "small")});
-        const std::string path = h.OpenArchive(plan);
-        const std::string before = ReadFileBytes(path);
-        const std::string source = h.dir / row.source;
-        std::filesystem::create_directories(std::filesystem::path(NativePath(source)).parent_path());
-        WriteFileBytes(source, std::string(static_cast<std::size_t>(kSourceSize), 'x'));
+        const std::string path = h.OpenArchive(Archive({Entry("small", 0x20, "small")})), before = ReadFileBytes(path);
+        WriteFiles(h.dir.path(), {{row.source, std::string(static_cast<std::size_t>(kSourceSize), 'x')}});
 
         // The deflate holds after its first block until the window has shown
         // it (a few seconds at most, so a window that cannot show it fails).
@@ -72,7 +67,7 @@ TEST(LargeSource, TheBarMovesWhileItIsDeflatedAndAStopEndsTheDeflate) {
                 h.window.stopRequested |= row.stop;
             }
         };
-        row.run(h, source);
+        row.run(h, h.dir / row.source);
         SetDeflateBlockHookForTesting({});
 
         EXPECT_TRUE(shown) << "the bar stood still while the source was deflated";

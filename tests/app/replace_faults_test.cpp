@@ -6,18 +6,17 @@
 
 #include "extract/Export.h"
 #include "replace/Import.h"
-#include "ReplaceCommand.h"
+#include "app/WindowHarness.h"
 #include "support/FaultSweep.h"
 
 namespace tessarin::testing {
 namespace {
 
 // The entry before the replaced one spans several copy blocks.
-const ArcPlan& Archive() {
+const ArcPlan& Layout() {
     static const ArcPlan layout = [] {
-        ArcPlan s;
-        s.records = {Entry("a\\first", 0x1A, Noise((5 << 20) / 2, 777)), Entry("a\\second", 0x20, Noise(5000, 1)),
-                     Entry("third", 3, Noise(100, 2))};
+        ArcPlan s = Archive({Entry("a\\first", 0x1A, Noise((5 << 20) / 2, 777)), Entry("a\\second", 0x20, Noise(5000, 1)),
+                             Entry("third", 3, Noise(100, 2))});
         s.gap = "gap";
         return s;
     }();
@@ -28,10 +27,8 @@ const ArcPlan& Archive() {
 // takes the folder in/, the exports write below out/. True when it reports success.
 bool RunWriting(ProgramHarness& h, const std::string& command) {
     h.window.ClearLog();
-    if (command == "replace") {
-        RunReplace(h, h.dir / "source.bin");
-        return h.window.Calls("MsgBox") == std::vector<std::string>{kDone};
-    }
+    if (command == "replace")
+        return RunReplace(h, h.dir / "source.bin") && h.window.Calls("MsgBox") == std::vector<std::string>{kDone};
     if (command.rfind("import", 0) == 0) {
         ImportPlan plan;
         return PlanImport(h.program, h.dir / "in", plan) && ApplyImport(h.program, plan);
@@ -45,10 +42,10 @@ bool RunWriting(ProgramHarness& h, const std::string& command) {
 TEST(ReplaceFaults, FailureAtEachStepKeepsTheOriginal) {
     const std::string source = Noise(100000);
     for (const std::string name : {"replace", "import"}) {
-        ArcPlan expected = ExpectedAfterReplace(Archive(), 1, source);
+        ArcPlan expected = ExpectedAfterReplace(Layout(), 1, source);
         if (name == "import") expected = ExpectedAfterReplace(expected, 2, "changed third");
         const ArchiveCommand command{[&](ProgramHarness& h) {
-                                         h.OpenArchive(Archive());
+                                         h.OpenArchive(Layout());
                                          WriteFileBytes(h.dir / "source.bin", source);
                                          WriteFiles(h.dir / "in", {{"a/second.txt", source}, {"third.3", "changed third"}});
                                          h.SelectNode("a\\second.20");
@@ -64,8 +61,7 @@ TEST(ReplaceFaults, FailureAtEachStepKeepsTheOriginal) {
 // which ones count as left is the platform tests' business.
 // Replace and import write next to the archive, the exports below out/.
 TEST(ReplaceFaults, KilledRunsTemporariesGoBeforeTheNextWrite) {
-    ArcPlan plan;
-    plan.records = {Entry("top", 0x20, "old")};
+    const ArcPlan plan = Archive({Entry("top", 0x20, "old")});
     for (const std::string command : {"replace", "import", "import, nothing changed", "export one", "export all"}) {
         SCOPED_TRACE(command);
         ProgramHarness h;
