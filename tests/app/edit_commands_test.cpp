@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "app/EditCommands.h"
 #include "core/platform/FileSystem.h"
@@ -126,8 +127,8 @@ TEST(EditCommandsTest, ChangesTheArchiveAndTheTree) {
         if (row.halt != Halt::No) {
             EXPECT_EQ(h.window.Calls("MsgBox"), row.halt == Halt::Stop ? stopped : Log{});
         }
-        EXPECT_TRUE(!h.window.longWork && h.window.mainEnabled);
-        EXPECT_EQ(h.window.ended, row.halt == Halt::End);
+        EXPECT_EQ(std::tuple(h.window.longWork, h.window.mainEnabled, h.window.ended),
+                  std::tuple(false, true, row.halt == Halt::End));
     }
 }
 
@@ -145,9 +146,9 @@ TEST(EditCommandsTest, NewArchiveFromAFolderAsLongWork) {
     EXPECT_EQ(h.window.Calls("MsgBox"), std::vector<std::string>{std::string("MsgBox | 以下不是普通文件，已跳过：") + kCrLf +
                                                                 "ui/alias.png | Information | Tessarin"});
 #endif
-    EXPECT_EQ(h.window.Calls("BeginLongWork").size(), 2u);  // the folder's walk, then the writing
-    EXPECT_EQ(h.window.Calls("EndLongWork").size(), 2u);
-    EXPECT_TRUE(h.window.mainEnabled);
+    // Two long works, the folder's walk then the writing, and the window enabled again.
+    EXPECT_EQ(std::tuple(h.window.Calls("BeginLongWork").size(), h.window.Calls("EndLongWork").size(), h.window.mainEnabled),
+              std::tuple(2u, 2u, true));
     EXPECT_FALSE(CreateArchiveFromFolder(h.program, h.dir / "src", h.dir / "new.arc"));  // it exists now
     // Stopped while the folder is read: nothing is written.
     h.window.ClearLog();
