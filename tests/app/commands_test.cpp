@@ -35,23 +35,22 @@ TEST(CommandRouting, MenuItemsAndToolbarButtonsStartTheirCommands) {
         {nullptr, 3, ""}, {nullptr, 7, ""}, {nullptr, 0, ""}, {nullptr, 9, ""}, {"nfile", 0, ""}, {"NOPEN", 0, ""},
     };
     const testing::ArcPlan plan = testing::Archive({testing::Entry("readme", 0x20, "hello")});
-    for (const auto& route : routes) {
-        for (const bool viaMenu : {true, false}) {
-            // Buttons are tried for every route with a button or without a menu item.
-            if (viaMenu ? route.menuItem == nullptr : route.menuItem != nullptr && route.button == 0) continue;
-            SCOPED_TRACE(viaMenu ? std::string(route.menuItem) : "button " + std::to_string(route.button));
-            testing::WindowHarness h;
-            h.OpenArchive(plan);
-            h.SelectNode("readme.20");
-            h.window.ClearLog();
-            if (viaMenu) MenuClick(h.program, route.menuItem);
-            else ToolbarClick(h.program, route.button);
-            EXPECT_EQ(h.program.ending, route.firstCall == "EndProgram");
-            // The first call, cut to the expected one's length; whole when none is expected.
-            const auto& log = h.window.log;
-            const std::size_t length = route.firstCall.empty() ? std::string::npos : route.firstCall.size();
-            EXPECT_EQ(log.empty() ? "" : log.front().substr(0, length), route.firstCall);
-        }
+    for (const auto& route : routes)
+    for (const bool viaMenu : {true, false}) {
+        // Buttons are tried for every route with a button or without a menu item.
+        if (viaMenu ? route.menuItem == nullptr : route.menuItem != nullptr && route.button == 0) continue;
+        SCOPED_TRACE(viaMenu ? std::string(route.menuItem) : "button " + std::to_string(route.button));
+        testing::WindowHarness h;
+        h.OpenArchive(plan);
+        h.SelectNode("readme.20");
+        h.window.ClearLog();
+        if (viaMenu) MenuClick(h.program, route.menuItem);
+        else ToolbarClick(h.program, route.button);
+        EXPECT_EQ(h.program.ending, route.firstCall == "EndProgram");
+        // The first call, cut to the expected one's length; whole when none is expected.
+        const auto& log = h.window.log;
+        const std::size_t length = route.firstCall.empty() ? std::string::npos : route.firstCall.size();
+        EXPECT_EQ(log.empty() ? "" : log.front().substr(0, length), route.firstCall);
     }
 }
 
@@ -137,21 +136,18 @@ TEST(LongWorkProgress, TheBarFollowsTheBytesAndThePanelCountsTheItems) {
 // A failure no command handles is shown, never thrown into the window's event loop.
 TEST(CommandRouting, UnhandledFailuresBecomeAMessage) {
     testing::WindowHarness h;
-    const struct {
-        std::function<void()> command;
-        std::string message;
-    } cases[] = {
+    const std::pair<std::function<void()>, std::string> cases[] = {  // what the command throws, the message
         {[] { throw VbError(vberr::DiskFull); }, "发现未知的错误,错误编号:61\r\n\r\n错误信息:磁盘已满"},
         {[] { throw std::bad_alloc(); }, "发现未知的错误,错误编号:7\r\n\r\n错误信息:内存溢出"},
         {[] { throw std::runtime_error("boom"); }, "发现未知的错误,错误编号:51\r\n\r\n错误信息:boom"},
         {[] {}, ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message.empty() ? "nothing thrown" : c.message);
+    for (const auto& [command, message] : cases) {
+        SCOPED_TRACE(message.empty() ? "nothing thrown" : message);
         h.window.ClearLog();
-        RunCommand(h.program, c.command);
-        EXPECT_EQ(h.window.log, c.message.empty() ? std::vector<std::string>{}
-                                                  : std::vector<std::string>{"MsgBox | " + c.message + " | Information | 提示"});
+        RunCommand(h.program, command);
+        EXPECT_EQ(h.window.log, message.empty() ? std::vector<std::string>{}
+                                                : std::vector<std::string>{"MsgBox | " + message + " | Information | 提示"});
     }
 }
 

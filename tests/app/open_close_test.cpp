@@ -155,12 +155,8 @@ TEST(LoadArcFileTest, FailuresShowTheirMessageAndKeepTheNoArchiveState) {
         std::optional<BinaryFile> other;
         if (c.file == File::LockedElsewhere) other.emplace(BinaryFile::Open(path, OpenMode::ReadLocked));
         if (c.file == File::Refused) faults::FailAt(faults::Op::Open, 1, vberr::PermissionDenied);
-        if (mode == OpenTree::Whole) {  // picked in the open dialog
-            h.window.openAnswers.push_back(path + std::string(1, '\0'));
-            LoadArcFile(h.program);
-        } else {
-            OpenArchiveAt(h.program, path, mode);
-        }
+        if (mode == OpenTree::Whole) h.Open(path);  // picked in the open dialog
+        else OpenArchiveAt(h.program, path, mode);
         faults::Reset();
         other.reset();
 

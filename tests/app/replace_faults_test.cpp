@@ -69,9 +69,8 @@ TEST(ReplaceFaults, KilledRunsTemporariesGoBeforeTheNextWrite) {
         h.SelectNode("top.20");
         const bool exporting = command.rfind("export", 0) == 0;
         const std::string folder = exporting ? h.dir / "out" : h.dir.path(), name = exporting ? "top.txt" : "pack.ARC";
-        std::filesystem::create_directories(NativePath(folder));
         const std::string stale = "." + name + ".tessarin-99999-1.tmp";
-        WriteFileBytes(folder + "/" + stale, "left by a killed run");
+        WriteFiles(folder, {{stale, "left by a killed run"}});
         WriteFileBytes(h.dir / "source.bin", "new");
         WriteFiles(h.dir / "in", {{"top.txt", command == "import, nothing changed" ? "old" : "new"}});
         EXPECT_TRUE(RunWriting(h, command)) << ::testing::PrintToString(h.window.log);
