@@ -45,8 +45,7 @@ TEST(ArchiveDifferencesTest, MergeAsksThenRewritesOnce) {
     for (const bool yes : {false, true}) {
         SCOPED_TRACE(yes ? "go on" : "no");
         WindowHarness h;
-        const std::string path = h.OpenArchive(Open());
-        const std::string before = ReadFileBytes(path);
+        const std::string path = h.OpenArchive(Open()), before = ReadFileBytes(path);
         WriteFileBytes(h.dir / "patch.arc", BuildArc(patch));
         h.window.openAnswers.push_back(h.dir / "patch.arc");
         h.window.yesNoAnswers.push_back(yes);

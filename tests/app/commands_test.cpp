@@ -63,12 +63,12 @@ TEST(CommandRouting, EndingDuringLongWorkClosesTheFilesOnlyOnceTheCommandReturne
                                                   {"nimportdir", true}};
     testing::ArcPlan plan;
     for (int i = 0; i < 24; ++i)
-        plan.records.push_back(testing::Entry("f\\e" + std::to_string(i), 0x20, std::string(4000 + 97 * i, 'a' + i % 26)));
+        plan.records.push_back(
+            testing::Entry("f\\e" + std::to_string(i), 0x20, std::string(4000 + 97 * i, 'a' + i % 26)));
     for (const auto& [item, afterQuestion] : cases) {
         SCOPED_TRACE(std::string(item) + (afterQuestion ? " (rewrite)" : ""));
         testing::WindowHarness h;
-        const std::string path = h.OpenArchive(plan);
-        const std::string before = testing::ReadFileBytes(path);
+        const std::string path = h.OpenArchive(plan), before = testing::ReadFileBytes(path);
         std::filesystem::create_directories(h.dir / "in/f");
         for (int i = 0; i < 24; ++i) testing::WriteFileBytes(h.dir / ("in/f/e" + std::to_string(i) + ".txt"), "new");
         h.window.folderAnswers.push_back(h.dir / "in");

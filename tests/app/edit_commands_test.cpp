@@ -146,9 +146,9 @@ TEST(EditCommandsTest, NewArchiveFromAFolderAsLongWork) {
     EXPECT_EQ(h.window.Calls("MsgBox"), std::vector<std::string>{std::string("MsgBox | 以下不是普通文件，已跳过：") + kCrLf +
                                                                 "ui/alias.png | Information | Tessarin"});
 #endif
-    // Two long works, the folder's walk then the writing, and the window enabled again.
-    EXPECT_EQ(std::tuple(h.window.Calls("BeginLongWork").size(), h.window.Calls("EndLongWork").size(), h.window.mainEnabled),
-              std::tuple(2u, 2u, true));
+    EXPECT_EQ(h.window.Calls("BeginLongWork").size(), 2u);  // the folder's walk, then the writing
+    EXPECT_EQ(h.window.Calls("EndLongWork").size(), 2u);
+    EXPECT_TRUE(h.window.mainEnabled);
     EXPECT_FALSE(CreateArchiveFromFolder(h.program, h.dir / "src", h.dir / "new.arc"));  // it exists now
     // Stopped while the folder is read: nothing is written.
     h.window.ClearLog();

@@ -21,8 +21,8 @@ TEST(Find, MatchesIgnoreTheCaseOfAsciiLettersOnly) {
 // a click would select it; a new archive starts the search over.
 TEST(Find, SelectsMatchesInDirectoryOrderAsAClickWould) {
     testing::WindowHarness h;
-    testing::ArcPlan plan = testing::Archive(
-        {testing::Entry("z\\Item", 0x20, "1"), testing::Entry("readme", 0x20, "2"), testing::Entry("a\\item", 0x1A, "3")});
+    testing::ArcPlan plan = testing::Archive({testing::Entry("z\\Item", 0x20, "1"), testing::Entry("readme", 0x20, "2"),
+                                              testing::Entry("a\\item", 0x1A, "3")});
     h.OpenArchive(plan);
     h.window.ClearLog();
     EntryFinder finder;

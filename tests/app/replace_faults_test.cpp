@@ -15,8 +15,8 @@ namespace {
 // The entry before the replaced one spans several copy blocks.
 const ArcPlan& Layout() {
     static const ArcPlan layout = [] {
-        ArcPlan s = Archive({Entry("a\\first", 0x1A, Noise((5 << 20) / 2, 777)), Entry("a\\second", 0x20, Noise(5000, 1)),
-                             Entry("third", 3, Noise(100, 2))});
+        ArcPlan s = Archive({Entry("a\\first", 0x1A, Noise((5 << 20) / 2, 777)),
+                             Entry("a\\second", 0x20, Noise(5000, 1)), Entry("third", 3, Noise(100, 2))});
         s.gap = "gap";
         return s;
     }();

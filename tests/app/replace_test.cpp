@@ -21,7 +21,8 @@ namespace {
 
 ArcPlan ThreeEntries() {
     ArcPlan layout = Archive({Entry("ui\\logo", 0x1A, std::string(300, 'a')),
-                              Entry("data\\t", 0x20, "some text " + std::string(50, 'b')), Entry("top", 5, "tail entry")});
+                              Entry("data\\t", 0x20, "some text " + std::string(50, 'b')),
+                              Entry("top", 5, "tail entry")});
     layout.version = 3;
     layout.gap = "GAPBYTES";
     layout.trailer = "TRAILER";

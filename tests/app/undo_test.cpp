@@ -169,7 +169,8 @@ TEST(UndoTest, RefusesWhatAnotherPutAtTheHiddenNames) {
         EXPECT_EQ(ReadFileBytes(other), "not an archive");
         EXPECT_EQ(o.h.program.arc.ArcEntries.size(), row.planted == Folder ? 3u : 2u);
         const auto boxes = o.h.window.Calls("MsgBox");
-        EXPECT_TRUE(boxes.size() == 1 && boxes[0].find(planted) != std::string::npos) << ::testing::PrintToString(boxes);
+        EXPECT_TRUE(boxes.size() == 1 && boxes[0].find(planted) != std::string::npos)
+            << ::testing::PrintToString(boxes);
         EXPECT_EQ(FolderListing(o.h.dir.path()), (std::vector<std::string>{row.name, "in", "new.png", "other.bin", "pack.ARC", "patch.arc"}));
     }
 }
