@@ -68,13 +68,10 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
     const std::string table = "\xE6\x95\xB0\xE6\x8D\xAE/\xE8\xA1\xA8.77";  // 数据/表.77
     using Files = std::vector<std::pair<std::string, std::string>>;
     const Files toAdd = {{"ui/logo.png", "new"}, {"extra/x.txt", "x"}};
-    std::string deepPath;  // 70 folders deep
-    for (int i = 0; i < 70; ++i) deepPath += "d/";
-    const Files deep = {{deepPath + "x.txt", "x"}};
+    const Files deep = {{Repeat("d/", 70) + "x.txt", "x"}};  // 70 folders deep
     ArcPlan created;  // from toAdd
     created.records = {Entry("extra\\x", 0x20, "x"), Entry("ui\\logo", 0x1A, "new")};
-    std::string noise;  // a source whose archive outgrows the file-size limit
-    for (int i = 0; i < 20000; ++i) noise += static_cast<char>((i * 2654435761u) >> 13);
+    const std::string noise = Noise(20000);  // a source whose archive outgrows the file-size limit
     // 4 blocks of 512 bytes: room for the small files, not for the 5000-byte entry or the new archive.
     const std::string limit = "ulimit -f 4; ";
     const struct {
@@ -142,8 +139,7 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
          })},
         {layout, "create {dir}/new.arc {dir}/in --types {types}", 0, true, "", {}, "", toAdd, created, "new.arc"},
         {layout, "create {arc} {dir}/in --types {types}", 1, false, "档案已存在，不会覆盖", {}, "", toAdd},
-        // A file below a folder past the walk's depth is refused, not skipped.
-        {layout, "create {dir}/new.arc {dir}/in --types {types}", 1, false, "文件夹层级超过 64 层", {}, "", deep},
+        // A file below a folder past the walk's depth is refused, not skipped (create's own tests show it there).
         {layout, "import {arc} {dir}/in --types {types} --add", 1, false, "文件夹层级超过 64 层", {}, "", deep},
 #ifndef _WIN32
         // A key of bytes that are not valid code page 936 is named by those bytes, not by their escapes.
@@ -170,13 +166,10 @@ TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
         WriteFiles(dir / "in", r.in);
         const CliRun run = Cli(Substitute(r.args, dir), dir, Substitute(r.shell, dir));
         EXPECT_EQ(run.exitCode, r.exitCode) << run.err;
-        if (r.wholeErr) {
-            EXPECT_EQ(run.err, r.err);
-        } else {
-            std::string part = r.err;
-            if (const auto at = part.find("{dir}"); at != std::string::npos) part.replace(at, 5, dir.path());
-            EXPECT_NE(run.err.find(part), std::string::npos) << run.err;
-        }
+        std::string err = r.err;
+        if (const auto at = err.find("{dir}"); at != std::string::npos) err.replace(at, 5, dir.path());
+        if (r.wholeErr) EXPECT_EQ(run.err, err);
+        else EXPECT_NE(run.err.find(err), std::string::npos) << run.err;
         EXPECT_EQ(run.out, r.out);
         // Exactly the files listed, nothing else below dest (no temporary either).
         EXPECT_EQ(FilesBelow(dir / "out"), FileTree(r.files.begin(), r.files.end()));
