@@ -58,10 +58,9 @@ ArcPlan MergeTarget() {
     return layout;
 }
 
+// Stored blocks: no writer of this program would make these bytes.
 ArcPlan Patch() {
-    ArcPlan patch;  // stored blocks: no writer of this program would make these bytes
-    patch.records = {Stored("added", 0x20, StoredBlocks("a new entry"), 11), Stored("top", 5, StoredBlocks("new top"), 7)};
-    return patch;
+    return Archive({Stored("added", 0x20, StoredBlocks("a new entry"), 11), Stored("top", 5, StoredBlocks("new top"), 7)});
 }
 
 bool Merge(ProgramHarness& h) {
@@ -94,8 +93,7 @@ TEST(MergePatchTest, ReplacesAndAddsWithThePatchsStoredBytesOrChangesNothing) {
 
 TEST(MergePatchTest, ADamagedOrUnreadablePatchIsRefusedAndNothingWritten) {
     const auto patchOf = [](std::vector<RecordPlan> records, std::optional<std::int16_t> count = {}) {
-        ArcPlan p;
-        p.records = std::move(records);
+        ArcPlan p = Archive(std::move(records));
         p.count = count;
         return BuildArc(p);
     };
