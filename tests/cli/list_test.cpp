@@ -65,12 +65,11 @@ std::string LibraryJson(const std::string& nativePath, const std::string& typesP
 // U+FFFF in the path: the listing equals the library's document, and every
 // byte escape is "\udcXX" (what a reader decoding with surrogate escapes gets).
 TEST(CliListTest, JsonEqualsTheLibraryDocumentByteForByte) {
-    ArcPlan plan;
+    ArcPlan plan = Archive({Entry("ui\\logo", 0x1A, "x"), Entry("q\"uote\\t\tab\x01\x1f\x7f", 2, "y"),
+                            Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", -1, "z"), Entry("a\x80\\\xFF\xC4\xE3", 0x1A, "w"),
+                            Entry("nl\n\r\b\f", 3, "v"), Entry(std::string("gfx\\a\0old", 9), 0, "z"),
+                            Entry(std::string(64, 'L'), 7, "long")});
     plan.version = 3;
-    plan.records = {Entry("ui\\logo", 0x1A, "x"), Entry("q\"uote\\t\tab\x01\x1f\x7f", 2, "y"),
-                    Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", -1, "z"), Entry("a\x80\\\xFF\xC4\xE3", 0x1A, "w"),
-                    Entry("nl\n\r\b\f", 3, "v"), Entry(std::string("gfx\\a\0old", 9), 0, "z"),
-                    Entry(std::string(64, 'L'), 7, "long")};
     plan.records[2].storedSize = -5;
     plan.records[5].orgField = 0x00000100;  // negative original size
     plan.records[6].pad = false;

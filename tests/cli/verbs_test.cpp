@@ -14,17 +14,18 @@
 namespace tessarin::testing {
 namespace {
 
-ArcPlan Archive() {
-    ArcPlan layout;
-    layout.records = {Entry("ui\\logo", 0x1A, "logo bytes, logo bytes"), Entry("ui\\deep\\doc", 0x20, "a text file"),
-                    Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", 0x77, std::string(5000, 'z'))};  // 数据\表
+// The archive each run starts from.
+ArcPlan Layout() {
+    ArcPlan layout = Archive({Entry("ui\\logo", 0x1A, "logo bytes, logo bytes"),
+                              Entry("ui\\deep\\doc", 0x20, "a text file"),
+                              Entry("\xCA\xFD\xBE\xDD\\\xB1\xED", 0x77, std::string(5000, 'z'))});  // 数据\表
     layout.gap = "gap!";
     return layout;
 }
 
 // The archive after a rewrite: the gap zeroed, then changed by edit.
 ArcPlan Rewritten(const std::function<void(ArcPlan&)>& edit) {
-    ArcPlan layout = Archive();
+    ArcPlan layout = Layout();
     layout.gap = std::string(4, '\0');
     edit(layout);
     return layout;
@@ -54,23 +55,22 @@ std::string Substitute(std::string args, const TempDir& dir) {
 // it adds the others. Under a file-size limit a write fails like a full disk;
 // output that cannot be written fails the run.
 TEST(CliRunTest, ExitCodesMessagesFilesAndArchive) {
-    const ArcPlan layout = Archive();
-    ArcPlan damaged = Archive();
+    const ArcPlan layout = Layout();
+    ArcPlan damaged = Layout();
     damaged.records[0].data = "not a zlib stream at all";
-    ArcPlan outOfOrder = Archive();
+    ArcPlan outOfOrder = Layout();
     outOfOrder.records[2].offset = 8 + 3 * 80;  // inside the gap, before the first entry's data
-    ArcPlan twoLogos = Archive();
+    ArcPlan twoLogos = Layout();
     twoLogos.records.push_back(Entry("other\\logo", 0x1A, "another logo"));  // exports as logo.png too
-    ArcPlan wrongMagic = Archive();
+    ArcPlan wrongMagic = Layout();
     wrongMagic.magic = std::string("arc\0", 4);
-    ArcPlan problem = Archive();
+    ArcPlan problem = Layout();
     problem.records[2].orgSize = 10;  // inflates to more than recorded
     const std::string table = "\xE6\x95\xB0\xE6\x8D\xAE/\xE8\xA1\xA8.77";  // 数据/表.77
     using Files = std::vector<std::pair<std::string, std::string>>;
     const Files toAdd = {{"ui/logo.png", "new"}, {"extra/x.txt", "x"}};
     const Files deep = {{Repeat("d/", 70) + "x.txt", "x"}};  // 70 folders deep
-    ArcPlan created;  // from toAdd
-    created.records = {Entry("extra\\x", 0x20, "x"), Entry("ui\\logo", 0x1A, "new")};
+    const ArcPlan created = Archive({Entry("extra\\x", 0x20, "x"), Entry("ui\\logo", 0x1A, "new")});  // from toAdd
     const std::string noise = Noise(20000);  // a source whose archive outgrows the file-size limit
     // 4 blocks of 512 bytes: room for the small files, not for the 5000-byte entry or the new archive.
     const std::string limit = "ulimit -f 4; ";

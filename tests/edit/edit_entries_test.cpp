@@ -27,10 +27,9 @@ Command Rename(std::string from, std::string to) {
 
 TEST(EditEntriesTest, EachEditWritesTheExpectedArchiveOrLeavesItAsItWas) {
     // A gap after the directory, bytes after the first entry's data and a trailer.
-    ArcPlan layout;
+    ArcPlan layout = Archive({Entry("ui\\logo", 0x1A, std::string(300, 'a')), Entry("data\\t", 0x20, "some text"),
+                              Entry("top", 5, Noise(700))});
     layout.version = 3;
-    layout.records = {Entry("ui\\logo", 0x1A, std::string(300, 'a')), Entry("data\\t", 0x20, "some text"),
-                      Entry("top", 5, Noise(700))};
     layout.records[0].data += "SLACK";
     layout.records[0].storedSize = static_cast<std::int32_t>(layout.records[0].data.size() - 5);
     layout.gap = "GAP";
