@@ -67,8 +67,7 @@ TEST(CliDiffTest, LinesJsonAndExitCodes) {
 
 TEST(CliDiffTest, PatchMergedLeavesOnlyTheArchivesOwnEntries) {
     TempDir dir;
-    WriteFileBytes(dir / "old.arc", BuildArc(Old()));
-    WriteFileBytes(dir / "new.arc", BuildArc(New()));
+    WriteFiles(dir.path(), {{"old.arc", BuildArc(Old())}, {"new.arc", BuildArc(New())}});
     const std::string old = Q(dir / "old.arc"), patch = Q(dir / "patch.arc");
     ASSERT_EQ(Cli("diff " + old + " " + Q(dir / "new.arc") + " --patch " + patch, dir).exitCode, 1);
     // A name that is taken is not written over.
