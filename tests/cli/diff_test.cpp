@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/CliRunner.h"
+#include "support/Listings.h"
 
 namespace tessarin::testing {
 namespace {
@@ -24,13 +25,13 @@ ArcPlan New() {
 
 std::string Native(const std::string& utf8) { return TextToNative(utf8); }
 
-TEST(CliDiffTest, LinesAndExitCodes) {
+// The differences as lines and exit codes, then as a JSON list.
+TEST(CliDiffTest, LinesJsonAndExitCodes) {
     TempDir dir;
     ArcPlan damaged = Old();
     damaged.records[1] = Stored(kChinese, 0x77, "no stream", 9);
-    WriteFileBytes(dir / "old.arc", BuildArc(Old()));
-    WriteFileBytes(dir / "new.arc", BuildArc(New()));
-    WriteFileBytes(dir / "damaged.arc", BuildArc(damaged));
+    WriteFiles(dir.path(),
+               {{"old.arc", BuildArc(Old())}, {"new.arc", BuildArc(New())}, {"damaged.arc", BuildArc(damaged)}});
     const struct {
         const char* label;
         std::string args;
@@ -52,12 +53,6 @@ TEST(CliDiffTest, LinesAndExitCodes) {
         EXPECT_EQ(run.out, row.out);
         EXPECT_NE(run.err.find(row.err), std::string::npos) << run.err;
     }
-}
-
-TEST(CliDiffTest, JsonList) {
-    TempDir dir;
-    WriteFileBytes(dir / "old.arc", BuildArc(Old()));
-    WriteFileBytes(dir / "new.arc", BuildArc(New()));
     const CliRun run = Cli("diff --json " + Q(dir / "old.arc") + " " + Q(dir / "new.arc"), dir);
     ASSERT_EQ(run.exitCode, 1) << run.err;
     const auto list = nlohmann::json::parse(run.out);
@@ -72,8 +67,7 @@ TEST(CliDiffTest, JsonList) {
 
 TEST(CliDiffTest, PatchMergedLeavesOnlyTheArchivesOwnEntries) {
     TempDir dir;
-    WriteFileBytes(dir / "old.arc", BuildArc(Old()));
-    WriteFileBytes(dir / "new.arc", BuildArc(New()));
+    WriteFiles(dir.path(), {{"old.arc", BuildArc(Old())}, {"new.arc", BuildArc(New())}});
     const std::string old = Q(dir / "old.arc"), patch = Q(dir / "patch.arc");
     ASSERT_EQ(Cli("diff " + old + " " + Q(dir / "new.arc") + " --patch " + patch, dir).exitCode, 1);
     // A name that is taken is not written over.

@@ -17,7 +17,6 @@ namespace tessarin {
 namespace {
 
 const std::string kText = "发现 12 个对象";  // as the companion's listing ends
-const std::wstring kWide = L"发现 12 个对象";
 
 // A C stream over a Windows handle, as stdout is over the handle it was given.
 std::FILE* StreamOver(HANDLE handle) {
@@ -39,13 +38,6 @@ std::wstring ScreenRow(HANDLE console, SHORT y, DWORD cells) {
 HANDLE OpenConsoleOutput() {
     return ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, 0, nullptr);
-}
-
-std::wstring WithoutSpaces(const std::wstring& text) {
-    std::wstring out;
-    for (wchar_t c : text)
-        if (c != L' ') out += c;
-    return out;
 }
 
 TEST(ConsoleText, ConsoleShowsTheCharactersWhateverTheCodePage) {
@@ -81,7 +73,7 @@ TEST(ConsoleText, ConsoleShowsTheCharactersWhateverTheCodePage) {
         ::SetConsoleCursorPosition(console, COORD{0, row});
         EXPECT_TRUE(WriteText(stream, kText + "\n"));
         std::fclose(stream);
-        EXPECT_EQ(ScreenRow(console, row, 40), WithoutSpaces(kWide));
+        EXPECT_EQ(ScreenRow(console, row, 40), L"发现12个对象");  // kText without its spaces
     }
     ::CloseHandle(console);
 }

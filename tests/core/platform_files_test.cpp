@@ -255,9 +255,8 @@ TEST(FileSystemTest, PathRulesPerPlatform) {
           "name ", "a<b", "a>b", "a\"b", "a|b", "a?b", "a*b", "tab\tname", "\x1F"},
          kNativeSeparator == '/'},
     };
-    for (const auto& [group, safe] : names) {
+    for (const auto& [group, safe] : names)
         for (const auto& name : group) EXPECT_EQ(IsSafeNativeName(name), safe) << "\"" << name << "\"";
-    }
 }
 
 // Opening an archive locked: a file renamed over the path between the open and

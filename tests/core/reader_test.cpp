@@ -117,11 +117,10 @@ TEST(ReaderTest, HeaderAndFailureCases) {
         {"missing file", std::nullopt, S::Failed, 53, 0},
     };
     for (const auto& [label, bytes, status, error, entries] : cases) {
-        Read read = ReadBytes(bytes);
-        EXPECT_EQ(read.result.status, status) << label;
-        EXPECT_EQ(read.result.errorNumber, error) << label;
-        EXPECT_EQ(read.entries.size(), entries) << label;
-        EXPECT_EQ(read.result.errorDescription, error ? VbErrorDescription(error) : "") << label;
+        const Read read = ReadBytes(bytes);
+        EXPECT_EQ(std::tuple(read.result.status, read.result.errorNumber, read.entries.size(),
+                             read.result.errorDescription),
+                  std::tuple(status, error, entries, error ? VbErrorDescription(error) : "")) << label;
     }
     EXPECT_EQ(ReadBytes(negative).result.version, 3);
 }

@@ -18,13 +18,18 @@ using Command = std::function<bool(Program&)>;
 Command Add(std::string key, std::string source = ".src") {
     return [=](Program& p) { return AddEntry(p, key, p.arc.OpenArcPath + source); };
 }
+Command Delete(std::vector<std::string> keys) {
+    return [=](Program& p) { return DeleteEntries(p, DeleteRequest{keys}); };
+}
+Command Rename(std::string from, std::string to) {
+    return [=](Program& p) { return RenameEntry(p, from, to); };
+}
 
 TEST(EditEntriesTest, EachEditWritesTheExpectedArchiveOrLeavesItAsItWas) {
     // A gap after the directory, bytes after the first entry's data and a trailer.
-    ArcPlan layout;
+    ArcPlan layout = Archive({Entry("ui\\logo", 0x1A, std::string(300, 'a')), Entry("data\\t", 0x20, "some text"),
+                              Entry("top", 5, Noise(700))});
     layout.version = 3;
-    layout.records = {Entry("ui\\logo", 0x1A, std::string(300, 'a')), Entry("data\\t", 0x20, "some text"),
-                      Entry("top", 5, Noise(700))};
     layout.records[0].data += "SLACK";
     layout.records[0].storedSize = static_cast<std::int32_t>(layout.records[0].data.size() - 5);
     layout.gap = "GAP";
@@ -47,11 +52,10 @@ TEST(EditEntriesTest, EachEditWritesTheExpectedArchiveOrLeavesItAsItWas) {
         const ArcPlan* expected;  // the archive written, or none when refused
         const char* message = nullptr;  // part of the one message a refusal shows
     } rows[] = {
-        {"delete the first", [](Program& p) { return DeleteEntries(p, DeleteRequest{{"ui\\logo.1A"}}); }, &noFirst},
-        {"delete the middle", [](Program& p) { return DeleteEntries(p, DeleteRequest{{"data\\t.20", "data\\t.20"}}); }, &noMiddle},
-        {"delete all", [](Program& p) { return DeleteEntries(p, DeleteRequest{{"top.5", "ui\\logo.1A", "data\\t.20"}}); }, &empty},
-        {"rename to a double-byte name and another code",
-         [](Program& p) { return RenameEntry(p, "data\\t.20", "文\\b2.21"); }, &renamed},
+        {"delete the first", Delete({"ui\\logo.1A"}), &noFirst},
+        {"delete the middle", Delete({"data\\t.20", "data\\t.20"}), &noMiddle},
+        {"delete all", Delete({"top.5", "ui\\logo.1A", "data\\t.20"}), &empty},
+        {"rename to a double-byte name and another code", Rename("data\\t.20", "文\\b2.21"), &renamed},
         {"add, code with a leading zero", Add("new\\n.020"), &added},
         {"add a key already there", Add("top.5"), nullptr, "档案中已有这个条目，KEY：top.5"},
         {"add a character code page 936 lacks", Add("a\xF0\x9F\x98\x80.5"), nullptr, "代码页 936 无法表示"},
@@ -63,8 +67,7 @@ TEST(EditEntriesTest, EachEditWritesTheExpectedArchiveOrLeavesItAsItWas) {
         {"add with a drive", Add("c:x.1A"), nullptr, "文件名不是导出会写出的名称"},
         {"add into the folder itself", Add(".\\x.1A"), nullptr, "文件名不是导出会写出的名称"},
         {"add through a parent part", Add("a\\..\\x.1A"), nullptr, "文件名不是导出会写出的名称"},
-        {"rename into the parent folder", [](Program& p) { return RenameEntry(p, "top.5", "..\\x.1A"); }, nullptr,
-         "文件名不是导出会写出的名称，KEY：..\\x.1A"},
+        {"rename into the parent folder", Rename("top.5", "..\\x.1A"), nullptr, "文件名不是导出会写出的名称，KEY：..\\x.1A"},
         {"add two sources of one key",
          [](Program& p) {
              const std::string source = p.arc.OpenArcPath + ".src";
@@ -73,12 +76,9 @@ TEST(EditEntriesTest, EachEditWritesTheExpectedArchiveOrLeavesItAsItWas) {
          nullptr, "两个文件对应同一个对象，KEY：x.1A"},
         {"add a missing source", Add("b.5", ".none"), nullptr, "无法读取文件："},
         {"add a source of 1 GiB", Add("b.5", ".big"), nullptr, "文件太大"},
-        {"delete one key of two missing", [](Program& p) { return DeleteEntries(p, DeleteRequest{{"top.5", "gone.5"}}); }, nullptr,
-         "档案中没有这个条目，KEY：gone.5"},
-        {"rename a missing key", [](Program& p) { return RenameEntry(p, "gone.5", "b.5"); }, nullptr,
-         "档案中没有这个条目，KEY：gone.5"},
-        {"rename onto another entry", [](Program& p) { return RenameEntry(p, "top.5", "data\\t.20"); }, nullptr,
-         "档案中已有这个条目，KEY：data\\t.20"},
+        {"delete one key of two missing", Delete({"top.5", "gone.5"}), nullptr, "档案中没有这个条目，KEY：gone.5"},
+        {"rename a missing key", Rename("gone.5", "b.5"), nullptr, "档案中没有这个条目，KEY：gone.5"},
+        {"rename onto another entry", Rename("top.5", "data\\t.20"), nullptr, "档案中已有这个条目，KEY：data\\t.20"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);

@@ -23,9 +23,9 @@ bool RunEdit(ProgramHarness& h, const std::string& command) {
 }
 
 TEST(EditFaults, FailureAtEachStepChangesNothing) {
-    ArcPlan layout;  // the first entry spans several copy blocks
-    layout.records = {Entry("a\\first", 0x1A, Noise((5 << 20) / 2, 777)), Entry("a\\second", 0x20, Noise(5000, 1)),
-                      Entry("third", 3, Noise(100, 2))};
+    // The first entry spans several copy blocks.
+    const ArcPlan layout = Archive({Entry("a\\first", 0x1A, Noise((5 << 20) / 2, 777)),
+                                    Entry("a\\second", 0x20, Noise(5000, 1)), Entry("third", 3, Noise(100, 2))});
     for (const std::string name : {"create", "add", "delete", "rename"}) {
         const ArchiveCommand command{[&](ProgramHarness& h) {
                                          h.OpenArchive(layout);

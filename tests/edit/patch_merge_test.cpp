@@ -26,14 +26,13 @@ bool WritePatch(ProgramHarness& h, const ArcPlan& a, const ArcPlan& b) {
 }
 
 TEST(PatchArchiveTest, BsAddedAndChangedEntriesWithTheirStoredBytes) {
-    ArcPlan a, b, expected;
-    a.records = {Entry("keep", 1, "same"), Entry("ui\\change", 0x1A, "old"), Entry("gone", 1, "g"),
-                 Entry("recompressed", 1, "text")};
+    const ArcPlan a = Archive({Entry("keep", 1, "same"), Entry("ui\\change", 0x1A, "old"), Entry("gone", 1, "g"),
+                               Entry("recompressed", 1, "text")});
     const RecordPlan added = Stored("\xCA\xFD\\new", 0x77, StoredBlocks("added"), 5);
-    b.records = {added, Entry("recompressed", 1, "text"), Entry("keep", 1, "same"), Entry("ui\\change", 0x1A, "new!")};
+    ArcPlan b = Archive({added, Entry("recompressed", 1, "text"), Entry("keep", 1, "same"), Entry("ui\\change", 0x1A, "new!")});
     b.records[1].data = StoredBlocks("text");
     b.gap = "GAP";
-    expected.records = {added, Entry("ui\\change", 0x1A, "new!")};
+    const ArcPlan expected = Archive({added, Entry("ui\\change", 0x1A, "new!")});
     {
         ProgramHarness h;
         ASSERT_TRUE(WritePatch(h, a, b)) << ::testing::PrintToString(h.window.log);
@@ -58,10 +57,9 @@ ArcPlan MergeTarget() {
     return layout;
 }
 
+// Stored blocks: no writer of this program would make these bytes.
 ArcPlan Patch() {
-    ArcPlan patch;  // stored blocks: no writer of this program would make these bytes
-    patch.records = {Stored("added", 0x20, StoredBlocks("a new entry"), 11), Stored("top", 5, StoredBlocks("new top"), 7)};
-    return patch;
+    return Archive({Stored("added", 0x20, StoredBlocks("a new entry"), 11), Stored("top", 5, StoredBlocks("new top"), 7)});
 }
 
 bool Merge(ProgramHarness& h) {
@@ -94,8 +92,7 @@ TEST(MergePatchTest, ReplacesAndAddsWithThePatchsStoredBytesOrChangesNothing) {
 
 TEST(MergePatchTest, ADamagedOrUnreadablePatchIsRefusedAndNothingWritten) {
     const auto patchOf = [](std::vector<RecordPlan> records, std::optional<std::int16_t> count = {}) {
-        ArcPlan p;
-        p.records = std::move(records);
+        ArcPlan p = Archive(std::move(records));
         p.count = count;
         return BuildArc(p);
     };

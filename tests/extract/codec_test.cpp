@@ -124,8 +124,7 @@ TEST(CodecTest, DamagedStreamsGiveUncompressResults) {
 // length, never moving the file's own position, failing past the range.
 TEST(ArchiveRangeSource, ReadsItsRangeLeavingThePositionAndRefusesWhatLiesOutside) {
     TempDir dir;
-    std::string bytes;
-    for (int i = 0; i < 4096; ++i) bytes.push_back(static_cast<char>(i * 7));
+    const std::string bytes = Pattern(4096);
     WriteFileBytes(dir / "a.arc", bytes);
     BinaryFile file = BinaryFile::Open(dir / "a.arc", OpenMode::ReadLocked);
     file.Seek(10);

@@ -94,9 +94,7 @@ TEST(TgaHeader, TellsAHeaderThatHoldsTogetherFromOneThatDoesNot) {
         SCOPED_TRACE(row.name);
         TgaHeader header;
         EXPECT_EQ(ReadTgaHeader(Bytes(row.bytes), row.bytes.size(), header), row.holds);
-        if (row.holds) {
-            EXPECT_EQ(header.footer, row.footer);
-        }
+        EXPECT_EQ(row.holds && header.footer, row.footer);
     }
 }
 

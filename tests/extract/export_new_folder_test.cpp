@@ -43,9 +43,8 @@ TEST(ExportNewFolderTest, WrittenHiddenThenNamed) {
 #ifdef _WIN32
     GTEST_SKIP() << "on Windows the new folder is written as any chosen folder is";
 #endif
-    ArcPlan plan;
-    plan.records = {Entry("ui\\logo", 0x1A, "logo"), Entry("top", 0x20, "new top"), Stored("bad", 0x20, "junk", 4),
-                    Entry("ui\\deep\\doc", 0x20, "doc")};
+    const ArcPlan plan = Archive({Entry("ui\\logo", 0x1A, "logo"), Entry("top", 0x20, "new top"),
+                                  Stored("bad", 0x20, "junk", 4), Entry("ui\\deep\\doc", 0x20, "doc")});
     const FileTree all = {{"ui/logo.png", "logo"}, {"top.txt", "new top"}, {"ui/deep/doc.txt", "doc"}};
     const struct {
         const char* label;

@@ -50,10 +50,7 @@ TEST(ExportRecordTest, ReadsBackExactlyAndRefusesAnythingButAWholeRecord) {
         {"unknown line", good.substr(0, cut) + "dir a\nend 3\n"},
         {"no archive line", "tessarin-export 1\nend 0\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
-        EXPECT_FALSE(ParseExportRecord(c.text));
-    }
+    for (const auto& c : cases) EXPECT_FALSE(ParseExportRecord(c.text)) << c.label;
 }
 
 // Inflated: the record names the archive and every file written, with the
@@ -62,9 +59,8 @@ TEST(ExportRecordTest, InflatedExportAllLeavesARecordOfItsFiles) {
     for (const int raw : {0, 1}) {
         SCOPED_TRACE(raw);
         ProgramHarness h;
-        ArcPlan plan;
-        plan.records = {Entry("top", 0x20, "top"), Entry("a\\b\\c", 0x1A, "deep"), Stored("bad", 0x1A, "no zlib", 3)};
-        const std::string archive = h.OpenArchive(plan);
+        const std::string archive = h.OpenArchive(
+            Archive({Entry("top", 0x20, "top"), Entry("a\\b\\c", 0x1A, "deep"), Stored("bad", 0x1A, "no zlib", 3)}));
         std::filesystem::create_directory(NativePath(h.dir / "out"));
         ExportEntries(h.program, ExportRequest{h.dir / "out", raw == 1});
 

@@ -1,6 +1,6 @@
 #pragma once
 // A recording main window: every call is appended to log, in order, as
-// "Name | arg | arg"; pickers and the context menu answer from scripts, and
+// "Name | arg | arg"; pickers answer from scripts, the context menu with nothing, and
 // the current state (caption, panels, enabled states...) can be read back.
 #include <deque>
 #include <functional>
@@ -16,11 +16,9 @@ class FakeWindow : public IMainWindow {
 public:
     static constexpr WindowHandle kMainHandle = 0x1001;
 
-    // Scripts: answers for the pickers and the context menu, taken in order.
-    // An empty script answers "" (cancel) / TreeMenuChoice::None.
+    // Scripts: answers for the pickers, taken in order. An empty script answers "" (cancel).
     std::deque<std::string> openAnswers;    // returned as given (add "\0..." yourself)
     std::deque<std::string> folderAnswers;
-    std::deque<TreeMenuChoice> menuAnswers;
     std::deque<FailureChoice> failureAnswers;  // empty: GoOn
     std::deque<bool> yesNoAnswers;             // empty: no
     // Set (e.g. from onDoEvents) to stop long work.
@@ -102,7 +100,7 @@ public:
         Rec("BrowseForFolder", static_cast<int>(owner), prompt, initialFolder, flags);
         return Next(folderAnswers, std::string());
     }
-    TreeMenuChoice PopupTreeMenu() override { Rec("PopupTreeMenu"); return Next(menuAnswers, TreeMenuChoice::None); }
+    TreeMenuChoice PopupTreeMenu() override { Rec("PopupTreeMenu"); return TreeMenuChoice::None; }
     void Showinfo(const InfoTexts& t) override {
         Rec("Showinfo", t.filename, t.FiletypeHex, t.Filetype, t.Filepath, t.FileOFSET, t.Filesize);
     }
