@@ -1,5 +1,5 @@
 // The preview window on the offscreen platform: images of every format it
-// reads, text in its encodings, bytes, and entries that are damaged, short,
+// reads, text in its encodings, bytes, and entries that are damaged, short, long,
 // declared huge, inflate without end or hold DDS files that cannot be decoded.
 // Pixels, texts and messages are checked.
 #include <QBuffer>
@@ -100,10 +100,7 @@ TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
         {Entry("rgb24", 0x99, Dds(4, 4, nullptr, rgb24, 24, rgb)), "DDS RGB24  4 × 4"},
     };
     Previewer p(rows);
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        PreviewWindow* preview = p.Show(Key(row));
-        ASSERT_NE(preview, nullptr);
+    p.ShowEach(rows, [&](const auto& row, PreviewWindow* preview) {
         EXPECT_TRUE(preview->Status()->text().startsWith(QString::fromUtf8(row.status))) << preview->Status()->text().toStdString();
         EXPECT_TRUE(preview->Message()->isHidden()) << preview->Message()->text().toStdString();
         if (&row == rows) {
@@ -120,7 +117,7 @@ TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
         } else {
             EXPECT_TRUE(Reddish(centre)) << std::hex << centre;
         }
-    }
+    });
     // 1 shows 100 %, 0 fits again.
     PreviewWindow* preview = p.ui.window.Preview();
     QTest::keyClick(preview, Qt::Key_1);
@@ -141,15 +138,12 @@ TEST(Preview, TextInItsDetectedEncodingWithLineEndsAndAChoiceToSwitch) {
         {Entry("gbk", 0x20, "\xd6\xd0\xce\xc4\r\nline\x01"), "GBK (936)  CR LF", "GBK (936)", "中文\nline\x01"},
     };
     Previewer p(rows);
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        PreviewWindow* preview = p.Show(Key(row));
-        ASSERT_NE(preview, nullptr);
+    p.ShowEach(rows, [&](const auto& row, PreviewWindow* preview) {
         EXPECT_EQ(preview->Text()->toPlainText(), QString::fromUtf8(row.text));
         EXPECT_TRUE(preview->Text()->isReadOnly() && preview->Text()->isVisible());
         EXPECT_TRUE(preview->Status()->text().startsWith(QString::fromUtf8(row.status))) << preview->Status()->text().toStdString();
         EXPECT_EQ(preview->Encoding()->currentText(), QString::fromUtf8(row.encoding));
-    }
+    });
     // The code page 936 text read as UTF-8 is not the same text; back again it is.
     PreviewWindow* preview = p.ui.window.Preview();
     for (const int index : {0, 3}) {
@@ -172,8 +166,14 @@ TEST(Preview, BytesAndFailuresShowWhatCouldBeReadWithAMessage) {
     const std::string png = NoisyRedPng();
     const std::uint32_t red16[4] = {0xF800, 0, 0, 0};
     const char* const dds = "00000000  44 44 53 20";
-    // row0: how the first row of bytes starts (nullptr: no rows).
-    struct Row : RecordPlan { const char* message; qsizetype bytes; const char* row0; };
+    const std::string damagedText = Deflate(std::string(300000, 'q')).substr(0, 2) + std::string(141, '\xff');
+    std::string lines;
+    while (lines.size() < (2u << 20)) lines += "line " + std::to_string(lines.size()) + "\r\n";
+    // bytes: how many were read (-1: not checked); row0: how the first row of
+    // bytes starts (nullptr: no rows); text: shown as text, the bytes on request.
+    struct Row : RecordPlan {
+        const char* message; qsizetype bytes; const char* row0; bool text = false; const char* note = "";
+    };
     const Row rows[] = {
         {Entry("binary", 0x99, binary), "", 29, "00000000  00 01 02 41 42 43 44 45  46 47"},
         {Entry("empty", 0x99, ""), "", 0, nullptr},
@@ -194,19 +194,28 @@ TEST(Preview, BytesAndFailuresShowWhatCouldBeReadWithAMessage) {
         {Entry("ddsbc7", 0x99, Dds(4, 4, "DX10", std::string(16, '\0'))), "不支持的 DDS 压缩格式", 144, dds},
         {Entry("dds16", 0x99, Dds(4, 4, nullptr, std::string(32, '\0'), 16, red16)), "不支持的 DDS 像素格式", 160, dds},
         {Entry("ddspixelscut", 0x99, Dds(4, 4, nullptr, std::string(47, '\0'), 24, red16)), "DDS 数据不完整", 175, dds},
+        // A text of which nothing inflates: the stored bytes, as bytes, and no note of a cut.
+        {Stored("damagedtext", 0x20, damagedText, 143), "以下为存储的字节", 143, "00000000  78 9C FF FF"},
+        {Entry("long", 0x20, lines), "", -1, "00000000  6C 69 6E 65", true, "只显示前 1 MiB"},
+        // More bytes than recorded: the words verify uses, not zlib's.
+        {Stored("over", 0x20, Deflate(std::string(300, 'q')), 100), "解压后的数据多于记录的原始大小", -1, "00000000  71", true},
     };
     Previewer p(rows);
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        PreviewWindow* preview = p.Show(Key(row));
-        ASSERT_NE(preview, nullptr);
-        EXPECT_TRUE(preview->Hex()->isVisible());
+    p.ShowEach(rows, [&](const auto& row, PreviewWindow* preview) {
+        EXPECT_EQ(preview->Hex()->isVisible(), !row.text);
         EXPECT_TRUE(preview->Message()->text().contains(QString::fromUtf8(row.message))) << preview->Message()->text().toStdString();
         EXPECT_EQ(preview->Message()->isVisible(), *row.message != '\0') << preview->Message()->text().toStdString();
+        EXPECT_FALSE(preview->Message()->text().contains(QString::fromUtf8("缓冲过小")));
+        EXPECT_EQ(Visible(preview->Note()), QString::fromUtf8(row.note));
         EXPECT_EQ(row.bytes >= 0 ? preview->Content().bytes.size() : -1, row.bytes);
+        EXPECT_LE(preview->Text()->toPlainText().size(), 1 << 20);
+        // The bytes of a text on request: no note of the text over them.
+        if (row.text) preview->HexToggle()->click();
         EXPECT_TRUE(row.row0 ? preview->Hex()->RowText(0).startsWith(row.row0) : preview->Hex()->Rows() == 0)
             << preview->Hex()->RowText(0).toStdString();
-    }
+        EXPECT_FALSE(preview->Note()->isVisible());
+        if (row.text) preview->HexToggle()->click();
+    });
 }
 
 // The offset and first byte a row of plain starts with.
@@ -232,10 +241,7 @@ TEST(Preview, BytesScrollThroughTheWholeEntryUpToWhereItBreaks) {
         {Stored("far", 0x99, far, size(pattern)), pattern, 150 * 65535, "数据流已损坏"},
     };
     Previewer p(rows);
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        PreviewWindow* preview = p.Show(Key(row));
-        ASSERT_NE(preview, nullptr);
+    p.ShowEach(rows, [&](const auto& row, PreviewWindow* preview) {
         HexView* hex = preview->Hex();
         EXPECT_EQ(preview->Content().bytes.size(), std::min<qint64>(row.end, 8 << 20));
         QScrollBar* bar = hex->verticalScrollBar();
@@ -252,7 +258,7 @@ TEST(Preview, BytesScrollThroughTheWholeEntryUpToWhereItBreaks) {
         EXPECT_TRUE(hex->RowText(middle).startsWith(RowStart(row.plain, middle))) << hex->RowText(middle).toStdString();
         // Held: the first bytes, the blocks near the view, the saved points.
         EXPECT_LE(hex->HeldBytes(), static_cast<qint64>(HexView::kKeptBlocks) * HexView::kBlock);
-    }
+    });
     EXPECT_TRUE(p.ui.window.Preview()->Status()->text().contains(QString::fromUtf8("已读")));
 }
 
