@@ -1,8 +1,5 @@
 // 文件 → 比较档案: the differences in their own window, filtered by kind and
 // copied as text; a row of the open archive selects its entry in the tree.
-#include <QComboBox>
-#include <QTableWidget>
-
 #include "ui/ArchiveCompareWindow.h"
 #include "ui/UiHarness.h"
 

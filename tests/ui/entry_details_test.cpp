@@ -5,7 +5,6 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
-#include <functional>
 
 #include "UiHarness.h"
 #include "app/Commands.h"

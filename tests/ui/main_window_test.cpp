@@ -3,7 +3,6 @@
 // Shift too), its context menu, and the item model.
 #include <QApplication>
 #include <QCheckBox>
-#include <QMenu>
 #include <QProgressBar>
 
 #include "UiHarness.h"
@@ -43,18 +42,16 @@ TEST(MainWindow, StartsWithTheDesignedMenusToolbarCheck1PanelsAndProgressBars) {
 
     const auto* check = ui.window.findChild<QCheckBox*>("Check1");
     ASSERT_NE(check, nullptr);
-    EXPECT_EQ(check->parentWidget()->objectName(), "tbToolBar");
-    EXPECT_EQ(check->text(), QString::fromUtf8("不解压，直接保存未解压数据。"));
-    EXPECT_EQ(ui.window.Check1Value(), 0);
+    EXPECT_EQ(std::tuple(check->parentWidget()->objectName(), check->text(), ui.window.Check1Value()),
+              std::tuple(QString("tbToolBar"), QString::fromUtf8("不解压，直接保存未解压数据。"), 0));
 
     QStringList panels;  // text and width in twips
     for (int panel = 1; panel <= 3; ++panel)
         panels << ui.window.Panel(panel)->text() + ' ' + QString::number(ui.window.PanelWidth(panel));
     EXPECT_EQ(panels.join(", "), QString::fromUtf8("就绪 8655,  1875,  1440"));
-    EXPECT_FALSE(ui.window.ProgressBar(1)->isVisible() || ui.window.ProgressBar(2)->isVisible());
-    EXPECT_EQ(ui.window.windowTitle(), "Tessarin");
-    EXPECT_FALSE(ui.window.windowIcon().isNull());
-    EXPECT_EQ(ui.window.ClientArea()->size(), QSize(frmMain::kOpenClientWidth, 426));
+    EXPECT_EQ(std::tuple(ui.window.ProgressBar(1)->isVisible() || ui.window.ProgressBar(2)->isVisible(),
+                         ui.window.windowTitle(), ui.window.windowIcon().isNull(), ui.window.ClientArea()->size()),
+              std::tuple(false, QString("Tessarin"), false, QSize(frmMain::kOpenClientWidth, 426)));
 
     ui.window.MenuAction("nexit")->trigger();
     EXPECT_EQ(std::pair(ui.ended, ui.program.ending), std::pair(1, true));

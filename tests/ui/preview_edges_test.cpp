@@ -2,7 +2,6 @@
 // TGA told by its header, and hostile entries shown without harm.
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QToolButton>
 #include <tuple>
 #include <zlib.h>
 

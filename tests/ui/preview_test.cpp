@@ -8,7 +8,6 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QToolButton>
 
 #include <QImageReader>
@@ -17,11 +16,9 @@
 
 #include "PreviewHarness.h"
 #include "ui/preview/ArrivingBytes.h"
-#include "core/ExtTypes.h"
 #include "ui/preview/HexView.h"
 #include "ui/preview/ImageView.h"
 #include "ui/preview/PreviewContent.h"
-#include "ui/preview/PreviewWindow.h"
 
 namespace tessarin::testing {
 namespace {
@@ -271,9 +268,8 @@ TEST(Preview, PlacedOnScreenFollowsTheSelectionClosesWithEscAndKeepsItsPlace) {
     PreviewWindow* preview = p.Show("one.20");
     ASSERT_NE(preview, nullptr);
     EXPECT_TRUE(screen.contains(preview->frameGeometry())) << preview->frameGeometry().x() << " " << screen.width();
-    EXPECT_EQ(preview->windowType(), Qt::Tool);
-    EXPECT_EQ(preview->parentWidget(), &p.ui.window);
-    EXPECT_EQ(preview->windowTitle(), QString::fromUtf8("预览 - one.txt"));
+    EXPECT_EQ(std::tuple(preview->windowType(), preview->parentWidget(), preview->windowTitle()),
+              std::tuple(Qt::Tool, &p.ui.window, QString::fromUtf8("预览 - one.txt")));
     ASSERT_EQ(p.Show("two.20"), preview);
     EXPECT_EQ(preview->windowTitle(), QString::fromUtf8("预览 - two.txt"));
     EXPECT_EQ(preview->Text()->toPlainText(), "second");

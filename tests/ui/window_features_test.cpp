@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QMenu>
 #include <QSettings>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -16,7 +15,6 @@
 #include <QWindow>
 
 #include "UiHarness.h"
-#include "core/platform/FileSystem.h"
 #include "ui/treeview/EntryFilterBox.h"
 #include "ui/FindDialog.h"
 #include "ui/QtText.h"

@@ -3,10 +3,8 @@
 // editor and the context menu's items: real widgets on the offscreen platform.
 #include <QApplication>
 #include <QLineEdit>
-#include <functional>
 
 #include "UiHarness.h"
-#include "core/platform/FileSystem.h"
 #include "core/platform/Temporaries.h"
 #include "ui/QtText.h"
 
