@@ -3,6 +3,7 @@
 // Shift too), its context menu, and the item model.
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QProgressBar>
 
 #include "UiHarness.h"
@@ -173,30 +174,52 @@ TEST(TreeEvents, ClicksKeysAndDragsSelectAndSwitchTheEntryControls) {
 
 // A right click on the selected entry or folder, Shift+F10 or the Menu key
 // opens the context menu; nothing else does (the root has none), and none of
-// them changes the selection.
+// them changes the selection. An item chosen runs its command on the selection
+// once the right click has been handled: what it asked of the user, or the
+// tree after it, shows that it ran.
 TEST(TreeEvents, ContextMenuOpensOnlyForTheSelectedEntryOrFolderAndNeverChangesTheSelection) {
+    using P = ScriptedPrompts;
     const QKeySequence shiftF10(Qt::SHIFT | Qt::Key_F10), menuKey(Qt::Key_Menu);
-    // rightClicked "": empty space below the rows; nullptr: the key is pressed instead.
-    struct Row { const char* selected; const char* rightClicked; QKeySequence key; int popups; };
+    // rightClicked "": empty space below the rows; nullptr: the key is pressed
+    // instead. item: the one chosen ("": dismissed); asked: what it asks for.
+    struct Row {
+        const char *selected, *rightClicked; QKeySequence key; int popups; const char* item = ""; int P::*asked = nullptr;
+    };
     const Row rows[] = {{"top.1A", "top.1A", {}, 1},         {"top.1A", "a\\readme.20", {}, 0},
                         {"a\\b\\", "a\\b\\", {}, 1},         {"top.1A", "", {}, 0},
                         {"top.1A", nullptr, shiftF10, 1},    {"top.1A", nullptr, menuKey, 1},
                         {"a\\", nullptr, menuKey, 1},        {"Root", nullptr, shiftF10, 0},
-                        {"Root", "Root", {}, 0}};
+                        {"Root", "Root", {}, 0},
+                        {"top.1A", "top.1A", {}, 1, "expfile", &P::folders},
+                        {"top.1A", "top.1A", {}, 1, "repalcefile", &P::opens},
+                        {"top.1A", "top.1A", {}, 1, "fproperty", &P::dialogs},
+                        {"a\\b\\", "a\\b\\", {}, 1, "expfile", &P::folders},
+                        {"a\\b\\", "a\\b\\", {}, 1, "ndelete"},
+                        {"a\\b\\", "a\\b\\", {}, 1, "nrename"}};
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.selected) + " selected, then " +
                      (row.rightClicked ? "a right click on \"" + std::string(row.rightClicked) + "\""
-                                       : row.key.toString().toStdString()));
+                                       : row.key.toString().toStdString()) +
+                     ", " + (*row.item ? row.item : "dismissed"));
         UiHarness ui;
         ui.Open();
         ui.Click(Qt::LeftButton, row.selected);
         const QModelIndex current = ui.window.Tree()->currentIndex();
+        ui.prompts->popupChoice = row.item;
+        ui.prompts->chooseAnswer = 0;  // yes, delete
         if (row.rightClicked) ui.Click(Qt::RightButton, row.rightClicked);
         else QTest::keySequence(ui.window.Tree(), row.key);
         EXPECT_EQ(ui.prompts->popups, row.popups);
-        EXPECT_EQ(ui.prompts->opens + ui.prompts->folders + ui.prompts->dialogs, 0) << "dismissed, yet a command ran";
-        EXPECT_EQ(ui.SelectedKey(), row.selected);
-        EXPECT_EQ(ui.window.Tree()->currentIndex(), current);
+        const bool deleting = std::string(row.item) == "ndelete";
+        const auto ran = [&] {
+            if (row.asked) return ui.prompts->*row.asked == 1;
+            if (deleting) return ui.program.tree.Find(row.selected) == kNoNode;
+            return qobject_cast<QLineEdit*>(QApplication::focusWidget()) != nullptr;  // renaming
+        };
+        EXPECT_TRUE(!*row.item || QTest::qWaitFor(ran, 2000));
+        EXPECT_EQ(ui.prompts->opens + ui.prompts->folders + ui.prompts->dialogs, row.asked ? 1 : 0);
+        EXPECT_TRUE(deleting || (ui.SelectedKey() == row.selected && ui.window.Tree()->currentIndex() == current))
+            << ui.SelectedKey();
     }
 }
 
