@@ -23,8 +23,6 @@
 namespace tessarin::testing {
 namespace {
 
-constexpr QRgb kRed = qRgb(255, 0, 0);
-
 // The image in the given format.
 std::string Encoded(const QImage& image, const char* format) {
     QByteArray bytes;
@@ -37,7 +35,7 @@ std::string Encoded(const QImage& image, const char* format) {
 // A red image in the given format.
 std::string Red(const char* format, int w = 8, int h = 6) {
     QImage image(w, h, QImage::Format_ARGB32);
-    image.fill(kRed);
+    image.fill(qRgb(255, 0, 0));
     return Encoded(image, format);
 }
 
