@@ -7,8 +7,7 @@ namespace tessarin::testing {
 namespace {
 
 TEST(CompareWindow, ListsFiltersCopiesAndSelectsInTheTree) {
-    UiHarness ui;
-    ui.Open();
+    OpenHarness ui;
     ArcPlan other = SampleArchive();
     other.records.erase(other.records.begin() + 1);                  // a\readme.20 removed
     other.records[0] = Entry("top", 0x1A, "another top");            // changed

@@ -154,8 +154,7 @@ TEST(Dialogs, FolderDialogStartsWithoutTheTrailingSeparatorAndAnswersTheFolder) 
 }
 
 TEST(Dialogs, ContextMenuReturnsTheChosenItemOrNone) {
-    UiHarness ui(false);
-    ui.Open();
+    OpenHarness ui(false);
     ui.Select("top.1A");  // replace and properties take an entry
     for (const auto& [item, expected] : {std::pair{"expfile", TreeMenuChoice::ExpFile},
                                          {"repalcefile", TreeMenuChoice::RepalceFile},
@@ -175,8 +174,7 @@ TEST(Dialogs, ContextMenuReturnsTheChosenItemOrNone) {
 }
 
 TEST(Dialogs, PropertiesDialogShowsTheEntryAndItsButtonsActOnItWithTheDialogAsOwner) {
-    UiHarness ui(false);
-    ui.Open(SampleArchive());
+    OpenHarness ui(false);
     ui.Click(Qt::LeftButton, "a\\b\\logo.1A");
     const QString offset = QString::number(ui.program.arc.ArcEntries[2].ArcFileOFSET);
     QWidget* info = nullptr;

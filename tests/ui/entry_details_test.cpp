@@ -106,8 +106,7 @@ TEST(EntryDetails, HeaderSortsWithinEachFolderFoldersFirstNamesByCodePage936AndK
 }
 
 TEST(EntryDetails, FilterKeepsMatchesWithTheirFoldersAndEscClearsItAnywhere) {
-    UiHarness ui;
-    ui.Open();
+    OpenHarness ui;
     EntryFilterBox* box = ui.window.FilterBox();
     ui.window.Tree()->collapse(ui.IndexOf("a\\b\\"));
     const struct { const char* text; const char* keys; } rows[] = {

@@ -116,8 +116,7 @@ TEST(MainWindow, ShortcutsReachTheirCommandsOnlyWhileEnabledEvenWithFocusInTheTr
 // arrow key moves on from the root.
 // Entries: top.1A (8 bytes), a\readme.20 (7), a\b\logo.1A (3000), a\b\c\raw.99 (3).
 TEST(TreeEvents, ClicksKeysAndDragsSelectAndSwitchTheEntryControls) {
-    UiHarness ui;
-    ui.Open();
+    OpenHarness ui;
     EXPECT_EQ(ui.SelectedKey(), "Root");
     QApplication::processEvents();
     ASSERT_NE(QApplication::focusWidget(), nullptr);
@@ -201,8 +200,7 @@ TEST(TreeEvents, ContextMenuOpensOnlyForTheSelectedEntryOrFolderAndNeverChangesT
                      (row.rightClicked ? "a right click on \"" + std::string(row.rightClicked) + "\""
                                        : row.key.toString().toStdString()) +
                      ", " + (*row.item ? row.item : "dismissed"));
-        UiHarness ui;
-        ui.Open();
+        OpenHarness ui;
         ui.Click(Qt::LeftButton, row.selected);
         const QModelIndex current = ui.window.Tree()->currentIndex();
         ui.prompts->popupChoice = row.item;

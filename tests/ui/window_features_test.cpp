@@ -25,8 +25,7 @@ namespace {
 // Entries: top, a\readme, a\b\logo, a\b\c\raw; the searches run in that order
 // (wrapping, case and misses are the finder's own tests).
 TEST(Find, SelectsAndRevealsMatchesInDirectoryOrder) {
-    UiHarness ui;
-    ui.Open();
+    OpenHarness ui;
     ui.window.Tree()->collapseAll();
     ui.window.Tree()->setFocus();
     QTest::keySequence(ui.window.Tree(), QKeySequence("Ctrl+F"));
@@ -72,8 +71,7 @@ TEST(DragAndDrop, AnEntryDraggedOutOffersItsExportedFile) {
                         {"a\\b\\c\\raw.99", false, "raw.99", "raw"},
                         {"a\\b\\", false, nullptr, ""},
                         {"Root", false, nullptr, ""}};
-    UiHarness ui;
-    ui.Open();
+    OpenHarness ui;
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.key << " check1 " << row.check1);
         ui.window.findChild<QCheckBox*>("Check1")->setChecked(row.check1);
@@ -97,8 +95,7 @@ TEST(DragAndDrop, DroppedFileReplacesTheEntryOrOpensAsArchive) {
                         {"", -1, nullptr, "other.ARC"}};              // empty space
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.onto << " answer " << row.answer);
-        UiHarness ui;
-        ui.Open();
+        OpenHarness ui;
         ui.prompts->chooseAnswer = row.answer;
         const std::string dropped = row.readmeAfter ? ui.dir / "new.txt" : ui.dir / "other.ARC";
         WriteFileBytes(dropped, row.readmeAfter ? std::string("new text") : BuildArc(Archive({Entry("only", 0x20, "x")})));
@@ -140,8 +137,7 @@ TEST(LongWork, StopButtonAndEscStopItAndTheBarStaysReadable) {
     enum How { Button, Esc, CloseBox };
     for (const How how : {Button, Esc, CloseBox}) {
         SCOPED_TRACE(how == Button ? "stop button" : how == Esc ? "Esc" : "close box");
-        UiHarness ui;
-        ui.Open();
+        OpenHarness ui;
         QPushButton* stop = ui.window.StopButton();
         EXPECT_FALSE(stop->isVisible());
         ui.window.BeginLongWork();

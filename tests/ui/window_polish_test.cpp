@@ -77,8 +77,7 @@ TEST(RenameInPlace, ARefusedNameStaysInTheEditorWithTheReason) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.node);
-        UiHarness ui;
-        ui.Open();
+        OpenHarness ui;
         ui.Select(row.node);
         QLineEdit* editor = TypeName(ui, row.typed);
         ASSERT_NE(editor, nullptr);
