@@ -207,10 +207,10 @@ TEST(Dialogs, PropertiesDialogShowsTheEntryAndItsButtonsActOnItWithTheDialogAsOw
 TEST(Dialogs, AboutBoxShowsTitleAndVersion) {
     UiHarness ui(false);
     ModalDriver driver("frmAbout", [](QWidget* w) {
-        EXPECT_EQ(w->windowTitle(), QString::fromUtf8("关于 Tessarin"));
-        EXPECT_EQ(w->findChild<QLabel*>("lblTitle")->text(), "Tessarin");
-        EXPECT_EQ(w->findChild<QLabel*>("lblVersion")->text(), "Version 1.1.0");
-        EXPECT_FALSE(w->findChild<QLabel*>("Picture1")->pixmap().isNull());
+        const auto label = [w](const char* name) { return w->findChild<QLabel*>(name); };
+        EXPECT_EQ(std::tuple(w->windowTitle(), label("lblTitle")->text(), label("lblVersion")->text(),
+                             label("Picture1")->pixmap().isNull()),
+                  std::tuple(QString::fromUtf8("关于 Tessarin"), QString("Tessarin"), QString("Version 1.1.0"), false));
         Press(w, "Command1");
     });
     ui.window.MenuAction("nabout")->trigger();

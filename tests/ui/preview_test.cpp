@@ -269,8 +269,8 @@ TEST(Preview, PlacedOnScreenFollowsTheSelectionClosesWithEscAndKeepsItsPlace) {
     EXPECT_EQ(std::tuple(preview->windowType(), preview->parentWidget(), preview->windowTitle()),
               std::tuple(Qt::Tool, &p.ui.window, QString::fromUtf8("预览 - one.txt")));
     ASSERT_EQ(p.Show("two.20"), preview);
-    EXPECT_EQ(preview->windowTitle(), QString::fromUtf8("预览 - two.txt"));
-    EXPECT_EQ(preview->Text()->toPlainText(), "second");
+    EXPECT_EQ(std::pair(preview->windowTitle(), preview->Text()->toPlainText()),
+              std::pair(QString::fromUtf8("预览 - two.txt"), QString("second")));
     preview->setGeometry(QRect(30, 40, 500, 300));
     const QRect placed = preview->geometry();
     QTest::keyClick(preview, Qt::Key_Escape);
@@ -284,8 +284,7 @@ TEST(Preview, PlacedOnScreenFollowsTheSelectionClosesWithEscAndKeepsItsPlace) {
     p.ui.Select("one.20");
     EXPECT_FALSE(preview->isVisible());
     p.ui.window.MenuAction("npreview")->trigger();
-    EXPECT_TRUE(preview->isVisible());
-    EXPECT_EQ(preview->geometry(), placed);
+    EXPECT_EQ(std::pair(preview->isVisible(), preview->geometry()), std::pair(true, placed));
     // Closing the archive stops the reading first and leaves nothing running.
     p.ui.window.MenuAction("nclose")->trigger();
     EXPECT_FALSE(preview->Loading());

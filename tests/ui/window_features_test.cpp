@@ -89,10 +89,12 @@ TEST(DragAndDrop, AnEntryDraggedOutOffersItsExportedFile) {
 // A file dropped onto an entry replaces it after a yes; onto empty space it is
 // opened as an archive, the open one closed first (onto a folder: see below).
 TEST(DragAndDrop, DroppedFileReplacesTheEntryOrOpensAsArchive) {
-    struct Row { const char* onto; int answer; const char* readmeAfter; const char* opened; };
-    const Row rows[] = {{"a\\readme.20", 0, "new text", "pack.ARC"},  // yes: replaced
-                        {"a\\readme.20", 1, "read me", "pack.ARC"},   // no: nothing changes
-                        {"", -1, nullptr, "other.ARC"}};              // empty space
+    // question: what was asked ("": nothing); entries: how many the open archive holds.
+    struct Row { const char *onto; int answer; const char *readmeAfter, *opened, *question; std::size_t entries; };
+    const char* const replace = "用 new.txt 替换 a\\readme？";
+    const Row rows[] = {{"a\\readme.20", 0, "new text", "pack.ARC", replace, 4},  // yes: replaced
+                        {"a\\readme.20", 1, "read me", "pack.ARC", replace, 4},   // no: nothing changes
+                        {"", -1, nullptr, "other.ARC", "", 1}};                   // empty space
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.onto << " answer " << row.answer);
         OpenHarness ui;
@@ -101,35 +103,29 @@ TEST(DragAndDrop, DroppedFileReplacesTheEntryOrOpensAsArchive) {
         WriteFileBytes(dropped, row.readmeAfter ? std::string("new text") : BuildArc(Archive({Entry("only", 0x20, "x")})));
         ui.window.DropFile(*row.onto ? ui.program.tree.Find(row.onto) : kNoNode, dropped);
         QTest::qWait(20);  // the drop's work runs after the drop
-        EXPECT_EQ(ui.window.Caption(), std::string(row.opened) + " - Tessarin");
-        if (row.readmeAfter) {
-            EXPECT_EQ(ui.prompts->questions, QStringList{QString::fromUtf8("用 new.txt 替换 a\\readme？")});
-            EXPECT_EQ(ui.prompts->opens, 0);  // the dropped file answered the picker
-            std::unique_ptr<QMimeData> data(ui.window.DragDataFor(ui.program.tree.Find("a\\readme.20")));
-            EXPECT_EQ(ReadFileBytes(data->urls().value(0).toLocalFile().toStdString()), row.readmeAfter);
-        } else {
-            EXPECT_EQ(ui.program.arc.ArcEntries.size(), 1u);
-            EXPECT_TRUE(ui.prompts->questions.isEmpty());
-        }
+        // No picker opens: the dropped file answered it.
+        EXPECT_EQ(std::tuple(ui.window.Caption(), ui.prompts->questions.join('|'), ui.prompts->opens,
+                             ui.program.arc.ArcEntries.size()),
+                  std::tuple(std::string(row.opened) + " - Tessarin", QString::fromUtf8(row.question), 0, row.entries));
+        if (!row.readmeAfter) continue;
+        std::unique_ptr<QMimeData> data(ui.window.DragDataFor(ui.program.tree.Find("a\\readme.20")));
+        EXPECT_EQ(ReadFileBytes(data->urls().value(0).toLocalFile().toStdString()), row.readmeAfter);
     }
 }
 
 // The window opens one local file from outside; the tree takes local files, never its own drags.
 TEST(DragAndDrop, OnlyLocalFilesCount) {
-    struct Row { QList<QUrl> urls; bool accepted; qsizetype files; };
-    const Row rows[] = {{{QUrl::fromLocalFile("/tmp/a.arc")}, true, 1},
-                        {{QUrl::fromLocalFile("/tmp/a.arc"), QUrl::fromLocalFile("/tmp/b.arc")}, false, 2},
-                        {{QUrl::fromLocalFile("/tmp/a.arc"), QUrl("https://example.org/a.arc")}, false, 0},
-                        {{QUrl("https://example.org/a.arc")}, false, 0},
-                        {{}, false, 0}};
-    for (const Row& row : rows) {
-        QStringList urls;
-        for (const QUrl& url : row.urls) urls << url.toString();
-        SCOPED_TRACE("dropped: " + urls.join(' ').toStdString());
+    const QUrl local = QUrl::fromLocalFile("/tmp/a.arc"), web("https://example.org/a.arc");
+    const struct { const char* label; QList<QUrl> urls; bool accepted; qsizetype files; } rows[] = {
+        {"a local file", {local}, true, 1}, {"two local files", {local, QUrl::fromLocalFile("/tmp/b.arc")}, false, 2},
+        {"a local file and a web address", {local, web}, false, 0}, {"a web address", {web}, false, 0},
+        {"nothing", {}, false, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
         QMimeData data;
         data.setUrls(row.urls);
-        EXPECT_EQ(!EntryTreeView::DroppedFile(&data).isEmpty(), row.accepted);
-        EXPECT_EQ(EntryTreeView::DroppedFiles(&data).size(), row.files);
+        EXPECT_EQ(std::pair(!EntryTreeView::DroppedFile(&data).isEmpty(), EntryTreeView::DroppedFiles(&data).size()),
+                  std::pair(row.accepted, row.files));
     }
 }
 
