@@ -180,8 +180,7 @@ TEST(Dialogs, PropertiesDialogShowsTheEntryAndItsButtonsActOnItWithTheDialogAsOw
     QWidget* info = nullptr;
     ModalDriver driver("frmInfo", [&](QWidget* w) {
         info = w;
-        EXPECT_EQ(w->size(), QSize(333, 303));
-        EXPECT_EQ(w->windowTitle(), QString::fromUtf8(" 属性"));
+        EXPECT_EQ(std::pair(w->size(), w->windowTitle()), std::pair(QSize(333, 303), QString::fromUtf8(" 属性")));
         QStringList texts;
         for (int n = 1; n <= 6; ++n) {
             const auto* field = w->findChild<QLineEdit*>(QStringLiteral("Text%1").arg(n));

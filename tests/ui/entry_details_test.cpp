@@ -93,8 +93,8 @@ TEST(EntryDetails, HeaderSortsWithinEachFolderFoldersFirstNamesByCodePage936AndK
     ui.window.Tree()->header()->resizeSection(2, 123);
     ui.window.MenuAction("nclose")->trigger();
     ui.Open(plan, "again.ARC");
-    EXPECT_EQ(ui.window.Tree()->header()->sectionSize(2), 123);
-    EXPECT_EQ(ui.window.Tree()->header()->sortIndicatorSection(), 1);
+    EXPECT_EQ(std::pair(ui.window.Tree()->header()->sectionSize(2), ui.window.Tree()->header()->sortIndicatorSection()),
+              std::pair(123, 1));
     EXPECT_EQ(ShownKeys(ui).join(' '), QString::fromUtf8(rows[2].keys));  // sorted as before
     // Sorted by name, names follow their code page 936 bytes: pinyin order for
     // simplified Chinese (界 jie before 文 wen, though U+6587 comes before U+754C).
@@ -210,8 +210,8 @@ TEST(TreeEdit, DeleteAddRenameAndUndoKeepExpandedFoldersSortedOrNot) {
                 EXPECT_TRUE(key == row.gone || ui.window.Tree()->isExpanded(ui.IndexOf(key))) << key;
             EXPECT_TRUE(row.gone.empty() || !ui.IndexOf(row.gone).isValid());
             EXPECT_FALSE(ui.window.Tree()->isExpanded(ui.IndexOf("a\\b\\c\\")));
-            EXPECT_EQ(ui.IndexOf("a\\").siblingAtColumn(EntryTreeModel::kSizeColumn).data().toString(), row.sumOfA);
-            EXPECT_EQ(ui.window.Panel(1)->text(), QString::fromUtf8(row.said));
+            EXPECT_EQ(std::pair(ui.IndexOf("a\\").siblingAtColumn(EntryTreeModel::kSizeColumn).data().toString(),
+                                ui.window.Panel(1)->text()), std::pair(row.sumOfA, QString::fromUtf8(row.said)));
             if (kDesignFontMetrics) EXPECT_EQ(ui.window.Panel(2)->text(), "ARC File: pack.ARC");
             EXPECT_EQ(ui.window.Panel(2)->toolTip().toStdString(), ui.dir / "pack.ARC");
         }

@@ -58,8 +58,8 @@ TEST(Find, SelectsAndRevealsMatchesInDirectoryOrder) {
     ui.window.FilterBox()->setText("raw");
     text->setText("readme");
     next->click();
-    EXPECT_EQ(ui.SelectedKey(), "a\\readme.20");
-    EXPECT_TRUE(ui.window.FilterBox()->text().isEmpty());
+    EXPECT_EQ(std::pair(ui.SelectedKey(), ui.window.FilterBox()->text()),
+              std::pair(std::string("a\\readme.20"), QString()));
 }
 
 // The file a drag offers, exported when the target asks: inflated, or stored
@@ -142,10 +142,10 @@ TEST(LongWork, StopButtonAndEscStopItAndTheBarStaysReadable) {
         // Values come faster than the bar is redrawn; the last one is shown soon after.
         for (int value : {100, 3, 40}) ui.window.SetProgressValue(2, value);
         EXPECT_TRUE(QTest::qWaitFor([&] { return ui.window.ProgressBar(2)->value() == 40; }, 1000));
-        EXPECT_TRUE(stop->isVisible());
-        // Only the bar and the stop button (clicked below) stay enabled: the bar is drawn as usual.
-        EXPECT_EQ(std::tuple(ui.window.ProgressBar(2)->isEnabled(), ui.window.Tree()->isEnabled(),
-                             ui.window.menuBar()->isEnabled(), ui.window.StopRequested()), std::tuple(true, false, false, false));
+        // Only the bar and the stop button (shown, and clicked below) stay enabled: the bar is drawn as usual.
+        EXPECT_EQ(std::tuple(stop->isVisible(), ui.window.ProgressBar(2)->isEnabled(), ui.window.Tree()->isEnabled(),
+                             ui.window.menuBar()->isEnabled(), ui.window.StopRequested()),
+                  std::tuple(true, true, false, false, false));
         if (how == Button) QTest::mouseClick(stop, Qt::LeftButton);
         if (how == Esc) QTest::keyClick(&ui.window, Qt::Key_Escape);
         if (how == CloseBox) ui.window.close();
@@ -172,8 +172,8 @@ TEST(StatusBar, ArchiveNameInTheCaptionAndElidedWithTheFullPathAsTooltip) {
     ui.Open(SampleArchive(), name);
     EXPECT_EQ(ui.window.windowHandle()->title().toStdString(), name + " - Tessarin");
     const QLabel* panel = ui.window.Panel(2);
-    EXPECT_TRUE(panel->text().startsWith("ARC File: ")) << panel->text().toStdString() << " " << panel->width();
-    EXPECT_TRUE(panel->text().contains(QChar(0x2026)));
+    EXPECT_TRUE(panel->text().startsWith("ARC File: ") && panel->text().contains(QChar(0x2026)))
+        << panel->text().toStdString() << " " << panel->width();
     EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->width());
     EXPECT_EQ(panel->toolTip().toStdString(), ui.dir / name);
     ui.window.MenuAction("nclose")->trigger();
@@ -215,8 +215,7 @@ TEST(RecentArchives, LastFiveMostRecentFirstOpenedLikeThePicker) {
     OpenNamed(ui, "1.ARC");
     ui.window.findChild<QAction*>("nrecent3")->trigger();  // 6.ARC
     QTest::qWait(20);
-    EXPECT_EQ(ui.program.arc.OpenArcPath, ui.dir / "6.ARC");
-    EXPECT_EQ(ui.prompts->opens, 0);
+    EXPECT_EQ(std::pair(ui.program.arc.OpenArcPath, ui.prompts->opens), std::pair(ui.dir / "6.ARC", 0));
     EXPECT_EQ(RecentItems(ui).value(0), Item(1, ui.dir / "6.ARC"));
 
     // A file gone since: taken off the list, with a message, and nothing else changes.
