@@ -57,9 +57,7 @@ const std::string kRedColorBlock("\x00\xf8\x1f\x00\x00\x00\x00\x00", 8);
 std::string DxtBlocks(const std::string& kind, int blocks) {
     const std::string block =
         (kind == "DXT3" ? std::string(8, '\xff') : kind == "DXT5" ? std::string("\xff\0\0\0\0\0\0\0", 8) : "") + kRedColorBlock;
-    std::string out;
-    for (int i = 0; i < blocks; ++i) out += block;
-    return out;
+    return QByteArray::fromStdString(block).repeated(blocks).toStdString();
 }
 
 // A 1 x 1 red GIF (Qt reads GIF but does not write it).
@@ -71,8 +69,7 @@ bool Reddish(QRgb c) { return qRed(c) > 200 && qGreen(c) < 70 && qBlue(c) < 70; 
 TEST(Preview, ShowsImagesOfEveryFormatFittedWithFormatAndSize) {
     const std::uint32_t argb[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
     const std::uint32_t rgb[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0};
-    std::string rgb24;
-    for (int i = 0; i < 16; ++i) rgb24 += std::string("\0\0\xff", 3);
+    const std::string rgb24 = QByteArray("\0\0\xff", 3).repeated(16).toStdString();
     struct Row : RecordPlan { const char* status; };
     // DDS blocks and pixels exactly as many as the size needs.
     const Row rows[] = {
