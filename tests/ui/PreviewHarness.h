@@ -41,10 +41,9 @@ struct Previewer {
     UiHarness ui;
     // An archive of the rows, each a record plan with what it should show.
     template <class Rows>
-    explicit Previewer(const Rows& rows) : Previewer(std::vector<RecordPlan>(std::begin(rows), std::end(rows))) {}
-    explicit Previewer(const std::vector<RecordPlan>& records) {
+    explicit Previewer(const Rows& rows) {
         AddExtType(ui.program.ExtTypes, "30", "tga");
-        ui.Open(Archive(records));
+        ui.Open(Archive(std::vector<RecordPlan>(std::begin(rows), std::end(rows))));
         EXPECT_TRUE(ui.program.ArchiveIsOpen()) << ui.prompts->messages.join('|').toStdString();
     }
     // Selects the entry, opens (or follows with) the preview, waits for it.

@@ -254,7 +254,7 @@ TEST(Preview, BytesScrollThroughTheWholeEntryUpToWhereItBreaks) {
 // First placed inside the owner's screen, though the owner leaves no room at
 // its right, and kept above it.
 TEST(Preview, PlacedOnScreenFollowsTheSelectionClosesWithEscAndKeepsItsPlace) {
-    Previewer p({Entry("one", 0x20, "first"), Entry("two", 0x20, "second")});
+    Previewer p(std::vector<RecordPlan>{Entry("one", 0x20, "first"), Entry("two", 0x20, "second")});
     const QRect screen = p.ui.window.screen()->availableGeometry();
     p.ui.window.setGeometry(screen.right() - 500, screen.top() + 50, 450, 400);
     PreviewWindow* preview = p.Show("one.20");

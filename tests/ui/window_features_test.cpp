@@ -149,8 +149,8 @@ TEST(LongWork, StopButtonAndEscStopItAndTheBarStaysReadable) {
         if (how == Button) QTest::mouseClick(stop, Qt::LeftButton);
         if (how == Esc) QTest::keyClick(&ui.window, Qt::Key_Escape);
         if (how == CloseBox) ui.window.close();
-        EXPECT_TRUE(ui.window.StopRequested());
-        EXPECT_EQ(std::pair(ui.ended, ui.program.ending), std::pair(how == CloseBox ? 1 : 0, how == CloseBox));
+        EXPECT_EQ(std::tuple(ui.window.StopRequested(), ui.ended, ui.program.ending),
+                  std::tuple(true, how == CloseBox ? 1 : 0, how == CloseBox));
         // Once the window is closing nothing more is asked or shown.
         if (how == CloseBox) {
             EXPECT_EQ(ui.window.AskAfterFailure("x", "y"), FailureChoice::Stop);
@@ -237,8 +237,7 @@ TEST(RecentArchives, LastFiveMostRecentFirstOpenedLikeThePicker) {
 TEST(RecentArchives, EachPickerStartsWhereItWasLastUsed) {
     ForgetEverything();
     UiHarness ui;
-    CreateDirectories(ui.dir / "arcs");
-    CreateDirectories(ui.dir / "out");
+    for (const char* folder : {"arcs", "out"}) CreateDirectories(ui.dir / folder);
     WriteFileBytes(ui.dir / "arcs/a.ARC", BuildArc(SampleArchive()));
 
     ui.prompts->file = PathToQString(ui.dir / "arcs/a.ARC");
