@@ -94,16 +94,30 @@ TEST(Dialogs, QtTextsAndFormatsAreChinese) {
     QLocale::setDefault(QLocale::c());
 }
 
-// The answer is the path, a NUL and filler up to 255 bytes; cancel answers "".
-TEST(Dialogs, OpenDialogMatchesArchivesInAnyCaseAndAnswersPathThenNul) {
+// The folder picker starts without the trailing separator and answers the
+// folder. The open picker matches archives in any case and answers the path, a
+// NUL and filler up to 255 bytes. Cancelled, both answer "".
+TEST(Dialogs, FolderAndOpenDialogsAnswerWhatWasChosenOrNothing) {
     UiHarness ui(false);
+    CreateDirectories(ui.dir / "out");
     for (const char* name : {"lower.arc", "mixed.Arc", "upper.ARC", "other.txt"}) WriteFileBytes(ui.dir / name, "x");
-    ModalDriver driver("OpenFileDialog", [&](QWidget* w) {
+    ModalDriver driver("FolderDialog", [&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("选择目录: 导出到"));
+        EXPECT_EQ(dialog->directory().absolutePath(), QDir::fromNativeSeparators(QString::fromStdString(ui.dir.path())));
+        EXPECT_EQ(Listed(dialog, 1), QStringList{"out"});
+        ChooseTyped(dialog, "out");
+    });
+    EXPECT_EQ(ui.window.BrowseForFolder(frmMain::kMainHandle, "选择目录:\r\n导出到", ui.dir / "", BIF_NEWDIALOGSTYLE),
+              Native(ui.dir / "out"));
+    driver.Then("FolderDialog", Reject);
+    EXPECT_EQ(ui.window.BrowseForFolder(frmMain::kMainHandle, "x", "", BIF_NEWDIALOGSTYLE), "");
+    driver.Then("OpenFileDialog", [&](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         EXPECT_EQ(dialog->nameFilters(), QStringList{QString::fromUtf8("ARC文件 (*.ARC)")});
         EXPECT_EQ(dialog->parentWidget(), &ui.window);
         dialog->setDirectory(QString::fromStdString(ui.dir.path()));
-        EXPECT_EQ(Listed(dialog, 3), (QStringList{"lower.arc", "mixed.Arc", "upper.ARC"}));
+        EXPECT_EQ(Listed(dialog, 4), (QStringList{"lower.arc", "mixed.Arc", "out", "upper.ARC"}));
         ChooseTyped(dialog, "mixed.Arc");
     });
     const std::string path = Native(ui.dir / "mixed.Arc");
@@ -135,22 +149,6 @@ TEST(Dialogs, SaveDialogNeverAsksToReplaceAndShowsSizesInChinese) {
     request.initialFolder = QString::fromStdString(ui.dir.path());
     EXPECT_EQ(QtModalPrompts().SaveFile(request).toStdString(), Native(ui.dir / "taken.arc"));
     QLocale::setDefault(before);
-}
-
-TEST(Dialogs, FolderDialogStartsWithoutTheTrailingSeparatorAndAnswersTheFolder) {
-    UiHarness ui(false);
-    CreateDirectories(ui.dir / "out");
-    ModalDriver driver("FolderDialog", [&](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("选择目录: 导出到"));
-        EXPECT_EQ(dialog->directory().absolutePath(), QDir::fromNativeSeparators(QString::fromStdString(ui.dir.path())));
-        EXPECT_EQ(Listed(dialog, 1), QStringList{"out"});
-        ChooseTyped(dialog, "out");
-    });
-    EXPECT_EQ(ui.window.BrowseForFolder(frmMain::kMainHandle, "选择目录:\r\n导出到", ui.dir / "", BIF_NEWDIALOGSTYLE),
-              Native(ui.dir / "out"));
-    driver.Then("FolderDialog", Reject);
-    EXPECT_EQ(ui.window.BrowseForFolder(frmMain::kMainHandle, "x", "", BIF_NEWDIALOGSTYLE), "");
 }
 
 TEST(Dialogs, ContextMenuReturnsTheChosenItemOrNone) {

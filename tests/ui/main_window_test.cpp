@@ -11,6 +11,8 @@
 namespace tessarin::testing {
 namespace {
 
+using P = ScriptedPrompts;
+
 // "caption shortcut", " -" when disabled; "|" a separator.
 QString Describe(const QAction* action) {
     if (action->isSeparator()) return "|";
@@ -86,7 +88,6 @@ TEST(MainWindow, ShortcutsReachTheirCommandsOnlyWhileEnabledEvenWithFocusInTheTr
     enum Setup { Start, Opened, Clicked };  // Clicked: an entry left-clicked
     // What the command asks for shows that the key reached it; none: closing resets the caption.
     struct Row { const char* key; int ScriptedPrompts::*asked; Setup disabledIn, enabledIn; };
-    using P = ScriptedPrompts;
     // At start nalle is enabled but its menu is not.
     const Row rows[] = {{"Ctrl+O", &P::opens, Opened, Start},   {"Ctrl+B", nullptr, Start, Opened},
                         {"Ctrl+A", &P::folders, Start, Opened}, {"Ctrl+E", &P::folders, Opened, Clicked},
@@ -177,7 +178,6 @@ TEST(TreeEvents, ClicksKeysAndDragsSelectAndSwitchTheEntryControls) {
 // once the right click has been handled: what it asked of the user, or the
 // tree after it, shows that it ran.
 TEST(TreeEvents, ContextMenuOpensOnlyForTheSelectedEntryOrFolderAndNeverChangesTheSelection) {
-    using P = ScriptedPrompts;
     const QKeySequence shiftF10(Qt::SHIFT | Qt::Key_F10), menuKey(Qt::Key_Menu);
     // rightClicked "": empty space below the rows; nullptr: the key is pressed
     // instead. item: the one chosen ("": dismissed); asked: what it asks for.
