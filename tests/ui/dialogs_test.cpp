@@ -1,5 +1,5 @@
-// The real dialogs, answered by a ModalDriver: message boxes, the two pickers
-// with their filters, the context menu, the properties dialog and the about box.
+// The real dialogs, answered by a ModalDriver: message boxes and the about box,
+// the pickers with their filters, the context menu and the properties dialog.
 // Checks run inside the driver's steps; a step that never ran fails the test.
 #include <QDir>
 #include <QAbstractItemView>
@@ -43,7 +43,9 @@ void ChooseTyped(QWidget* dialog, const QString& name) {
     qobject_cast<QDialog*>(dialog)->accept();
 }
 
-TEST(Dialogs, MessageBoxesShowPlainTextWithLineBreaksUnderTheirIconAndTitle) {
+// The about box shows the title and version; message boxes show plain text with
+// line breaks under their icon and title.
+TEST(Dialogs, MessageBoxesAndTheAboutBoxShowTheirTextsUnderTheirTitles) {
     UiHarness ui(false);
     for (const auto& [icon, qtIcon] : {std::pair{MsgIcon::Information, QMessageBox::Information},
                                        {MsgIcon::Warning, QMessageBox::Warning},
@@ -77,6 +79,14 @@ TEST(Dialogs, MessageBoxesShowPlainTextWithLineBreaksUnderTheirIconAndTitle) {
         });
         EXPECT_EQ(ui.window.AskYesNo("替换？", "Tessarin"), answer.yes) << answer.modifiers;
     }
+    ModalDriver driver("frmAbout", [](QWidget* w) {
+        const auto label = [w](const char* name) { return w->findChild<QLabel*>(name); };
+        EXPECT_EQ(std::tuple(w->windowTitle(), label("lblTitle")->text(), label("lblVersion")->text(),
+                             label("Picture1")->pixmap().isNull()),
+                  std::tuple(QString::fromUtf8("关于 Tessarin"), QString("Tessarin"), QString("Version 1.1.0"), false));
+        Press(w, "Command1");
+    });
+    ui.window.MenuAction("nabout")->trigger();
 }
 
 // Qt's own texts and formats are Chinese: a standard button, a size, a month.
@@ -198,18 +208,6 @@ TEST(Dialogs, PropertiesDialogShowsTheEntryAndItsButtonsActOnItWithTheDialogAsOw
         overInfo(w);
     });
     ui.window.MenuAction("nproperty")->trigger();
-}
-
-TEST(Dialogs, AboutBoxShowsTitleAndVersion) {
-    UiHarness ui(false);
-    ModalDriver driver("frmAbout", [](QWidget* w) {
-        const auto label = [w](const char* name) { return w->findChild<QLabel*>(name); };
-        EXPECT_EQ(std::tuple(w->windowTitle(), label("lblTitle")->text(), label("lblVersion")->text(),
-                             label("Picture1")->pixmap().isNull()),
-                  std::tuple(QString::fromUtf8("关于 Tessarin"), QString("Tessarin"), QString("Version 1.1.0"), false));
-        Press(w, "Command1");
-    });
-    ui.window.MenuAction("nabout")->trigger();
 }
 
 }  // namespace

@@ -296,13 +296,12 @@ TEST(ArrivingBytes, ReadsWaitForTheFillingAndEndWhereItEnds) {
         SCOPED_TRACE(early ? "the filling ends early" : "an image decoded as it arrives");
         const qsizetype filled = early ? png.size() / 2 : png.size();
         QByteArray target(png.size(), '\0');
-        char* raw = target.data();
-        ArrivingBytes device(raw, target.size());
+        ArrivingBytes device(target.data(), target.size());
         std::jthread filling([&] {
             // Small steps, so that the reader often finds less than it asks for.
             for (qsizetype at = 0; at < filled; at += 97) {
                 const qsizetype n = std::min<qsizetype>(97, filled - at);
-                std::memcpy(raw + at, png.constData() + at, static_cast<std::size_t>(n));
+                std::memcpy(target.data() + at, png.constData() + at, static_cast<std::size_t>(n));
                 device.Publish(at + n);
                 std::this_thread::yield();
             }
