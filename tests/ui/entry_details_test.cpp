@@ -21,8 +21,7 @@ QStringList ShownKeys(const UiHarness& ui, const QModelIndex& parent = {}) {
     const EntryTreeModel* model = ui.window.Model();
     for (int row = 0; row < model->rowCount(parent); ++row) {
         const QModelIndex index = model->index(row, 0, parent);
-        keys << QString::fromStdString(ui.program.tree.Node(EntryTreeModel::NodeOf(index)).key);
-        keys << ShownKeys(ui, index);
+        keys << QString::fromStdString(ui.program.tree.Node(EntryTreeModel::NodeOf(index)).key) << ShownKeys(ui, index);
     }
     return keys;
 }

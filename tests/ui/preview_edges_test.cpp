@@ -62,7 +62,6 @@ std::string HugeWebp() {
 // Hostile entries: shown as bytes with a reason (images) or as text, never a
 // crash. A TGA is told by its header, and a small image is fitted at 100 %.
 TEST(PreviewEdges, HostileEntriesShowAsBytesOrTextWithoutHarm) {
-    const std::string dds = Dds(4, 4, "DXT1", std::string(8, '\0'));
     // A 2 x 1 colour-mapped TGA whose map holds fewer entries than declared.
     const std::string badMap = std::string("\0\x01\x01\0\0\x40\0\x18\0\0\0\0\x02\0\x01\0\x08\0", 18) + std::string("RGB\0\0", 5);
     // message: part of the visible message ("": none shown, nullptr: as the
@@ -77,7 +76,7 @@ TEST(PreviewEdges, HostileEntriesShowAsBytesOrTextWithoutHarm) {
         {Entry("tiff", 0x99, HugeTiff()), false, nullptr},
         {Entry("webp", 0x99, HugeWebp()), false, nullptr},
         // A pitch that means nothing: the decoder goes by the size and the blocks.
-        {Entry("ddspitch", 0x99, std::string(dds).replace(20, 4, "\xff\xff\xff\xff")), true, ""},
+        {Entry("ddspitch", 0x99, Dds(4, 4, "DXT1", std::string(8, '\0')).replace(20, 4, "\xff\xff\xff\xff")), true, ""},
         {Entry("ddstall", 0x99, Dds(4, 0x7FFFFFFF, "DXT1", std::string(64, '\0'))), false, "图像过大"},
         {Entry("ddsnegative", 0x99, Dds(4, -4, "DXT1", std::string(64, '\0'))), false, "DDS 图像尺寸无效"},
         {Entry("badutf8", 0x20, "\xc0\xaf\xed\xa0\x80\xf8\x88\x80\x80\x80\xff"), false, ""},

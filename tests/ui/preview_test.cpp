@@ -142,14 +142,12 @@ TEST(Preview, TextInItsDetectedEncodingWithLineEndsAndAChoiceToSwitch) {
     }
     // The bytes of the same text on request.
     preview->HexToggle()->click();
-    EXPECT_TRUE(preview->Hex()->isVisible());
-    EXPECT_EQ(preview->Hex()->RowText(0).left(22), "00000000  D6 D0 CE C4 ");
+    EXPECT_EQ(preview->Hex()->isVisible() ? preview->Hex()->RowText(0).left(22) : QString(), "00000000  D6 D0 CE C4 ");
 }
 
 TEST(Preview, BytesAndFailuresShowWhatCouldBeReadWithAMessage) {
     const std::string binary = std::string("\x00\x01\x02" "ABCDEFGHIJKLMNOPQRSTUVWXYZ", 29);
-    const std::string zeros(80 << 20, '\0');
-    const std::string bomb = Deflate(zeros);
+    const std::string bomb = Deflate(std::string(80 << 20, '\0'));
     const std::string damaged = Deflate(std::string(300000, 'q')).substr(0, 2) + std::string(64, '\xff');
     const std::string cut = Deflate(binary + std::string(1 << 20, 'z')).substr(0, 40);
     const std::string png = NoisyRedPng();

@@ -11,13 +11,12 @@
 namespace tessarin::testing {
 namespace {
 
-using Step = std::function<void(UiHarness&)>;
 void Menu(UiHarness& ui, const char* item) { ui.window.MenuAction(item)->trigger(); }
 
 // The previous version goes however the window ends; the window's own open
 // sweeps one that a killed run left.
 TEST(PreviousVersion, GoesHoweverTheWindowEndsOrLeavesTheArchive) {
-    const std::pair<const char*, Step> rows[] = {
+    const std::pair<const char*, std::function<void(UiHarness&)>> rows[] = {
         {"退出", [](UiHarness& ui) { Menu(ui, "nexit"); }},
         {"close box", [](UiHarness& ui) { ui.window.close(); }},
         {"关闭", [](UiHarness& ui) { Menu(ui, "nclose"); }},
