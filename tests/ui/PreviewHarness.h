@@ -34,14 +34,16 @@ inline std::string Key(const RecordPlan& record) {
     return record.name + "." + QString::number(record.typeCode, 16).toUpper().toStdString();
 }
 
+// A label's text while it shows, else "".
+inline QString Visible(const QLabel* label) { return label->isVisible() ? label->text() : QString(); }
+
 struct Previewer {
     UiHarness ui;
     // An archive of the rows, each a record plan with what it should show.
     template <class Rows>
-    explicit Previewer(const Rows& rows) : Previewer(std::vector<RecordPlan>(std::begin(rows), std::end(rows))) {}
-    explicit Previewer(const std::vector<RecordPlan>& records) {
+    explicit Previewer(const Rows& rows) {
         AddExtType(ui.program.ExtTypes, "30", "tga");
-        ui.Open(Archive(records));
+        ui.Open(Archive(std::vector<RecordPlan>(std::begin(rows), std::end(rows))));
         EXPECT_TRUE(ui.program.ArchiveIsOpen()) << ui.prompts->messages.join('|').toStdString();
     }
     // Selects the entry, opens (or follows with) the preview, waits for it.
@@ -54,6 +56,16 @@ struct Previewer {
         PreviewWindow* preview = ui.window.Preview();
         if (preview && preview->Loading() && !QSignalSpy(preview, &PreviewWindow::shown).wait(20000)) ADD_FAILURE() << key;
         return preview;
+    }
+    // Shows each row's entry in turn and checks the preview with check(row, preview).
+    template <class Row, std::size_t N, class Check>
+    void ShowEach(const Row (&rows)[N], const Check& check) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.name);
+            PreviewWindow* preview = Show(Key(row));
+            ASSERT_NE(preview, nullptr);
+            check(row, preview);
+        }
     }
 };
 

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -39,8 +40,7 @@ inline constexpr bool kDesignFontMetrics = true;
 
 // A test path as the pickers answer it: in this platform's separators.
 inline std::string Native(std::string path) {
-    for (char& c : path)
-        if (c == '/') c = kNativeSeparator;
+    std::replace(path.begin(), path.end(), '/', kNativeSeparator);
     return path;
 }
 
@@ -120,6 +120,11 @@ public:
     QModelIndex IndexOf(const std::string& key) const { return window.Model()->IndexOf(program.tree.Find(key)); }
     QPoint Centre(const std::string& key) const { return window.Tree()->visualRect(IndexOf(key)).center(); }
     void Click(Qt::MouseButton button, const std::string& key);  // "": empty space below the rows
+};
+
+// A harness with the sample archive open.
+struct OpenHarness : UiHarness {
+    explicit OpenHarness(bool scripted = true) : UiHarness(scripted) { Open(); }
 };
 
 }  // namespace tessarin::testing

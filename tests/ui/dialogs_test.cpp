@@ -1,17 +1,15 @@
-// The real dialogs, answered by a ModalDriver: message boxes, the two pickers
-// with their filters, the context menu, the properties dialog and the about box.
+// The real dialogs, answered by a ModalDriver: message boxes and the about box,
+// the pickers with their filters, the context menu and the properties dialog.
 // Checks run inside the driver's steps; a step that never ran fails the test.
 #include <QDir>
 #include <QAbstractItemView>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTranslator>
 #include <QLocale>
 #include <QCoreApplication>
-#include <filesystem>
 
 #include "UiHarness.h"
 #include "app/OpenClose.h"
@@ -45,7 +43,9 @@ void ChooseTyped(QWidget* dialog, const QString& name) {
     qobject_cast<QDialog*>(dialog)->accept();
 }
 
-TEST(Dialogs, MessageBoxesShowPlainTextWithLineBreaksUnderTheirIconAndTitle) {
+// The about box shows the title and version; message boxes show plain text with
+// line breaks under their icon and title.
+TEST(Dialogs, MessageBoxesAndTheAboutBoxShowTheirTextsUnderTheirTitles) {
     UiHarness ui(false);
     for (const auto& [icon, qtIcon] : {std::pair{MsgIcon::Information, QMessageBox::Information},
                                        {MsgIcon::Warning, QMessageBox::Warning},
@@ -53,10 +53,9 @@ TEST(Dialogs, MessageBoxesShowPlainTextWithLineBreaksUnderTheirIconAndTitle) {
         SCOPED_TRACE(static_cast<int>(icon));
         ModalDriver driver("MsgBox", [&, qtIcon = qtIcon](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
-            EXPECT_EQ(box->text(), "a\nb <b>c</b>\nd");
-            EXPECT_EQ(box->textFormat(), Qt::PlainText);  // names from an archive are never markup
-            EXPECT_EQ(box->windowTitle(), QString::fromUtf8("提示"));
-            EXPECT_EQ(box->icon(), qtIcon);
+            // Plain text: names from an archive are never markup.
+            EXPECT_EQ(std::tuple(box->text(), box->textFormat(), box->windowTitle(), box->icon()),
+                      std::tuple(QString("a\nb <b>c</b>\nd"), Qt::PlainText, QString::fromUtf8("提示"), qtIcon));
             box->button(QMessageBox::Ok)->click();
         });
         ui.window.MsgBox("a\r\nb <b>c</b>\rd", icon, "提示");
@@ -80,6 +79,14 @@ TEST(Dialogs, MessageBoxesShowPlainTextWithLineBreaksUnderTheirIconAndTitle) {
         });
         EXPECT_EQ(ui.window.AskYesNo("替换？", "Tessarin"), answer.yes) << answer.modifiers;
     }
+    ModalDriver driver("frmAbout", [](QWidget* w) {
+        const auto label = [w](const char* name) { return w->findChild<QLabel*>(name); };
+        EXPECT_EQ(std::tuple(w->windowTitle(), label("lblTitle")->text(), label("lblVersion")->text(),
+                             label("Picture1")->pixmap().isNull()),
+                  std::tuple(QString::fromUtf8("关于 Tessarin"), QString("Tessarin"), QString("Version 1.1.0"), false));
+        Press(w, "Command1");
+    });
+    ui.window.MenuAction("nabout")->trigger();
 }
 
 // Qt's own texts and formats are Chinese: a standard button, a size, a month.
@@ -97,16 +104,30 @@ TEST(Dialogs, QtTextsAndFormatsAreChinese) {
     QLocale::setDefault(QLocale::c());
 }
 
-// The answer is the path, a NUL and filler up to 255 bytes; cancel answers "".
-TEST(Dialogs, OpenDialogMatchesArchivesInAnyCaseAndAnswersPathThenNul) {
+// The folder picker starts without the trailing separator and answers the
+// folder. The open picker matches archives in any case and answers the path, a
+// NUL and filler up to 255 bytes. Cancelled, both answer "".
+TEST(Dialogs, FolderAndOpenDialogsAnswerWhatWasChosenOrNothing) {
     UiHarness ui(false);
+    CreateDirectories(ui.dir / "out");
     for (const char* name : {"lower.arc", "mixed.Arc", "upper.ARC", "other.txt"}) WriteFileBytes(ui.dir / name, "x");
-    ModalDriver driver("OpenFileDialog", [&](QWidget* w) {
+    ModalDriver driver("FolderDialog", [&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("选择目录: 导出到"));
+        EXPECT_EQ(dialog->directory().absolutePath(), QDir::fromNativeSeparators(QString::fromStdString(ui.dir.path())));
+        EXPECT_EQ(Listed(dialog, 1), QStringList{"out"});
+        ChooseTyped(dialog, "out");
+    });
+    EXPECT_EQ(ui.window.BrowseForFolder(frmMain::kMainHandle, "选择目录:\r\n导出到", ui.dir / "", BIF_NEWDIALOGSTYLE),
+              Native(ui.dir / "out"));
+    driver.Then("FolderDialog", Reject);
+    EXPECT_EQ(ui.window.BrowseForFolder(frmMain::kMainHandle, "x", "", BIF_NEWDIALOGSTYLE), "");
+    driver.Then("OpenFileDialog", [&](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         EXPECT_EQ(dialog->nameFilters(), QStringList{QString::fromUtf8("ARC文件 (*.ARC)")});
         EXPECT_EQ(dialog->parentWidget(), &ui.window);
         dialog->setDirectory(QString::fromStdString(ui.dir.path()));
-        EXPECT_EQ(Listed(dialog, 3), (QStringList{"lower.arc", "mixed.Arc", "upper.ARC"}));
+        EXPECT_EQ(Listed(dialog, 4), (QStringList{"lower.arc", "mixed.Arc", "out", "upper.ARC"}));
         ChooseTyped(dialog, "mixed.Arc");
     });
     const std::string path = Native(ui.dir / "mixed.Arc");
@@ -140,25 +161,8 @@ TEST(Dialogs, SaveDialogNeverAsksToReplaceAndShowsSizesInChinese) {
     QLocale::setDefault(before);
 }
 
-TEST(Dialogs, FolderDialogStartsWithoutTheTrailingSeparatorAndAnswersTheFolder) {
-    UiHarness ui(false);
-    std::filesystem::create_directory(ui.dir / "out");
-    ModalDriver driver("FolderDialog", [&](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("选择目录: 导出到"));
-        EXPECT_EQ(dialog->directory().absolutePath(), QDir::fromNativeSeparators(QString::fromStdString(ui.dir.path())));
-        EXPECT_EQ(Listed(dialog, 1), QStringList{"out"});
-        ChooseTyped(dialog, "out");
-    });
-    EXPECT_EQ(ui.window.BrowseForFolder(frmMain::kMainHandle, "选择目录:\r\n导出到", ui.dir / "", BIF_NEWDIALOGSTYLE),
-              Native(ui.dir / "out"));
-    driver.Then("FolderDialog", Reject);
-    EXPECT_EQ(ui.window.BrowseForFolder(frmMain::kMainHandle, "x", "", BIF_NEWDIALOGSTYLE), "");
-}
-
 TEST(Dialogs, ContextMenuReturnsTheChosenItemOrNone) {
-    UiHarness ui(false);
-    ui.Open();
+    OpenHarness ui(false);
     ui.Select("top.1A");  // replace and properties take an entry
     for (const auto& [item, expected] : {std::pair{"expfile", TreeMenuChoice::ExpFile},
                                          {"repalcefile", TreeMenuChoice::RepalceFile},
@@ -178,20 +182,17 @@ TEST(Dialogs, ContextMenuReturnsTheChosenItemOrNone) {
 }
 
 TEST(Dialogs, PropertiesDialogShowsTheEntryAndItsButtonsActOnItWithTheDialogAsOwner) {
-    UiHarness ui(false);
-    ui.Open(SampleArchive());
+    OpenHarness ui(false);
     ui.Click(Qt::LeftButton, "a\\b\\logo.1A");
     const QString offset = QString::number(ui.program.arc.ArcEntries[2].ArcFileOFSET);
     QWidget* info = nullptr;
     ModalDriver driver("frmInfo", [&](QWidget* w) {
         info = w;
-        EXPECT_EQ(w->size(), QSize(333, 303));
-        EXPECT_EQ(w->windowTitle(), QString::fromUtf8(" 属性"));
+        EXPECT_EQ(std::pair(w->size(), w->windowTitle()), std::pair(QSize(333, 303), QString::fromUtf8(" 属性")));
         QStringList texts;
         for (int n = 1; n <= 6; ++n) {
             const auto* field = w->findChild<QLineEdit*>(QStringLiteral("Text%1").arg(n));
-            texts << field->text();
-            EXPECT_TRUE(field->isReadOnly()) << n;
+            texts << field->text() + (field->isReadOnly() ? "" : " (editable)");
         }
         EXPECT_EQ(texts.join(", "), QString::fromUtf8("logo.png, png, 1A, a\\b\\, %1, 3 KB (3,000 字节)").arg(offset));
         for (const char* button : {"Command1", "Command2", "Command3"}) Press(w, button);  // export, replace, OK
@@ -207,18 +208,6 @@ TEST(Dialogs, PropertiesDialogShowsTheEntryAndItsButtonsActOnItWithTheDialogAsOw
         overInfo(w);
     });
     ui.window.MenuAction("nproperty")->trigger();
-}
-
-TEST(Dialogs, AboutBoxShowsTitleAndVersion) {
-    UiHarness ui(false);
-    ModalDriver driver("frmAbout", [](QWidget* w) {
-        EXPECT_EQ(w->windowTitle(), QString::fromUtf8("关于 Tessarin"));
-        EXPECT_EQ(w->findChild<QLabel*>("lblTitle")->text(), "Tessarin");
-        EXPECT_EQ(w->findChild<QLabel*>("lblVersion")->text(), "Version 1.1.0");
-        EXPECT_FALSE(w->findChild<QLabel*>("Picture1")->pixmap().isNull());
-        Press(w, "Command1");
-    });
-    ui.window.MenuAction("nabout")->trigger();
 }
 
 }  // namespace

@@ -3,13 +3,15 @@
 // Shift too), its context menu, and the item model.
 #include <QApplication>
 #include <QCheckBox>
-#include <QMenu>
+#include <QLineEdit>
 #include <QProgressBar>
 
 #include "UiHarness.h"
 
 namespace tessarin::testing {
 namespace {
+
+using P = ScriptedPrompts;
 
 // "caption shortcut", " -" when disabled; "|" a separator.
 QString Describe(const QAction* action) {
@@ -43,18 +45,16 @@ TEST(MainWindow, StartsWithTheDesignedMenusToolbarCheck1PanelsAndProgressBars) {
 
     const auto* check = ui.window.findChild<QCheckBox*>("Check1");
     ASSERT_NE(check, nullptr);
-    EXPECT_EQ(check->parentWidget()->objectName(), "tbToolBar");
-    EXPECT_EQ(check->text(), QString::fromUtf8("不解压，直接保存未解压数据。"));
-    EXPECT_EQ(ui.window.Check1Value(), 0);
+    EXPECT_EQ(std::tuple(check->parentWidget()->objectName(), check->text(), ui.window.Check1Value()),
+              std::tuple(QString("tbToolBar"), QString::fromUtf8("不解压，直接保存未解压数据。"), 0));
 
     QStringList panels;  // text and width in twips
     for (int panel = 1; panel <= 3; ++panel)
         panels << ui.window.Panel(panel)->text() + ' ' + QString::number(ui.window.PanelWidth(panel));
     EXPECT_EQ(panels.join(", "), QString::fromUtf8("就绪 8655,  1875,  1440"));
-    EXPECT_FALSE(ui.window.ProgressBar(1)->isVisible() || ui.window.ProgressBar(2)->isVisible());
-    EXPECT_EQ(ui.window.windowTitle(), "Tessarin");
-    EXPECT_FALSE(ui.window.windowIcon().isNull());
-    EXPECT_EQ(ui.window.ClientArea()->size(), QSize(frmMain::kOpenClientWidth, 426));
+    EXPECT_EQ(std::tuple(ui.window.ProgressBar(1)->isVisible() || ui.window.ProgressBar(2)->isVisible(),
+                         ui.window.windowTitle(), ui.window.windowIcon().isNull(), ui.window.ClientArea()->size()),
+              std::tuple(false, QString("Tessarin"), false, QSize(frmMain::kOpenClientWidth, 426)));
 
     ui.window.MenuAction("nexit")->trigger();
     EXPECT_EQ(std::pair(ui.ended, ui.program.ending), std::pair(1, true));
@@ -88,7 +88,6 @@ TEST(MainWindow, ShortcutsReachTheirCommandsOnlyWhileEnabledEvenWithFocusInTheTr
     enum Setup { Start, Opened, Clicked };  // Clicked: an entry left-clicked
     // What the command asks for shows that the key reached it; none: closing resets the caption.
     struct Row { const char* key; int ScriptedPrompts::*asked; Setup disabledIn, enabledIn; };
-    using P = ScriptedPrompts;
     // At start nalle is enabled but its menu is not.
     const Row rows[] = {{"Ctrl+O", &P::opens, Opened, Start},   {"Ctrl+B", nullptr, Start, Opened},
                         {"Ctrl+A", &P::folders, Start, Opened}, {"Ctrl+E", &P::folders, Opened, Clicked},
@@ -118,8 +117,7 @@ TEST(MainWindow, ShortcutsReachTheirCommandsOnlyWhileEnabledEvenWithFocusInTheTr
 // arrow key moves on from the root.
 // Entries: top.1A (8 bytes), a\readme.20 (7), a\b\logo.1A (3000), a\b\c\raw.99 (3).
 TEST(TreeEvents, ClicksKeysAndDragsSelectAndSwitchTheEntryControls) {
-    UiHarness ui;
-    ui.Open();
+    OpenHarness ui;
     EXPECT_EQ(ui.SelectedKey(), "Root");
     QApplication::processEvents();
     ASSERT_NE(QApplication::focusWidget(), nullptr);
@@ -176,30 +174,48 @@ TEST(TreeEvents, ClicksKeysAndDragsSelectAndSwitchTheEntryControls) {
 
 // A right click on the selected entry or folder, Shift+F10 or the Menu key
 // opens the context menu; nothing else does (the root has none), and none of
-// them changes the selection.
+// them changes the selection. An item chosen runs its command on the selection
+// once the right click has been handled: what it asked of the user, or the
+// tree after it, shows that it ran.
 TEST(TreeEvents, ContextMenuOpensOnlyForTheSelectedEntryOrFolderAndNeverChangesTheSelection) {
     const QKeySequence shiftF10(Qt::SHIFT | Qt::Key_F10), menuKey(Qt::Key_Menu);
-    // rightClicked "": empty space below the rows; nullptr: the key is pressed instead.
-    struct Row { const char* selected; const char* rightClicked; QKeySequence key; int popups; };
+    // rightClicked "": empty space below the rows; nullptr: the key is pressed
+    // instead. item: the one chosen ("": dismissed); asked: what it asks for.
+    struct Row {
+        const char *selected, *rightClicked; QKeySequence key; int popups; const char* item = ""; int P::*asked = nullptr;
+    };
     const Row rows[] = {{"top.1A", "top.1A", {}, 1},         {"top.1A", "a\\readme.20", {}, 0},
                         {"a\\b\\", "a\\b\\", {}, 1},         {"top.1A", "", {}, 0},
                         {"top.1A", nullptr, shiftF10, 1},    {"top.1A", nullptr, menuKey, 1},
                         {"a\\", nullptr, menuKey, 1},        {"Root", nullptr, shiftF10, 0},
-                        {"Root", "Root", {}, 0}};
+                        {"Root", "Root", {}, 0},
+                        {"top.1A", "top.1A", {}, 1, "expfile", &P::folders},
+                        {"top.1A", "top.1A", {}, 1, "repalcefile", &P::opens},
+                        {"top.1A", "top.1A", {}, 1, "fproperty", &P::dialogs},
+                        {"a\\b\\", "a\\b\\", {}, 1, "expfile", &P::folders},
+                        {"a\\b\\", "a\\b\\", {}, 1, "ndelete"},
+                        {"a\\b\\", "a\\b\\", {}, 1, "nrename"}};
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.selected) + " selected, then " +
                      (row.rightClicked ? "a right click on \"" + std::string(row.rightClicked) + "\""
-                                       : row.key.toString().toStdString()));
-        UiHarness ui;
-        ui.Open();
+                                       : row.key.toString().toStdString()) +
+                     ", " + (*row.item ? row.item : "dismissed"));
+        OpenHarness ui;
         ui.Click(Qt::LeftButton, row.selected);
         const QModelIndex current = ui.window.Tree()->currentIndex();
+        ui.prompts->popupChoice = row.item;
+        ui.prompts->chooseAnswer = 0;  // yes, delete
         if (row.rightClicked) ui.Click(Qt::RightButton, row.rightClicked);
         else QTest::keySequence(ui.window.Tree(), row.key);
         EXPECT_EQ(ui.prompts->popups, row.popups);
-        EXPECT_EQ(ui.prompts->opens + ui.prompts->folders + ui.prompts->dialogs, 0) << "dismissed, yet a command ran";
-        EXPECT_EQ(ui.SelectedKey(), row.selected);
-        EXPECT_EQ(ui.window.Tree()->currentIndex(), current);
+        QTest::qWait(20);  // the item's command runs once the right click has been handled
+        const bool deleting = std::string(row.item) == "ndelete", renaming = std::string(row.item) == "nrename";
+        const int asked = ui.prompts->opens + ui.prompts->folders + ui.prompts->dialogs, expected = row.asked ? 1 : 0;
+        EXPECT_EQ(std::tuple(row.asked ? ui.prompts->*row.asked : 0, asked, ui.program.tree.Find(row.selected) == kNoNode),
+                  std::tuple(expected, expected, deleting));
+        EXPECT_EQ(qobject_cast<QLineEdit*>(QApplication::focusWidget()) != nullptr, renaming);
+        EXPECT_TRUE(deleting || (ui.SelectedKey() == row.selected && ui.window.Tree()->currentIndex() == current))
+            << ui.SelectedKey();
     }
 }
 

@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QMenu>
 #include <QSettings>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -16,7 +15,6 @@
 #include <QWindow>
 
 #include "UiHarness.h"
-#include "core/platform/FileSystem.h"
 #include "ui/treeview/EntryFilterBox.h"
 #include "ui/FindDialog.h"
 #include "ui/QtText.h"
@@ -27,8 +25,7 @@ namespace {
 // Entries: top, a\readme, a\b\logo, a\b\c\raw; the searches run in that order
 // (wrapping, case and misses are the finder's own tests).
 TEST(Find, SelectsAndRevealsMatchesInDirectoryOrder) {
-    UiHarness ui;
-    ui.Open();
+    OpenHarness ui;
     ui.window.Tree()->collapseAll();
     ui.window.Tree()->setFocus();
     QTest::keySequence(ui.window.Tree(), QKeySequence("Ctrl+F"));
@@ -37,6 +34,7 @@ TEST(Find, SelectsAndRevealsMatchesInDirectoryOrder) {
     EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("查找"));
     auto* text = dialog->findChild<QLineEdit*>("FindText");
     auto* status = dialog->findChild<QLabel*>("FindStatus");
+    auto* next = dialog->findChild<QPushButton*>("FindNextButton");
     struct Step { const char* typed; bool byF3; const char* selected; const char* status; };
     const Step steps[] = {
         {"A\\B", false, "a\\b\\logo.1A", "第 1 个，共 2 个"},  // ASCII letters in any case
@@ -45,27 +43,23 @@ TEST(Find, SelectsAndRevealsMatchesInDirectoryOrder) {
         {nullptr, false, "a\\b\\c\\raw.99", "第 2 个，共 2 个"},  // the button again: the next one
     };
     for (const Step& step : steps) {
-        SCOPED_TRACE(::testing::Message() << "step " << &step - steps << ": "
-                                          << (step.typed ? step.typed : step.byF3 ? "F3" : "the button again"));
+        SCOPED_TRACE(step.typed ? step.typed : step.byF3 ? "F3" : "the button again");
         if (step.typed) text->setText(QString::fromUtf8(step.typed));
-        if (step.byF3) {
-            QTest::keyClick(ui.window.Tree(), Qt::Key_F3);
-        } else {
-            dialog->findChild<QPushButton*>("FindNextButton")->click();
-        }
+        if (step.byF3) QTest::keyClick(ui.window.Tree(), Qt::Key_F3);
+        else next->click();
         EXPECT_EQ(ui.SelectedKey(), step.selected);
         EXPECT_EQ(status->text(), QString::fromUtf8(step.status));
         // Revealed, and the entry controls follow as after a click.
-        const QModelIndex index = ui.window.Model()->IndexOf(ui.program.tree.Find(step.selected));
-        EXPECT_TRUE(index.parent().isValid() && ui.window.Tree()->isExpanded(index.parent()));
+        const QModelIndex parent = ui.IndexOf(step.selected).parent();
+        EXPECT_TRUE(parent.isValid() && ui.window.Tree()->isExpanded(parent));
         EXPECT_TRUE(ui.window.MenuAction("nexport")->isEnabled() && ui.window.ToolbarAction(5)->isEnabled());
     }
     // A match the filter hides: the filter is cleared and the match selected.
     ui.window.FilterBox()->setText("raw");
     text->setText("readme");
-    dialog->findChild<QPushButton*>("FindNextButton")->click();
-    EXPECT_EQ(ui.SelectedKey(), "a\\readme.20");
-    EXPECT_TRUE(ui.window.FilterBox()->text().isEmpty());
+    next->click();
+    EXPECT_EQ(std::pair(ui.SelectedKey(), ui.window.FilterBox()->text()),
+              std::pair(std::string("a\\readme.20"), QString()));
 }
 
 // The file a drag offers, exported when the target asks: inflated, or stored
@@ -77,8 +71,7 @@ TEST(DragAndDrop, AnEntryDraggedOutOffersItsExportedFile) {
                         {"a\\b\\c\\raw.99", false, "raw.99", "raw"},
                         {"a\\b\\", false, nullptr, ""},
                         {"Root", false, nullptr, ""}};
-    UiHarness ui;
-    ui.Open();
+    OpenHarness ui;
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.key << " check1 " << row.check1);
         ui.window.findChild<QCheckBox*>("Check1")->setChecked(row.check1);
@@ -96,48 +89,43 @@ TEST(DragAndDrop, AnEntryDraggedOutOffersItsExportedFile) {
 // A file dropped onto an entry replaces it after a yes; onto empty space it is
 // opened as an archive, the open one closed first (onto a folder: see below).
 TEST(DragAndDrop, DroppedFileReplacesTheEntryOrOpensAsArchive) {
-    struct Row { const char* onto; int answer; const char* readmeAfter; const char* opened; };
-    const Row rows[] = {{"a\\readme.20", 0, "new text", "pack.ARC"},  // yes: replaced
-                        {"a\\readme.20", 1, "read me", "pack.ARC"},   // no: nothing changes
-                        {"", -1, nullptr, "other.ARC"}};              // empty space
+    // question: what was asked ("": nothing); entries: how many the open archive holds.
+    struct Row { const char *onto; int answer; const char *readmeAfter, *opened, *question; std::size_t entries; };
+    const char* const replace = "用 new.txt 替换 a\\readme？";
+    const Row rows[] = {{"a\\readme.20", 0, "new text", "pack.ARC", replace, 4},  // yes: replaced
+                        {"a\\readme.20", 1, "read me", "pack.ARC", replace, 4},   // no: nothing changes
+                        {"", -1, nullptr, "other.ARC", "", 1}};                   // empty space
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.onto << " answer " << row.answer);
-        UiHarness ui;
-        ui.Open();
+        OpenHarness ui;
         ui.prompts->chooseAnswer = row.answer;
         const std::string dropped = row.readmeAfter ? ui.dir / "new.txt" : ui.dir / "other.ARC";
         WriteFileBytes(dropped, row.readmeAfter ? std::string("new text") : BuildArc(Archive({Entry("only", 0x20, "x")})));
         ui.window.DropFile(*row.onto ? ui.program.tree.Find(row.onto) : kNoNode, dropped);
         QTest::qWait(20);  // the drop's work runs after the drop
-        EXPECT_EQ(ui.window.Caption(), std::string(row.opened) + " - Tessarin");
-        if (row.readmeAfter) {
-            EXPECT_EQ(ui.prompts->questions, QStringList{QString::fromUtf8("用 new.txt 替换 a\\readme？")});
-            EXPECT_EQ(ui.prompts->opens, 0);  // the dropped file answered the picker
-            std::unique_ptr<QMimeData> data(ui.window.DragDataFor(ui.program.tree.Find("a\\readme.20")));
-            EXPECT_EQ(ReadFileBytes(data->urls().value(0).toLocalFile().toStdString()), row.readmeAfter);
-        } else {
-            EXPECT_EQ(ui.program.arc.ArcEntries.size(), 1u);
-            EXPECT_TRUE(ui.prompts->questions.isEmpty());
-        }
+        // No picker opens: the dropped file answered it.
+        EXPECT_EQ(std::tuple(ui.window.Caption(), ui.prompts->questions.join('|'), ui.prompts->opens,
+                             ui.program.arc.ArcEntries.size()),
+                  std::tuple(std::string(row.opened) + " - Tessarin", QString::fromUtf8(row.question), 0, row.entries));
+        if (!row.readmeAfter) continue;
+        std::unique_ptr<QMimeData> data(ui.window.DragDataFor(ui.program.tree.Find("a\\readme.20")));
+        EXPECT_EQ(ReadFileBytes(data->urls().value(0).toLocalFile().toStdString()), row.readmeAfter);
     }
 }
 
 // The window opens one local file from outside; the tree takes local files, never its own drags.
 TEST(DragAndDrop, OnlyLocalFilesCount) {
-    struct Row { QList<QUrl> urls; bool accepted; qsizetype files; };
-    const Row rows[] = {{{QUrl::fromLocalFile("/tmp/a.arc")}, true, 1},
-                        {{QUrl::fromLocalFile("/tmp/a.arc"), QUrl::fromLocalFile("/tmp/b.arc")}, false, 2},
-                        {{QUrl::fromLocalFile("/tmp/a.arc"), QUrl("https://example.org/a.arc")}, false, 0},
-                        {{QUrl("https://example.org/a.arc")}, false, 0},
-                        {{}, false, 0}};
-    for (const Row& row : rows) {
-        QStringList urls;
-        for (const QUrl& url : row.urls) urls << url.toString();
-        SCOPED_TRACE("dropped: " + urls.join(' ').toStdString());
+    const QUrl local = QUrl::fromLocalFile("/tmp/a.arc"), web("https://example.org/a.arc");
+    const struct { const char* label; QList<QUrl> urls; bool accepted; qsizetype files; } rows[] = {
+        {"a local file", {local}, true, 1}, {"two local files", {local, QUrl::fromLocalFile("/tmp/b.arc")}, false, 2},
+        {"a local file and a web address", {local, web}, false, 0}, {"a web address", {web}, false, 0},
+        {"nothing", {}, false, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
         QMimeData data;
         data.setUrls(row.urls);
-        EXPECT_EQ(!EntryTreeView::DroppedFile(&data).isEmpty(), row.accepted);
-        EXPECT_EQ(EntryTreeView::DroppedFiles(&data).size(), row.files);
+        EXPECT_EQ(std::pair(!EntryTreeView::DroppedFile(&data).isEmpty(), EntryTreeView::DroppedFiles(&data).size()),
+                  std::pair(row.accepted, row.files));
     }
 }
 
@@ -145,8 +133,7 @@ TEST(LongWork, StopButtonAndEscStopItAndTheBarStaysReadable) {
     enum How { Button, Esc, CloseBox };
     for (const How how : {Button, Esc, CloseBox}) {
         SCOPED_TRACE(how == Button ? "stop button" : how == Esc ? "Esc" : "close box");
-        UiHarness ui;
-        ui.Open();
+        OpenHarness ui;
         QPushButton* stop = ui.window.StopButton();
         EXPECT_FALSE(stop->isVisible());
         ui.window.BeginLongWork();
@@ -155,15 +142,15 @@ TEST(LongWork, StopButtonAndEscStopItAndTheBarStaysReadable) {
         // Values come faster than the bar is redrawn; the last one is shown soon after.
         for (int value : {100, 3, 40}) ui.window.SetProgressValue(2, value);
         EXPECT_TRUE(QTest::qWaitFor([&] { return ui.window.ProgressBar(2)->value() == 40; }, 1000));
-        EXPECT_TRUE(stop->isVisible());
-        // Only the bar and the stop button (clicked below) stay enabled: the bar is drawn as usual.
-        EXPECT_EQ(std::tuple(ui.window.ProgressBar(2)->isEnabled(), ui.window.Tree()->isEnabled(),
-                             ui.window.menuBar()->isEnabled(), ui.window.StopRequested()), std::tuple(true, false, false, false));
+        // Only the bar and the stop button (shown, and clicked below) stay enabled: the bar is drawn as usual.
+        EXPECT_EQ(std::tuple(stop->isVisible(), ui.window.ProgressBar(2)->isEnabled(), ui.window.Tree()->isEnabled(),
+                             ui.window.menuBar()->isEnabled(), ui.window.StopRequested()),
+                  std::tuple(true, true, false, false, false));
         if (how == Button) QTest::mouseClick(stop, Qt::LeftButton);
         if (how == Esc) QTest::keyClick(&ui.window, Qt::Key_Escape);
         if (how == CloseBox) ui.window.close();
-        EXPECT_TRUE(ui.window.StopRequested());
-        EXPECT_EQ(std::pair(ui.ended, ui.program.ending), std::pair(how == CloseBox ? 1 : 0, how == CloseBox));
+        EXPECT_EQ(std::tuple(ui.window.StopRequested(), ui.ended, ui.program.ending),
+                  std::tuple(true, how == CloseBox ? 1 : 0, how == CloseBox));
         // Once the window is closing nothing more is asked or shown.
         if (how == CloseBox) {
             EXPECT_EQ(ui.window.AskAfterFailure("x", "y"), FailureChoice::Stop);
@@ -185,8 +172,8 @@ TEST(StatusBar, ArchiveNameInTheCaptionAndElidedWithTheFullPathAsTooltip) {
     ui.Open(SampleArchive(), name);
     EXPECT_EQ(ui.window.windowHandle()->title().toStdString(), name + " - Tessarin");
     const QLabel* panel = ui.window.Panel(2);
-    EXPECT_TRUE(panel->text().startsWith("ARC File: ")) << panel->text().toStdString() << " " << panel->width();
-    EXPECT_TRUE(panel->text().contains(QChar(0x2026)));
+    EXPECT_TRUE(panel->text().startsWith("ARC File: ") && panel->text().contains(QChar(0x2026)))
+        << panel->text().toStdString() << " " << panel->width();
     EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->width());
     EXPECT_EQ(panel->toolTip().toStdString(), ui.dir / name);
     ui.window.MenuAction("nclose")->trigger();
@@ -228,8 +215,7 @@ TEST(RecentArchives, LastFiveMostRecentFirstOpenedLikeThePicker) {
     OpenNamed(ui, "1.ARC");
     ui.window.findChild<QAction*>("nrecent3")->trigger();  // 6.ARC
     QTest::qWait(20);
-    EXPECT_EQ(ui.program.arc.OpenArcPath, ui.dir / "6.ARC");
-    EXPECT_EQ(ui.prompts->opens, 0);
+    EXPECT_EQ(std::pair(ui.program.arc.OpenArcPath, ui.prompts->opens), std::pair(ui.dir / "6.ARC", 0));
     EXPECT_EQ(RecentItems(ui).value(0), Item(1, ui.dir / "6.ARC"));
 
     // A file gone since: taken off the list, with a message, and nothing else changes.
@@ -240,8 +226,8 @@ TEST(RecentArchives, LastFiveMostRecentFirstOpenedLikeThePicker) {
     ASSERT_EQ(ui.prompts->messages.size(), 2);  // the bad archive's, then this one
     EXPECT_EQ(ui.prompts->messages.last(),
               QString::fromUtf8("档案文件不存在，已从最近打开的档案中移除：\n") + PathToQString(ui.dir / "3.ARC"));  // as it was opened
-    EXPECT_FALSE(RecentItems(ui).join("|").contains("3.ARC"));
-    EXPECT_EQ(RecentItems(ui).size(), 4);
+    EXPECT_EQ(RecentItems(ui), (QStringList{Item(1, ui.dir / "6.ARC"), Item(2, ui.dir / "1.ARC"), Item(3, ui.dir / "5.ARC"),
+                                            Item(4, ui.dir / "4.ARC")}));
 
     // The next run finds the same list.
     UiHarness next;
@@ -251,8 +237,7 @@ TEST(RecentArchives, LastFiveMostRecentFirstOpenedLikeThePicker) {
 TEST(RecentArchives, EachPickerStartsWhereItWasLastUsed) {
     ForgetEverything();
     UiHarness ui;
-    CreateDirectories(ui.dir / "arcs");
-    CreateDirectories(ui.dir / "out");
+    for (const char* folder : {"arcs", "out"}) CreateDirectories(ui.dir / folder);
     WriteFileBytes(ui.dir / "arcs/a.ARC", BuildArc(SampleArchive()));
 
     ui.prompts->file = PathToQString(ui.dir / "arcs/a.ARC");
@@ -285,9 +270,8 @@ TEST(RecentArchives, CorruptOrUnwritableSettingsChangeNothing) {
         {
             UiHarness ui;
             OpenNamed(ui, "x.ARC");
-            EXPECT_EQ(ui.program.arc.OpenArcPath, ui.dir / "x.ARC");
-            EXPECT_TRUE(ui.prompts->messages.isEmpty()) << ui.prompts->messages.join("\n").toStdString();
-            EXPECT_EQ(RecentItems(ui).value(0), Item(1, ui.dir / "x.ARC"));
+            EXPECT_EQ(std::tuple(ui.program.arc.OpenArcPath, ui.prompts->messages, RecentItems(ui)),
+                      std::tuple(ui.dir / "x.ARC", QStringList(), QStringList{Item(1, ui.dir / "x.ARC")}));
         }
         QFile::remove(folder);
     }
