@@ -64,7 +64,9 @@ TEST(EntryDetails, ColumnsShowTheRecordAndFoldersTheirSumsAndFitTheLargest) {
     for (int column = 0; column < EntryTreeModel::kColumnCount; ++column)
         headers << ui.window.Model()->headerData(column, Qt::Horizontal).toString();
     EXPECT_EQ(headers.join('|'), QString::fromUtf8("名称|大小|压缩后|比率|类型|类型代码|偏移"));
-    if (kDesignFontMetrics) EXPECT_GE(ui.window.Tree()->viewport()->width(), ui.window.Tree()->header()->length());
+    if (kDesignFontMetrics) {
+        EXPECT_GE(ui.window.Tree()->viewport()->width(), ui.window.Tree()->header()->length());
+    }
 }
 
 TEST(EntryDetails, HeaderSortsWithinEachFolderFoldersFirstNamesByCodePage936AndKeepsWidthsAcrossOpens) {
@@ -210,7 +212,9 @@ TEST(TreeEdit, DeleteAddRenameAndUndoKeepExpandedFoldersSortedOrNot) {
             EXPECT_FALSE(ui.window.Tree()->isExpanded(ui.IndexOf("a\\b\\c\\")));
             EXPECT_EQ(std::pair(ui.IndexOf("a\\").siblingAtColumn(EntryTreeModel::kSizeColumn).data().toString(),
                                 ui.window.Panel(1)->text()), std::pair(row.sumOfA, QString::fromUtf8(row.said)));
-            if (kDesignFontMetrics) EXPECT_EQ(ui.window.Panel(2)->text(), "ARC File: pack.ARC");
+            if (kDesignFontMetrics) {
+                EXPECT_EQ(ui.window.Panel(2)->text(), "ARC File: pack.ARC");
+            }
             EXPECT_EQ(ui.window.Panel(2)->toolTip().toStdString(), ui.dir / "pack.ARC");
         }
     }
