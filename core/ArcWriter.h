@@ -36,7 +36,8 @@ std::vector<LayoutProblem> FindLayoutProblems(const ArcEntryList& entries, std::
 // Bytes taken by the header and the directory of these records as written.
 // Every name must have a field (see NameFieldBytes).
 std::int64_t WrittenDirectoryEnd(const ArcEntryList& entries);
-// The same for count records given one by one.
+// The same for count records given one by one. The writers use each record
+// before they ask for the next, so recordAt may hand out the same object anew.
 using RecordAt = std::function<const ARCFileCls&(std::size_t)>;
 std::int64_t WrittenDirectoryEnd(std::size_t count, const RecordAt& recordAt);
 
